@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency. Idempotent and non-interactive: it asks apt only
+# for packages that are missing, so a prepared machine pays for one dpkg query.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  clang-14 libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
+  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
+  qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
+  qml6-module-qttest qml6-module-qtquick-shapes qml6-module-qtquick-dialogs
+  qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
+  dbus python3-dbusmock python3-dbus python3-gi
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
