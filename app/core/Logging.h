@@ -1,0 +1,15 @@
+#pragma once
+// The app's log categories. The subsystem is the application identifier; Qt has one category
+// name, so each is "<application identifier>.<category>", e.g. "org.brisvane.Brisvane.presets".
+
+#include <QLoggingCategory>
+
+namespace brisvane {
+
+inline constexpr char kApplicationIdentifier[] = "org.brisvane.Brisvane";
+
+Q_DECLARE_LOGGING_CATEGORY(engineLog)       // "engine"
+Q_DECLARE_LOGGING_CATEGORY(helperClientLog) // "helper-client"
+Q_DECLARE_LOGGING_CATEGORY(presetsLog)      // "presets"
+
+} // namespace brisvane
