@@ -28,6 +28,7 @@ FanCurve curveOf(std::initializer_list<FanCurvePoint> points)
 
 struct EvaluationCase {
     const char* name;
+    friend void PrintTo(const EvaluationCase& c, std::ostream* os) { *os << c.name; }
     FanCurve curve;
     double temperature;
     double expected;
@@ -74,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct MoveCase {
     const char* name;
+    friend void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
     FanCurve curve;
     qsizetype index;
     FanCurvePoint to;
@@ -130,6 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct InsertCase {
     const char* name;
+    friend void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.name; }
     FanCurve curve;
     FanCurvePoint point;
     QList<FanCurvePoint> expected;
