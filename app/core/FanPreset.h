@@ -21,10 +21,10 @@ struct FanPreset {
 
 public:
     // Fixed, so that a selection of a built-in preset survives restarts and language changes.
-    static constexpr QUuid coolID{0x6E6C0001, 0x0000, 0x4000, 0x80, 0x00, 0x00, 0x00,
-                                  0x00,       0x00,   0x00,   0x01};
-    static constexpr QUuid fullSpeedID{0x6E6C0002, 0x0000, 0x4000, 0x80, 0x00, 0x00, 0x00,
-                                       0x00,       0x00,   0x00,   0x02};
+    static constexpr QUuid coolID{0x6E6C0001, 0x0000, 0x4000, 0x80, 0x00, 0x00,
+                                  0x00,       0x00,   0x00,   0x00, 0x01};
+    static constexpr QUuid fullSpeedID{0x6E6C0002, 0x0000, 0x4000, 0x80, 0x00, 0x00,
+                                       0x00,       0x00,   0x00,   0x00, 0x02};
 
     QUuid id;
     QString name;
@@ -51,8 +51,7 @@ public:
     static FanPreset fromJson(const QJsonValue& json);
 };
 
-inline size_t qHash(const FanPreset& preset, size_t seed = 0)
-{
+inline size_t qHash(const FanPreset& preset, size_t seed = 0) {
     return qHashMulti(seed, preset.id, preset.name, preset.symbolName,
                       qHashRange(preset.curves.cbegin(), preset.curves.cend()), preset.isBuiltIn);
 }

@@ -11,9 +11,8 @@ namespace brisvane {
 class JSONDecodeError : public std::runtime_error {
 public:
     explicit JSONDecodeError(const QString& description)
-        : std::runtime_error(description.toStdString()), m_description(description)
-    {
-    }
+        : std::runtime_error(description.toStdString())
+        , m_description(description) {}
     const QString& description() const { return m_description; }
 
 private:

@@ -18,8 +18,7 @@
 namespace brisvane {
 namespace {
 
-QString defaultDirectory()
-{
+QString defaultDirectory() {
     // writableLocation is the first of the platform's data locations; on macOS this is
     // ~/Library/Application Support.
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -29,25 +28,24 @@ QString defaultDirectory()
 } // namespace
 
 PresetStore::PresetStore(int fanCount, std::optional<QString> directory, QObject* parent)
-    : PresetStore(fanCount, std::move(directory), UserDefaults::standard(), parent)
-{
-}
+    : PresetStore(fanCount, std::move(directory), UserDefaults::standard(), parent) {}
 
 PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDefaults& defaults,
                          QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_fanCount(std::max(fanCount, 1))
-    , m_persistsSlotOrder(!directory.has_value())
-{
-    m_filePath = QDir(directory.value_or(defaultDirectory())).filePath(QLatin1StringView(kFileName));
+    , m_persistsSlotOrder(!directory.has_value()) {
+    m_filePath =
+        QDir(directory.value_or(defaultDirectory())).filePath(QLatin1StringView(kFileName));
 
     m_presets = FanPreset::builtIns(m_fanCount);
     loadUserPresets();
 
     QList<PresetSlot> saved;
     if (m_persistsSlotOrder) {
-        for (const QString& id : m_defaults.stringArrayValue(kPresetSlotOrderKey).value_or(QStringList()))
+        for (const QString& id :
+             m_defaults.stringArrayValue(kPresetSlotOrderKey).value_or(QStringList()))
             if (const std::optional<PresetSlot> slot = PresetSlot::fromID(id))
                 saved.append(*slot);
     }
@@ -73,13 +71,11 @@ PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDef
 
 // MARK: properties
 
-QString PresetStore::activePresetIDText() const
-{
+QString PresetStore::activePresetIDText() const {
     return m_activePresetID ? uuidText(*m_activePresetID) : QString();
 }
 
-void PresetStore::setActivePresetIDText(const QString& id)
-{
+void PresetStore::setActivePresetIDText(const QString& id) {
     if (id.isEmpty()) {
         setActivePresetID(std::nullopt);
     } else if (const std::optional<QUuid> uuid = uuidFromText(id)) {
@@ -89,20 +85,17 @@ void PresetStore::setActivePresetIDText(const QString& id)
     }
 }
 
-void PresetStore::setActivePresetID(const std::optional<QUuid>& id)
-{
+void PresetStore::setActivePresetID(const std::optional<QUuid>& id) {
     const bool changed = assignActivePresetID(id);
     writeActiveSelection();
     publish({.activePresetID = changed});
 }
 
-bool PresetStore::assignActivePresetID(const std::optional<QUuid>& id)
-{
+bool PresetStore::assignActivePresetID(const std::optional<QUuid>& id) {
     return assignIfChanged(m_activePresetID, id);
 }
 
-void PresetStore::writeActiveSelection()
-{
+void PresetStore::writeActiveSelection() {
     if (!m_persistsActiveSelection)
         return;
     if (m_activePresetID)
@@ -111,13 +104,11 @@ void PresetStore::writeActiveSelection()
         m_defaults.remove(kActivePresetIDKey);
 }
 
-QVariant PresetStore::activePresetValue() const
-{
+QVariant PresetStore::activePresetValue() const {
     return m_activePreset ? QVariant::fromValue(*m_activePreset) : QVariant();
 }
 
-void PresetStore::publish(Changes changes)
-{
+void PresetStore::publish(Changes changes) {
     std::optional<FanPreset> active;
     if (m_activePresetID) {
         const auto it = std::find_if(m_presets.cbegin(), m_presets.cend(),
@@ -126,7 +117,8 @@ void PresetStore::publish(Changes changes)
             active = *it;
     }
     const bool activePresetChanged = assignIfChanged(m_activePreset, std::move(active));
-    const bool canAddChanged = assignIfChanged(m_canAddPreset, userPresetCount() < kMaximumUserPresets);
+    const bool canAddChanged =
+        assignIfChanged(m_canAddPreset, userPresetCount() < kMaximumUserPresets);
 
     // Signals go out once the whole operation is done, so no observer sees half of it.
     if (changes.presets)
@@ -141,21 +133,18 @@ void PresetStore::publish(Changes changes)
         emit canAddPresetChanged();
 }
 
-qsizetype PresetStore::userPresetCount() const
-{
+qsizetype PresetStore::userPresetCount() const {
     return std::count_if(m_presets.cbegin(), m_presets.cend(),
                          [](const FanPreset& p) { return !p.isBuiltIn; });
 }
 
 // MARK: operations
 
-FanCurve PresetStore::newPresetCurve()
-{
+FanCurve PresetStore::newPresetCurve() {
     return FanCurve({{55, 0}, {75, 50}, {95, 100}});
 }
 
-std::optional<FanPreset> PresetStore::addPreset(const QString& name)
-{
+std::optional<FanPreset> PresetStore::addPreset(const QString& name) {
     if (!canAddPreset())
         return std::nullopt;
     return appendUserPreset(FanPreset{QUuid::createUuid(), name,
@@ -163,8 +152,7 @@ std::optional<FanPreset> PresetStore::addPreset(const QString& name)
                                       QList<FanCurve>(m_fanCount, newPresetCurve()), false});
 }
 
-std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source)
-{
+std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source) {
     if (!canAddPreset())
         return std::nullopt;
     FanPreset copy = source;
@@ -174,18 +162,17 @@ std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source)
     return appendUserPreset(std::move(copy));
 }
 
-std::optional<FanPreset> PresetStore::appendUserPreset(FanPreset preset)
-{
+std::optional<FanPreset> PresetStore::appendUserPreset(FanPreset preset) {
     m_presets.append(preset);
-    const bool slotsChanged = assignIfChanged(m_slotOrder, reconciledSlotOrder(m_presets, m_slotOrder));
+    const bool slotsChanged =
+        assignIfChanged(m_slotOrder, reconciledSlotOrder(m_presets, m_slotOrder));
     persistSlotOrder();
     save();
     publish({.presets = true, .slotOrder = slotsChanged});
     return preset;
 }
 
-void PresetStore::update(const FanPreset& preset)
-{
+void PresetStore::update(const FanPreset& preset) {
     const auto it = std::find_if(m_presets.begin(), m_presets.end(),
                                  [&](const FanPreset& p) { return p.id == preset.id; });
     if (it == m_presets.end() || it->isBuiltIn)
@@ -195,8 +182,7 @@ void PresetStore::update(const FanPreset& preset)
     publish({.presets = changed});
 }
 
-void PresetStore::deletePreset(const FanPreset& preset)
-{
+void PresetStore::deletePreset(const FanPreset& preset) {
     if (preset.isBuiltIn)
         return;
     const bool removed =
@@ -206,14 +192,14 @@ void PresetStore::deletePreset(const FanPreset& preset)
         activeChanged = assignActivePresetID(std::nullopt);
         writeActiveSelection();
     }
-    const bool slotsChanged = assignIfChanged(m_slotOrder, reconciledSlotOrder(m_presets, m_slotOrder));
+    const bool slotsChanged =
+        assignIfChanged(m_slotOrder, reconciledSlotOrder(m_presets, m_slotOrder));
     persistSlotOrder();
     save();
     publish({.presets = removed, .activePresetID = activeChanged, .slotOrder = slotsChanged});
 }
 
-void PresetStore::moveSlot(const PresetSlot& source, const PresetSlot& target)
-{
+void PresetStore::moveSlot(const PresetSlot& source, const PresetSlot& target) {
     QList<PresetSlot> moved = slotOrder(m_slotOrder, source, target);
     if (moved == m_slotOrder)
         return;
@@ -222,8 +208,7 @@ void PresetStore::moveSlot(const PresetSlot& source, const PresetSlot& target)
     publish({.slotOrder = true});
 }
 
-void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id)
-{
+void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id) {
     m_persistsActiveSelection = false;
     setActivePresetID(id);
     m_persistsActiveSelection = true;
@@ -232,8 +217,7 @@ void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id)
 // MARK: slot order
 
 QList<PresetSlot> PresetStore::reconciledSlotOrder(const QList<FanPreset>& presets,
-                                                   const QList<PresetSlot>& savedOrder)
-{
+                                                   const QList<PresetSlot>& savedOrder) {
     QList<PresetSlot> natural{PresetSlot::automatic()};
     for (const FanPreset& preset : presets)
         natural.append(PresetSlot::preset(preset.id));
@@ -251,8 +235,7 @@ QList<PresetSlot> PresetStore::reconciledSlotOrder(const QList<FanPreset>& prese
 }
 
 QList<PresetSlot> PresetStore::slotOrder(const QList<PresetSlot>& order, const PresetSlot& moving,
-                                         const PresetSlot& onto)
-{
+                                         const PresetSlot& onto) {
     const qsizetype i = order.indexOf(moving);
     const qsizetype j = order.indexOf(onto);
     if (moving == onto || i < 0 || j < 0)
@@ -263,8 +246,7 @@ QList<PresetSlot> PresetStore::slotOrder(const QList<PresetSlot>& order, const P
     return result;
 }
 
-void PresetStore::persistSlotOrder()
-{
+void PresetStore::persistSlotOrder() {
     if (!m_persistsSlotOrder)
         return;
     QStringList ids;
@@ -275,8 +257,7 @@ void PresetStore::persistSlotOrder()
 
 // MARK: file
 
-void PresetStore::loadUserPresets()
-{
+void PresetStore::loadUserPresets() {
     QFile file(m_filePath);
     if (!file.exists())
         return;
@@ -296,8 +277,7 @@ void PresetStore::loadUserPresets()
     }
 }
 
-void PresetStore::save()
-{
+void PresetStore::save() {
     QList<FanPreset> userPresets;
     std::copy_if(m_presets.cbegin(), m_presets.cend(), std::back_inserter(userPresets),
                  [](const FanPreset& p) { return !p.isBuiltIn; });
@@ -313,7 +293,8 @@ void PresetStore::save()
     if (m_fileNeedsSettingAside) {
         if (QFileInfo::exists(m_filePath) || QFileInfo(m_filePath).isSymLink()) {
             QString error;
-            const std::optional<QString> keptAs = PresetFile::moveAside(m_filePath, m_now(), &error);
+            const std::optional<QString> keptAs =
+                PresetFile::moveAside(m_filePath, m_now(), &error);
             if (!keptAs) {
                 qCCritical(presetsLog, "save failed: cannot move aside the unreadable %s: %s",
                            qUtf8Printable(m_filePath), qUtf8Printable(error));

@@ -19,8 +19,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-FanCurve curveOf(std::initializer_list<FanCurvePoint> points)
-{
+FanCurve curveOf(std::initializer_list<FanCurvePoint> points) {
     FanCurve curve;
     curve.points = points; // as they stand, without sorting
     return curve;
@@ -36,8 +35,7 @@ struct EvaluationCase {
 
 class FanCurveEvaluation : public ::testing::TestWithParam<EvaluationCase> {};
 
-TEST_P(FanCurveEvaluation, percent)
-{
+TEST_P(FanCurveEvaluation, percent) {
     const EvaluationCase& c = GetParam();
     EXPECT_DOUBLE_EQ(c.curve.percent(c.temperature), c.expected);
 }
@@ -46,31 +44,32 @@ const FanCurve kNewPreset = FanCurve({{55, 0}, {75, 50}, {95, 100}});
 
 INSTANTIATE_TEST_SUITE_P(
     FanCurve, FanCurveEvaluation,
-    ::testing::Values(
-        EvaluationCase{"emptyCold", FanCurve(), -40, 0}, EvaluationCase{"emptyHot", FanCurve(), 90, 0},
-        EvaluationCase{"emptyNaN", FanCurve(), kNaN, 0},
-        // Below the first point is 0, not the first point's percent.
-        EvaluationCase{"coolBelowFirst", FanPreset::coolCurve(), 25, 0},
-        EvaluationCase{"coolAtFirst", FanPreset::coolCurve(), 30, 0},
-        EvaluationCase{"coolBetween", FanPreset::coolCurve(), 50, 22.5},
-        EvaluationCase{"coolAtInnerPoint", FanPreset::coolCurve(), 64, 49},
-        EvaluationCase{"coolJustAboveInnerPoint", FanPreset::coolCurve(), 68, 61},
-        EvaluationCase{"coolAtLast", FanPreset::coolCurve(), 80, 100},
-        EvaluationCase{"coolAboveLast", FanPreset::coolCurve(), 95, 100},
-        EvaluationCase{"coolNaN", FanPreset::coolCurve(), kNaN, 0},
-        EvaluationCase{"fullSpeedBelow", FanPreset::fullSpeedCurve(), 19.99, 0},
-        EvaluationCase{"fullSpeedAt", FanPreset::fullSpeedCurve(), 20, 100},
-        EvaluationCase{"fullSpeedAbove", FanPreset::fullSpeedCurve(), 105, 100},
-        EvaluationCase{"newPresetBetween", kNewPreset, 65, 25},
-        EvaluationCase{"newPresetJustBelow", kNewPreset, 54.9, 0},
-        EvaluationCase{"firstPointAboveZero", FanCurve({{40, 20}, {60, 40}}), 40, 20},
-        // Points read from a file as they stand: the predecessor of the first point above t is
-        // the lower point, wherever it lies.
-        EvaluationCase{"unsortedBelowFirst", curveOf({{50, 10}, {40, 70}, {60, 90}}), 45, 0},
-        EvaluationCase{"unsortedLowerIsPredecessor", curveOf({{50, 10}, {40, 70}, {60, 90}}), 55,
-                       85},
-        EvaluationCase{"equalTemperaturesUseTheLaterPoint",
-                       curveOf({{50, 10}, {50, 60}, {70, 100}}), 50, 60}),
+    ::testing::Values(EvaluationCase{"emptyCold", FanCurve(), -40, 0},
+                      EvaluationCase{"emptyHot", FanCurve(), 90, 0},
+                      EvaluationCase{"emptyNaN", FanCurve(), kNaN, 0},
+                      // Below the first point is 0, not the first point's percent.
+                      EvaluationCase{"coolBelowFirst", FanPreset::coolCurve(), 25, 0},
+                      EvaluationCase{"coolAtFirst", FanPreset::coolCurve(), 30, 0},
+                      EvaluationCase{"coolBetween", FanPreset::coolCurve(), 50, 22.5},
+                      EvaluationCase{"coolAtInnerPoint", FanPreset::coolCurve(), 64, 49},
+                      EvaluationCase{"coolJustAboveInnerPoint", FanPreset::coolCurve(), 68, 61},
+                      EvaluationCase{"coolAtLast", FanPreset::coolCurve(), 80, 100},
+                      EvaluationCase{"coolAboveLast", FanPreset::coolCurve(), 95, 100},
+                      EvaluationCase{"coolNaN", FanPreset::coolCurve(), kNaN, 0},
+                      EvaluationCase{"fullSpeedBelow", FanPreset::fullSpeedCurve(), 19.99, 0},
+                      EvaluationCase{"fullSpeedAt", FanPreset::fullSpeedCurve(), 20, 100},
+                      EvaluationCase{"fullSpeedAbove", FanPreset::fullSpeedCurve(), 105, 100},
+                      EvaluationCase{"newPresetBetween", kNewPreset, 65, 25},
+                      EvaluationCase{"newPresetJustBelow", kNewPreset, 54.9, 0},
+                      EvaluationCase{"firstPointAboveZero", FanCurve({{40, 20}, {60, 40}}), 40, 20},
+                      // Points read from a file as they stand: the predecessor of the first point
+                      // above t is the lower point, wherever it lies.
+                      EvaluationCase{"unsortedBelowFirst", curveOf({{50, 10}, {40, 70}, {60, 90}}),
+                                     45, 0},
+                      EvaluationCase{"unsortedLowerIsPredecessor",
+                                     curveOf({{50, 10}, {40, 70}, {60, 90}}), 55, 85},
+                      EvaluationCase{"equalTemperaturesUseTheLaterPoint",
+                                     curveOf({{50, 10}, {50, 60}, {70, 100}}), 50, 60}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct MoveCase {
@@ -84,8 +83,7 @@ struct MoveCase {
 
 class FanCurveMove : public ::testing::TestWithParam<MoveCase> {};
 
-TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours)
-{
+TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours) {
     MoveCase c = GetParam();
     c.curve.move(c.index, c.to);
     EXPECT_EQ(c.curve.points, c.expected);
@@ -94,8 +92,7 @@ TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours)
 const FanCurve kCool = FanPreset::coolCurve();
 const QList<FanCurvePoint> kCoolPoints = FanPreset::coolCurve().points;
 
-QList<FanCurvePoint> coolWith(qsizetype index, FanCurvePoint point)
-{
+QList<FanCurvePoint> coolWith(qsizetype index, FanCurvePoint point) {
     QList<FanCurvePoint> points = kCoolPoints;
     points[index] = point;
     return points;
@@ -117,15 +114,30 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"indexPastEnd", kCool, 6, {50, 50}, kCoolPoints},
         MoveCase{"emptyCurve", FanCurve(), 0, {50, 50}, {}},
         MoveCase{"singlePointSpansWholeRange", FanCurve({{50, 10}}), 0, {200, 20}, {{110, 20}}},
-        MoveCase{"neighboursTwoApartPinTheMiddle", FanCurve({{50, 0}, {51, 10}, {52, 20}}), 1,
-                 {80, 15}, {{50, 0}, {51, 15}, {52, 20}}},
-        MoveCase{"neighboursTwoApartPinFromBelow", FanCurve({{50, 0}, {51, 10}, {52, 20}}), 1,
-                 {20, 5}, {{50, 0}, {51, 5}, {52, 20}}},
-        MoveCase{"neighboursOneApartLeaveUnchanged", curveOf({{50, 0}, {50.5, 10}, {51, 20}}), 1,
-                 {50.5, 90}, {{50, 0}, {50.5, 10}, {51, 20}}},
-        MoveCase{"firstPinnedAtLowerEdge", FanCurve({{20, 0}, {21, 10}}), 0, {25, 5},
+        MoveCase{"neighboursTwoApartPinTheMiddle",
+                 FanCurve({{50, 0}, {51, 10}, {52, 20}}),
+                 1,
+                 {80, 15},
+                 {{50, 0}, {51, 15}, {52, 20}}},
+        MoveCase{"neighboursTwoApartPinFromBelow",
+                 FanCurve({{50, 0}, {51, 10}, {52, 20}}),
+                 1,
+                 {20, 5},
+                 {{50, 0}, {51, 5}, {52, 20}}},
+        MoveCase{"neighboursOneApartLeaveUnchanged",
+                 curveOf({{50, 0}, {50.5, 10}, {51, 20}}),
+                 1,
+                 {50.5, 90},
+                 {{50, 0}, {50.5, 10}, {51, 20}}},
+        MoveCase{"firstPinnedAtLowerEdge",
+                 FanCurve({{20, 0}, {21, 10}}),
+                 0,
+                 {25, 5},
                  {{20, 5}, {21, 10}}},
-        MoveCase{"firstTooCloseToSecond", curveOf({{20, 0}, {20.5, 10}}), 0, {25, 5},
+        MoveCase{"firstTooCloseToSecond",
+                 curveOf({{20, 0}, {20.5, 10}}),
+                 0,
+                 {25, 5},
                  {{20, 0}, {20.5, 10}}},
         MoveCase{"nanTemperatureTakesTheLowerBound", kCool, 2, {kNaN, 30}, coolWith(2, {46, 30})}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -140,8 +152,7 @@ struct InsertCase {
 
 class FanCurveInsert : public ::testing::TestWithParam<InsertCase> {};
 
-TEST_P(FanCurveInsert, keepsTheCurveSorted)
-{
+TEST_P(FanCurveInsert, keepsTheCurveSorted) {
     InsertCase c = GetParam();
     c.curve.insert(c.point);
     EXPECT_EQ(c.curve.points, c.expected);
@@ -154,21 +165,23 @@ INSTANTIATE_TEST_SUITE_P(
         InsertCase{"beforeFirst", kNewPreset, {30, 5}, {{30, 5}, {55, 0}, {75, 50}, {95, 100}}},
         InsertCase{"inTheMiddle", kNewPreset, {65, 20}, {{55, 0}, {65, 20}, {75, 50}, {95, 100}}},
         InsertCase{"afterLast", kNewPreset, {105, 100}, {{55, 0}, {75, 50}, {95, 100}, {105, 100}}},
-        InsertCase{"equalTemperatureGoesAfter", kNewPreset, {55, 10},
+        InsertCase{"equalTemperatureGoesAfter",
+                   kNewPreset,
+                   {55, 10},
                    {{55, 0}, {55, 10}, {75, 50}, {95, 100}}},
-        InsertCase{"insertedUnchangedOutsideRange", kNewPreset, {150, 120},
+        InsertCase{"insertedUnchangedOutsideRange",
+                   kNewPreset,
+                   {150, 120},
                    {{55, 0}, {75, 50}, {95, 100}, {150, 120}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FanCurve, constructionSortsStablyByTemperature)
-{
+TEST(FanCurve, constructionSortsStablyByTemperature) {
     const FanCurve curve({{70, 1}, {40, 2}, {70, 3}, {40, 4}, {55, 5}});
     const QList<FanCurvePoint> expected{{40, 2}, {40, 4}, {55, 5}, {70, 1}, {70, 3}};
     EXPECT_EQ(curve.points, expected);
 }
 
-TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile)
-{
+TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile) {
     const QByteArray json = R"({"points": [{"tempC": 60, "percent": 50, "extra": true},
                                            {"percent": 10.25, "tempC": 40}]})";
     const FanCurve curve = FanCurve::fromJson(QJsonDocument::fromJson(json).object());
@@ -179,8 +192,7 @@ TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile)
               (QStringList{"percent", "tempC"}));
 }
 
-TEST(FanCurve, jsonRejectsMissingAndMistypedValues)
-{
+TEST(FanCurve, jsonRejectsMissingAndMistypedValues) {
     for (const char* json : {
              R"({})",
              R"({"points": {}})",

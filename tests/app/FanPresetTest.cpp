@@ -18,13 +18,11 @@ namespace {
 
 class FanPresetTest : public test::AppCoreTest {};
 
-FanPreset presetWith(QList<FanCurve> curves)
-{
+FanPreset presetWith(QList<FanCurve> curves) {
     return FanPreset{QUuid::createUuid(), "P", "fanblades", std::move(curves), false};
 }
 
-TEST_F(FanPresetTest, percentsUseTheLastCurveForExtraFansAndIgnoreSurplusCurves)
-{
+TEST_F(FanPresetTest, percentsUseTheLastCurveForExtraFansAndIgnoreSurplusCurves) {
     const FanCurve low({{20, 10}});
     const FanCurve high({{20, 90}});
     struct Case {
@@ -45,15 +43,13 @@ TEST_F(FanPresetTest, percentsUseTheLastCurveForExtraFansAndIgnoreSurplusCurves)
             << c.curves.size() << " curves, " << c.fanCount << " fans";
 }
 
-TEST_F(FanPresetTest, percentsEvaluateEachFansOwnCurveAtTheTemperature)
-{
+TEST_F(FanPresetTest, percentsEvaluateEachFansOwnCurveAtTheTemperature) {
     const FanPreset preset = presetWith({FanPreset::coolCurve(), FanPreset::fullSpeedCurve()});
     EXPECT_EQ(preset.percents(68, 2), (QList<double>{61, 100}));
     EXPECT_EQ(preset.percents(10, 2), (QList<double>{0, 0}));
 }
 
-TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
-{
+TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan) {
     const QList<FanPreset> builtIns = FanPreset::builtIns(2);
     ASSERT_EQ(builtIns.size(), 2);
 
@@ -63,7 +59,8 @@ TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
     EXPECT_EQ(cool.name, "Cool");
     EXPECT_EQ(cool.symbolName, "snowflake");
     EXPECT_TRUE(cool.isBuiltIn);
-    const QList<FanCurvePoint> coolPoints{{30, 0}, {45, 15}, {55, 30}, {64, 49}, {72, 73}, {80, 100}};
+    const QList<FanCurvePoint> coolPoints{{30, 0},  {45, 15}, {55, 30},
+                                          {64, 49}, {72, 73}, {80, 100}};
     ASSERT_EQ(cool.curves.size(), 2);
     EXPECT_EQ(cool.curves[0].points, coolPoints);
     EXPECT_EQ(cool.curves[1].points, coolPoints);
@@ -81,8 +78,7 @@ TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
     EXPECT_TRUE(FanPreset::builtIns(0)[1].curves.isEmpty());
 }
 
-TEST_F(FanPresetTest, equalityAndHashCoverEveryField)
-{
+TEST_F(FanPresetTest, equalityAndHashCoverEveryField) {
     const FanPreset base = presetWith({FanPreset::coolCurve()});
     QList<FanPreset> variants(5, base);
     variants[0].id = QUuid::createUuid();
@@ -109,10 +105,8 @@ const char* const kPresetJSON = R"({
     "comment": "ignored"
 })";
 
-TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase)
-{
-    const FanPreset preset =
-        FanPreset::fromJson(QJsonDocument::fromJson(kPresetJSON).object());
+TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase) {
+    const FanPreset preset = FanPreset::fromJson(QJsonDocument::fromJson(kPresetJSON).object());
     EXPECT_EQ(preset.idText(), "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0");
     EXPECT_EQ(preset.name, "Quiet desk");
     EXPECT_EQ(preset.symbolName, "leaf");
@@ -126,8 +120,7 @@ TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase)
     EXPECT_EQ(FanPreset::fromJson(encoded), preset);
 }
 
-TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType)
-{
+TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType) {
     const QJsonObject valid = QJsonDocument::fromJson(kPresetJSON).object();
     for (const char* key : {"curves", "id", "isBuiltIn", "name", "symbolName"}) {
         QJsonObject missing = valid;
@@ -155,8 +148,7 @@ TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType)
     }
 }
 
-TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys)
-{
+TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys) {
     FanPreset preset = presetWith({FanCurve({{55, 0}, {95, 100}})});
     preset.id = QUuid::fromString(QStringLiteral("a1b2c3d4-0000-4000-8000-00000000abcd"));
     const QByteArray expected = R"([
@@ -187,8 +179,7 @@ TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys)
     EXPECT_EQ(PresetFile::encode({}).trimmed(), "[\n]");
 }
 
-TEST_F(FanPresetTest, presetFileFailsAsAWhole)
-{
+TEST_F(FanPresetTest, presetFileFailsAsAWhole) {
     const QByteArray good = PresetFile::encode({presetWith({})});
     const QByteArray oneBad = R"([{"curves": [], "id": "A1B2C3D4-0000-4000-8000-00000000ABCD",
                                    "isBuiltIn": false, "name": "A", "symbolName": "x"},

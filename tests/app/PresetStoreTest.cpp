@@ -26,14 +26,15 @@ const PresetSlot kAutomatic = PresetSlot::automatic();
 const PresetSlot kCoolSlot = PresetSlot::preset(FanPreset::coolID);
 const PresetSlot kFullSlot = PresetSlot::preset(FanPreset::fullSpeedID);
 
-FanPreset userPreset(const QString& name, const char* id = nullptr)
-{
-    return FanPreset{id ? QUuid::fromString(QLatin1StringView(id)) : QUuid::createUuid(), name,
-                     "fanblades", {PresetStore::newPresetCurve()}, false};
+FanPreset userPreset(const QString& name, const char* id = nullptr) {
+    return FanPreset{id ? QUuid::fromString(QLatin1StringView(id)) : QUuid::createUuid(),
+                     name,
+                     "fanblades",
+                     {PresetStore::newPresetCurve()},
+                     false};
 }
 
-QStringList names(const QList<FanPreset>& presets)
-{
+QStringList names(const QList<FanPreset>& presets) {
     QStringList result;
     for (const FanPreset& preset : presets)
         result.append(preset.name);
@@ -42,47 +43,42 @@ QStringList names(const QList<FanPreset>& presets)
 
 class PresetStoreTest : public test::AppCoreTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
     }
 
     // The app's store: default location, slot order in the user defaults.
-    std::unique_ptr<PresetStore> openStore(std::optional<QString> directory = std::nullopt)
-    {
+    std::unique_ptr<PresetStore> openStore(std::optional<QString> directory = std::nullopt) {
         return std::make_unique<PresetStore>(2, std::move(directory), *m_defaults);
     }
 
     // A new launch: fresh user defaults over the same settings file, then a new store.
     std::unique_ptr<PresetStore> relaunch(std::unique_ptr<PresetStore>& store,
                                           std::optional<QString> directory = std::nullopt,
-                                          const QStringList& arguments = {})
-    {
+                                          const QStringList& arguments = {}) {
         store.reset();
         m_defaults = makeDefaults(arguments);
         return openStore(std::move(directory));
     }
 
-    QString defaultFilePath() const
-    {
+    QString defaultFilePath() const {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                "/Brisvane/presets.json";
     }
 
-    std::optional<QString> storedActiveID() const
-    {
+    std::optional<QString> storedActiveID() const {
         return m_defaults->store().contains(PresetStore::kActivePresetIDKey)
-                   ? std::optional(m_defaults->store().value(PresetStore::kActivePresetIDKey).toString())
+                   ? std::optional(
+                         m_defaults->store().value(PresetStore::kActivePresetIDKey).toString())
                    : std::nullopt;
     }
-    bool slotOrderStored() const
-    {
+    bool slotOrderStored() const {
         return m_defaults->store().contains(PresetStore::kPresetSlotOrderKey);
     }
-    QStringList storedSlotOrder() const
-    {
-        return m_defaults->stringArrayValue(PresetStore::kPresetSlotOrderKey).value_or(QStringList());
+    QStringList storedSlotOrder() const {
+        return m_defaults->stringArrayValue(PresetStore::kPresetSlotOrderKey)
+            .value_or(QStringList());
     }
 
     std::unique_ptr<UserDefaults> m_defaults;
@@ -90,8 +86,7 @@ protected:
 
 // MARK: loading
 
-TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing)
-{
+TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing) {
     test::LogCapture log;
     auto store = openStore();
 
@@ -114,16 +109,14 @@ TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNot
     EXPECT_FALSE(slotOrderStored());
 }
 
-TEST_F(PresetStoreTest, fanCountBelowOneIsRaisedToOne)
-{
+TEST_F(PresetStoreTest, fanCountBelowOneIsRaisedToOne) {
     PresetStore store(0, root() + "/p", *m_defaults);
     EXPECT_EQ(store.fanCount(), 1);
     EXPECT_EQ(store.presets()[0].curves.size(), 1);
     EXPECT_EQ(store.addPreset("A")->curves.size(), 1);
 }
 
-TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch)
-{
+TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch) {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     const FanPreset b = *store->addPreset("B");
@@ -137,17 +130,18 @@ TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch)
     test::LogCapture log;
     store = relaunch(store);
     EXPECT_EQ(store->presets().mid(2), (QList<FanPreset>{editedA, b}));
-    EXPECT_EQ(store->slotOrder(), (QList<PresetSlot>{PresetSlot::preset(b.id), kAutomatic, kCoolSlot,
-                                                     kFullSlot, PresetSlot::preset(a.id)}));
+    EXPECT_EQ(store->slotOrder(),
+              (QList<PresetSlot>{PresetSlot::preset(b.id), kAutomatic, kCoolSlot, kFullSlot,
+                                 PresetSlot::preset(a.id)}));
     EXPECT_EQ(store->activePresetID(), b.id);
     EXPECT_EQ(store->activePreset(), b);
     const auto entries = log.inCategory(kPresetsCategory);
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries[0].message, QStringLiteral("loaded: saved=%1 active=%1 presets=4").arg(uuidText(b.id)));
+    EXPECT_EQ(entries[0].message,
+              QStringLiteral("loaded: saved=%1 active=%1 presets=4").arg(uuidText(b.id)));
 }
 
-TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive)
-{
+TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive) {
     const struct {
         QString stored;
         std::optional<QUuid> expected;
@@ -172,8 +166,7 @@ TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive)
     }
 }
 
-TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored)
-{
+TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored) {
     auto store = openStore();
     store->setActivePresetID(FanPreset::fullSpeedID);
     store = relaunch(store, std::nullopt, {"-activePresetID", uuidText(FanPreset::coolID)});
@@ -183,8 +176,7 @@ TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored)
 
 // MARK: slot order
 
-TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
-{
+TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes) {
     const FanPreset a = userPreset("A");
     const QList<FanPreset> presets = FanPreset::builtIns(2) + QList<FanPreset>{a};
     const PresetSlot aSlot = PresetSlot::preset(a.id);
@@ -203,8 +195,7 @@ TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
         EXPECT_EQ(PresetStore::reconciledSlotOrder(presets, c.saved), c.expected);
 }
 
-TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad)
-{
+TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad) {
     const FanPreset a = userPreset("A");
     test::writeFile(defaultFilePath(), PresetFile::encode({a}));
     m_defaults->setStringArray(PresetStore::kPresetSlotOrderKey,
@@ -215,8 +206,7 @@ TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad)
               (QList<PresetSlot>{kFullSlot, kAutomatic, kCoolSlot, PresetSlot::preset(a.id)}));
 }
 
-TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace)
-{
+TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace) {
     const PresetSlot a = PresetSlot::preset(QUuid::createUuid());
     const PresetSlot b = PresetSlot::preset(QUuid::createUuid());
     const PresetSlot c = PresetSlot::preset(QUuid::createUuid());
@@ -227,17 +217,16 @@ TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace)
         PresetSlot source, target;
         QList<PresetSlot> expected;
     } cases[] = {
-        {a, c, {b, c, a, d}}, {d, b, {a, d, b, c}}, {a, b, {b, a, c, d}}, {b, a, {b, a, c, d}},
-        {a, d, {b, c, d, a}}, {d, a, {d, a, b, c}}, {a, a, order},         {a, absent, order},
-        {absent, a, order},
+        {a, c, {b, c, a, d}}, {d, b, {a, d, b, c}}, {a, b, {b, a, c, d}},
+        {b, a, {b, a, c, d}}, {a, d, {b, c, d, a}}, {d, a, {d, a, b, c}},
+        {a, a, order},        {a, absent, order},   {absent, a, order},
     };
     for (const auto& x : cases)
         EXPECT_EQ(PresetStore::slotOrder(order, x.source, x.target), x.expected)
             << x.source.id().toStdString() << " onto " << x.target.id().toStdString();
 }
 
-TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges)
-{
+TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges) {
     auto store = openStore();
     QSignalSpy slotsChanged(store.get(), &PresetStore::slotOrderChanged);
     QSignalSpy defaultsChanged(m_defaults.get(), &UserDefaults::changed);
@@ -256,8 +245,7 @@ TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges)
                                               uuidText(FanPreset::fullSpeedID), "automatic"}));
 }
 
-TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault)
-{
+TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault) {
     const QStringList saved{uuidText(FanPreset::fullSpeedID), "automatic"};
     m_defaults->setStringArray(PresetStore::kPresetSlotOrderKey, saved);
     m_defaults->setString(PresetStore::kActivePresetIDKey, uuidText(FanPreset::fullSpeedID));
@@ -282,8 +270,7 @@ TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault
 
 // MARK: adding, duplicating, updating, deleting
 
-TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve)
-{
+TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve) {
     auto store = openStore();
     QSignalSpy presetsChanged(store.get(), &PresetStore::presetsChanged);
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
@@ -304,8 +291,7 @@ TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve)
     EXPECT_EQ(storedSlotOrder().last(), added->idText());
 }
 
-TEST_F(PresetStoreTest, duplicatingCoolGivesAnEditableCopyWithItsCurveAndIcon)
-{
+TEST_F(PresetStoreTest, duplicatingCoolGivesAnEditableCopyWithItsCurveAndIcon) {
     auto store = openStore();
     const FanPreset cool = store->presets()[0];
     const std::optional<FanPreset> copy = store->duplicate(cool);
@@ -320,8 +306,7 @@ TEST_F(PresetStoreTest, duplicatingCoolGivesAnEditableCopyWithItsCurveAndIcon)
     EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())), QList<FanPreset>{*copy});
 }
 
-TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted)
-{
+TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted) {
     auto store = openStore();
     QSignalSpy canAddChanged(store.get(), &PresetStore::canAddPresetChanged);
     const FanPreset a = *store->addPreset("A");
@@ -352,8 +337,7 @@ TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted)
     EXPECT_EQ(names(store->presets()), (QStringList{"Cool", "Full Speed", "B", "A Copy", "E"}));
 }
 
-TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll)
-{
+TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll) {
     QList<FanPreset> four;
     for (const char* name : {"A", "B", "C", "D"})
         four.append(userPreset(name));
@@ -364,8 +348,7 @@ TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll)
     EXPECT_FALSE(store->addPreset("E"));
 }
 
-TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone)
-{
+TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone) {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     const FanPreset b = *store->addPreset("B");
@@ -382,7 +365,8 @@ TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone
     EXPECT_EQ(store->slotOrder(), orderBefore);
     EXPECT_EQ(presetsChanged.count(), 1);
     EXPECT_EQ(activePresetChanged.count(), 1);
-    EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())), (QList<FanPreset>{renamed, b}));
+    EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())),
+              (QList<FanPreset>{renamed, b}));
 
     FanPreset cool = store->presets()[0];
     cool.name = "Hacked";
@@ -396,8 +380,7 @@ TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone
     EXPECT_EQ(activePresetChanged.count(), 1);
 }
 
-TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot)
-{
+TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot) {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     store->setActivePresetID(a.id);
@@ -417,8 +400,7 @@ TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot)
     EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())), QList<FanPreset>{});
 }
 
-TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotBeDeleted)
-{
+TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotBeDeleted) {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     const FanPreset b = *store->addPreset("B");
@@ -432,8 +414,7 @@ TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotB
 
 // MARK: the active choice
 
-TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange)
-{
+TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange) {
     auto store = openStore();
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
     QSignalSpy activePresetChanged(store.get(), &PresetStore::activePresetChanged);
@@ -463,8 +444,7 @@ TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange)
     EXPECT_EQ(activePresetChanged.count(), 2);
 }
 
-TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone)
-{
+TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone) {
     auto store = openStore();
     store->setActivePresetID(FanPreset::fullSpeedID);
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
@@ -491,8 +471,7 @@ TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone)
 
 // MARK: the preset file
 
-TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad)
-{
+TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad) {
     FanPreset fakeCool = FanPreset::builtIns(2)[0];
     fakeCool.name = "Cool from a file";
     const FanPreset a = userPreset("A");
@@ -501,7 +480,8 @@ TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad)
     auto store = openStore();
     EXPECT_EQ(names(store->presets()), (QStringList{"Cool", "Full Speed", "A"}));
     store->addPreset("B");
-    EXPECT_EQ(names(PresetFile::decode(test::readFile(defaultFilePath()))), (QStringList{"A", "B"}));
+    EXPECT_EQ(names(PresetFile::decode(test::readFile(defaultFilePath()))),
+              (QStringList{"A", "B"}));
     EXPECT_TRUE(QDir(QFileInfo(defaultFilePath()).absolutePath())
                     .entryList({"*.bad-*"}, QDir::Files)
                     .isEmpty());
@@ -514,8 +494,7 @@ const QByteArray kOneBadEntry = R"([
      "name": "No isBuiltIn", "symbolName": "leaf"}
 ])";
 
-TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsideAtTheNextSave)
-{
+TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsideAtTheNextSave) {
     test::writeFile(defaultFilePath(), kOneBadEntry);
     auto store = openStore();
     store->setClockForTesting([] { return QDateTime(QDate(2026, 12, 6), QTime(21, 5, 1)); });
@@ -552,8 +531,7 @@ TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsi
     EXPECT_EQ(names(PresetFile::decode(test::readFile(defaultFilePath()))), QStringList{"Third"});
 }
 
-TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor)
-{
+TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor) {
     test::writeFile(defaultFilePath(), "not json");
     auto store = openStore();
     QFile::remove(defaultFilePath());
@@ -567,8 +545,8 @@ TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor)
 // process also gives up its privileges (the effective uid) until the scope ends.
 class ReadOnlyFolder {
 public:
-    ReadOnlyFolder(const QString& folder, const QString& root) : m_folder(folder)
-    {
+    ReadOnlyFolder(const QString& folder, const QString& root)
+        : m_folder(folder) {
         // The unprivileged user must still reach the folder.
         ::chmod(QFile::encodeName(root).constData(), 0755);
         ::chmod(QFile::encodeName(QFileInfo(folder).absolutePath()).constData(), 0755);
@@ -578,8 +556,7 @@ public:
             EXPECT_EQ(::seteuid(65534), 0);
         }
     }
-    ~ReadOnlyFolder()
-    {
+    ~ReadOnlyFolder() {
         if (m_wasRoot) {
             EXPECT_EQ(::seteuid(0), 0);
         }
@@ -591,8 +568,7 @@ private:
     bool m_wasRoot = false;
 };
 
-TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole)
-{
+TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole) {
     const QString folder = makeDirectory("data/Brisvane");
     auto store = openStore(folder);
     const FanPreset a = *store->addPreset("A");
@@ -616,8 +592,7 @@ TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole)
     EXPECT_EQ(PresetFile::decode(test::readFile(store->filePath())), QList<FanPreset>{renamed});
 }
 
-TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten)
-{
+TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten) {
     const QString folder = makeDirectory("data/Brisvane");
     test::writeFile(folder + "/presets.json", kOneBadEntry);
     auto store = openStore(folder);
@@ -635,8 +610,7 @@ TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten)
               (QStringList{"A", "B"}));
 }
 
-TEST_F(PresetStoreTest, aDirectoryThatCannotBeCreatedLosesNothingInMemory)
-{
+TEST_F(PresetStoreTest, aDirectoryThatCannotBeCreatedLosesNothingInMemory) {
     test::writeFile(root() + "/plain-file", "x");
     auto store = openStore(root() + "/plain-file/Brisvane");
     test::LogCapture log;
