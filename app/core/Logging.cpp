@@ -2,8 +2,8 @@
 
 namespace brisvane {
 
-Q_LOGGING_CATEGORY(engineLog, "org.brisvane.Brisvane.engine")
-Q_LOGGING_CATEGORY(helperClientLog, "org.brisvane.Brisvane.helper-client")
-Q_LOGGING_CATEGORY(presetsLog, "org.brisvane.Brisvane.presets")
+Q_LOGGING_CATEGORY(engineLog, "org.brisvane.Brisvane.engine", QtInfoMsg)
+Q_LOGGING_CATEGORY(helperClientLog, "org.brisvane.Brisvane.helper-client", QtInfoMsg)
+Q_LOGGING_CATEGORY(presetsLog, "org.brisvane.Brisvane.presets", QtInfoMsg)
 
 } // namespace brisvane

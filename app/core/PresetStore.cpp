@@ -69,7 +69,7 @@ PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDef
            long(m_presets.size()));
 }
 
-// MARK: properties
+// --- properties
 
 QString PresetStore::activePresetIDText() const {
     return m_activePresetID ? uuidText(*m_activePresetID) : QString();
@@ -138,7 +138,7 @@ qsizetype PresetStore::userPresetCount() const {
                          [](const FanPreset& p) { return !p.isBuiltIn; });
 }
 
-// MARK: operations
+// --- operations
 
 FanCurve PresetStore::newPresetCurve() {
     return FanCurve({{55, 0}, {75, 50}, {95, 100}});
@@ -214,7 +214,7 @@ void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id) {
     m_persistsActiveSelection = true;
 }
 
-// MARK: slot order
+// --- slot order
 
 QList<PresetSlot> PresetStore::reconciledSlotOrder(const QList<FanPreset>& presets,
                                                    const QList<PresetSlot>& savedOrder) {
@@ -255,7 +255,7 @@ void PresetStore::persistSlotOrder() {
     m_defaults.setStringArray(kPresetSlotOrderKey, ids);
 }
 
-// MARK: file
+// --- file
 
 void PresetStore::loadUserPresets() {
     QFile file(m_filePath);

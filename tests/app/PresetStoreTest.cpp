@@ -84,7 +84,7 @@ protected:
     std::unique_ptr<UserDefaults> m_defaults;
 };
 
-// MARK: loading
+// --- loading
 
 TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing) {
     test::LogCapture log;
@@ -174,7 +174,7 @@ TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored) {
     EXPECT_EQ(storedActiveID(), uuidText(FanPreset::fullSpeedID));
 }
 
-// MARK: slot order
+// --- slot order
 
 TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes) {
     const FanPreset a = userPreset("A");
@@ -268,7 +268,7 @@ TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault
     EXPECT_FALSE(QFileInfo::exists(defaultFilePath()));
 }
 
-// MARK: adding, duplicating, updating, deleting
+// --- adding, duplicating, updating, deleting
 
 TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve) {
     auto store = openStore();
@@ -412,7 +412,7 @@ TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotB
     EXPECT_EQ(storedActiveID(), b.idText());
 }
 
-// MARK: the active choice
+// --- the active choice
 
 TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange) {
     auto store = openStore();
@@ -469,7 +469,7 @@ TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone) {
     EXPECT_EQ(storedActiveID(), uuidText(FanPreset::coolID));
 }
 
-// MARK: the preset file
+// --- the preset file
 
 TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad) {
     FanPreset fakeCool = FanPreset::builtIns(2)[0];
