@@ -4,7 +4,7 @@
 
 #include "smc/SystemRoot.h"
 
-#include <QCoroProcess>
+#include <QCoroSignal>
 #include <QProcess>
 #include <QStringDecoder>
 
@@ -58,13 +58,15 @@ QCoro::Task<AdminScriptRunner::ProcessResult> AdminScriptRunner::runProcess(QStr
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, arguments, QIODevice::ReadOnly);
     // The password dialog waits for the user, so neither the start nor the exit has a limit.
-    const bool started = co_await qCoro(process).start(program, arguments, QIODevice::ReadOnly,
-                                                       std::chrono::milliseconds(-1));
-    if (!started)
+    // A start that fails leaves Starting for NotRunning with FailedToStart.
+    while (process.state() == QProcess::Starting)
+        co_await qCoro(&process, &QProcess::stateChanged);
+    if (process.state() == QProcess::NotRunning && process.error() == QProcess::FailedToStart)
         throw LaunchError(process.errorString());
     if (process.state() != QProcess::NotRunning)
-        co_await qCoro(process).waitForFinished(std::chrono::milliseconds(-1));
+        co_await qCoro(&process, &QProcess::finished);
     ProcessResult result;
     result.exitedNormally = process.exitStatus() == QProcess::NormalExit;
     result.exitCode = process.exitCode();
