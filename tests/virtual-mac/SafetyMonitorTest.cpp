@@ -1,0 +1,249 @@
+// The safety monitor: its floor table, and what it records of fans driven by SMC writes.
+#include "SafetyMonitor.h"
+
+#include "SmcValueCodec.h"
+#include "VirtualSmc.h"
+#include "VsmcTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace brisvane {
+namespace {
+
+using test::call;
+using test::writeRequest;
+
+class FloorTable : public ::testing::TestWithParam<std::pair<double, double>> {};
+
+TEST_P(FloorTable, IsPiecewiseLinearWithStrictBoundaries)
+{
+    EXPECT_NEAR(SafetyMonitor::floorPercent(GetParam().first), GetParam().second, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Temperatures, FloorTable,
+    ::testing::Values(std::pair{59.9, 0.0}, std::pair{60.0, 0.0}, std::pair{67.5, 12.5},
+                      std::pair{75.0, 25.0}, std::pair{80.0, 47.5}, std::pair{85.0, 70.0},
+                      std::pair{87.5, 85.0}, std::pair{90.0, 100.0}, std::pair{120.0, 100.0},
+                      std::pair{-10.0, 0.0}, std::pair{std::nan(""), 100.0}));
+
+class MonitoredMac : public ::testing::Test {
+protected:
+    VirtualSmc smc;
+
+    void SetUp() override
+    {
+        smc.setFanNoise(0);
+        smc.setModeAcceptDelay(0);
+        ASSERT_EQ(write("Ftst", {1}), 0);
+    }
+    std::uint8_t write(const std::string& key, const std::vector<std::uint8_t>& bytes)
+    {
+        return call(smc, writeRequest(key, bytes, static_cast<std::uint32_t>(bytes.size()))).result;
+    }
+    std::uint8_t target(int fan, float rpm)
+    {
+        return write("F" + std::to_string(fan) + "Tg", SmcValueCodec::floatBytes(rpm));
+    }
+    // Keeps writing `rpm` to fan 0 once a second, as a controller does.
+    void hold(float rpm, int seconds)
+    {
+        for (int i = 0; i < seconds; ++i) {
+            ASSERT_EQ(target(0, rpm), 0);
+            smc.advance(1.0);
+        }
+    }
+};
+
+TEST_F(MonitoredMac, AManualFanHeldAtOrAboveTheFloorIsFine)
+{
+    smc.pinTemperature(80); // floor 47.5 % → 1200 + 0.475 × 4800 = 3480
+    ASSERT_EQ(write("F0Md", {1}), 0);
+    hold(3480, 20);
+    EXPECT_TRUE(smc.violations().empty());
+}
+
+TEST_F(MonitoredMac, AManualFanHeldBelowTheFloorIsRecordedEverySecond)
+{
+    smc.pinTemperature(80);
+    smc.advance(1.5);
+    ASSERT_EQ(write("F0Md", {1}), 0);
+    hold(3000, 2); // judged at t = 2 and 3
+    hold(3480, 3); // 4, 5, 6
+    smc.pinTemperature(95); // floor 100 %: anything under 6000 is too slow
+    hold(5000, 3); // 7 is judged by the 80 °C a once-a-second controller last saw; 8, 9 are not
+
+    const auto findings = smc.violations();
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(findings[0].fan, 0);
+    EXPECT_EQ(findings[0].kind, SafetyViolation::Kind::belowFloor);
+    EXPECT_EQ(findings[0].seconds, 2);
+    EXPECT_DOUBLE_EQ(findings[0].from, 2.0);
+    EXPECT_DOUBLE_EQ(findings[0].to, 3.0);
+    EXPECT_NEAR(findings[0].requiredRPM, 3480, 0.5);
+    EXPECT_EQ(findings[0].targetRPM, 3000);
+    EXPECT_EQ(findings[1].seconds, 2);
+    EXPECT_DOUBLE_EQ(findings[1].from, 8.0);
+    EXPECT_DOUBLE_EQ(findings[1].requiredRPM, 6000);
+}
+
+TEST_F(MonitoredMac, TheFirmwaresOwnChoiceBeforeTheTakeoverIsAFloorToo)
+{
+    VirtualSmc warm;
+    warm.setFanNoise(0);
+    warm.setModeAcceptDelay(0);
+    warm.pinTemperature(70); // floor 12.5 % = 1800; firmware curve 25 % = 2400
+    warm.advance(3);
+    ASSERT_EQ(call(warm, writeRequest("Ftst", {1}, 1)).result, 0);
+    ASSERT_EQ(call(warm, writeRequest("F0Md", {1}, 1)).result, 0);
+    for (int i = 0; i < 3; ++i) {
+        call(warm, writeRequest("F0Tg", SmcValueCodec::floatBytes(2000), 4));
+        warm.advance(1);
+    }
+    const auto findings = warm.violations();
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_NEAR(findings[0].requiredRPM, 2400, 1);
+}
+
+TEST_F(MonitoredMac, AManualFanWithoutTargetsForOverSevenSecondsIsRecorded)
+{
+    ASSERT_EQ(write("F0Md", {1}), 0);
+    ASSERT_EQ(target(0, 1500), 0);
+    smc.advance(7.0);
+    EXPECT_TRUE(smc.violations().empty()) << "seven seconds are allowed";
+    smc.advance(3.0);
+    auto findings = smc.violations();
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].kind, SafetyViolation::Kind::noTarget);
+    EXPECT_EQ(findings[0].fan, 0);
+    EXPECT_EQ(findings[0].seconds, 3);
+
+    // Handing the fan back ends it; an automatic fan is the firmware's business.
+    ASSERT_EQ(write("F0Md", {0}), 0);
+    smc.advance(20);
+    EXPECT_EQ(smc.violations().size(), 1u);
+    EXPECT_EQ(smc.violations()[0].seconds, 3);
+}
+
+TEST_F(MonitoredMac, EnteringManualModeStartsTheSilenceClock)
+{
+    smc.advance(20); // long since any target was written
+    ASSERT_EQ(write("F1Md", {1}), 0);
+    smc.advance(7);
+    EXPECT_TRUE(smc.violations().empty());
+    smc.advance(1);
+    ASSERT_EQ(smc.violations().size(), 1u);
+    EXPECT_EQ(smc.violations()[0].fan, 1);
+}
+
+} // namespace
+} // namespace brisvane
+
+namespace brisvane {
+namespace {
+
+// A controller that does what a correct once-a-second daemon does: while idle it remembers the
+// firmware's targets; asked for control it unlocks, retries manual mode each tick, then writes
+// max(request, safety floor of its own hottest sample, the remembered target) every tick. The
+// monitor must never flag it, however the heat changes under it.
+class CorrectController {
+public:
+    explicit CorrectController(SMCConnection& smc) : m_smc(smc) {}
+
+    void tick(double now, bool wanted, double requestRPM)
+    {
+        const bool controlling = m_phase == Phase::controlling;
+        if (now - m_sampledAt >= (controlling ? (m_hottest >= 50 ? 0 : 3) : 5)) {
+            m_hottest = hottest();
+            m_sampledAt = now;
+        }
+        if (!wanted) {
+            if (m_phase != Phase::idle) {
+                for (int i = 0; i < 2; ++i)
+                    m_smc.writeUInt8("F" + std::to_string(i) + "Md", 0);
+                m_smc.writeUInt8("Ftst", 0);
+                m_phase = Phase::idle;
+            }
+            for (int i = 0; i < 2; ++i)
+                m_autoFloor[i] = m_smc.readFloat("F" + std::to_string(i) + "Tg");
+            return;
+        }
+        if (m_phase == Phase::idle) {
+            m_smc.writeUInt8("Ftst", 1);
+            m_phase = Phase::unlocking;
+        }
+        if (m_phase == Phase::unlocking) {
+            try {
+                for (int i = 0; i < 2; ++i)
+                    m_smc.writeUInt8("F" + std::to_string(i) + "Md", 1);
+                m_phase = Phase::controlling;
+            } catch (const SMCError&) {
+                return;
+            }
+        }
+        m_hottest = hottest();
+        m_sampledAt = now;
+        const double floor = SafetyMonitor::floorPercent(m_hottest);
+        for (int i = 0; i < 2; ++i) {
+            const double safety = floor > 0 ? 1200 + floor / 100 * 4800 : 0;
+            const double target = std::min(std::max({requestRPM, safety, m_autoFloor[i]}), 6000.0);
+            m_smc.writeFloat("F" + std::to_string(i) + "Tg", static_cast<float>(target));
+        }
+    }
+
+private:
+    enum class Phase { idle, unlocking, controlling };
+    double hottest()
+    {
+        double hottest = 0;
+        for (const char* key : {"Tp01", "Tp05", "Tp09", "Tp0D", "Tp0T", "Tp0b", "Tp0f", "Tp0j",
+                                "Te05", "Te0L", "Te0P", "Te0S", "Tg05", "Tg0D", "Tg0L", "Tg0T"}) {
+            const double v = m_smc.readFloat(key);
+            if (v > 1 && v < 128)
+                hottest = std::max(hottest, v);
+        }
+        return hottest;
+    }
+
+    SMCConnection& m_smc;
+    Phase m_phase = Phase::idle;
+    double m_hottest = 0;
+    double m_sampledAt = -100;
+    double m_autoFloor[2] = {0, 0};
+};
+
+TEST(SafetyMonitor, NeverFlagsACorrectOnceASecondController)
+{
+    VirtualSmc smc;
+    auto registration = smc.registerAsService();
+    SMCConnection connection;
+    CorrectController controller(connection);
+    smc.advance(0.37); // ticks fall between the firmware's whole seconds
+    struct Phase {
+        double until;
+        double cpu, gpu;
+        bool wanted;
+        double request;
+    };
+    const Phase phases[] = {{20, 0.8, 0.2, false, 0},  {60, 1.0, 1.0, true, 0},
+                            {90, 0.2, 0.0, true, 2000}, {110, 1.0, 0.5, false, 0},
+                            {150, 1.0, 0.5, true, 1500}, {200, 0.0, 0.0, true, 0}};
+    for (const Phase& phase : phases) {
+        smc.setWorkload(phase.cpu, phase.gpu);
+        while (smc.now() < phase.until) {
+            controller.tick(smc.now(), phase.wanted, phase.request);
+            smc.advance(1.0);
+        }
+    }
+    const auto findings = smc.violations();
+    for (const auto& v : findings)
+        ADD_FAILURE() << "fan " << v.fan << " " << SafetyViolation::kindName(v.kind) << " at "
+                      << v.from << "-" << v.to << ": target " << v.targetRPM << " < "
+                      << v.requiredRPM << " at " << v.hottestCelsius << " °C";
+    EXPECT_GT(smc.status().hottest, 40);
+}
+
+} // namespace
+} // namespace brisvane
