@@ -108,7 +108,7 @@ FanController::~FanController()
 
 bool FanController::isControlThread() const
 {
-    return m_queue.get_executor().running_in_this_thread();
+    return const_cast<asio::io_context&>(m_queue).get_executor().running_in_this_thread();
 }
 
 void FanController::post(std::function<void()> work)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include <syslog.h>
 
@@ -172,7 +173,7 @@ std::string HelperLog::formatLine(std::chrono::system_clock::time_point time,
     const std::time_t seconds = static_cast<std::time_t>(wholeSeconds.count());
     std::tm utc{};
     ::gmtime_r(&seconds, &utc);
-    char stamp[40];
+    char stamp[96];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                   static_cast<int>(millis));
