@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -56,6 +57,13 @@ inline MachineProfile profileNamed(const std::string& name,
     if (edit)
         edit(profile);
     return profile;
+}
+
+inline std::vector<std::uint8_t> floatBytes(float value)
+{
+    std::vector<std::uint8_t> bytes(4);
+    std::memcpy(bytes.data(), &value, 4); // the SMC's floats are little-endian, as is the host
+    return bytes;
 }
 
 inline std::vector<std::string> logTexts(const std::vector<HelperLogCapture::Line>& lines)
@@ -144,6 +152,16 @@ public:
     HelperControlPhase phase() { return status().phase; }
 
     void advance(double seconds) { clock.advanceSeconds(seconds); }
+    // Ticks once a second for `seconds` seconds, renewing `targets` every `renewEvery` seconds
+    // the way the app keeps its heartbeat.
+    void holdFor(int seconds, const std::vector<double>& targets, int renewEvery = 2)
+    {
+        for (int s = 1; s <= seconds; ++s) {
+            tick();
+            if (s % renewEvery == 0)
+                setTargets(targets);
+        }
+    }
     // The clock moves on by `seconds`, then one tick runs.
     void tick(double seconds = 1.0)
     {

@@ -109,6 +109,15 @@ public:
         auto it = m_reads.find(smcFourCC(key));
         return it == m_reads.end() ? 0 : it->second;
     }
+    // Reads of Tp, Te and Tg keys: the sensor walk's and every snapshot's.
+    int temperatureReads() const
+    {
+        std::lock_guard lock(m_mutex);
+        int reads = 0;
+        for (const auto& [key, count] : m_reads)
+            reads += isTemperatureKey(key) ? count : 0;
+        return reads;
+    }
     int calls() const
     {
         std::lock_guard lock(m_mutex);
