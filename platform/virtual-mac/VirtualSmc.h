@@ -1,0 +1,149 @@
+#pragma once
+// The virtual Mac's SMC: a key directory from a machine profile behind the SMC user-client
+// protocol, with the machine around it stepped in model time. Used in-process by tests and
+// behind sockets by brisvane-vsmc. Every public member takes one mutex, so each SMC call is
+// atomic on the model whatever thread it comes from.
+
+#include "MachineProfile.h"
+
+#include "smc/Clock.h"
+#include "smc/IOKit.h"
+#include "smc/SMCKit.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brisvane {
+
+// SMC result bytes the virtual firmware answers with.
+inline constexpr std::uint8_t kSmcResultSuccess = 0x00;
+inline constexpr std::uint8_t kSmcResultBadCommand = 0x82;
+inline constexpr std::uint8_t kSmcResultKeyNotFound = 0x84;
+inline constexpr std::uint8_t kSmcResultWriteRefused = 0x86;
+
+struct SmcJournalEntry {
+    double t = 0; // model seconds since start
+    std::string key;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t result = 0;
+};
+
+struct SmcCallCounts {
+    std::uint64_t readKey = 0;
+    std::uint64_t writeKey = 0;
+    std::uint64_t getKeyFromIndex = 0;
+    std::uint64_t getKeyInfo = 0;
+    std::uint64_t other = 0; // unknown commands, other selectors, malformed calls
+
+    std::uint64_t total() const { return readKey + writeKey + getKeyFromIndex + getKeyInfo + other; }
+};
+
+struct VirtualFanStatus {
+    int index = 0;
+    std::optional<std::uint8_t> mode; // absent when the fan has no mode key
+    double target = 0;
+    double actual = 0;
+    double min = 0;
+    double max = 0;
+};
+
+struct VirtualSmcStatus {
+    std::string profile;
+    double t = 0;
+    std::vector<VirtualFanStatus> fans;
+    std::optional<std::uint8_t> ftst; // absent on machines without the unlock key
+    double hottest = 0;               // hottest die sensor as the SMC reports it
+    double cpuLoad = 0;
+    double gpuLoad = 0;
+};
+
+class VirtualSmc final : public iokit::UserClient {
+public:
+    static constexpr const char* kDefaultProfile = "two-fan-laptop";
+
+    // Registers a VirtualSmc as its profile's IOKit service for as long as it lives. Calls that
+    // arrive after it ends answer kIOReturnNotResponding, so connections opened meanwhile never
+    // reach a destroyed model.
+    class ServiceRegistration {
+    public:
+        ServiceRegistration(ServiceRegistration&&) noexcept;
+        ServiceRegistration& operator=(ServiceRegistration&&) noexcept;
+        ~ServiceRegistration();
+        const std::string& serviceClass() const { return m_serviceClass; }
+
+    private:
+        friend class VirtualSmc;
+        struct Forwarder;
+        ServiceRegistration(std::string serviceClass, std::shared_ptr<Forwarder> forwarder);
+        void release();
+        std::string m_serviceClass;
+        std::shared_ptr<Forwarder> m_forwarder;
+    };
+
+    explicit VirtualSmc(const std::string& profileName = kDefaultProfile);
+    explicit VirtualSmc(MachineProfile profile);
+
+    // Replace the whole machine; model time, journal and counters start again.
+    void loadProfile(const std::string& name);
+    void loadProfileFile(const std::filesystem::path& file);
+    void loadProfile(MachineProfile profile);
+
+    std::string profileName() const;
+    std::string serviceClass() const;
+
+    kern_return_t callStructMethod(std::uint32_t selector, const void* input, std::size_t inputSize,
+                                   void* output, std::size_t* outputSize) override;
+
+    [[nodiscard]] ServiceRegistration registerAsService();
+
+    // Direct access to the directory, bypassing faults, journal and counters.
+    std::size_t keyCount() const;
+    std::optional<SMCValue> key(const std::string& name) const;
+    // Throws std::invalid_argument for an unknown key or bytes of the wrong size.
+    void setKeyBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    std::optional<float> readFloatKey(const std::string& name) const;
+
+    VirtualSmcStatus status();
+
+    std::vector<SmcJournalEntry> journal() const;
+    std::vector<SmcJournalEntry> takeJournal();
+    SmcCallCounts callCounts() const;
+    void resetCallCounts();
+
+    // Model time. Tests step it by hand; brisvane-vsmc lets it follow a real clock. While a
+    // clock is followed every member first catches up with it (scaled by timeScale).
+    double now();
+    void advance(double seconds);
+    void followClock(const Clock& clock, double timeScale = 1.0);
+
+private:
+    void resetLocked(MachineProfile profile);
+    double floatKeyLocked(const std::string& name) const;
+    std::optional<std::uint8_t> byteKeyLocked(const std::string& name) const;
+    int fanCountLocked() const;
+    double hottestLocked() const;
+    void syncLocked();
+    void advanceLocked(double seconds);
+    void stepLocked(double dt);
+    SMCParamStruct handleLocked(const SMCParamStruct& request);
+    std::uint8_t writeLocked(SmcKeyEntry& key, const std::vector<std::uint8_t>& bytes);
+
+    mutable std::mutex m_mutex;
+    MachineProfile m_profile;
+    double m_time = 0;
+
+    const Clock* m_clock = nullptr;
+    Clock::time_point m_clockOrigin{};
+    double m_clockBase = 0; // model time at m_clockOrigin plus every manual advance since
+    double m_timeScale = 1.0;
+
+    std::vector<SmcJournalEntry> m_journal;
+    SmcCallCounts m_counts;
+};
+
+} // namespace brisvane

@@ -1,0 +1,189 @@
+// Profiles and value encodings: what each shipped machine exposes, and how bad profiles fail.
+#include "MachineProfile.h"
+
+#include "SmcValueCodec.h"
+#include "VsmcTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace brisvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using nlohmann::json;
+
+const std::vector<std::string> kShippedProfiles{"two-fan-laptop", "one-fan-desktop", "fanless"};
+
+class ShippedProfile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ShippedProfile, FanKeysAndDieSensorsHaveTheirRealTypesAndSizes)
+{
+    const MachineProfile profile = MachineProfile::loadNamed(GetParam());
+    const KeyDirectory& keys = profile.keys;
+    const SmcKeyEntry* fnum = keys.find(std::string("FNum"));
+    ASSERT_NE(fnum, nullptr);
+    EXPECT_EQ(fnum->type, "ui8 ");
+    for (int i = 0; i < fnum->bytes.at(0); ++i) {
+        for (const char* suffix : {"Ac", "Tg", "Mn", "Mx"}) {
+            const SmcKeyEntry* key = keys.find("F" + std::to_string(i) + suffix);
+            ASSERT_NE(key, nullptr) << i << suffix;
+            EXPECT_EQ(key->type, "flt ");
+            EXPECT_EQ(key->size(), 4u);
+        }
+        EXPECT_TRUE(keys.find("F" + std::to_string(i) + "Tg")->writable);
+        EXPECT_FALSE(keys.find("F" + std::to_string(i) + "Mx")->writable);
+    }
+    int dieSensors = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const SmcKeyEntry& key = keys.at(i);
+        if (key.name.starts_with("Tp") || key.name.starts_with("Te") || key.name.starts_with("Tg"))
+            dieSensors += key.type == "flt " && key.size() == 4;
+    }
+    EXPECT_GE(dieSensors, 8);
+    EXPECT_EQ(profile.serviceClass, "AppleSMCKeysEndpoint");
+}
+
+TEST_P(ShippedProfile, DirectoryHoldsAssortedTypesIncludingWideAndEmptyKeys)
+{
+    const MachineProfile profile = MachineProfile::loadNamed(GetParam());
+    std::set<std::string> types;
+    bool wide = false, empty = false, overRecord = false;
+    for (std::size_t i = 0; i < profile.keys.size(); ++i) {
+        const SmcKeyEntry& key = profile.keys.at(i);
+        types.insert(key.type);
+        wide |= key.size() > 4;
+        empty |= key.size() == 0;
+        overRecord |= key.size() > 32;
+    }
+    for (const char* type : {"ui8 ", "ui16", "ui32", "flag", "hex_", "ch8*", "flt ", "si16"})
+        EXPECT_TRUE(types.count(type)) << type;
+    EXPECT_TRUE(std::any_of(types.begin(), types.end(), [](auto& t) { return t[0] == '{'; }));
+    EXPECT_TRUE(wide && empty && overRecord);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ShippedProfile, ::testing::ValuesIn(kShippedProfiles));
+
+TEST(MachineProfile, ShippedMachinesDifferWhereTheyShould)
+{
+    const auto laptop = MachineProfile::loadNamed("two-fan-laptop");
+    EXPECT_NE(laptop.keys.find(std::string("Ftst")), nullptr);
+    EXPECT_NE(laptop.keys.find(std::string("F1Md")), nullptr);
+    EXPECT_EQ(laptop.firmware.acceptModeAfterSeconds, 3.0);
+
+    const auto desktop = MachineProfile::loadNamed("one-fan-desktop");
+    EXPECT_EQ(desktop.keys.find(std::string("Ftst")), nullptr);
+    EXPECT_EQ(desktop.keys.find(std::string("F0Md")), nullptr);
+    EXPECT_NE(desktop.keys.find(std::string("F0md")), nullptr);
+    EXPECT_EQ(desktop.keys.find(std::string("FNum"))->bytes, std::vector<std::uint8_t>{1});
+
+    const auto fanless = MachineProfile::loadNamed("fanless");
+    EXPECT_EQ(fanless.keys.find(std::string("FNum"))->bytes, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(fanless.keys.find(std::string("F0Ac")), nullptr);
+}
+
+class ProfileFiles : public ::testing::Test {
+protected:
+    test::TemporaryRoot dir;
+
+    std::filesystem::path write(const std::string& name, const std::string& text)
+    {
+        const auto path = dir.path() / (name + ".json");
+        std::ofstream(path) << text;
+        return path;
+    }
+};
+
+TEST_F(ProfileFiles, ExtendingReplacesKeysByNameRemovesKeysAndMergesSections)
+{
+    write("base", R"({"firmware": {"acceptModeAfterSeconds": 3, "curve": [[50, 0], [90, 1]]},
+                      "keys": [{"name": "FNum", "type": "ui8 ", "value": 1},
+                               {"name": "AAAA", "type": "ui16", "value": 258},
+                               {"name": "BBBB", "type": "flag", "value": true}]})");
+    const auto child = write("child", R"({"extends": "base",
+        "firmware": {"acceptModeAfterSeconds": null},
+        "removeKeys": ["BBBB"],
+        "keys": [{"name": "AAAA", "type": "ui16", "value": 772}]})");
+    const MachineProfile profile = MachineProfile::load(child);
+    EXPECT_EQ(profile.name, "child");
+    EXPECT_FALSE(profile.firmware.acceptModeAfterSeconds) << "null means never";
+    EXPECT_EQ(profile.firmware.curve.size(), 2u) << "fields not named keep the parent's";
+    EXPECT_THAT(profile.keys.find(std::string("AAAA"))->bytes, ElementsAre(0x03, 0x04));
+    EXPECT_EQ(profile.keys.find(std::string("BBBB")), nullptr);
+    EXPECT_EQ(profile.keys.size(), 3u) << "FNum, AAAA and #KEY";
+}
+
+TEST_F(ProfileFiles, GeneratedFillerMakesLargeDirectoriesOfUniqueKeys)
+{
+    const auto path = write("big", R"({"keys": [{"name": "FNum", "type": "ui8 ", "value": 0}],
+                                       "generate": {"count": 1600, "seed": 3}})");
+    const MachineProfile profile = MachineProfile::load(path);
+    EXPECT_EQ(profile.keys.size(), 1602u);
+    for (std::size_t i = 1; i < profile.keys.size(); ++i)
+        EXPECT_LT(profile.keys.at(i - 1).code(), profile.keys.at(i).code());
+}
+
+struct BadProfile {
+    const char* text;
+    const char* message;
+};
+
+class BadProfiles : public ProfileFiles, public ::testing::WithParamInterface<BadProfile> {};
+
+TEST_P(BadProfiles, FailWithAMessageNamingTheProblem)
+{
+    write("self", R"({"extends": "self", "keys": []})");
+    const auto path = write("bad", GetParam().text);
+    try {
+        MachineProfile::load(path);
+        FAIL() << "loaded a bad profile";
+    } catch (const ProfileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr(GetParam().message));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadProfiles,
+    ::testing::Values(
+        BadProfile{"{not json", "not valid JSON"},
+        BadProfile{R"({"keys": [{"name": "FNu", "type": "ui8 "}]})", "four characters"},
+        BadProfile{R"({"keys": [{"name": "FNum", "type": "flt ", "size": 2}]})", "has size 4"},
+        BadProfile{R"({"keys": [{"name": "FNum", "type": "ui8 ", "value": 256}]})", "out of range"},
+        BadProfile{R"({"keys": [{"name": "ABCD", "type": "{abc", "value": 1}]})", "as hex"},
+        BadProfile{R"({"keys": [{"name": "ABCD", "type": "hex_", "hex": "abc"}]})", "even number"},
+        BadProfile{R"({"keys": [{"name": "ABCD", "type": "ch8*", "size": 2, "value": "abc"}]})",
+                   "longer than"},
+        BadProfile{R"({"serviceClass": "IOFoo", "keys": []})", "serviceClass"},
+        BadProfile{R"({"extends": "../etc/x", "keys": []})", "must name a profile"},
+        BadProfile{R"({"extends": "self", "keys": []})", "too deeply"},
+        BadProfile{R"({"keys": 3})", "must be an array"}));
+
+TEST(MachineProfile, NamesCannotReachOutsideTheProfileFolder)
+{
+    EXPECT_THROW(MachineProfile::loadNamed("../profiles/two-fan-laptop"), ProfileError);
+    EXPECT_THROW(MachineProfile::loadNamed("no-such-machine"), ProfileError);
+}
+
+TEST(SmcValueCodec, EncodesIntegersBigEndianFloatsLittleEndianAndTextPadded)
+{
+    EXPECT_THAT(SmcValueCodec::encode("ui16", 12650, std::nullopt), ElementsAre(0x31, 0x6a));
+    EXPECT_THAT(SmcValueCodec::encode("si16", -412, std::nullopt), ElementsAre(0xfe, 0x64));
+    EXPECT_THAT(SmcValueCodec::encode("sp78", 44.5, std::nullopt), ElementsAre(0x2c, 0x80));
+    EXPECT_THAT(SmcValueCodec::encode("flt ", 1850.0, std::nullopt), ElementsAre(0, 0x40, 0xe7, 0x44));
+    EXPECT_THAT(SmcValueCodec::encode("ch8*", "ab", 4u), ElementsAre('a', 'b', 0, 0));
+    EXPECT_THROW(SmcValueCodec::encode("sp78", 44.3, std::nullopt), std::invalid_argument)
+        << "not representable in 8.8";
+
+    EXPECT_EQ(SmcValueCodec::decode("si16", {0xfe, 0x64}), json(-412));
+    EXPECT_EQ(SmcValueCodec::decode("sp78", {0x2c, 0x80}), json(44.5));
+    EXPECT_EQ(SmcValueCodec::decode("ch8*", {'j', '3', 0, 0}), json("j3"));
+    EXPECT_EQ(SmcValueCodec::decode("hex_", {1, 2}), std::nullopt);
+    EXPECT_EQ(SmcValueCodec::fromHex("0040E744"), SmcValueCodec::floatBytes(1850));
+    EXPECT_THROW(SmcValueCodec::fromHex("zz"), std::invalid_argument);
+}
+
+} // namespace
+} // namespace brisvane

@@ -1,0 +1,176 @@
+#pragma once
+// Helpers shared by the virtual Mac's tests: raw SMC records, temporary system roots, and a
+// brisvane-vsmc process served into one.
+
+#include "ControlClient.h"
+#include "ProcessControl.h"
+#include "VirtualSmc.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <map>
+#include <optional>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace brisvane::test {
+
+inline SMCParamStruct request(SMCCommand command, const std::string& key = "")
+{
+    SMCParamStruct record = SMCParamStruct::zeroed();
+    record.key = smcFourCC(key);
+    record.data8 = static_cast<std::uint8_t>(command);
+    return record;
+}
+
+inline SMCParamStruct writeRequest(const std::string& key, const std::vector<std::uint8_t>& bytes,
+                                   std::uint32_t declaredSize)
+{
+    SMCParamStruct record = request(SMCCommand::writeKey, key);
+    record.keyInfo.dataSize = declaredSize;
+    std::copy(bytes.begin(), bytes.end(), record.bytes.begin());
+    return record;
+}
+
+// One call through the user-client interface; the kern_return_t must be success.
+inline SMCParamStruct call(iokit::UserClient& client, const SMCParamStruct& input)
+{
+    SMCParamStruct output = SMCParamStruct::zeroed();
+    std::size_t size = sizeof output;
+    EXPECT_EQ(client.callStructMethod(kSMCUserClientSelector, &input, sizeof input, &output, &size),
+              kIOReturnSuccess);
+    return output;
+}
+
+// A folder under /tmp (short, for socket paths) removed with everything in it.
+class TemporaryRoot {
+public:
+    TemporaryRoot()
+    {
+        std::string pattern = "/tmp/vmac-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TemporaryRoot()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Points BRISVANE_SYSTEM_ROOT somewhere for the life of the object.
+class ScopedSystemRoot {
+public:
+    explicit ScopedSystemRoot(const std::filesystem::path& root)
+    {
+        if (const char* old = std::getenv("BRISVANE_SYSTEM_ROOT"))
+            m_old = old;
+        ::setenv("BRISVANE_SYSTEM_ROOT", root.c_str(), 1);
+    }
+    ~ScopedSystemRoot()
+    {
+        if (m_old)
+            ::setenv("BRISVANE_SYSTEM_ROOT", m_old->c_str(), 1);
+        else
+            ::unsetenv("BRISVANE_SYSTEM_ROOT");
+    }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+inline std::filesystem::path binary(const std::string& name)
+{
+    return std::filesystem::path(BRISVANE_BUILD_DIR "/bin") / name;
+}
+
+// Polls `condition` every 10 ms until it holds or `limit` passes.
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(10))
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// Runs a program, waits for it, and returns its exit status and everything it printed.
+struct RunResult {
+    int status = -1;
+    std::string output;
+};
+
+inline RunResult run(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& environment = {})
+{
+    std::string log = "/tmp/vmac-run-XXXXXX";
+    const int fd = ::mkstemp(log.data());
+    if (fd < 0)
+        throw std::runtime_error("mkstemp failed");
+    ::close(fd);
+    RunResult result;
+    const pid_t pid = ProcessControl::spawn(argv, log, environment, false);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    result.output = text.str();
+    std::filesystem::remove(log);
+    return result;
+}
+
+// brisvane-vsmc serving a profile into a temporary root, stopped at the end.
+class ServedVirtualMac {
+public:
+    explicit ServedVirtualMac(const std::string& profile = VirtualSmc::kDefaultProfile,
+                              std::vector<std::string> extraArguments = {})
+    {
+        std::vector<std::string> argv{binary("brisvane-vsmc").string(), "serve", "--root",
+                                      m_root.path().string(), "--profile", profile};
+        argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
+        m_pid = ProcessControl::spawn(argv, m_root.path() / "vsmc.log", {}, false);
+        const bool up = eventually([&] {
+            try {
+                return ControlClient::request(m_root.path(), "status", std::chrono::milliseconds(200))
+                    .value("ok", false);
+            } catch (const ControlClient::Error&) {
+                return false;
+            }
+        });
+        if (!up)
+            ADD_FAILURE() << "brisvane-vsmc did not come up";
+    }
+    ~ServedVirtualMac() { ProcessControl::stop(m_pid, std::chrono::seconds(5)); }
+
+    const std::filesystem::path& root() const { return m_root.path(); }
+    pid_t pid() const { return m_pid; }
+    nlohmann::json control(const std::string& line) const
+    {
+        return ControlClient::request(m_root.path(), line);
+    }
+
+private:
+    TemporaryRoot m_root;
+    pid_t m_pid = -1;
+};
+
+} // namespace brisvane::test
