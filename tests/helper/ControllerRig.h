@@ -80,9 +80,12 @@ public:
     explicit ControllerRig(std::optional<MachineProfile> profile)
     {
         if (profile) {
+            const std::optional<double> acceptAfter = profile->firmware.acceptModeAfterSeconds;
             model = std::make_shared<VirtualSmc>(std::move(*profile));
             model->followClock(clock);
             smc = std::make_shared<ScriptedSmc>(model);
+            // The model's firmware takes every mode write; the unlock delay is scripted here.
+            smc->scriptUnlock(acceptAfter, model->key("Ftst").has_value(), clock);
             m_serviceClass = model->serviceClass();
             iokit::registerService(m_serviceClass, smc);
         }

@@ -44,7 +44,7 @@ const SetUpCase kSetUpCases[] = {
              "control available"}},
     {.name = "OneFanWithLowerCaseModeKeyAndNoUnlock",
      .profile = "one-fan-desktop",
-     .log = {"info: helper up: 1 fans, max [5500], modeKeys [F0md], Ftst absent, control "
+     .log = {"info: helper up: 1 fans, max [3500], modeKeys [F0md], Ftst absent, control "
              "available"}},
     {.name = "SecondFanWithoutModeKey",
      .profile = "two-fan-laptop",

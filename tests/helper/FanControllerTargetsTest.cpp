@@ -137,9 +137,10 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
     rig.setTargets({3000, 3000});
     rig.drain();
 
+    // The ticks keep their one-second grid: the next comes 1 - offset after the request.
     double sinceRequest = -offset;
     for (int i = 0; i < 12; ++i) {
-        rig.tick();
+        rig.tick(i == 0 ? 1.0 - offset : 1.0);
         sinceRequest += 1.0;
         const std::vector<std::string> log = rig.takeLog();
         const Phase phase = rig.phase();
@@ -179,6 +180,7 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
 
     rig.setTargets(request);
     EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"Ftst=1", "F0Md=1 refused 0x86"}));
+    rig.takeLog();
     // The app renews its request every two seconds throughout.
     for (int t = 1; t <= 60; ++t) {
         rig.tick();
@@ -209,8 +211,9 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
             EXPECT_EQ(writes, std::vector<std::string>{});
             EXPECT_EQ(log, std::vector<std::string>{});
         }
-        if (t > 16)
+        if (t > 16) {
             EXPECT_EQ(status.lastError, deadline);
+        }
     }
 }
 

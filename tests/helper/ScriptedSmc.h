@@ -4,6 +4,7 @@
 // and keeps a log of every write attempt with the answer that went back, and per-key counts.
 
 #include "platform/virtual-mac/VirtualSmc.h"
+#include "smc/Clock.h"
 #include "smc/IOKit.h"
 #include "smc/SMCKit.h"
 
@@ -84,6 +85,16 @@ public:
         m_transportFault.reset();
     }
 
+    // Firmware that refuses manual mode (0x86) until `acceptAfterSeconds` of `clock` have passed
+    // since Ftst was set to 1, or for ever when absent. On a machine without Ftst the delay
+    // counts from nothing: manual mode is taken at once unless it is never taken.
+    void scriptUnlock(std::optional<double> acceptAfterSeconds, bool hasForceTestKey,
+                      const Clock& clock)
+    {
+        std::lock_guard lock(m_mutex);
+        m_unlock = UnlockScript{acceptAfterSeconds, hasForceTestKey, &clock, std::nullopt};
+    }
+
     // Every temperature sensor key (Tp, Te, Tg) reads `celsius` from now on.
     void pinTemperature(double celsius)
     {
@@ -152,6 +163,9 @@ public:
             if (consume(it->second.second))
                 injected = it->second.first;
         }
+        if (!injected && command == SMCCommand::writeKey && isModeKey(request.key) &&
+            request.bytes[0] != 0 && m_unlock && !m_unlock->grantsManualMode())
+            injected = kSmcResultWriteRefused;
         const std::optional<double> pinned = m_pinnedCelsius;
         lock.unlock();
 
@@ -177,6 +191,10 @@ public:
             const std::size_t size =
                 std::min<std::size_t>(request.keyInfo.dataSize, request.bytes.size());
             std::lock_guard relock(m_mutex);
+            if (m_unlock && reply.result == 0 && request.key == smcFourCC("Ftst"))
+                m_unlock->unlockedAt = request.bytes[0] != 0
+                                           ? std::optional(m_unlock->clock->now())
+                                           : std::nullopt;
             m_writes.push_back({smcFourCCString(request.key),
                                 {request.bytes.begin(), request.bytes.begin() + size},
                                 reply.result});
@@ -188,6 +206,28 @@ public:
     }
 
 private:
+    struct UnlockScript {
+        std::optional<double> acceptAfterSeconds;
+        bool hasForceTestKey;
+        const Clock* clock;
+        std::optional<Clock::time_point> unlockedAt;
+
+        bool grantsManualMode() const
+        {
+            if (!acceptAfterSeconds)
+                return false;
+            if (!hasForceTestKey)
+                return true;
+            return unlockedAt &&
+                   Clock::secondsBetween(*unlockedAt, clock->now()) >= *acceptAfterSeconds;
+        }
+    };
+
+    static bool isModeKey(std::uint32_t key)
+    {
+        const std::string name = smcFourCCString(key);
+        return name[0] == 'F' && (name.substr(2) == "Md" || name.substr(2) == "md");
+    }
     static bool consume(int& remaining)
     {
         if (remaining == 0)
@@ -207,6 +247,7 @@ private:
     std::map<std::pair<std::uint32_t, SMCCommand>, std::pair<std::uint8_t, int>> m_faults;
     std::optional<std::pair<kern_return_t, int>> m_transportFault;
     std::optional<double> m_pinnedCelsius;
+    std::optional<UnlockScript> m_unlock;
     std::vector<WriteAttempt> m_writes;
     std::map<std::uint32_t, int> m_reads;
     int m_calls = 0;
