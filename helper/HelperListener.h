@@ -36,7 +36,7 @@ public:
         // that client's socket is not read.
         std::size_t maxCallsInFlight = 8;
         // Reports of misbehaving clients: at most this many per interval.
-        std::size_t reportsPerInterval = 10;
+        std::size_t reportsPerInterval = 20;
         std::chrono::milliseconds reportInterval{10000};
     };
 

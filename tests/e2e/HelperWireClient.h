@@ -5,6 +5,7 @@
 #include "shared/HelperShared.h"
 #include "shared/HelperWire.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -167,18 +168,20 @@ private:
                      std::chrono::steady_clock::time_point deadline)
     {
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            // Always one look at the socket, however short the limit.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                throw Error("timeout");
             pollfd p{m_fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            const int ready = ::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count())));
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0)
                 throw Error(std::string("poll: ") + std::strerror(errno));
-            if (ready == 0)
+            if (ready == 0) {
+                if (std::chrono::steady_clock::now() >= deadline)
+                    throw Error("timeout");
                 continue;
+            }
             const ssize_t n = ::recv(m_fd, buffer, size, 0);
             if (n < 0 && errno == EINTR)
                 continue;
