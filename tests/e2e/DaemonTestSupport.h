@@ -108,6 +108,12 @@ inline std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit
     return status;
 }
 
+// The system-bus address a test root provides (nothing listens there unless a test starts a bus).
+inline std::string systemBusAddress(const std::filesystem::path& root)
+{
+    return "unix:path=" + (root / "var/run/dbus/system_bus_socket").string();
+}
+
 // brisvane-vsmc in a temporary root, and the daemon started in it on demand. The daemon's
 // stderr goes to <root>/var/log/BrisvaneHelper.log; its system bus is <root>/var/run/dbus/
 // system_bus_socket, absent unless a test starts one there.
@@ -132,10 +138,7 @@ public:
             .string();
     }
     std::filesystem::path logFile() const { return root() / "var/log/BrisvaneHelper.log"; }
-    std::string busAddress() const
-    {
-        return "unix:path=" + (root() / "var/run/dbus/system_bus_socket").string();
-    }
+    std::string busAddress() const { return systemBusAddress(root()); }
     std::map<std::string, std::string> daemonEnvironment() const
     {
         return {{"BRISVANE_SYSTEM_ROOT", root().string()},
@@ -242,62 +245,44 @@ private:
     std::vector<SmcWrite> m_writes;
 };
 
-// A dbus-daemon of our own with logind played by python-dbusmock's template, at the rig's
-// system-bus address. The test talks to the mock over sd-bus.
-class PrivateSystemBus {
+// One sd-bus connection to logind's name on a given bus; each thread uses its own.
+class LogindClient {
 public:
     struct Inhibitor {
         std::string what, who, why, mode;
     };
 
-    explicit PrivateSystemBus(const DaemonRig& rig)
-        : m_address(rig.busAddress())
-        , m_socket(rig.root() / "var/run/dbus/system_bus_socket")
+    explicit LogindClient(std::string address)
+        : m_address(std::move(address))
     {
-        const auto folder = m_socket.parent_path();
-        std::filesystem::create_directories(folder);
-        const auto config = folder / "bus.conf";
-        std::ofstream(config) << R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <listen>unix:path=)" << m_socket.string()
-                              << R"(</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-)";
-        m_busDaemon = ProcessControl::spawn(
-            {"/usr/bin/dbus-daemon", "--nofork", "--nopidfile", "--config-file=" + config.string()},
-            rig.root() / "var/log/dbus-daemon.log", {}, false);
-        EXPECT_TRUE(eventually([&] { return connectBus(); })) << "dbus-daemon did not come up";
-
-        m_logind = ProcessControl::spawn(
-            {"/usr/bin/python3", "-m", "dbusmock", "--template", "logind"},
-            rig.root() / "var/log/dbusmock-logind.log", {{"DBUS_SYSTEM_BUS_ADDRESS", m_address}},
-            false);
-        EXPECT_TRUE(eventually([&] { return logindRunning(); }, 20s))
-            << "the logind mock did not come up:\n"
-            << readFile(rig.root() / "var/log/dbusmock-logind.log");
     }
-    ~PrivateSystemBus()
+    ~LogindClient()
     {
         if (m_bus)
             sd_bus_flush_close_unref(m_bus);
-        ProcessControl::stop(m_logind, 5s);
-        ProcessControl::stop(m_busDaemon, 5s);
     }
-    PrivateSystemBus(const PrivateSystemBus&) = delete;
-    PrivateSystemBus& operator=(const PrivateSystemBus&) = delete;
+    LogindClient(const LogindClient&) = delete;
+    LogindClient& operator=(const LogindClient&) = delete;
+
+    bool connect()
+    {
+        if (m_bus)
+            return true;
+        sd_bus* bus = nullptr;
+        if (sd_bus_new(&bus) < 0)
+            return false;
+        if (sd_bus_set_address(bus, m_address.c_str()) < 0 || sd_bus_set_bus_client(bus, 1) < 0 ||
+            sd_bus_start(bus) < 0) {
+            sd_bus_unref(bus);
+            return false;
+        }
+        m_bus = bus;
+        return true;
+    }
 
     bool logindRunning()
     {
-        if (!connectBus())
+        if (!connect())
             return false;
         sd_bus_error error = SD_BUS_ERROR_NULL;
         sd_bus_message* reply = nullptr;
@@ -314,6 +299,7 @@ public:
     // Emitted by the mock itself, so that it comes from logind's name as the real one does.
     void emitPrepareForSleep(bool sleeping)
     {
+        ASSERT_TRUE(connect());
         sd_bus_error error = SD_BUS_ERROR_NULL;
         const int result = sd_bus_call_method(
             m_bus, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
@@ -326,6 +312,10 @@ public:
     std::vector<Inhibitor> inhibitors()
     {
         std::vector<Inhibitor> found;
+        if (!connect()) {
+            ADD_FAILURE() << "no bus at " << m_address;
+            return found;
+        }
         sd_bus_error error = SD_BUS_ERROR_NULL;
         sd_bus_message* reply = nullptr;
         const int result = sd_bus_call_method(m_bus, "org.freedesktop.login1",
@@ -353,29 +343,68 @@ public:
     }
 
 private:
-    bool connectBus()
+    std::string m_address;
+    sd_bus* m_bus = nullptr;
+};
+
+// A dbus-daemon of our own at <root>'s system-bus address, with logind played by
+// python-dbusmock's template (or absent). Stopped at the end.
+class PrivateSystemBus : public LogindClient {
+public:
+    enum class Logind { mocked, absent };
+
+    explicit PrivateSystemBus(const std::filesystem::path& root, Logind logind = Logind::mocked)
+        : LogindClient(systemBusAddress(root))
+        , m_address(systemBusAddress(root))
     {
-        if (m_bus)
-            return true;
-        if (!std::filesystem::exists(m_socket))
-            return false;
-        sd_bus* bus = nullptr;
-        if (sd_bus_new(&bus) < 0)
-            return false;
-        if (sd_bus_set_address(bus, m_address.c_str()) < 0 || sd_bus_set_bus_client(bus, 1) < 0 ||
-            sd_bus_start(bus) < 0) {
-            sd_bus_unref(bus);
-            return false;
-        }
-        m_bus = bus;
-        return true;
+        const auto folder = root / "var/run/dbus";
+        const auto log = root / "var/log";
+        std::filesystem::create_directories(folder);
+        std::filesystem::create_directories(log);
+        const auto config = folder / "bus.conf";
+        std::ofstream(config) << R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <listen>unix:path=)" << (folder / "system_bus_socket").string()
+                              << R"(</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+)";
+        m_busDaemon = ProcessControl::spawn(
+            {"/usr/bin/dbus-daemon", "--nofork", "--nopidfile", "--config-file=" + config.string()},
+            log / "dbus-daemon.log", {}, false);
+        EXPECT_TRUE(eventually([&] { return connect(); })) << "dbus-daemon did not come up";
+        if (logind == Logind::absent)
+            return;
+
+        // Debian's interpreter: the one with dbusmock and its GLib bindings.
+        m_logind = ProcessControl::spawn(
+            {"/usr/bin/python3", "-m", "dbusmock", "--template", "logind"},
+            log / "dbusmock-logind.log", {{"DBUS_SYSTEM_BUS_ADDRESS", m_address}}, false);
+        EXPECT_TRUE(eventually([&] { return logindRunning(); }, 20s))
+            << "the logind mock did not come up:\n"
+            << readFile(log / "dbusmock-logind.log");
+    }
+    ~PrivateSystemBus()
+    {
+        if (m_logind > 0)
+            ProcessControl::stop(m_logind, 5s);
+        ProcessControl::stop(m_busDaemon, 5s);
     }
 
+    const std::string& address() const { return m_address; }
+
+private:
     std::string m_address;
-    std::filesystem::path m_socket;
     pid_t m_busDaemon = -1;
     pid_t m_logind = -1;
-    sd_bus* m_bus = nullptr;
 };
 
 } // namespace brisvane::test
