@@ -360,6 +360,9 @@ void FanController::continueUnlock()
         } catch (const SMCError& error) {
             if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds)
                 return; // the next tick or request tries again from the first fan
+            // A fan that took manual mode before another refused would otherwise stay manual,
+            // its target unwritten, for as long as the app keeps asking: hand it back now.
+            returnModesToAutomatic();
             if (m_hasForceTestKey) {
                 try {
                     m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
@@ -496,14 +499,7 @@ void FanController::releaseToMacOS()
     if (m_phase == HelperControlPhase::idle)
         return;
     if (m_smc) {
-        for (const std::string& key : m_modeKeys) {
-            try {
-                m_smc->writeUInt8(key, kModeAutomatic);
-            } catch (const SMCError& error) {
-                m_log.debug("mode release skipped for %s: %s", key.c_str(),
-                            error.description().c_str());
-            }
-        }
+        returnModesToAutomatic();
         if (m_hasForceTestKey) {
             try {
                 m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
@@ -516,6 +512,18 @@ void FanController::releaseToMacOS()
         m_log.info("fans returned to macOS control");
     m_phase = HelperControlPhase::idle;
     m_effectiveTargets.clear();
+}
+
+void FanController::returnModesToAutomatic()
+{
+    for (const std::string& key : m_modeKeys) {
+        try {
+            m_smc->writeUInt8(key, kModeAutomatic);
+        } catch (const SMCError& error) {
+            m_log.debug("mode release skipped for %s: %s", key.c_str(),
+                        error.description().c_str());
+        }
+    }
 }
 
 void FanController::releaseControl(std::function<void()> reply)

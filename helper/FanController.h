@@ -100,6 +100,7 @@ private:
     void refreshAutoFloors();
     void applyTargets();
     void releaseToMacOS();
+    void returnModesToAutomatic();
 
     void beginTakeover();
     void continueUnlock();

@@ -206,7 +206,8 @@ const Transition kTransitions[] = {
      .event = tick,
      .phaseAfter = Phase::failed,
      .lastError = kDeadline,
-     .writes = {"F0Md=1 refused 0x86", "Ftst=0"},
+     // Mode keys back to automatic before the unlock is withdrawn, as in a release.
+     .writes = {"F0Md=1 refused 0x86", "F0Md=0", "F1Md=0", "Ftst=0"},
      .log = {"error: takeover failed: " + kDeadline}},
 
     // controlling, fresh request or tick

@@ -203,7 +203,8 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
             }
         } else if (t == 16 || t == 52) {
             EXPECT_EQ(status.phase, Phase::failed);
-            EXPECT_EQ(writes, (std::vector<std::string>{"F0Md=1 refused 0x86", "Ftst=0"}));
+            EXPECT_EQ(writes, (std::vector<std::string>{"F0Md=1 refused 0x86", "F0Md=0",
+                                                        "F1Md=0", "Ftst=0"}));
             EXPECT_EQ(log, std::vector<std::string>{"error: takeover failed: " + deadline});
         } else {
             // The back-off: requests and ticks change nothing and write nothing.
@@ -217,19 +218,31 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
     }
 }
 
-TEST(FanControllerTakeoverDeadline, ModeKeyThatAcceptedStaysManualUntilTheRelease)
+// Fan 0 takes manual mode, fan 1 refuses it to the deadline. Left manual, fan 0 would run at a
+// target nobody writes for as long as the app keeps asking.
+TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails)
 {
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
     }));
     rig.smc->failWrites("F1Md");
+    rig.smc->pinTemperature(40);
     rig.setUp();
     rig.setTargets({3000, 3000});
-    rig.holdFor(16, {3000, 3000});
-    EXPECT_EQ(rig.phase(), Phase::failed);
     EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{1});
-    rig.releaseControl();
+    rig.holdFor(15, {3000, 3000});
+    rig.drain();
+
+    rig.tick();
+    EXPECT_EQ(rig.phase(), Phase::failed);
+    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=1", "F1Md=1 refused 0x86",
+                                                           "F0Md=0", "F1Md=0 refused 0x86",
+                                                           "Ftst=0"}));
     EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    // The app keeps asking through the back-off; nothing takes fan 0 again meanwhile.
+    rig.holdFor(10, {3000, 3000});
+    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
 }
 
 // Machines that cannot be controlled: every request fails at once, at most once every 20 s.
