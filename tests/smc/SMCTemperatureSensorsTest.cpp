@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <functional>
-#include <limits>
 
 namespace brisvane {
 namespace {
