@@ -45,7 +45,7 @@ public:
             m_fans.push_back({*m_rig->model->readFloatKey(f + "Mn"),
                               *m_rig->model->readFloatKey(f + "Mx")});
         }
-        m_rig->smc->pinTemperature(pickReal(20, 100));
+        m_rig->model->pinTemperature(pickReal(20, 100));
         m_rig->setUp();
         m_rig->drain();
     }
@@ -79,7 +79,7 @@ public:
             return "releaseControl";
         case 8: {
             const double celsius = pick(0, 5) == 0 ? 50.0 : pickReal(20, 100);
-            rig.smc->pinTemperature(celsius);
+            rig.model->pinTemperature(celsius);
             return "temperature " + std::to_string(celsius);
         }
         default:
@@ -93,8 +93,9 @@ public:
         std::ostringstream problems;
         const HelperStatus status = m_rig->status();
         const double floor = HelperSafetyFloor::floorPercent(status.hottestSensorCelsius);
-        for (const testing::WriteAttempt& write : m_rig->smc->takeWrites()) {
-            if (write.key.size() != 4 || write.key[0] != 'F' || write.key.substr(2) != "Tg")
+        for (const SmcJournalEntry& write : m_rig->model->takeJournal()) {
+            if (write.key.size() != 4 || write.key[0] != 'F' || write.key.substr(2) != "Tg" ||
+                write.bytes.size() != 4)
                 continue;
             const int index = write.key[1] - '0';
             const Fan& fan = m_fans.at(index);
@@ -138,14 +139,15 @@ private:
         case 0: {
             const char* key = keys[pick(0, 4)];
             const int count = pick(1, 3);
-            m_rig->smc->failWrites(key, kSmcResultWriteRefused, count);
+            m_rig->failWrites(key, kSmcResultWriteRefused, count);
             return std::string("refuse ") + key + " writes x" + std::to_string(count);
         }
         case 1:
-            m_rig->smc->failTransport(kIOReturnNotResponding, pick(1, 4));
+            m_rig->model->injectTransportFault(kIOReturnNotResponding, pick(1, 4));
             return "transport fault";
         default:
-            m_rig->smc->clearFaults();
+            m_rig->model->clearFaults();
+            m_rig->model->clearTransportFault();
             return "clear faults";
         }
     }

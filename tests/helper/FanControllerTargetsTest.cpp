@@ -65,7 +65,7 @@ TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
     rig.model->setKeyBytes("F0Mx", floatBytes(4800));
     rig.model->setKeyBytes("F0Tg", floatBytes(row.autoFloors[0]));
     rig.model->setKeyBytes("F1Tg", floatBytes(row.autoFloors[1]));
-    rig.smc->pinTemperature(row.celsius);
+    rig.model->pinTemperature(row.celsius);
     rig.setUp();
     rig.drain();
 
@@ -77,9 +77,8 @@ TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
     }
     std::vector<std::string> expectedWrites;
     for (std::size_t i = 0; i < row.expected.size(); ++i)
-        expectedWrites.push_back(testing::WriteAttempt{
-            "F" + std::to_string(i) + "Tg", floatBytes(static_cast<float>(row.expected[i])), 0}
-                                     .text());
+        expectedWrites.push_back(testing::writeText(
+            "F" + std::to_string(i) + "Tg", floatBytes(static_cast<float>(row.expected[i])), 0));
     EXPECT_EQ(targetWrites, expectedWrites);
     EXPECT_EQ(rig.status().effectiveTargets, row.expected);
 }
@@ -99,11 +98,11 @@ void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000
 TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
 {
     ControllerRig rig("two-fan-laptop");
-    rig.smc->pinTemperature(40);
+    rig.model->pinTemperature(40);
     rig.setUp();
     engage(rig);
     rig.drain();
-    rig.smc->failWrites("F1Tg", kSmcResultWriteRefused, 1);
+    rig.failWrites("F1Tg", kSmcResultWriteRefused, 1);
 
     EXPECT_EQ(rig.setTargets({2500, 2600}), std::vector<double>{});
     EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Tg=2500", "F1Tg=2600 refused 0x86",
@@ -130,7 +129,7 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
 {
     const double offset = GetParam();
     ControllerRig rig("two-fan-laptop");
-    rig.smc->pinTemperature(40);
+    rig.model->pinTemperature(40);
     rig.setUp();
     engage(rig);
     rig.advance(offset);
@@ -171,7 +170,7 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds.reset();
     }));
-    rig.smc->pinTemperature(40);
+    rig.model->pinTemperature(40);
     rig.setUp();
     rig.drain();
     const std::vector<double> request{3000, 3000};
@@ -225,8 +224,8 @@ TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeov
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
     }));
-    rig.smc->failWrites("F1Md");
-    rig.smc->pinTemperature(40);
+    rig.failWrites("F1Md");
+    rig.model->pinTemperature(40);
     rig.setUp();
     rig.setTargets({3000, 3000});
     EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{1});
@@ -282,12 +281,12 @@ INSTANTIATE_TEST_SUITE_P(Machines, FanControllerUncontrollable,
 TEST(FanControllerNoFans, TickSamplesNothing)
 {
     ControllerRig rig("fanless");
-    rig.smc->pinTemperature(70);
+    rig.model->pinTemperature(70);
     rig.setUp();
-    const int reads = rig.smc->temperatureReads();
+    const std::uint64_t reads = rig.readCalls();
     for (int i = 0; i < 10; ++i)
         rig.tick();
-    EXPECT_EQ(rig.smc->temperatureReads(), reads);
+    EXPECT_EQ(rig.readCalls(), reads);
     EXPECT_EQ(rig.status().hottestSensorCelsius, 0.0);
 }
 
@@ -300,6 +299,7 @@ struct SamplingCase {
     std::function<void(ControllerRig&)> arrange;
     int ticks;
     int snapshots;
+    int targetReadsPerTick = 0;
 };
 
 std::ostream& operator<<(std::ostream& out, const SamplingCase& row)
@@ -321,7 +321,7 @@ const SamplingCase kSamplingCases[] = {
     {"ControllingAtFiftyEveryTick", 50.0, false, engageAndRenew, 5, 10},
     {"ControllingHotEveryTick", 80.0, false, engageAndRenew, 5, 10},
     // From t = 1: 1, 6, 11, 16.
-    {"IdleEveryFiveSeconds", 80.0, false, [](ControllerRig&) {}, 20, 4},
+    {"IdleEveryFiveSeconds", 80.0, false, [](ControllerRig&) {}, 20, 4, 2},
     {"UnlockingEveryFiveSeconds", 80.0, true,
      [](ControllerRig& rig) { rig.setTargets({3000, 3000}); }, 5, 1},
 };
@@ -335,20 +335,21 @@ TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
         if (row.stubborn)
             profile.firmware.acceptModeAfterSeconds.reset();
     }));
-    rig.smc->pinTemperature(row.celsius);
+    rig.model->pinTemperature(row.celsius);
     rig.setUp();
     // What one snapshot costs, measured with a reader of our own.
     SMCTemperatureSensors probe(std::make_shared<SMCConnection>(), rig.clock);
-    int before = rig.smc->temperatureReads();
+    std::uint64_t before = rig.readCalls();
     probe.snapshot();
-    const int readsPerSnapshot = rig.smc->temperatureReads() - before;
+    const int readsPerSnapshot = static_cast<int>(rig.readCalls() - before);
     ASSERT_GT(readsPerSnapshot, 0);
 
     row.arrange(rig);
-    before = rig.smc->temperatureReads();
+    before = rig.readCalls();
     for (int i = 0; i < row.ticks; ++i)
         rig.tick();
-    const int reads = rig.smc->temperatureReads() - before;
+    // Besides the snapshots, an idle tick reads each fan's target once.
+    const int reads = static_cast<int>(rig.readCalls() - before) - row.targetReadsPerTick * row.ticks;
     EXPECT_EQ(reads % readsPerSnapshot, 0);
     EXPECT_EQ(reads / readsPerSnapshot, row.snapshots);
 }
