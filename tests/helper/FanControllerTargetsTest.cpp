@@ -357,5 +357,51 @@ TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
 INSTANTIATE_TEST_SUITE_P(Phases, FanControllerSampling, ::testing::ValuesIn(kSamplingCases),
                          [](const auto& info) { return info.param.name; });
 
+// MARK: the virtual SMC's own safety monitor as an independent judge
+
+namespace monitor {
+
+std::string describe(const std::vector<SafetyViolation>& violations)
+{
+    std::string text;
+    for (const SafetyViolation& v : violations)
+        text += "fan " + std::to_string(v.fan) + " " + SafetyViolation::kindName(v.kind) +
+                " from " + std::to_string(v.from) + " to " + std::to_string(v.to) + "; ";
+    return text;
+}
+
+TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(80);
+    rig.setUp();
+    for (int i = 0; i < 5; ++i)
+        rig.tick(); // macOS's firmware settles on its own target for 80 °C
+    rig.setTargets({1300, 1300});
+    rig.holdFor(40, {1300, 1300});
+    for (int i = 0; i < 10; ++i)
+        rig.tick();
+    EXPECT_EQ(rig.phase(), Phase::idle);
+    EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
+}
+
+TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(45);
+    rig.failWrites("F1Md");
+    rig.setUp();
+    rig.setTargets({3000, 3000});
+    rig.holdFor(60, {3000, 3000}); // two failed takeovers, at t = 16 and t = 52
+    ASSERT_EQ(rig.phase(), Phase::failed);
+    // Fan 0 waits in manual mode while fan 1 is retried, at most until the takeover fails.
+    for (const SafetyViolation& v : rig.model->violations()) {
+        EXPECT_EQ(v.kind, SafetyViolation::Kind::noTarget) << describe({v});
+        EXPECT_LE(v.to - v.from, FanController::kUnlockDeadlineSeconds) << describe({v});
+    }
+}
+
+} // namespace monitor
+
 } // namespace
 } // namespace brisvane
