@@ -108,7 +108,7 @@ FanController::~FanController()
 
 bool FanController::isControlThread() const
 {
-    return const_cast<asio::io_context&>(m_queue).get_executor().running_in_this_thread();
+    return m_queue.get_executor().running_in_this_thread();
 }
 
 void FanController::post(std::function<void()> work)
@@ -140,10 +140,14 @@ void FanController::runAndWait(const std::function<void()>& work)
     std::promise<void> done;
     std::future<void> finished = done.get_future();
     post([&] {
-        work();
-        done.set_value();
+        try {
+            work();
+            done.set_value();
+        } catch (...) {
+            done.set_exception(std::current_exception());
+        }
     });
-    finished.wait();
+    finished.get();
 }
 
 void FanController::runTick()
@@ -156,7 +160,7 @@ double FanController::secondsSince(TimePoint then) const
     return Clock::secondsBetween(then, m_clock.now());
 }
 
-// MARK: set-up and status
+// Set-up and status
 
 void FanController::start()
 {
@@ -302,7 +306,7 @@ void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply)
     });
 }
 
-// MARK: takeover
+// Takeover
 
 void FanController::setTargets(std::vector<double> targets,
                                std::function<void(std::vector<double>)> reply)
@@ -393,7 +397,7 @@ void FanController::failTakeover(const std::string& message)
     m_log.error("takeover failed: %s", message.c_str());
 }
 
-// MARK: tick, targets and release
+// Tick, targets and release
 
 void FanController::tick()
 {
@@ -543,7 +547,7 @@ void FanController::emergencyReleaseSync()
     });
 }
 
-// MARK: ending the process
+// Ending the process
 
 void FanController::shutDown(std::function<void()> reply)
 {

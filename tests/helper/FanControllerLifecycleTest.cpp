@@ -137,7 +137,7 @@ TEST(FanControllerShutDown, ExitsOnceHowEverOftenItIsAsked)
     EXPECT_FALSE(eventually([&] { return rig.exits() > 1; }, 1s));
 }
 
-// MARK: uninstall's files
+// Uninstall's files
 
 void touch(const std::filesystem::path& file)
 {
@@ -184,7 +184,7 @@ TEST(FanControllerUninstall, RepliesTrueWhenTheFilesCannotBeRemoved)
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{"info: uninstalled; exiting"});
 }
 
-// MARK: the real control thread
+// The real control thread
 
 // A controller whose own thread runs its io_context; the clock stays manual.
 struct ThreadedRig {

@@ -220,7 +220,7 @@ TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
 INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(kLeftoverCases),
                          [](const auto& info) { return info.param.name; });
 
-// MARK: status
+// Status
 
 struct StatusCase {
     std::string name;
@@ -311,7 +311,7 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
     EXPECT_EQ(rig.status().autoFloors.at(1), before);
 }
 
-// MARK: the real timer
+// The real timer
 
 TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
 {

@@ -290,7 +290,7 @@ TEST(FanControllerNoFans, TickSamplesNothing)
     EXPECT_EQ(rig.status().hottestSensorCelsius, 0.0);
 }
 
-// MARK: sampling
+// Sampling
 
 struct SamplingCase {
     std::string name;
@@ -357,7 +357,7 @@ TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
 INSTANTIATE_TEST_SUITE_P(Phases, FanControllerSampling, ::testing::ValuesIn(kSamplingCases),
                          [](const auto& info) { return info.param.name; });
 
-// MARK: the virtual SMC's own safety monitor as an independent judge
+// The virtual SMC's own safety monitor as an independent judge
 
 namespace monitor {
 
