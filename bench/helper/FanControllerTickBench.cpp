@@ -1,7 +1,8 @@
-// SMC calls per controller tick (the app's renewing setTargets calls between ticks not counted) over an in-process two-fan laptop, while idle and while
-// controlling below and above 50 °C, beside what the controller's design allows for:
-// idle, one target read per fan and a snapshot every 5 s; controlling, one target write per fan
-// and a snapshot every 3 s below 50 °C, two every tick from 50 °C up.
+// SMC calls per controller tick (the app's renewing setTargets calls between ticks not counted)
+// over an in-process two-fan laptop, while idle and while controlling below and above 50 °C, beside
+// what the controller's design allows for: idle, one target read per fan and a snapshot every 5 s;
+// controlling, one target write per fan and a snapshot every 3 s below 50 °C, two every tick from
+// 50 °C up.
 #include "helper/FanController.h"
 #include "helper/HelperLog.h"
 #include "platform/virtual-mac/VirtualSmc.h"
@@ -29,8 +30,7 @@ struct Figures {
     double microseconds = 0;
 };
 
-std::vector<std::uint8_t> floatBytes(float value)
-{
+std::vector<std::uint8_t> floatBytes(float value) {
     std::vector<std::uint8_t> bytes(4);
     std::memcpy(bytes.data(), &value, 4);
     return bytes;
@@ -38,8 +38,7 @@ std::vector<std::uint8_t> floatBytes(float value)
 
 class Bench {
 public:
-    Bench()
-    {
+    Bench() {
         m_model = std::make_shared<VirtualSmc>("two-fan-laptop");
         m_model->followClock(m_clock);
         iokit::registerService(m_model->serviceClass(), m_model);
@@ -56,29 +55,25 @@ public:
         m_controller->start();
         m_controller->poll();
     }
-    ~Bench()
-    {
+    ~Bench() {
         m_controller.reset();
         iokit::unregisterService(m_model->serviceClass());
     }
 
     std::size_t sensorCount() const { return m_sensorKeys.size(); }
 
-    void setTemperature(float celsius)
-    {
+    void setTemperature(float celsius) {
         for (const std::string& key : m_sensorKeys)
             m_model->setKeyBytes(key, floatBytes(celsius));
     }
 
-    void request()
-    {
+    void request() {
         m_controller->setTargets({3000, 3000}, [](std::vector<double>) {});
         m_controller->poll();
     }
 
     // Ticks once a second; `renew` keeps the app's heartbeat between ticks (not counted).
-    Figures measure(bool renew)
-    {
+    Figures measure(bool renew) {
         Figures figures;
         for (int i = 0; i < kTicks; ++i) {
             m_clock.advanceSeconds(1.0);
@@ -87,9 +82,9 @@ public:
             const SmcCallCounts before = m_model->callCounts();
             const auto start = std::chrono::steady_clock::now();
             m_controller->runTick();
-            figures.microseconds += std::chrono::duration<double, std::micro>(
-                                        std::chrono::steady_clock::now() - start)
-                                        .count();
+            figures.microseconds +=
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                    .count();
             const SmcCallCounts after = m_model->callCounts();
             figures.reads += static_cast<double>(after.readKey - before.readKey);
             figures.writes += static_cast<double>(after.writeKey - before.writeKey);
@@ -111,8 +106,7 @@ private:
     std::unique_ptr<FanController> m_controller;
 };
 
-void print(const char* phase, const Figures& measured, double expectedTotal)
-{
+void print(const char* phase, const Figures& measured, double expectedTotal) {
     std::printf("%-28s %7.2f %7.2f %7.2f %7.2f   %7.2f   %8.1f\n", phase, measured.reads,
                 measured.writes, measured.keyInfos, measured.total, expectedTotal,
                 measured.microseconds);
@@ -120,8 +114,7 @@ void print(const char* phase, const Figures& measured, double expectedTotal)
 
 } // namespace
 
-int main()
-{
+int main() {
     char root[] = "/tmp/brisvane-bench-XXXXXX";
     if (::mkdtemp(root) == nullptr)
         return 1;
@@ -146,8 +139,8 @@ int main()
 
     std::printf("SMC calls per tick, two-fan-laptop, %zu sensor keys, mean of %d ticks\n", sensors,
                 kTicks);
-    std::printf("%-28s %7s %7s %7s %7s   %7s   %8s\n", "phase", "reads", "writes", "infos",
-                "total", "at most", "us/tick");
+    std::printf("%-28s %7s %7s %7s %7s   %7s   %8s\n", "phase", "reads", "writes", "infos", "total",
+                "at most", "us/tick");
     print("idle", idle, fans + snapshot / 5);
     print("controlling below 50 C", cool, fans + snapshot / 3);
     print("controlling at 70 C", hot, fans + 2 * snapshot);

@@ -32,8 +32,7 @@ struct Fan {
 class Sequence {
 public:
     explicit Sequence(std::uint32_t seed)
-        : m_random(seed)
-    {
+        : m_random(seed) {
         const int firmware = pick(0, 4);
         const std::optional<double> acceptAfter[] = {0.0, 1.0, 3.0, 7.0, std::nullopt};
         m_rig = std::make_unique<ControllerRig>(
@@ -42,8 +41,8 @@ public:
             }));
         for (int i = 0; i < 2; ++i) {
             const std::string f = "F" + std::to_string(i);
-            m_fans.push_back({*m_rig->model->readFloatKey(f + "Mn"),
-                              *m_rig->model->readFloatKey(f + "Mx")});
+            m_fans.push_back(
+                {*m_rig->model->readFloatKey(f + "Mn"), *m_rig->model->readFloatKey(f + "Mx")});
         }
         m_rig->model->pinTemperature(pickReal(20, 100));
         m_rig->setUp();
@@ -51,8 +50,7 @@ public:
     }
 
     // One random step; returns what it did, for the failure message.
-    std::string step()
-    {
+    std::string step() {
         ControllerRig& rig = *m_rig;
         switch (pick(0, 9)) {
         case 0:
@@ -88,8 +86,7 @@ public:
     }
 
     // The invariants after a step; empty when they hold.
-    std::string violations()
-    {
+    std::string violations() {
         std::ostringstream problems;
         const HelperStatus status = m_rig->status();
         const double floor = HelperSafetyFloor::floorPercent(status.hottestSensorCelsius);
@@ -103,10 +100,9 @@ public:
             std::memcpy(&value, write.bytes.data(), 4);
             const double safety =
                 floor > 0 ? fan.minRPM + floor / 100 * (fan.maxRPM - fan.minRPM) : 0.0;
-            const double autoFloor =
-                static_cast<std::size_t>(index) < status.autoFloors.size()
-                    ? status.autoFloors[index]
-                    : 0.0;
+            const double autoFloor = static_cast<std::size_t>(index) < status.autoFloors.size()
+                                         ? status.autoFloors[index]
+                                         : 0.0;
             const double lowest = std::min(std::max(safety, autoFloor), fan.maxRPM);
             if (!(value >= static_cast<float>(lowest)))
                 problems << write.key << "=" << value << " below its floor " << lowest << "; ";
@@ -124,16 +120,14 @@ public:
     }
 
 private:
-    void tick(double seconds)
-    {
+    void tick(double seconds) {
         m_rig->tick(seconds);
         m_tickedAfterHeartbeat =
             !m_lastRequest || Clock::secondsBetween(*m_lastRequest, m_rig->clock.now()) >=
                                   HelperConstants::heartbeatTimeout;
     }
 
-    std::string fault()
-    {
+    std::string fault() {
         static const char* const keys[] = {"F0Tg", "F1Tg", "F0Md", "F1Md", "Ftst"};
         switch (pick(0, 3)) {
         case 0: {
@@ -152,8 +146,7 @@ private:
         }
     }
 
-    std::vector<double> randomTargets()
-    {
+    std::vector<double> randomTargets() {
         std::vector<double> targets(pick(0, 4));
         for (double& target : targets) {
             switch (pick(0, 7)) {
@@ -176,8 +169,7 @@ private:
         return targets;
     }
 
-    static std::string describe(const std::vector<double>& values)
-    {
+    static std::string describe(const std::vector<double>& values) {
         std::ostringstream text;
         text << "[";
         for (std::size_t i = 0; i < values.size(); ++i)
@@ -186,8 +178,7 @@ private:
     }
 
     int pick(int low, int high) { return std::uniform_int_distribution(low, high)(m_random); }
-    double pickReal(double low, double high)
-    {
+    double pickReal(double low, double high) {
         return std::uniform_real_distribution(low, high)(m_random);
     }
 
@@ -198,8 +189,7 @@ private:
     bool m_tickedAfterHeartbeat = false;
 };
 
-TEST(FanControllerProperty, TargetsStayBetweenTheFloorsAndTheMaximumAndTheHeartbeatReleases)
-{
+TEST(FanControllerProperty, TargetsStayBetweenTheFloorsAndTheMaximumAndTheHeartbeatReleases) {
     for (int s = 0; s < kSequences; ++s) {
         const std::uint32_t seed = kBaseSeed + static_cast<std::uint32_t>(s);
         Sequence sequence(seed);

@@ -32,8 +32,7 @@ struct SetUpCase {
     std::vector<std::string> log;
 };
 
-std::ostream& operator<<(std::ostream& out, const SetUpCase& row)
-{
+std::ostream& operator<<(std::ostream& out, const SetUpCase& row) {
     return out << row.name;
 }
 
@@ -78,8 +77,7 @@ const SetUpCase kSetUpCases[] = {
 
 class FanControllerSetUp : public ::testing::TestWithParam<SetUpCase> {};
 
-TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle)
-{
+TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle) {
     const SetUpCase& row = GetParam();
     std::optional<MachineProfile> profile;
     if (!row.profile.empty())
@@ -102,8 +100,7 @@ TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle)
 INSTANTIATE_TEST_SUITE_P(Machines, FanControllerSetUp, ::testing::ValuesIn(kSetUpCases),
                          [](const auto& info) { return info.param.name; });
 
-TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
-{
+TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything) {
     ControllerRig rig(std::nullopt);
     rig.setUp();
     rig.drain();
@@ -121,8 +118,7 @@ TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
 }
 
-TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
-{
+TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS) {
     ControllerRig rig("two-fan-laptop");
     rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
     rig.model->pinTemperature(47);
@@ -150,14 +146,12 @@ struct LeftoverCase {
     std::vector<std::string> log; // the lines before "helper up"
 };
 
-std::ostream& operator<<(std::ostream& out, const LeftoverCase& row)
-{
+std::ostream& operator<<(std::ostream& out, const LeftoverCase& row) {
     return out << row.name;
 }
 
 const std::string kClearedUnlock = "info: cleared leftover firmware unlock from a previous run";
-std::string returnedMode(const std::string& key)
-{
+std::string returnedMode(const std::string& key) {
     return "info: returned fan mode " + key + " to automatic, left by a previous run";
 }
 
@@ -189,7 +183,8 @@ const LeftoverCase kLeftoverCases[] = {
              returnedMode("F1Md"), kClearedUnlock}},
     {.name = "UnreadableUnlockIsLeftAlone",
      .leftBytes = {{"Ftst", 1}},
-     .faults = [](ControllerRig& rig) { rig.model->injectFault("Ftst", SmcOperation::read, 0x85); }},
+     .faults =
+         [](ControllerRig& rig) { rig.model->injectFault("Ftst", SmcOperation::read, 0x85); }},
     {.name = "RefusedUnlockClearIsStillLogged",
      .leftBytes = {{"Ftst", 1}},
      .faults = [](ControllerRig& rig) { rig.failWrites("Ftst"); },
@@ -199,8 +194,7 @@ const LeftoverCase kLeftoverCases[] = {
 
 class FanControllerLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
 
-TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
-{
+TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast) {
     const LeftoverCase& row = GetParam();
     ControllerRig rig(row.profile);
     for (const auto& [key, value] : row.leftBytes)
@@ -231,15 +225,17 @@ struct StatusCase {
     std::optional<std::string> lastError;
 };
 
-std::ostream& operator<<(std::ostream& out, const StatusCase& row)
-{
+std::ostream& operator<<(std::ostream& out, const StatusCase& row) {
     return out << row.name;
 }
 
 const StatusCase kStatusCases[] = {
     {.name = "Idle", .arrange = [](ControllerRig&) {}, .phase = Phase::idle},
     {.name = "Unlocking",
-     .arrange = [](ControllerRig& rig) { rig.setTargets({3000, 3000}); },
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 3000});
+         },
      .phase = Phase::unlocking},
     {.name = "Controlling",
      .arrange =
@@ -256,7 +252,10 @@ const StatusCase kStatusCases[] = {
              profile.keys.remove("F1Md");
              profile.keys.finalize();
          },
-     .arrange = [](ControllerRig& rig) { rig.setTargets({3000, 3000}); },
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 3000});
+         },
      .phase = Phase::failed,
      .lastError = "This Mac exposes no fan mode key, so its fans cannot be switched to manual "
                   "control."},
@@ -264,8 +263,7 @@ const StatusCase kStatusCases[] = {
 
 class FanControllerStatus : public ::testing::TestWithParam<StatusCase> {};
 
-TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt)
-{
+TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt) {
     const StatusCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", row.editProfile));
     rig.model->pinTemperature(44.5);
@@ -288,8 +286,7 @@ TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt)
 INSTANTIATE_TEST_SUITE_P(Phases, FanControllerStatus, ::testing::ValuesIn(kStatusCases),
                          [](const auto& info) { return info.param.name; });
 
-TEST(FanControllerStatus, ReadsNoHardware)
-{
+TEST(FanControllerStatus, ReadsNoHardware) {
     ControllerRig rig("two-fan-laptop");
     rig.setUp();
     const int before = rig.model->callCounts().total();
@@ -298,8 +295,7 @@ TEST(FanControllerStatus, ReadsNoHardware)
     EXPECT_EQ(rig.model->callCounts().total(), before);
 }
 
-TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
-{
+TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable) {
     ControllerRig rig("two-fan-laptop");
     rig.model->setKeyBytes("F0Tg", floatBytes(std::numeric_limits<float>::quiet_NaN()));
     rig.setUp();
@@ -313,8 +309,7 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
 
 // The real timer
 
-TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
-{
+TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce) {
     testing::TemporarySystemRoot root;
     ManualClock clock;
     auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));

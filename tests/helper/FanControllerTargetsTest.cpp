@@ -32,8 +32,7 @@ struct TargetCase {
     std::vector<double> expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const TargetCase& row)
-{
+std::ostream& operator<<(std::ostream& out, const TargetCase& row) {
     return out << row.name;
 }
 
@@ -56,8 +55,7 @@ const TargetCase kTargetCases[] = {
 
 class FanControllerTargets : public ::testing::TestWithParam<TargetCase> {};
 
-TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
-{
+TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum) {
     const TargetCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
@@ -87,16 +85,14 @@ INSTANTIATE_TEST_SUITE_P(Floors, FanControllerTargets, ::testing::ValuesIn(kTarg
                          [](const auto& info) { return info.param.name; });
 
 // Takeover at t = 0 over the default firmware (manual mode taken 3 s after the unlock).
-void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000})
-{
+void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000}) {
     rig.setTargets(targets);
     for (int i = 0; i < 3; ++i)
         rig.tick();
     ASSERT_EQ(rig.phase(), Phase::controlling);
 }
 
-TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
-{
+TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep) {
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(40);
     rig.setUp();
@@ -106,7 +102,7 @@ TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
 
     EXPECT_EQ(rig.setTargets({2500, 2600}), std::vector<double>{});
     EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Tg=2500", "F1Tg=2600 refused 0x86",
-                                                           "F0Md=0", "F1Md=0", "Ftst=0"}));
+                                                          "F0Md=0", "F1Md=0", "Ftst=0"}));
     EXPECT_EQ(*rig.model->readFloatKey("F0Tg"), 2500.0f) << "fan 0's new target is not rewritten";
     HelperStatus status = rig.status();
     EXPECT_EQ(status.phase, Phase::idle);
@@ -125,8 +121,7 @@ TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
 // The app's last request comes at T, `offset` seconds after a tick.
 class FanControllerHeartbeat : public ::testing::TestWithParam<double> {};
 
-TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastRequest)
-{
+TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastRequest) {
     const double offset = GetParam();
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(40);
@@ -150,8 +145,7 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
             EXPECT_EQ(phase, Phase::idle) << sinceRequest << " s after the request";
             EXPECT_EQ(log, (std::vector<std::string>{"error: heartbeat timeout - releasing fans",
                                                      "info: fans returned to macOS control"}));
-            EXPECT_EQ(rig.takeWrites(),
-                      (std::vector<std::string>{"F0Md=0", "F1Md=0", "Ftst=0"}));
+            EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=0", "F1Md=0", "Ftst=0"}));
         } else {
             EXPECT_EQ(phase, Phase::idle);
             EXPECT_EQ(log, std::vector<std::string>{}) << "logged again";
@@ -165,8 +159,7 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
 INSTANTIATE_TEST_SUITE_P(RequestAfterATick, FanControllerHeartbeat,
                          ::testing::Values(0.0, 0.5, 0.999));
 
-TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwentyMore)
-{
+TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwentyMore) {
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds.reset();
     }));
@@ -202,8 +195,8 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
             }
         } else if (t == 16 || t == 52) {
             EXPECT_EQ(status.phase, Phase::failed);
-            EXPECT_EQ(writes, (std::vector<std::string>{"F0Md=1 refused 0x86", "F0Md=0",
-                                                        "F1Md=0", "Ftst=0"}));
+            EXPECT_EQ(writes, (std::vector<std::string>{"F0Md=1 refused 0x86", "F0Md=0", "F1Md=0",
+                                                        "Ftst=0"}));
             EXPECT_EQ(log, std::vector<std::string>{"error: takeover failed: " + deadline});
         } else {
             // The back-off: requests and ticks change nothing and write nothing.
@@ -219,8 +212,7 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
 
 // Fan 0 takes manual mode, fan 1 refuses it to the deadline. Left manual, fan 0 would run at a
 // target nobody writes for as long as the app keeps asking.
-TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails)
-{
+TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails) {
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
     }));
@@ -234,9 +226,8 @@ TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeov
 
     rig.tick();
     EXPECT_EQ(rig.phase(), Phase::failed);
-    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=1", "F1Md=1 refused 0x86",
-                                                           "F0Md=0", "F1Md=0 refused 0x86",
-                                                           "Ftst=0"}));
+    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=1", "F1Md=1 refused 0x86", "F0Md=0",
+                                                          "F1Md=0 refused 0x86", "Ftst=0"}));
     EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
     // The app keeps asking through the back-off; nothing takes fan 0 again meanwhile.
     rig.holdFor(10, {3000, 3000});
@@ -247,8 +238,7 @@ TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeov
 // Machines that cannot be controlled: every request fails at once, at most once every 20 s.
 class FanControllerUncontrollable : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(FanControllerUncontrollable, FailsAtOnceAtMostOnceEveryTwentySeconds)
-{
+TEST_P(FanControllerUncontrollable, FailsAtOnceAtMostOnceEveryTwentySeconds) {
     ControllerRig rig(profileNamed(GetParam(), [](MachineProfile& profile) {
         if (profile.keys.find("F1Md") != nullptr) {
             profile.keys.remove("F1Md");
@@ -272,14 +262,12 @@ TEST_P(FanControllerUncontrollable, FailsAtOnceAtMostOnceEveryTwentySeconds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, FanControllerUncontrollable,
-                         ::testing::Values("fanless", "two-fan-laptop"),
-                         [](const auto& info) {
+                         ::testing::Values("fanless", "two-fan-laptop"), [](const auto& info) {
                              return info.param == "fanless" ? std::string("NoFans")
                                                             : std::string("MissingModeKey");
                          });
 
-TEST(FanControllerNoFans, TickSamplesNothing)
-{
+TEST(FanControllerNoFans, TickSamplesNothing) {
     ControllerRig rig("fanless");
     rig.model->pinTemperature(70);
     rig.setUp();
@@ -302,14 +290,12 @@ struct SamplingCase {
     int targetReadsPerTick = 0;
 };
 
-std::ostream& operator<<(std::ostream& out, const SamplingCase& row)
-{
+std::ostream& operator<<(std::ostream& out, const SamplingCase& row) {
     return out << row.name;
 }
 
 // Engaged at t = 3 and asked again then; the ticks that follow are fresh until t = 9.
-void engageAndRenew(ControllerRig& rig)
-{
+void engageAndRenew(ControllerRig& rig) {
     engage(rig);
     rig.setTargets({3000, 3000});
 }
@@ -323,13 +309,15 @@ const SamplingCase kSamplingCases[] = {
     // From t = 1: 1, 6, 11, 16.
     {"IdleEveryFiveSeconds", 80.0, false, [](ControllerRig&) {}, 20, 4, 2},
     {"UnlockingEveryFiveSeconds", 80.0, true,
-     [](ControllerRig& rig) { rig.setTargets({3000, 3000}); }, 5, 1},
+     [](ControllerRig& rig) {
+         rig.setTargets({3000, 3000});
+     },
+     5, 1},
 };
 
 class FanControllerSampling : public ::testing::TestWithParam<SamplingCase> {};
 
-TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
-{
+TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval) {
     const SamplingCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", [&](MachineProfile& profile) {
         if (row.stubborn)
@@ -349,7 +337,8 @@ TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
     for (int i = 0; i < row.ticks; ++i)
         rig.tick();
     // Besides the snapshots, an idle tick reads each fan's target once.
-    const int reads = static_cast<int>(rig.readCalls() - before) - row.targetReadsPerTick * row.ticks;
+    const int reads =
+        static_cast<int>(rig.readCalls() - before) - row.targetReadsPerTick * row.ticks;
     EXPECT_EQ(reads % readsPerSnapshot, 0);
     EXPECT_EQ(reads / readsPerSnapshot, row.snapshots);
 }
@@ -361,8 +350,7 @@ INSTANTIATE_TEST_SUITE_P(Phases, FanControllerSampling, ::testing::ValuesIn(kSam
 
 namespace monitor {
 
-std::string describe(const std::vector<SafetyViolation>& violations)
-{
+std::string describe(const std::vector<SafetyViolation>& violations) {
     std::string text;
     for (const SafetyViolation& v : violations)
         text += "fan " + std::to_string(v.fan) + " " + SafetyViolation::kindName(v.kind) +
@@ -370,8 +358,7 @@ std::string describe(const std::vector<SafetyViolation>& violations)
     return text;
 }
 
-TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
-{
+TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport) {
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(80);
     rig.setUp();
@@ -385,8 +372,7 @@ TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
     EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
 }
 
-TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover)
-{
+TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover) {
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(45);
     rig.failWrites("F1Md");
