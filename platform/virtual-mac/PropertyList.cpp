@@ -276,7 +276,7 @@ private:
                     skipMisc();
                     if (startsWith("</"))
                         fail("a <key> without a value");
-                    value.entries.emplace_back(std::move(key), parseValue(openTag(), depth + 1));
+                    value.entries.push_back({std::move(key), parseValue(openTag(), depth + 1)});
                 }
                 closeTag("dict");
             }
@@ -295,9 +295,9 @@ private:
 const PlistValue* PlistValue::find(std::string_view key) const
 {
     const PlistValue* found = nullptr;
-    for (const auto& [k, v] : entries)
-        if (k == key)
-            found = &v;
+    for (const PlistEntry& entry : entries)
+        if (entry.key == key)
+            found = &entry.value;
     return found;
 }
 

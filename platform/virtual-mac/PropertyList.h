@@ -11,6 +11,8 @@
 
 namespace brisvane {
 
+struct PlistEntry;
+
 struct PlistValue {
     enum class Kind { string, integer, real, boolean, data, date, array, dict };
     Kind kind = Kind::string;
@@ -19,10 +21,15 @@ struct PlistValue {
     double real = 0;
     bool boolean = false;
     std::vector<PlistValue> items;                         // array
-    std::vector<std::pair<std::string, PlistValue>> entries; // dict, in document order
+    std::vector<PlistEntry> entries; // dict, in document order
 
     // The dict entry with that key (the last one if a key repeats), or null.
     const PlistValue* find(std::string_view key) const;
+};
+
+struct PlistEntry {
+    std::string key;
+    PlistValue value;
 };
 
 class PropertyList {
