@@ -31,6 +31,8 @@ public:
 
     std::size_t size() const { return m_entries.size(); }
     const SmcKeyEntry& at(std::size_t index) const { return m_entries[index]; }
+    // Values may change through this; names may not (the index would go stale).
+    SmcKeyEntry& at(std::size_t index) { return m_entries[index]; }
     SmcKeyEntry* find(std::uint32_t code);
     const SmcKeyEntry* find(std::uint32_t code) const;
     SmcKeyEntry* find(const std::string& name);

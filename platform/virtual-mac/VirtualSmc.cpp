@@ -3,6 +3,7 @@
 #include "SmcValueCodec.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -100,8 +101,20 @@ void VirtualSmc::resetLocked(MachineProfile profile)
 {
     m_profile = std::move(profile);
     m_time = 0;
+    m_nextSecond = 1;
     m_journal.clear();
     m_counts = {};
+    m_monitor.clear();
+    m_cpuLoad = m_gpuLoad = 0;
+    m_anyLoadSeen = false;
+    m_pinnedCelsius.reset();
+    m_faults.clear();
+    m_transportFault.reset();
+    // Both bind to the directory's entries, which stay where they are from here on.
+    m_firmware.emplace(m_profile.keys, m_profile.firmware, m_profile.fans);
+    m_thermal.emplace(m_profile.keys, m_profile.thermal, m_firmware->airflow());
+    m_thermal->publish(m_pinnedCelsius, m_anyLoadSeen);
+    m_lastSecondHottest = m_thermal->hottestSensor();
     if (m_clock != nullptr) {
         m_clockOrigin = m_clock->now();
         m_clockBase = 0;
@@ -138,6 +151,13 @@ kern_return_t VirtualSmc::callStructMethod(std::uint32_t selector, const void* i
     }
     std::lock_guard lock(m_mutex);
     syncLocked();
+    if (m_transportFault) {
+        const kern_return_t code = m_transportFault->code;
+        if (m_transportFault->remaining && --*m_transportFault->remaining <= 0)
+            m_transportFault.reset();
+        ++m_counts.other;
+        return code;
+    }
     if (selector != kSMCUserClientSelector || input == nullptr || inputSize != kRecordSize ||
         !outputUsable) {
         ++m_counts.other;
@@ -160,6 +180,10 @@ SMCParamStruct VirtualSmc::handleLocked(const SMCParamStruct& request)
     switch (static_cast<SMCCommand>(request.data8)) {
     case SMCCommand::getKeyInfo: {
         ++m_counts.getKeyInfo;
+        if (auto fault = takeFaultLocked(request.key, SmcOperation::info)) {
+            reply.result = *fault;
+            break;
+        }
         const SmcKeyEntry* key = keys.find(request.key);
         if (key == nullptr) {
             reply.result = kSmcResultKeyNotFound;
@@ -170,6 +194,10 @@ SMCParamStruct VirtualSmc::handleLocked(const SMCParamStruct& request)
     }
     case SMCCommand::readKey: {
         ++m_counts.readKey;
+        if (auto fault = takeFaultLocked(request.key, SmcOperation::read)) {
+            reply.result = *fault;
+            break;
+        }
         const SmcKeyEntry* key = keys.find(request.key);
         if (key == nullptr) {
             reply.result = kSmcResultKeyNotFound;
@@ -186,7 +214,9 @@ SMCParamStruct VirtualSmc::handleLocked(const SMCParamStruct& request)
         const std::size_t sent = std::min<std::size_t>(request.keyInfo.dataSize, request.bytes.size());
         std::vector<std::uint8_t> bytes(request.bytes.begin(), request.bytes.begin() + sent);
         SmcKeyEntry* key = keys.find(request.key);
-        if (key == nullptr)
+        if (auto fault = takeFaultLocked(request.key, SmcOperation::write))
+            reply.result = *fault;
+        else if (key == nullptr)
             reply.result = kSmcResultKeyNotFound;
         else if (request.keyInfo.dataSize != key->size() || key->size() > request.bytes.size())
             reply.result = kSmcResultWriteRefused;
@@ -214,10 +244,33 @@ SMCParamStruct VirtualSmc::handleLocked(const SMCParamStruct& request)
 
 std::uint8_t VirtualSmc::writeLocked(SmcKeyEntry& key, const std::vector<std::uint8_t>& bytes)
 {
+    if (m_writeScript) {
+        if (auto scripted = m_writeScript(key.name, bytes, m_time)) {
+            if (*scripted == kSmcResultSuccess) {
+                key.bytes = bytes;
+                m_firmware->noteWrite(key, m_time);
+            }
+            return *scripted;
+        }
+    }
     if (!key.writable)
         return kSmcResultWriteRefused;
+    if (auto verdict = m_firmware->screenWrite(key, bytes, m_time); verdict && *verdict != 0)
+        return *verdict;
     key.bytes = bytes;
+    m_firmware->noteWrite(key, m_time);
     return kSmcResultSuccess;
+}
+
+std::optional<std::uint8_t> VirtualSmc::takeFaultLocked(std::uint32_t key, SmcOperation operation)
+{
+    auto it = m_faults.find({key, operation});
+    if (it == m_faults.end())
+        return std::nullopt;
+    const std::uint8_t result = it->second.result;
+    if (it->second.remaining && --*it->second.remaining <= 0)
+        m_faults.erase(it);
+    return result;
 }
 
 std::size_t VirtualSmc::keyCount() const
@@ -246,6 +299,7 @@ void VirtualSmc::setKeyBytes(const std::string& name, const std::vector<std::uin
         throw std::invalid_argument(name + " takes " + std::to_string(key->size()) + " bytes, not " +
                                     std::to_string(bytes.size()));
     key->bytes = bytes;
+    m_firmware->noteWrite(*key, m_time); // a mode byte set here is a mode change all the same
 }
 
 std::optional<float> VirtualSmc::readFloatKey(const std::string& name) const
@@ -257,42 +311,6 @@ std::optional<float> VirtualSmc::readFloatKey(const std::string& name) const
     return SmcValueCodec::bytesFloat(key->bytes);
 }
 
-double VirtualSmc::floatKeyLocked(const std::string& name) const
-{
-    const SmcKeyEntry* key = m_profile.keys.find(name);
-    if (key == nullptr || key->type != "flt ")
-        return 0;
-    return SmcValueCodec::bytesFloat(key->bytes).value_or(0.0f);
-}
-
-std::optional<std::uint8_t> VirtualSmc::byteKeyLocked(const std::string& name) const
-{
-    const SmcKeyEntry* key = m_profile.keys.find(name);
-    if (key == nullptr || key->bytes.empty())
-        return std::nullopt;
-    return key->bytes[0];
-}
-
-int VirtualSmc::fanCountLocked() const
-{
-    return byteKeyLocked("FNum").value_or(0);
-}
-
-double VirtualSmc::hottestLocked() const
-{
-    double hottest = 0;
-    for (std::size_t i = 0; i < m_profile.keys.size(); ++i) {
-        const SmcKeyEntry& key = m_profile.keys.at(i);
-        if (key.type != "flt " || key.name[0] != 'T' ||
-            (key.name[1] != 'p' && key.name[1] != 'e' && key.name[1] != 'g'))
-            continue;
-        const double value = SmcValueCodec::bytesFloat(key.bytes).value_or(0.0f);
-        if (value > 1.0 && value < 128.0)
-            hottest = std::max(hottest, value);
-    }
-    return hottest;
-}
-
 VirtualSmcStatus VirtualSmc::status()
 {
     std::lock_guard lock(m_mutex);
@@ -300,22 +318,122 @@ VirtualSmcStatus VirtualSmc::status()
     VirtualSmcStatus status;
     status.profile = m_profile.name;
     status.t = m_time;
-    for (int i = 0, n = fanCountLocked(); i < n; ++i) {
-        const std::string f = "F" + std::to_string(i);
-        VirtualFanStatus fan;
-        fan.index = i;
-        fan.mode = byteKeyLocked(f + "Md");
-        if (!fan.mode)
-            fan.mode = byteKeyLocked(f + "md");
-        fan.target = floatKeyLocked(f + "Tg");
-        fan.actual = floatKeyLocked(f + "Ac");
-        fan.min = floatKeyLocked(f + "Mn");
-        fan.max = floatKeyLocked(f + "Mx");
-        status.fans.push_back(fan);
+    for (const VirtualFirmware::Fan& fan : m_firmware->fans()) {
+        VirtualFanStatus view;
+        view.index = fan.index;
+        if (fan.mode != nullptr && !fan.mode->bytes.empty())
+            view.mode = fan.mode->bytes[0];
+        view.target = fan.targetRPM();
+        view.actual = fan.actual != nullptr
+                          ? SmcValueCodec::bytesFloat(fan.actual->bytes).value_or(0.0f)
+                          : 0.0;
+        view.min = fan.minRPM();
+        view.max = fan.maxRPM();
+        status.fans.push_back(view);
     }
-    status.ftst = byteKeyLocked("Ftst");
-    status.hottest = hottestLocked();
+    if (const SmcKeyEntry* unlock = m_profile.keys.find(std::string("Ftst"));
+        unlock != nullptr && !unlock->bytes.empty())
+        status.ftst = unlock->bytes[0];
+    status.hottest = m_thermal->hottestSensor();
+    status.cpuLoad = m_cpuLoad;
+    status.gpuLoad = m_gpuLoad;
+    status.cpuCelsius = m_thermal->cpuCelsius();
+    status.gpuCelsius = m_thermal->gpuCelsius();
+    status.pinnedCelsius = m_pinnedCelsius;
+    status.acceptModeAfterSeconds = m_firmware->acceptModeAfter();
     return status;
+}
+
+void VirtualSmc::setWorkload(double cpu, double gpu)
+{
+    if (!(cpu >= 0 && cpu <= 1 && gpu >= 0 && gpu <= 1))
+        throw std::invalid_argument("a workload is between 0 and 1");
+    std::lock_guard lock(m_mutex);
+    syncLocked();
+    m_cpuLoad = cpu;
+    m_gpuLoad = gpu;
+    m_anyLoadSeen = m_anyLoadSeen || cpu > 0 || gpu > 0;
+    m_thermal->publish(m_pinnedCelsius, m_anyLoadSeen);
+}
+
+void VirtualSmc::pinTemperature(std::optional<double> celsius)
+{
+    if (celsius && !std::isfinite(*celsius))
+        throw std::invalid_argument("a pinned temperature must be a finite number");
+    std::lock_guard lock(m_mutex);
+    syncLocked();
+    m_pinnedCelsius = celsius;
+    m_thermal->publish(m_pinnedCelsius, m_anyLoadSeen);
+}
+
+void VirtualSmc::setModeAcceptDelay(std::optional<double> seconds)
+{
+    if (seconds && !(*seconds >= 0 && std::isfinite(*seconds)))
+        throw std::invalid_argument("a delay is a number of seconds, 0 or more");
+    std::lock_guard lock(m_mutex);
+    syncLocked();
+    m_firmware->setAcceptModeAfter(seconds);
+}
+
+void VirtualSmc::setFanNoise(double amplitudeRPM, std::uint32_t seed)
+{
+    std::lock_guard lock(m_mutex);
+    syncLocked();
+    m_firmware->setNoise(amplitudeRPM, seed);
+}
+
+void VirtualSmc::setWriteScript(WriteScript script)
+{
+    std::lock_guard lock(m_mutex);
+    m_writeScript = std::move(script);
+}
+
+void VirtualSmc::injectFault(const std::string& key, SmcOperation operation, std::uint8_t result,
+                             std::optional<int> count)
+{
+    if (key.size() != 4)
+        throw std::invalid_argument("a key name has four characters");
+    if (result == 0)
+        throw std::invalid_argument("a fault answers a non-zero result");
+    if (count && *count < 1)
+        throw std::invalid_argument("a fault count is at least 1");
+    std::lock_guard lock(m_mutex);
+    m_faults[{smcFourCC(key), operation}] = Fault{result, count};
+}
+
+void VirtualSmc::clearFaults()
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
+}
+
+void VirtualSmc::injectTransportFault(kern_return_t code, std::optional<int> count)
+{
+    if (code == KERN_SUCCESS)
+        throw std::invalid_argument("a transport fault is a non-zero kern_return_t");
+    if (count && *count < 1)
+        throw std::invalid_argument("a fault count is at least 1");
+    std::lock_guard lock(m_mutex);
+    m_transportFault = TransportFault{code, count};
+}
+
+void VirtualSmc::clearTransportFault()
+{
+    std::lock_guard lock(m_mutex);
+    m_transportFault.reset();
+}
+
+std::vector<SafetyViolation> VirtualSmc::violations()
+{
+    std::lock_guard lock(m_mutex);
+    syncLocked();
+    return m_monitor.violations();
+}
+
+void VirtualSmc::clearViolations()
+{
+    std::lock_guard lock(m_mutex);
+    m_monitor.clear();
 }
 
 std::vector<SmcJournalEntry> VirtualSmc::journal() const
@@ -382,15 +500,45 @@ void VirtualSmc::advanceLocked(double seconds)
 {
     const double end = m_time + seconds;
     while (m_time < end) {
-        const double dt = std::min(kStepSeconds, end - m_time);
+        // Steps end on every whole second, where the firmware and the monitor act.
+        const double dt = std::min({kStepSeconds, end - m_time, m_nextSecond - m_time});
         stepLocked(dt);
         m_time += dt;
+        if (m_time >= m_nextSecond - 1e-9) {
+            m_time = std::max(m_time, m_nextSecond);
+            secondLocked(m_nextSecond);
+            m_nextSecond += 1;
+        }
     }
-    m_time = end;
 }
 
-void VirtualSmc::stepLocked(double)
+void VirtualSmc::stepLocked(double dt)
 {
+    m_firmware->stepFans(dt, m_time);
+    m_thermal->step(dt, m_cpuLoad, m_gpuLoad, m_firmware->airflow());
+    m_thermal->publish(m_pinnedCelsius, m_anyLoadSeen);
+}
+
+void VirtualSmc::secondLocked(double t)
+{
+    const double hottest = m_thermal->hottestSensor();
+    m_firmware->control(hottest);
+
+    std::vector<SafetyMonitor::FanSample> samples;
+    for (const VirtualFirmware::Fan& fan : m_firmware->fans()) {
+        SafetyMonitor::FanSample sample;
+        sample.index = fan.index;
+        sample.manual = fan.manual;
+        sample.targetRPM = fan.targetRPM();
+        sample.minRPM = fan.minRPM();
+        sample.maxRPM = fan.maxRPM();
+        sample.firmwareReferenceRPM = fan.takeoverReference;
+        sample.secondsSinceTarget = t - std::max(fan.manualSince, fan.lastTargetWrite.value_or(0.0));
+        samples.push_back(sample);
+    }
+    // A controller that samples once a second may still be acting on last second's heat.
+    m_monitor.record(t, std::min(hottest, m_lastSecondHottest), samples);
+    m_lastSecondHottest = hottest;
 }
 
 } // namespace brisvane

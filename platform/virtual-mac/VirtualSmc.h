@@ -5,6 +5,9 @@
 // atomic on the model whatever thread it comes from.
 
 #include "MachineProfile.h"
+#include "SafetyMonitor.h"
+#include "ThermalModel.h"
+#include "VirtualFirmware.h"
 
 #include "smc/Clock.h"
 #include "smc/IOKit.h"
@@ -12,6 +15,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -43,6 +48,8 @@ struct SmcCallCounts {
     std::uint64_t total() const { return readKey + writeKey + getKeyFromIndex + getKeyInfo + other; }
 };
 
+enum class SmcOperation { info, read, write };
+
 struct VirtualFanStatus {
     int index = 0;
     std::optional<std::uint8_t> mode; // absent when the fan has no mode key
@@ -57,14 +64,24 @@ struct VirtualSmcStatus {
     double t = 0;
     std::vector<VirtualFanStatus> fans;
     std::optional<std::uint8_t> ftst; // absent on machines without the unlock key
-    double hottest = 0;               // hottest die sensor as the SMC reports it
+    double hottest = 0;               // hottest die sensor reading
     double cpuLoad = 0;
     double gpuLoad = 0;
+    double cpuCelsius = 0; // the dies as modelled, whatever the sensors are pinned to
+    double gpuCelsius = 0;
+    std::optional<double> pinnedCelsius;
+    std::optional<double> acceptModeAfterSeconds; // absent: manual mode is never accepted
 };
 
 class VirtualSmc final : public iokit::UserClient {
 public:
     static constexpr const char* kDefaultProfile = "two-fan-laptop";
+
+    // A test's own firmware rule for writes: nothing lets the write take its normal course; a
+    // result answers it, and the bytes are stored (past every firmware rule) only when it is 0.
+    // Runs under the model's lock, so it must not call back into the VirtualSmc.
+    using WriteScript = std::function<std::optional<std::uint8_t>(
+        const std::string& key, const std::vector<std::uint8_t>& bytes, double t)>;
 
     // Registers a VirtualSmc as its profile's IOKit service for as long as it lives. Calls that
     // arrive after it ends answer kIOReturnNotResponding, so connections opened meanwhile never
@@ -110,6 +127,28 @@ public:
 
     VirtualSmcStatus status();
 
+    // The machine around the SMC. Each takes effect from the current model time on.
+    // Workloads 0…1 per die; throws std::invalid_argument outside that.
+    void setWorkload(double cpu, double gpu);
+    // Every temperature sensor reads `celsius`; nothing returns them to the thermal model.
+    void pinTemperature(std::optional<double> celsius);
+    // Seconds after the Ftst unlock before manual mode is taken; nothing means never.
+    void setModeAcceptDelay(std::optional<double> seconds);
+    // Jitter of the actual fan speeds; 0 makes every reading exact.
+    void setFanNoise(double amplitudeRPM, std::uint32_t seed = 1);
+    void setWriteScript(WriteScript script);
+
+    // That operation on that key answers `result` (non-zero), `count` times or always.
+    void injectFault(const std::string& key, SmcOperation operation, std::uint8_t result,
+                     std::optional<int> count = std::nullopt);
+    void clearFaults();
+    // Calls fail with `code` before reaching the SMC, `count` times or always.
+    void injectTransportFault(kern_return_t code, std::optional<int> count = std::nullopt);
+    void clearTransportFault();
+
+    std::vector<SafetyViolation> violations();
+    void clearViolations();
+
     std::vector<SmcJournalEntry> journal() const;
     std::vector<SmcJournalEntry> takeJournal();
     SmcCallCounts callCounts() const;
@@ -123,19 +162,38 @@ public:
 
 private:
     void resetLocked(MachineProfile profile);
-    double floatKeyLocked(const std::string& name) const;
-    std::optional<std::uint8_t> byteKeyLocked(const std::string& name) const;
-    int fanCountLocked() const;
-    double hottestLocked() const;
     void syncLocked();
     void advanceLocked(double seconds);
     void stepLocked(double dt);
+    void secondLocked(double t);
     SMCParamStruct handleLocked(const SMCParamStruct& request);
     std::uint8_t writeLocked(SmcKeyEntry& key, const std::vector<std::uint8_t>& bytes);
+    std::optional<std::uint8_t> takeFaultLocked(std::uint32_t key, SmcOperation operation);
+
+    struct Fault {
+        std::uint8_t result = 0;
+        std::optional<int> remaining;
+    };
+    struct TransportFault {
+        kern_return_t code = 0;
+        std::optional<int> remaining;
+    };
 
     mutable std::mutex m_mutex;
     MachineProfile m_profile;
     double m_time = 0;
+    double m_nextSecond = 1;
+    double m_lastSecondHottest = 0;
+    std::optional<VirtualFirmware> m_firmware;
+    std::optional<ThermalModel> m_thermal;
+    SafetyMonitor m_monitor;
+    double m_cpuLoad = 0;
+    double m_gpuLoad = 0;
+    bool m_anyLoadSeen = false;
+    std::optional<double> m_pinnedCelsius;
+    WriteScript m_writeScript;
+    std::map<std::pair<std::uint32_t, SmcOperation>, Fault> m_faults;
+    std::optional<TransportFault> m_transportFault;
 
     const Clock* m_clock = nullptr;
     Clock::time_point m_clockOrigin{};

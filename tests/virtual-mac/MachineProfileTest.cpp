@@ -16,7 +16,9 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using nlohmann::json;
 
-const std::vector<std::string> kShippedProfiles{"two-fan-laptop", "one-fan-desktop", "fanless"};
+const std::vector<std::string> kShippedProfiles{
+    "two-fan-laptop",   "one-fan-desktop", "fanless",          "missing-mode-key",
+    "large-directory", "late-gpu",        "stubborn-firmware"};
 
 class ShippedProfile : public ::testing::TestWithParam<std::string> {};
 
@@ -65,7 +67,12 @@ TEST_P(ShippedProfile, DirectoryHoldsAssortedTypesIncludingWideAndEmptyKeys)
     EXPECT_TRUE(wide && empty && overRecord);
 }
 
-INSTANTIATE_TEST_SUITE_P(Profiles, ShippedProfile, ::testing::ValuesIn(kShippedProfiles));
+INSTANTIATE_TEST_SUITE_P(Profiles, ShippedProfile, ::testing::ValuesIn(kShippedProfiles),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 TEST(MachineProfile, ShippedMachinesDifferWhereTheyShould)
 {
@@ -79,6 +86,16 @@ TEST(MachineProfile, ShippedMachinesDifferWhereTheyShould)
     EXPECT_EQ(desktop.keys.find(std::string("F0Md")), nullptr);
     EXPECT_NE(desktop.keys.find(std::string("F0md")), nullptr);
     EXPECT_EQ(desktop.keys.find(std::string("FNum"))->bytes, std::vector<std::uint8_t>{1});
+
+    const auto missing = MachineProfile::loadNamed("missing-mode-key");
+    EXPECT_NE(missing.keys.find(std::string("F0Md")), nullptr);
+    EXPECT_EQ(missing.keys.find(std::string("F1Md")), nullptr);
+    EXPECT_EQ(missing.keys.find(std::string("F1md")), nullptr);
+    EXPECT_NE(missing.keys.find(std::string("F1Tg")), nullptr);
+
+    EXPECT_GT(MachineProfile::loadNamed("large-directory").keys.size(), 1500u);
+    EXPECT_FALSE(MachineProfile::loadNamed("stubborn-firmware").firmware.acceptModeAfterSeconds);
+    EXPECT_TRUE(MachineProfile::loadNamed("late-gpu").thermal.gpuSensorsDormantUntilLoad);
 
     const auto fanless = MachineProfile::loadNamed("fanless");
     EXPECT_EQ(fanless.keys.find(std::string("FNum"))->bytes, std::vector<std::uint8_t>{0});

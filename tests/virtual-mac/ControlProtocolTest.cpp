@@ -1,0 +1,102 @@
+// The control language in-process: every command's effect, and clear errors for bad requests.
+#include "ControlProtocol.h"
+
+#include "VirtualSmc.h"
+#include "VsmcTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+using ::testing::HasSubstr;
+using nlohmann::json;
+
+struct BadRequest {
+    const char* line;
+    const char* error;
+};
+
+class ControlErrors : public ::testing::TestWithParam<BadRequest> {};
+
+TEST_P(ControlErrors, AnswerNotOkWithAReason)
+{
+    VirtualSmc smc;
+    const json reply = ControlProtocol::execute(smc, GetParam().line);
+    EXPECT_EQ(reply["ok"], false);
+    EXPECT_THAT(reply.value("error", ""), HasSubstr(GetParam().error));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ControlErrors,
+    ::testing::Values(BadRequest{"load 1.5 0", "between 0 and 1"},
+                      BadRequest{"load 0.5", "usage: load CPU GPU"},
+                      BadRequest{"load x 0", "CPU must be a number"},
+                      BadRequest{"temp nan", "C must be a number"},
+                      BadRequest{"firmware accept-mode-after -1", "0 or more"},
+                      BadRequest{"firmware sleep 3", "usage: firmware"},
+                      BadRequest{"fault F0Ac poke 132", "usage: fault"},
+                      BadRequest{"fault F0Ac read 0", "RESULT must be an integer from 1"},
+                      BadRequest{"fault F0Ac read 300", "RESULT must be"},
+                      BadRequest{"fault F0Ac read 0x84 0", "COUNT must be"},
+                      BadRequest{"fault F0A read 132", "four characters"},
+                      BadRequest{"transport-fault 0", "non-zero"},
+                      BadRequest{"transport-fault 0x1ffffffff", "KERN must be"},
+                      BadRequest{"advance -3", "between 0 and 86400"},
+                      BadRequest{"violations now", "usage: violations"},
+                      BadRequest{"set F0Tg 0040e7", "takes 4 bytes"}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(ControlProtocol, CommandsDriveTheModel)
+{
+    VirtualSmc smc;
+    smc.setFanNoise(0);
+    EXPECT_EQ(ControlProtocol::execute(smc, "load 0.75 0.25")["load"], json({{"cpu", 0.75}, {"gpu", 0.25}}));
+    EXPECT_EQ(ControlProtocol::execute(smc, "temp 77.5")["hottest"], 77.5);
+    EXPECT_EQ(ControlProtocol::execute(smc, "temp auto")["pinned"], nullptr);
+    EXPECT_EQ(ControlProtocol::execute(smc, "firmware accept-mode-after never")["acceptModeAfter"],
+              "never");
+    EXPECT_EQ(ControlProtocol::execute(smc, "firmware accept-mode-after 0.25")["acceptModeAfter"],
+              0.25);
+
+    ASSERT_EQ(ControlProtocol::execute(smc, "fault F0Ac read 0x85 1")["ok"], true);
+    auto registration = smc.registerAsService();
+    SMCConnection connection;
+    EXPECT_THROW(connection.readFloat("F0Ac"), SMCError);
+    EXPECT_EQ(connection.readFloat("F0Ac"), 1200.0f);
+
+    ASSERT_EQ(ControlProtocol::execute(smc, "transport-fault 0xe00002d6 2")["ok"], true);
+    EXPECT_EQ(connection.fanCount(), 0);
+    ASSERT_EQ(ControlProtocol::execute(smc, "transport-fault clear")["ok"], true);
+    EXPECT_EQ(connection.fanCount(), 2);
+
+    ASSERT_EQ(ControlProtocol::execute(smc, "calls reset")["ok"], true);
+    connection.readFloat("F0Mx");
+    EXPECT_EQ(ControlProtocol::execute(smc, "calls")["calls"]["readKey"], 1);
+
+    EXPECT_DOUBLE_EQ(ControlProtocol::execute(smc, "advance 2.5")["t"].get<double>(), 2.5);
+    EXPECT_EQ(ControlProtocol::execute(smc, "violations")["violations"], json::array());
+}
+
+TEST(ControlProtocol, ViolationsReportFanKindAndTimes)
+{
+    VirtualSmc smc;
+    smc.setModeAcceptDelay(0);
+    auto registration = smc.registerAsService();
+    SMCConnection connection;
+    connection.writeUInt8("Ftst", 1);
+    connection.writeUInt8("F1Md", 1);
+    connection.writeFloat("F1Tg", 1500);
+    ControlProtocol::execute(smc, "advance 9");
+    const json findings = ControlProtocol::execute(smc, "violations")["violations"];
+    ASSERT_EQ(findings.size(), 1u) << findings;
+    EXPECT_EQ(findings[0]["fan"], 1);
+    EXPECT_EQ(findings[0]["kind"], "no-target");
+    EXPECT_EQ(findings[0]["from"], 8);
+    EXPECT_EQ(findings[0]["to"], 9);
+    EXPECT_EQ(findings[0]["seconds"], 2);
+}
+
+} // namespace
+} // namespace brisvane

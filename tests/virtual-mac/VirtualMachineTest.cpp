@@ -1,0 +1,320 @@
+// The machine around the virtual SMC, in model time: the firmware's curve and unlock, the fans'
+// lag and noise, the thermal model, faults and scripted firmware.
+#include "VirtualSmc.h"
+
+#include "SmcValueCodec.h"
+#include "VsmcTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+using test::call;
+using test::writeRequest;
+
+std::uint8_t writeByte(VirtualSmc& smc, const std::string& key, std::uint8_t value)
+{
+    return call(smc, writeRequest(key, {value}, 1)).result;
+}
+
+std::uint8_t writeTarget(VirtualSmc& smc, const std::string& key, float rpm)
+{
+    return call(smc, writeRequest(key, SmcValueCodec::floatBytes(rpm), 4)).result;
+}
+
+double actual(VirtualSmc& smc, int fan)
+{
+    return *smc.readFloatKey("F" + std::to_string(fan) + "Ac");
+}
+
+// Ftst, wait out the delay, then manual mode on fan 0.
+void takeFanZero(VirtualSmc& smc)
+{
+    ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+    smc.advance(3.0);
+    ASSERT_EQ(writeByte(smc, "F0Md", 1), 0);
+}
+
+struct UnlockCase {
+    const char* profile;
+    bool unlockFirst;       // write Ftst=1 at t=0
+    double waitSeconds;     // then let this much model time pass
+    std::uint8_t expected;  // the answer to F0Md <- 1 (F0md on the desktop)
+};
+
+class FirmwareUnlock : public ::testing::TestWithParam<UnlockCase> {};
+
+TEST_P(FirmwareUnlock, TakesManualModeOnlyAsTheMachineAllows)
+{
+    VirtualSmc smc(GetParam().profile);
+    const std::string modeKey = smc.key("F0Md") ? "F0Md" : "F0md";
+    if (GetParam().unlockFirst) {
+        ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+    }
+    smc.advance(GetParam().waitSeconds);
+    EXPECT_EQ(writeByte(smc, modeKey, 1), GetParam().expected);
+    EXPECT_EQ(smc.key(modeKey)->data[0], GetParam().expected == 0 ? 1 : 0)
+        << "a refused mode write changes nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, FirmwareUnlock,
+    ::testing::Values(UnlockCase{"two-fan-laptop", false, 10, 0x86},
+                      UnlockCase{"two-fan-laptop", true, 0, 0x86},
+                      UnlockCase{"two-fan-laptop", true, 2.9, 0x86},
+                      UnlockCase{"two-fan-laptop", true, 3.0, 0},
+                      UnlockCase{"one-fan-desktop", false, 0, 0},
+                      UnlockCase{"stubborn-firmware", true, 60, 0x86},
+                      UnlockCase{"missing-mode-key", true, 3.0, 0}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(VirtualFirmware, AcceptDelayCanChangeAndWithdrawingTheUnlockRefusesAgain)
+{
+    VirtualSmc smc;
+    smc.setModeAcceptDelay(0.5);
+    ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+    smc.advance(0.5);
+    EXPECT_EQ(writeByte(smc, "F0Md", 1), 0);
+    EXPECT_EQ(writeByte(smc, "F0Md", 0), 0) << "automatic is always accepted";
+    EXPECT_EQ(writeByte(smc, "F0Md", 2), 0x86) << "only 0 and 1 are modes";
+    EXPECT_EQ(writeByte(smc, "Ftst", 2), 0x86);
+    ASSERT_EQ(writeByte(smc, "Ftst", 0), 0);
+    EXPECT_EQ(writeByte(smc, "F0Md", 1), 0x86);
+
+    smc.setModeAcceptDelay(std::nullopt);
+    ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+    smc.advance(100);
+    EXPECT_EQ(writeByte(smc, "F1Md", 1), 0x86);
+}
+
+TEST(VirtualFirmware, AutomaticFansFollowTheFirmwareCurveOnceASecond)
+{
+    VirtualSmc smc;
+    smc.setFanNoise(0);
+    smc.pinTemperature(81.0); // two-fan-laptop curve: 70 °C → 25 %, 92 °C → 100 %
+    smc.advance(0.5);
+    EXPECT_EQ(smc.readFloatKey("F0Tg"), 1200.0f) << "the firmware acts on whole seconds";
+    smc.advance(0.5);
+    const double expected = 1200 + (0.25 + 0.75 * 11.0 / 22.0) * 4800;
+    EXPECT_NEAR(*smc.readFloatKey("F0Tg"), expected, 1.0);
+    EXPECT_NEAR(*smc.readFloatKey("F1Tg"), expected, 1.0);
+
+    // A target written in automatic mode lasts only until the firmware's next pass.
+    ASSERT_EQ(writeTarget(smc, "F0Tg", 2000), 0);
+    smc.advance(1.0);
+    EXPECT_NEAR(*smc.readFloatKey("F0Tg"), expected, 1.0);
+}
+
+TEST(VirtualFirmware, ManualFansObeyWrittenTargetsAndActualSpeedFollowsWithLag)
+{
+    VirtualSmc smc;
+    smc.setFanNoise(0);
+    takeFanZero(smc);
+    ASSERT_EQ(writeTarget(smc, "F0Tg", 4000), 0);
+    smc.advance(0.5);
+    EXPECT_GT(actual(smc, 0), 1300);
+    EXPECT_LT(actual(smc, 0), 3500) << "the rotor needs time";
+    smc.advance(6);
+    EXPECT_NEAR(actual(smc, 0), 4000, 40);
+    EXPECT_EQ(smc.readFloatKey("F0Tg"), 4000.0f) << "the firmware leaves a manual fan alone";
+    EXPECT_NEAR(actual(smc, 1), 1200, 1) << "fan 1 is still automatic at idle";
+
+    // Beyond the range the fan runs at its limit; the target stays as written.
+    ASSERT_EQ(writeTarget(smc, "F0Tg", 9000), 0);
+    smc.advance(10);
+    EXPECT_NEAR(actual(smc, 0), 6000, 2);
+    EXPECT_LE(actual(smc, 0), 6000);
+    ASSERT_EQ(writeTarget(smc, "F0Tg", 0), 0);
+    smc.advance(10);
+    EXPECT_NEAR(actual(smc, 0), 1200, 2);
+
+    // Back to automatic: the firmware's curve rules again.
+    smc.pinTemperature(92);
+    ASSERT_EQ(writeByte(smc, "F0Md", 0), 0);
+    smc.advance(10);
+    EXPECT_EQ(smc.readFloatKey("F0Tg"), 6000.0f);
+    EXPECT_NEAR(actual(smc, 0), 6000, 5);
+}
+
+TEST(VirtualFirmware, NoiseStaysSmallWithinTheRangeAndIsReproducibleBySeed)
+{
+    auto readings = [](std::uint32_t seed) {
+        VirtualSmc smc;
+        smc.setFanNoise(20, seed);
+        std::vector<float> values;
+        for (int i = 0; i < 50; ++i) {
+            smc.advance(0.2);
+            values.push_back(*smc.readFloatKey("F1Ac"));
+        }
+        return values;
+    };
+    const auto first = readings(7);
+    EXPECT_EQ(first, readings(7));
+    EXPECT_NE(first, readings(8));
+    for (float v : first) {
+        EXPECT_GE(v, 1200.0f) << "never below the minimum";
+        EXPECT_LE(v, 1220.0f);
+    }
+}
+
+TEST(ThermalModel, IdlesInTheLowFortiesAndLoadHeatsTheDiesAsCoolingAllows)
+{
+    VirtualSmc smc;
+    smc.advance(120);
+    VirtualSmcStatus idle = smc.status();
+    EXPECT_GE(idle.hottest, 40);
+    EXPECT_LE(idle.hottest, 46);
+    EXPECT_LT(idle.gpuCelsius, idle.cpuCelsius);
+
+    // Full load with the firmware's own cooling.
+    smc.setWorkload(1, 1);
+    smc.advance(300);
+    const VirtualSmcStatus loaded = smc.status();
+    EXPECT_GT(loaded.hottest, 80);
+    EXPECT_LT(loaded.hottest, 95);
+    EXPECT_GT(loaded.fans[0].target, 4500) << "the firmware raised its own targets";
+
+    // The same load with the fans held at their minimum runs far hotter.
+    VirtualSmc weak;
+    weak.setModeAcceptDelay(0);
+    ASSERT_EQ(writeByte(weak, "Ftst", 1), 0);
+    for (const char* key : {"F0Md", "F1Md"})
+        ASSERT_EQ(writeByte(weak, key, 1), 0);
+    weak.setWorkload(1, 1);
+    weak.advance(300);
+    EXPECT_GT(weak.status().hottest, 100);
+
+    // And cools down once the fans run fast.
+    for (const char* key : {"F0Tg", "F1Tg"})
+        ASSERT_EQ(writeTarget(weak, key, 6000), 0);
+    weak.advance(300);
+    EXPECT_LT(weak.status().hottest, loaded.hottest);
+}
+
+TEST(ThermalModel, HalfLoadSettlesInTheSafetyFloorRange)
+{
+    VirtualSmc smc;
+    smc.setWorkload(0.5, 0);
+    smc.advance(300);
+    EXPECT_GT(smc.status().hottest, 60);
+    EXPECT_LT(smc.status().hottest, 80);
+}
+
+TEST(ThermalModel, FanlessMachineRunsHotUnderSustainedLoad)
+{
+    VirtualSmc smc("fanless");
+    smc.setWorkload(1, 0);
+    smc.advance(600);
+    EXPECT_GT(smc.status().hottest, 95);
+    EXPECT_TRUE(smc.status().fans.empty());
+}
+
+TEST(ThermalModel, PinnedTemperaturesOverrideEverySensorUntilReleased)
+{
+    VirtualSmc smc;
+    smc.pinTemperature(70.0);
+    for (const char* key : {"Tp01", "Te05", "Tg0T"})
+        EXPECT_EQ(smc.readFloatKey(key), 70.0f) << key;
+    EXPECT_EQ(smc.readFloatKey("Tp0X"), 0.0f) << "an absent sensor stays absent";
+    EXPECT_EQ(smc.readFloatKey("TB0T"), 30.1f) << "not a die sensor";
+    smc.pinTemperature(std::nullopt);
+    EXPECT_NEAR(*smc.readFloatKey("Tp01"), 44.2, 0.01);
+}
+
+TEST(ThermalModel, LateGpuSensorsReadZeroUntilAWorkloadStarts)
+{
+    VirtualSmc smc("late-gpu");
+    smc.advance(30);
+    EXPECT_EQ(smc.readFloatKey("Tg05"), 0.0f);
+    EXPECT_GT(*smc.readFloatKey("Tp01"), 40.0f);
+    smc.setWorkload(0.2, 0);
+    EXPECT_GT(*smc.readFloatKey("Tg05"), 30.0f);
+    smc.setWorkload(0, 0);
+    smc.advance(10);
+    EXPECT_GT(*smc.readFloatKey("Tg05"), 30.0f) << "once awake they stay awake";
+}
+
+TEST(VirtualSmcFaults, KeyFaultsAnswerTheirResultForTheirCountThenStop)
+{
+    VirtualSmc smc;
+    auto registration = smc.registerAsService();
+    SMCConnection connection;
+    connection.keyInfo("F0Ac");
+    smc.injectFault("F0Ac", SmcOperation::read, 0x85, 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_THROW(connection.readFloat("F0Ac"), SMCError);
+    EXPECT_EQ(connection.readFloat("F0Ac"), 1200.0f);
+
+    smc.injectFault("F0Tg", SmcOperation::write, 0x86);
+    smc.takeJournal();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_THROW(connection.writeFloat("F0Tg", 3000), SMCError);
+    const auto journal = smc.takeJournal();
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_EQ(journal[2].result, 0x86);
+    EXPECT_EQ(smc.readFloatKey("F0Tg"), 1200.0f) << "a faulted write is not applied";
+
+    smc.injectFault("FNum", SmcOperation::info, 0x84);
+    EXPECT_EQ(SMCConnection().fanCount(), 0) << "a fresh connection cannot learn FNum's size";
+    smc.clearFaults();
+    EXPECT_EQ(SMCConnection().fanCount(), 2);
+    EXPECT_THROW(smc.injectFault("F0Ac", SmcOperation::read, 0), std::invalid_argument);
+}
+
+TEST(VirtualSmcFaults, TransportFaultsFailWholeCallsWithTheKernelCode)
+{
+    VirtualSmc smc;
+    auto registration = smc.registerAsService();
+    SMCConnection connection;
+    smc.injectTransportFault(kIOReturnNotResponding, 1);
+    try {
+        connection.readBytes("FNum");
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.kind(), SMCError::Kind::callFailed);
+        EXPECT_EQ(e.code(), kIOReturnNotResponding);
+    }
+    EXPECT_EQ(connection.fanCount(), 2) << "one call only";
+    smc.injectTransportFault(kIOReturnTimeout);
+    EXPECT_EQ(connection.fanCount(), 0);
+    EXPECT_EQ(connection.fanCount(), 0);
+    smc.clearTransportFault();
+    EXPECT_EQ(connection.fanCount(), 2);
+}
+
+TEST(VirtualSmcScripting, AWriteScriptDecidesWritesAheadOfTheFirmware)
+{
+    VirtualSmc smc;
+    int attempts = 0;
+    // Firmware that takes manual mode on the fourth attempt, whatever the unlock.
+    smc.setWriteScript([&](const std::string& key, const std::vector<std::uint8_t>& bytes,
+                           double) -> std::optional<std::uint8_t> {
+        if (key != "F0Md" || bytes.at(0) != 1)
+            return std::nullopt;
+        return ++attempts < 4 ? 0x86 : 0;
+    });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(writeByte(smc, "F0Md", 1), 0x86);
+    EXPECT_EQ(writeByte(smc, "F0Md", 1), 0);
+    EXPECT_EQ(smc.status().fans[0].mode, 1);
+    EXPECT_EQ(writeByte(smc, "F1Md", 1), 0x86) << "other writes take the firmware's course";
+}
+
+TEST(VirtualSmcTime, FollowsAManualClockScaledAndAddsManualAdvances)
+{
+    VirtualSmc smc;
+    ManualClock clock;
+    smc.followClock(clock, 2.0);
+    clock.advanceSeconds(1.5);
+    EXPECT_DOUBLE_EQ(smc.now(), 3.0);
+    smc.advance(1.0);
+    clock.advanceSeconds(0.5);
+    EXPECT_DOUBLE_EQ(smc.now(), 5.0);
+    ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+    EXPECT_DOUBLE_EQ(smc.journal().back().t, 5.0);
+}
+
+} // namespace
+} // namespace brisvane
