@@ -97,7 +97,9 @@ SmcKeyEntry parseKey(const json& entry)
     std::optional<std::uint32_t> size;
     if (entry.contains("size"))
         size = entry["size"].get<std::uint32_t>();
-    if (auto fixed = SmcValueCodec::fixedSize(key.type); fixed && size && *size != *fixed)
+    // Raw bytes may contradict their type, as a quirky firmware's do; a typed value may not.
+    if (auto fixed = SmcValueCodec::fixedSize(key.type);
+        fixed && size && *size != *fixed && !entry.contains("hex"))
         throw std::invalid_argument("type " + key.type + " has size " + std::to_string(*fixed));
     if (!size)
         size = SmcValueCodec::fixedSize(key.type);

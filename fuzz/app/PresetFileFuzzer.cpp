@@ -1,0 +1,43 @@
+// Drives the preset-file decoder with arbitrary bytes. Whatever it accepts must survive a save
+// and a reload unchanged, and its curves must evaluate without fault however they are ordered.
+// Run: build-fuzz/fuzz/brisvane_fuzz_preset_file fuzz/app/corpus/preset_file -max_total_time=30
+
+#include "app/core/JSONDecodeError.h"
+#include "app/core/PresetFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace brisvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QList<FanPreset> presets;
+    try {
+        presets = PresetFile::decode(bytes);
+    } catch (const JSONDecodeError&) {
+        return 0;
+    }
+
+    const QByteArray encoded = PresetFile::encode(presets);
+    QList<FanPreset> reloaded;
+    try {
+        reloaded = PresetFile::decode(encoded);
+    } catch (const JSONDecodeError&) {
+        std::abort(); // we wrote something we cannot read back
+    }
+    if (reloaded != presets || PresetFile::encode(reloaded) != encoded)
+        std::abort();
+
+    for (const FanPreset& preset : presets) {
+        for (double t : {-1e300, 0.0, 20.0, 55.5, 110.0, 1e300})
+            (void)preset.percents(t, 3);
+        for (FanCurve curve : preset.curves) {
+            curve.move(0, {60, 50});
+            curve.insert({70, 80});
+            (void)curve.percent(65);
+        }
+    }
+    return 0;
+}

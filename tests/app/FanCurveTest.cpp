@@ -1,0 +1,212 @@
+// Curve evaluation, moving and inserting points, and the point/curve JSON encoding.
+
+#include "tests/app/AppTestSupport.h"
+
+#include "app/core/FanCurve.h"
+#include "app/core/FanPreset.h"
+#include "app/core/JSONDecodeError.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace brisvane {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+FanCurve curveOf(std::initializer_list<FanCurvePoint> points) {
+    FanCurve curve;
+    curve.points = points; // as they stand, without sorting
+    return curve;
+}
+
+struct EvaluationCase {
+    const char* name;
+    friend void PrintTo(const EvaluationCase& c, std::ostream* os) { *os << c.name; }
+    FanCurve curve;
+    double temperature;
+    double expected;
+};
+
+class FanCurveEvaluation : public ::testing::TestWithParam<EvaluationCase> {};
+
+TEST_P(FanCurveEvaluation, percent) {
+    const EvaluationCase& c = GetParam();
+    EXPECT_DOUBLE_EQ(c.curve.percent(c.temperature), c.expected);
+}
+
+const FanCurve kNewPreset = FanCurve({{55, 0}, {75, 50}, {95, 100}});
+
+INSTANTIATE_TEST_SUITE_P(
+    FanCurve, FanCurveEvaluation,
+    ::testing::Values(EvaluationCase{"emptyCold", FanCurve(), -40, 0},
+                      EvaluationCase{"emptyHot", FanCurve(), 90, 0},
+                      EvaluationCase{"emptyNaN", FanCurve(), kNaN, 0},
+                      // Below the first point is 0, not the first point's percent.
+                      EvaluationCase{"coolBelowFirst", FanPreset::coolCurve(), 25, 0},
+                      EvaluationCase{"coolAtFirst", FanPreset::coolCurve(), 30, 0},
+                      EvaluationCase{"coolBetween", FanPreset::coolCurve(), 50, 22.5},
+                      EvaluationCase{"coolAtInnerPoint", FanPreset::coolCurve(), 64, 49},
+                      EvaluationCase{"coolJustAboveInnerPoint", FanPreset::coolCurve(), 68, 61},
+                      EvaluationCase{"coolAtLast", FanPreset::coolCurve(), 80, 100},
+                      EvaluationCase{"coolAboveLast", FanPreset::coolCurve(), 95, 100},
+                      EvaluationCase{"coolNaN", FanPreset::coolCurve(), kNaN, 0},
+                      EvaluationCase{"fullSpeedBelow", FanPreset::fullSpeedCurve(), 19.99, 0},
+                      EvaluationCase{"fullSpeedAt", FanPreset::fullSpeedCurve(), 20, 100},
+                      EvaluationCase{"fullSpeedAbove", FanPreset::fullSpeedCurve(), 105, 100},
+                      EvaluationCase{"newPresetBetween", kNewPreset, 65, 25},
+                      EvaluationCase{"newPresetJustBelow", kNewPreset, 54.9, 0},
+                      EvaluationCase{"firstPointAboveZero", FanCurve({{40, 20}, {60, 40}}), 40, 20},
+                      // Points read from a file as they stand: the predecessor of the first point
+                      // above t is the lower point, wherever it lies.
+                      EvaluationCase{"unsortedBelowFirst", curveOf({{50, 10}, {40, 70}, {60, 90}}),
+                                     45, 0},
+                      EvaluationCase{"unsortedLowerIsPredecessor",
+                                     curveOf({{50, 10}, {40, 70}, {60, 90}}), 55, 85},
+                      EvaluationCase{"equalTemperaturesUseTheLaterPoint",
+                                     curveOf({{50, 10}, {50, 60}, {70, 100}}), 50, 60}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct MoveCase {
+    const char* name;
+    friend void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
+    FanCurve curve;
+    qsizetype index;
+    FanCurvePoint to;
+    QList<FanCurvePoint> expected;
+};
+
+class FanCurveMove : public ::testing::TestWithParam<MoveCase> {};
+
+TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours) {
+    MoveCase c = GetParam();
+    c.curve.move(c.index, c.to);
+    EXPECT_EQ(c.curve.points, c.expected);
+}
+
+const FanCurve kCool = FanPreset::coolCurve();
+const QList<FanCurvePoint> kCoolPoints = FanPreset::coolCurve().points;
+
+QList<FanCurvePoint> coolWith(qsizetype index, FanCurvePoint point) {
+    QList<FanCurvePoint> points = kCoolPoints;
+    points[index] = point;
+    return points;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FanCurve, FanCurveMove,
+    ::testing::Values(
+        MoveCase{"firstHeldAtTwenty", kCool, 0, {5, 40}, coolWith(0, {20, 40})},
+        MoveCase{"firstHeldBelowSecond", kCool, 0, {60, 40}, coolWith(0, {44, 40})},
+        MoveCase{"innerHeldBelowNext", kCool, 2, {70, 30}, coolWith(2, {63, 30})},
+        MoveCase{"innerHeldAbovePrevious", kCool, 2, {10, 30}, coolWith(2, {46, 30})},
+        MoveCase{"innerFreeMove", kCool, 2, {50.5, 33}, coolWith(2, {50.5, 33})},
+        MoveCase{"lastHeldAtHundredTen", kCool, 5, {130, 100}, coolWith(5, {110, 100})},
+        MoveCase{"lastHeldAbovePrevious", kCool, 5, {60, 90}, coolWith(5, {73, 90})},
+        // The percent is stored as given; callers clamp it.
+        MoveCase{"percentUnclamped", kCool, 1, {45, 140}, coolWith(1, {45, 140})},
+        MoveCase{"negativeIndex", kCool, -1, {50, 50}, kCoolPoints},
+        MoveCase{"indexPastEnd", kCool, 6, {50, 50}, kCoolPoints},
+        MoveCase{"emptyCurve", FanCurve(), 0, {50, 50}, {}},
+        MoveCase{"singlePointSpansWholeRange", FanCurve({{50, 10}}), 0, {200, 20}, {{110, 20}}},
+        MoveCase{"neighboursTwoApartPinTheMiddle",
+                 FanCurve({{50, 0}, {51, 10}, {52, 20}}),
+                 1,
+                 {80, 15},
+                 {{50, 0}, {51, 15}, {52, 20}}},
+        MoveCase{"neighboursTwoApartPinFromBelow",
+                 FanCurve({{50, 0}, {51, 10}, {52, 20}}),
+                 1,
+                 {20, 5},
+                 {{50, 0}, {51, 5}, {52, 20}}},
+        MoveCase{"neighboursOneApartLeaveUnchanged",
+                 curveOf({{50, 0}, {50.5, 10}, {51, 20}}),
+                 1,
+                 {50.5, 90},
+                 {{50, 0}, {50.5, 10}, {51, 20}}},
+        MoveCase{"firstPinnedAtLowerEdge",
+                 FanCurve({{20, 0}, {21, 10}}),
+                 0,
+                 {25, 5},
+                 {{20, 5}, {21, 10}}},
+        MoveCase{"firstTooCloseToSecond",
+                 curveOf({{20, 0}, {20.5, 10}}),
+                 0,
+                 {25, 5},
+                 {{20, 0}, {20.5, 10}}},
+        MoveCase{"nanTemperatureTakesTheLowerBound", kCool, 2, {kNaN, 30}, coolWith(2, {46, 30})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct InsertCase {
+    const char* name;
+    friend void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.name; }
+    FanCurve curve;
+    FanCurvePoint point;
+    QList<FanCurvePoint> expected;
+};
+
+class FanCurveInsert : public ::testing::TestWithParam<InsertCase> {};
+
+TEST_P(FanCurveInsert, keepsTheCurveSorted) {
+    InsertCase c = GetParam();
+    c.curve.insert(c.point);
+    EXPECT_EQ(c.curve.points, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FanCurve, FanCurveInsert,
+    ::testing::Values(
+        InsertCase{"intoEmpty", FanCurve(), {60, 40}, {{60, 40}}},
+        InsertCase{"beforeFirst", kNewPreset, {30, 5}, {{30, 5}, {55, 0}, {75, 50}, {95, 100}}},
+        InsertCase{"inTheMiddle", kNewPreset, {65, 20}, {{55, 0}, {65, 20}, {75, 50}, {95, 100}}},
+        InsertCase{"afterLast", kNewPreset, {105, 100}, {{55, 0}, {75, 50}, {95, 100}, {105, 100}}},
+        InsertCase{"equalTemperatureGoesAfter",
+                   kNewPreset,
+                   {55, 10},
+                   {{55, 0}, {55, 10}, {75, 50}, {95, 100}}},
+        InsertCase{"insertedUnchangedOutsideRange",
+                   kNewPreset,
+                   {150, 120},
+                   {{55, 0}, {75, 50}, {95, 100}, {150, 120}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FanCurve, constructionSortsStablyByTemperature) {
+    const FanCurve curve({{70, 1}, {40, 2}, {70, 3}, {40, 4}, {55, 5}});
+    const QList<FanCurvePoint> expected{{40, 2}, {40, 4}, {55, 5}, {70, 1}, {70, 3}};
+    EXPECT_EQ(curve.points, expected);
+}
+
+TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile) {
+    const QByteArray json = R"({"points": [{"tempC": 60, "percent": 50, "extra": true},
+                                           {"percent": 10.25, "tempC": 40}]})";
+    const FanCurve curve = FanCurve::fromJson(QJsonDocument::fromJson(json).object());
+    const QList<FanCurvePoint> expected{{60, 50}, {40, 10.25}};
+    EXPECT_EQ(curve.points, expected);
+    EXPECT_EQ(FanCurve::fromJson(curve.toJson()), curve);
+    EXPECT_EQ(curve.toJson().value("points").toArray().at(0).toObject().keys(),
+              (QStringList{"percent", "tempC"}));
+}
+
+TEST(FanCurve, jsonRejectsMissingAndMistypedValues) {
+    for (const char* json : {
+             R"({})",
+             R"({"points": {}})",
+             R"({"points": [{"tempC": 60}]})",
+             R"({"points": [{"percent": 60}]})",
+             R"({"points": [{"tempC": "60", "percent": 50}]})",
+             R"({"points": [{"tempC": 60, "percent": null}]})",
+             R"({"points": [{"tempC": 1e999, "percent": 50}]})",
+             R"({"points": [[60, 50]]})",
+         }) {
+        const QJsonObject object = QJsonDocument::fromJson(json).object();
+        EXPECT_THROW(FanCurve::fromJson(object), JSONDecodeError) << json;
+    }
+}
+
+} // namespace
+} // namespace brisvane

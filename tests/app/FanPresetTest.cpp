@@ -1,0 +1,198 @@
+// Per-fan percentages, the built-in presets, and the preset JSON encoding and file format.
+
+#include "tests/app/AppTestSupport.h"
+
+#include "app/core/FanPreset.h"
+#include "app/core/JSONDecodeError.h"
+#include "app/core/PresetFile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+class FanPresetTest : public test::AppCoreTest {};
+
+FanPreset presetWith(QList<FanCurve> curves) {
+    return FanPreset{QUuid::createUuid(), "P", "fanblades", std::move(curves), false};
+}
+
+TEST_F(FanPresetTest, percentsUseTheLastCurveForExtraFansAndIgnoreSurplusCurves) {
+    const FanCurve low({{20, 10}});
+    const FanCurve high({{20, 90}});
+    struct Case {
+        QList<FanCurve> curves;
+        int fanCount;
+        QList<double> expected;
+    };
+    const Case cases[] = {
+        {{low}, 3, {10, 10, 10}},
+        {{}, 3, {0, 0, 0}},
+        {{low}, 0, {}},
+        {{low, high}, 1, {10}},
+        {{low, high}, 4, {10, 90, 90, 90}},
+        {{}, 0, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(presetWith(c.curves).percents(50, c.fanCount), c.expected)
+            << c.curves.size() << " curves, " << c.fanCount << " fans";
+}
+
+TEST_F(FanPresetTest, percentsEvaluateEachFansOwnCurveAtTheTemperature) {
+    const FanPreset preset = presetWith({FanPreset::coolCurve(), FanPreset::fullSpeedCurve()});
+    EXPECT_EQ(preset.percents(68, 2), (QList<double>{61, 100}));
+    EXPECT_EQ(preset.percents(10, 2), (QList<double>{0, 0}));
+}
+
+TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan) {
+    const QList<FanPreset> builtIns = FanPreset::builtIns(2);
+    ASSERT_EQ(builtIns.size(), 2);
+
+    const FanPreset& cool = builtIns[0];
+    EXPECT_EQ(cool.idText(), "6E6C0001-0000-4000-8000-000000000001");
+    EXPECT_EQ(cool.id, FanPreset::coolID);
+    EXPECT_EQ(cool.name, "Cool");
+    EXPECT_EQ(cool.symbolName, "snowflake");
+    EXPECT_TRUE(cool.isBuiltIn);
+    const QList<FanCurvePoint> coolPoints{{30, 0},  {45, 15}, {55, 30},
+                                          {64, 49}, {72, 73}, {80, 100}};
+    ASSERT_EQ(cool.curves.size(), 2);
+    EXPECT_EQ(cool.curves[0].points, coolPoints);
+    EXPECT_EQ(cool.curves[1].points, coolPoints);
+
+    const FanPreset& full = builtIns[1];
+    EXPECT_EQ(full.idText(), "6E6C0002-0000-4000-8000-000000000002");
+    EXPECT_EQ(full.id, FanPreset::fullSpeedID);
+    EXPECT_EQ(full.name, "Full Speed");
+    EXPECT_EQ(full.symbolName, "wind");
+    EXPECT_TRUE(full.isBuiltIn);
+    EXPECT_EQ(full.curves, QList<FanCurve>(2, FanCurve({{20, 100}})));
+
+    EXPECT_EQ(FanPreset::builtIns(3)[0].curves.size(), 3);
+    EXPECT_TRUE(FanPreset::builtIns(0)[0].curves.isEmpty());
+    EXPECT_TRUE(FanPreset::builtIns(0)[1].curves.isEmpty());
+}
+
+TEST_F(FanPresetTest, equalityAndHashCoverEveryField) {
+    const FanPreset base = presetWith({FanPreset::coolCurve()});
+    QList<FanPreset> variants(5, base);
+    variants[0].id = QUuid::createUuid();
+    variants[1].name = "Other";
+    variants[2].symbolName = "wind";
+    variants[3].curves[0].points[2].percent += 1;
+    variants[4].isBuiltIn = true;
+    QSet<FanPreset> set{base};
+    for (const FanPreset& variant : variants) {
+        EXPECT_NE(variant, base);
+        set.insert(variant);
+    }
+    EXPECT_EQ(set.size(), 6);
+    set.insert(FanPreset(base));
+    EXPECT_EQ(set.size(), 6);
+}
+
+const char* const kPresetJSON = R"({
+    "curves": [{"points": [{"percent": 0, "tempC": 40}, {"percent": 80.5, "tempC": 70}]}],
+    "id": "0F1E2D3C-4B5A-4968-8776-a5b4c3d2e1f0",
+    "isBuiltIn": false,
+    "name": "Quiet desk",
+    "symbolName": "leaf",
+    "comment": "ignored"
+})";
+
+TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase) {
+    const FanPreset preset = FanPreset::fromJson(QJsonDocument::fromJson(kPresetJSON).object());
+    EXPECT_EQ(preset.idText(), "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0");
+    EXPECT_EQ(preset.name, "Quiet desk");
+    EXPECT_EQ(preset.symbolName, "leaf");
+    EXPECT_FALSE(preset.isBuiltIn);
+    ASSERT_EQ(preset.curves.size(), 1);
+    EXPECT_EQ(preset.curves[0].points, (QList<FanCurvePoint>{{40, 0}, {70, 80.5}}));
+
+    const QJsonObject encoded = preset.toJson();
+    EXPECT_EQ(encoded.keys(), (QStringList{"curves", "id", "isBuiltIn", "name", "symbolName"}));
+    EXPECT_EQ(encoded.value("id").toString(), "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0");
+    EXPECT_EQ(FanPreset::fromJson(encoded), preset);
+}
+
+TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType) {
+    const QJsonObject valid = QJsonDocument::fromJson(kPresetJSON).object();
+    for (const char* key : {"curves", "id", "isBuiltIn", "name", "symbolName"}) {
+        QJsonObject missing = valid;
+        missing.remove(key);
+        EXPECT_THROW(FanPreset::fromJson(missing), JSONDecodeError) << "without " << key;
+    }
+    const std::pair<const char*, QJsonValue> wrong[] = {
+        {"id", "not-a-uuid"},
+        {"id", "{0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0}"},
+        {"id", "0F1E2D3C4B5A49688776A5B4C3D2E1F0"},
+        {"id", "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1FG"},
+        {"id", 7},
+        {"name", QJsonValue::Null},
+        {"symbolName", 3},
+        {"curves", QJsonObject{}},
+        {"curves", QJsonArray{1}},
+        {"isBuiltIn", 0},
+        {"isBuiltIn", "false"},
+    };
+    for (const auto& [key, value] : wrong) {
+        QJsonObject changed = valid;
+        changed.insert(key, value);
+        EXPECT_THROW(FanPreset::fromJson(changed), JSONDecodeError)
+            << key << " = " << QJsonDocument(QJsonArray{value}).toJson().toStdString();
+    }
+}
+
+TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys) {
+    FanPreset preset = presetWith({FanCurve({{55, 0}, {95, 100}})});
+    preset.id = QUuid::fromString(QStringLiteral("a1b2c3d4-0000-4000-8000-00000000abcd"));
+    const QByteArray expected = R"([
+    {
+        "curves": [
+            {
+                "points": [
+                    {
+                        "percent": 0,
+                        "tempC": 55
+                    },
+                    {
+                        "percent": 100,
+                        "tempC": 95
+                    }
+                ]
+            }
+        ],
+        "id": "A1B2C3D4-0000-4000-8000-00000000ABCD",
+        "isBuiltIn": false,
+        "name": "P",
+        "symbolName": "fanblades"
+    }
+]
+)";
+    EXPECT_EQ(PresetFile::encode({preset}).toStdString(), expected.toStdString());
+    EXPECT_EQ(PresetFile::decode(expected), QList<FanPreset>{preset});
+    EXPECT_EQ(PresetFile::encode({}).trimmed(), "[\n]");
+}
+
+TEST_F(FanPresetTest, presetFileFailsAsAWhole) {
+    const QByteArray good = PresetFile::encode({presetWith({})});
+    const QByteArray oneBad = R"([{"curves": [], "id": "A1B2C3D4-0000-4000-8000-00000000ABCD",
+                                   "isBuiltIn": false, "name": "A", "symbolName": "x"},
+                                  {"curves": [], "id": "A1B2C3D4-0000-4000-8000-00000000ABCE",
+                                   "name": "B", "symbolName": "x"}])";
+    for (const QByteArray& data :
+         {QByteArray(), QByteArray("{}"), QByteArray("[1]"), QByteArray("null"), oneBad,
+          good.left(good.size() / 2), QByteArray("[] []")}) {
+        EXPECT_THROW(PresetFile::decode(data), JSONDecodeError) << data.toStdString();
+    }
+    EXPECT_TRUE(PresetFile::decode("[]").isEmpty());
+    EXPECT_EQ(PresetFile::decode(good).size(), 1);
+}
+
+} // namespace
+} // namespace brisvane

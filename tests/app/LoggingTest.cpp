@@ -1,0 +1,44 @@
+// The log categories: their names, and debug detail kept back until a rule asks for it.
+
+#include "tests/app/AppTestSupport.h"
+
+#include "app/core/Logging.h"
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+class LoggingTest : public test::AppCoreTest {
+protected:
+    void TearDown() override
+    {
+        QLoggingCategory::setFilterRules(QString());
+        AppCoreTest::TearDown();
+    }
+};
+
+TEST_F(LoggingTest, categoriesLiveUnderTheApplicationIdentifier)
+{
+    EXPECT_STREQ(engineLog().categoryName(), "org.brisvane.Brisvane.engine");
+    EXPECT_STREQ(helperClientLog().categoryName(), "org.brisvane.Brisvane.helper-client");
+    EXPECT_STREQ(presetsLog().categoryName(), "org.brisvane.Brisvane.presets");
+}
+
+TEST_F(LoggingTest, debugIsOffUntilARuleEnablesIt)
+{
+    test::LogCapture log;
+    qCDebug(engineLog, "routine %d", 1);
+    qCInfo(engineLog, "lifecycle");
+    qCCritical(engineLog, "failure");
+    QLoggingCategory::setFilterRules(QStringLiteral("org.brisvane.Brisvane.*.debug=true"));
+    qCDebug(engineLog, "routine %d", 2);
+
+    QStringList messages;
+    for (const auto& entry : log.inCategory("org.brisvane.Brisvane.engine"))
+        messages.append(entry.message);
+    EXPECT_EQ(messages, (QStringList{"lifecycle", "failure", "routine 2"}));
+}
+
+} // namespace
+} // namespace brisvane

@@ -1,0 +1,43 @@
+// Slot identifiers and their parsing.
+
+#include "app/core/PresetSlot.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+const QUuid kUuid = QUuid::fromString(QStringLiteral("6e6c0001-0000-4000-8000-000000000001"));
+
+TEST(PresetSlot, idsRoundTrip) {
+    EXPECT_EQ(PresetSlot::automatic().id(), "automatic");
+    EXPECT_EQ(PresetSlot::preset(kUuid).id(), "6E6C0001-0000-4000-8000-000000000001");
+    EXPECT_EQ(PresetSlot::fromID(u"automatic"), PresetSlot::automatic());
+    EXPECT_EQ(PresetSlot::fromID(u"6E6C0001-0000-4000-8000-000000000001"),
+              PresetSlot::preset(kUuid));
+    EXPECT_EQ(PresetSlot::fromID(u"6e6c0001-0000-4000-8000-000000000001"),
+              PresetSlot::preset(kUuid));
+}
+
+TEST(PresetSlot, anythingElseIsNoSlot) {
+    for (const char16_t* id :
+         {u"", u"Automatic", u"automatic ", u"none", u"6E6C0001",
+          u"{6E6C0001-0000-4000-8000-000000000001}", u"6E6C0001-0000-4000-8000-00000000000Z"})
+        EXPECT_FALSE(PresetSlot::fromID(id).has_value()) << QString::fromUtf16(id).toStdString();
+}
+
+TEST(PresetSlot, equalityAndHashFollowTheCaseAndTheUuid) {
+    const QSet<PresetSlot> slotSet{
+        PresetSlot::automatic(),     PresetSlot::automatic(),
+        PresetSlot::preset(kUuid),   PresetSlot::preset(kUuid),
+        PresetSlot::preset(QUuid()), PresetSlot::preset(QUuid::createUuid())};
+    EXPECT_EQ(slotSet.size(), 4); // the nil UUID is a preset, not the automatic slot
+    EXPECT_NE(PresetSlot::automatic(), PresetSlot::preset(QUuid()));
+    EXPECT_TRUE(PresetSlot::automatic().isAutomatic());
+    EXPECT_EQ(PresetSlot::preset(kUuid).presetID(), kUuid);
+}
+
+} // namespace
+} // namespace brisvane

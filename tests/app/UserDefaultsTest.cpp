@@ -1,0 +1,164 @@
+// The three domains of the user defaults, launch-argument parsing and typed reads.
+
+#include "tests/app/AppTestSupport.h"
+
+#include "app/core/UserDefaults.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+class UserDefaultsTest : public test::AppCoreTest {};
+
+TEST_F(UserDefaultsTest, argumentsOverrideTheStoreWhichOverridesRegisteredDefaults) {
+    {
+        auto stored = makeDefaults();
+        stored->setString("InitialSection", "curves");
+        stored->setString("ForceColorScheme", "light");
+    }
+    auto defaults = makeDefaults({"-InitialSection", "settings"});
+    defaults->registerDefaults({{"InitialSection", "dashboard"},
+                                {"ForceColorScheme", "dark"},
+                                {"hideDockIconWhenWindowClosed", true}});
+
+    EXPECT_EQ(defaults->stringValue("InitialSection"), "settings");
+    EXPECT_EQ(defaults->stringValue("ForceColorScheme"), "light");
+    EXPECT_EQ(defaults->boolValue("hideDockIconWhenWindowClosed"), true);
+    EXPECT_FALSE(defaults->stringValue("Absent").has_value());
+    EXPECT_TRUE(defaults->isInArgumentDomain("InitialSection"));
+    EXPECT_FALSE(defaults->isInArgumentDomain("ForceColorScheme"));
+}
+
+TEST_F(UserDefaultsTest, argumentValuesAreNeverWrittenToTheStore) {
+    auto defaults = makeDefaults({"-activePresetID", "ARG", "-CloseMainWindowAfterSeconds", "5"});
+    QSignalSpy changed(defaults.get(), &UserDefaults::changed);
+    defaults->setString("activePresetID", "STORED");
+    // The argument still wins for this run…
+    EXPECT_EQ(defaults->stringValue("activePresetID"), "ARG");
+    defaults->setString("Other", "x");
+    EXPECT_EQ(changed.count(), 2);
+
+    // …and neither it nor the untouched argument ever reaches the file.
+    QSettings file(settingsPath(), QSettings::IniFormat);
+    EXPECT_EQ(file.value("activePresetID").toString(), "STORED");
+    EXPECT_FALSE(file.contains("CloseMainWindowAfterSeconds"));
+
+    auto nextLaunch = makeDefaults();
+    EXPECT_EQ(nextLaunch->stringValue("activePresetID"), "STORED");
+    EXPECT_FALSE(nextLaunch->contains("CloseMainWindowAfterSeconds"));
+
+    // Removing the stored value leaves the argument in force.
+    defaults->remove("activePresetID");
+    EXPECT_EQ(defaults->stringValue("activePresetID"), "ARG");
+    EXPECT_FALSE(makeDefaults()->contains("activePresetID"));
+}
+
+TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags) {
+    const QVariantMap domain = UserDefaults::argumentDomain(
+        {"Brisvane", "-DumpSMCKeys", "-ActivatePreset", "Full Speed", "stray", "-Offset", "-5",
+         "--long", "x", "-ForceColorScheme", "light", "-ForceColorScheme", "dark", "-_under", "1",
+         "-Trailing"});
+    const QVariantMap expected{{"ActivatePreset", "Full Speed"},
+                               {"Offset", "-5"},
+                               {"ForceColorScheme", "dark"},
+                               {"_under", "1"}};
+    EXPECT_EQ(domain, expected);
+    // The program name is never a key, whatever it looks like.
+    EXPECT_TRUE(UserDefaults::argumentDomain({"-Brisvane", "value"}).isEmpty());
+}
+
+TEST_F(UserDefaultsTest, argumentsReadAsBoolsNumbersAndStringArrays) {
+    const struct {
+        const char* value;
+        std::optional<bool> asBool;
+        std::optional<double> asDouble;
+        std::optional<QStringList> asArray;
+    } cases[] = {
+        {"YES", true, std::nullopt, std::nullopt},
+        {"no", false, std::nullopt, std::nullopt},
+        {"True", true, std::nullopt, std::nullopt},
+        {"false", false, std::nullopt, std::nullopt},
+        {"1", true, 1, std::nullopt},
+        {"0", false, 0, std::nullopt},
+        {"2.5", std::nullopt, 2.5, std::nullopt},
+        {"-0.25", std::nullopt, -0.25, std::nullopt},
+        {"1e3", std::nullopt, 1000, std::nullopt},
+        {"2,5", std::nullopt, std::nullopt, std::nullopt},
+        {"inf", std::nullopt, std::nullopt, std::nullopt},
+        {"nan", std::nullopt, std::nullopt, std::nullopt},
+        {"maybe", std::nullopt, std::nullopt, std::nullopt},
+        {"()", std::nullopt, std::nullopt, QStringList{}},
+        {"( a , b )", std::nullopt, std::nullopt, QStringList{"a", "b"}},
+        {R"((automatic, "with space", "comma, inside", "q\"uote"))", std::nullopt, std::nullopt,
+         QStringList{"automatic", "with space", "comma, inside", "q\"uote"}},
+        {R"(["a", "b c"])", std::nullopt, std::nullopt, QStringList{"a", "b c"}},
+        {"[]", std::nullopt, std::nullopt, QStringList{}},
+        {"[1, 2]", std::nullopt, std::nullopt, std::nullopt},
+        {"(a,,b)", std::nullopt, std::nullopt, std::nullopt},
+        {"(a", std::nullopt, std::nullopt, std::nullopt},
+        {R"(("open))", std::nullopt, std::nullopt, std::nullopt},
+        {"a,b", std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        auto defaults = makeDefaults({"-Key", c.value});
+        EXPECT_EQ(defaults->boolValue("Key"), c.asBool) << c.value;
+        EXPECT_EQ(defaults->doubleValue("Key"), c.asDouble) << c.value;
+        EXPECT_EQ(defaults->stringArrayValue("Key"), c.asArray) << c.value;
+        EXPECT_EQ(defaults->stringValue("Key"), QString::fromUtf8(c.value));
+    }
+}
+
+TEST_F(UserDefaultsTest, anUnreadableArgumentDoesNotFallThroughToTheStore) {
+    makeDefaults()->setDouble("CloseMainWindowAfterSeconds", 3);
+    auto defaults = makeDefaults({"-CloseMainWindowAfterSeconds", "soon"});
+    EXPECT_FALSE(defaults->doubleValue("CloseMainWindowAfterSeconds").has_value());
+}
+
+TEST_F(UserDefaultsTest, storedValuesKeepTheirTypesAcrossLaunches) {
+    {
+        auto defaults = makeDefaults();
+        defaults->setBool("hideDockIconWhenWindowClosed", false);
+        defaults->setDouble("CloseMainWindowAfterSeconds", 2.5);
+        defaults->setStringArray("empty", {});
+        defaults->setStringArray("one", {"automatic"});
+        defaults->setStringArray("two", {"a", "b, c"});
+        defaults->setString("text", "(not, an, array)");
+    }
+    auto defaults = makeDefaults();
+    defaults->registerDefaults({{"hideDockIconWhenWindowClosed", true}});
+    EXPECT_EQ(defaults->boolValue("hideDockIconWhenWindowClosed"), false);
+    EXPECT_EQ(defaults->doubleValue("CloseMainWindowAfterSeconds"), 2.5);
+    EXPECT_EQ(defaults->stringArrayValue("empty"), QStringList{});
+    EXPECT_EQ(defaults->stringArrayValue("one"), QStringList{"automatic"});
+    EXPECT_EQ(defaults->stringArrayValue("two"), (QStringList{"a", "b, c"}));
+    EXPECT_EQ(defaults->stringValue("text"), "(not, an, array)");
+}
+
+TEST_F(UserDefaultsTest, writingAnEqualValueNotifiesNobody) {
+    auto defaults = makeDefaults();
+    QSignalSpy changed(defaults.get(), &UserDefaults::changed);
+    defaults->setBool("flag", true);
+    defaults->setBool("flag", true);
+    defaults->setStringArray("list", {});
+    defaults->setStringArray("list", {});
+    defaults->remove("absent");
+    EXPECT_EQ(changed.count(), 2);
+
+    // Also after a relaunch, where the INI file hands back text.
+    auto relaunched = makeDefaults();
+    QSignalSpy changedAfter(relaunched.get(), &UserDefaults::changed);
+    relaunched->setBool("flag", true);
+    relaunched->setStringArray("list", {});
+    EXPECT_EQ(changedAfter.count(), 0);
+    relaunched->setBool("flag", false);
+    relaunched->remove("list");
+    EXPECT_EQ(changedAfter.count(), 2);
+    EXPECT_EQ(changedAfter.at(0).at(0).toString(), "flag");
+}
+
+} // namespace
+} // namespace brisvane

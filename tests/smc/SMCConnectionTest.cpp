@@ -1,0 +1,236 @@
+// SMCConnection through the IOKit layer: against an in-process virtual SMC for the protocol,
+// caching and error rules, and against brisvane-vsmc processes for the transport.
+#include "smc/SMCKit.h"
+
+#include "VirtualSmc.h"
+#include "VsmcTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+namespace brisvane {
+namespace {
+
+using test::ScopedSystemRoot;
+using test::TemporaryRoot;
+
+// A machine built for one test: the listed keys and nothing else.
+MachineProfile machineWith(const nlohmann::json& keys)
+{
+    return MachineProfile::fromJson({{"serviceClass", "AppleSMCKeysEndpoint"}, {"keys", keys}},
+                                    "test-machine", ".");
+}
+
+class SMCConnectionTest : public ::testing::Test {
+protected:
+    // An empty system root, so that only the in-process service can match.
+    TemporaryRoot m_root;
+    ScopedSystemRoot m_scopedRoot{m_root.path()};
+    VirtualSmc m_smc{"two-fan-laptop"};
+    VirtualSmc::ServiceRegistration m_registration = m_smc.registerAsService();
+
+    std::uint64_t callsDuring(const std::function<void()>& work)
+    {
+        m_smc.resetCallCounts();
+        work();
+        return m_smc.callCounts().total();
+    }
+};
+
+TEST_F(SMCConnectionTest, KeyInfoIsAskedOnceAndFailuresAreAskedAgain)
+{
+    SMCConnection smc;
+    EXPECT_EQ(callsDuring([&] { EXPECT_FLOAT_EQ(smc.readFloat("F0Mx"), 6000.0f); }), 2u);
+    EXPECT_EQ(callsDuring([&] { smc.readFloat("F0Mx"); }), 1u);
+    EXPECT_EQ(callsDuring([&] { smc.keyInfo("F0Mx"); }), 0u);
+
+    EXPECT_EQ(callsDuring([&] { EXPECT_FALSE(smc.keyExists("ZZZZ")); }), 1u);
+    EXPECT_EQ(callsDuring([&] { EXPECT_FALSE(smc.keyExists("ZZZZ")); }), 1u);
+    // keyName never touches the cache.
+    m_smc.resetCallCounts();
+    smc.keyName(0);
+    EXPECT_EQ(m_smc.callCounts().getKeyInfo, 0u);
+}
+
+TEST_F(SMCConnectionTest, ReadAllFansCostsOneCallPerValueAfterWarmUp)
+{
+    SMCConnection smc;
+    const auto fans = smc.readAllFans();
+    ASSERT_EQ(fans.size(), 2u);
+    EXPECT_EQ(fans[1].index, 1);
+    EXPECT_DOUBLE_EQ(fans[0].minRPM, 1200);
+    EXPECT_DOUBLE_EQ(fans[0].maxRPM, 6000);
+    EXPECT_EQ(fans[0].modeRaw, std::optional<std::uint8_t>(0));
+    // FNum, then four floats and the mode byte per fan.
+    EXPECT_EQ(callsDuring([&] { smc.readAllFans(); }), 1u + 2u * 5u);
+}
+
+TEST_F(SMCConnectionTest, LowerCaseModeKeyRepeatsItsFailedUpperCaseQuery)
+{
+    m_smc.loadProfile("one-fan-desktop");
+    SMCConnection smc;
+    EXPECT_EQ(smc.fanModeKey(0), std::optional<std::string>("F0md"));
+    smc.readAllFans();
+    m_smc.resetCallCounts();
+    smc.readAllFans();
+    EXPECT_EQ(m_smc.callCounts().getKeyInfo, 1u); // F0Md, not found again
+    EXPECT_EQ(m_smc.callCounts().readKey, 1u + 4u + 1u);
+}
+
+TEST_F(SMCConnectionTest, KeyLevelFailuresCarryTheSmcResult)
+{
+    SMCConnection smc;
+    const auto expectError = [](const std::function<void()>& work, const std::string& text) {
+        try {
+            work();
+            ADD_FAILURE() << "no error, expected: " << text;
+        } catch (const SMCError& e) {
+            EXPECT_EQ(e.description(), text);
+        }
+    };
+    expectError([&] { smc.readBytes("ZZZZ"); }, "SMC key ZZZZ error (result 132)");
+    expectError([&] { smc.keyName(100000); }, "SMC key #100000 error (result 132)");
+    expectError([&] { smc.readFloat("FNum"); }, "SMC key FNum is type ui8 , expected flt ");
+    expectError([&] { smc.readUInt8("zKL0"); }, "SMC key zKL0 error (result 255)");
+    expectError([&] { smc.writeUInt8("FNum", 3); }, "SMC key FNum error (result 134)");
+    EXPECT_EQ(smc.readBytes("zEPD").data.size(), 32u);
+    EXPECT_TRUE(smc.readBytes("zKL0").data.empty());
+    EXPECT_EQ(smc.keyCount(), m_smc.keyCount());
+}
+
+TEST_F(SMCConnectionTest, WritesOfTheWrongSizeNeverReachTheSmc)
+{
+    SMCConnection smc;
+    smc.keyInfo("F0Md");
+    smc.keyInfo("F0Tg");
+    m_smc.takeJournal();
+    m_smc.resetCallCounts();
+    EXPECT_THROW(smc.writeFloat("F0Md", 1), SMCError);
+    EXPECT_THROW(smc.writeUInt8("F0Tg", 1), SMCError);
+    EXPECT_EQ(m_smc.callCounts().total(), 0u);
+
+    smc.writeFloat("F0Tg", 1850);
+    const auto journal = m_smc.takeJournal();
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(journal[0].bytes, (std::vector<std::uint8_t>{0x00, 0x40, 0xE7, 0x44}));
+}
+
+TEST_F(SMCConnectionTest, ValuesThatAreNotWhatTheyClaimFailAsTypeMismatches)
+{
+    m_smc.loadProfile(machineWith({
+        {{"name", "FNum"}, {"type", "ui8 "}, {"value", 1}},
+        {{"name", "F0Ac"}, {"type", "flt "}, {"size", 2}, {"hex", "9644"}},
+        {{"name", "F0Tg"}, {"type", "ui32"}, {"hex", "00009644"}},
+        {{"name", "F0Mn"}, {"type", "flt "}, {"hex", "00009644"}},
+    }));
+    SMCConnection smc;
+    EXPECT_FLOAT_EQ(smc.readFloat("F0Mn"), 1200.0f);
+    try {
+        smc.readFloat("F0Tg");
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.kind(), SMCError::Kind::typeMismatch);
+        EXPECT_EQ(e.actual(), "ui32");
+    }
+    try {
+        smc.readFloat("F0Ac");
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.description(), "SMC key F0Ac is type flt , expected flt ");
+    }
+}
+
+TEST_F(SMCConnectionTest, ReadAllFansIsAllOrNothing)
+{
+    const nlohmann::json fan0 = {
+        {{"name", "F0Ac"}, {"type", "flt "}, {"value", 1300.0}},
+        {{"name", "F0Tg"}, {"type", "flt "}, {"value", 1300.0}},
+        {{"name", "F0Mn"}, {"type", "flt "}, {"value", 1200.0}},
+        {{"name", "F0Mx"}, {"type", "flt "}, {"value", 6000.0}},
+    };
+    nlohmann::json keys = fan0;
+    keys.push_back({{"name", "FNum"}, {"type", "ui8 "}, {"value", 2}});
+    for (const char* suffix : {"Ac", "Tg", "Mn"})
+        keys.push_back({{"name", std::string("F1") + suffix}, {"type", "flt "}, {"value", 1200.0}});
+    m_smc.loadProfile(machineWith(keys));
+    {
+        SMCConnection smc;
+        EXPECT_EQ(smc.fanCount(), 2);
+        EXPECT_NO_THROW(smc.readFan(0));
+        EXPECT_EQ(smc.readFan(0).modeRaw, std::nullopt);
+        EXPECT_THROW(smc.readAllFans(), SMCError);
+    }
+
+    m_smc.loadProfile(machineWith(fan0)); // no FNum at all
+    SMCConnection smc;
+    EXPECT_EQ(smc.fanCount(), 0);
+    EXPECT_TRUE(smc.readAllFans().empty());
+}
+
+TEST(SMCConnectionOpen, NoServiceMeansServiceNotFound)
+{
+    TemporaryRoot root;
+    ScopedSystemRoot scoped(root.path());
+    try {
+        SMCConnection smc;
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.kind(), SMCError::Kind::serviceNotFound);
+    }
+}
+
+TEST(SMCConnectionOpen, ASocketNobodyServesIsARefusedOpen)
+{
+    TemporaryRoot root;
+    ScopedSystemRoot scoped(root.path());
+    std::filesystem::create_directories(root.path() / "var/run/iokit");
+    const std::string path = (root.path() / "var/run/iokit/AppleSMC").string();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd); // the file stays, nobody listens
+    try {
+        SMCConnection smc;
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.description(), "IOServiceOpen failed (0xe00002e2)");
+    }
+}
+
+// A server that stops answering must give callFailed within the call's bound, never a hang.
+TEST(SMCConnectionTransport, AServerThatDiesOrStallsFailsTheCall)
+{
+    test::ServedVirtualMac mac;
+    ScopedSystemRoot scoped(mac.root());
+    SMCConnection stalled;
+    SMCConnection killed;
+    EXPECT_EQ(stalled.fanCount(), 2);
+    EXPECT_FLOAT_EQ(killed.readFloat("F0Mx"), 6000.0f);
+
+    ::kill(mac.pid(), SIGSTOP);
+    try {
+        stalled.readFloat("F0Mx");
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.description(), "SMC call failed (0xe00002d6)");
+    }
+    ::kill(mac.pid(), SIGKILL);
+    ::kill(mac.pid(), SIGCONT);
+    try {
+        killed.readFloat("F0Mx");
+        FAIL();
+    } catch (const SMCError& e) {
+        EXPECT_EQ(e.description(), "SMC call failed (0xe00002ed)");
+    }
+    // A connection whose stream broke stays failed rather than reading a stale answer.
+    EXPECT_EQ(stalled.fanCount(), 0);
+    EXPECT_FALSE(stalled.keyExists("F0Mx"));
+}
+
+} // namespace
+} // namespace brisvane
