@@ -38,18 +38,21 @@ const std::string kNoModeKeySwitched =
 // overflow.
 constexpr Clock::time_point kDistantPast{Clock::duration::min() / 2};
 
-std::string fanKey(int index, const char* suffix) {
+std::string fanKey(int index, const char* suffix)
+{
     return "F" + std::to_string(index) + suffix;
 }
 
-std::string formatNumber(double value) {
+std::string formatNumber(double value)
+{
     char text[32];
     auto [end, ec] = std::to_chars(std::begin(text), std::end(text), value);
     return ec == std::errc() ? std::string(text, end) : std::string("?");
 }
 
 template <typename T, typename Format>
-std::string formatList(const std::vector<T>& items, Format format) {
+std::string formatList(const std::vector<T>& items, Format format)
+{
     std::string text = "[";
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0)
@@ -59,11 +62,13 @@ std::string formatList(const std::vector<T>& items, Format format) {
     return text + "]";
 }
 
-double valueAt(const std::vector<double>& list, int index) {
+double valueAt(const std::vector<double>& list, int index)
+{
     return index >= 0 && static_cast<std::size_t>(index) < list.size() ? list[index] : 0.0;
 }
 
-std::vector<double> sanitisedTargets(std::vector<double> targets) {
+std::vector<double> sanitisedTargets(std::vector<double> targets)
+{
     for (double& target : targets) {
         if (!std::isfinite(target) || target < 0)
             target = 0;
@@ -73,7 +78,8 @@ std::vector<double> sanitisedTargets(std::vector<double> targets) {
 
 } // namespace
 
-FanController& FanController::shared() {
+FanController& FanController::shared()
+{
     static FanController* instance = new FanController(Options{}); // never destroyed
     return *instance;
 }
@@ -86,27 +92,32 @@ FanController::FanController(Options options)
     , m_unlockRequestedAt(kDistantPast)
     , m_retryBlockedUntil(kDistantPast)
     , m_lastCommand(kDistantPast)
-    , m_lastHottestSampledAt(kDistantPast) {
+    , m_lastHottestSampledAt(kDistantPast)
+{
     if (m_options.controlThread)
         m_thread = std::thread([this] { m_queue.run(); });
 }
 
-FanController::~FanController() {
+FanController::~FanController()
+{
     m_work.reset();
     m_queue.stop();
     if (m_thread.joinable())
         m_thread.join();
 }
 
-bool FanController::isControlThread() const {
+bool FanController::isControlThread() const
+{
     return m_queue.get_executor().running_in_this_thread();
 }
 
-void FanController::post(std::function<void()> work) {
+void FanController::post(std::function<void()> work)
+{
     asio::post(m_queue, std::move(work));
 }
 
-std::size_t FanController::poll() {
+std::size_t FanController::poll()
+{
     if (m_options.controlThread)
         return 0; // the control thread runs the handlers
     const std::size_t count = m_queue.poll();
@@ -114,7 +125,8 @@ std::size_t FanController::poll() {
     return count;
 }
 
-void FanController::runAndWait(const std::function<void()>& work) {
+void FanController::runAndWait(const std::function<void()>& work)
+{
     if (isControlThread()) {
         work();
         return;
@@ -138,21 +150,25 @@ void FanController::runAndWait(const std::function<void()>& work) {
     finished.get();
 }
 
-void FanController::runTick() {
+void FanController::runTick()
+{
     runAndWait([this] { tick(); });
 }
 
-double FanController::secondsSince(TimePoint then) const {
+double FanController::secondsSince(TimePoint then) const
+{
     return Clock::secondsBetween(then, m_clock.now());
 }
 
 // Set-up and status
 
-void FanController::start() {
+void FanController::start()
+{
     post([this] { setUp(); });
 }
 
-void FanController::setUp() {
+void FanController::setUp()
+{
     try {
         m_smc = std::make_shared<SMCConnection>();
     } catch (const SMCError& error) {
@@ -204,13 +220,15 @@ void FanController::setUp() {
     startTickTimer();
 }
 
-void FanController::setUpFailed(const SMCError& error) {
+void FanController::setUpFailed(const SMCError& error)
+{
     m_lastError = "SMC unavailable: " + error.description();
     m_log.error("SMC setup failed: %s", error.description().c_str());
     startTickTimer();
 }
 
-void FanController::returnLeftoverManualModes() {
+void FanController::returnLeftoverManualModes()
+{
     for (const std::string& key : m_modeKeys) {
         std::uint8_t mode;
         try {
@@ -230,7 +248,8 @@ void FanController::returnLeftoverManualModes() {
     }
 }
 
-void FanController::clearLeftoverUnlock() {
+void FanController::clearLeftoverUnlock()
+{
     if (!m_hasForceTestKey)
         return;
     std::uint8_t unlock;
@@ -249,7 +268,8 @@ void FanController::clearLeftoverUnlock() {
     m_log.info("cleared leftover firmware unlock from a previous run");
 }
 
-void FanController::startTickTimer() {
+void FanController::startTickTimer()
+{
     if (!m_options.tickTimer)
         return;
     m_timer = std::make_unique<asio::steady_timer>(m_queue);
@@ -257,7 +277,8 @@ void FanController::startTickTimer() {
     scheduleNextTick();
 }
 
-void FanController::scheduleNextTick() {
+void FanController::scheduleNextTick()
+{
     m_timer->expires_at(m_nextTickAt);
     m_timer->async_wait([this](const asio::error_code& error) {
         if (error)
@@ -270,7 +291,8 @@ void FanController::scheduleNextTick() {
     });
 }
 
-void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply) {
+void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply)
+{
     post([this, reply = std::move(reply)] {
         HelperStatus status;
         status.version = std::string(HelperConstants::helperVersion);
@@ -286,7 +308,8 @@ void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply)
 // Takeover
 
 void FanController::setTargets(std::vector<double> targets,
-                               std::function<void(std::vector<double>)> reply) {
+                               std::function<void(std::vector<double>)> reply)
+{
     post([this, targets = std::move(targets), reply = std::move(reply)] {
         m_requestedTargets = sanitisedTargets(targets);
         m_lastCommand = m_clock.now();
@@ -306,7 +329,8 @@ void FanController::setTargets(std::vector<double> targets,
     });
 }
 
-void FanController::beginTakeover() {
+void FanController::beginTakeover()
+{
     if (!m_smc)
         return;
     if (m_clock.now() < m_retryBlockedUntil)
@@ -329,7 +353,8 @@ void FanController::beginTakeover() {
     continueUnlock();
 }
 
-void FanController::continueUnlock() {
+void FanController::continueUnlock()
+{
     if (!m_smc)
         return;
     for (const std::string& key : m_modeKeys) {
@@ -361,7 +386,8 @@ void FanController::continueUnlock() {
     applyTargets();
 }
 
-void FanController::failTakeover(const std::string& message) {
+void FanController::failTakeover(const std::string& message)
+{
     m_phase = HelperControlPhase::failed;
     m_lastError = message;
     m_retryBlockedUntil = m_clock.now() + std::chrono::duration_cast<Clock::duration>(
@@ -371,7 +397,8 @@ void FanController::failTakeover(const std::string& message) {
 
 // Tick, targets and release
 
-void FanController::tick() {
+void FanController::tick()
+{
     if (!m_smc || m_fanCount < 1)
         return;
     const bool fresh =
@@ -406,7 +433,8 @@ void FanController::tick() {
     refreshAutoFloors();
 }
 
-void FanController::sampleHottest(double intervalSeconds) {
+void FanController::sampleHottest(double intervalSeconds)
+{
     if (!m_sensors)
         return;
     if (secondsSince(m_lastHottestSampledAt) >= intervalSeconds) {
@@ -415,7 +443,8 @@ void FanController::sampleHottest(double intervalSeconds) {
     }
 }
 
-void FanController::refreshAutoFloors() {
+void FanController::refreshAutoFloors()
+{
     std::vector<double> floors;
     floors.reserve(m_fanCount);
     for (int i = 0; i < m_fanCount; ++i) {
@@ -433,7 +462,8 @@ void FanController::refreshAutoFloors() {
     m_autoFloors = std::move(floors);
 }
 
-void FanController::applyTargets() {
+void FanController::applyTargets()
+{
     if (!m_smc || !m_requestedTargets)
         return;
     sampleHottest(m_lastHottest >= kHotCelsius ? 0.0 : kCoolControllingSampleSeconds);
@@ -466,7 +496,8 @@ void FanController::applyTargets() {
     m_effectiveTargets = std::move(written);
 }
 
-void FanController::releaseToMacOS() {
+void FanController::releaseToMacOS()
+{
     if (m_phase == HelperControlPhase::idle)
         return;
     if (m_smc) {
@@ -485,7 +516,8 @@ void FanController::releaseToMacOS() {
     m_effectiveTargets.clear();
 }
 
-void FanController::returnModesToAutomatic() {
+void FanController::returnModesToAutomatic()
+{
     for (const std::string& key : m_modeKeys) {
         try {
             m_smc->writeUInt8(key, kModeAutomatic);
@@ -496,7 +528,8 @@ void FanController::returnModesToAutomatic() {
     }
 }
 
-void FanController::releaseControl(std::function<void()> reply) {
+void FanController::releaseControl(std::function<void()> reply)
+{
     post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
@@ -504,7 +537,8 @@ void FanController::releaseControl(std::function<void()> reply) {
     });
 }
 
-void FanController::emergencyReleaseSync() {
+void FanController::emergencyReleaseSync()
+{
     runAndWait([this] {
         m_requestedTargets.reset();
         releaseToMacOS();
@@ -513,7 +547,8 @@ void FanController::emergencyReleaseSync() {
 
 // Ending the process
 
-void FanController::shutDown(std::function<void()> reply) {
+void FanController::shutDown(std::function<void()> reply)
+{
     post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
@@ -523,7 +558,8 @@ void FanController::shutDown(std::function<void()> reply) {
     });
 }
 
-void FanController::uninstall(std::function<void(bool)> reply) {
+void FanController::uninstall(std::function<void(bool)> reply)
+{
     post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
@@ -537,7 +573,8 @@ void FanController::uninstall(std::function<void(bool)> reply) {
     });
 }
 
-void FanController::scheduleExit() {
+void FanController::scheduleExit()
+{
     // exit() may run only once: a second shutDown within the delay schedules nothing more.
     if (m_exitScheduled)
         return;

@@ -14,7 +14,8 @@
 
 namespace brisvane {
 
-std::string_view helperLogLevelName(HelperLogLevel level) {
+std::string_view helperLogLevelName(HelperLogLevel level)
+{
     switch (level) {
     case HelperLogLevel::debug:
         return "debug";
@@ -28,7 +29,8 @@ std::string_view helperLogLevelName(HelperLogLevel level) {
 
 namespace {
 
-int syslogPriority(HelperLogLevel level) {
+int syslogPriority(HelperLogLevel level)
+{
     switch (level) {
     case HelperLogLevel::debug:
         return LOG_DEBUG;
@@ -42,7 +44,8 @@ int syslogPriority(HelperLogLevel level) {
 
 } // namespace
 
-HelperLog& HelperLog::shared() {
+HelperLog& HelperLog::shared()
+{
     static HelperLog* instance = [] {
         auto* log = new HelperLog(std::string(HelperConstants::machServiceName), "control");
         const char* debug = std::getenv("BRISVANE_HELPER_DEBUG");
@@ -54,30 +57,35 @@ HelperLog& HelperLog::shared() {
 
 HelperLog::HelperLog(std::string subsystem, std::string category)
     : m_subsystem(std::move(subsystem))
-    , m_category(std::move(category)) {}
+    , m_category(std::move(category))
+{}
 
-void HelperLog::debug(const char* format, ...) {
+void HelperLog::debug(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
     writeFormatted(HelperLogLevel::debug, format, args);
     va_end(args);
 }
 
-void HelperLog::info(const char* format, ...) {
+void HelperLog::info(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
     writeFormatted(HelperLogLevel::info, format, args);
     va_end(args);
 }
 
-void HelperLog::error(const char* format, ...) {
+void HelperLog::error(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
     writeFormatted(HelperLogLevel::error, format, args);
     va_end(args);
 }
 
-void HelperLog::writeFormatted(HelperLogLevel level, const char* format, va_list args) {
+void HelperLog::writeFormatted(HelperLogLevel level, const char* format, va_list args)
+{
     va_list measure;
     va_copy(measure, args);
     const int length = std::vsnprintf(nullptr, 0, format, measure);
@@ -92,7 +100,8 @@ void HelperLog::writeFormatted(HelperLogLevel level, const char* format, va_list
     write(level, message);
 }
 
-void HelperLog::write(HelperLogLevel level, const std::string& message) {
+void HelperLog::write(HelperLogLevel level, const std::string& message)
+{
     std::lock_guard lock(m_mutex);
     for (const auto& [id, sink] : m_sinks)
         sink(level, message);
@@ -115,37 +124,43 @@ void HelperLog::write(HelperLogLevel level, const std::string& message) {
     std::fflush(stderr);
 }
 
-int HelperLog::addSink(Sink sink) {
+int HelperLog::addSink(Sink sink)
+{
     std::lock_guard lock(m_mutex);
     const int id = m_nextSinkId++;
     m_sinks.emplace_back(id, std::move(sink));
     return id;
 }
 
-void HelperLog::removeSink(int id) {
+void HelperLog::removeSink(int id)
+{
     std::lock_guard lock(m_mutex);
     std::erase_if(m_sinks, [id](const auto& entry) { return entry.first == id; });
 }
 
-void HelperLog::mute() {
+void HelperLog::mute()
+{
     std::lock_guard lock(m_mutex);
     ++m_muted;
 }
 
-void HelperLog::unmute() {
+void HelperLog::unmute()
+{
     std::lock_guard lock(m_mutex);
     if (m_muted > 0)
         --m_muted;
 }
 
-void HelperLog::setDebugOnStderr(bool enabled) {
+void HelperLog::setDebugOnStderr(bool enabled)
+{
     std::lock_guard lock(m_mutex);
     m_debugOnStderr = enabled;
 }
 
 std::string HelperLog::formatLine(std::chrono::system_clock::time_point time, HelperLogLevel level,
                                   std::string_view subsystem, std::string_view category,
-                                  std::string_view message) {
+                                  std::string_view message)
+{
     using namespace std::chrono;
     const auto sinceEpoch = time.time_since_epoch();
     auto wholeSeconds = duration_cast<seconds>(sinceEpoch);
@@ -170,7 +185,8 @@ std::string HelperLog::formatLine(std::chrono::system_clock::time_point time, He
 }
 
 HelperLogCapture::HelperLogCapture(HelperLog& log)
-    : m_log(log) {
+    : m_log(log)
+{
     m_log.mute();
     m_sinkId = m_log.addSink([this](HelperLogLevel level, const std::string& message) {
         std::lock_guard lock(m_mutex);
@@ -178,17 +194,20 @@ HelperLogCapture::HelperLogCapture(HelperLog& log)
     });
 }
 
-HelperLogCapture::~HelperLogCapture() {
+HelperLogCapture::~HelperLogCapture()
+{
     m_log.removeSink(m_sinkId);
     m_log.unmute();
 }
 
-std::vector<HelperLogCapture::Line> HelperLogCapture::lines() const {
+std::vector<HelperLogCapture::Line> HelperLogCapture::lines() const
+{
     std::lock_guard lock(m_mutex);
     return m_lines;
 }
 
-std::vector<HelperLogCapture::Line> HelperLogCapture::take() {
+std::vector<HelperLogCapture::Line> HelperLogCapture::take()
+{
     std::lock_guard lock(m_mutex);
     return std::exchange(m_lines, {});
 }

@@ -30,7 +30,8 @@ struct Figures {
     double microseconds = 0;
 };
 
-std::vector<std::uint8_t> floatBytes(float value) {
+std::vector<std::uint8_t> floatBytes(float value)
+{
     std::vector<std::uint8_t> bytes(4);
     std::memcpy(bytes.data(), &value, 4);
     return bytes;
@@ -38,7 +39,8 @@ std::vector<std::uint8_t> floatBytes(float value) {
 
 class Bench {
 public:
-    Bench() {
+    Bench()
+    {
         m_model = std::make_shared<VirtualSmc>("two-fan-laptop");
         m_model->followClock(m_clock);
         iokit::registerService(m_model->serviceClass(), m_model);
@@ -55,25 +57,29 @@ public:
         m_controller->start();
         m_controller->poll();
     }
-    ~Bench() {
+    ~Bench()
+    {
         m_controller.reset();
         iokit::unregisterService(m_model->serviceClass());
     }
 
     std::size_t sensorCount() const { return m_sensorKeys.size(); }
 
-    void setTemperature(float celsius) {
+    void setTemperature(float celsius)
+    {
         for (const std::string& key : m_sensorKeys)
             m_model->setKeyBytes(key, floatBytes(celsius));
     }
 
-    void request() {
+    void request()
+    {
         m_controller->setTargets({3000, 3000}, [](std::vector<double>) {});
         m_controller->poll();
     }
 
     // Ticks once a second; `renew` keeps the app's heartbeat between ticks (not counted).
-    Figures measure(bool renew) {
+    Figures measure(bool renew)
+    {
         Figures figures;
         for (int i = 0; i < kTicks; ++i) {
             m_clock.advanceSeconds(1.0);
@@ -106,7 +112,8 @@ private:
     std::unique_ptr<FanController> m_controller;
 };
 
-void print(const char* phase, const Figures& measured, double expectedTotal) {
+void print(const char* phase, const Figures& measured, double expectedTotal)
+{
     std::printf("%-28s %7.2f %7.2f %7.2f %7.2f   %7.2f   %8.1f\n", phase, measured.reads,
                 measured.writes, measured.keyInfos, measured.total, expectedTotal,
                 measured.microseconds);
@@ -114,7 +121,8 @@ void print(const char* phase, const Figures& measured, double expectedTotal) {
 
 } // namespace
 
-int main() {
+int main()
+{
     char root[] = "/tmp/brisvane-bench-XXXXXX";
     if (::mkdtemp(root) == nullptr)
         return 1;

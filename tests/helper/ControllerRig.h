@@ -27,7 +27,8 @@ namespace brisvane::testing {
 // A private system root for the test: no virtual Mac's sockets, files of its own.
 class TemporarySystemRoot {
 public:
-    TemporarySystemRoot() {
+    TemporarySystemRoot()
+    {
         char pattern[] = "/tmp/brisvane-helper-test-XXXXXX";
         const char* made = ::mkdtemp(pattern);
         if (made == nullptr)
@@ -35,7 +36,8 @@ public:
         m_path = made;
         ::setenv("BRISVANE_SYSTEM_ROOT", m_path.c_str(), 1);
     }
-    ~TemporarySystemRoot() {
+    ~TemporarySystemRoot()
+    {
         ::unsetenv("BRISVANE_SYSTEM_ROOT");
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
@@ -47,7 +49,8 @@ private:
 };
 
 inline MachineProfile profileNamed(const std::string& name,
-                                   const std::function<void(MachineProfile&)>& edit = {}) {
+                                   const std::function<void(MachineProfile&)>& edit = {})
+{
     MachineProfile profile = MachineProfile::loadNamed(name);
     // Quiet fans, so that nothing in a test depends on the jitter.
     profile.fans.noiseRPM = 0;
@@ -56,7 +59,8 @@ inline MachineProfile profileNamed(const std::string& name,
     return profile;
 }
 
-inline std::vector<std::uint8_t> floatBytes(float value) {
+inline std::vector<std::uint8_t> floatBytes(float value)
+{
     std::vector<std::uint8_t> bytes(4);
     std::memcpy(bytes.data(), &value, 4); // the SMC's floats are little-endian, as is the host
     return bytes;
@@ -64,7 +68,8 @@ inline std::vector<std::uint8_t> floatBytes(float value) {
 
 // "F0Md=1", "F0Tg=2910", and " refused 0x86" after a write the SMC did not take.
 inline std::string writeText(const std::string& key, const std::vector<std::uint8_t>& bytes,
-                             std::uint8_t result) {
+                             std::uint8_t result)
+{
     std::string value = "?";
     if (bytes.size() == 4) {
         float f;
@@ -84,7 +89,8 @@ inline std::string writeText(const std::string& key, const std::vector<std::uint
     return line;
 }
 
-inline std::vector<std::string> logTexts(const std::vector<HelperLogCapture::Line>& lines) {
+inline std::vector<std::string> logTexts(const std::vector<HelperLogCapture::Line>& lines)
+{
     std::vector<std::string> texts;
     for (const auto& line : lines)
         texts.push_back(std::string(helperLogLevelName(line.level)) + ": " + line.message);
@@ -94,7 +100,8 @@ inline std::vector<std::string> logTexts(const std::vector<HelperLogCapture::Lin
 class ControllerRig {
 public:
     // `profile` absent: no SMC service is registered at all.
-    explicit ControllerRig(std::optional<MachineProfile> profile) {
+    explicit ControllerRig(std::optional<MachineProfile> profile)
+    {
         if (profile) {
             model = std::make_shared<VirtualSmc>(std::move(*profile));
             model->followClock(clock);
@@ -109,20 +116,24 @@ public:
         controller = std::make_unique<FanController>(std::move(options));
     }
     explicit ControllerRig(const std::string& profileName = "two-fan-laptop")
-        : ControllerRig(profileNamed(profileName)) {}
-    ~ControllerRig() {
+        : ControllerRig(profileNamed(profileName))
+    {}
+    ~ControllerRig()
+    {
         controller.reset();
         m_registration.reset();
     }
 
     // Set-up as start() posts it, then the log and writes it produced are dropped.
-    ControllerRig& setUp() {
+    ControllerRig& setUp()
+    {
         controller->start();
         controller->poll();
         return *this;
     }
 
-    std::vector<double> setTargets(std::vector<double> targets) {
+    std::vector<double> setTargets(std::vector<double> targets)
+    {
         std::optional<std::vector<double>> result;
         controller->setTargets(std::move(targets),
                                [&](std::vector<double> effective) { result = effective; });
@@ -131,14 +142,16 @@ public:
         return result.value_or(std::vector<double>{});
     }
 
-    void releaseControl() {
+    void releaseControl()
+    {
         bool replied = false;
         controller->releaseControl([&] { replied = true; });
         controller->poll();
         EXPECT_TRUE(replied) << "releaseControl did not reply";
     }
 
-    std::vector<std::uint8_t> statusBytes() {
+    std::vector<std::uint8_t> statusBytes()
+    {
         std::optional<std::vector<std::uint8_t>> result;
         controller->status([&](std::vector<std::uint8_t> data) { result = data; });
         controller->poll();
@@ -147,7 +160,8 @@ public:
     }
 
     // The status as the app decodes it.
-    HelperStatus status() {
+    HelperStatus status()
+    {
         const std::vector<std::uint8_t> data = statusBytes();
         std::optional<HelperStatus> decoded = HelperStatus::decode(data);
         EXPECT_TRUE(decoded.has_value())
@@ -159,7 +173,8 @@ public:
     void advance(double seconds) { clock.advanceSeconds(seconds); }
     // Ticks once a second for `seconds` seconds, renewing `targets` every `renewEvery` seconds
     // the way the app keeps its heartbeat.
-    void holdFor(int seconds, const std::vector<double>& targets, int renewEvery = 2) {
+    void holdFor(int seconds, const std::vector<double>& targets, int renewEvery = 2)
+    {
         for (int s = 1; s <= seconds; ++s) {
             tick();
             if (s % renewEvery == 0)
@@ -167,13 +182,15 @@ public:
         }
     }
     // The clock moves on by `seconds`, then one tick runs.
-    void tick(double seconds = 1.0) {
+    void tick(double seconds = 1.0)
+    {
         advance(seconds);
         controller->runTick();
     }
 
     // The virtual SMC's write journal since the last call, refused writes included.
-    std::vector<std::string> takeWrites() {
+    std::vector<std::string> takeWrites()
+    {
         std::vector<std::string> texts;
         if (model) {
             for (const SmcJournalEntry& entry : model->takeJournal())
@@ -182,13 +199,15 @@ public:
         return texts;
     }
     void failWrites(const std::string& key, std::uint8_t result = kSmcResultWriteRefused,
-                    std::optional<int> count = std::nullopt) {
+                    std::optional<int> count = std::nullopt)
+    {
         model->injectFault(key, SmcOperation::write, result, count);
     }
     std::uint64_t readCalls() const { return model->callCounts().readKey; }
     std::vector<std::string> takeLog() { return logTexts(capture.take()); }
     // Forget what set-up or earlier steps wrote and logged.
-    void drain() {
+    void drain()
+    {
         takeWrites();
         takeLog();
     }

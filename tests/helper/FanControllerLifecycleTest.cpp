@@ -25,7 +25,8 @@ const std::string kReturned = "info: fans returned to macOS control";
 
 // Waits, within a bound, for something another thread does.
 template <typename Condition>
-bool eventually(Condition condition, std::chrono::milliseconds bound = 10s) {
+bool eventually(Condition condition, std::chrono::milliseconds bound = 10s)
+{
     const auto giveUp = std::chrono::steady_clock::now() + bound;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > giveUp)
@@ -35,7 +36,8 @@ bool eventually(Condition condition, std::chrono::milliseconds bound = 10s) {
     return true;
 }
 
-MachineProfile instantFirmware() {
+MachineProfile instantFirmware()
+{
     return profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
     });
@@ -48,7 +50,8 @@ struct ReleasePath {
     bool exits;
 };
 
-std::ostream& operator<<(std::ostream& out, const ReleasePath& row) {
+std::ostream& operator<<(std::ostream& out, const ReleasePath& row)
+{
     return out << row.name;
 }
 
@@ -80,7 +83,8 @@ const ReleasePath kReleasePaths[] = {
 
 class FanControllerRelease : public ::testing::TestWithParam<ReleasePath> {};
 
-TEST_P(FanControllerRelease, ReturnsTheFansAndEndsTheRequest) {
+TEST_P(FanControllerRelease, ReturnsTheFansAndEndsTheRequest)
+{
     const ReleasePath& row = GetParam();
     ControllerRig rig(instantFirmware());
     rig.setUp();
@@ -106,7 +110,8 @@ TEST_P(FanControllerRelease, ReturnsTheFansAndEndsTheRequest) {
         EXPECT_EQ(rig.exits(), 0);
 }
 
-TEST_P(FanControllerRelease, IsHarmlessWhenIdle) {
+TEST_P(FanControllerRelease, IsHarmlessWhenIdle)
+{
     const ReleasePath& row = GetParam();
     ControllerRig rig("two-fan-laptop");
     rig.setUp();
@@ -121,7 +126,8 @@ TEST_P(FanControllerRelease, IsHarmlessWhenIdle) {
 INSTANTIATE_TEST_SUITE_P(Paths, FanControllerRelease, ::testing::ValuesIn(kReleasePaths),
                          [](const auto& info) { return info.param.name; });
 
-TEST(FanControllerShutDown, ExitsOnceHowEverOftenItIsAsked) {
+TEST(FanControllerShutDown, ExitsOnceHowEverOftenItIsAsked)
+{
     ControllerRig rig("two-fan-laptop");
     rig.setUp();
     int replies = 0;
@@ -137,12 +143,14 @@ TEST(FanControllerShutDown, ExitsOnceHowEverOftenItIsAsked) {
 
 // Uninstall's files
 
-void touch(const std::filesystem::path& file) {
+void touch(const std::filesystem::path& file)
+{
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file) << "x";
 }
 
-TEST(FanControllerUninstall, RemovesBothFilesUnderTheSystemRoot) {
+TEST(FanControllerUninstall, RemovesBothFilesUnderTheSystemRoot)
+{
     ControllerRig rig("two-fan-laptop");
     const auto plist = rig.root.path() / "Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
     const auto tool =
@@ -162,7 +170,8 @@ TEST(FanControllerUninstall, RemovesBothFilesUnderTheSystemRoot) {
     EXPECT_TRUE(std::filesystem::exists(unrelated));
 }
 
-TEST(FanControllerUninstall, RepliesTrueWhenTheFilesCannotBeRemoved) {
+TEST(FanControllerUninstall, RepliesTrueWhenTheFilesCannotBeRemoved)
+{
     ControllerRig rig("two-fan-laptop");
     // The plist's path is a folder with content: its removal fails, the tool's still happens.
     const auto plist = rig.root.path() / "Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
@@ -185,7 +194,8 @@ TEST(FanControllerUninstall, RepliesTrueWhenTheFilesCannotBeRemoved) {
 
 // A controller whose own thread runs its io_context; the clock stays manual.
 struct ThreadedRig {
-    explicit ThreadedRig(std::function<void()> exitAction = [] {}) {
+    explicit ThreadedRig(std::function<void()> exitAction = [] {})
+    {
         model = std::make_shared<VirtualSmc>(instantFirmware());
         model->followClock(clock);
         iokit::registerService(model->serviceClass(), model);
@@ -197,12 +207,14 @@ struct ThreadedRig {
         controller = std::make_unique<FanController>(std::move(options));
         controller->start();
     }
-    ~ThreadedRig() {
+    ~ThreadedRig()
+    {
         controller.reset();
         iokit::unregisterService(model->serviceClass());
     }
 
-    std::vector<double> setTargets(std::vector<double> targets) {
+    std::vector<double> setTargets(std::vector<double> targets)
+    {
         std::promise<std::vector<double>> reply;
         auto future = reply.get_future();
         controller->setTargets(std::move(targets),
@@ -210,7 +222,8 @@ struct ThreadedRig {
         EXPECT_EQ(future.wait_for(10s), std::future_status::ready);
         return future.get();
     }
-    HelperStatus status() {
+    HelperStatus status()
+    {
         std::promise<std::vector<std::uint8_t>> reply;
         auto future = reply.get_future();
         controller->status([&](std::vector<std::uint8_t> data) { reply.set_value(data); });
@@ -227,7 +240,8 @@ struct ThreadedRig {
     std::unique_ptr<FanController> controller;
 };
 
-TEST(FanControllerControlThread, EmergencyReleaseFromAnotherThreadIsDoneOnReturn) {
+TEST(FanControllerControlThread, EmergencyReleaseFromAnotherThreadIsDoneOnReturn)
+{
     ThreadedRig rig;
     EXPECT_EQ(rig.setTargets({3000, 3000}), (std::vector<double>{3000, 3000}));
     ASSERT_EQ(rig.mode("F0Md"), 1);
@@ -241,7 +255,8 @@ TEST(FanControllerControlThread, EmergencyReleaseFromAnotherThreadIsDoneOnReturn
     rig.controller->emergencyReleaseSync(); // again, idle: returns at once
 }
 
-TEST(FanControllerControlThread, EmergencyReleaseOnTheControlThreadRunsInline) {
+TEST(FanControllerControlThread, EmergencyReleaseOnTheControlThreadRunsInline)
+{
     ThreadedRig rig;
     std::promise<bool> released;
     auto future = released.get_future();
@@ -255,7 +270,8 @@ TEST(FanControllerControlThread, EmergencyReleaseOnTheControlThreadRunsInline) {
     EXPECT_TRUE(future.get());
 }
 
-TEST(FanControllerControlThread, CallsFromManyThreadsAreServedOneAtATime) {
+TEST(FanControllerControlThread, CallsFromManyThreadsAreServedOneAtATime)
+{
     ThreadedRig rig;
     std::atomic<int> replies{0};
     std::vector<std::thread> threads;
@@ -279,7 +295,8 @@ TEST(FanControllerControlThread, CallsFromManyThreadsAreServedOneAtATime) {
     EXPECT_EQ(rig.mode("F1Md"), 0);
 }
 
-TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread) {
+TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread)
+{
     std::mutex mutex;
     std::vector<std::string> events;
     FanController* controller = nullptr;

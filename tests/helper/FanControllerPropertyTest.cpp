@@ -32,7 +32,8 @@ struct Fan {
 class Sequence {
 public:
     explicit Sequence(std::uint32_t seed)
-        : m_random(seed) {
+        : m_random(seed)
+    {
         const int firmware = pick(0, 4);
         const std::optional<double> acceptAfter[] = {0.0, 1.0, 3.0, 7.0, std::nullopt};
         m_rig = std::make_unique<ControllerRig>(
@@ -50,7 +51,8 @@ public:
     }
 
     // One random step; returns what it did, for the failure message.
-    std::string step() {
+    std::string step()
+    {
         ControllerRig& rig = *m_rig;
         switch (pick(0, 9)) {
         case 0:
@@ -86,7 +88,8 @@ public:
     }
 
     // The invariants after a step; empty when they hold.
-    std::string violations() {
+    std::string violations()
+    {
         std::ostringstream problems;
         const HelperStatus status = m_rig->status();
         const double floor = HelperSafetyFloor::floorPercent(status.hottestSensorCelsius);
@@ -120,14 +123,16 @@ public:
     }
 
 private:
-    void tick(double seconds) {
+    void tick(double seconds)
+    {
         m_rig->tick(seconds);
         m_tickedAfterHeartbeat =
             !m_lastRequest || Clock::secondsBetween(*m_lastRequest, m_rig->clock.now()) >=
                                   HelperConstants::heartbeatTimeout;
     }
 
-    std::string fault() {
+    std::string fault()
+    {
         static const char* const keys[] = {"F0Tg", "F1Tg", "F0Md", "F1Md", "Ftst"};
         switch (pick(0, 3)) {
         case 0: {
@@ -146,7 +151,8 @@ private:
         }
     }
 
-    std::vector<double> randomTargets() {
+    std::vector<double> randomTargets()
+    {
         std::vector<double> targets(pick(0, 4));
         for (double& target : targets) {
             switch (pick(0, 7)) {
@@ -169,7 +175,8 @@ private:
         return targets;
     }
 
-    static std::string describe(const std::vector<double>& values) {
+    static std::string describe(const std::vector<double>& values)
+    {
         std::ostringstream text;
         text << "[";
         for (std::size_t i = 0; i < values.size(); ++i)
@@ -178,7 +185,8 @@ private:
     }
 
     int pick(int low, int high) { return std::uniform_int_distribution(low, high)(m_random); }
-    double pickReal(double low, double high) {
+    double pickReal(double low, double high)
+    {
         return std::uniform_real_distribution(low, high)(m_random);
     }
 
@@ -189,7 +197,8 @@ private:
     bool m_tickedAfterHeartbeat = false;
 };
 
-TEST(FanControllerProperty, TargetsStayBetweenTheFloorsAndTheMaximumAndTheHeartbeatReleases) {
+TEST(FanControllerProperty, TargetsStayBetweenTheFloorsAndTheMaximumAndTheHeartbeatReleases)
+{
     for (int s = 0; s < kSequences; ++s) {
         const std::uint32_t seed = kBaseSeed + static_cast<std::uint32_t>(s);
         Sequence sequence(seed);

@@ -32,7 +32,8 @@ struct SetUpCase {
     std::vector<std::string> log;
 };
 
-std::ostream& operator<<(std::ostream& out, const SetUpCase& row) {
+std::ostream& operator<<(std::ostream& out, const SetUpCase& row)
+{
     return out << row.name;
 }
 
@@ -77,7 +78,8 @@ const SetUpCase kSetUpCases[] = {
 
 class FanControllerSetUp : public ::testing::TestWithParam<SetUpCase> {};
 
-TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle) {
+TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle)
+{
     const SetUpCase& row = GetParam();
     std::optional<MachineProfile> profile;
     if (!row.profile.empty())
@@ -100,7 +102,8 @@ TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle) {
 INSTANTIATE_TEST_SUITE_P(Machines, FanControllerSetUp, ::testing::ValuesIn(kSetUpCases),
                          [](const auto& info) { return info.param.name; });
 
-TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything) {
+TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
+{
     ControllerRig rig(std::nullopt);
     rig.setUp();
     rig.drain();
@@ -118,7 +121,8 @@ TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything) {
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
 }
 
-TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS) {
+TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
+{
     ControllerRig rig("two-fan-laptop");
     rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
     rig.model->pinTemperature(47);
@@ -146,12 +150,14 @@ struct LeftoverCase {
     std::vector<std::string> log; // the lines before "helper up"
 };
 
-std::ostream& operator<<(std::ostream& out, const LeftoverCase& row) {
+std::ostream& operator<<(std::ostream& out, const LeftoverCase& row)
+{
     return out << row.name;
 }
 
 const std::string kClearedUnlock = "info: cleared leftover firmware unlock from a previous run";
-std::string returnedMode(const std::string& key) {
+std::string returnedMode(const std::string& key)
+{
     return "info: returned fan mode " + key + " to automatic, left by a previous run";
 }
 
@@ -194,7 +200,8 @@ const LeftoverCase kLeftoverCases[] = {
 
 class FanControllerLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
 
-TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast) {
+TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
+{
     const LeftoverCase& row = GetParam();
     ControllerRig rig(row.profile);
     for (const auto& [key, value] : row.leftBytes)
@@ -225,7 +232,8 @@ struct StatusCase {
     std::optional<std::string> lastError;
 };
 
-std::ostream& operator<<(std::ostream& out, const StatusCase& row) {
+std::ostream& operator<<(std::ostream& out, const StatusCase& row)
+{
     return out << row.name;
 }
 
@@ -263,7 +271,8 @@ const StatusCase kStatusCases[] = {
 
 class FanControllerStatus : public ::testing::TestWithParam<StatusCase> {};
 
-TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt) {
+TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt)
+{
     const StatusCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", row.editProfile));
     rig.model->pinTemperature(44.5);
@@ -286,7 +295,8 @@ TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt) {
 INSTANTIATE_TEST_SUITE_P(Phases, FanControllerStatus, ::testing::ValuesIn(kStatusCases),
                          [](const auto& info) { return info.param.name; });
 
-TEST(FanControllerStatus, ReadsNoHardware) {
+TEST(FanControllerStatus, ReadsNoHardware)
+{
     ControllerRig rig("two-fan-laptop");
     rig.setUp();
     const int before = rig.model->callCounts().total();
@@ -295,7 +305,8 @@ TEST(FanControllerStatus, ReadsNoHardware) {
     EXPECT_EQ(rig.model->callCounts().total(), before);
 }
 
-TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable) {
+TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
+{
     ControllerRig rig("two-fan-laptop");
     rig.model->setKeyBytes("F0Tg", floatBytes(std::numeric_limits<float>::quiet_NaN()));
     rig.setUp();
@@ -309,7 +320,8 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable) {
 
 // The real timer
 
-TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce) {
+TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
+{
     testing::TemporarySystemRoot root;
     ManualClock clock;
     auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));

@@ -29,17 +29,20 @@ const std::string kReturned = "info: fans returned to macOS control";
 const std::string kHeartbeat = "error: heartbeat timeout - releasing fans";
 const std::vector<std::string> kReleaseWrites{"F0Md=0", "F1Md=0", "Ftst=0"};
 
-void stubborn(MachineProfile& profile) {
+void stubborn(MachineProfile& profile)
+{
     profile.firmware.acceptModeAfterSeconds.reset();
 }
 
-void withoutSecondModeKey(MachineProfile& profile) {
+void withoutSecondModeKey(MachineProfile& profile)
+{
     profile.keys.remove("F1Md");
     profile.keys.finalize();
 }
 
 // Takeover at t = 0, engaged by the tick at t = 3 (the firmware's unlock delay).
-void engage(ControllerRig& rig) {
+void engage(ControllerRig& rig)
+{
     rig.setTargets(kRequest);
     for (int i = 0; i < 3; ++i)
         rig.tick();
@@ -47,7 +50,8 @@ void engage(ControllerRig& rig) {
 }
 
 // Kept fresh by the app until the firmware deadline fails the takeover at t = 16.
-void failByDeadline(ControllerRig& rig) {
+void failByDeadline(ControllerRig& rig)
+{
     rig.setTargets(kRequest);
     rig.holdFor(16, kRequest);
     ASSERT_EQ(rig.phase(), Phase::failed);
@@ -66,7 +70,8 @@ struct Transition {
     std::vector<std::string> log;
 };
 
-std::ostream& operator<<(std::ostream& out, const Transition& row) {
+std::ostream& operator<<(std::ostream& out, const Transition& row)
+{
     return out << row.name;
 }
 
@@ -309,7 +314,8 @@ const Transition kTransitions[] = {
 
 class FanControllerTransition : public ::testing::TestWithParam<Transition> {};
 
-TEST_P(FanControllerTransition, LeavesPhaseErrorWritesAndLog) {
+TEST_P(FanControllerTransition, LeavesPhaseErrorWritesAndLog)
+{
     const Transition& row = GetParam();
     std::optional<MachineProfile> profile;
     if (!row.profile.empty())

@@ -32,7 +32,8 @@ struct TargetCase {
     std::vector<double> expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const TargetCase& row) {
+std::ostream& operator<<(std::ostream& out, const TargetCase& row)
+{
     return out << row.name;
 }
 
@@ -55,7 +56,8 @@ const TargetCase kTargetCases[] = {
 
 class FanControllerTargets : public ::testing::TestWithParam<TargetCase> {};
 
-TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum) {
+TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
+{
     const TargetCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
@@ -85,14 +87,16 @@ INSTANTIATE_TEST_SUITE_P(Floors, FanControllerTargets, ::testing::ValuesIn(kTarg
                          [](const auto& info) { return info.param.name; });
 
 // Takeover at t = 0 over the default firmware (manual mode taken 3 s after the unlock).
-void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000}) {
+void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000})
+{
     rig.setTargets(targets);
     for (int i = 0; i < 3; ++i)
         rig.tick();
     ASSERT_EQ(rig.phase(), Phase::controlling);
 }
 
-TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep) {
+TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
+{
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(40);
     rig.setUp();
@@ -121,7 +125,8 @@ TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
 // The app's last request comes at T, `offset` seconds after a tick.
 class FanControllerHeartbeat : public ::testing::TestWithParam<double> {};
 
-TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastRequest) {
+TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastRequest)
+{
     const double offset = GetParam();
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(40);
@@ -159,7 +164,8 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
 INSTANTIATE_TEST_SUITE_P(RequestAfterATick, FanControllerHeartbeat,
                          ::testing::Values(0.0, 0.5, 0.999));
 
-TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwentyMore) {
+TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwentyMore)
+{
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds.reset();
     }));
@@ -212,7 +218,8 @@ TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwent
 
 // Fan 0 takes manual mode, fan 1 refuses it to the deadline. Left manual, fan 0 would run at a
 // target nobody writes for as long as the app keeps asking.
-TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails) {
+TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails)
+{
     ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
         profile.firmware.acceptModeAfterSeconds = 0.0;
     }));
@@ -238,7 +245,8 @@ TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeov
 // Machines that cannot be controlled: every request fails at once, at most once every 20 s.
 class FanControllerUncontrollable : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(FanControllerUncontrollable, FailsAtOnceAtMostOnceEveryTwentySeconds) {
+TEST_P(FanControllerUncontrollable, FailsAtOnceAtMostOnceEveryTwentySeconds)
+{
     ControllerRig rig(profileNamed(GetParam(), [](MachineProfile& profile) {
         if (profile.keys.find("F1Md") != nullptr) {
             profile.keys.remove("F1Md");
@@ -267,7 +275,8 @@ INSTANTIATE_TEST_SUITE_P(Machines, FanControllerUncontrollable,
                                                             : std::string("MissingModeKey");
                          });
 
-TEST(FanControllerNoFans, TickSamplesNothing) {
+TEST(FanControllerNoFans, TickSamplesNothing)
+{
     ControllerRig rig("fanless");
     rig.model->pinTemperature(70);
     rig.setUp();
@@ -290,12 +299,14 @@ struct SamplingCase {
     int targetReadsPerTick = 0;
 };
 
-std::ostream& operator<<(std::ostream& out, const SamplingCase& row) {
+std::ostream& operator<<(std::ostream& out, const SamplingCase& row)
+{
     return out << row.name;
 }
 
 // Engaged at t = 3 and asked again then; the ticks that follow are fresh until t = 9.
-void engageAndRenew(ControllerRig& rig) {
+void engageAndRenew(ControllerRig& rig)
+{
     engage(rig);
     rig.setTargets({3000, 3000});
 }
@@ -317,7 +328,8 @@ const SamplingCase kSamplingCases[] = {
 
 class FanControllerSampling : public ::testing::TestWithParam<SamplingCase> {};
 
-TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval) {
+TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
+{
     const SamplingCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", [&](MachineProfile& profile) {
         if (row.stubborn)
@@ -350,7 +362,8 @@ INSTANTIATE_TEST_SUITE_P(Phases, FanControllerSampling, ::testing::ValuesIn(kSam
 
 namespace monitor {
 
-std::string describe(const std::vector<SafetyViolation>& violations) {
+std::string describe(const std::vector<SafetyViolation>& violations)
+{
     std::string text;
     for (const SafetyViolation& v : violations)
         text += "fan " + std::to_string(v.fan) + " " + SafetyViolation::kindName(v.kind) +
@@ -358,7 +371,8 @@ std::string describe(const std::vector<SafetyViolation>& violations) {
     return text;
 }
 
-TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport) {
+TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
+{
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(80);
     rig.setUp();
@@ -372,7 +386,8 @@ TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport) {
     EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
 }
 
-TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover) {
+TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover)
+{
     ControllerRig rig("two-fan-laptop");
     rig.model->pinTemperature(45);
     rig.failWrites("F1Md");

@@ -12,7 +12,8 @@ namespace {
 
 using namespace std::chrono;
 
-TEST(HelperLogLine, IsIsoTimeLevelSubsystemCategoryAndMessage) {
+TEST(HelperLogLine, IsIsoTimeLevelSubsystemCategoryAndMessage)
+{
     const system_clock::time_point time{milliseconds(1738311302250)};
     EXPECT_EQ(HelperLog::formatLine(time, HelperLogLevel::info, "org.brisvane.Brisvane.helper",
                                     "control", "helper up"),
@@ -26,12 +27,14 @@ TEST(HelperLogLine, IsIsoTimeLevelSubsystemCategoryAndMessage) {
               "1969-12-31T23:59:59.750Z debug s[c] m");
 }
 
-TEST(HelperLogShared, UsesTheDaemonsSubsystemAndCategory) {
+TEST(HelperLogShared, UsesTheDaemonsSubsystemAndCategory)
+{
     EXPECT_EQ(HelperLog::shared().subsystem(), "org.brisvane.Brisvane.helper");
     EXPECT_EQ(HelperLog::shared().category(), "control");
 }
 
-TEST(HelperLogCapture, RecordsFormattedMessagesWithTheirLevels) {
+TEST(HelperLogCapture, RecordsFormattedMessagesWithTheirLevels)
+{
     HelperLog log("org.brisvane.Brisvane.helper", "control");
     HelperLogCapture capture(log);
     log.info("helper up: %d fans, max %s", 2, "[6000, 6000]");
@@ -50,7 +53,8 @@ TEST(HelperLogCapture, RecordsFormattedMessagesWithTheirLevels) {
     EXPECT_TRUE(capture.lines().empty());
 }
 
-TEST(HelperLogCapture, CollectsLinesFromSeveralThreads) {
+TEST(HelperLogCapture, CollectsLinesFromSeveralThreads)
+{
     HelperLog log("s", "c");
     HelperLogCapture capture(log);
     std::vector<std::thread> threads;
@@ -64,7 +68,8 @@ TEST(HelperLogCapture, CollectsLinesFromSeveralThreads) {
     EXPECT_EQ(capture.lines().size(), 400u);
 }
 
-TEST(HelperLogStderr, CarriesInfoAndErrorButDebugOnlyWhenEnabled) {
+TEST(HelperLogStderr, CarriesInfoAndErrorButDebugOnlyWhenEnabled)
+{
     HelperLog log("org.brisvane.Brisvane.helper", "control");
     ::testing::internal::CaptureStderr();
     log.info("fans returned to macOS control");
@@ -83,7 +88,8 @@ TEST(HelperLogStderr, CarriesInfoAndErrorButDebugOnlyWhenEnabled) {
         << written;
 }
 
-TEST(HelperLogStderr, IsSilentWhileCapturedAndSpeaksAgainAfterwards) {
+TEST(HelperLogStderr, IsSilentWhileCapturedAndSpeaksAgainAfterwards)
+{
     HelperLog log("s", "c");
     ::testing::internal::CaptureStderr();
     {
