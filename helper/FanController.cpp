@@ -124,7 +124,7 @@ FanController::~FanController()
 
 bool FanController::isControlThread() const
 {
-    return const_cast<asio::io_context&>(m_queue).get_executor().running_in_this_thread();
+    return m_queue.get_executor().running_in_this_thread();
 }
 
 void FanController::post(std::function<void()> work)
@@ -156,10 +156,14 @@ void FanController::runAndWait(const std::function<void()>& work)
     std::promise<void> done;
     std::future<void> finished = done.get_future();
     post([&] {
-        work();
-        done.set_value();
+        try {
+            work();
+            done.set_value();
+        } catch (...) {
+            done.set_exception(std::current_exception());
+        }
     });
-    finished.wait();
+    finished.get();
 }
 
 void FanController::runTick()
@@ -172,7 +176,7 @@ double FanController::secondsSince(TimePoint then) const
     return Clock::secondsBetween(then, m_clock.now());
 }
 
-// MARK: set-up and status
+// Set-up and status
 
 void FanController::start()
 {
@@ -210,8 +214,7 @@ void FanController::setUp()
         if (lookups.back())
             m_modeKeys.push_back(*lookups.back());
     }
-    m_canControlFans =
-        m_fanCount >= 1 && m_modeKeys.size() == static_cast<std::size_t>(m_fanCount);
+    m_canControlFans = m_fanCount >= 1 && m_modeKeys.size() == static_cast<std::size_t>(m_fanCount);
     if (!m_canControlFans) {
         m_lastError = kNoModeKeyMonitored;
         const std::string found = formatList(
@@ -318,7 +321,7 @@ void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply)
     });
 }
 
-// MARK: takeover
+// Takeover
 
 void FanController::setTargets(std::vector<double> targets,
                                std::function<void(std::vector<double>)> reply)
@@ -376,6 +379,9 @@ void FanController::continueUnlock()
         } catch (const SMCError& error) {
             if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds)
                 return; // the next tick or request tries again from the first fan
+            // A fan that took manual mode before another refused would otherwise stay manual,
+            // its target unwritten, for as long as the app keeps asking: hand it back now.
+            returnModesToAutomatic();
             if (m_hasForceTestKey) {
                 try {
                     m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
@@ -400,20 +406,19 @@ void FanController::failTakeover(const std::string& message)
 {
     m_phase = HelperControlPhase::failed;
     m_lastError = message;
-    m_retryBlockedUntil =
-        m_clock.now() + std::chrono::duration_cast<Clock::duration>(
-                            std::chrono::duration<double>(kRetryBackoffSeconds));
+    m_retryBlockedUntil = m_clock.now() + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(kRetryBackoffSeconds));
     m_log.error("takeover failed: %s", message.c_str());
 }
 
-// MARK: tick, targets and release
+// Tick, targets and release
 
 void FanController::tick()
 {
     if (!m_smc || m_fanCount < 1)
         return;
-    const bool fresh = m_requestedTargets &&
-                       secondsSince(m_lastCommand) < HelperConstants::heartbeatTimeout;
+    const bool fresh =
+        m_requestedTargets && secondsSince(m_lastCommand) < HelperConstants::heartbeatTimeout;
 
     double interval = kOtherPhaseSampleSeconds;
     if (m_phase == HelperControlPhase::controlling)
@@ -512,14 +517,7 @@ void FanController::releaseToMacOS()
     if (m_phase == HelperControlPhase::idle)
         return;
     if (m_smc) {
-        for (const std::string& key : m_modeKeys) {
-            try {
-                m_smc->writeUInt8(key, kModeAutomatic);
-            } catch (const SMCError& error) {
-                m_log.debug("mode release skipped for %s: %s", key.c_str(),
-                            error.description().c_str());
-            }
-        }
+        returnModesToAutomatic();
         if (m_hasForceTestKey) {
             try {
                 m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
@@ -532,6 +530,18 @@ void FanController::releaseToMacOS()
         m_log.info("fans returned to macOS control");
     m_phase = HelperControlPhase::idle;
     m_effectiveTargets.clear();
+}
+
+void FanController::returnModesToAutomatic()
+{
+    for (const std::string& key : m_modeKeys) {
+        try {
+            m_smc->writeUInt8(key, kModeAutomatic);
+        } catch (const SMCError& error) {
+            m_log.debug("mode release skipped for %s: %s", key.c_str(),
+                        error.description().c_str());
+        }
+    }
 }
 
 void FanController::releaseControl(std::function<void()> reply)
@@ -551,7 +561,7 @@ void FanController::emergencyReleaseSync()
     });
 }
 
-// MARK: ending the process
+// Ending the process
 
 void FanController::shutDown(std::function<void()> reply)
 {

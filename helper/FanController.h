@@ -103,6 +103,7 @@ private:
     void refreshAutoFloors();
     void applyTargets();
     void releaseToMacOS();
+    void returnModesToAutomatic();
 
     void beginTakeover();
     void continueUnlock();
@@ -115,7 +116,8 @@ private:
     HelperLog& m_log;
     const Options m_options;
 
-    asio::io_context m_queue;
+    // The control queue; mutable so that a const member can ask whether it is running here.
+    mutable asio::io_context m_queue;
     asio::executor_work_guard<asio::io_context::executor_type> m_work;
     std::thread m_thread;
 

@@ -58,8 +58,7 @@ HelperLog& HelperLog::shared()
 HelperLog::HelperLog(std::string subsystem, std::string category)
     : m_subsystem(std::move(subsystem))
     , m_category(std::move(category))
-{
-}
+{}
 
 void HelperLog::debug(const char* format, ...)
 {
@@ -118,9 +117,9 @@ void HelperLog::write(HelperLogLevel level, const std::string& message)
 
     if (level == HelperLogLevel::debug && !m_debugOnStderr)
         return;
-    const std::string line = formatLine(std::chrono::system_clock::now(), level, m_subsystem,
-                                        m_category, message) +
-                             "\n";
+    const std::string line =
+        formatLine(std::chrono::system_clock::now(), level, m_subsystem, m_category, message) +
+        "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
@@ -158,9 +157,9 @@ void HelperLog::setDebugOnStderr(bool enabled)
     m_debugOnStderr = enabled;
 }
 
-std::string HelperLog::formatLine(std::chrono::system_clock::time_point time,
-                                  HelperLogLevel level, std::string_view subsystem,
-                                  std::string_view category, std::string_view message)
+std::string HelperLog::formatLine(std::chrono::system_clock::time_point time, HelperLogLevel level,
+                                  std::string_view subsystem, std::string_view category,
+                                  std::string_view message)
 {
     using namespace std::chrono;
     const auto sinceEpoch = time.time_since_epoch();

@@ -49,9 +49,9 @@ public:
     const std::string& category() const { return m_category; }
 
     // The stderr form of one line, in UTC with milliseconds: 2025-01-31T08:15:02.250Z.
-    static std::string formatLine(std::chrono::system_clock::time_point time,
-                                  HelperLogLevel level, std::string_view subsystem,
-                                  std::string_view category, std::string_view message);
+    static std::string formatLine(std::chrono::system_clock::time_point time, HelperLogLevel level,
+                                  std::string_view subsystem, std::string_view category,
+                                  std::string_view message);
 
 private:
     void writeFormatted(HelperLogLevel level, const char* format, va_list args);

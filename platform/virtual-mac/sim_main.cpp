@@ -1,10 +1,12 @@
 // brisvane-sim: sets up a virtual Mac in a folder (a system root) and tears it down again.
 #include "ControlClient.h"
+#include "LaunchdDomain.h"
 #include "ProcessControl.h"
 #include "VirtualSmc.h"
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -24,6 +26,59 @@ constexpr auto kStopGrace = std::chrono::seconds(5);
 fs::path vsmcPidFile(const fs::path& root)
 {
     return root / "var/run/brisvane-vsmc.pid";
+}
+
+// Ownership means nothing in a virtual Mac, whose files all belong to whoever made it; the
+// installer's "chown root:wheel" must still succeed. Like chown, it fails for missing files.
+constexpr const char* kChownStandIn = R"(#!/bin/sh
+# chown stand-in of a virtual Mac: accepts and ignores the owner; fails for missing files.
+owner=
+files=0
+status=0
+for arg in "$@"; do
+  if [ -z "$owner" ]; then
+    case "$arg" in -*) continue ;; esac
+    owner=$arg
+    continue
+  fi
+  files=$((files + 1))
+  if [ ! -e "$arg" ] && [ ! -L "$arg" ]; then
+    echo "chown: $arg: No such file or directory" >&2
+    status=1
+  fi
+done
+if [ "$files" -eq 0 ]; then
+  echo "usage: chown [-R] owner[:group] file ..." >&2
+  exit 1
+fi
+exit $status
+)";
+
+// Copied, not linked: a stand-in finds its virtual Mac from where it lies. Renamed into place
+// so a copy that is running meanwhile is not disturbed.
+void install(const fs::path& from, const fs::path& to)
+{
+    const fs::path temporary = to.string() + ".new";
+    fs::copy_file(from, temporary, fs::copy_options::overwrite_existing);
+    fs::permissions(temporary, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                   fs::perms::others_read | fs::perms::others_exec);
+    fs::rename(temporary, to);
+}
+
+void installStandIns(const fs::path& root)
+{
+    const fs::path bin = ProcessControl::selfDirectory();
+    install(bin / "launchctl", root / "bin/launchctl");
+    install(bin / "osascript", root / "usr/bin/osascript");
+    const fs::path chown = root / "bin/chown";
+    {
+        std::ofstream out(chown.string() + ".new", std::ios::trunc);
+        out << kChownStandIn;
+    }
+    fs::permissions(chown.string() + ".new", fs::perms::owner_all | fs::perms::group_read |
+                                                 fs::perms::group_exec | fs::perms::others_read |
+                                                 fs::perms::others_exec);
+    fs::rename(chown.string() + ".new", chown);
 }
 
 bool isVsmc(pid_t pid)
@@ -55,6 +110,7 @@ int up(const fs::path& root, const std::string& profile)
     const fs::path log = root / "var/log/brisvane-vsmc.log";
     pid_t pid = 0;
     try {
+        installStandIns(root);
         pid = ProcessControl::spawn(
             {vsmc.string(), "serve", "--root", root.string(), "--profile", profile}, log);
         ProcessControl::writePidFile(vsmcPidFile(root), pid);
@@ -94,6 +150,16 @@ int up(const fs::path& root, const std::string& profile)
 int down(const fs::path& root)
 {
     int rc = 0;
+    // Jobs first: a daemon hands its fans back through the SMC on its way out.
+    LaunchdDomain domain(root);
+    for (const std::string& label : domain.loadedLabels()) {
+        try {
+            domain.bootout(label);
+        } catch (const LaunchdDomain::Error& e) {
+            std::cerr << "brisvane-sim: " << label << ": " << e.what() << "\n";
+            rc = 1;
+        }
+    }
     if (auto pid = ProcessControl::readPidFile(vsmcPidFile(root))) {
         // A pid file can outlive its process and the number be reused: only stop our program.
         if (ProcessControl::isAlive(*pid) && isVsmc(*pid) &&

@@ -1,8 +1,7 @@
 #pragma once
 // A FanController without control thread or timer over an in-process virtual SMC, driven from
-// the test's thread with a manual clock that the virtual SMC's model time follows.
-
-#include "ScriptedSmc.h"
+// the test's thread with a manual clock that the virtual SMC's model time follows. Faults, pinned
+// temperatures and the firmware's unlock delay are the virtual SMC's own.
 
 #include "helper/FanController.h"
 #include "helper/HelperLog.h"
@@ -13,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -66,6 +66,29 @@ inline std::vector<std::uint8_t> floatBytes(float value)
     return bytes;
 }
 
+// "F0Md=1", "F0Tg=2910", and " refused 0x86" after a write the SMC did not take.
+inline std::string writeText(const std::string& key, const std::vector<std::uint8_t>& bytes,
+                             std::uint8_t result)
+{
+    std::string value = "?";
+    if (bytes.size() == 4) {
+        float f;
+        std::memcpy(&f, bytes.data(), 4);
+        char number[32];
+        std::snprintf(number, sizeof number, "%g", static_cast<double>(f));
+        value = number;
+    } else if (bytes.size() == 1) {
+        value = std::to_string(bytes[0]);
+    }
+    std::string line = key + "=" + value;
+    if (result != 0) {
+        char code[16];
+        std::snprintf(code, sizeof code, " refused 0x%x", result);
+        line += code;
+    }
+    return line;
+}
+
 inline std::vector<std::string> logTexts(const std::vector<HelperLogCapture::Line>& lines)
 {
     std::vector<std::string> texts;
@@ -80,14 +103,9 @@ public:
     explicit ControllerRig(std::optional<MachineProfile> profile)
     {
         if (profile) {
-            const std::optional<double> acceptAfter = profile->firmware.acceptModeAfterSeconds;
             model = std::make_shared<VirtualSmc>(std::move(*profile));
             model->followClock(clock);
-            smc = std::make_shared<ScriptedSmc>(model);
-            // The model's firmware takes every mode write; the unlock delay is scripted here.
-            smc->scriptUnlock(acceptAfter, model->key("Ftst").has_value(), clock);
-            m_serviceClass = model->serviceClass();
-            iokit::registerService(m_serviceClass, smc);
+            m_registration.emplace(model->registerAsService());
         }
         FanController::Options options;
         options.clock = &clock;
@@ -99,13 +117,11 @@ public:
     }
     explicit ControllerRig(const std::string& profileName = "two-fan-laptop")
         : ControllerRig(profileNamed(profileName))
-    {
-    }
+    {}
     ~ControllerRig()
     {
         controller.reset();
-        if (!m_serviceClass.empty())
-            iokit::unregisterService(m_serviceClass);
+        m_registration.reset();
     }
 
     // Set-up as start() posts it, then the log and writes it produced are dropped.
@@ -172,7 +188,22 @@ public:
         controller->runTick();
     }
 
-    std::vector<std::string> takeWrites() { return smc ? smc->takeWriteTexts() : std::vector<std::string>{}; }
+    // The virtual SMC's write journal since the last call, refused writes included.
+    std::vector<std::string> takeWrites()
+    {
+        std::vector<std::string> texts;
+        if (model) {
+            for (const SmcJournalEntry& entry : model->takeJournal())
+                texts.push_back(writeText(entry.key, entry.bytes, entry.result));
+        }
+        return texts;
+    }
+    void failWrites(const std::string& key, std::uint8_t result = kSmcResultWriteRefused,
+                    std::optional<int> count = std::nullopt)
+    {
+        model->injectFault(key, SmcOperation::write, result, count);
+    }
+    std::uint64_t readCalls() const { return model->callCounts().readKey; }
     std::vector<std::string> takeLog() { return logTexts(capture.take()); }
     // Forget what set-up or earlier steps wrote and logged.
     void drain()
@@ -187,11 +218,10 @@ public:
     HelperLog log{std::string(HelperConstants::machServiceName), "control"};
     HelperLogCapture capture{log};
     std::shared_ptr<VirtualSmc> model;
-    std::shared_ptr<ScriptedSmc> smc;
     std::unique_ptr<FanController> controller;
 
 private:
-    std::string m_serviceClass;
+    std::optional<VirtualSmc::ServiceRegistration> m_registration;
     std::shared_ptr<std::atomic<int>> m_exits = std::make_shared<std::atomic<int>>(0);
 };
 

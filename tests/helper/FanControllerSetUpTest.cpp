@@ -70,7 +70,7 @@ const SetUpCase kSetUpCases[] = {
      .profile = "two-fan-laptop",
      .beforeSetUp =
          [](ControllerRig& rig) {
-             rig.smc->fail("F1Mx", SMCCommand::getKeyInfo, kSmcResultKeyNotFound);
+             rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
          },
      .lastError = "SMC unavailable: SMC key F1Mx error (result 132)",
      .log = {"error: SMC setup failed: SMC key F1Mx error (result 132)"}},
@@ -124,8 +124,8 @@ TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
 TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
 {
     ControllerRig rig("two-fan-laptop");
-    rig.smc->fail("F1Mx", SMCCommand::getKeyInfo, kSmcResultKeyNotFound);
-    rig.smc->pinTemperature(47);
+    rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
+    rig.model->pinTemperature(47);
     rig.setUp();
     rig.drain();
     rig.tick();
@@ -182,17 +182,18 @@ const LeftoverCase kLeftoverCases[] = {
      .log = {returnedMode("F0md")}},
     {.name = "RefusedModeWriteDoesNotStopTheOthers",
      .leftBytes = {{"F0Md", 1}, {"F1Md", 1}, {"Ftst", 1}},
-     .faults = [](ControllerRig& rig) { rig.smc->failWrites("F0Md", kSmcResultWriteRefused, 1); },
+     .faults = [](ControllerRig& rig) { rig.failWrites("F0Md", kSmcResultWriteRefused, 1); },
      .writes = {"F0Md=0 refused 0x86", "F1Md=0", "Ftst=0"},
      .log = {"error: could not return fan mode F0Md to automatic: SMC key F0Md error (result "
              "134)",
              returnedMode("F1Md"), kClearedUnlock}},
     {.name = "UnreadableUnlockIsLeftAlone",
      .leftBytes = {{"Ftst", 1}},
-     .faults = [](ControllerRig& rig) { rig.smc->fail("Ftst", SMCCommand::readKey, 0x85); }},
+     .faults =
+         [](ControllerRig& rig) { rig.model->injectFault("Ftst", SmcOperation::read, 0x85); }},
     {.name = "RefusedUnlockClearIsStillLogged",
      .leftBytes = {{"Ftst", 1}},
-     .faults = [](ControllerRig& rig) { rig.smc->failWrites("Ftst"); },
+     .faults = [](ControllerRig& rig) { rig.failWrites("Ftst"); },
      .writes = {"Ftst=0 refused 0x86"},
      .log = {kClearedUnlock}},
 };
@@ -220,7 +221,7 @@ TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
 INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(kLeftoverCases),
                          [](const auto& info) { return info.param.name; });
 
-// MARK: status
+// Status
 
 struct StatusCase {
     std::string name;
@@ -239,7 +240,10 @@ std::ostream& operator<<(std::ostream& out, const StatusCase& row)
 const StatusCase kStatusCases[] = {
     {.name = "Idle", .arrange = [](ControllerRig&) {}, .phase = Phase::idle},
     {.name = "Unlocking",
-     .arrange = [](ControllerRig& rig) { rig.setTargets({3000, 3000}); },
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 3000});
+         },
      .phase = Phase::unlocking},
     {.name = "Controlling",
      .arrange =
@@ -256,7 +260,10 @@ const StatusCase kStatusCases[] = {
              profile.keys.remove("F1Md");
              profile.keys.finalize();
          },
-     .arrange = [](ControllerRig& rig) { rig.setTargets({3000, 3000}); },
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 3000});
+         },
      .phase = Phase::failed,
      .lastError = "This Mac exposes no fan mode key, so its fans cannot be switched to manual "
                   "control."},
@@ -268,7 +275,7 @@ TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt)
 {
     const StatusCase& row = GetParam();
     ControllerRig rig(profileNamed("two-fan-laptop", row.editProfile));
-    rig.smc->pinTemperature(44.5);
+    rig.model->pinTemperature(44.5);
     rig.setUp();
     rig.tick(); // samples the temperature and takes macOS's targets as the floors
     const std::vector<double> macOSTargets{*rig.model->readFloatKey("F0Tg"),
@@ -292,10 +299,10 @@ TEST(FanControllerStatus, ReadsNoHardware)
 {
     ControllerRig rig("two-fan-laptop");
     rig.setUp();
-    const int before = rig.smc->calls();
+    const int before = rig.model->callCounts().total();
     rig.status();
     rig.status();
-    EXPECT_EQ(rig.smc->calls(), before);
+    EXPECT_EQ(rig.model->callCounts().total(), before);
 }
 
 TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
@@ -311,16 +318,15 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
     EXPECT_EQ(rig.status().autoFloors.at(1), before);
 }
 
-// MARK: the real timer
+// The real timer
 
 TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
 {
     testing::TemporarySystemRoot root;
     ManualClock clock;
     auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
-    auto smc = std::make_shared<testing::ScriptedSmc>(model);
-    smc->pinTemperature(41);
-    iokit::registerService(model->serviceClass(), smc);
+    model->pinTemperature(41);
+    const auto registration = model->registerAsService();
     HelperLog log("s", "c");
     HelperLogCapture capture(log);
     {
@@ -330,10 +336,11 @@ TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
         options.controlThread = false;
         FanController controller(std::move(options));
 
-        const auto sensorReads = [&] { return smc->temperatureReads(); };
+        // Idle ticks read the sensors and each fan's target.
+        const auto sensorReads = [&] { return model->callCounts().readKey; };
         controller.start();
         controller.poll();
-        const int afterSetUp = sensorReads();
+        const std::uint64_t afterSetUp = sensorReads();
         controller.poll();
         EXPECT_EQ(sensorReads(), afterSetUp) << "a tick ran at once";
 
@@ -345,7 +352,6 @@ TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
         }
         EXPECT_GT(sensorReads(), afterSetUp) << "no tick came";
     }
-    iokit::unregisterService(model->serviceClass());
 }
 
 } // namespace

@@ -122,7 +122,7 @@ const Transition kTransitions[] = {
      .lastError = kCannotSwitch,
      .log = {"error: takeover failed: " + kCannotSwitch}},
     {.name = "RequestWithRefusedUnlockFails",
-     .arrange = [](ControllerRig& rig) { rig.smc->failWrites("Ftst"); },
+     .arrange = [](ControllerRig& rig) { rig.failWrites("Ftst"); },
      .event = request(kRequest),
      .phaseAfter = Phase::failed,
      .lastError = "Firmware unlock request failed: SMC key Ftst error (result 134)",
@@ -206,7 +206,8 @@ const Transition kTransitions[] = {
      .event = tick,
      .phaseAfter = Phase::failed,
      .lastError = kDeadline,
-     .writes = {"F0Md=1 refused 0x86", "Ftst=0"},
+     // Mode keys back to automatic before the unlock is withdrawn, as in a release.
+     .writes = {"F0Md=1 refused 0x86", "F0Md=0", "F1Md=0", "Ftst=0"},
      .log = {"error: takeover failed: " + kDeadline}},
 
     // controlling, fresh request or tick
@@ -224,7 +225,7 @@ const Transition kTransitions[] = {
      .arrange =
          [](ControllerRig& rig) {
              engage(rig);
-             rig.smc->failWrites("F1Tg");
+             rig.failWrites("F1Tg");
          },
      .event = request({2500, 2600}),
      .phaseAfter = Phase::idle,
@@ -320,8 +321,8 @@ TEST_P(FanControllerTransition, LeavesPhaseErrorWritesAndLog)
     if (!row.profile.empty())
         profile = profileNamed(row.profile, row.editProfile);
     ControllerRig rig(std::move(profile));
-    if (rig.smc)
-        rig.smc->pinTemperature(40);
+    if (rig.model)
+        rig.model->pinTemperature(40);
     rig.setUp();
     row.arrange(rig);
     if (::testing::Test::HasFatalFailure())

@@ -174,3 +174,59 @@ private:
 };
 
 } // namespace brisvane::test
+
+namespace brisvane::test {
+
+inline std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& content,
+                      bool executable = false)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    if (executable)
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all |
+                                               std::filesystem::perms::group_read |
+                                               std::filesystem::perms::group_exec);
+}
+
+// A whole virtual Mac made by brisvane-sim up, taken down (jobs and all) at the end.
+class SimulatedMac {
+public:
+    explicit SimulatedMac(const std::string& profile = VirtualSmc::kDefaultProfile)
+    {
+        const auto up = run({binary("brisvane-sim").string(), "up", m_root.path().string(),
+                             "--profile", profile});
+        if (up.status != 0)
+            ADD_FAILURE() << "brisvane-sim up failed: " << up.output;
+    }
+    ~SimulatedMac() { run({binary("brisvane-sim").string(), "down", m_root.path().string()}); }
+
+    const std::filesystem::path& root() const { return m_root.path(); }
+    RunResult launchctl(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> argv{(root() / "bin/launchctl").string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return run(argv);
+    }
+    RunResult osascript(const std::string& source,
+                        const std::map<std::string, std::string>& environment = {}) const
+    {
+        return run({(root() / "usr/bin/osascript").string(), "-e", source}, environment);
+    }
+    nlohmann::json control(const std::string& line) const
+    {
+        return ControlClient::request(root(), line);
+    }
+
+private:
+    TemporaryRoot m_root;
+};
+
+} // namespace brisvane::test

@@ -1,0 +1,302 @@
+// The stand-in launchctl and osascript inside a virtual Mac made by brisvane-sim, as real
+// processes, including the installer's own script.
+#include "AppleScriptSource.h"
+#include "LaunchdDomain.h"
+#include "VsmcTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace brisvane {
+namespace {
+
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
+
+constexpr const char* kLabel = "org.example.testjob";
+
+// A job that says where it runs, ends politely on SIGTERM (unless told to ignore it), and
+// otherwise runs until stopped.
+constexpr const char* kJobScript = R"(#!/bin/sh
+echo "started in $BRISVANE_SYSTEM_ROOT with $*"
+if [ "$1" = stubborn ]; then trap '' TERM; else trap 'echo "got TERM"; exit 0' TERM; fi
+if [ "$1" = once ]; then exit "$2"; fi
+while :; do sleep 0.05; done
+)";
+
+std::string jobPlist(const std::string& program, const std::string& extraKeys,
+                     const std::string& firstArgument = "", const std::string& secondArgument = "1")
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>Label</key>
+	<string>)" + std::string(kLabel) + R"(</string>
+	<key>ProgramArguments</key>
+	<array>
+		<string>)" + program + R"(</string>
+		<string>)" + firstArgument + R"(</string>
+		<string>)" + secondArgument + R"(</string>
+	</array>
+)" + extraKeys + R"(
+</dict>
+</plist>
+)";
+}
+
+class LaunchctlStandIn : public ::testing::Test {
+protected:
+    test::SimulatedMac mac;
+    LaunchdDomain domain{mac.root()};
+
+    fs::path plistPath() const { return mac.root() / "Library/LaunchDaemons" / (std::string(kLabel) + ".plist"); }
+    std::string log() const { return test::readFile(domain.logFile(kLabel)); }
+
+    void install(const std::string& extraKeys, const std::string& argument = "")
+    {
+        test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
+        test::writeFile(plistPath(), jobPlist("/usr/local/libexec/testjob", extraKeys, argument));
+    }
+    std::optional<pid_t> jobPid() const
+    {
+        const auto state = domain.describe(kLabel);
+        if (!state || !(*state)["pid"].is_number())
+            return std::nullopt;
+        return (*state)["pid"].get<pid_t>();
+    }
+    int runs() const { return domain.describe(kLabel).value_or(nlohmann::json::object()).value("runs", 0); }
+};
+
+TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
+{
+    install("<key>RunAtLoad</key><true/>", "hello world");
+    const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
+    ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
+    ASSERT_TRUE(test::eventually([&] { return log().find("started") != std::string::npos; }));
+    EXPECT_THAT(log(), HasSubstr("started in " + mac.root().string() + " with hello world 1"));
+
+    const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
+    EXPECT_EQ(print.status, 0);
+    EXPECT_THAT(print.output, HasSubstr("state = running"));
+    EXPECT_THAT(print.output, HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
+    ASSERT_TRUE(jobPid());
+    EXPECT_TRUE(ProcessControl::isAlive(*jobPid()));
+
+    const auto again = mac.launchctl({"bootstrap", "system", plistPath().string()});
+    EXPECT_EQ(again.status, 37);
+    EXPECT_THAT(again.output, HasSubstr("Bootstrap failed: 37"));
+}
+
+TEST_F(LaunchctlStandIn, AKilledJobIsStartedAgainWhenKeptAlive)
+{
+    install("<key>KeepAlive</key><true/>");
+    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    ASSERT_TRUE(test::eventually([&] { return jobPid().has_value(); }));
+    const pid_t first = *jobPid();
+    ::kill(first, SIGKILL);
+    ASSERT_TRUE(test::eventually([&] { return jobPid() && *jobPid() != first; }));
+    EXPECT_EQ(runs(), 2);
+    EXPECT_TRUE(ProcessControl::isAlive(*jobPid()));
+    EXPECT_THAT(log(), HasSubstr("exited (Killed)"));
+}
+
+TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
+{
+    install("<key>KeepAlive</key><true/>");
+    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    ASSERT_TRUE(test::eventually([&] { return jobPid().has_value(); }));
+    const pid_t job = *jobPid();
+
+    const auto bootout = mac.launchctl({"bootout", std::string("system/") + kLabel});
+    EXPECT_EQ(bootout.status, 0) << bootout.output;
+    EXPECT_FALSE(ProcessControl::isAlive(job)) << "bootout returns once the job is gone";
+    EXPECT_THAT(log(), HasSubstr("got TERM"));
+
+    const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
+    EXPECT_EQ(print.status, 113);
+    EXPECT_THAT(print.output, HasSubstr("Could not find service \"org.example.testjob\""));
+    const auto second = mac.launchctl({"bootout", std::string("system/") + kLabel});
+    EXPECT_EQ(second.status, 3);
+    EXPECT_THAT(second.output, HasSubstr("Boot-out failed: 3: No such process"));
+    EXPECT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0)
+        << "a booted-out job can be loaded again";
+}
+
+TEST_F(LaunchctlStandIn, BootoutKillsAJobThatIgnoresSigtermAfterItsExitTimeout)
+{
+    install("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
+    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    ASSERT_TRUE(test::eventually([&] { return log().find("started") != std::string::npos; }));
+    const pid_t job = *jobPid();
+    EXPECT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
+    EXPECT_FALSE(ProcessControl::isAlive(job));
+}
+
+TEST_F(LaunchctlStandIn, SuccessfulExitFalseRestartsOnlyAfterAFailure)
+{
+    const std::string keepAlive =
+        "<key>KeepAlive</key><dict><key>SuccessfulExit</key><false/></dict>";
+    install(keepAlive, "once"); // exits 1 every time, so it keeps being started
+    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    ASSERT_TRUE(test::eventually([&] { return runs() >= 2; }));
+    ASSERT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
+
+    // The same job exiting 0 runs once and stays down.
+    test::writeFile(plistPath(), jobPlist("/usr/local/libexec/testjob", keepAlive, "once", "0"));
+    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    ASSERT_TRUE(test::eventually([&] {
+        auto s = domain.describe(kLabel);
+        return s && s->value("state", "") == "not running";
+    }));
+    EXPECT_EQ(runs(), 1);
+}
+
+TEST_F(LaunchctlStandIn, RefusesBadPlistsAndOtherDomains)
+{
+    test::writeFile(plistPath(), "<plist><dict><key>Label</key></dict></plist>");
+    const auto bad = mac.launchctl({"bootstrap", "system", plistPath().string()});
+    EXPECT_EQ(bad.status, 5);
+    EXPECT_THAT(bad.output, HasSubstr("Bootstrap failed: 5"));
+    EXPECT_EQ(mac.launchctl({"bootstrap", "gui/501", plistPath().string()}).status, 64);
+    EXPECT_EQ(mac.launchctl({"print", "user/501/x"}).status, 64);
+}
+
+TEST(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
+{
+    std::optional<pid_t> job;
+    fs::path root;
+    {
+        test::SimulatedMac mac;
+        root = mac.root();
+        test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
+        const auto plist = mac.root() / "Library/LaunchDaemons/job.plist";
+        test::writeFile(plist, jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
+        ASSERT_EQ(mac.launchctl({"bootstrap", "system", plist.string()}).status, 0);
+        LaunchdDomain domain(mac.root());
+        ASSERT_TRUE(test::eventually([&] { return domain.describe(kLabel) && (*domain.describe(kLabel))["pid"].is_number(); }));
+        job = (*domain.describe(kLabel))["pid"].get<pid_t>();
+    }
+    EXPECT_FALSE(ProcessControl::isAlive(*job));
+}
+
+class OsascriptStandIn : public ::testing::Test {
+protected:
+    test::SimulatedMac mac;
+
+    static std::string admin(const std::string& script)
+    {
+        return "do shell script \"" + AppleScriptSource::escape(script) +
+               "\" with administrator privileges";
+    }
+};
+
+class OsascriptPayloads : public OsascriptStandIn, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(OsascriptPayloads, ReachShUnchanged)
+{
+    const fs::path out = mac.root() / "tmp/payload";
+    // A quoted here-document hands its body to cat byte for byte.
+    const std::string script = "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + GetParam() +
+                               "\nBRISVANE_END";
+    const auto result = mac.osascript(admin(script));
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(test::readFile(out), GetParam() + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, OsascriptPayloads,
+    ::testing::Values(std::string("plain"), std::string("say \"hi\" and \"\""),
+                      std::string("back\\slash \\\\ \\\" \\n end\\"),
+                      std::string("it's 'single' ''"),
+                      std::string("line one\nline two\n\nline four"),
+                      std::string("mixed: \"a\\\\b\" 'c\"d' \\'\n\t$HOME `x`")),
+    [](const auto& info) { return "payload" + std::to_string(info.index); });
+
+TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
+{
+    const auto ok = mac.osascript(admin("echo first; echo second"));
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.output, "first\nsecond\n");
+
+    const auto failed = mac.osascript(admin("echo 'cp: no such file' >&2; exit 3"));
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.output, "execution error: cp: no such file (3)\n");
+
+    const fs::path marker = mac.root() / "tmp/ran";
+    const auto cancelled = mac.osascript(admin("touch '" + marker.string() + "'"),
+                                         {{"BRISVANE_SIM_ADMIN", "cancel"}});
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.output, "execution error: User canceled. (-128)\n");
+    EXPECT_FALSE(fs::exists(marker)) << "a cancelled dialog runs nothing";
+
+    const auto syntax = mac.osascript("do shell script \"a\\nb\" with administrator privileges");
+    EXPECT_EQ(syntax.status, 1);
+    EXPECT_THAT(syntax.output, HasSubstr("syntax error"));
+}
+
+TEST_F(OsascriptStandIn, RunsWithTheRootsBinFirstOnPath)
+{
+    const auto which = mac.osascript(admin("command -v launchctl; command -v chown; echo $BRISVANE_SYSTEM_ROOT"));
+    ASSERT_EQ(which.status, 0) << which.output;
+    EXPECT_EQ(which.output, (mac.root() / "bin/launchctl").string() + "\n" +
+                                (mac.root() / "bin/chown").string() + "\n" + mac.root().string() + "\n");
+}
+
+// The installer's and the uninstaller's scripts, built as the app builds them, with a small
+// stand-in daemon: everything runs without real root.
+TEST_F(OsascriptStandIn, InstallerAndUninstallerScriptsRunCleanly)
+{
+    test::TemporaryRoot bundle;
+    const std::string label = "org.example.helper";
+    const fs::path shippedExe = bundle.path() / "BrisvaneHelper";
+    const fs::path shippedPlist = bundle.path() / (label + ".plist");
+    test::writeFile(shippedExe, kJobScript, true);
+    std::string plist = jobPlist("/Library/PrivilegedHelperTools/" + label,
+                                 "<key>KeepAlive</key><true/><key>RunAtLoad</key><true/>");
+    plist.replace(plist.find(kLabel), std::string(kLabel).size(), label);
+    test::writeFile(shippedPlist, plist);
+
+    const std::string root = mac.root().string();
+    const std::string helper = root + "/Library/PrivilegedHelperTools/" + label;
+    const std::string daemonPlist = root + "/Library/LaunchDaemons/" + label + ".plist";
+    const std::string install =
+        "mkdir -p " + root + "/Library/PrivilegedHelperTools\n" +
+        "launchctl bootout system/" + label + " 2>/dev/null || true\n" +
+        "cp '" + shippedExe.string() + "' '" + helper + "'\n" +
+        "chown root:wheel '" + helper + "'\n" +
+        "chmod 755 '" + helper + "'\n" +
+        "cp '" + shippedPlist.string() + "' '" + daemonPlist + "'\n" +
+        "chown root:wheel '" + daemonPlist + "'\n" +
+        "chmod 644 '" + daemonPlist + "'\n" +
+        "launchctl bootstrap system '" + daemonPlist + "'";
+    for (int round = 0; round < 2; ++round) { // installing over an installed daemon works too
+        const auto installed = mac.osascript(admin(install));
+        ASSERT_EQ(installed.status, 0) << installed.output;
+    }
+    LaunchdDomain domain(mac.root());
+    ASSERT_TRUE(test::eventually([&] {
+        return test::readFile(domain.logFile(label)).find("started in " + root) != std::string::npos;
+    }));
+    EXPECT_EQ(fs::status(helper).permissions() & fs::perms::all,
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                  fs::perms::others_read | fs::perms::others_exec);
+
+    const std::string uninstall = "launchctl bootout system/" + label + " 2>/dev/null || true\n" +
+                                  "rm -f '" + daemonPlist + "' '" + helper + "'";
+    const auto removed = mac.osascript(admin(uninstall));
+    ASSERT_EQ(removed.status, 0) << removed.output;
+    EXPECT_FALSE(domain.describe(label));
+    EXPECT_FALSE(fs::exists(helper));
+    EXPECT_FALSE(fs::exists(daemonPlist));
+    EXPECT_EQ(mac.osascript(admin(uninstall)).status, 0) << "uninstalling twice is harmless";
+
+    const auto missing = mac.osascript(admin("chown root:wheel '" + root + "/nothing'"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.output, HasSubstr("No such file or directory"));
+}
+
+} // namespace
+} // namespace brisvane
