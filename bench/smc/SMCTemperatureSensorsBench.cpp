@@ -12,22 +12,8 @@
 namespace brisvane {
 namespace {
 
-// The large-directory profile, or where this tree has none yet, the laptop with as many
-// generated keys.
-MachineProfile largeProfile() {
-    try {
-        return MachineProfile::loadNamed("large-directory");
-    } catch (const ProfileError&) {
-        const nlohmann::json document = {{"extends", "two-fan-laptop"},
-                                         {"keys", nlohmann::json::array()},
-                                         {"generate", {{"count", 1500}}}};
-        return MachineProfile::fromJson(document, "two-fan-laptop+1500",
-                                        MachineProfile::directory());
-    }
-}
-
 std::shared_ptr<VirtualSmc> largeMachine() {
-    static auto machine = std::make_shared<VirtualSmc>(largeProfile());
+    static auto machine = std::make_shared<VirtualSmc>("large-directory");
     static auto registration = machine->registerAsService();
     return machine;
 }

@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <functional>
-#include <limits>
 
 namespace brisvane {
 namespace {
@@ -27,75 +26,16 @@ bool isGpuName(const std::string& n) {
     return n.starts_with("Tg");
 }
 
-// What the seam answers instead of forwarding a request.
-struct Fault {
-    kern_return_t transport = KERN_SUCCESS; // non-zero: the call itself fails
-    std::uint8_t smcResult = 0;             // else: the SMC refuses with this result
-};
-
-// A fault seam over the virtual SMC: forwards every call, except those a test chooses to fail.
-class FaultSeam final : public iokit::UserClient {
-public:
-    using Rule = std::function<std::optional<Fault>(const SMCParamStruct&)>;
-
-    explicit FaultSeam(std::shared_ptr<VirtualSmc> smc)
-        : m_smc(std::move(smc)) {}
-
-    void setRule(Rule rule) { m_rule = std::move(rule); }
-    void clearRule() { m_rule = nullptr; }
-
-    kern_return_t callStructMethod(std::uint32_t selector, const void* input, std::size_t inputSize,
-                                   void* output, std::size_t* outputSize) override {
-        if (m_rule && inputSize == sizeof(SMCParamStruct)) {
-            SMCParamStruct request;
-            std::memcpy(&request, input, sizeof request);
-            if (auto fault = m_rule(request)) {
-                ++m_faultsAnswered;
-                if (fault->transport != KERN_SUCCESS)
-                    return fault->transport;
-                SMCParamStruct reply = SMCParamStruct::zeroed();
-                reply.result = fault->smcResult;
-                std::memcpy(output, &reply, sizeof reply);
-                return KERN_SUCCESS;
-            }
-        }
-        return m_smc->callStructMethod(selector, input, inputSize, output, outputSize);
-    }
-
-    int faultsAnswered() const { return m_faultsAnswered; }
-
-private:
-    std::shared_ptr<VirtualSmc> m_smc;
-    Rule m_rule;
-    int m_faultsAnswered = 0;
-};
-
-// Rule: fail reads (not infos) of keys the predicate picks.
-FaultSeam::Rule failReads(std::function<bool(const std::string&)> pick, Fault fault) {
-    return [pick = std::move(pick), fault](const SMCParamStruct& r) -> std::optional<Fault> {
-        if (r.data8 == static_cast<std::uint8_t>(SMCCommand::readKey) &&
-            pick(smcFourCCString(r.key)))
-            return fault;
-        return std::nullopt;
-    };
-}
-
-// A virtual SMC behind the fault seam, registered as the SMC service while the machine lives.
+// A virtual SMC registered as the machine's SMC service while it lives.
 class Machine {
 public:
     explicit Machine(MachineProfile profile)
         : m_vsmc(std::make_shared<VirtualSmc>(std::move(profile)))
-        , m_seam(std::make_shared<FaultSeam>(m_vsmc)) {
-        iokit::registerService(m_vsmc->serviceClass(), m_seam);
-    }
+        , m_registration(m_vsmc->registerAsService()) {}
     explicit Machine(const std::string& profile)
         : Machine(MachineProfile::loadNamed(profile)) {}
-    ~Machine() { iokit::unregisterService(m_vsmc->serviceClass()); }
-    Machine(const Machine&) = delete;
-    Machine& operator=(const Machine&) = delete;
 
     VirtualSmc& vsmc() { return *m_vsmc; }
-    FaultSeam& seam() { return *m_seam; }
     std::shared_ptr<SMCConnection> connect() { return std::make_shared<SMCConnection>(); }
 
     // The directory's names in index order, read before a test starts counting.
@@ -120,7 +60,7 @@ public:
 
 private:
     std::shared_ptr<VirtualSmc> m_vsmc;
-    std::shared_ptr<FaultSeam> m_seam;
+    VirtualSmc::ServiceRegistration m_registration;
 };
 
 // A profile with just the keys given, in the virtual SMC's own JSON form.
@@ -231,50 +171,54 @@ TEST(SMCTemperatureSensors, TheRediscoveryScheduleHoldsToTheSecondUpToItsCaps) {
 }
 
 TEST(SMCTemperatureSensors, AWalkThatCannotReadTheKeyCountChangesNeitherTheTimeNorTheCount) {
-    const Fault faults[] = {{KERN_SUCCESS, 0x84}, {kIOReturnNotResponding, 0}};
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.transport ? "transport failure" : "SMC refusal");
+    for (const bool transport : {false, true}) {
+        SCOPED_TRACE(transport ? "transport failure" : "SMC refusal");
         Machine machine("two-fan-laptop");
         machine.setSensors(isGpuName, 0);
+        const auto directorySize = machine.names().size();
         ManualClock clock;
         SMCTemperatureSensors sensors(machine.connect(), clock);
         clock.advanceSeconds(60);
         sensors.snapshot();
         ASSERT_EQ(sensors.fruitlessSweeps(), 1); // the next walk is due 120 s after this one
 
-        machine.seam().setRule(failReads([](const std::string& k) { return k == "#KEY"; }, fault));
+        // #KEY's info is cached by now, so its read is the first call of every attempt.
         clock.advanceSeconds(120);
-        const auto walked = machine.walkCalls();
         for (int i = 0; i < 3; ++i) {
-            const int faultsBefore = machine.seam().faultsAnswered();
+            if (transport)
+                machine.vsmc().injectTransportFault(kIOReturnNotResponding, 1);
+            else
+                machine.vsmc().injectFault("#KEY", SmcOperation::read, kSmcResultKeyNotFound, 1);
+            machine.vsmc().resetCallCounts();
             sensors.snapshot();
-            EXPECT_EQ(machine.seam().faultsAnswered(), faultsBefore + 1) << "one try per snapshot";
+            const auto counts = machine.vsmc().callCounts();
+            EXPECT_EQ(transport ? counts.other : counts.readKey - 12, 1u) << "one try each";
         }
-        EXPECT_EQ(machine.walkCalls(), walked);
+        EXPECT_EQ(machine.walkCalls(), 0u);
         EXPECT_EQ(sensors.fruitlessSweeps(), 1);
         EXPECT_EQ(sensors.cpuKeys().size(), 12u);
 
         // Still due at the same instant: the failed attempts did not move the last walk's time.
-        machine.seam().clearRule();
         sensors.snapshot();
-        EXPECT_GT(machine.walkCalls(), walked);
+        EXPECT_EQ(machine.walkCalls(), directorySize);
         EXPECT_EQ(sensors.fruitlessSweeps(), 2);
     }
 }
 
 TEST(SMCTemperatureSensors, AnUnreadableKeyCountFromTheStartRetriesOnEverySnapshot) {
     Machine machine("two-fan-laptop");
-    machine.seam().setRule(
-        failReads([](const std::string& k) { return k == "#KEY"; }, {KERN_SUCCESS, 0x84}));
+    machine.vsmc().injectFault("#KEY", SmcOperation::read, kSmcResultKeyNotFound);
     ManualClock clock;
     SMCTemperatureSensors sensors(machine.connect(), clock);
     EXPECT_EQ(sensors.sensorCounts(), (SMCTemperatureSensors::Counts{0, 0}));
     EXPECT_EQ(sensors.fruitlessSweeps(), 0);
     EXPECT_EQ(sensors.snapshot(), SMCTemperatureSnapshot{});
-    EXPECT_EQ(machine.seam().faultsAnswered(), 2);
-    EXPECT_EQ(machine.walkCalls(), 0u);
+    EXPECT_EQ(sensors.snapshot(), SMCTemperatureSnapshot{});
+    const auto counts = machine.vsmc().callCounts();
+    EXPECT_EQ(counts.readKey, 3u) << "the constructor and each snapshot try once";
+    EXPECT_EQ(counts.getKeyFromIndex, 0u);
 
-    machine.seam().clearRule();
+    machine.vsmc().clearFaults();
     const auto snapshot = sensors.snapshot(); // no time has passed
     EXPECT_EQ(sensors.sensorCounts(), (SMCTemperatureSensors::Counts{12, 4}));
     EXPECT_EQ(sensors.fruitlessSweeps(), 0);
@@ -336,6 +280,28 @@ TEST(SMCTemperatureSensors, AWalkThatFillsTheMissingGroupResetsTheCountAndEndsTh
     EXPECT_EQ(machine.walkCalls(), walked);
 }
 
+TEST(SMCTemperatureSensors, GpuSensorsThatWakeWithTheFirstWorkloadAreFoundByTheNextDueWalk) {
+    Machine machine("late-gpu");
+    ManualClock clock;
+    SMCTemperatureSensors sensors(machine.connect(), clock);
+    ASSERT_EQ(sensors.sensorCounts(), (SMCTemperatureSensors::Counts{12, 0}));
+    ASSERT_EQ(sensors.fruitlessSweeps(), 0);
+    EXPECT_EQ(sensors.snapshot().gpuMax, 0);
+
+    clock.advanceSeconds(60);
+    sensors.snapshot();
+    ASSERT_EQ(sensors.fruitlessSweeps(), 1);
+    machine.vsmc().setWorkload(0.2, 0.6);
+    clock.advanceSeconds(119);
+    EXPECT_EQ(sensors.snapshot().gpuMax, 0) << "found before its walk was due";
+    clock.advanceSeconds(1);
+    const auto snapshot = sensors.snapshot();
+    EXPECT_EQ(sensors.sensorCounts(), (SMCTemperatureSensors::Counts{12, 4}));
+    EXPECT_EQ(sensors.fruitlessSweeps(), 0);
+    EXPECT_GT(snapshot.gpuMax, 1);
+    EXPECT_EQ(snapshot.hottest, std::max(snapshot.cpuMax, snapshot.gpuMax));
+}
+
 TEST(SMCTemperatureSensors, BridgesGapsWithTheLastValidStatistics) {
     Machine machine(profileWithKeys({floatKey("Tg01", 70.5), floatKey("Tg02", 69),
                                      floatKey("Tp01", 60), floatKey("Tp02", 62)}));
@@ -344,12 +310,14 @@ TEST(SMCTemperatureSensors, BridgesGapsWithTheLastValidStatistics) {
     const SMCTemperatureSnapshot valid{61, 62, 69.75, 70.5, 70.5};
     EXPECT_EQ(sensors.snapshot(), valid);
 
-    // Refused reads and implausible values alike leave the group at its last valid figures.
-    machine.seam().setRule(failReads(isCpuName, {KERN_SUCCESS, 0x84}));
+    // Refused reads, a dead transport and implausible values alike leave the group at its last
+    // valid figures.
+    machine.vsmc().injectFault("Tp01", SmcOperation::read, kSmcResultKeyNotFound, 1);
+    machine.vsmc().injectFault("Tp02", SmcOperation::read, kSmcResultKeyNotFound, 1);
     EXPECT_EQ(sensors.snapshot(), valid);
-    machine.seam().setRule(failReads(isCpuName, {kIOReturnTimeout, 0}));
+    machine.vsmc().injectTransportFault(kIOReturnTimeout);
     EXPECT_EQ(sensors.snapshot(), valid);
-    machine.seam().clearRule();
+    machine.vsmc().clearTransportFault();
     machine.vsmc().setKeyBytes("Tp01", floatBytes(0));
     machine.vsmc().setKeyBytes("Tp02", floatBytes(130));
     EXPECT_EQ(sensors.snapshot(), valid);
@@ -371,11 +339,7 @@ TEST(SMCTemperatureSensors, AGroupThatNeverReadReportsZeroAndHottestComesFromThe
 }
 
 TEST(SMCTemperatureSensors, AWalkOfALargeDirectoryCostsOneIndexQueryPerKeyAndTwoCallsPerCandidate) {
-    // Stand-in for the large-directory profile: the laptop's keys plus 1,500 generated ones.
-    const nlohmann::json document = {{"extends", "two-fan-laptop"},
-                                     {"keys", nlohmann::json::array()},
-                                     {"generate", {{"count", 1500}}}};
-    Machine machine(MachineProfile::fromJson(document, "large", MachineProfile::directory()));
+    Machine machine("large-directory");
     const auto names = machine.names();
     ASSERT_GT(names.size(), 1500u);
     const auto candidates = static_cast<std::uint64_t>(std::count_if(

@@ -1,0 +1,147 @@
+#pragma once
+// Runs as root: the daemon's fan controller, the only code that switches fans to manual mode and
+// writes their targets. One control thread owns every field and the SMC connection; remote calls
+// and the 1-second tick reach it through its io_context.
+
+#include "shared/HelperShared.h"
+#include "smc/Clock.h"
+
+#include <asio/executor_work_guard.hpp>
+#include <asio/io_context.hpp>
+#include <asio/steady_timer.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace brisvane {
+
+class HelperLog;
+class SMCConnection;
+class SMCError;
+class SMCTemperatureSensors;
+
+class FanController final : public BrisvaneHelperProtocol {
+public:
+    struct Options {
+        // Every interval the controller measures; SteadyClock::shared() when null.
+        const Clock* clock = nullptr;
+        // HelperLog::shared() when null.
+        HelperLog* log = nullptr;
+        // A control thread runs the io_context. Without one, the owner runs it with poll() on its
+        // own thread, which then counts as the control thread.
+        bool controlThread = true;
+        // The 1-second tick timer that set-up starts. Without it ticks come only from runTick().
+        bool tickTimer = true;
+        // Runs 0.5 s after shutDown or uninstall replied, on a thread of its own; exit(0) when
+        // empty.
+        std::function<void()> exitAction;
+    };
+
+    static constexpr double kTickIntervalSeconds = 1.0;
+    static constexpr double kUnlockDeadlineSeconds = 15.0;
+    static constexpr double kRetryBackoffSeconds = 20.0;
+    static constexpr double kExitDelaySeconds = 0.5;
+
+    // The daemon's controller with a control thread, the steady clock and exit(0). Created on
+    // first use and never destroyed, so that an exit handler can still release the fans.
+    static FanController& shared();
+    // The options shared() creates the controller with (exitAction above all); only before its
+    // first use.
+    static void configureShared(Options options);
+
+    explicit FanController(Options options);
+    // Stops and joins the control thread (never reached for shared()).
+    ~FanController() override;
+    FanController(const FanController&) = delete;
+    FanController& operator=(const FanController&) = delete;
+
+    // Posts set-up, the first work the control thread runs; returns at once.
+    void start();
+
+    // Remote operations: each posts its whole body to the control thread and replies from it.
+    void setTargets(std::vector<double> targets,
+                    std::function<void(std::vector<double>)> reply) override;
+    void releaseControl(std::function<void()> reply) override;
+    void status(std::function<void(std::vector<std::uint8_t>)> reply) override;
+    void uninstall(std::function<void(bool)> reply) override;
+    void shutDown(std::function<void()> reply) override;
+
+    // Hands the fans back to macOS before returning, from any thread: inline on the control
+    // thread, otherwise posted there and waited for.
+    void emergencyReleaseSync();
+
+    // True on the thread that is running the control io_context.
+    bool isControlThread() const;
+
+    // Runs every ready handler on the calling thread; only for a controller without control
+    // thread. Returns the number of handlers run.
+    std::size_t poll();
+    // One tick as the timer runs it, finished before returning (for tests and benchmarks).
+    void runTick();
+
+private:
+    using TimePoint = Clock::time_point;
+
+    // Runs `work` on the control thread and waits for it.
+    void runAndWait(const std::function<void()>& work);
+    void post(std::function<void()> work);
+
+    void setUp();
+    void setUpFailed(const SMCError& error);
+    void returnLeftoverManualModes();
+    void clearLeftoverUnlock();
+    void startTickTimer();
+    void scheduleNextTick();
+
+    void tick();
+    void sampleHottest(double intervalSeconds);
+    void refreshAutoFloors();
+    void applyTargets();
+    void releaseToMacOS();
+    void returnModesToAutomatic();
+
+    void beginTakeover();
+    void continueUnlock();
+    void failTakeover(const std::string& message);
+
+    void scheduleExit();
+    double secondsSince(TimePoint then) const;
+
+    const Clock& m_clock;
+    HelperLog& m_log;
+    const Options m_options;
+
+    // The control queue; mutable so that a const member can ask whether it is running here.
+    mutable asio::io_context m_queue;
+    asio::executor_work_guard<asio::io_context::executor_type> m_work;
+    std::thread m_thread;
+
+    std::shared_ptr<SMCConnection> m_smc;
+    std::unique_ptr<SMCTemperatureSensors> m_sensors;
+    int m_fanCount = 0;
+    std::vector<double> m_minRPMs;
+    std::vector<double> m_maxRPMs;
+    std::vector<std::string> m_modeKeys;
+    bool m_canControlFans = false;
+    bool m_hasForceTestKey = false;
+    HelperControlPhase m_phase = HelperControlPhase::idle;
+    TimePoint m_unlockRequestedAt;
+    TimePoint m_retryBlockedUntil;
+    std::optional<std::vector<double>> m_requestedTargets;
+    TimePoint m_lastCommand;
+    std::vector<double> m_autoFloors;
+    std::vector<double> m_effectiveTargets;
+    double m_lastHottest = 0.0;
+    std::optional<std::string> m_lastError;
+    TimePoint m_lastHottestSampledAt;
+    std::unique_ptr<asio::steady_timer> m_timer;
+    std::chrono::steady_clock::time_point m_nextTickAt;
+    bool m_exitScheduled = false;
+};
+
+} // namespace brisvane

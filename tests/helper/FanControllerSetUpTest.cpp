@@ -1,0 +1,358 @@
+// The controller's set-up over machines of every shape, what it cleans up after an earlier run,
+// the status as the app decodes it in each phase, and the first tick of the real timer.
+#include "ControllerRig.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace brisvane {
+namespace {
+
+using testing::ControllerRig;
+using testing::floatBytes;
+using testing::profileNamed;
+using Phase = HelperControlPhase;
+
+const std::string kMonitoredOnly =
+    "This Mac exposes no fan mode key, so its fans can be monitored but not controlled.";
+
+struct SetUpCase {
+    std::string name;
+    std::string profile; // empty: no SMC service
+    std::function<void(MachineProfile&)> editProfile;
+    std::function<void(ControllerRig&)> beforeSetUp;
+    std::optional<std::string> lastError;
+    std::vector<std::string> log;
+};
+
+std::ostream& operator<<(std::ostream& out, const SetUpCase& row)
+{
+    return out << row.name;
+}
+
+const SetUpCase kSetUpCases[] = {
+    {.name = "TwoFansWithModeKeys",
+     .profile = "two-fan-laptop",
+     .log = {"info: helper up: 2 fans, max [6000, 6000], modeKeys [F0Md, F1Md], Ftst present, "
+             "control available"}},
+    {.name = "OneFanWithLowerCaseModeKeyAndNoUnlock",
+     .profile = "one-fan-desktop",
+     .log = {"info: helper up: 1 fans, max [3500], modeKeys [F0md], Ftst absent, control "
+             "available"}},
+    {.name = "SecondFanWithoutModeKey",
+     .profile = "two-fan-laptop",
+     .editProfile =
+         [](MachineProfile& profile) {
+             profile.keys.remove("F1Md");
+             profile.keys.finalize();
+         },
+     .lastError = kMonitoredOnly,
+     .log = {"error: no mode key for some fan: [F0Md, none]",
+             "info: helper up: 2 fans, max [6000, 6000], modeKeys [F0Md], Ftst present, control "
+             "UNAVAILABLE"}},
+    {.name = "NoFans",
+     .profile = "fanless",
+     .lastError = kMonitoredOnly,
+     .log = {"error: no mode key for some fan: []",
+             "info: helper up: 0 fans, max [], modeKeys [], Ftst absent, control UNAVAILABLE"}},
+    {.name = "NoSmcService",
+     .profile = "",
+     .lastError = "SMC unavailable: AppleSMC service not found",
+     .log = {"error: SMC setup failed: AppleSMC service not found"}},
+    {.name = "FanUnreadable",
+     .profile = "two-fan-laptop",
+     .beforeSetUp =
+         [](ControllerRig& rig) {
+             rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
+         },
+     .lastError = "SMC unavailable: SMC key F1Mx error (result 132)",
+     .log = {"error: SMC setup failed: SMC key F1Mx error (result 132)"}},
+};
+
+class FanControllerSetUp : public ::testing::TestWithParam<SetUpCase> {};
+
+TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle)
+{
+    const SetUpCase& row = GetParam();
+    std::optional<MachineProfile> profile;
+    if (!row.profile.empty())
+        profile = profileNamed(row.profile, row.editProfile);
+    ControllerRig rig(std::move(profile));
+    if (row.beforeSetUp)
+        row.beforeSetUp(rig);
+    rig.setUp();
+
+    EXPECT_EQ(rig.takeLog(), row.log);
+    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
+    const HelperStatus status = rig.status();
+    EXPECT_EQ(status.version, "1.0.2");
+    EXPECT_EQ(status.phase, Phase::idle);
+    EXPECT_EQ(status.lastError, row.lastError);
+    EXPECT_TRUE(status.effectiveTargets.empty());
+    EXPECT_EQ(status.hottestSensorCelsius, 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, FanControllerSetUp, ::testing::ValuesIn(kSetUpCases),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
+{
+    ControllerRig rig(std::nullopt);
+    rig.setUp();
+    rig.drain();
+    EXPECT_EQ(rig.setTargets({3000, 3000}), std::vector<double>{});
+    for (int i = 0; i < 8; ++i)
+        rig.tick();
+    rig.releaseControl();
+
+    const HelperStatus status = rig.status();
+    EXPECT_EQ(status.phase, Phase::idle);
+    EXPECT_TRUE(status.autoFloors.empty());
+    EXPECT_TRUE(status.effectiveTargets.empty());
+    EXPECT_EQ(status.hottestSensorCelsius, 0.0);
+    EXPECT_EQ(status.lastError, "SMC unavailable: AppleSMC service not found");
+    EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
+}
+
+TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
+    rig.model->pinTemperature(47);
+    rig.setUp();
+    rig.drain();
+    rig.tick();
+
+    const HelperStatus status = rig.status();
+    EXPECT_EQ(status.hottestSensorCelsius, 47.0);
+    ASSERT_EQ(status.autoFloors.size(), 2u);
+    EXPECT_EQ(status.autoFloors[1], *rig.model->readFloatKey("F1Tg"));
+    // Without the fan inventory no takeover can succeed.
+    rig.setTargets({3000, 3000});
+    EXPECT_EQ(rig.phase(), Phase::failed);
+    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
+}
+
+// What a daemon that was killed while controlling leaves behind, and what set-up makes of it.
+struct LeftoverCase {
+    std::string name;
+    std::string profile = "two-fan-laptop";
+    std::vector<std::pair<std::string, std::uint8_t>> leftBytes;
+    std::function<void(ControllerRig&)> faults;
+    std::vector<std::string> writes;
+    std::vector<std::string> log; // the lines before "helper up"
+};
+
+std::ostream& operator<<(std::ostream& out, const LeftoverCase& row)
+{
+    return out << row.name;
+}
+
+const std::string kClearedUnlock = "info: cleared leftover firmware unlock from a previous run";
+std::string returnedMode(const std::string& key)
+{
+    return "info: returned fan mode " + key + " to automatic, left by a previous run";
+}
+
+const LeftoverCase kLeftoverCases[] = {
+    {.name = "CleanMachine"},
+    {.name = "UnlockOnly",
+     .leftBytes = {{"Ftst", 1}},
+     .writes = {"Ftst=0"},
+     .log = {kClearedUnlock}},
+    {.name = "FansManualAndUnlocked",
+     .leftBytes = {{"F0Md", 1}, {"F1Md", 1}, {"Ftst", 1}},
+     .writes = {"F0Md=0", "F1Md=0", "Ftst=0"},
+     .log = {returnedMode("F0Md"), returnedMode("F1Md"), kClearedUnlock}},
+    {.name = "SecondFanManualOnly",
+     .leftBytes = {{"F1Md", 1}},
+     .writes = {"F1Md=0"},
+     .log = {returnedMode("F1Md")}},
+    {.name = "ManualFanWithoutUnlockKey",
+     .profile = "one-fan-desktop",
+     .leftBytes = {{"F0md", 1}},
+     .writes = {"F0md=0"},
+     .log = {returnedMode("F0md")}},
+    {.name = "RefusedModeWriteDoesNotStopTheOthers",
+     .leftBytes = {{"F0Md", 1}, {"F1Md", 1}, {"Ftst", 1}},
+     .faults = [](ControllerRig& rig) { rig.failWrites("F0Md", kSmcResultWriteRefused, 1); },
+     .writes = {"F0Md=0 refused 0x86", "F1Md=0", "Ftst=0"},
+     .log = {"error: could not return fan mode F0Md to automatic: SMC key F0Md error (result "
+             "134)",
+             returnedMode("F1Md"), kClearedUnlock}},
+    {.name = "UnreadableUnlockIsLeftAlone",
+     .leftBytes = {{"Ftst", 1}},
+     .faults =
+         [](ControllerRig& rig) { rig.model->injectFault("Ftst", SmcOperation::read, 0x85); }},
+    {.name = "RefusedUnlockClearIsStillLogged",
+     .leftBytes = {{"Ftst", 1}},
+     .faults = [](ControllerRig& rig) { rig.failWrites("Ftst"); },
+     .writes = {"Ftst=0 refused 0x86"},
+     .log = {kClearedUnlock}},
+};
+
+class FanControllerLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
+{
+    const LeftoverCase& row = GetParam();
+    ControllerRig rig(row.profile);
+    for (const auto& [key, value] : row.leftBytes)
+        rig.model->setKeyBytes(key, {value});
+    if (row.faults)
+        row.faults(rig);
+    rig.setUp();
+
+    EXPECT_EQ(rig.takeWrites(), row.writes);
+    std::vector<std::string> log = rig.takeLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().rfind("info: helper up: ", 0), 0u) << log.back();
+    log.pop_back();
+    EXPECT_EQ(log, row.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(kLeftoverCases),
+                         [](const auto& info) { return info.param.name; });
+
+// Status
+
+struct StatusCase {
+    std::string name;
+    std::function<void(MachineProfile&)> editProfile;
+    std::function<void(ControllerRig&)> arrange;
+    Phase phase;
+    std::vector<double> effectiveTargets;
+    std::optional<std::string> lastError;
+};
+
+std::ostream& operator<<(std::ostream& out, const StatusCase& row)
+{
+    return out << row.name;
+}
+
+const StatusCase kStatusCases[] = {
+    {.name = "Idle", .arrange = [](ControllerRig&) {}, .phase = Phase::idle},
+    {.name = "Unlocking",
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 3000});
+         },
+     .phase = Phase::unlocking},
+    {.name = "Controlling",
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 2500});
+             rig.advance(3);
+             rig.setTargets({3000, 2500});
+         },
+     .phase = Phase::controlling,
+     .effectiveTargets = {3000, 2500}},
+    {.name = "Failed",
+     .editProfile =
+         [](MachineProfile& profile) {
+             profile.keys.remove("F1Md");
+             profile.keys.finalize();
+         },
+     .arrange =
+         [](ControllerRig& rig) {
+             rig.setTargets({3000, 3000});
+         },
+     .phase = Phase::failed,
+     .lastError = "This Mac exposes no fan mode key, so its fans cannot be switched to manual "
+                  "control."},
+};
+
+class FanControllerStatus : public ::testing::TestWithParam<StatusCase> {};
+
+TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt)
+{
+    const StatusCase& row = GetParam();
+    ControllerRig rig(profileNamed("two-fan-laptop", row.editProfile));
+    rig.model->pinTemperature(44.5);
+    rig.setUp();
+    rig.tick(); // samples the temperature and takes macOS's targets as the floors
+    const std::vector<double> macOSTargets{*rig.model->readFloatKey("F0Tg"),
+                                           *rig.model->readFloatKey("F1Tg")};
+    row.arrange(rig);
+
+    HelperStatus expected;
+    expected.version = "1.0.2";
+    expected.phase = row.phase;
+    expected.autoFloors = macOSTargets;
+    expected.effectiveTargets = row.effectiveTargets;
+    expected.hottestSensorCelsius = 44.5;
+    expected.lastError = row.lastError;
+    EXPECT_EQ(rig.status(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Phases, FanControllerStatus, ::testing::ValuesIn(kStatusCases),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(FanControllerStatus, ReadsNoHardware)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.setUp();
+    const int before = rig.model->callCounts().total();
+    rig.status();
+    rig.status();
+    EXPECT_EQ(rig.model->callCounts().total(), before);
+}
+
+TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->setKeyBytes("F0Tg", floatBytes(std::numeric_limits<float>::quiet_NaN()));
+    rig.setUp();
+    EXPECT_EQ(rig.status().autoFloors.at(0), 0.0);
+
+    rig.model->setKeyBytes("F1Tg", floatBytes(std::numeric_limits<float>::infinity()));
+    const double before = rig.status().autoFloors.at(1);
+    rig.tick(0);
+    EXPECT_EQ(rig.status().autoFloors.at(1), before);
+}
+
+// The real timer
+
+TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
+{
+    testing::TemporarySystemRoot root;
+    ManualClock clock;
+    auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
+    model->pinTemperature(41);
+    const auto registration = model->registerAsService();
+    HelperLog log("s", "c");
+    HelperLogCapture capture(log);
+    {
+        FanController::Options options;
+        options.clock = &clock;
+        options.log = &log;
+        options.controlThread = false;
+        FanController controller(std::move(options));
+
+        // Idle ticks read the sensors and each fan's target.
+        const auto sensorReads = [&] { return model->callCounts().readKey; };
+        controller.start();
+        controller.poll();
+        const std::uint64_t afterSetUp = sensorReads();
+        controller.poll();
+        EXPECT_EQ(sensorReads(), afterSetUp) << "a tick ran at once";
+
+        // Bounded wait for the first tick, which samples the sensors.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (sensorReads() == afterSetUp && std::chrono::steady_clock::now() < giveUp) {
+            controller.poll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_GT(sensorReads(), afterSetUp) << "no tick came";
+    }
+}
+
+} // namespace
+} // namespace brisvane

@@ -1,0 +1,408 @@
+// The targets the controller writes under its two floors, what a failed write leaves behind, the
+// heartbeat, the takeover deadline and back-off, machines it cannot control, and how often it
+// samples the temperature.
+#include "ControllerRig.h"
+
+#include "smc/SMCTemperatureSensors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace brisvane {
+namespace {
+
+using testing::ControllerRig;
+using testing::floatBytes;
+using testing::profileNamed;
+using Phase = HelperControlPhase;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// Fan 0 spans 1200–4800 RPM, fan 1 1200–6000; the firmware takes manual mode at once.
+struct TargetCase {
+    std::string name;
+    double celsius;
+    std::vector<float> autoFloors;
+    std::vector<double> request;
+    std::vector<double> expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const TargetCase& row)
+{
+    return out << row.name;
+}
+
+const TargetCase kTargetCases[] = {
+    // 80 °C: floor 47.5 %, so 2910 for fan 0 and 3480 for fan 1.
+    {"SafetyFloorRaisesALowRequest", 80, {1500, 1500}, {2000, 2000}, {2910, 3480}},
+    {"RequestAboveBothFloorsStands", 80, {1500, 1500}, {4000, 4000}, {4000, 4000}},
+    {"RequestAboveTheMaximumIsCapped", 80, {1500, 1500}, {6000, 7000}, {4800, 6000}},
+    {"AutoFloorRaisesARequestBelowSixty", 55, {1500, 1500}, {1000, 1000}, {1500, 1500}},
+    {"NinetyFiveDegreesRunsEveryFanAtItsMaximum", 95, {1500, 1500}, {0, 3000}, {4800, 6000}},
+    {"FiftyNineDegreesWithNoFloorsWritesZero", 59, {0, 0}, {0, 0}, {0, 0}},
+    {"SeventyFiveDegreesIsAQuarterOfTheRange", 75, {0, 0}, {0, 0}, {2100, 2400}},
+    {"ShortListGivesMissingFansTheirFloors", 80, {1500, 1500}, {2000}, {2910, 3480}},
+    {"LongListIgnoresTheExtraValues", 55, {1500, 1500}, {2000, 2500, 9999}, {2000, 2500}},
+    // 67.5 °C: floor 12.5 %.
+    {"EmptyListDrivesEveryFanAtItsFloors", 67.5, {1500, 1500}, {}, {1650, 1800}},
+    {"NegativeAndNaNCountAsZero", 40, {0, 0}, {-5, kNaN, 2000}, {0, 0}},
+    {"InfinityCountsAsZeroNotAsFullSpeed", 40, {0, 0}, {kInfinity, 2000}, {0, 2000}},
+};
+
+class FanControllerTargets : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
+{
+    const TargetCase& row = GetParam();
+    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
+        profile.firmware.acceptModeAfterSeconds = 0.0;
+    }));
+    rig.model->setKeyBytes("F0Mx", floatBytes(4800));
+    rig.model->setKeyBytes("F0Tg", floatBytes(row.autoFloors[0]));
+    rig.model->setKeyBytes("F1Tg", floatBytes(row.autoFloors[1]));
+    rig.model->pinTemperature(row.celsius);
+    rig.setUp();
+    rig.drain();
+
+    EXPECT_EQ(rig.setTargets(row.request), row.expected);
+    std::vector<std::string> targetWrites;
+    for (const std::string& write : rig.takeWrites()) {
+        if (write.find("Tg=") != std::string::npos)
+            targetWrites.push_back(write);
+    }
+    std::vector<std::string> expectedWrites;
+    for (std::size_t i = 0; i < row.expected.size(); ++i)
+        expectedWrites.push_back(testing::writeText(
+            "F" + std::to_string(i) + "Tg", floatBytes(static_cast<float>(row.expected[i])), 0));
+    EXPECT_EQ(targetWrites, expectedWrites);
+    EXPECT_EQ(rig.status().effectiveTargets, row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Floors, FanControllerTargets, ::testing::ValuesIn(kTargetCases),
+                         [](const auto& info) { return info.param.name; });
+
+// Takeover at t = 0 over the default firmware (manual mode taken 3 s after the unlock).
+void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000})
+{
+    rig.setTargets(targets);
+    for (int i = 0; i < 3; ++i)
+        rig.tick();
+    ASSERT_EQ(rig.phase(), Phase::controlling);
+}
+
+TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(40);
+    rig.setUp();
+    engage(rig);
+    rig.drain();
+    rig.failWrites("F1Tg", kSmcResultWriteRefused, 1);
+
+    EXPECT_EQ(rig.setTargets({2500, 2600}), std::vector<double>{});
+    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Tg=2500", "F1Tg=2600 refused 0x86",
+                                                          "F0Md=0", "F1Md=0", "Ftst=0"}));
+    EXPECT_EQ(*rig.model->readFloatKey("F0Tg"), 2500.0f) << "fan 0's new target is not rewritten";
+    HelperStatus status = rig.status();
+    EXPECT_EQ(status.phase, Phase::idle);
+    EXPECT_TRUE(status.effectiveTargets.empty());
+    EXPECT_EQ(status.lastError, "Applying fan targets failed: SMC key F1Tg error (result 134)");
+
+    // The request is gone: the next tick, well within the heartbeat, neither takes over again
+    // nor reports a heartbeat timeout.
+    rig.drain();
+    rig.tick();
+    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
+    EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
+    EXPECT_EQ(rig.phase(), Phase::idle);
+}
+
+// The app's last request comes at T, `offset` seconds after a tick.
+class FanControllerHeartbeat : public ::testing::TestWithParam<double> {};
+
+TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastRequest)
+{
+    const double offset = GetParam();
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(40);
+    rig.setUp();
+    engage(rig);
+    rig.advance(offset);
+    rig.setTargets({3000, 3000});
+    rig.drain();
+
+    // The ticks keep their one-second grid: the next comes 1 - offset after the request.
+    double sinceRequest = -offset;
+    for (int i = 0; i < 12; ++i) {
+        rig.tick(i == 0 ? 1.0 - offset : 1.0);
+        sinceRequest += 1.0;
+        const std::vector<std::string> log = rig.takeLog();
+        const Phase phase = rig.phase();
+        if (sinceRequest < 6.0) {
+            EXPECT_EQ(phase, Phase::controlling) << sinceRequest << " s after the request";
+            EXPECT_EQ(log, std::vector<std::string>{});
+        } else if (sinceRequest < 7.0) {
+            EXPECT_EQ(phase, Phase::idle) << sinceRequest << " s after the request";
+            EXPECT_EQ(log, (std::vector<std::string>{"error: heartbeat timeout - releasing fans",
+                                                     "info: fans returned to macOS control"}));
+            EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=0", "F1Md=0", "Ftst=0"}));
+        } else {
+            EXPECT_EQ(phase, Phase::idle);
+            EXPECT_EQ(log, std::vector<std::string>{}) << "logged again";
+            EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{}) << "released again";
+        }
+        if (sinceRequest < 6.0)
+            rig.takeWrites();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RequestAfterATick, FanControllerHeartbeat,
+                         ::testing::Values(0.0, 0.5, 0.999));
+
+TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwentyMore)
+{
+    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
+        profile.firmware.acceptModeAfterSeconds.reset();
+    }));
+    rig.model->pinTemperature(40);
+    rig.setUp();
+    rig.drain();
+    const std::vector<double> request{3000, 3000};
+    const std::string deadline = "The firmware did not grant fan control within 15 s (last "
+                                 "error: SMC key F0Md error (result 134))";
+
+    rig.setTargets(request);
+    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"Ftst=1", "F0Md=1 refused 0x86"}));
+    rig.takeLog();
+    // The app renews its request every two seconds throughout.
+    for (int t = 1; t <= 60; ++t) {
+        rig.tick();
+        if (t % 2 == 0)
+            rig.setTargets(request);
+        const std::vector<std::string> writes = rig.takeWrites();
+        const std::vector<std::string> log = rig.takeLog();
+        const HelperStatus status = rig.status();
+        SCOPED_TRACE("t = " + std::to_string(t));
+        if (t <= 15 || (t >= 36 && t <= 51)) {
+            EXPECT_EQ(status.phase, Phase::unlocking);
+            if (t == 36) {
+                EXPECT_EQ(writes, (std::vector<std::string>{"Ftst=1", "F0Md=1 refused 0x86",
+                                                            "F0Md=1 refused 0x86"}));
+                EXPECT_EQ(log, std::vector<std::string>{"info: takeover started; retrying manual "
+                                                        "mode until the firmware accepts it"});
+            } else {
+                EXPECT_EQ(writes.empty() ? "" : writes.front(), "F0Md=1 refused 0x86");
+                EXPECT_EQ(log, std::vector<std::string>{});
+            }
+        } else if (t == 16 || t == 52) {
+            EXPECT_EQ(status.phase, Phase::failed);
+            EXPECT_EQ(writes, (std::vector<std::string>{"F0Md=1 refused 0x86", "F0Md=0", "F1Md=0",
+                                                        "Ftst=0"}));
+            EXPECT_EQ(log, std::vector<std::string>{"error: takeover failed: " + deadline});
+        } else {
+            // The back-off: requests and ticks change nothing and write nothing.
+            EXPECT_EQ(status.phase, Phase::failed);
+            EXPECT_EQ(writes, std::vector<std::string>{});
+            EXPECT_EQ(log, std::vector<std::string>{});
+        }
+        if (t > 16) {
+            EXPECT_EQ(status.lastError, deadline);
+        }
+    }
+}
+
+// Fan 0 takes manual mode, fan 1 refuses it to the deadline. Left manual, fan 0 would run at a
+// target nobody writes for as long as the app keeps asking.
+TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails)
+{
+    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
+        profile.firmware.acceptModeAfterSeconds = 0.0;
+    }));
+    rig.failWrites("F1Md");
+    rig.model->pinTemperature(40);
+    rig.setUp();
+    rig.setTargets({3000, 3000});
+    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{1});
+    rig.holdFor(15, {3000, 3000});
+    rig.drain();
+
+    rig.tick();
+    EXPECT_EQ(rig.phase(), Phase::failed);
+    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=1", "F1Md=1 refused 0x86", "F0Md=0",
+                                                          "F1Md=0 refused 0x86", "Ftst=0"}));
+    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    // The app keeps asking through the back-off; nothing takes fan 0 again meanwhile.
+    rig.holdFor(10, {3000, 3000});
+    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
+}
+
+// Machines that cannot be controlled: every request fails at once, at most once every 20 s.
+class FanControllerUncontrollable : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FanControllerUncontrollable, FailsAtOnceAtMostOnceEveryTwentySeconds)
+{
+    ControllerRig rig(profileNamed(GetParam(), [](MachineProfile& profile) {
+        if (profile.keys.find("F1Md") != nullptr) {
+            profile.keys.remove("F1Md");
+            profile.keys.finalize();
+        }
+    }));
+    rig.setUp();
+    rig.drain();
+    int failures = 0;
+    for (int t = 0; t < 45; ++t) {
+        rig.setTargets({3000, 3000});
+        rig.tick();
+        for (const std::string& line : rig.takeLog())
+            failures += line.rfind("error: takeover failed: This Mac exposes no fan mode key, so "
+                                   "its fans cannot be switched to manual control.",
+                                   0) == 0;
+    }
+    EXPECT_EQ(failures, 3); // t = 0, 20 and 40
+    for (const std::string& write : rig.takeWrites())
+        EXPECT_EQ(write.find("=1"), std::string::npos) << "took a fan over: " << write;
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, FanControllerUncontrollable,
+                         ::testing::Values("fanless", "two-fan-laptop"), [](const auto& info) {
+                             return info.param == "fanless" ? std::string("NoFans")
+                                                            : std::string("MissingModeKey");
+                         });
+
+TEST(FanControllerNoFans, TickSamplesNothing)
+{
+    ControllerRig rig("fanless");
+    rig.model->pinTemperature(70);
+    rig.setUp();
+    const std::uint64_t reads = rig.readCalls();
+    for (int i = 0; i < 10; ++i)
+        rig.tick();
+    EXPECT_EQ(rig.readCalls(), reads);
+    EXPECT_EQ(rig.status().hottestSensorCelsius, 0.0);
+}
+
+// Sampling
+
+struct SamplingCase {
+    std::string name;
+    double celsius;
+    bool stubborn; // the takeover never completes
+    std::function<void(ControllerRig&)> arrange;
+    int ticks;
+    int snapshots;
+    int targetReadsPerTick = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const SamplingCase& row)
+{
+    return out << row.name;
+}
+
+// Engaged at t = 3 and asked again then; the ticks that follow are fresh until t = 9.
+void engageAndRenew(ControllerRig& rig)
+{
+    engage(rig);
+    rig.setTargets({3000, 3000});
+}
+
+const SamplingCase kSamplingCases[] = {
+    // Sampled at t = 1 (unlocking), then due again at t = 4 and 7.
+    {"ControllingBelowFiftyEveryThreeSeconds", 49.9, false, engageAndRenew, 5, 2},
+    // Once in the tick and once more in applyTargets.
+    {"ControllingAtFiftyEveryTick", 50.0, false, engageAndRenew, 5, 10},
+    {"ControllingHotEveryTick", 80.0, false, engageAndRenew, 5, 10},
+    // From t = 1: 1, 6, 11, 16.
+    {"IdleEveryFiveSeconds", 80.0, false, [](ControllerRig&) {}, 20, 4, 2},
+    {"UnlockingEveryFiveSeconds", 80.0, true,
+     [](ControllerRig& rig) {
+         rig.setTargets({3000, 3000});
+     },
+     5, 1},
+};
+
+class FanControllerSampling : public ::testing::TestWithParam<SamplingCase> {};
+
+TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
+{
+    const SamplingCase& row = GetParam();
+    ControllerRig rig(profileNamed("two-fan-laptop", [&](MachineProfile& profile) {
+        if (row.stubborn)
+            profile.firmware.acceptModeAfterSeconds.reset();
+    }));
+    rig.model->pinTemperature(row.celsius);
+    rig.setUp();
+    // What one snapshot costs, measured with a reader of our own.
+    SMCTemperatureSensors probe(std::make_shared<SMCConnection>(), rig.clock);
+    std::uint64_t before = rig.readCalls();
+    probe.snapshot();
+    const int readsPerSnapshot = static_cast<int>(rig.readCalls() - before);
+    ASSERT_GT(readsPerSnapshot, 0);
+
+    row.arrange(rig);
+    before = rig.readCalls();
+    for (int i = 0; i < row.ticks; ++i)
+        rig.tick();
+    // Besides the snapshots, an idle tick reads each fan's target once.
+    const int reads =
+        static_cast<int>(rig.readCalls() - before) - row.targetReadsPerTick * row.ticks;
+    EXPECT_EQ(reads % readsPerSnapshot, 0);
+    EXPECT_EQ(reads / readsPerSnapshot, row.snapshots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Phases, FanControllerSampling, ::testing::ValuesIn(kSamplingCases),
+                         [](const auto& info) { return info.param.name; });
+
+// The virtual SMC's own safety monitor as an independent judge
+
+namespace monitor {
+
+std::string describe(const std::vector<SafetyViolation>& violations)
+{
+    std::string text;
+    for (const SafetyViolation& v : violations)
+        text += "fan " + std::to_string(v.fan) + " " + SafetyViolation::kindName(v.kind) +
+                " from " + std::to_string(v.from) + " to " + std::to_string(v.to) + "; ";
+    return text;
+}
+
+TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(80);
+    rig.setUp();
+    for (int i = 0; i < 5; ++i)
+        rig.tick(); // macOS's firmware settles on its own target for 80 °C
+    rig.setTargets({1300, 1300});
+    rig.holdFor(40, {1300, 1300});
+    for (int i = 0; i < 10; ++i)
+        rig.tick();
+    EXPECT_EQ(rig.phase(), Phase::idle);
+    EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
+}
+
+TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(45);
+    rig.failWrites("F1Md");
+    rig.setUp();
+    rig.setTargets({3000, 3000});
+    rig.holdFor(60, {3000, 3000}); // two failed takeovers, at t = 16 and t = 52
+    ASSERT_EQ(rig.phase(), Phase::failed);
+    // Fan 0 waits in manual mode while fan 1 is retried, at most until the takeover fails.
+    for (const SafetyViolation& v : rig.model->violations()) {
+        EXPECT_EQ(v.kind, SafetyViolation::Kind::noTarget) << describe({v});
+        EXPECT_LE(v.to - v.from, FanController::kUnlockDeadlineSeconds) << describe({v});
+    }
+}
+
+} // namespace monitor
+
+} // namespace
+} // namespace brisvane

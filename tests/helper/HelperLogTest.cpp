@@ -1,0 +1,111 @@
+// The daemon's log: the stderr line form, the levels that reach stderr, and the capture sink.
+#include "helper/HelperLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace brisvane {
+namespace {
+
+using namespace std::chrono;
+
+TEST(HelperLogLine, IsIsoTimeLevelSubsystemCategoryAndMessage)
+{
+    const system_clock::time_point time{milliseconds(1738311302250)};
+    EXPECT_EQ(HelperLog::formatLine(time, HelperLogLevel::info, "org.brisvane.Brisvane.helper",
+                                    "control", "helper up"),
+              "2025-01-31T08:15:02.250Z info org.brisvane.Brisvane.helper[control] helper up");
+    EXPECT_EQ(HelperLog::formatLine(system_clock::time_point{}, HelperLogLevel::error, "s", "c",
+                                    "takeover failed: x"),
+              "1970-01-01T00:00:00.000Z error s[c] takeover failed: x");
+    // Before the epoch the milliseconds still count forwards within their second.
+    EXPECT_EQ(HelperLog::formatLine(system_clock::time_point{milliseconds(-250)},
+                                    HelperLogLevel::debug, "s", "c", "m"),
+              "1969-12-31T23:59:59.750Z debug s[c] m");
+}
+
+TEST(HelperLogShared, UsesTheDaemonsSubsystemAndCategory)
+{
+    EXPECT_EQ(HelperLog::shared().subsystem(), "org.brisvane.Brisvane.helper");
+    EXPECT_EQ(HelperLog::shared().category(), "control");
+}
+
+TEST(HelperLogCapture, RecordsFormattedMessagesWithTheirLevels)
+{
+    HelperLog log("org.brisvane.Brisvane.helper", "control");
+    HelperLogCapture capture(log);
+    log.info("helper up: %d fans, max %s", 2, "[6000, 6000]");
+    log.error("takeover failed: %s", "The firmware did not grant fan control");
+    log.debug("mode release skipped for %s: %s", "F1Md", "SMC key F1Md error (result 134)");
+    const std::string longText(5000, 'x');
+    log.info("%s", longText.c_str());
+
+    const std::vector<HelperLogCapture::Line> expected{
+        {HelperLogLevel::info, "helper up: 2 fans, max [6000, 6000]"},
+        {HelperLogLevel::error, "takeover failed: The firmware did not grant fan control"},
+        {HelperLogLevel::debug, "mode release skipped for F1Md: SMC key F1Md error (result 134)"},
+        {HelperLogLevel::info, longText},
+    };
+    EXPECT_EQ(capture.take(), expected);
+    EXPECT_TRUE(capture.lines().empty());
+}
+
+TEST(HelperLogCapture, CollectsLinesFromSeveralThreads)
+{
+    HelperLog log("s", "c");
+    HelperLogCapture capture(log);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&log] {
+            for (int i = 0; i < 100; ++i)
+                log.info("line %d", i);
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(capture.lines().size(), 400u);
+}
+
+TEST(HelperLogStderr, CarriesInfoAndErrorButDebugOnlyWhenEnabled)
+{
+    HelperLog log("org.brisvane.Brisvane.helper", "control");
+    ::testing::internal::CaptureStderr();
+    log.info("fans returned to macOS control");
+    log.debug("hidden detail");
+    log.setDebugOnStderr(true);
+    log.debug("shown detail");
+    const std::string written = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_NE(written.find(" info org.brisvane.Brisvane.helper[control] fans returned to macOS "
+                           "control\n"),
+              std::string::npos)
+        << written;
+    EXPECT_EQ(written.find("hidden detail"), std::string::npos) << written;
+    EXPECT_NE(written.find(" debug org.brisvane.Brisvane.helper[control] shown detail\n"),
+              std::string::npos)
+        << written;
+}
+
+TEST(HelperLogStderr, IsSilentWhileCapturedAndSpeaksAgainAfterwards)
+{
+    HelperLog log("s", "c");
+    ::testing::internal::CaptureStderr();
+    {
+        HelperLogCapture outer(log);
+        {
+            HelperLogCapture inner(log);
+            log.error("while captured");
+        }
+        log.error("still captured");
+        EXPECT_EQ(outer.lines().size(), 2u);
+    }
+    log.error("after");
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written.find("captured"), std::string::npos) << written;
+    EXPECT_NE(written.find("error s[c] after\n"), std::string::npos) << written;
+}
+
+} // namespace
+} // namespace brisvane
