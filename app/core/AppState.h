@@ -1,0 +1,99 @@
+#pragma once
+// The object graph every screen shares: the telemetry store with its sampler, the helper client,
+// the preset store and the control engine, created once at launch in that order and alive until
+// the process ends. Main thread only.
+
+#include "app/core/ControlEngine.h"
+#include "app/core/HelperControlling.h"
+#include "app/core/PresetStore.h"
+#include "app/core/TelemetryStore.h"
+
+#include <QCoroTask>
+#include <QLoggingCategory>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace brisvane {
+
+class UserDefaults;
+
+// Start-up, single instance and quit: "org.brisvane.Brisvane.app".
+Q_DECLARE_LOGGING_CATEGORY(lifecycleLog)
+
+class AppState : public QObject {
+    Q_OBJECT
+
+public:
+    // The user-defaults keys read at start and by the main window.
+    static constexpr char kHideDockIconWhenWindowClosedKey[] = "hideDockIconWhenWindowClosed";
+    static constexpr char kForceColorSchemeKey[] = "ForceColorScheme";
+    static constexpr char kActivatePresetKey[] = "ActivatePreset";
+    static constexpr char kCloseMainWindowAfterSecondsKey[] = "CloseMainWindowAfterSeconds";
+    // The "ActivatePreset" value that selects the automatic slot.
+    static constexpr char kAutomaticPresetChoice[] = "Automatic";
+    static constexpr double kSampleIntervalSeconds = 2.0;
+
+    // Builds and starts the graph: the four parts (two fans, the default preset folder), the
+    // helper's install state, the sampler at 2 s, then the launch-time preset choice.
+    // `defaults` must outlive the state.
+    explicit AppState(UserDefaults& defaults, QObject* parent = nullptr);
+    // Takes the four parts ready-made (screens against a PreviewHelperClient); starts nothing.
+    // `engine` must have been built on the other three.
+    AppState(std::unique_ptr<TelemetryStore> telemetry, std::unique_ptr<HelperControlling> helper,
+             std::unique_ptr<PresetStore> presets, std::unique_ptr<ControlEngine> engine,
+             QObject* parent = nullptr);
+    ~AppState() override;
+
+    Q_PROPERTY(brisvane::TelemetryStore* telemetry READ telemetryObject CONSTANT)
+    TelemetryStore& telemetry() const { return *m_telemetry; }
+    Q_PROPERTY(brisvane::HelperControlling* helper READ helperObject CONSTANT)
+    HelperControlling& helper() const { return *m_helper; }
+    Q_PROPERTY(brisvane::PresetStore* presets READ presetsObject CONSTANT)
+    PresetStore& presets() const { return *m_presets; }
+    Q_PROPERTY(brisvane::ControlEngine* engine READ engineObject CONSTANT)
+    ControlEngine& engine() const { return *m_engine; }
+
+    // Brings the main window forward; installed by the menu-bar item whenever it is shown,
+    // absent before. Setting notifies, except absent over absent (actions cannot be compared).
+    using Action = std::function<void()>;
+    const std::optional<Action>& openMainWindow() const { return m_openMainWindow; }
+    void setOpenMainWindow(std::optional<Action> action);
+    Q_PROPERTY(bool canOpenMainWindow READ canOpenMainWindow NOTIFY openMainWindowChanged)
+    bool canOpenMainWindow() const { return m_openMainWindow.has_value(); }
+    // Runs openMainWindow if it is set; false when it is absent.
+    Q_INVOKABLE bool requestOpenMainWindow();
+
+    // The registered defaults of the application ("hideDockIconWhenWindowClosed" = true).
+    static void registerDefaults(UserDefaults& defaults);
+
+    // "ActivatePreset": "Automatic" selects the automatic slot, any other text the first preset
+    // with exactly that name, for this run only, followed by a push; no match does nothing.
+    static void applyLaunchPresetChoice(const UserDefaults& defaults, PresetStore& presets,
+                                        ControlEngine& engine);
+
+    // The quit sequence: the engine hands the fans back, then the daemon is told to shut down.
+    // Each remote call ends after its reply or the helper client's time limit. The state must
+    // outlive the task.
+    QCoro::Task<void> shutDown();
+
+signals:
+    void openMainWindowChanged();
+
+private:
+    TelemetryStore* telemetryObject() const { return m_telemetry.get(); }
+    HelperControlling* helperObject() const { return m_helper.get(); }
+    PresetStore* presetsObject() const { return m_presets.get(); }
+    ControlEngine* engineObject() const { return m_engine.get(); }
+
+    // Declared in creation order, so the engine goes first and the telemetry store last.
+    std::unique_ptr<TelemetryStore> m_telemetry;
+    std::unique_ptr<HelperControlling> m_helper;
+    std::unique_ptr<PresetStore> m_presets;
+    std::unique_ptr<ControlEngine> m_engine;
+    std::optional<Action> m_openMainWindow;
+};
+
+} // namespace brisvane

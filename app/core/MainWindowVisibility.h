@@ -1,0 +1,29 @@
+#pragma once
+// Whether the main window is on screen (shown, not hidden by a close, not minimised). The window
+// height logic and the sections read it so that nothing is measured, resized or rendered while
+// the window cannot be seen. Main thread only.
+
+#include <QObject>
+
+namespace brisvane {
+
+class MainWindowVisibility : public QObject {
+    Q_OBJECT
+
+public:
+    // The process-wide instance, created on first use and never destroyed.
+    static MainWindowVisibility& shared();
+
+    // True until the main window is first closed or minimised.
+    Q_PROPERTY(bool isOnScreen READ isOnScreen WRITE setIsOnScreen NOTIFY isOnScreenChanged)
+    bool isOnScreen() const { return m_isOnScreen; }
+    void setIsOnScreen(bool onScreen);
+
+signals:
+    void isOnScreenChanged();
+
+private:
+    bool m_isOnScreen = true;
+};
+
+} // namespace brisvane

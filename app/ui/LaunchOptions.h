@@ -1,0 +1,38 @@
+#pragma once
+// What the Brisvane program was asked to do. Its own options are GNU style (--headless); user
+// defaults for one run are Mac style (-ActivatePreset Cool, -DumpSMCKeys), read by UserDefaults
+// from the same arguments and set aside here so the option parser never sees them.
+
+#include <QString>
+#include <QStringList>
+
+namespace brisvane {
+
+struct LaunchOptions {
+    enum class Mode {
+        windowed,        // the menu-bar app with its main window
+        headless,        // no windows: sample, drive the fans, print status lines
+        installHelper,   // install the daemon and report
+        uninstallHelper, // remove the daemon and report
+        dumpSMCKeys,     // print the SMC diagnostic report
+        help,
+        version,
+        usageError,
+    };
+
+    static constexpr char kDumpSMCKeysArgument[] = "-DumpSMCKeys";
+
+    Mode mode = Mode::windowed;
+    QString error; // for usageError
+
+    // `arguments` with the program first, as main() received them. "-DumpSMCKeys" anywhere
+    // wins over everything else.
+    static LaunchOptions parse(const QStringList& arguments);
+    // `arguments` without the user-default arguments: a "-Key" of a '-', a letter or '_' and at
+    // least one more character, together with the value after it when UserDefaults takes one.
+    static QStringList programOptions(const QStringList& arguments);
+    static QString helpText();
+    static QString versionText();
+};
+
+} // namespace brisvane

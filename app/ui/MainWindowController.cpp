@@ -1,0 +1,139 @@
+#include "app/ui/MainWindowController.h"
+
+#include "app/ui/ActivationPolicy.h"
+
+#include "app/core/AppState.h"
+#include "app/core/MainWindowVisibility.h"
+#include "app/core/UserDefaults.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+
+namespace brisvane {
+namespace {
+
+QPointer<MainWindowController> g_controller;
+
+QWindow* findWindow(const auto& matches) {
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    for (QWindow* window : windows)
+        if (matches(*window))
+            return window;
+    return nullptr;
+}
+
+// Centred on the window's screen (else the primary one), size unchanged.
+void centre(QWindow& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    window.setPosition(available.x() + (available.width() - window.width()) / 2,
+                       available.y() + (available.height() - window.height()) / 2);
+}
+
+} // namespace
+
+MainWindowController* MainWindowController::shared() {
+    return g_controller.data();
+}
+
+MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaults)
+    : QObject(&window), m_window(&window), m_defaults(defaults) {
+    window.installEventFilter(this);
+    connect(&window, &QWindow::windowStateChanged, this,
+            &MainWindowController::windowOnScreenStateChanged);
+}
+
+MainWindowController::~MainWindowController() {
+    if (m_window)
+        m_window->removeEventFilter(this);
+}
+
+void MainWindowController::show() {
+    setActivationPolicy(ActivationPolicy::regular);
+    MainWindowVisibility::shared().setIsOnScreen(true);
+    if (m_window->windowStates() & Qt::WindowMinimized)
+        m_window->setWindowStates(m_window->windowStates() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+}
+
+bool MainWindowController::windowShouldClose() {
+    m_window->hide();
+    MainWindowVisibility::shared().setIsOnScreen(false);
+    if (m_defaults.boolValue(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey))
+            .value_or(true))
+        setActivationPolicy(ActivationPolicy::accessory);
+    return false;
+}
+
+void MainWindowController::windowOnScreenStateChanged() {
+    MainWindowVisibility::shared().setIsOnScreen(
+        m_window->isVisible() && !(m_window->windowStates() & Qt::WindowMinimized));
+}
+
+bool MainWindowController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_window && event->type() == QEvent::Close) {
+        event->setAccepted(windowShouldClose());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QWindow* MainWindowController::findMainWindow() {
+    const QString title = qtTrId("app.window.mainTitle");
+    return findWindow([&](const QWindow& window) { return window.title() == title; });
+}
+
+void MainWindowController::openMainWindow() {
+    if (MainWindowController* controller = shared()) {
+        controller->show();
+        return;
+    }
+    if (QWindow* window = findWindow(
+            [](const QWindow& w) { return w.objectName() == QLatin1StringView("main"); })) {
+        window->show();
+        window->raise();
+        window->requestActivate();
+    }
+}
+
+MainWindowController::ContentShown MainWindowController::mainWindowContentShown(
+    UserDefaults& defaults) {
+    ContentShown result;
+    QWindow* window = findMainWindow();
+    if (!window)
+        return result;
+    result.foundWindow = true;
+    if (!shared())
+        g_controller = new MainWindowController(*window, defaults);
+
+    if (window->width() <= kNarrowWidth) {
+        window->resize(kCorrectedWidth, window->height());
+        centre(*window);
+        result.widened = true;
+    }
+
+    const std::optional<double> seconds =
+        defaults.doubleValue(QLatin1StringView(AppState::kCloseMainWindowAfterSecondsKey));
+    if (seconds && *seconds > 0) {
+        result.autoCloseAfterSeconds = *seconds;
+        // A timer counts in int milliseconds: anything longer waits about 24 days.
+        const auto delay = std::chrono::milliseconds(static_cast<int>(
+            std::min(*seconds * 1000, double(std::numeric_limits<int>::max()))));
+        QTimer::singleShot(delay, qApp, [] {
+            if (QWindow* main = findMainWindow())
+                main->close();
+        });
+    }
+    return result;
+}
+
+} // namespace brisvane

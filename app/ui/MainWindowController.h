@@ -1,0 +1,67 @@
+#pragma once
+// The main window is never really closed: a close hides it (and, by the user's choice, the Dock
+// icon), and show() brings both back. One controller per process, created when the window's
+// content is first shown, kept in a process-wide slot. Main thread only.
+
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
+
+#include <optional>
+
+namespace brisvane {
+
+class UserDefaults;
+
+class MainWindowController : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kNarrowWidth = 780; // at most this wide at first display ...
+    static constexpr int kCorrectedWidth = 820; // ... the window is widened to this
+
+    // The controller in the slot; null until the window's content was first shown. The
+    // controller belongs to its window, so the slot empties should that window be destroyed
+    // (only tests do that; the app's window lives as long as the process).
+    static MainWindowController* shared();
+
+    // Becomes the window's close handler and watches its minimising. `defaults` holds
+    // "hideDockIconWhenWindowClosed" and must outlive the controller.
+    MainWindowController(QWindow& window, UserDefaults& defaults);
+    ~MainWindowController() override;
+
+    QWindow& window() const { return *m_window; }
+
+    // Dock icon back, on screen, window in front and active.
+    void show();
+    // Hides the window, marks it off screen, drops the Dock icon when the user wants that, and
+    // refuses the close (always false).
+    bool windowShouldClose();
+    // Minimised or hidden windows are not on screen.
+    void windowOnScreenStateChanged();
+
+    // The first top-level window titled with the localised "app.window.mainTitle".
+    static QWindow* findMainWindow();
+    // The route the menu-bar item and reopen take: the controller's show(), or, before there is
+    // one, showing the window with identifier "main".
+    static void openMainWindow();
+
+    // Run once, when the main window's content is first shown: fills the slot, widens a window
+    // of at most 780 to 820 and centres it, and schedules the optional auto-close.
+    struct ContentShown {
+        bool foundWindow = false;
+        bool widened = false;
+        // Seconds until the user-style close, when "CloseMainWindowAfterSeconds" is above 0.
+        std::optional<double> autoCloseAfterSeconds;
+    };
+    static ContentShown mainWindowContentShown(UserDefaults& defaults);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWindow> m_window;
+    UserDefaults& m_defaults;
+};
+
+} // namespace brisvane

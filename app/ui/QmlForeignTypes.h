@@ -1,0 +1,67 @@
+#pragma once
+// The app-core classes as QML sees them. They live in a QtCore-only library, so they are
+// registered here, as foreign types of this module: QML may read them, never create them.
+
+#include "app/core/AppState.h"
+#include "app/core/ControlEngine.h"
+#include "app/core/HelperControlling.h"
+#include "app/core/MainWindowVisibility.h"
+#include "app/core/PresetStore.h"
+#include "app/core/TelemetryStore.h"
+
+#include <QJSEngine>
+#include <QtQml/qqmlregistration.h>
+
+namespace brisvane::qml {
+
+struct AppStateForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::AppState)
+    QML_NAMED_ELEMENT(AppState)
+    QML_UNCREATABLE("AppState is created once by the application")
+};
+
+struct TelemetryStoreForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::TelemetryStore)
+    QML_NAMED_ELEMENT(TelemetryStore)
+    QML_UNCREATABLE("part of AppState")
+};
+
+struct HelperControllingForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::HelperControlling)
+    QML_NAMED_ELEMENT(HelperControlling)
+    QML_UNCREATABLE("part of AppState")
+};
+
+struct PresetStoreForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::PresetStore)
+    QML_NAMED_ELEMENT(PresetStore)
+    QML_UNCREATABLE("part of AppState")
+};
+
+struct ControlEngineForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::ControlEngine)
+    QML_NAMED_ELEMENT(ControlEngine)
+    QML_UNCREATABLE("part of AppState")
+};
+
+// The process-wide instance, shared by every engine and never owned by one.
+struct MainWindowVisibilityForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::MainWindowVisibility)
+    QML_NAMED_ELEMENT(MainWindowVisibility)
+    QML_SINGLETON
+
+public:
+    static brisvane::MainWindowVisibility* create(QQmlEngine*, QJSEngine*) {
+        MainWindowVisibility* visibility = &MainWindowVisibility::shared();
+        QJSEngine::setObjectOwnership(visibility, QJSEngine::CppOwnership);
+        return visibility;
+    }
+};
+
+} // namespace brisvane::qml

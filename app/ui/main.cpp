@@ -1,0 +1,134 @@
+// The Brisvane program: the menu-bar app, or one of its command-line modes (see --help).
+
+#include "app/ui/BrisvaneApp.h"
+#include "app/ui/HeadlessSession.h"
+#include "app/ui/HelperCommands.h"
+#include "app/ui/LaunchOptions.h"
+#include "app/ui/UnixSignalNotifier.h"
+
+#include "app/core/AppBundle.h"
+#include "app/core/AppDelegate.h"
+#include "app/core/AppState.h"
+#include "app/core/Translations.h"
+#include "app/core/UserDefaults.h"
+
+#include "smc/SMCDiagnostics.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QQmlExtensionPlugin>
+
+#include <csignal>
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(Brisvane_UIPlugin)
+
+namespace brisvane {
+namespace {
+
+constexpr int kUsageErrorStatus = 2;
+
+void nameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("Brisvane"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("brisvane.org"));
+    QCoreApplication::setApplicationVersion(AppBundle::shortVersion());
+}
+
+void loadTranslations(QCoreApplication& app) {
+    if (!Translations::install(app))
+        qCWarning(lifecycleLog, "the English texts could not be loaded");
+}
+
+// Quit politely on the first interrupt or termination, at once on the second.
+void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate) {
+    QObject::connect(&notifier, &UnixSignalNotifier::received, &delegate, [&delegate](int number) {
+        qCInfo(lifecycleLog, "received signal %d", number);
+        if (delegate.isTerminating())
+            delegate.terminateImmediately();
+        else
+            delegate.terminate();
+    });
+}
+
+int runWindowed(int argc, char** argv) {
+    QApplication app(argc, argv);
+    nameApplication();
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brisvane.Brisvane"));
+    // Closing the main window hides it; the app lives on in the menu bar.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    loadTranslations(app);
+
+    UserDefaults& defaults = UserDefaults::standard();
+    AppState state(defaults);
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    UnixSignalNotifier signalNotifier({SIGINT, SIGTERM, SIGHUP});
+    quitOnSignals(signalNotifier, delegate);
+
+    BrisvaneApp scenes(state, delegate, defaults);
+    if (!scenes.buildScenes())
+        return 1;
+    return app.exec();
+}
+
+int runHeadless(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    loadTranslations(app);
+
+    UserDefaults& defaults = UserDefaults::standard();
+    AppState state(defaults);
+    AppDelegate delegate;
+    // No window to wait for: quitting always hands the fans back through the engine.
+    delegate.setAppState(&state);
+    delegate.applicationDidFinishLaunching();
+    UnixSignalNotifier signalNotifier({SIGINT, SIGTERM, SIGHUP});
+    quitOnSignals(signalNotifier, delegate);
+
+    HeadlessSession session(state, stdout);
+    return app.exec();
+}
+
+int runHelperCommand(int argc, char** argv, LaunchOptions::Mode mode) {
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    loadTranslations(app);
+    return mode == LaunchOptions::Mode::installHelper ? HelperCommands::install(stdout, stderr)
+                                                      : HelperCommands::uninstall(stdout, stderr);
+}
+
+} // namespace
+} // namespace brisvane
+
+int main(int argc, char** argv) {
+    using namespace brisvane;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    const LaunchOptions options = LaunchOptions::parse(arguments);
+    switch (options.mode) {
+    case LaunchOptions::Mode::dumpSMCKeys:
+        // Before any application object: works without a display, a daemon or an SMC.
+        SMCDiagnostics::dump();
+        return 0;
+    case LaunchOptions::Mode::help:
+        std::fputs(qUtf8Printable(LaunchOptions::helpText()), stdout);
+        return 0;
+    case LaunchOptions::Mode::version:
+        std::fputs(qUtf8Printable(LaunchOptions::versionText()), stdout);
+        return 0;
+    case LaunchOptions::Mode::usageError:
+        std::fprintf(stderr, "Brisvane: %s\nTry 'Brisvane --help'.\n",
+                     qUtf8Printable(options.error));
+        return kUsageErrorStatus;
+    case LaunchOptions::Mode::headless:
+        return runHeadless(argc, argv);
+    case LaunchOptions::Mode::installHelper:
+    case LaunchOptions::Mode::uninstallHelper:
+        return runHelperCommand(argc, argv, options.mode);
+    case LaunchOptions::Mode::windowed:
+        break;
+    }
+    return runWindowed(argc, argv);
+}
