@@ -37,7 +37,8 @@ namespace {
 constexpr double kAppPeriodSeconds = 2.0;
 constexpr double kSamplesPerHour = 3600.0 / kAppPeriodSeconds;
 
-double processCPUSeconds() {
+double processCPUSeconds()
+{
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
@@ -46,7 +47,8 @@ double processCPUSeconds() {
 
 // Blocks in the event loop between events (samples arrive as events), so that the waiting
 // itself costs nothing; a timer bounds the wait.
-template <typename Condition> bool runUntil(Condition condition, std::chrono::seconds limit) {
+template <typename Condition> bool runUntil(Condition condition, std::chrono::seconds limit)
+{
     QDeadlineTimer deadline(limit);
     QTimer wakeUp;
     wakeUp.start(std::chrono::milliseconds(500));
@@ -58,14 +60,16 @@ template <typename Condition> bool runUntil(Condition condition, std::chrono::se
     return true;
 }
 
-std::unique_ptr<UserDefaults> scratchDefaults(const QTemporaryDir& dir) {
+std::unique_ptr<UserDefaults> scratchDefaults(const QTemporaryDir& dir)
+{
     return std::make_unique<UserDefaults>(
         QStringList{"bench"},
         std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat));
 }
 
 // SMC calls per steady-state sample, in process, against the fewest possible.
-void smcCallsPerSample() {
+void smcCallsPerSample()
+{
     VirtualSmc machine("two-fan-laptop");
     auto registration = machine.registerAsService();
 
@@ -101,7 +105,8 @@ void smcCallsPerSample() {
 // A virtual Mac made by brisvane-sim, taken down at the end.
 class SimulatedMac {
 public:
-    SimulatedMac() {
+    SimulatedMac()
+    {
         char pattern[] = "/tmp/bench-app-XXXXXX";
         m_root = ::mkdtemp(pattern);
         run("up");
@@ -109,20 +114,24 @@ public:
         ::setenv("DBUS_SYSTEM_BUS_ADDRESS",
                  ("unix:path=" + (m_root / "var/run/dbus/system_bus_socket").string()).c_str(), 1);
     }
-    ~SimulatedMac() {
+    ~SimulatedMac()
+    {
         run("down");
         ::unsetenv("BRISVANE_SYSTEM_ROOT");
         std::filesystem::remove_all(m_root);
     }
-    void control(const std::string& line) const {
-        const std::string command = std::string(BRISVANE_BUILD_DIR "/bin/brisvane-vsmc ctl --root ") +
-                                    m_root.string() + " " + line + " > /dev/null";
+    void control(const std::string& line) const
+    {
+        const std::string command =
+            std::string(BRISVANE_BUILD_DIR "/bin/brisvane-vsmc ctl --root ") + m_root.string() +
+            " " + line + " > /dev/null";
         if (std::system(command.c_str()) != 0)
             std::fprintf(stderr, "ctl %s failed\n", line.c_str());
     }
 
 private:
-    void run(const char* verb) const {
+    void run(const char* verb) const
+    {
         const std::string command = std::string(BRISVANE_BUILD_DIR "/bin/brisvane-sim ") + verb +
                                     " " + m_root.string() + " > /dev/null";
         if (std::system(command.c_str()) != 0)
@@ -131,7 +140,8 @@ private:
     std::filesystem::path m_root;
 };
 
-QCoro::Task<bool> installed(HelperClient* client) {
+QCoro::Task<bool> installed(HelperClient* client)
+{
     try {
         co_await client->install();
     } catch (const std::exception& error) {
@@ -142,7 +152,8 @@ QCoro::Task<bool> installed(HelperClient* client) {
 }
 
 // The whole core over the virtual Mac's sockets, as the app runs it.
-void cpuPerHour(bool withDaemon) {
+void cpuPerHour(bool withDaemon)
+{
     SimulatedMac mac;
     QTemporaryDir dir;
     auto defaults = scratchDefaults(dir);
@@ -185,7 +196,8 @@ void cpuPerHour(bool withDaemon) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QStandardPaths::setTestModeEnabled(true);
     QCoreApplication app(argc, argv);
     smcCallsPerSample();

@@ -29,10 +29,12 @@ struct JournalWrite {
     int result = 0;
 
     // The value of a 4-byte little-endian "flt " write.
-    float asFloat() const {
+    float asFloat() const
+    {
         std::uint32_t bits = 0;
         for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
+            bits = (bits << 8) |
+                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
         float value = 0;
         std::memcpy(&value, &bits, sizeof value);
         return value;
@@ -41,18 +43,21 @@ struct JournalWrite {
 
 class SimulatedMacTest : public AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_mac = std::make_unique<SimulatedMac>(profile());
         m_root = std::make_unique<ScopedSystemRoot>(m_mac->root());
         // No system bus inside the virtual Mac: the daemon runs without sleep handling.
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS",
-                 ("unix:path=" + (m_mac->root() / "var/run/dbus/system_bus_socket").string()).c_str(),
-                 1);
+        ::setenv(
+            "DBUS_SYSTEM_BUS_ADDRESS",
+            ("unix:path=" + (m_mac->root() / "var/run/dbus/system_bus_socket").string()).c_str(),
+            1);
         ::unsetenv("BRISVANE_SIM_ADMIN");
         ::unsetenv(AppBundle::kPrefixVariable); // the build tree's own layout
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ::unsetenv("BRISVANE_SIM_ADMIN");
         m_root.reset();
         m_mac.reset();
@@ -62,9 +67,13 @@ protected:
 
     const std::filesystem::path& macRoot() const { return m_mac->root(); }
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
-    RunResult launchctl(const std::vector<std::string>& args) const { return m_mac->launchctl(args); }
+    RunResult launchctl(const std::vector<std::string>& args) const
+    {
+        return m_mac->launchctl(args);
+    }
 
-    std::vector<JournalWrite> takeWrites() const {
+    std::vector<JournalWrite> takeWrites() const
+    {
         std::vector<JournalWrite> writes;
         const nlohmann::json reply = control("writes"); // outlives the loop over its entries
         for (const auto& entry : reply["writes"])
@@ -73,29 +82,35 @@ protected:
         return writes;
     }
 
-    std::filesystem::path installedHelper() const {
+    std::filesystem::path installedHelper() const
+    {
         return HelperConstants::helperInstallSystemPath();
     }
-    std::filesystem::path installedPlist() const {
+    std::filesystem::path installedPlist() const
+    {
         return HelperConstants::daemonPlistSystemPath();
     }
-    std::string daemonLog() const {
+    std::string daemonLog() const
+    {
         return test::readFile(macRoot() / "var/log/org.brisvane.Brisvane.helper.log");
     }
     // The daemon's pid as the stand-in launchd reports it.
-    std::optional<pid_t> daemonPid() const {
+    std::optional<pid_t> daemonPid() const
+    {
         const RunResult printed = launchctl({"print", "system/org.brisvane.Brisvane.helper"});
         const auto at = printed.output.find("\tpid = ");
         if (printed.status != 0 || at == std::string::npos)
             return std::nullopt;
         return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
     }
-    bool jobLoaded() const {
+    bool jobLoaded() const
+    {
         return launchctl({"print", "system/org.brisvane.Brisvane.helper"}).status == 0;
     }
 
     // Installs through the stand-in osascript; the daemon answers before it returns.
-    void install(HelperClient& client) {
+    void install(HelperClient& client)
+    {
         std::optional<QString> failure = QCoro::waitFor(installCatching(&client));
         ASSERT_FALSE(failure) << failure->toStdString();
         ASSERT_EQ(client.state(), HelperState::installed) << daemonLog();
@@ -103,7 +118,8 @@ protected:
     }
 
     // What install() threw, as text, or nothing.
-    static QCoro::Task<std::optional<QString>> installCatching(HelperClient* client) {
+    static QCoro::Task<std::optional<QString>> installCatching(HelperClient* client)
+    {
         try {
             co_await client->install();
         } catch (const HelperInstallError& error) {

@@ -21,7 +21,8 @@ using namespace std::chrono_literals;
 
 class CoreEndToEndTest : public test::SimulatedMacTest {};
 
-TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesThem) {
+TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesThem)
+{
     auto defaults = makeDefaults();
     // In the app's order: telemetry, helper, presets, engine, then sampling.
     TelemetryStore telemetry(*defaults);
@@ -79,11 +80,14 @@ TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesT
     // The automatic slot: the next push hands the fans back.
     presets.setActivePresetID(std::nullopt);
     engine.pushSoon();
-    ASSERT_TRUE(test::processEventsUntil([&] {
-        const auto status = control("status");
-        return !engine.isOverriding() && status["ftst"] == 0 && status["fans"][0]["mode"] == 0 &&
-               status["fans"][1]["mode"] == 0;
-    }, 10s)) << daemonLog();
+    ASSERT_TRUE(test::processEventsUntil(
+        [&] {
+            const auto status = control("status");
+            return !engine.isOverriding() && status["ftst"] == 0 &&
+                   status["fans"][0]["mode"] == 0 && status["fans"][1]["mode"] == 0;
+        },
+        10s))
+        << daemonLog();
     EXPECT_TRUE(engine.effectiveTargets().isEmpty());
     EXPECT_EQ(engine.requestedPercents(), (QList<double>{0, 0}));
     std::vector<std::string> releaseOrder;

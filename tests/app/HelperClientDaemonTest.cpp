@@ -22,7 +22,8 @@ const std::string kLabel = "org.brisvane.Brisvane.helper";
 
 class HelperClientDaemonTest : public test::SimulatedMacTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         if (m_stoppedDaemon)
             ::kill(*m_stoppedDaemon, SIGCONT);
         SimulatedMacTest::TearDown();
@@ -32,18 +33,21 @@ protected:
     std::optional<pid_t> m_stoppedDaemon;
 };
 
-TEST_F(HelperClientDaemonTest, InstallsTheBuiltDaemonAndReadsItsStatus) {
+TEST_F(HelperClientDaemonTest, InstallsTheBuiltDaemonAndReadsItsStatus)
+{
     HelperClient client;
     client.refreshInstallState();
     ASSERT_EQ(client.state(), HelperState::notInstalled);
     install(client);
 
     EXPECT_EQ(test::readFile(installedHelper()),
-              test::readFile(std::filesystem::path(BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper")));
+              test::readFile(
+                  std::filesystem::path(BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper")));
     EXPECT_EQ(test::readFile(installedPlist()),
               test::readFile(std::filesystem::path(
                   BRISVANE_BUILD_DIR "/share/brisvane/org.brisvane.Brisvane.helper.plist")));
-    EXPECT_EQ(std::filesystem::status(installedHelper()).permissions() & std::filesystem::perms::all,
+    EXPECT_EQ(std::filesystem::status(installedHelper()).permissions() &
+                  std::filesystem::perms::all,
               std::filesystem::perms(0755));
     EXPECT_EQ(std::filesystem::status(installedPlist()).permissions() & std::filesystem::perms::all,
               std::filesystem::perms(0644));
@@ -66,7 +70,8 @@ TEST_F(HelperClientDaemonTest, InstallsTheBuiltDaemonAndReadsItsStatus) {
     EXPECT_TRUE(QCoro::waitFor(client.fetchStatus()));
 }
 
-TEST_F(HelperClientDaemonTest, TargetsReachTheDaemonAndTheStatusFollowsItsPhase) {
+TEST_F(HelperClientDaemonTest, TargetsReachTheDaemonAndTheStatusFollowsItsPhase)
+{
     control("firmware accept-mode-after 0");
     HelperClient client;
     client.refreshInstallState();
@@ -94,7 +99,8 @@ TEST_F(HelperClientDaemonTest, TargetsReachTheDaemonAndTheStatusFollowsItsPhase)
     EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::idle);
 }
 
-TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain) {
+TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain)
+{
     HelperClient client;
     client.refreshInstallState();
     install(client);
@@ -116,7 +122,8 @@ TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain) {
     EXPECT_EQ(client.state(), HelperState::installed);
 }
 
-TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing) {
+TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing)
+{
     control("firmware accept-mode-after 0");
     HelperClient client;
     client.refreshInstallState();
@@ -155,7 +162,8 @@ TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing) {
     EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::idle);
 }
 
-TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles) {
+TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles)
+{
     HelperClient client;
     client.refreshInstallState();
     install(client);
@@ -170,7 +178,8 @@ TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles) {
     EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
 }
 
-TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOnUninstall) {
+TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOnUninstall)
+{
     HelperClient client;
     client.refreshInstallState();
     ::setenv("BRISVANE_SIM_ADMIN", "cancel", 1);
@@ -195,7 +204,8 @@ TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOn
     EXPECT_TRUE(std::filesystem::exists(installedPlist()));
 }
 
-TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection) {
+TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection)
+{
     HelperClient client;
     client.refreshInstallState();
     install(client);
@@ -217,7 +227,8 @@ TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection
 }
 
 // What the script's run threw, as the tool's message, or nothing.
-QCoro::Task<std::optional<QString>> runCatching(AdminScriptRunner* runner, QString script) {
+QCoro::Task<std::optional<QString>> runCatching(AdminScriptRunner* runner, QString script)
+{
     try {
         co_await runner->runWithAdminPrivileges(std::move(script));
     } catch (const HelperInstallError& error) {
@@ -228,7 +239,8 @@ QCoro::Task<std::optional<QString>> runCatching(AdminScriptRunner* runner, QStri
 
 // The script reaches /bin/sh as written, whatever quotes and backslashes it holds; what it
 // prints on failure comes back as the error.
-TEST_F(HelperClientDaemonTest, TheStandInOsascriptRunsTheScriptUnchanged) {
+TEST_F(HelperClientDaemonTest, TheStandInOsascriptRunsTheScriptUnchanged)
+{
     const std::filesystem::path out = macRoot() / "out.txt";
     AdminScriptRunner runner;
     const QString script = QStringLiteral("printf '%s|%s' \"a\\\"b\" 'c\\d' > '") +
@@ -238,7 +250,8 @@ TEST_F(HelperClientDaemonTest, TheStandInOsascriptRunsTheScriptUnchanged) {
     EXPECT_EQ(test::readFile(out), "a\"b|c\\d");
 }
 
-TEST_F(HelperClientDaemonTest, AFailingScriptReportsWhatItPrinted) {
+TEST_F(HelperClientDaemonTest, AFailingScriptReportsWhatItPrinted)
+{
     AdminScriptRunner runner;
     const std::optional<QString> failure =
         QCoro::waitFor(runCatching(&runner, QStringLiteral("echo 'no such thing' >&2; exit 3")));
