@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <coroutine>
 #include <span>
 
