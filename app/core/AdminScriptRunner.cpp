@@ -12,26 +12,30 @@
 
 namespace brisvane {
 
-QString AdminScriptRunner::appleScriptEscaped(const QString& script) {
+QString AdminScriptRunner::appleScriptEscaped(const QString& script)
+{
     QString escaped = script;
     escaped.replace(u'\\', QStringLiteral("\\\\"));
     escaped.replace(u'"', QStringLiteral("\\\""));
     return escaped;
 }
 
-QString AdminScriptRunner::appleScriptSource(const QString& script) {
+QString AdminScriptRunner::appleScriptSource(const QString& script)
+{
     return QStringLiteral("do shell script \"") + appleScriptEscaped(script) +
            QStringLiteral("\" with administrator privileges");
 }
 
-QString AdminScriptRunner::osascriptPath() {
+QString AdminScriptRunner::osascriptPath()
+{
     return QString::fromStdString(systemPath("/usr/bin/osascript"));
 }
 
 namespace {
 
 // osascript's standard error as the user sees it; "unknown error" when it is not UTF-8.
-QString failureMessage(const QByteArray& standardError) {
+QString failureMessage(const QByteArray& standardError)
+{
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString message = decoder.decode(standardError);
     if (decoder.hasError())
@@ -39,14 +43,16 @@ QString failureMessage(const QByteArray& standardError) {
     return message.trimmed();
 }
 
-QStringList osascriptArguments(const QString& script) {
+QStringList osascriptArguments(const QString& script)
+{
     return {QStringLiteral("-e"), AdminScriptRunner::appleScriptSource(script)};
 }
 
 } // namespace
 
 // (GCC 12 rejects a braced list of temporaries inside a co_await expression, hence the helper.)
-QCoro::Task<void> AdminScriptRunner::runWithAdminPrivileges(QString script) {
+QCoro::Task<void> AdminScriptRunner::runWithAdminPrivileges(QString script)
+{
     const ProcessResult result = co_await runProcess(osascriptPath(), osascriptArguments(script));
     if (result.exitedNormally && result.exitCode == 0)
         co_return;
@@ -54,7 +60,8 @@ QCoro::Task<void> AdminScriptRunner::runWithAdminPrivileges(QString script) {
 }
 
 QCoro::Task<AdminScriptRunner::ProcessResult> AdminScriptRunner::runProcess(QString program,
-                                                                            QStringList arguments) {
+                                                                            QStringList arguments)
+{
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     process.setStandardInputFile(QProcess::nullDevice());

@@ -4,8 +4,8 @@
 // shows the password dialog. The process launch is the seam: tests override runProcess to fail
 // the way the world does.
 
-#include <QCoroTask>
 #include <QByteArray>
+#include <QCoroTask>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +20,9 @@ public:
     class LaunchError : public std::exception {
     public:
         explicit LaunchError(QString description)
-            : m_description(std::move(description)), m_what(m_description.toStdString()) {}
+            : m_description(std::move(description))
+            , m_what(m_description.toStdString())
+        {}
         const QString& description() const { return m_description; }
         const char* what() const noexcept override { return m_what.c_str(); }
 

@@ -13,9 +13,9 @@ namespace brisvane {
 struct AppBundle {
     static constexpr char kPrefixVariable[] = "BRISVANE_BUNDLE_PREFIX";
 
-    static QString identifier();      // org.brisvane.Brisvane
-    static QString shortVersion();    // 1.0
-    static QString buildVersion();    // 1
+    static QString identifier();   // org.brisvane.Brisvane
+    static QString shortVersion(); // 1.0
+    static QString buildVersion(); // 1
 
     // The folder the layout hangs from: BRISVANE_BUNDLE_PREFIX if set and not empty (tests run
     // from elsewhere in the tree), else the parent of the running program's folder. Read on

@@ -15,7 +15,8 @@ namespace brisvane {
 namespace {
 
 // "[49, 49.5]": the percentages as the debug log shows them.
-QString listText(const QList<double>& values) {
+QString listText(const QList<double>& values)
+{
     QStringList items;
     for (double value : values)
         items.append(QString::number(value, 'g', QLocale::FloatingPointShortest));
@@ -26,8 +27,12 @@ QString listText(const QList<double>& values) {
 
 ControlEngine::ControlEngine(TelemetryStore& telemetry, PresetStore& presets,
                              HelperControlling& helper, const Clock& clock, QObject* parent)
-    : QObject(parent), m_telemetry(telemetry), m_presets(presets), m_helper(helper),
-      m_clock(clock) {
+    : QObject(parent)
+    , m_telemetry(telemetry)
+    , m_presets(presets)
+    , m_helper(helper)
+    , m_clock(clock)
+{
     m_pushTimer.setSingleShot(true);
     m_pushTimer.setTimerType(Qt::PreciseTimer);
     m_pushTimer.setInterval(kPushDebounce);
@@ -44,19 +49,22 @@ ControlEngine::ControlEngine(TelemetryStore& telemetry, PresetStore& presets,
 
 ControlEngine::~ControlEngine() = default;
 
-void ControlEngine::setQuickBoostPercent(double percent) {
+void ControlEngine::setQuickBoostPercent(double percent)
+{
     const double clamped = std::isfinite(percent) ? std::clamp(percent, 0.0, 100.0) : 0.0;
     if (assignIfChanged(m_quickBoostPercent, clamped))
         emit quickBoostPercentChanged();
     pushSoon();
 }
 
-void ControlEngine::tick(const TelemetrySample& sample) {
+void ControlEngine::tick(const TelemetrySample& sample)
+{
     updateSmoothedTemperature(m_clock.now());
     pushTargets(sample.fans);
 }
 
-void ControlEngine::updateSmoothedTemperature(Clock::time_point now) {
+void ControlEngine::updateSmoothedTemperature(Clock::time_point now)
+{
     const double target = m_telemetry.systemTemperature().value_or(0.0);
     std::optional<double> elapsed;
     if (m_lastTickTime)
@@ -73,7 +81,8 @@ void ControlEngine::updateSmoothedTemperature(Clock::time_point now) {
     m_smoothedTemperature = std::max(target, m_smoothedTemperature - seconds * kCoolingRateLimit);
 }
 
-void ControlEngine::pushTargets(const std::vector<SMCFanReading>& fans) {
+void ControlEngine::pushTargets(const std::vector<SMCFanReading>& fans)
+{
     const qsizetype count = static_cast<qsizetype>(fans.size());
     if (count == 0 || !m_helper.isInstalled()) {
         qCDebug(engineLog, "not pushing: fans=%ld helperInstalled=%s", static_cast<long>(count),
@@ -84,8 +93,8 @@ void ControlEngine::pushTargets(const std::vector<SMCFanReading>& fans) {
     }
 
     const std::optional<FanPreset>& preset = m_presets.activePreset();
-    QList<double> percents = preset ? preset->percents(m_smoothedTemperature, int(count))
-                                    : QList<double>(count, 0.0);
+    QList<double> percents =
+        preset ? preset->percents(m_smoothedTemperature, int(count)) : QList<double>(count, 0.0);
     for (double& percent : percents)
         percent = std::max(percent, m_quickBoostPercent);
     setRequestedPercents(percents);
@@ -100,7 +109,8 @@ void ControlEngine::pushTargets(const std::vector<SMCFanReading>& fans) {
 }
 
 QCoro::Task<void> ControlEngine::runPush(QPointer<ControlEngine> engine, QList<double> percents,
-                                         std::vector<SMCFanReading> fans, bool positive) {
+                                         std::vector<SMCFanReading> fans, bool positive)
+{
     HelperControlling& helper = engine->m_helper;
     if (positive) {
         const std::optional<QList<double>> inForce =
@@ -120,7 +130,8 @@ QCoro::Task<void> ControlEngine::runPush(QPointer<ControlEngine> engine, QList<d
 }
 
 QList<double> ControlEngine::targetRPMs(const QList<double>& percents,
-                                        const std::vector<SMCFanReading>& fans) {
+                                        const std::vector<SMCFanReading>& fans)
+{
     const qsizetype count = std::min(percents.size(), static_cast<qsizetype>(fans.size()));
     QList<double> targets;
     targets.reserve(count);
@@ -132,34 +143,39 @@ QList<double> ControlEngine::targetRPMs(const QList<double>& percents,
         else if (!(percent > 0))
             targets.append(0);
         else
-            targets.append(
-                std::round(fan.minRPM + (fan.maxRPM - fan.minRPM) * std::min(percent, 100.0) / 100));
+            targets.append(std::round(fan.minRPM +
+                                      (fan.maxRPM - fan.minRPM) * std::min(percent, 100.0) / 100));
     }
     return targets;
 }
 
-void ControlEngine::pushSoon() {
+void ControlEngine::pushSoon()
+{
     m_pushTimer.start();
 }
 
-QCoro::Task<void> ControlEngine::shutDown() {
+QCoro::Task<void> ControlEngine::shutDown()
+{
     m_pushTimer.stop();
     co_await m_helper.releaseControl();
     setIsOverriding(false);
     setEffectiveTargets({});
 }
 
-void ControlEngine::setRequestedPercents(QList<double> percents) {
+void ControlEngine::setRequestedPercents(QList<double> percents)
+{
     if (assignIfChanged(m_requestedPercents, std::move(percents)))
         emit requestedPercentsChanged();
 }
 
-void ControlEngine::setEffectiveTargets(QList<double> targets) {
+void ControlEngine::setEffectiveTargets(QList<double> targets)
+{
     if (assignIfChanged(m_effectiveTargets, std::move(targets)))
         emit effectiveTargetsChanged();
 }
 
-void ControlEngine::setIsOverriding(bool overriding) {
+void ControlEngine::setIsOverriding(bool overriding)
+{
     if (assignIfChanged(m_isOverriding, overriding))
         emit isOverridingChanged();
 }

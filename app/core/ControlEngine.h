@@ -46,8 +46,8 @@ public:
     void setQuickBoostPercent(double percent);
 
     // Per fan, the percentages of the last push; empty when it found no fans or no helper.
-    Q_PROPERTY(QList<double> requestedPercents READ requestedPercents NOTIFY
-                   requestedPercentsChanged)
+    Q_PROPERTY(
+        QList<double> requestedPercents READ requestedPercents NOTIFY requestedPercentsChanged)
     const QList<double>& requestedPercents() const { return m_requestedPercents; }
 
     // Per fan, the RPM the daemon reported in force after the last setTargets; empty after a

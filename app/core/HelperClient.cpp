@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <coroutine>
 #include <span>
 
@@ -18,16 +19,19 @@ namespace {
 // message for the service.
 constexpr std::chrono::milliseconds kReconnectInterval{100};
 
-QString fromSystemPath(const std::string& path) {
+QString fromSystemPath(const std::string& path)
+{
     return QString::fromStdString(path);
 }
 
-bool fileExists(const std::string& path) {
+bool fileExists(const std::string& path)
+{
     return QFileInfo(fromSystemPath(path)).isFile();
 }
 
 // A word that /bin/sh reads as itself without quotes.
-bool isPlainShellWord(const QString& word) {
+bool isPlainShellWord(const QString& word)
+{
     if (word.isEmpty())
         return false;
     for (QChar c : word)
@@ -51,7 +55,9 @@ struct HelperClient::PendingCall {
 
 class HelperClient::ReplyAwaiter {
 public:
-    explicit ReplyAwaiter(std::shared_ptr<PendingCall> pending) : m_pending(std::move(pending)) {}
+    explicit ReplyAwaiter(std::shared_ptr<PendingCall> pending)
+        : m_pending(std::move(pending))
+    {}
     bool await_ready() const noexcept { return m_pending->resumed; }
     void await_suspend(std::coroutine_handle<> waiter) noexcept { m_pending->waiter = waiter; }
     std::optional<HelperMessage> await_resume() { return std::move(m_pending->reply); }
@@ -61,28 +67,35 @@ private:
 };
 
 HelperClient::HelperClient(QObject* parent)
-    : HelperClient(std::make_unique<AdminScriptRunner>(), parent) {}
+    : HelperClient(std::make_unique<AdminScriptRunner>(), parent)
+{}
 
 HelperClient::HelperClient(std::unique_ptr<AdminScriptRunner> runner, QObject* parent)
-    : HelperControlling(parent), m_runner(std::move(runner)), m_reconnectTimer(new QTimer(this)) {
+    : HelperControlling(parent)
+    , m_runner(std::move(runner))
+    , m_reconnectTimer(new QTimer(this))
+{
     m_reconnectTimer->setSingleShot(true);
     m_reconnectTimer->setInterval(kReconnectInterval);
     connect(m_reconnectTimer, &QTimer::timeout, this, [this] {
-        const bool waiting = std::any_of(m_pending.begin(), m_pending.end(),
-                                         [](const auto& entry) { return !entry.second->delivered; });
+        const bool waiting = std::any_of(m_pending.begin(), m_pending.end(), [](const auto& entry) {
+            return !entry.second->delivered;
+        });
         if (waiting && !m_connection && isInstalled())
             proxy();
     });
 }
 
-HelperClient::~HelperClient() {
+HelperClient::~HelperClient()
+{
     // The queued resumptions die with this object, so no caller runs on into a dead client.
     for (auto& [id, pending] : m_pending)
         pending->timeout.stop();
     forgetConnection();
 }
 
-void HelperClient::refreshInstallState() {
+void HelperClient::refreshInstallState()
+{
     if (fileExists(HelperConstants::daemonPlistSystemPath()) &&
         fileExists(HelperConstants::helperInstallSystemPath())) {
         if (state() == HelperState::notInstalled)
@@ -93,7 +106,8 @@ void HelperClient::refreshInstallState() {
     forgetConnection();
 }
 
-QLocalSocket* HelperClient::proxy() {
+QLocalSocket* HelperClient::proxy()
+{
     if (m_connection)
         return m_connection;
     ++m_connectionAttempts;
@@ -109,7 +123,8 @@ QLocalSocket* HelperClient::proxy() {
     return m_connection;
 }
 
-QCoro::Task<std::optional<HelperMessage>> HelperClient::call(HelperMessage request) {
+QCoro::Task<std::optional<HelperMessage>> HelperClient::call(HelperMessage request)
+{
     if (state() == HelperState::notInstalled)
         co_return std::nullopt;
 
@@ -143,7 +158,8 @@ QCoro::Task<std::optional<HelperMessage>> HelperClient::call(HelperMessage reque
 }
 
 void HelperClient::finish(const std::shared_ptr<PendingCall>& pending,
-                          std::optional<HelperMessage> reply) {
+                          std::optional<HelperMessage> reply)
+{
     if (pending->resumed)
         return;
     pending->resumed = true;
@@ -154,8 +170,9 @@ void HelperClient::finish(const std::shared_ptr<PendingCall>& pending,
     // A call that never reached the daemon failed to connect: that is an error, where a call
     // that reached it and got no answer in time is only a timeout.
     if (timedOut && !pending->delivered)
-        reportError(m_connectFailure.isEmpty() ? QStringLiteral("the helper did not accept a connection")
-                                               : m_connectFailure);
+        reportError(m_connectFailure.isEmpty()
+                        ? QStringLiteral("the helper did not accept a connection")
+                        : m_connectFailure);
     // Resumed from the event loop, never from inside a socket or timer handler.
     QMetaObject::invokeMethod(
         this,
@@ -166,7 +183,8 @@ void HelperClient::finish(const std::shared_ptr<PendingCall>& pending,
         Qt::QueuedConnection);
 }
 
-void HelperClient::deliverPending() {
+void HelperClient::deliverPending()
+{
     if (!m_connection || !m_connected)
         return;
     for (auto& [id, pending] : m_pending) {
@@ -178,19 +196,21 @@ void HelperClient::deliverPending() {
     }
 }
 
-void HelperClient::onConnected() {
+void HelperClient::onConnected()
+{
     m_connected = true;
     m_connectFailure.clear();
     deliverPending();
 }
 
-void HelperClient::onReadyRead() {
+void HelperClient::onReadyRead()
+{
     if (!m_connection)
         return;
     const QByteArray bytes = m_connection->readAll();
-    const std::vector<HelperMessage> messages = m_decoder.feed(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                  static_cast<std::size_t>(bytes.size())));
+    const std::vector<HelperMessage> messages =
+        m_decoder.feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                 static_cast<std::size_t>(bytes.size())));
     for (const HelperMessage& message : messages) {
         const auto found = m_pending.find(message.id);
         if (found == m_pending.end())
@@ -209,7 +229,8 @@ void HelperClient::onReadyRead() {
     }
 }
 
-void HelperClient::onErrorOccurred(QLocalSocket::LocalSocketError error) {
+void HelperClient::onErrorOccurred(QLocalSocket::LocalSocketError error)
+{
     if (!m_connection)
         return;
     if (!m_connected) {
@@ -228,7 +249,8 @@ void HelperClient::onErrorOccurred(QLocalSocket::LocalSocketError error) {
     forgetConnection();
 }
 
-void HelperClient::onDisconnected() {
+void HelperClient::onDisconnected()
+{
     if (!m_connection)
         return;
     // Replies to calls in flight are lost with the connection.
@@ -237,13 +259,15 @@ void HelperClient::onDisconnected() {
     forgetConnection();
 }
 
-void HelperClient::reportError(const QString& description) {
+void HelperClient::reportError(const QString& description)
+{
     qCCritical(helperClientLog, "XPC error: %s", qUtf8Printable(description));
     if (state() == HelperState::installed)
         setStateValue(HelperState::unreachable);
 }
 
-void HelperClient::forgetConnection() {
+void HelperClient::forgetConnection()
+{
     if (m_connection) {
         QLocalSocket* socket = m_connection;
         m_connection = nullptr;
@@ -255,7 +279,8 @@ void HelperClient::forgetConnection() {
     m_decoder = HelperFrameDecoder(HelperFrameKind::reply);
 }
 
-QCoro::Task<std::optional<QList<double>>> HelperClient::setTargets(QList<double> targets) {
+QCoro::Task<std::optional<QList<double>>> HelperClient::setTargets(QList<double> targets)
+{
     HelperMessage request;
     request.op = HelperOperation::setTargets;
     request.targets.assign(targets.begin(), targets.end());
@@ -265,19 +290,22 @@ QCoro::Task<std::optional<QList<double>>> HelperClient::setTargets(QList<double>
     co_return QList<double>(reply->targets.begin(), reply->targets.end());
 }
 
-QCoro::Task<void> HelperClient::releaseControl() {
+QCoro::Task<void> HelperClient::releaseControl()
+{
     HelperMessage request;
     request.op = HelperOperation::releaseControl;
     co_await call(std::move(request));
 }
 
-QCoro::Task<void> HelperClient::shutDownDaemon() {
+QCoro::Task<void> HelperClient::shutDownDaemon()
+{
     HelperMessage request;
     request.op = HelperOperation::shutDown;
     co_await call(std::move(request));
 }
 
-QCoro::Task<std::optional<HelperStatus>> HelperClient::fetchStatus() {
+QCoro::Task<std::optional<HelperStatus>> HelperClient::fetchStatus()
+{
     HelperMessage request;
     request.op = HelperOperation::status;
     const std::optional<HelperMessage> reply = co_await call(std::move(request));
@@ -295,13 +323,15 @@ QCoro::Task<std::optional<HelperStatus>> HelperClient::fetchStatus() {
     co_return status;
 }
 
-QString HelperClient::shellQuoted(const QString& path) {
+QString HelperClient::shellQuoted(const QString& path)
+{
     QString quoted = path;
     quoted.replace(u'\'', QStringLiteral("'\\''"));
     return u'\'' + quoted + u'\'';
 }
 
-QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist) {
+QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist)
+{
     const QString label = QString::fromUtf8(HelperConstants::machServiceName);
     const QString toolsFolder = fromSystemPath(systemPath("/Library/PrivilegedHelperTools"));
     const QString helper = shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath()));
@@ -309,7 +339,8 @@ QString HelperClient::installScript(const QString& shippedExecutable, const QStr
     const QStringList lines{
         QStringLiteral("mkdir -p ") +
             (isPlainShellWord(toolsFolder) ? toolsFolder : shellQuoted(toolsFolder)),
-        QStringLiteral("launchctl bootout system/") + label + QStringLiteral(" 2>/dev/null || true"),
+        QStringLiteral("launchctl bootout system/") + label +
+            QStringLiteral(" 2>/dev/null || true"),
         QStringLiteral("cp ") + shellQuoted(shippedExecutable) + u' ' + helper,
         QStringLiteral("chown root:wheel ") + helper,
         QStringLiteral("chmod 755 ") + helper,
@@ -321,10 +352,12 @@ QString HelperClient::installScript(const QString& shippedExecutable, const QStr
     return lines.join(u'\n');
 }
 
-QString HelperClient::uninstallScript() {
+QString HelperClient::uninstallScript()
+{
     const QString label = QString::fromUtf8(HelperConstants::machServiceName);
     const QStringList lines{
-        QStringLiteral("launchctl bootout system/") + label + QStringLiteral(" 2>/dev/null || true"),
+        QStringLiteral("launchctl bootout system/") + label +
+            QStringLiteral(" 2>/dev/null || true"),
         QStringLiteral("rm -f ") +
             shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath())) + u' ' +
             shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath())),
@@ -332,13 +365,14 @@ QString HelperClient::uninstallScript() {
     return lines.join(u'\n');
 }
 
-QCoro::Task<void> HelperClient::install() {
-    const std::optional<QString> executable = AppBundle::resourcePath(QStringLiteral("BrisvaneHelper"));
+QCoro::Task<void> HelperClient::install()
+{
+    const std::optional<QString> executable =
+        AppBundle::resourcePath(QStringLiteral("BrisvaneHelper"));
     if (!executable)
         throw InstallError::resourcesMissing();
-    const std::optional<QString> plist =
-        AppBundle::resourcePath(QString::fromUtf8(HelperConstants::machServiceName),
-                                QStringLiteral("plist"));
+    const std::optional<QString> plist = AppBundle::resourcePath(
+        QString::fromUtf8(HelperConstants::machServiceName), QStringLiteral("plist"));
     if (!plist)
         throw InstallError::resourcesMissing();
 
@@ -350,7 +384,8 @@ QCoro::Task<void> HelperClient::install() {
     co_await fetchStatus();
 }
 
-QCoro::Task<void> HelperClient::uninstall() {
+QCoro::Task<void> HelperClient::uninstall()
+{
     if (isInstalled()) {
         HelperMessage request;
         request.op = HelperOperation::uninstall;

@@ -3,17 +3,23 @@
 namespace brisvane {
 
 HelperInstallError::HelperInstallError(Kind kind, QString message)
-    : m_kind(kind), m_message(std::move(message)), m_what(description().toStdString()) {}
+    : m_kind(kind)
+    , m_message(std::move(message))
+    , m_what(description().toStdString())
+{}
 
-HelperInstallError HelperInstallError::adminScriptFailed(QString message) {
+HelperInstallError HelperInstallError::adminScriptFailed(QString message)
+{
     return HelperInstallError(Kind::adminScriptFailed, std::move(message));
 }
 
-HelperInstallError HelperInstallError::resourcesMissing() {
+HelperInstallError HelperInstallError::resourcesMissing()
+{
     return HelperInstallError(Kind::resourcesMissing, {});
 }
 
-QString HelperInstallError::description() const {
+QString HelperInstallError::description() const
+{
     switch (m_kind) {
     case Kind::adminScriptFailed:
         return qtTrId("settings.helper.error.adminScriptFailed").arg(m_message);

@@ -50,7 +50,9 @@ public:
     };
     Q_ENUM(HelperState)
 
-    explicit HelperControlling(QObject* parent = nullptr) : QObject(parent) {}
+    explicit HelperControlling(QObject* parent = nullptr)
+        : QObject(parent)
+    {}
 
     Q_PROPERTY(brisvane::HelperControlling::HelperState state READ state NOTIFY stateChanged)
     HelperState state() const { return m_state; }
@@ -63,7 +65,8 @@ public:
 
     // A known status from a daemon of another version than this app ships.
     Q_PROPERTY(bool isHelperOutdated READ isHelperOutdated NOTIFY lastStatusChanged)
-    bool isHelperOutdated() const {
+    bool isHelperOutdated() const
+    {
         return m_lastStatus && m_lastStatus->version != HelperConstants::helperVersion;
     }
 
@@ -89,13 +92,15 @@ signals:
     void lastStatusChanged();
 
 protected:
-    void setStateValue(HelperState state) {
+    void setStateValue(HelperState state)
+    {
         if (m_state == state)
             return;
         m_state = state;
         emit stateChanged();
     }
-    void setLastStatusValue(std::optional<HelperStatus> status) {
+    void setLastStatusValue(std::optional<HelperStatus> status)
+    {
         if (m_lastStatus == status)
             return;
         m_lastStatus = std::move(status);

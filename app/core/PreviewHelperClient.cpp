@@ -4,32 +4,39 @@ namespace brisvane {
 
 PreviewHelperClient::PreviewHelperClient(HelperState state, std::optional<HelperStatus> lastStatus,
                                          QObject* parent)
-    : HelperControlling(parent) {
+    : HelperControlling(parent)
+{
     setStateValue(state);
     setLastStatusValue(std::move(lastStatus));
 }
 
-QCoro::Task<std::optional<QList<double>>> PreviewHelperClient::setTargets(QList<double>) {
+QCoro::Task<std::optional<QList<double>>> PreviewHelperClient::setTargets(QList<double>)
+{
     co_return std::nullopt;
 }
 
-QCoro::Task<void> PreviewHelperClient::releaseControl() {
+QCoro::Task<void> PreviewHelperClient::releaseControl()
+{
     co_return;
 }
 
-QCoro::Task<void> PreviewHelperClient::shutDownDaemon() {
+QCoro::Task<void> PreviewHelperClient::shutDownDaemon()
+{
     co_return;
 }
 
-QCoro::Task<std::optional<HelperStatus>> PreviewHelperClient::fetchStatus() {
+QCoro::Task<std::optional<HelperStatus>> PreviewHelperClient::fetchStatus()
+{
     co_return std::nullopt;
 }
 
-QCoro::Task<void> PreviewHelperClient::install() {
+QCoro::Task<void> PreviewHelperClient::install()
+{
     co_return;
 }
 
-QCoro::Task<void> PreviewHelperClient::uninstall() {
+QCoro::Task<void> PreviewHelperClient::uninstall()
+{
     co_return;
 }
 

@@ -15,7 +15,10 @@ public:
                                  QObject* parent = nullptr);
 
     void setState(HelperState state) { setStateValue(state); }
-    void setLastStatus(std::optional<HelperStatus> status) { setLastStatusValue(std::move(status)); }
+    void setLastStatus(std::optional<HelperStatus> status)
+    {
+        setLastStatusValue(std::move(status));
+    }
 
     void refreshInstallState() override {}
     QCoro::Task<std::optional<QList<double>>> setTargets(QList<double> targets) override;

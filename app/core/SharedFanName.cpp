@@ -2,7 +2,8 @@
 
 namespace brisvane {
 
-QString sharedFanName(int index, int totalFanCount) {
+QString sharedFanName(int index, int totalFanCount)
+{
     if (totalFanCount == 2)
         return index == 0 ? qtTrId("shared.fan.left") : qtTrId("shared.fan.right");
     return qtTrId("shared.fan.numbered").arg(static_cast<qlonglong>(index) + 1);

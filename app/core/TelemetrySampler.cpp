@@ -10,13 +10,16 @@
 
 namespace brisvane {
 
-TelemetrySampler::TelemetrySampler(const Clock& clock) : m_clock(clock) {
+TelemetrySampler::TelemetrySampler(const Clock& clock)
+    : m_clock(clock)
+{
     qRegisterMetaType<TelemetrySample>();
 }
 
 TelemetrySampler::~TelemetrySampler() = default;
 
-void TelemetrySampler::start(double intervalSeconds) {
+void TelemetrySampler::start(double intervalSeconds)
+{
     if (!m_openAttempted) {
         m_openAttempted = true;
         try {
@@ -41,7 +44,8 @@ void TelemetrySampler::start(double intervalSeconds) {
     emit started(m_smc != nullptr);
 }
 
-void TelemetrySampler::tick() {
+void TelemetrySampler::tick()
+{
     if (!m_smc || !m_sensors)
         return;
     TelemetrySample sample;

@@ -10,16 +10,22 @@ namespace brisvane {
 namespace {
 
 // A state of 0 (first sample, or after a zero) jumps to the input instead of creeping up to it.
-double smoothed(double state, double input) {
+double smoothed(double state, double input)
+{
     return state > 0 ? state + (input - state) * TelemetryStore::kSmoothingFactor : input;
 }
 
 } // namespace
 
-TelemetryStore::TelemetryStore(QObject* parent) : TelemetryStore(UserDefaults::standard(), parent) {}
+TelemetryStore::TelemetryStore(QObject* parent)
+    : TelemetryStore(UserDefaults::standard(), parent)
+{}
 
 TelemetryStore::TelemetryStore(UserDefaults& defaults, QObject* parent)
-    : QObject(parent), m_defaults(defaults), m_sampler(new TelemetrySampler) {
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_sampler(new TelemetrySampler)
+{
     m_samplerThread.setObjectName(QStringLiteral("org.brisvane.Brisvane.telemetry"));
     m_sampler->moveToThread(&m_samplerThread);
     connect(&m_samplerThread, &QThread::finished, m_sampler, &QObject::deleteLater);
@@ -32,7 +38,8 @@ TelemetryStore::TelemetryStore(UserDefaults& defaults, QObject* parent)
     });
 }
 
-TelemetryStore::~TelemetryStore() {
+TelemetryStore::~TelemetryStore()
+{
     if (m_samplerThread.isRunning()) {
         m_samplerThread.quit();
         m_samplerThread.wait();
@@ -41,7 +48,8 @@ TelemetryStore::~TelemetryStore() {
     }
 }
 
-void TelemetryStore::start(double intervalSeconds) {
+void TelemetryStore::start(double intervalSeconds)
+{
     if (m_samplerThread.isRunning())
         return;
     m_samplerThread.start(QThread::LowPriority);
@@ -50,11 +58,13 @@ void TelemetryStore::start(double intervalSeconds) {
         Qt::QueuedConnection);
 }
 
-void TelemetryStore::onSample(SampleHandler handler) {
+void TelemetryStore::onSample(SampleHandler handler)
+{
     m_onSampleHandlers.push_back(std::move(handler));
 }
 
-void TelemetryStore::ingest(const TelemetrySample& sample) {
+void TelemetryStore::ingest(const TelemetrySample& sample)
+{
     const SMCTemperatureSnapshot& t = sample.temperatures;
 
     const bool availabilityChanged =
@@ -93,13 +103,15 @@ void TelemetryStore::ingest(const TelemetrySample& sample) {
         handler(sample);
 }
 
-std::optional<double> TelemetryStore::hottestTemperature() const {
+std::optional<double> TelemetryStore::hottestTemperature() const
+{
     if (!m_latest)
         return std::nullopt;
     return std::max(m_cpuHottestSmoothed, m_gpuHottestSmoothed);
 }
 
-std::optional<double> TelemetryStore::systemTemperature() const {
+std::optional<double> TelemetryStore::systemTemperature() const
+{
     if (!m_latest)
         return std::nullopt;
     switch (currentTemperatureSource(m_defaults)) {
@@ -111,12 +123,14 @@ std::optional<double> TelemetryStore::systemTemperature() const {
     return std::max(m_latest->temperatures.cpuAverage, m_latest->temperatures.gpuAverage);
 }
 
-QVariant TelemetryStore::hottestTemperatureValue() const {
+QVariant TelemetryStore::hottestTemperatureValue() const
+{
     const auto value = hottestTemperature();
     return value ? QVariant(*value) : QVariant();
 }
 
-QVariant TelemetryStore::systemTemperatureValue() const {
+QVariant TelemetryStore::systemTemperatureValue() const
+{
     const auto value = systemTemperature();
     return value ? QVariant(*value) : QVariant();
 }

@@ -73,8 +73,8 @@ public:
 
     // The temperature that drives the fan curves, chosen by the temperature-source setting
     // (read on every use); absent (QML: null) before the first sample.
-    Q_PROPERTY(QVariant systemTemperature READ systemTemperatureValue NOTIFY
-                   systemTemperatureChanged)
+    Q_PROPERTY(
+        QVariant systemTemperature READ systemTemperatureValue NOTIFY systemTemperatureChanged)
     std::optional<double> systemTemperature() const;
 
     TelemetrySampler& sampler() { return *m_sampler; }

@@ -27,7 +27,8 @@ public:
     int runs = 0;
 
 protected:
-    QCoro::Task<ProcessResult> runProcess(QString program, QStringList arguments) override {
+    QCoro::Task<ProcessResult> runProcess(QString program, QStringList arguments) override
+    {
         ++runs;
         lastProgram = program;
         lastArguments = arguments;
@@ -43,7 +44,8 @@ struct Thrown {
     std::optional<QString> launchError;
 };
 
-QCoro::Task<Thrown> catching(QCoro::Task<void> task) {
+QCoro::Task<Thrown> catching(QCoro::Task<void> task)
+{
     Thrown thrown;
     try {
         co_await task;
@@ -57,14 +59,16 @@ QCoro::Task<Thrown> catching(QCoro::Task<void> task) {
 
 class AdminScriptRunnerTest : public test::AppCoreTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         ::unsetenv("BRISVANE_SYSTEM_ROOT");
         ::unsetenv(AppBundle::kPrefixVariable);
         AppCoreTest::TearDown();
     }
 };
 
-TEST_F(AdminScriptRunnerTest, TheScriptBecomesOneAppleScriptStringLiteral) {
+TEST_F(AdminScriptRunnerTest, TheScriptBecomesOneAppleScriptStringLiteral)
+{
     struct Row {
         QString script, literal;
     };
@@ -82,7 +86,8 @@ TEST_F(AdminScriptRunnerTest, TheScriptBecomesOneAppleScriptStringLiteral) {
               R"(do shell script "echo \"hi\"" with administrator privileges)");
 }
 
-TEST_F(AdminScriptRunnerTest, RunsOsascriptFromTheSystemRoot) {
+TEST_F(AdminScriptRunnerTest, RunsOsascriptFromTheSystemRoot)
+{
     ::setenv("BRISVANE_SYSTEM_ROOT", "/tmp/some root", 1);
     ScriptedProcess runner;
     const Thrown thrown = QCoro::waitFor(catching(runner.runWithAdminPrivileges("true")));
@@ -95,7 +100,8 @@ TEST_F(AdminScriptRunnerTest, RunsOsascriptFromTheSystemRoot) {
     EXPECT_EQ(AdminScriptRunner::osascriptPath(), "/usr/bin/osascript");
 }
 
-TEST_F(AdminScriptRunnerTest, EveryOtherEndingIsAFailureWithTheToolsOwnWords) {
+TEST_F(AdminScriptRunnerTest, EveryOtherEndingIsAFailureWithTheToolsOwnWords)
+{
     using Result = AdminScriptRunner::ProcessResult;
     struct Row {
         Result result;
@@ -120,7 +126,8 @@ TEST_F(AdminScriptRunnerTest, EveryOtherEndingIsAFailureWithTheToolsOwnWords) {
     }
 }
 
-TEST_F(AdminScriptRunnerTest, AToolThatCannotStartIsALaunchError) {
+TEST_F(AdminScriptRunnerTest, AToolThatCannotStartIsALaunchError)
+{
     AdminScriptRunner real; // the QProcess seam itself, at a root without osascript
     ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(makeDirectory("empty root")), 1);
     const Thrown thrown = QCoro::waitFor(catching(real.runWithAdminPrivileges("true")));
@@ -129,7 +136,8 @@ TEST_F(AdminScriptRunnerTest, AToolThatCannotStartIsALaunchError) {
     EXPECT_FALSE(thrown.launchError->isEmpty());
 }
 
-TEST_F(AdminScriptRunnerTest, InstallNeedsBothBundleResourcesBeforeRunningAnything) {
+TEST_F(AdminScriptRunnerTest, InstallNeedsBothBundleResourcesBeforeRunningAnything)
+{
     ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(makeDirectory("root")), 1);
     const QString prefix = makeDirectory("bundle");
     ::setenv(AppBundle::kPrefixVariable, qPrintable(prefix), 1);
@@ -142,7 +150,8 @@ TEST_F(AdminScriptRunnerTest, InstallNeedsBothBundleResourcesBeforeRunningAnythi
         if (row.executable)
             test::writeFile(prefix + "/libexec/brisvane/BrisvaneHelper", "#!/bin/sh\n");
         if (row.plist)
-            test::writeFile(prefix + "/share/brisvane/org.brisvane.Brisvane.helper.plist", "<plist/>");
+            test::writeFile(prefix + "/share/brisvane/org.brisvane.Brisvane.helper.plist",
+                            "<plist/>");
         auto runner = std::make_unique<ScriptedProcess>();
         ScriptedProcess& seen = *runner;
         HelperClient client(std::move(runner));
@@ -156,7 +165,8 @@ TEST_F(AdminScriptRunnerTest, InstallNeedsBothBundleResourcesBeforeRunningAnythi
     }
 }
 
-TEST_F(AdminScriptRunnerTest, InstallPassesFailuresOnAndChangesNothing) {
+TEST_F(AdminScriptRunnerTest, InstallPassesFailuresOnAndChangesNothing)
+{
     ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(makeDirectory("root")), 1);
     const QString prefix = makeDirectory("bundle");
     ::setenv(AppBundle::kPrefixVariable, qPrintable(prefix), 1);
@@ -178,11 +188,13 @@ TEST_F(AdminScriptRunnerTest, InstallPassesFailuresOnAndChangesNothing) {
         EXPECT_EQ(client.state(), HelperState::notInstalled);
         EXPECT_EQ(client.connectionAttempts(), 0);
         // The script that would have run copies the shipped files from the bundle.
-        EXPECT_TRUE(seen.lastArguments.value(1).contains(prefix + "/libexec/brisvane/BrisvaneHelper"));
+        EXPECT_TRUE(
+            seen.lastArguments.value(1).contains(prefix + "/libexec/brisvane/BrisvaneHelper"));
     }
 }
 
-TEST_F(AdminScriptRunnerTest, UninstallSwallowsEveryFailure) {
+TEST_F(AdminScriptRunnerTest, UninstallSwallowsEveryFailure)
+{
     ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(makeDirectory("root")), 1);
     for (int failure = 0; failure < 2; ++failure) {
         auto runner = std::make_unique<ScriptedProcess>();

@@ -15,19 +15,22 @@ namespace {
 
 class AppBundleTest : public test::AppCoreTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         ::unsetenv(AppBundle::kPrefixVariable);
         AppCoreTest::TearDown();
     }
 };
 
-TEST_F(AppBundleTest, Information) {
+TEST_F(AppBundleTest, Information)
+{
     EXPECT_EQ(AppBundle::identifier(), "org.brisvane.Brisvane");
     EXPECT_EQ(AppBundle::shortVersion(), "1.0");
     EXPECT_EQ(AppBundle::buildVersion(), "1");
 }
 
-TEST_F(AppBundleTest, ThePrefixIsTheProgramsParentFolderUnlessOverridden) {
+TEST_F(AppBundleTest, ThePrefixIsTheProgramsParentFolderUnlessOverridden)
+{
     ::unsetenv(AppBundle::kPrefixVariable);
     EXPECT_EQ(QDir(AppBundle::prefix()), QDir(QCoreApplication::applicationDirPath() + "/.."));
     ::setenv(AppBundle::kPrefixVariable, "", 1);
@@ -36,7 +39,8 @@ TEST_F(AppBundleTest, ThePrefixIsTheProgramsParentFolderUnlessOverridden) {
     EXPECT_EQ(AppBundle::prefix(), "/opt/brisvane");
 }
 
-TEST_F(AppBundleTest, ResourcesAreFoundInTheInstalledLayout) {
+TEST_F(AppBundleTest, ResourcesAreFoundInTheInstalledLayout)
+{
     const QString prefix = makeDirectory("prefix");
     ::setenv(AppBundle::kPrefixVariable, qPrintable(prefix), 1);
     EXPECT_FALSE(AppBundle::resourcePath("BrisvaneHelper"));
@@ -44,7 +48,8 @@ TEST_F(AppBundleTest, ResourcesAreFoundInTheInstalledLayout) {
 
     test::writeFile(prefix + "/libexec/brisvane/BrisvaneHelper", "x");
     test::writeFile(prefix + "/share/brisvane/org.brisvane.Brisvane.helper.plist", "x");
-    EXPECT_EQ(AppBundle::resourcePath("BrisvaneHelper"), prefix + "/libexec/brisvane/BrisvaneHelper");
+    EXPECT_EQ(AppBundle::resourcePath("BrisvaneHelper"),
+              prefix + "/libexec/brisvane/BrisvaneHelper");
     EXPECT_EQ(AppBundle::resourcePath("org.brisvane.Brisvane.helper", "plist"),
               prefix + "/share/brisvane/org.brisvane.Brisvane.helper.plist");
     // A resource is a file of that name, not a folder and not a path out of the layout.

@@ -29,14 +29,16 @@ const QString kEngineCategory = QStringLiteral("org.brisvane.Brisvane.engine");
 
 class ControlEngineTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
         m_telemetry = std::make_unique<TelemetryStore>(*m_defaults);
         m_presets = std::make_unique<PresetStore>(2, makeDirectory("presets"), *m_defaults);
         m_engine = std::make_unique<ControlEngine>(*m_telemetry, *m_presets, m_helper, m_clock);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         m_engine.reset();
         QLoggingCategory::setFilterRules(QString());
         AppCoreTest::TearDown();
@@ -47,7 +49,8 @@ protected:
 
     // One sample, `secondsLater` after the previous one.
     void sampleArrives(double celsius, double secondsLater = 2,
-                       std::vector<SMCFanReading> fans = test::laptopFans()) {
+                       std::vector<SMCFanReading> fans = test::laptopFans())
+    {
         m_clock.advanceSeconds(secondsLater);
         m_telemetry->ingest(sampleAt(celsius, std::move(fans)));
     }
@@ -60,7 +63,8 @@ protected:
     std::unique_ptr<ControlEngine> m_engine;
 };
 
-TEST_F(ControlEngineTest, ARisingTemperatureIsFollowedAtOnce) {
+TEST_F(ControlEngineTest, ARisingTemperatureIsFollowedAtOnce)
+{
     activateCool();
     sampleArrives(40);
     sampleArrives(64);
@@ -71,7 +75,8 @@ TEST_F(ControlEngineTest, ARisingTemperatureIsFollowedAtOnce) {
     EXPECT_EQ(m_engine->effectiveTargets(), (QList<double>{3552, 3552}));
 }
 
-TEST_F(ControlEngineTest, AFallingTemperatureCoolsByHalfADegreePerSecond) {
+TEST_F(ControlEngineTest, AFallingTemperatureCoolsByHalfADegreePerSecond)
+{
     activateCool();
     sampleArrives(80);
     QList<double> smoothed;
@@ -88,7 +93,8 @@ TEST_F(ControlEngineTest, AFallingTemperatureCoolsByHalfADegreePerSecond) {
     EXPECT_EQ(m_engine->smoothedTemperature(), 70);
 }
 
-TEST_F(ControlEngineTest, AClockThatStepsBackNeverRaisesTheSmoothedTemperature) {
+TEST_F(ControlEngineTest, AClockThatStepsBackNeverRaisesTheSmoothedTemperature)
+{
     activateCool();
     sampleArrives(80);
     sampleArrives(60, 2); // 79
@@ -98,7 +104,8 @@ TEST_F(ControlEngineTest, AClockThatStepsBackNeverRaisesTheSmoothedTemperature) 
     EXPECT_EQ(m_engine->smoothedTemperature(), 77);
 }
 
-TEST_F(ControlEngineTest, ADebouncedPushTakesNoSmoothingStep) {
+TEST_F(ControlEngineTest, ADebouncedPushTakesNoSmoothingStep)
+{
     activateCool();
     sampleArrives(80);
     sampleArrives(60); // 79
@@ -110,7 +117,8 @@ TEST_F(ControlEngineTest, ADebouncedPushTakesNoSmoothingStep) {
     EXPECT_EQ(m_engine->smoothedTemperature(), 73);
 }
 
-TEST_F(ControlEngineTest, NoTemperatureDecaysTowardsZero) {
+TEST_F(ControlEngineTest, NoTemperatureDecaysTowardsZero)
+{
     activateCool();
     sampleArrives(40);
     m_clock.advanceSeconds(2);
@@ -119,17 +127,19 @@ TEST_F(ControlEngineTest, NoTemperatureDecaysTowardsZero) {
     EXPECT_EQ(m_engine->smoothedTemperature(), 39);
 }
 
-TEST_F(ControlEngineTest, PercentagesBecomeRPMTargets) {
+TEST_F(ControlEngineTest, PercentagesBecomeRPMTargets)
+{
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Row {
         double percent, minRPM, maxRPM, target;
     };
     const Row rows[] = {
-        {49, 1200, 6000, 3552}, {100, 1200, 6000, 6000}, {150, 1200, 6000, 6000},
-        {0, 1200, 6000, 0},     {-5, 1200, 6000, 0},     {nan, 1200, 6000, 0},
-        {1, 1200, 6000, 1248},  {0.01, 1200, 6000, 1200},
-        {50, 0, 0, 0},          {0, 2000, 2000, 2000},   {80, 3000, 2500, 2500},
-        {12.5, 1000, 1004, 1001}, // 1000.5 rounds away from zero
+        {49, 1200, 6000, 3552},  {100, 1200, 6000, 6000},
+        {150, 1200, 6000, 6000}, {0, 1200, 6000, 0},
+        {-5, 1200, 6000, 0},     {nan, 1200, 6000, 0},
+        {1, 1200, 6000, 1248},   {0.01, 1200, 6000, 1200},
+        {50, 0, 0, 0},           {0, 2000, 2000, 2000},
+        {80, 3000, 2500, 2500},  {12.5, 1000, 1004, 1001}, // 1000.5 rounds away from zero
     };
     for (const Row& row : rows) {
         const QList<double> targets =
@@ -143,7 +153,8 @@ TEST_F(ControlEngineTest, PercentagesBecomeRPMTargets) {
     EXPECT_EQ(ControlEngine::targetRPMs({50}, test::laptopFans()).size(), 1);
 }
 
-TEST_F(ControlEngineTest, EverySampleSendsTargetsThenFetchesTheStatus) {
+TEST_F(ControlEngineTest, EverySampleSendsTargetsThenFetchesTheStatus)
+{
     activateCool();
     sampleArrives(64);
     sampleArrives(64);
@@ -151,7 +162,8 @@ TEST_F(ControlEngineTest, EverySampleSendsTargetsThenFetchesTheStatus) {
               (QStringList{"setTargets", "fetchStatus", "setTargets", "fetchStatus"}));
 }
 
-TEST_F(ControlEngineTest, TheAutomaticSlotReleasesOnceWhileOverriding) {
+TEST_F(ControlEngineTest, TheAutomaticSlotReleasesOnceWhileOverriding)
+{
     activateCool();
     sampleArrives(64);
     ASSERT_TRUE(m_engine->isOverriding());
@@ -170,7 +182,8 @@ TEST_F(ControlEngineTest, TheAutomaticSlotReleasesOnceWhileOverriding) {
     EXPECT_EQ(m_helper.calls, (QStringList{"fetchStatus", "fetchStatus"}));
 }
 
-TEST_F(ControlEngineTest, CurvesAtZeroReleaseLikeTheAutomaticSlot) {
+TEST_F(ControlEngineTest, CurvesAtZeroReleaseLikeTheAutomaticSlot)
+{
     activateCool();
     sampleArrives(64);
     m_helper.clear();
@@ -179,7 +192,8 @@ TEST_F(ControlEngineTest, CurvesAtZeroReleaseLikeTheAutomaticSlot) {
     EXPECT_EQ(m_helper.calls, (QStringList{"releaseControl", "fetchStatus"}));
 }
 
-TEST_F(ControlEngineTest, BoostRaisesEveryFanEvenInTheAutomaticSlot) {
+TEST_F(ControlEngineTest, BoostRaisesEveryFanEvenInTheAutomaticSlot)
+{
     QSignalSpy boostChanged(m_engine.get(), &ControlEngine::quickBoostPercentChanged);
     m_engine->setQuickBoostPercent(50);
     EXPECT_EQ(boostChanged.count(), 1);
@@ -200,7 +214,8 @@ TEST_F(ControlEngineTest, BoostRaisesEveryFanEvenInTheAutomaticSlot) {
     EXPECT_EQ(m_engine->quickBoostPercent(), 0);
 }
 
-TEST_F(ControlEngineTest, ThreePushSoonCallsMakeOnePush) {
+TEST_F(ControlEngineTest, ThreePushSoonCallsMakeOnePush)
+{
     activateCool();
     sampleArrives(64);
     m_helper.clear();
@@ -213,7 +228,8 @@ TEST_F(ControlEngineTest, ThreePushSoonCallsMakeOnePush) {
     EXPECT_EQ(m_helper.calls, (QStringList{"setTargets", "fetchStatus"}));
 }
 
-TEST_F(ControlEngineTest, EveryBoostAssignmentSchedulesAPush) {
+TEST_F(ControlEngineTest, EveryBoostAssignmentSchedulesAPush)
+{
     sampleArrives(40);
     m_helper.clear();
     m_engine->setQuickBoostPercent(0); // the current value: no change, still a push
@@ -222,13 +238,15 @@ TEST_F(ControlEngineTest, EveryBoostAssignmentSchedulesAPush) {
     EXPECT_EQ(m_helper.calls, (QStringList{"fetchStatus"}));
 }
 
-TEST_F(ControlEngineTest, PushSoonBeforeAnySampleDoesNothing) {
+TEST_F(ControlEngineTest, PushSoonBeforeAnySampleDoesNothing)
+{
     m_engine->pushSoon();
     ASSERT_TRUE(test::processEventsUntil([&] { return !m_engine->hasPendingPush(); }));
     EXPECT_TRUE(m_helper.calls.isEmpty());
 }
 
-TEST_F(ControlEngineTest, AnEmptyOrMissingAnswerEndsOverriding) {
+TEST_F(ControlEngineTest, AnEmptyOrMissingAnswerEndsOverriding)
+{
     activateCool();
     sampleArrives(64);
     ASSERT_TRUE(m_engine->isOverriding());
@@ -247,14 +265,16 @@ TEST_F(ControlEngineTest, AnEmptyOrMissingAnswerEndsOverriding) {
     }
 }
 
-TEST_F(ControlEngineTest, TheDaemonsTargetsAreWhatTheEnginePublishes) {
+TEST_F(ControlEngineTest, TheDaemonsTargetsAreWhatTheEnginePublishes)
+{
     activateCool();
     m_helper.setTargetsAnswer = QList<double>{4000, 3552};
     sampleArrives(64);
     EXPECT_EQ(m_engine->effectiveTargets(), (QList<double>{4000, 3552}));
 }
 
-TEST_F(ControlEngineTest, NothingIsSentWithoutAnInstalledHelperOrWithoutFans) {
+TEST_F(ControlEngineTest, NothingIsSentWithoutAnInstalledHelperOrWithoutFans)
+{
     QLoggingCategory::setFilterRules(QStringLiteral("org.brisvane.Brisvane.engine.debug=true"));
     activateCool();
     sampleArrives(64);
@@ -280,14 +300,16 @@ TEST_F(ControlEngineTest, NothingIsSentWithoutAnInstalledHelperOrWithoutFans) {
     EXPECT_EQ(lines[0].type, QtDebugMsg);
 }
 
-TEST_F(ControlEngineTest, UnreachableCountsAsInstalled) {
+TEST_F(ControlEngineTest, UnreachableCountsAsInstalled)
+{
     activateCool();
     m_helper.setState(HelperState::unreachable);
     sampleArrives(64);
     EXPECT_EQ(m_helper.count("setTargets"), 1);
 }
 
-TEST_F(ControlEngineTest, EachPushIsLoggedWithPresetTemperatureAndPercents) {
+TEST_F(ControlEngineTest, EachPushIsLoggedWithPresetTemperatureAndPercents)
+{
     QLoggingCategory::setFilterRules(QStringLiteral("org.brisvane.Brisvane.engine.debug=true"));
     test::LogCapture log;
     sampleArrives(50);
@@ -300,7 +322,8 @@ TEST_F(ControlEngineTest, EachPushIsLoggedWithPresetTemperatureAndPercents) {
     EXPECT_EQ(lines[1].message, "push: preset=Cool temperature=64.000000 percents=[49, 49]");
 }
 
-TEST_F(ControlEngineTest, ShutDownCancelsThePendingPushAndReleases) {
+TEST_F(ControlEngineTest, ShutDownCancelsThePendingPushAndReleases)
+{
     activateCool();
     sampleArrives(64);
     m_helper.clear();
@@ -312,7 +335,8 @@ TEST_F(ControlEngineTest, ShutDownCancelsThePendingPushAndReleases) {
     EXPECT_TRUE(m_engine->effectiveTargets().isEmpty());
 }
 
-TEST_F(ControlEngineTest, TheLastAnswerToArriveWins) {
+TEST_F(ControlEngineTest, TheLastAnswerToArriveWins)
+{
     activateCool();
     m_helper.hold = true;
     m_helper.setTargetsAnswer = QList<double>{5000, 5000};
@@ -323,11 +347,13 @@ TEST_F(ControlEngineTest, TheLastAnswerToArriveWins) {
     EXPECT_EQ(m_engine->effectiveTargets(), (QList<double>{3552, 3552}));
     m_helper.setTargetsAnswer = QList<double>{5000, 5000};
     m_helper.release();
-    ASSERT_TRUE(test::processEventsUntil(
-        [&] { return m_engine->effectiveTargets() == QList<double>{5000, 5000}; }));
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        return m_engine->effectiveTargets() == QList<double>{5000, 5000};
+    }));
 }
 
-TEST_F(ControlEngineTest, APushThatOutlivesTheEngineStopsQuietly) {
+TEST_F(ControlEngineTest, APushThatOutlivesTheEngineStopsQuietly)
+{
     activateCool();
     m_helper.hold = true;
     sampleArrives(64);

@@ -15,7 +15,8 @@ namespace brisvane::test {
 // `limit` passed first.
 template <typename Condition>
 bool processEventsUntil(Condition condition,
-                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+                        std::chrono::milliseconds limit = std::chrono::seconds(10))
+{
     QDeadlineTimer deadline(limit);
     while (!condition()) {
         if (deadline.hasExpired())

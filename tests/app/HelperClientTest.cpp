@@ -24,21 +24,28 @@ const QString kHelperClientCategory = QStringLiteral("org.brisvane.Brisvane.help
 
 class HelperClientTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_root = makeDirectory("system root");
         ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(m_root), 1);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ::unsetenv("BRISVANE_SYSTEM_ROOT");
         AppCoreTest::TearDown();
     }
 
-    QString plistPath() const { return QString::fromStdString(HelperConstants::daemonPlistSystemPath()); }
-    QString helperPath() const {
+    QString plistPath() const
+    {
+        return QString::fromStdString(HelperConstants::daemonPlistSystemPath());
+    }
+    QString helperPath() const
+    {
         return QString::fromStdString(HelperConstants::helperInstallSystemPath());
     }
-    void placeFiles(bool plist, bool helper) {
+    void placeFiles(bool plist, bool helper)
+    {
         QFile::remove(plistPath());
         QFile::remove(helperPath());
         if (plist)
@@ -50,7 +57,8 @@ protected:
     QString m_root;
 };
 
-TEST_F(HelperClientTest, WithoutBothFilesNothingIsEverSent) {
+TEST_F(HelperClientTest, WithoutBothFilesNothingIsEverSent)
+{
     struct Row {
         bool plist, helper;
     };
@@ -70,7 +78,8 @@ TEST_F(HelperClientTest, WithoutBothFilesNothingIsEverSent) {
     }
 }
 
-TEST_F(HelperClientTest, BothFilesMakeItInstalledAndAMissingOneTakesThatBack) {
+TEST_F(HelperClientTest, BothFilesMakeItInstalledAndAMissingOneTakesThatBack)
+{
     HelperClient client;
     QSignalSpy changed(&client, &HelperControlling::stateChanged);
     client.refreshInstallState();
@@ -88,7 +97,8 @@ TEST_F(HelperClientTest, BothFilesMakeItInstalledAndAMissingOneTakesThatBack) {
     EXPECT_EQ(changed.count(), 2);
 }
 
-TEST_F(HelperClientTest, ADaemonThatIsNotListeningMakesTheFirstCallFailAtItsLimit) {
+TEST_F(HelperClientTest, ADaemonThatIsNotListeningMakesTheFirstCallFailAtItsLimit)
+{
     placeFiles(true, true);
     HelperClient client;
     client.refreshInstallState();
@@ -115,22 +125,24 @@ TEST_F(HelperClientTest, ADaemonThatIsNotListeningMakesTheFirstCallFailAtItsLimi
     EXPECT_FALSE(client.hasConnection());
 }
 
-TEST_F(HelperClientTest, OnAMacTheScriptsReadExactlyAsTheInstallerWritesThem) {
+TEST_F(HelperClientTest, OnAMacTheScriptsReadExactlyAsTheInstallerWritesThem)
+{
     ::unsetenv("BRISVANE_SYSTEM_ROOT");
-    EXPECT_EQ(HelperClient::installScript("/Applications/Brisvane.app/Contents/Resources/BrisvaneHelper",
-                                          "/Applications/Brisvane.app/Contents/Resources/"
-                                          "org.brisvane.Brisvane.helper.plist"),
-              "mkdir -p /Library/PrivilegedHelperTools\n"
-              "launchctl bootout system/org.brisvane.Brisvane.helper 2>/dev/null || true\n"
-              "cp '/Applications/Brisvane.app/Contents/Resources/BrisvaneHelper' "
-              "'/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
-              "chown root:wheel '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
-              "chmod 755 '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
-              "cp '/Applications/Brisvane.app/Contents/Resources/org.brisvane.Brisvane.helper.plist' "
-              "'/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
-              "chown root:wheel '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
-              "chmod 644 '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
-              "launchctl bootstrap system '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'");
+    EXPECT_EQ(
+        HelperClient::installScript("/Applications/Brisvane.app/Contents/Resources/BrisvaneHelper",
+                                    "/Applications/Brisvane.app/Contents/Resources/"
+                                    "org.brisvane.Brisvane.helper.plist"),
+        "mkdir -p /Library/PrivilegedHelperTools\n"
+        "launchctl bootout system/org.brisvane.Brisvane.helper 2>/dev/null || true\n"
+        "cp '/Applications/Brisvane.app/Contents/Resources/BrisvaneHelper' "
+        "'/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
+        "chown root:wheel '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
+        "chmod 755 '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
+        "cp '/Applications/Brisvane.app/Contents/Resources/org.brisvane.Brisvane.helper.plist' "
+        "'/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
+        "chown root:wheel '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
+        "chmod 644 '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
+        "launchctl bootstrap system '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'");
     EXPECT_EQ(HelperClient::uninstallScript(),
               "launchctl bootout system/org.brisvane.Brisvane.helper 2>/dev/null || true\n"
               "rm -f '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist' "
@@ -139,7 +151,8 @@ TEST_F(HelperClientTest, OnAMacTheScriptsReadExactlyAsTheInstallerWritesThem) {
 
 // Runs `script` with /bin/sh, every command it uses replaced by one that prints its name and
 // then each argument on a line of its own.
-QStringList wordsAsTheShellSeesThem(const QString& script) {
+QStringList wordsAsTheShellSeesThem(const QString& script)
+{
     QString recorder;
     for (const char* command : {"mkdir", "launchctl", "cp", "chown", "chmod", "rm"})
         recorder += QStringLiteral("%1() { printf '%s\\n' '>%1' \"$@\"; }\n").arg(command);
@@ -150,7 +163,8 @@ QStringList wordsAsTheShellSeesThem(const QString& script) {
     return QString::fromUtf8(shell.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord) {
+TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord)
+{
     const QString awkward = makeDirectory(QStringLiteral("it's a \"root\" with $HOME and \\ `x`"));
     ::setenv("BRISVANE_SYSTEM_ROOT", QFile::encodeName(awkward).constData(), 1);
     const QString bundle = makeDirectory(QStringLiteral("Bris'vane's bundle"));
@@ -161,27 +175,29 @@ TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord) {
     const QString daemons = awkward + "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
 
     EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::installScript(executable, plist)),
-              (QStringList{">mkdir", "-p", tools,
-                           ">launchctl", "bootout", "system/org.brisvane.Brisvane.helper",
-                           ">cp", executable, helper,
-                           ">chown", "root:wheel", helper,
-                           ">chmod", "755", helper,
-                           ">cp", plist, daemons,
-                           ">chown", "root:wheel", daemons,
-                           ">chmod", "644", daemons,
-                           ">launchctl", "bootstrap", "system", daemons}));
+              (QStringList{">mkdir",     "-p",         tools,
+                           ">launchctl", "bootout",    "system/org.brisvane.Brisvane.helper",
+                           ">cp",        executable,   helper,
+                           ">chown",     "root:wheel", helper,
+                           ">chmod",     "755",        helper,
+                           ">cp",        plist,        daemons,
+                           ">chown",     "root:wheel", daemons,
+                           ">chmod",     "644",        daemons,
+                           ">launchctl", "bootstrap",  "system",
+                           daemons}));
     EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::uninstallScript()),
-              (QStringList{">launchctl", "bootout", "system/org.brisvane.Brisvane.helper",
-                           ">rm", "-f", daemons, helper}));
+              (QStringList{">launchctl", "bootout", "system/org.brisvane.Brisvane.helper", ">rm",
+                           "-f", daemons, helper}));
 }
 
-TEST_F(HelperClientTest, AStatusOfAnotherVersionIsOutdated) {
+TEST_F(HelperClientTest, AStatusOfAnotherVersionIsOutdated)
+{
     struct Row {
         std::optional<std::string> version;
         bool outdated;
     };
-    const Row rows[] = {{std::nullopt, false}, {"1.0.2", false}, {"1.0.1", true},
-                        {"1.0.2 ", true},      {"", true}};
+    const Row rows[] = {
+        {std::nullopt, false}, {"1.0.2", false}, {"1.0.1", true}, {"1.0.2 ", true}, {"", true}};
     for (const Row& row : rows) {
         std::optional<HelperStatus> status;
         if (row.version)
@@ -191,7 +207,8 @@ TEST_F(HelperClientTest, AStatusOfAnotherVersionIsOutdated) {
     }
 }
 
-TEST_F(HelperClientTest, ThePreviewClientAnswersNothingAtOnce) {
+TEST_F(HelperClientTest, ThePreviewClientAnswersNothingAtOnce)
+{
     PreviewHelperClient preview;
     EXPECT_FALSE(preview.isInstalled());
     QSignalSpy changed(&preview, &HelperControlling::stateChanged);

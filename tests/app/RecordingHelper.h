@@ -27,13 +27,15 @@ public:
     QStringList calls;
     QList<QList<double>> sentTargets;
 
-    int count(const QString& name) const {
+    int count(const QString& name) const
+    {
         int n = 0;
         for (const QString& call : calls)
             n += call.startsWith(name);
         return n;
     }
-    void clear() {
+    void clear()
+    {
         calls.clear();
         sentTargets.clear();
     }
@@ -41,7 +43,8 @@ public:
 
     void refreshInstallState() override { calls.append(QStringLiteral("refreshInstallState")); }
 
-    QCoro::Task<std::optional<QList<double>>> setTargets(QList<double> targets) override {
+    QCoro::Task<std::optional<QList<double>>> setTargets(QList<double> targets) override
+    {
         calls.append(QStringLiteral("setTargets"));
         sentTargets.append(targets);
         co_await waitIfHeld();
@@ -49,24 +52,29 @@ public:
             co_return *setTargetsAnswer;
         co_return targets;
     }
-    QCoro::Task<void> releaseControl() override {
+    QCoro::Task<void> releaseControl() override
+    {
         calls.append(QStringLiteral("releaseControl"));
         co_await waitIfHeld();
     }
-    QCoro::Task<void> shutDownDaemon() override {
+    QCoro::Task<void> shutDownDaemon() override
+    {
         calls.append(QStringLiteral("shutDownDaemon"));
         co_await waitIfHeld();
     }
-    QCoro::Task<std::optional<HelperStatus>> fetchStatus() override {
+    QCoro::Task<std::optional<HelperStatus>> fetchStatus() override
+    {
         calls.append(QStringLiteral("fetchStatus"));
         co_await waitIfHeld();
         co_return std::nullopt;
     }
-    QCoro::Task<void> install() override {
+    QCoro::Task<void> install() override
+    {
         calls.append(QStringLiteral("install"));
         co_return;
     }
-    QCoro::Task<void> uninstall() override {
+    QCoro::Task<void> uninstall() override
+    {
         calls.append(QStringLiteral("uninstall"));
         co_return;
     }
@@ -75,7 +83,8 @@ signals:
     void released();
 
 private:
-    QCoro::Task<void> waitIfHeld() {
+    QCoro::Task<void> waitIfHeld()
+    {
         if (hold)
             co_await qCoro(this, &RecordingHelper::released);
     }

@@ -11,7 +11,8 @@ namespace {
 
 class SharedFanNameTest : public test::AppCoreTest {};
 
-TEST_F(SharedFanNameTest, NamesFansByTheirCount) {
+TEST_F(SharedFanNameTest, NamesFansByTheirCount)
+{
     struct Row {
         int fanCount;
         QStringList names;

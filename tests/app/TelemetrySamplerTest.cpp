@@ -23,19 +23,22 @@ namespace {
 
 class TelemetrySamplerTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
         // No virtual Mac sockets here: only a registered service can answer.
         ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(makeDirectory("root")), 1);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ::unsetenv("BRISVANE_SYSTEM_ROOT");
         AppCoreTest::TearDown();
     }
 
     // The store with a hook on the sampler's `started`, delivered on the main thread.
-    std::unique_ptr<TelemetryStore> makeStore() {
+    std::unique_ptr<TelemetryStore> makeStore()
+    {
         auto store = std::make_unique<TelemetryStore>(*m_defaults);
         QObject::connect(&store->sampler(), &TelemetrySampler::started, store.get(),
                          [this](bool opened) { m_opened = opened; });
@@ -46,7 +49,8 @@ protected:
     std::optional<bool> m_opened;
 };
 
-TEST_F(TelemetrySamplerTest, SamplesTheMachineOnItsOwnThreadAndDeliversThemOnTheMainThread) {
+TEST_F(TelemetrySamplerTest, SamplesTheMachineOnItsOwnThreadAndDeliversThemOnTheMainThread)
+{
     VirtualSmc machine("two-fan-laptop");
     auto registration = machine.registerAsService();
     auto store = makeStore();
@@ -80,7 +84,8 @@ TEST_F(TelemetrySamplerTest, SamplesTheMachineOnItsOwnThreadAndDeliversThemOnThe
     EXPECT_GT(store->peakCPU(), 20);
 }
 
-TEST_F(TelemetrySamplerTest, AnSMCThatCannotBeOpenedProducesNoSamples) {
+TEST_F(TelemetrySamplerTest, AnSMCThatCannotBeOpenedProducesNoSamples)
+{
     auto store = makeStore();
     store->start(0.02);
     ASSERT_TRUE(test::processEventsUntil([&] { return m_opened.has_value(); }));
@@ -90,7 +95,8 @@ TEST_F(TelemetrySamplerTest, AnSMCThatCannotBeOpenedProducesNoSamples) {
     EXPECT_TRUE(store->smcAvailable());
 }
 
-TEST_F(TelemetrySamplerTest, FansThatCannotBeReadGiveSamplesWithoutFans) {
+TEST_F(TelemetrySamplerTest, FansThatCannotBeReadGiveSamplesWithoutFans)
+{
     // FNum says two fans but F1Ac is missing, so every full fan read fails.
     std::ifstream file(MachineProfile::directory() / "two-fan-laptop.json");
     nlohmann::json document = nlohmann::json::parse(file);
@@ -98,7 +104,8 @@ TEST_F(TelemetrySamplerTest, FansThatCannotBeReadGiveSamplesWithoutFans) {
     keys.erase(std::remove_if(keys.begin(), keys.end(),
                               [](const nlohmann::json& key) { return key["name"] == "F1Ac"; }),
                keys.end());
-    VirtualSmc machine(MachineProfile::fromJson(document, "broken-fan", MachineProfile::directory()));
+    VirtualSmc machine(
+        MachineProfile::fromJson(document, "broken-fan", MachineProfile::directory()));
     auto registration = machine.registerAsService();
     auto store = makeStore();
     store->start(0.02);

@@ -19,7 +19,8 @@ using test::sampleWith;
 
 class TelemetryStoreTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
         m_store = std::make_unique<TelemetryStore>(*m_defaults);
@@ -29,7 +30,8 @@ protected:
     std::unique_ptr<TelemetryStore> m_store;
 };
 
-TEST_F(TelemetryStoreTest, SmoothsEachDieMaximumWithAJumpFromZero) {
+TEST_F(TelemetryStoreTest, SmoothsEachDieMaximumWithAJumpFromZero)
+{
     struct Row {
         double cpuMax, gpuMax;
         double cpuSmoothed, gpuSmoothed;
@@ -49,7 +51,8 @@ TEST_F(TelemetryStoreTest, SmoothsEachDieMaximumWithAJumpFromZero) {
     EXPECT_NEAR(*m_store->hottestTemperature(), 66, 1e-9);
 }
 
-TEST_F(TelemetryStoreTest, PeaksRiseAndNeverFall) {
+TEST_F(TelemetryStoreTest, PeaksRiseAndNeverFall)
+{
     QSignalSpy cpuPeak(m_store.get(), &TelemetryStore::peakCPUChanged);
     for (double cpuMax : {50.0, 72.0, 61.0, 72.0})
         m_store->ingest(sampleWith({40, cpuMax, 30, cpuMax - 10}));
@@ -58,7 +61,8 @@ TEST_F(TelemetryStoreTest, PeaksRiseAndNeverFall) {
     EXPECT_EQ(cpuPeak.count(), 2); // 50, then 72; the second 72 changes nothing
 }
 
-TEST_F(TelemetryStoreTest, HistoryKeepsTheNewest900Samples) {
+TEST_F(TelemetryStoreTest, HistoryKeepsTheNewest900Samples)
+{
     QList<TelemetrySample> fed;
     for (int i = 1; i <= 901; ++i) {
         fed.append(sampleWith({40, 50, 0, 0}, test::laptopFans(), 1'700'000'000 + 2 * i));
@@ -66,12 +70,13 @@ TEST_F(TelemetryStoreTest, HistoryKeepsTheNewest900Samples) {
     }
     const QList<TelemetrySample>& history = m_store->history();
     ASSERT_EQ(history.size(), 900);
-    EXPECT_EQ(history.front(), fed[1]); // sample 2
+    EXPECT_EQ(history.front(), fed[1]);  // sample 2
     EXPECT_EQ(history.back(), fed[900]); // sample 901
     EXPECT_EQ(m_store->latest(), fed[900]);
 }
 
-TEST_F(TelemetryStoreTest, SMCAvailabilityFollowsFansOrAPositiveTemperature) {
+TEST_F(TelemetryStoreTest, SMCAvailabilityFollowsFansOrAPositiveTemperature)
+{
     QSignalSpy changed(m_store.get(), &TelemetryStore::smcAvailableChanged);
     struct Row {
         bool withFans;
@@ -85,8 +90,9 @@ TEST_F(TelemetryStoreTest, SMCAvailabilityFollowsFansOrAPositiveTemperature) {
     int expectedChanges = 0;
     bool previous = true;
     for (const Row& row : rows) {
-        m_store->ingest(sampleWith({0, row.hottest, 0, 0},
-                                   row.withFans ? test::laptopFans() : std::vector<SMCFanReading>{}));
+        m_store->ingest(sampleWith({0, row.hottest, 0, 0}, row.withFans
+                                                               ? test::laptopFans()
+                                                               : std::vector<SMCFanReading>{}));
         EXPECT_EQ(m_store->smcAvailable(), row.available);
         expectedChanges += row.available != previous;
         previous = row.available;
@@ -94,7 +100,8 @@ TEST_F(TelemetryStoreTest, SMCAvailabilityFollowsFansOrAPositiveTemperature) {
     EXPECT_EQ(changed.count(), expectedChanges);
 }
 
-TEST_F(TelemetryStoreTest, NothingIsKnownBeforeTheFirstSampleWhateverTheSource) {
+TEST_F(TelemetryStoreTest, NothingIsKnownBeforeTheFirstSampleWhateverTheSource)
+{
     for (const char* source : {"average", "hottestCore"}) {
         m_defaults->setString(kTemperatureSourceKey, source);
         EXPECT_FALSE(m_store->systemTemperature()) << source;
@@ -104,7 +111,8 @@ TEST_F(TelemetryStoreTest, NothingIsKnownBeforeTheFirstSampleWhateverTheSource) 
     }
 }
 
-TEST_F(TelemetryStoreTest, TheSourceSettingIsReadOnEveryUse) {
+TEST_F(TelemetryStoreTest, TheSourceSettingIsReadOnEveryUse)
+{
     m_store->ingest(sampleWith({48, 55, 52, 60}));
     m_store->ingest(sampleWith({48, 65, 52, 60})); // smoothed maxima: 59 and 60
 
@@ -114,8 +122,8 @@ TEST_F(TelemetryStoreTest, TheSourceSettingIsReadOnEveryUse) {
     };
     // Only the exact text "hottestCore" selects the smoothed maxima.
     const Row rows[] = {
-        {nullptr, 52},      {"hottestCore", 60}, {"HottestCore", 52},
-        {"hottest", 52},    {"average", 52},     {"hottestCore", 60},
+        {nullptr, 52},   {"hottestCore", 60}, {"HottestCore", 52},
+        {"hottest", 52}, {"average", 52},     {"hottestCore", 60},
     };
     for (const Row& row : rows) {
         if (row.stored)
@@ -130,14 +138,16 @@ TEST_F(TelemetryStoreTest, TheSourceSettingIsReadOnEveryUse) {
     }
 }
 
-TEST_F(TelemetryStoreTest, ALaunchArgumentChoosesTheSourceForThatRun) {
+TEST_F(TelemetryStoreTest, ALaunchArgumentChoosesTheSourceForThatRun)
+{
     auto defaults = makeDefaults({"-fanBoostTemperatureSource", "hottestCore"});
     TelemetryStore store(*defaults);
     store.ingest(sampleWith({48, 70, 52, 60}));
     EXPECT_EQ(store.systemTemperature(), 70);
 }
 
-TEST_F(TelemetryStoreTest, ChangingTheSourceNotifiesTheSystemTemperature) {
+TEST_F(TelemetryStoreTest, ChangingTheSourceNotifiesTheSystemTemperature)
+{
     m_store->ingest(sampleAt(50));
     QSignalSpy changed(m_store.get(), &TelemetryStore::systemTemperatureChanged);
     setCurrentTemperatureSource(*m_defaults, TemperatureSource::hottestCore);
@@ -146,7 +156,8 @@ TEST_F(TelemetryStoreTest, ChangingTheSourceNotifiesTheSystemTemperature) {
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST_F(TelemetryStoreTest, HandlersSeeTheIngestedStateInRegistrationOrder) {
+TEST_F(TelemetryStoreTest, HandlersSeeTheIngestedStateInRegistrationOrder)
+{
     QStringList calls;
     m_store->onSample([&](const TelemetrySample& sample) {
         EXPECT_EQ(m_store->latest(), sample);
@@ -159,7 +170,8 @@ TEST_F(TelemetryStoreTest, HandlersSeeTheIngestedStateInRegistrationOrder) {
     EXPECT_EQ(calls, (QStringList{"first", "second"}));
 }
 
-TEST_F(TelemetryStoreTest, AnEqualSampleNotifiesOnlyThatASampleArrived) {
+TEST_F(TelemetryStoreTest, AnEqualSampleNotifiesOnlyThatASampleArrived)
+{
     m_store->ingest(sampleAt(50));
     QSignalSpy smoothed(m_store.get(), &TelemetryStore::cpuHottestSmoothedChanged);
     QSignalSpy available(m_store.get(), &TelemetryStore::smcAvailableChanged);

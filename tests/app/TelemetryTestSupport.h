@@ -9,7 +9,8 @@
 
 namespace brisvane::test {
 
-inline SMCFanReading fanReading(int index, double minRPM = 1200, double maxRPM = 6000) {
+inline SMCFanReading fanReading(int index, double minRPM = 1200, double maxRPM = 6000)
+{
     SMCFanReading fan;
     fan.index = index;
     fan.actualRPM = minRPM;
@@ -20,7 +21,8 @@ inline SMCFanReading fanReading(int index, double minRPM = 1200, double maxRPM =
     return fan;
 }
 
-inline std::vector<SMCFanReading> laptopFans() {
+inline std::vector<SMCFanReading> laptopFans()
+{
     return {fanReading(0), fanReading(1)};
 }
 
@@ -33,7 +35,8 @@ struct Temperatures {
 
 // `hottest` is the larger maximum, as the sensor reader reports it.
 inline TelemetrySample sampleWith(Temperatures t, std::vector<SMCFanReading> fans = laptopFans(),
-                                  qint64 secondsSinceEpoch = 1'700'000'000) {
+                                  qint64 secondsSinceEpoch = 1'700'000'000)
+{
     TelemetrySample sample;
     sample.timestamp = QDateTime::fromSecsSinceEpoch(secondsSinceEpoch);
     sample.temperatures = {t.cpuAverage, t.cpuMax, t.gpuAverage, t.gpuMax,
@@ -44,7 +47,8 @@ inline TelemetrySample sampleWith(Temperatures t, std::vector<SMCFanReading> fan
 
 // Both averages and maxima at `celsius`: whichever source is chosen reads this temperature
 // (smoothing aside).
-inline TelemetrySample sampleAt(double celsius, std::vector<SMCFanReading> fans = laptopFans()) {
+inline TelemetrySample sampleAt(double celsius, std::vector<SMCFanReading> fans = laptopFans())
+{
     return sampleWith({celsius, celsius, celsius, celsius}, std::move(fans));
 }
 
