@@ -17,11 +17,11 @@ namespace fs = std::filesystem;
 
 constexpr const char* kLabel = "org.example.testjob";
 
-// A job that says where it runs, ends politely on SIGTERM (unless told to ignore it), and
-// otherwise runs until stopped.
+// A job that says where it runs once its SIGTERM handling is in place, ends politely on
+// SIGTERM (unless told to ignore it), and otherwise runs until stopped.
 constexpr const char* kJobScript = R"(#!/bin/sh
-echo "started in $BRISVANE_SYSTEM_ROOT with $*"
 if [ "$1" = stubborn ]; then trap '' TERM; else trap 'echo "got TERM"; exit 0' TERM; fi
+echo "started in $BRISVANE_SYSTEM_ROOT with $*"
 if [ "$1" = once ]; then exit "$2"; fi
 while :; do sleep 0.05; done
 )";
@@ -67,6 +67,20 @@ protected:
             return std::nullopt;
         return (*state)["pid"].get<pid_t>();
     }
+    // The running job's pid once it has started and said so; -1 (and a failure) if it never does.
+    pid_t startedJob() const
+    {
+        std::optional<pid_t> pid;
+        const bool started = test::eventually([&] {
+            pid = jobPid();
+            return pid && log().find("started") != std::string::npos;
+        });
+        if (!started) {
+            ADD_FAILURE() << "the job did not start; log: " << log();
+            return -1;
+        }
+        return *pid;
+    }
     int runs() const { return domain.describe(kLabel).value_or(nlohmann::json::object()).value("runs", 0); }
 };
 
@@ -75,15 +89,15 @@ TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
     install("<key>RunAtLoad</key><true/>", "hello world");
     const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
     ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
-    ASSERT_TRUE(test::eventually([&] { return log().find("started") != std::string::npos; }));
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
     EXPECT_THAT(log(), HasSubstr("started in " + mac.root().string() + " with hello world 1"));
 
     const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
     EXPECT_EQ(print.status, 0);
     EXPECT_THAT(print.output, HasSubstr("state = running"));
     EXPECT_THAT(print.output, HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
-    ASSERT_TRUE(jobPid());
-    EXPECT_TRUE(ProcessControl::isAlive(*jobPid()));
+    EXPECT_TRUE(ProcessControl::isAlive(job));
 
     const auto again = mac.launchctl({"bootstrap", "system", plistPath().string()});
     EXPECT_EQ(again.status, 37);
@@ -94,12 +108,16 @@ TEST_F(LaunchctlStandIn, AKilledJobIsStartedAgainWhenKeptAlive)
 {
     install("<key>KeepAlive</key><true/>");
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    ASSERT_TRUE(test::eventually([&] { return jobPid().has_value(); }));
-    const pid_t first = *jobPid();
+    const pid_t first = startedJob();
+    ASSERT_GT(first, 0);
     ::kill(first, SIGKILL);
-    ASSERT_TRUE(test::eventually([&] { return jobPid() && *jobPid() != first; }));
+    std::optional<pid_t> second;
+    ASSERT_TRUE(test::eventually([&] {
+        second = jobPid();
+        return second && *second != first;
+    }));
     EXPECT_EQ(runs(), 2);
-    EXPECT_TRUE(ProcessControl::isAlive(*jobPid()));
+    EXPECT_TRUE(ProcessControl::isAlive(*second));
     EXPECT_THAT(log(), HasSubstr("exited (Killed)"));
 }
 
@@ -107,8 +125,8 @@ TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
 {
     install("<key>KeepAlive</key><true/>");
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    ASSERT_TRUE(test::eventually([&] { return jobPid().has_value(); }));
-    const pid_t job = *jobPid();
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
 
     const auto bootout = mac.launchctl({"bootout", std::string("system/") + kLabel});
     EXPECT_EQ(bootout.status, 0) << bootout.output;
@@ -129,8 +147,8 @@ TEST_F(LaunchctlStandIn, BootoutKillsAJobThatIgnoresSigtermAfterItsExitTimeout)
 {
     install("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    ASSERT_TRUE(test::eventually([&] { return log().find("started") != std::string::npos; }));
-    const pid_t job = *jobPid();
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
     EXPECT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
     EXPECT_FALSE(ProcessControl::isAlive(job));
 }
@@ -176,8 +194,12 @@ TEST(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
         test::writeFile(plist, jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
         ASSERT_EQ(mac.launchctl({"bootstrap", "system", plist.string()}).status, 0);
         LaunchdDomain domain(mac.root());
-        ASSERT_TRUE(test::eventually([&] { return domain.describe(kLabel) && (*domain.describe(kLabel))["pid"].is_number(); }));
-        job = (*domain.describe(kLabel))["pid"].get<pid_t>();
+        ASSERT_TRUE(test::eventually([&] {
+            const auto state = domain.describe(kLabel);
+            if (state && (*state)["pid"].is_number())
+                job = (*state)["pid"].get<pid_t>();
+            return job.has_value();
+        }));
     }
     EXPECT_FALSE(ProcessControl::isAlive(*job));
 }
