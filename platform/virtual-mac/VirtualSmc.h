@@ -45,7 +45,10 @@ struct SmcCallCounts {
     std::uint64_t getKeyInfo = 0;
     std::uint64_t other = 0; // unknown commands, other selectors, malformed calls
 
-    std::uint64_t total() const { return readKey + writeKey + getKeyFromIndex + getKeyInfo + other; }
+    std::uint64_t total() const
+    {
+        return readKey + writeKey + getKeyFromIndex + getKeyInfo + other;
+    }
 };
 
 enum class SmcOperation { info, read, write };

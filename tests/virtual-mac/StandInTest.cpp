@@ -34,14 +34,19 @@ std::string jobPlist(const std::string& program, const std::string& extraKeys,
 <plist version="1.0">
 <dict>
 	<key>Label</key>
-	<string>)" + std::string(kLabel) + R"(</string>
+	<string>)" +
+           std::string(kLabel) + R"(</string>
 	<key>ProgramArguments</key>
 	<array>
-		<string>)" + program + R"(</string>
-		<string>)" + firstArgument + R"(</string>
-		<string>)" + secondArgument + R"(</string>
+		<string>)" +
+           program + R"(</string>
+		<string>)" +
+           firstArgument + R"(</string>
+		<string>)" +
+           secondArgument + R"(</string>
 	</array>
-)" + extraKeys + R"(
+)" + extraKeys +
+           R"(
 </dict>
 </plist>
 )";
@@ -52,7 +57,10 @@ protected:
     test::SimulatedMac mac;
     LaunchdDomain domain{mac.root()};
 
-    fs::path plistPath() const { return mac.root() / "Library/LaunchDaemons" / (std::string(kLabel) + ".plist"); }
+    fs::path plistPath() const
+    {
+        return mac.root() / "Library/LaunchDaemons" / (std::string(kLabel) + ".plist");
+    }
     std::string log() const { return test::readFile(domain.logFile(kLabel)); }
 
     void install(const std::string& extraKeys, const std::string& argument = "")
@@ -81,7 +89,10 @@ protected:
         }
         return *pid;
     }
-    int runs() const { return domain.describe(kLabel).value_or(nlohmann::json::object()).value("runs", 0); }
+    int runs() const
+    {
+        return domain.describe(kLabel).value_or(nlohmann::json::object()).value("runs", 0);
+    }
 };
 
 TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
@@ -96,7 +107,8 @@ TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
     const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
     EXPECT_EQ(print.status, 0);
     EXPECT_THAT(print.output, HasSubstr("state = running"));
-    EXPECT_THAT(print.output, HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
+    EXPECT_THAT(print.output,
+                HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
     EXPECT_TRUE(ProcessControl::isAlive(job));
 
     const auto again = mac.launchctl({"bootstrap", "system", plistPath().string()});
@@ -191,7 +203,8 @@ TEST(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
         root = mac.root();
         test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
         const auto plist = mac.root() / "Library/LaunchDaemons/job.plist";
-        test::writeFile(plist, jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
+        test::writeFile(plist,
+                        jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
         ASSERT_EQ(mac.launchctl({"bootstrap", "system", plist.string()}).status, 0);
         LaunchdDomain domain(mac.root());
         ASSERT_TRUE(test::eventually([&] {
@@ -215,14 +228,15 @@ protected:
     }
 };
 
-class OsascriptPayloads : public OsascriptStandIn, public ::testing::WithParamInterface<std::string> {};
+class OsascriptPayloads : public OsascriptStandIn,
+                          public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(OsascriptPayloads, ReachShUnchanged)
 {
     const fs::path out = mac.root() / "tmp/payload";
     // A quoted here-document hands its body to cat byte for byte.
-    const std::string script = "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + GetParam() +
-                               "\nBRISVANE_END";
+    const std::string script =
+        "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + GetParam() + "\nBRISVANE_END";
     const auto result = mac.osascript(admin(script));
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(test::readFile(out), GetParam() + "\n");
@@ -248,8 +262,8 @@ TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
     EXPECT_EQ(failed.output, "execution error: cp: no such file (3)\n");
 
     const fs::path marker = mac.root() / "tmp/ran";
-    const auto cancelled = mac.osascript(admin("touch '" + marker.string() + "'"),
-                                         {{"BRISVANE_SIM_ADMIN", "cancel"}});
+    const auto cancelled =
+        mac.osascript(admin("touch '" + marker.string() + "'"), {{"BRISVANE_SIM_ADMIN", "cancel"}});
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.output, "execution error: User canceled. (-128)\n");
     EXPECT_FALSE(fs::exists(marker)) << "a cancelled dialog runs nothing";
@@ -261,10 +275,12 @@ TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
 
 TEST_F(OsascriptStandIn, RunsWithTheRootsBinFirstOnPath)
 {
-    const auto which = mac.osascript(admin("command -v launchctl; command -v chown; echo $BRISVANE_SYSTEM_ROOT"));
+    const auto which =
+        mac.osascript(admin("command -v launchctl; command -v chown; echo $BRISVANE_SYSTEM_ROOT"));
     ASSERT_EQ(which.status, 0) << which.output;
     EXPECT_EQ(which.output, (mac.root() / "bin/launchctl").string() + "\n" +
-                                (mac.root() / "bin/chown").string() + "\n" + mac.root().string() + "\n");
+                                (mac.root() / "bin/chown").string() + "\n" + mac.root().string() +
+                                "\n");
 }
 
 // The installer's and the uninstaller's scripts, built as the app builds them, with a small
@@ -285,22 +301,20 @@ TEST_F(OsascriptStandIn, InstallerAndUninstallerScriptsRunCleanly)
     const std::string helper = root + "/Library/PrivilegedHelperTools/" + label;
     const std::string daemonPlist = root + "/Library/LaunchDaemons/" + label + ".plist";
     const std::string install =
-        "mkdir -p " + root + "/Library/PrivilegedHelperTools\n" +
-        "launchctl bootout system/" + label + " 2>/dev/null || true\n" +
-        "cp '" + shippedExe.string() + "' '" + helper + "'\n" +
-        "chown root:wheel '" + helper + "'\n" +
-        "chmod 755 '" + helper + "'\n" +
-        "cp '" + shippedPlist.string() + "' '" + daemonPlist + "'\n" +
-        "chown root:wheel '" + daemonPlist + "'\n" +
-        "chmod 644 '" + daemonPlist + "'\n" +
-        "launchctl bootstrap system '" + daemonPlist + "'";
+        "mkdir -p " + root + "/Library/PrivilegedHelperTools\n" + "launchctl bootout system/" +
+        label + " 2>/dev/null || true\n" + "cp '" + shippedExe.string() + "' '" + helper + "'\n" +
+        "chown root:wheel '" + helper + "'\n" + "chmod 755 '" + helper + "'\n" + "cp '" +
+        shippedPlist.string() + "' '" + daemonPlist + "'\n" + "chown root:wheel '" + daemonPlist +
+        "'\n" + "chmod 644 '" + daemonPlist + "'\n" + "launchctl bootstrap system '" + daemonPlist +
+        "'";
     for (int round = 0; round < 2; ++round) { // installing over an installed daemon works too
         const auto installed = mac.osascript(admin(install));
         ASSERT_EQ(installed.status, 0) << installed.output;
     }
     LaunchdDomain domain(mac.root());
     ASSERT_TRUE(test::eventually([&] {
-        return test::readFile(domain.logFile(label)).find("started in " + root) != std::string::npos;
+        return test::readFile(domain.logFile(label)).find("started in " + root) !=
+               std::string::npos;
     }));
     EXPECT_EQ(fs::status(helper).permissions() & fs::perms::all,
               fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
