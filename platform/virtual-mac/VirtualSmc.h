@@ -161,6 +161,7 @@ public:
     // clock is followed every member first catches up with it (scaled by timeScale).
     double now();
     void advance(double seconds);
+    // The clock must outlive the model (or the next followClock call).
     void followClock(const Clock& clock, double timeScale = 1.0);
 
 private:

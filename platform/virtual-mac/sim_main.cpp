@@ -145,7 +145,7 @@ int up(const fs::path& root, const std::string& profile)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::cout << "virtual Mac up in " << root.string() << " (profile " << profile << ", pid " << pid
-              << ")\n";
+              << "); programs use it with BRISVANE_SYSTEM_ROOT=" << root.string() << "\n";
     return 0;
 }
 
