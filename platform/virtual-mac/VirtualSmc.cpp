@@ -67,7 +67,7 @@ void VirtualSmc::ServiceRegistration::release()
 {
     if (!m_forwarder)
         return;
-    iokit::unregisterService(m_serviceClass);
+    iokit::unregisterService(m_serviceClass, m_forwarder.get());
     std::lock_guard lock(m_forwarder->mutex);
     m_forwarder->model = nullptr;
     m_forwarder.reset();
