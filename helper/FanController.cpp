@@ -78,10 +78,26 @@ std::vector<double> sanitisedTargets(std::vector<double> targets)
 
 } // namespace
 
+namespace {
+
+std::optional<FanController::Options>& sharedOptions()
+{
+    static std::optional<FanController::Options> options;
+    return options;
+}
+
+} // namespace
+
 FanController& FanController::shared()
 {
-    static FanController* instance = new FanController(Options{}); // never destroyed
+    // never destroyed
+    static FanController* instance = new FanController(sharedOptions().value_or(Options{}));
     return *instance;
+}
+
+void FanController::configureShared(Options options)
+{
+    sharedOptions() = std::move(options);
 }
 
 FanController::FanController(Options options)

@@ -50,6 +50,9 @@ public:
     // The daemon's controller with a control thread, the steady clock and exit(0). Created on
     // first use and never destroyed, so that an exit handler can still release the fans.
     static FanController& shared();
+    // The options shared() creates the controller with (exitAction above all); only before its
+    // first use.
+    static void configureShared(Options options);
 
     explicit FanController(Options options);
     // Stops and joins the control thread (never reached for shared()).

@@ -1,0 +1,138 @@
+#include "app/core/TelemetryStore.h"
+
+#include "app/core/Observable.h"
+#include "app/core/TelemetrySampler.h"
+#include "app/core/UserDefaults.h"
+
+#include <algorithm>
+
+namespace brisvane {
+namespace {
+
+// A state of 0 (first sample, or after a zero) jumps to the input instead of creeping up to it.
+double smoothed(double state, double input)
+{
+    return state > 0 ? state + (input - state) * TelemetryStore::kSmoothingFactor : input;
+}
+
+} // namespace
+
+TelemetryStore::TelemetryStore(QObject* parent)
+    : TelemetryStore(UserDefaults::standard(), parent)
+{}
+
+TelemetryStore::TelemetryStore(UserDefaults& defaults, QObject* parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_sampler(new TelemetrySampler)
+{
+    m_samplerThread.setObjectName(QStringLiteral("org.brisvane.Brisvane.telemetry"));
+    m_sampler->moveToThread(&m_samplerThread);
+    connect(&m_samplerThread, &QThread::finished, m_sampler, &QObject::deleteLater);
+    // Queued: the sample is copied onto the main thread; if the store is gone it is dropped.
+    connect(m_sampler, &TelemetrySampler::sampled, this, &TelemetryStore::ingest,
+            Qt::QueuedConnection);
+    connect(&m_defaults, &UserDefaults::changed, this, [this](const QString& key) {
+        if (key == QLatin1StringView(kTemperatureSourceKey))
+            emit systemTemperatureChanged();
+    });
+}
+
+TelemetryStore::~TelemetryStore()
+{
+    if (m_samplerThread.isRunning()) {
+        m_samplerThread.quit();
+        m_samplerThread.wait();
+    } else {
+        delete m_sampler; // never moved onto a running thread, so nothing else touches it
+    }
+}
+
+void TelemetryStore::start(double intervalSeconds)
+{
+    if (m_samplerThread.isRunning())
+        return;
+    m_samplerThread.start(QThread::LowPriority);
+    QMetaObject::invokeMethod(
+        m_sampler, [sampler = m_sampler, intervalSeconds] { sampler->start(intervalSeconds); },
+        Qt::QueuedConnection);
+}
+
+void TelemetryStore::onSample(SampleHandler handler)
+{
+    m_onSampleHandlers.push_back(std::move(handler));
+}
+
+void TelemetryStore::ingest(const TelemetrySample& sample)
+{
+    const SMCTemperatureSnapshot& t = sample.temperatures;
+
+    const bool availabilityChanged =
+        assignIfChanged(m_smcAvailable, !sample.fans.empty() || t.hottest > 0);
+
+    m_latest = sample;
+
+    const bool cpuSmoothedChanged =
+        assignIfChanged(m_cpuHottestSmoothed, smoothed(m_cpuHottestSmoothed, t.cpuMax));
+    const bool gpuSmoothedChanged =
+        assignIfChanged(m_gpuHottestSmoothed, smoothed(m_gpuHottestSmoothed, t.gpuMax));
+
+    const bool cpuPeakRose = m_peakCPU < t.cpuMax && assignIfChanged(m_peakCPU, t.cpuMax);
+    const bool gpuPeakRose = m_peakGPU < t.gpuMax && assignIfChanged(m_peakGPU, t.gpuMax);
+
+    m_history.append(sample);
+    if (m_history.size() > kHistoryLimit)
+        m_history.remove(0, m_history.size() - kHistoryLimit);
+
+    // Every value is in place before anyone hears of the change.
+    if (availabilityChanged)
+        emit smcAvailableChanged();
+    emit latestChanged();
+    if (cpuSmoothedChanged)
+        emit cpuHottestSmoothedChanged();
+    if (gpuSmoothedChanged)
+        emit gpuHottestSmoothedChanged();
+    if (cpuPeakRose)
+        emit peakCPUChanged();
+    if (gpuPeakRose)
+        emit peakGPUChanged();
+    emit historyChanged();
+    emit systemTemperatureChanged();
+
+    for (const SampleHandler& handler : m_onSampleHandlers)
+        handler(sample);
+}
+
+std::optional<double> TelemetryStore::hottestTemperature() const
+{
+    if (!m_latest)
+        return std::nullopt;
+    return std::max(m_cpuHottestSmoothed, m_gpuHottestSmoothed);
+}
+
+std::optional<double> TelemetryStore::systemTemperature() const
+{
+    if (!m_latest)
+        return std::nullopt;
+    switch (currentTemperatureSource(m_defaults)) {
+    case TemperatureSource::hottestCore:
+        return hottestTemperature();
+    case TemperatureSource::average:
+        break;
+    }
+    return std::max(m_latest->temperatures.cpuAverage, m_latest->temperatures.gpuAverage);
+}
+
+QVariant TelemetryStore::hottestTemperatureValue() const
+{
+    const auto value = hottestTemperature();
+    return value ? QVariant(*value) : QVariant();
+}
+
+QVariant TelemetryStore::systemTemperatureValue() const
+{
+    const auto value = systemTemperature();
+    return value ? QVariant(*value) : QVariant();
+}
+
+} // namespace brisvane

@@ -1,0 +1,113 @@
+#pragma once
+// The main-thread half of telemetry: the latest sample, a 30-minute history, peaks since launch
+// and the smoothed hottest temperatures, and the handlers (above all the control engine) that
+// every sample is handed to. Confined to the main thread; observers hear only real changes.
+
+#include "app/core/TelemetrySample.h"
+#include "app/core/TemperatureSource.h"
+
+#include <QList>
+#include <QObject>
+#include <QThread>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace brisvane {
+
+class TelemetrySampler;
+class UserDefaults;
+
+class TelemetryStore : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr qsizetype kHistoryLimit = 900; // 30 minutes at one sample every 2 s
+    static constexpr double kSampleIntervalSeconds = 2.0;
+    static constexpr double kSmoothingFactor = 0.4;
+
+    // Creates the sampler and its thread; nothing is opened or started yet. `defaults` holds the
+    // temperature-source choice and must outlive the store.
+    explicit TelemetryStore(UserDefaults& defaults, QObject* parent = nullptr);
+    explicit TelemetryStore(QObject* parent = nullptr);
+    ~TelemetryStore() override;
+
+    // Starts the sampler thread at low priority; its samples are ingested here, in order. Call
+    // once, after every handler that must see the first sample has been registered.
+    void start(double intervalSeconds = kSampleIntervalSeconds);
+
+    // Handlers run synchronously on every ingested sample, in registration order; there is no
+    // removal.
+    using SampleHandler = std::function<void(const TelemetrySample&)>;
+    void onSample(SampleHandler handler);
+
+    // The sampler's samples arrive here; tests feed samples directly.
+    void ingest(const TelemetrySample& sample);
+
+    const std::optional<TelemetrySample>& latest() const { return m_latest; }
+    // Oldest first, at most kHistoryLimit samples.
+    const QList<TelemetrySample>& history() const { return m_history; }
+
+    // False once a sample arrives with no fans and no positive temperature; true again with the
+    // first sample that has either.
+    Q_PROPERTY(bool smcAvailable READ smcAvailable NOTIFY smcAvailableChanged)
+    bool smcAvailable() const { return m_smcAvailable; }
+
+    // Highest cpuMax / gpuMax since launch, °C; never decrease.
+    Q_PROPERTY(double peakCPU READ peakCPU NOTIFY peakCPUChanged)
+    double peakCPU() const { return m_peakCPU; }
+    Q_PROPERTY(double peakGPU READ peakGPU NOTIFY peakGPUChanged)
+    double peakGPU() const { return m_peakGPU; }
+
+    // Exponentially smoothed cpuMax / gpuMax, °C; 0 until a positive reading.
+    Q_PROPERTY(double cpuHottestSmoothed READ cpuHottestSmoothed NOTIFY cpuHottestSmoothedChanged)
+    double cpuHottestSmoothed() const { return m_cpuHottestSmoothed; }
+    Q_PROPERTY(double gpuHottestSmoothed READ gpuHottestSmoothed NOTIFY gpuHottestSmoothedChanged)
+    double gpuHottestSmoothed() const { return m_gpuHottestSmoothed; }
+
+    // The larger smoothed maximum; absent (QML: null) before the first sample.
+    Q_PROPERTY(QVariant hottestTemperature READ hottestTemperatureValue NOTIFY latestChanged)
+    std::optional<double> hottestTemperature() const;
+
+    // The temperature that drives the fan curves, chosen by the temperature-source setting
+    // (read on every use); absent (QML: null) before the first sample.
+    Q_PROPERTY(
+        QVariant systemTemperature READ systemTemperatureValue NOTIFY systemTemperatureChanged)
+    std::optional<double> systemTemperature() const;
+
+    TelemetrySampler& sampler() { return *m_sampler; }
+    QThread& samplerThread() { return m_samplerThread; }
+
+signals:
+    void latestChanged();
+    void historyChanged();
+    void smcAvailableChanged();
+    void peakCPUChanged();
+    void peakGPUChanged();
+    void cpuHottestSmoothedChanged();
+    void gpuHottestSmoothedChanged();
+    // With every new sample, and when the temperature-source setting is changed through the
+    // store's user defaults.
+    void systemTemperatureChanged();
+
+private:
+    QVariant hottestTemperatureValue() const;
+    QVariant systemTemperatureValue() const;
+
+    UserDefaults& m_defaults;
+    QThread m_samplerThread;
+    TelemetrySampler* m_sampler; // lives on m_samplerThread, deleted there when it finishes
+
+    std::optional<TelemetrySample> m_latest;
+    QList<TelemetrySample> m_history;
+    bool m_smcAvailable = true;
+    double m_peakCPU = 0;
+    double m_peakGPU = 0;
+    double m_cpuHottestSmoothed = 0;
+    double m_gpuHottestSmoothed = 0;
+    std::vector<SampleHandler> m_onSampleHandlers;
+};
+
+} // namespace brisvane

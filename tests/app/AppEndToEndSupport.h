@@ -1,0 +1,138 @@
+#pragma once
+// The app core against a whole virtual Mac made by brisvane-sim: the stand-in launchctl and
+// osascript, brisvane-vsmc, and the real daemon installed from the built bundle resources.
+
+#include "tests/app/AppTestSupport.h"
+#include "tests/app/EventLoopSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
+
+#include "app/core/AppBundle.h"
+#include "app/core/HelperClient.h"
+
+#include <QCoroTask>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brisvane::test {
+
+// A write the virtual SMC received, from its journal.
+struct JournalWrite {
+    double t = 0;
+    std::string key;
+    std::string bytes; // hex
+    int result = 0;
+
+    // The value of a 4-byte little-endian "flt " write.
+    float asFloat() const
+    {
+        std::uint32_t bits = 0;
+        for (int i = 3; i >= 0; --i)
+            bits = (bits << 8) |
+                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
+        float value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+};
+
+class SimulatedMacTest : public AppCoreTest {
+protected:
+    void SetUp() override
+    {
+        AppCoreTest::SetUp();
+        m_mac = std::make_unique<SimulatedMac>(profile());
+        m_root = std::make_unique<ScopedSystemRoot>(m_mac->root());
+        // No system bus inside the virtual Mac: the daemon runs without sleep handling.
+        ::setenv(
+            "DBUS_SYSTEM_BUS_ADDRESS",
+            ("unix:path=" + (m_mac->root() / "var/run/dbus/system_bus_socket").string()).c_str(),
+            1);
+        ::unsetenv("BRISVANE_SIM_ADMIN");
+        ::unsetenv(AppBundle::kPrefixVariable); // the build tree's own layout
+    }
+    void TearDown() override
+    {
+        ::unsetenv("BRISVANE_SIM_ADMIN");
+        m_root.reset();
+        m_mac.reset();
+        AppCoreTest::TearDown();
+    }
+    virtual std::string profile() const { return VirtualSmc::kDefaultProfile; }
+
+    const std::filesystem::path& macRoot() const { return m_mac->root(); }
+    nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
+    RunResult launchctl(const std::vector<std::string>& args) const
+    {
+        return m_mac->launchctl(args);
+    }
+
+    std::vector<JournalWrite> takeWrites() const
+    {
+        std::vector<JournalWrite> writes;
+        const nlohmann::json reply = control("writes"); // outlives the loop over its entries
+        for (const auto& entry : reply["writes"])
+            writes.push_back({entry.value("t", 0.0), entry.value("key", ""),
+                              entry.value("bytes", ""), entry.value("result", 0)});
+        return writes;
+    }
+
+    std::filesystem::path installedHelper() const
+    {
+        return HelperConstants::helperInstallSystemPath();
+    }
+    std::filesystem::path installedPlist() const
+    {
+        return HelperConstants::daemonPlistSystemPath();
+    }
+    std::string daemonLog() const
+    {
+        return test::readFile(macRoot() / "var/log/org.brisvane.Brisvane.helper.log");
+    }
+    // The daemon's pid as the stand-in launchd reports it.
+    std::optional<pid_t> daemonPid() const
+    {
+        const RunResult printed = launchctl({"print", "system/org.brisvane.Brisvane.helper"});
+        const auto at = printed.output.find("\tpid = ");
+        if (printed.status != 0 || at == std::string::npos)
+            return std::nullopt;
+        return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
+    }
+    bool jobLoaded() const
+    {
+        return launchctl({"print", "system/org.brisvane.Brisvane.helper"}).status == 0;
+    }
+
+    // Installs through the stand-in osascript; the daemon answers before it returns.
+    void install(HelperClient& client)
+    {
+        std::optional<QString> failure = QCoro::waitFor(installCatching(&client));
+        ASSERT_FALSE(failure) << failure->toStdString();
+        ASSERT_EQ(client.state(), HelperState::installed) << daemonLog();
+        ASSERT_TRUE(client.lastStatus()) << daemonLog();
+    }
+
+    // What install() threw, as text, or nothing.
+    static QCoro::Task<std::optional<QString>> installCatching(HelperClient* client)
+    {
+        try {
+            co_await client->install();
+        } catch (const HelperInstallError& error) {
+            co_return error.description();
+        } catch (const AdminScriptRunner::LaunchError& error) {
+            co_return error.description();
+        }
+        co_return std::nullopt;
+    }
+
+private:
+    std::unique_ptr<SimulatedMac> m_mac;
+    std::unique_ptr<ScopedSystemRoot> m_root;
+};
+
+} // namespace brisvane::test

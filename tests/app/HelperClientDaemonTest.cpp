@@ -1,0 +1,263 @@
+// The helper client against the real daemon in a virtual Mac: install from the built bundle
+// resources through the stand-in osascript and launchctl, status, a daemon that stops and comes
+// back, a late reply, uninstall, a cancelled password dialog, and a lone installed file.
+
+#include "tests/app/AppEndToEndSupport.h"
+
+#include "app/core/AdminScriptRunner.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace brisvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString kHelperClientCategory = QStringLiteral("org.brisvane.Brisvane.helper-client");
+const std::string kLabel = "org.brisvane.Brisvane.helper";
+
+class HelperClientDaemonTest : public test::SimulatedMacTest {
+protected:
+    void TearDown() override
+    {
+        if (m_stoppedDaemon)
+            ::kill(*m_stoppedDaemon, SIGCONT);
+        SimulatedMacTest::TearDown();
+    }
+    std::string plistArgument() const { return installedPlist().string(); }
+
+    std::optional<pid_t> m_stoppedDaemon;
+};
+
+TEST_F(HelperClientDaemonTest, InstallsTheBuiltDaemonAndReadsItsStatus)
+{
+    HelperClient client;
+    client.refreshInstallState();
+    ASSERT_EQ(client.state(), HelperState::notInstalled);
+    install(client);
+
+    EXPECT_EQ(test::readFile(installedHelper()),
+              test::readFile(
+                  std::filesystem::path(BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper")));
+    EXPECT_EQ(test::readFile(installedPlist()),
+              test::readFile(std::filesystem::path(
+                  BRISVANE_BUILD_DIR "/share/brisvane/org.brisvane.Brisvane.helper.plist")));
+    EXPECT_EQ(std::filesystem::status(installedHelper()).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms(0755));
+    EXPECT_EQ(std::filesystem::status(installedPlist()).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0644));
+    EXPECT_TRUE(jobLoaded());
+
+    EXPECT_EQ(client.lastStatus()->version, HelperConstants::helperVersion);
+    EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::idle);
+    EXPECT_FALSE(client.isHelperOutdated());
+    // The daemon's own readings arrive with its first ticks.
+    std::optional<HelperStatus> status;
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        status = QCoro::waitFor(client.fetchStatus());
+        return status && status->hottestSensorCelsius > 20;
+    }));
+    EXPECT_EQ(status->autoFloors.size(), 2u);
+
+    // Installing again replaces a running daemon in place.
+    install(client);
+    EXPECT_TRUE(jobLoaded());
+    EXPECT_TRUE(QCoro::waitFor(client.fetchStatus()));
+}
+
+TEST_F(HelperClientDaemonTest, TargetsReachTheDaemonAndTheStatusFollowsItsPhase)
+{
+    control("firmware accept-mode-after 0");
+    HelperClient client;
+    client.refreshInstallState();
+    install(client);
+    QSignalSpy statusChanged(&client, &HelperControlling::lastStatusChanged);
+
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        QCoro::waitFor(client.setTargets({3000, 3100}));
+        const auto status = QCoro::waitFor(client.fetchStatus());
+        return status && status->isControlling();
+    }));
+    EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::controlling);
+    const int changes = statusChanged.count();
+
+    // Only new targets: returned, but lastStatus keeps the older record.
+    EXPECT_EQ(QCoro::waitFor(client.setTargets({3500, 3600})), (QList<double>{3500, 3600}));
+    const std::optional<HelperStatus> status = QCoro::waitFor(client.fetchStatus());
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->effectiveTargets, (std::vector<double>{3500, 3600}));
+    EXPECT_NE(client.lastStatus()->effectiveTargets, status->effectiveTargets);
+    EXPECT_EQ(statusChanged.count(), changes);
+
+    QCoro::waitFor(client.releaseControl());
+    EXPECT_EQ(QCoro::waitFor(client.fetchStatus())->phase, HelperControlPhase::idle);
+    EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::idle);
+}
+
+TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain)
+{
+    HelperClient client;
+    client.refreshInstallState();
+    install(client);
+
+    ASSERT_EQ(launchctl({"bootout", "system/" + kLabel}).status, 0);
+    test::LogCapture log;
+    EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
+    EXPECT_EQ(client.state(), HelperState::unreachable);
+    const auto lines = log.inCategory(kHelperClientCategory);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.front().message.startsWith("XPC error: "));
+    // Its files are still there, so looking at them changes nothing.
+    client.refreshInstallState();
+    EXPECT_EQ(client.state(), HelperState::unreachable);
+    EXPECT_FALSE(QCoro::waitFor(client.setTargets({3000, 3000})));
+
+    ASSERT_EQ(launchctl({"bootstrap", "system", plistArgument()}).status, 0);
+    EXPECT_TRUE(QCoro::waitFor(client.fetchStatus())) << daemonLog();
+    EXPECT_EQ(client.state(), HelperState::installed);
+}
+
+TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing)
+{
+    control("firmware accept-mode-after 0");
+    HelperClient client;
+    client.refreshInstallState();
+    install(client);
+    ASSERT_TRUE(test::processEventsUntil([&] {
+        QCoro::waitFor(client.setTargets({3000, 3000}));
+        const auto status = QCoro::waitFor(client.fetchStatus());
+        return status && status->isControlling();
+    }));
+    // Released, but not fetched: lastStatus still says controlling.
+    QCoro::waitFor(client.releaseControl());
+    ASSERT_EQ(client.lastStatus()->phase, HelperControlPhase::controlling);
+
+    const std::optional<pid_t> pid = daemonPid();
+    ASSERT_TRUE(pid);
+    const int attempts = client.connectionAttempts();
+    ASSERT_EQ(::kill(*pid, SIGSTOP), 0);
+    m_stoppedDaemon = pid;
+    test::LogCapture log;
+    EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
+    // A daemon that is slow to answer is not an error.
+    EXPECT_EQ(client.state(), HelperState::installed);
+    EXPECT_TRUE(log.inCategory(kHelperClientCategory).isEmpty());
+
+    QSignalSpy statusChanged(&client, &HelperControlling::lastStatusChanged);
+    ::kill(*pid, SIGCONT);
+    m_stoppedDaemon.reset();
+    // Answered in order on the one connection: once this ack is in, the late status (now
+    // "idle") has been read and dropped.
+    QCoro::waitFor(client.releaseControl());
+    EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::controlling);
+    EXPECT_EQ(statusChanged.count(), 0);
+    EXPECT_EQ(client.connectionAttempts(), attempts); // the same connection throughout
+
+    EXPECT_EQ(QCoro::waitFor(client.fetchStatus())->phase, HelperControlPhase::idle);
+    EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::idle);
+}
+
+TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles)
+{
+    HelperClient client;
+    client.refreshInstallState();
+    install(client);
+    QCoro::waitFor(client.uninstall());
+    EXPECT_EQ(client.state(), HelperState::notInstalled);
+    EXPECT_FALSE(client.lastStatus());
+    EXPECT_FALSE(client.hasConnection());
+    EXPECT_FALSE(std::filesystem::exists(installedHelper()));
+    EXPECT_FALSE(std::filesystem::exists(installedPlist()));
+    EXPECT_FALSE(jobLoaded());
+    EXPECT_NE(daemonLog().find("uninstalled; exiting"), std::string::npos) << daemonLog();
+    EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
+}
+
+TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOnUninstall)
+{
+    HelperClient client;
+    client.refreshInstallState();
+    ::setenv("BRISVANE_SIM_ADMIN", "cancel", 1);
+    std::optional<QString> failure = QCoro::waitFor(installCatching(&client));
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(*failure, "The administrator script failed: execution error: User canceled. (-128)");
+    EXPECT_EQ(client.state(), HelperState::notInstalled);
+    EXPECT_FALSE(std::filesystem::exists(installedHelper()));
+    EXPECT_FALSE(jobLoaded());
+
+    ::unsetenv("BRISVANE_SIM_ADMIN");
+    install(client);
+
+    // A stopped daemon with its files in place: the uninstall call goes unanswered and the
+    // cancelled script removes nothing, so the files still say installed.
+    ASSERT_EQ(launchctl({"bootout", "system/" + kLabel}).status, 0);
+    ::setenv("BRISVANE_SIM_ADMIN", "cancel", 1);
+    QCoro::waitFor(client.uninstall());
+    EXPECT_EQ(client.state(), HelperState::unreachable);
+    EXPECT_FALSE(client.lastStatus());
+    EXPECT_TRUE(std::filesystem::exists(installedHelper()));
+    EXPECT_TRUE(std::filesystem::exists(installedPlist()));
+}
+
+TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection)
+{
+    HelperClient client;
+    client.refreshInstallState();
+    install(client);
+    const int attempts = client.connectionAttempts();
+    std::filesystem::remove(installedPlist()); // the daemon itself still runs
+
+    client.refreshInstallState();
+    EXPECT_EQ(client.state(), HelperState::notInstalled);
+    EXPECT_FALSE(client.hasConnection());
+    EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
+    EXPECT_FALSE(QCoro::waitFor(client.setTargets({3000, 3000})));
+    QCoro::waitFor(client.releaseControl());
+    EXPECT_EQ(client.connectionAttempts(), attempts);
+    // A client started now never connects at all.
+    HelperClient fresh;
+    fresh.refreshInstallState();
+    EXPECT_FALSE(QCoro::waitFor(fresh.fetchStatus()));
+    EXPECT_EQ(fresh.connectionAttempts(), 0);
+}
+
+// What the script's run threw, as the tool's message, or nothing.
+QCoro::Task<std::optional<QString>> runCatching(AdminScriptRunner* runner, QString script)
+{
+    try {
+        co_await runner->runWithAdminPrivileges(std::move(script));
+    } catch (const HelperInstallError& error) {
+        co_return error.message();
+    }
+    co_return std::nullopt;
+}
+
+// The script reaches /bin/sh as written, whatever quotes and backslashes it holds; what it
+// prints on failure comes back as the error.
+TEST_F(HelperClientDaemonTest, TheStandInOsascriptRunsTheScriptUnchanged)
+{
+    const std::filesystem::path out = macRoot() / "out.txt";
+    AdminScriptRunner runner;
+    const QString script = QStringLiteral("printf '%s|%s' \"a\\\"b\" 'c\\d' > '") +
+                           QString::fromStdString(out.string()) + "'";
+    const std::optional<QString> failure = QCoro::waitFor(runCatching(&runner, script));
+    ASSERT_FALSE(failure) << failure->toStdString();
+    EXPECT_EQ(test::readFile(out), "a\"b|c\\d");
+}
+
+TEST_F(HelperClientDaemonTest, AFailingScriptReportsWhatItPrinted)
+{
+    AdminScriptRunner runner;
+    const std::optional<QString> failure =
+        QCoro::waitFor(runCatching(&runner, QStringLiteral("echo 'no such thing' >&2; exit 3")));
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(*failure, "execution error: no such thing (3)");
+}
+
+} // namespace
+} // namespace brisvane

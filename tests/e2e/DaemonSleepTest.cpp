@@ -1,0 +1,91 @@
+// System sleep with logind played by python-dbusmock on a private system bus: the daemon's delay
+// lock closes only after the fans are released, and a new one is taken on wake.
+#include "DaemonTestSupport.h"
+
+#include "helper/SleepWatcher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace brisvane::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+const char* const kSleepLine = "system going to sleep - fans released, sleep lock closed";
+const char* const kWakeLine = "system woke - sleep lock taken again";
+
+TEST(DaemonSleep, releasesTheFansBeforeClosingTheLockAndTakesANewLockOnWake)
+{
+    DaemonRig rig;
+    PrivateSystemBus bus(rig.root());
+    rig.control("firmware accept-mode-after 0");
+    rig.startDaemon();
+    ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 1; })) << rig.daemonLog();
+    for (const auto& inhibitor : bus.inhibitors()) {
+        EXPECT_EQ(inhibitor.what, "sleep");
+        EXPECT_EQ(inhibitor.why, SleepWatcher::kInhibitWhy);
+        EXPECT_EQ(inhibitor.mode, "delay");
+    }
+    rig.takeOver({3000, 3000});
+    const std::size_t start = rig.writes().size();
+
+    bus.emitPrepareForSleep(true);
+    ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 0; })) << rig.daemonLog();
+    // At the moment the lock is gone the fans are already back with the firmware.
+    EXPECT_TRUE(rig.fansAutomatic());
+    EXPECT_THAT(writeOrder(rig.writesSince(start)), ElementsAre("F0Md<-00", "F1Md<-00", "Ftst<-00"));
+    ASSERT_TRUE(eventually([&] { return rig.logCount(kSleepLine) == 1; }));
+    const std::string log = rig.daemonLog();
+    EXPECT_LT(log.find("fans returned to macOS control"), log.find(kSleepLine));
+
+    bus.emitPrepareForSleep(false);
+    ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 1; })) << rig.daemonLog();
+    EXPECT_EQ(rig.logCount(kWakeLine), 1u);
+    HelperWireClient app = rig.connect();
+    // Nothing is taken back on wake; the app's next call starts a new takeover.
+    EXPECT_EQ(app.status().phase, HelperControlPhase::idle);
+    const std::size_t woke = rig.writes().size();
+    rig.takeOver({3000, 3000});
+    EXPECT_THAT(writeOrder(rig.writesSince(woke)), ElementsAre("Ftst<-01", "F0Md<-01", "F1Md<-01"));
+    EXPECT_EQ(rig.violations(), nlohmann::json::array());
+}
+
+TEST(DaemonSleep, sleepWhileIdleWritesNothingAndEveryWakeHoldsOneLock)
+{
+    DaemonRig rig;
+    PrivateSystemBus bus(rig.root());
+    rig.startDaemon();
+    ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 1; })) << rig.daemonLog();
+    const std::size_t start = rig.writes().size();
+
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        bus.emitPrepareForSleep(true);
+        ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 0; }));
+        bus.emitPrepareForSleep(false);
+        ASSERT_TRUE(eventually([&] { return rig.logCount(kWakeLine) == std::size_t(cycle); }));
+        EXPECT_EQ(bus.inhibitorsBy("Brisvane"), 1u);
+    }
+    // A second wake without a sleep between keeps the one lock it has.
+    bus.emitPrepareForSleep(false);
+    EXPECT_EQ(rig.connect().status().phase, HelperControlPhase::idle);
+    EXPECT_EQ(bus.inhibitorsBy("Brisvane"), 1u);
+    EXPECT_TRUE(rig.writesSince(start).empty());
+    EXPECT_EQ(rig.logCount("fans returned to macOS control"), 0u);
+}
+
+TEST(DaemonSleep, aBusWithoutLogindMeansNoSleepHandlingAndNoWordAboutIt)
+{
+    DaemonRig rig;
+    PrivateSystemBus bus(rig.root(), PrivateSystemBus::Logind::absent);
+    rig.control("firmware accept-mode-after 0");
+    rig.startDaemon();
+    rig.takeOver({3000, 3000});
+    EXPECT_EQ(rig.logCount("sleep"), 0u) << rig.daemonLog();
+    ASSERT_EQ(::kill(rig.daemonPid(), SIGTERM), 0);
+    EXPECT_EQ(rig.waitDaemonExit(), 0);
+    EXPECT_TRUE(rig.fansAutomatic());
+}
+
+} // namespace
+} // namespace brisvane::test

@@ -1,0 +1,311 @@
+// Hostile and broken clients on the daemon's socket: each one ends only its own connection, and a
+// well-behaved app connected at the same time sees no difference.
+#include "DaemonTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <thread>
+
+namespace brisvane::test {
+namespace {
+
+std::vector<std::uint8_t> lengthPrefixed(std::vector<std::uint8_t> frame)
+{
+    const auto n = static_cast<std::uint32_t>(frame.size());
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                                    static_cast<std::uint8_t>(n >> 16),
+                                    static_cast<std::uint8_t>(n >> 24)};
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    return bytes;
+}
+
+// kind, op, call id 7, then the body.
+std::vector<std::uint8_t> frame(std::uint8_t kind, std::uint8_t op,
+                                std::vector<std::uint8_t> body = {})
+{
+    std::vector<std::uint8_t> bytes{kind, op, 7, 0, 0, 0};
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return lengthPrefixed(bytes);
+}
+
+std::vector<std::uint8_t> concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A daemon in control for an app that keeps calling, as the tests' yardstick.
+class DaemonSocket : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rig.control("firmware accept-mode-after 0");
+        rig.startDaemon();
+        app.emplace(rig.connect());
+        ASSERT_EQ(app->setTargets({3000, 3100}), (std::vector<double>{3000, 3100}));
+        m_journalStart = rig.writes().size();
+    }
+
+    // The app's calls are answered as before.
+    void expectAppServed()
+    {
+        EXPECT_EQ(app->setTargets({3000, 3100}), (std::vector<double>{3000, 3100}));
+        const HelperStatus status = app->status();
+        EXPECT_TRUE(status.isControlling());
+        EXPECT_FALSE(status.lastError.has_value());
+    }
+
+    // Only the app's own targets were written since set-up, and the daemon is still running.
+    void expectNothingElseChanged()
+    {
+        for (const SmcWrite& write : rig.writesSince(m_journalStart)) {
+            EXPECT_TRUE(write.key == "F0Tg" || write.key == "F1Tg") << write;
+            EXPECT_TRUE(write.accepted()) << write;
+        }
+        EXPECT_TRUE(ProcessControl::isAlive(rig.daemonPid()));
+        EXPECT_TRUE(rig.fansManual());
+        EXPECT_EQ(rig.violations(), nlohmann::json::array());
+    }
+
+    DaemonRig rig;
+    std::optional<HelperWireClient> app;
+
+private:
+    std::size_t m_journalStart = 0;
+};
+
+struct MalformedCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    // The decoder's reason as logged; empty when the stream itself is not at fault.
+    std::string reason;
+    // Whole calls before the bad frame, each answered before the connection ends.
+    int repliesFirst = 0;
+};
+
+TEST_F(DaemonSocket, aMalformedStreamEndsOnlyItsOwnConnection)
+{
+    const std::vector<std::uint8_t> wholeCall =
+        encodeSetTargetsCall(1, std::vector<double>{4000, 4000});
+    const std::vector<std::uint8_t> halfCall(wholeCall.begin(), wholeCall.begin() + 11);
+    std::vector<std::uint8_t> tooManyBody{65, 0, 0, 0};
+    tooManyBody.resize(4 + 65 * 8, 0);
+    const std::vector<MalformedCase> rows{
+        {"length over 65536", {0x01, 0x00, 0x01, 0x00}, "frame length 65537"},
+        {"zero length", {0, 0, 0, 0}, "frame length 0"},
+        {"shorter than its header", lengthPrefixed({1, 3, 7}), "frame of 3 bytes has no header"},
+        {"unknown operation", frame(1, 9), "unknown operation 9"},
+        {"operation 0", frame(1, 0), "unknown operation 0"},
+        {"a reply sent as a call", frame(2, 3), "unexpected frame kind 2"},
+        {"kind 0", frame(0, 3), "unexpected frame kind 0"},
+        {"status with a body", frame(1, 3, {0}), "operation 3 with a body of 1"},
+        {"count larger than the body", frame(1, 1, {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x40}),
+         "operation 1 with a body of 12"},
+        {"65 targets", frame(1, 1, tooManyBody), "65 targets"},
+        {"valid calls, then garbage",
+         concat(concat(encodeStatusCall(1), encodeStatusCall(2)), {0xff, 0xff, 0xff, 0xff}),
+         "frame length 4294967295", 2},
+        {"half a call, then the end of the stream", halfCall, ""},
+    };
+    for (const MalformedCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        HelperWireClient bad = rig.connect();
+        bad.send(row.bytes);
+        if (row.reason.empty())
+            bad.shutdownWrite();
+        if (row.repliesFirst > 0) {
+            for (int i = 0; i < row.repliesFirst; ++i)
+                EXPECT_EQ(bad.readReply().id, static_cast<std::uint32_t>(i + 1));
+        }
+        EXPECT_TRUE(bad.closedByPeer(3s));
+        if (!row.reason.empty()) {
+            EXPECT_EQ(rig.logCount("closing a client connection after a protocol error: " +
+                                   row.reason),
+                      1u)
+                << rig.daemonLog();
+        }
+        expectAppServed();
+    }
+    expectNothingElseChanged();
+}
+
+TEST_F(DaemonSocket, randomBytesNeverReachTheFans)
+{
+    std::mt19937 random(20250131);
+    std::vector<HelperWireClient> clients;
+    for (int i = 0; i < 16; ++i) {
+        std::vector<std::uint8_t> noise(64 + random() % 2048);
+        for (auto& byte : noise)
+            byte = static_cast<std::uint8_t>(random());
+        clients.push_back(rig.connect());
+        clients.back().send(noise);
+    }
+    // A random length below the limit leaves a frame waiting for bytes that never come; the
+    // frame timeout ends those connections.
+    for (HelperWireClient& client : clients) {
+        bool closed = false;
+        EXPECT_TRUE(eventually(
+            [&] {
+                expectAppServed();
+                closed = client.closedByPeer(50ms);
+                return closed;
+            },
+            10s));
+    }
+    expectNothingElseChanged();
+}
+
+TEST_F(DaemonSocket, aClientStalledMidFrameIsDroppedWithoutDelayingOthers)
+{
+    HelperWireClient stalled = rig.connect();
+    const std::vector<std::uint8_t> call = encodeSetTargetsCall(1, std::vector<double>{5000, 5000});
+    stalled.send(std::span<const std::uint8_t>(call.data(), call.size() / 2));
+
+    int appCalls = 0;
+    EXPECT_TRUE(eventually(
+        [&] {
+            expectAppServed();
+            ++appCalls;
+            return stalled.closedByPeer(50ms);
+        },
+        10s));
+    EXPECT_GT(appCalls, 10);
+    EXPECT_EQ(rig.logCount("closing a client connection: a frame was incomplete after 5 s"), 1u)
+        << rig.daemonLog();
+    expectNothingElseChanged();
+}
+
+TEST_F(DaemonSocket, aClientThatNeverReadsItsRepliesIsDropped)
+{
+    HelperWireClient flooder = rig.connect();
+    std::atomic<bool> sendFailed{false};
+    // Blocking sends stall once the daemon stops reading; they fail when it drops the client.
+    std::thread sender([&] {
+        std::vector<std::uint8_t> burst;
+        for (std::uint32_t id = 1; id <= 1000; ++id) {
+            const auto call = encodeStatusCall(id);
+            burst.insert(burst.end(), call.begin(), call.end());
+        }
+        try {
+            for (int i = 0; i < 200; ++i)
+                flooder.send(burst);
+        } catch (const HelperWireClient::Error&) {
+            sendFailed = true;
+        }
+    });
+    EXPECT_TRUE(eventually(
+        [&] {
+            expectAppServed();
+            return rig.logCount("dropping a client that does not read its replies") > 0;
+        },
+        15s))
+        << rig.daemonLog();
+    sender.join();
+    EXPECT_TRUE(sendFailed);
+    expectNothingElseChanged();
+}
+
+TEST_F(DaemonSocket, twoHundredConnectionsAtOnceKeepTheCapAndTheApp)
+{
+    std::vector<HelperWireClient> crowd;
+    for (int i = 0; i < 200; ++i)
+        crowd.push_back(rig.connect());
+
+    // The app holds one of the 64 places; every connection beyond them is closed at once.
+    std::size_t closed = 0;
+    EXPECT_TRUE(eventually([&] {
+        closed = 0;
+        for (HelperWireClient& client : crowd)
+            closed += client.closedByPeer(1ms);
+        return closed >= 137;
+    }));
+    EXPECT_EQ(closed, 137u);
+    expectAppServed();
+    for (HelperWireClient& client : crowd) {
+        if (!client.closedByPeer(1ms)) {
+            EXPECT_EQ(client.status().phase, HelperControlPhase::controlling);
+        }
+    }
+    const std::size_t refusals = rig.logCount("refusing a client: 64 clients already connected");
+    EXPECT_GE(refusals, 1u);
+    EXPECT_LE(refusals, 20u) << "refusals are reported at a limited rate";
+
+    crowd.clear();
+    // Places free up as the daemon sees the clients go.
+    EXPECT_TRUE(eventually([&] {
+        try {
+            std::vector<HelperWireClient> next;
+            for (int i = 0; i < 63; ++i)
+                next.push_back(rig.connect());
+            for (HelperWireClient& client : next)
+                client.statusData();
+            return true;
+        } catch (const HelperWireClient::Error&) {
+            return false;
+        }
+    }));
+    expectNothingElseChanged();
+}
+
+struct SanitisedCase {
+    const char* name;
+    std::vector<double> requested;
+    // Fan by fan; nullopt: the fan's autoFloor (what macOS chose before the takeover).
+    std::vector<std::optional<double>> effective;
+};
+
+TEST(DaemonTargets, targetsAreSanitisedByTheDaemonAfterCrossingTheWire)
+{
+    DaemonRig rig;
+    rig.control("temp 45"); // no safety floor: only the request and macOS's choice count
+    rig.control("firmware accept-mode-after 0");
+    rig.startDaemon();
+    HelperWireClient app = rig.connect();
+    const std::vector<double> autoFloors = app.status().autoFloors;
+    ASSERT_EQ(autoFloors.size(), 2u);
+    app.setTargets({3000, 3000});
+
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const std::vector<SanitisedCase> rows{
+        {"negative, NaN and one beyond the fans", {-5, nan, 2000}, {std::nullopt, std::nullopt}},
+        {"NaN for the first fan", {nan, 2500}, {std::nullopt, 2500}},
+        {"infinities", {inf, -inf}, {std::nullopt, std::nullopt}},
+        {"shorter than the fans", {2000}, {2000, std::nullopt}},
+        {"above the maximum", {7000, 3000}, {6000, 3000}},
+        {"empty", {}, {std::nullopt, std::nullopt}},
+    };
+    for (const SanitisedCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The frame carries the numbers as they are: no sanitising on the way.
+        const std::vector<std::uint8_t> call = encodeSetTargetsCall(1, row.requested);
+        const auto decoded = decodeHelperFrame(
+            std::span<const std::uint8_t>(call).subspan(HelperWire::kLengthPrefixSize),
+            HelperFrameKind::call);
+        ASSERT_TRUE(decoded);
+        for (std::size_t i = 0; i < row.requested.size(); ++i)
+            EXPECT_EQ(std::isnan(decoded->targets[i]), std::isnan(row.requested[i]));
+
+        std::vector<double> expected;
+        for (std::size_t i = 0; i < row.effective.size(); ++i)
+            expected.push_back(row.effective[i].value_or(autoFloors[i]));
+        const std::size_t start = rig.writes().size();
+        EXPECT_EQ(app.setTargets(row.requested), expected);
+        const std::vector<SmcWrite> written = rig.writesSince(start);
+        ASSERT_GE(written.size(), 2u);
+        EXPECT_EQ(written[0].key, "F0Tg");
+        EXPECT_EQ(written[0].asFloat(), static_cast<float>(expected[0]));
+        EXPECT_EQ(written[1].key, "F1Tg");
+        EXPECT_EQ(written[1].asFloat(), static_cast<float>(expected[1]));
+    }
+    EXPECT_TRUE(app.status().isControlling());
+    EXPECT_EQ(rig.violations(), nlohmann::json::array());
+}
+
+} // namespace
+} // namespace brisvane::test

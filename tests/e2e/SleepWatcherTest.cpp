@@ -1,0 +1,88 @@
+// The sleep watcher in this process against logind played by python-dbusmock: while the
+// before-sleep work runs, the lock is still held, so logind cannot put the machine to sleep yet.
+#include "DaemonTestSupport.h"
+
+#include "helper/HelperLog.h"
+#include "helper/SleepWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+
+namespace brisvane::test {
+namespace {
+
+class ScopedSystemBusAddress {
+public:
+    explicit ScopedSystemBusAddress(const std::string& address)
+    {
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+    }
+    ~ScopedSystemBusAddress() { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
+};
+
+TEST(SleepWatcher, theLockIsHeldWhileTheFansAreReleasedAndClosedRightAfter)
+{
+    TemporaryRoot root;
+    PrivateSystemBus bus(root.path());
+    ScopedSystemBusAddress address(bus.address());
+    HelperLog log("test", "control");
+    HelperLogCapture capture(log);
+
+    std::atomic<int> releases{0};
+    std::atomic<std::size_t> locksDuringRelease{99};
+    SleepWatcher watcher(
+        [&] {
+            // A connection of this thread's own: the test thread keeps using the other one.
+            LogindClient observer(bus.address());
+            locksDuringRelease = observer.inhibitorsBy(SleepWatcher::kInhibitWho);
+            ++releases;
+        },
+        log);
+    watcher.start();
+    ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 1; }));
+
+    for (int cycle = 1; cycle <= 2; ++cycle) {
+        SCOPED_TRACE(cycle);
+        bus.emitPrepareForSleep(true);
+        ASSERT_TRUE(eventually([&] { return releases == cycle; }));
+        EXPECT_EQ(locksDuringRelease, 1u);
+        EXPECT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 0; }));
+        bus.emitPrepareForSleep(false);
+        EXPECT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 1; }));
+    }
+}
+
+TEST(SleepWatcher, stoppingClosesTheLock)
+{
+    TemporaryRoot root;
+    PrivateSystemBus bus(root.path());
+    ScopedSystemBusAddress address(bus.address());
+    HelperLog log("test", "control");
+    HelperLogCapture capture(log);
+    {
+        SleepWatcher watcher([] {}, log);
+        watcher.start();
+        ASSERT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 1; }));
+    }
+    EXPECT_TRUE(eventually([&] { return bus.inhibitorsBy("Brisvane") == 0; }));
+}
+
+TEST(SleepWatcher, withoutASystemBusItDoesNothingAndSaysNothing)
+{
+    TemporaryRoot root;
+    ScopedSystemBusAddress address(systemBusAddress(root.path()));
+    HelperLog log("test", "control");
+    HelperLogCapture capture(log);
+    std::atomic<int> releases{0};
+    {
+        SleepWatcher watcher([&] { ++releases; }, log);
+        watcher.start();
+    }
+    EXPECT_EQ(releases, 0);
+    EXPECT_TRUE(capture.lines().empty());
+}
+
+} // namespace
+} // namespace brisvane::test
