@@ -177,11 +177,12 @@ void registerService(const std::string& className, std::shared_ptr<UserClient> c
     r.inProcess[className] = std::move(client);
 }
 
-void unregisterService(const std::string& className)
+void unregisterService(const std::string& className, const UserClient* client)
 {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    r.inProcess.erase(className);
+    if (auto it = r.inProcess.find(className); it != r.inProcess.end() && it->second.get() == client)
+        r.inProcess.erase(it);
 }
 
 std::string userClientSocketDirectory()

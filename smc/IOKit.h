@@ -64,7 +64,9 @@ public:
 
 // While registered, the class name matches this client before any socket of a virtual Mac.
 void registerService(const std::string& className, std::shared_ptr<UserClient> client);
-void unregisterService(const std::string& className);
+// Removes the class only while `client` is the one registered under it, so that ending one
+// registration never takes away a later one's.
+void unregisterService(const std::string& className, const UserClient* client);
 
 // Directory of a virtual Mac's user-client sockets: <system root>/var/run/iokit.
 std::string userClientSocketDirectory();

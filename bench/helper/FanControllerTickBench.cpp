@@ -60,7 +60,7 @@ public:
     ~Bench()
     {
         m_controller.reset();
-        iokit::unregisterService(m_model->serviceClass());
+        iokit::unregisterService(m_model->serviceClass(), m_model.get());
     }
 
     std::size_t sensorCount() const { return m_sensorKeys.size(); }

@@ -210,7 +210,7 @@ struct ThreadedRig {
     ~ThreadedRig()
     {
         controller.reset();
-        iokit::unregisterService(model->serviceClass());
+        iokit::unregisterService(model->serviceClass(), model.get());
     }
 
     std::vector<double> setTargets(std::vector<double> targets)
