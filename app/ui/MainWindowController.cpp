@@ -27,14 +27,15 @@ QWindow* findWindow(const auto& matches) {
     return nullptr;
 }
 
-// Centred on the window's screen (else the primary one), size unchanged.
+// The window with its frame centred on its screen (else the primary one), size unchanged.
 void centre(QWindow& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();
-    window.setPosition(available.x() + (available.width() - window.width()) / 2,
-                       available.y() + (available.height() - window.height()) / 2);
+    const QSize frame = window.frameGeometry().size();
+    window.setFramePosition({available.x() + (available.width() - frame.width()) / 2,
+                             available.y() + (available.height() - frame.height()) / 2});
 }
 
 } // namespace
@@ -46,8 +47,15 @@ MainWindowController* MainWindowController::shared() {
 MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaults)
     : QObject(&window), m_window(&window), m_defaults(defaults) {
     window.installEventFilter(this);
-    connect(&window, &QWindow::windowStateChanged, this,
-            &MainWindowController::windowOnScreenStateChanged);
+    // Only minimising and restoring count: state changes that come with showing and hiding are
+    // reported before the window's visibility has changed.
+    connect(&window, &QWindow::windowStateChanged, this, [this](Qt::WindowState) {
+        const bool minimised = m_window->windowStates() & Qt::WindowMinimized;
+        if (minimised != m_wasMinimised) {
+            m_wasMinimised = minimised;
+            windowOnScreenStateChanged();
+        }
+    });
 }
 
 MainWindowController::~MainWindowController() {

@@ -62,6 +62,7 @@ protected:
 private:
     QPointer<QWindow> m_window;
     UserDefaults& m_defaults;
+    bool m_wasMinimised = false;
 };
 
 } // namespace brisvane

@@ -1,0 +1,127 @@
+// What the window, the menu-bar item and --headless make of the state: the readings page's
+// texts and fan rows, the menu-bar label's texts, and the headless status line.
+
+#include "tests/app/TelemetryTestSupport.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include "app/ui/HeadlessSession.h"
+#include "app/ui/LiveReadings.h"
+#include "app/ui/MenuBarItem.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+class ReadoutsTest : public test::UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        m_defaults = makeDefaults();
+        m_state = makeState(*m_defaults);
+    }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<AppState> m_state;
+};
+
+TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample) {
+    LiveReadings readings;
+    readings.setAppState(m_state.get());
+    EXPECT_FALSE(readings.hasSample());
+    EXPECT_EQ(readings.rowCount(), 0);
+
+    auto fans = test::laptopFans();
+    fans[0].actualRPM = 2400.9;
+    fans[1].actualRPM = 7000; // above its maximum
+    QSignalSpy rowsReset(&readings, &QAbstractItemModel::modelReset);
+    m_state->telemetry().ingest(test::sampleWith({50, 64.5, 40, 47.4}, fans));
+    EXPECT_TRUE(readings.hasSample());
+    EXPECT_EQ(readings.cpuText(), QStringLiteral("65 °C"));
+    EXPECT_EQ(readings.gpuText(), QStringLiteral("47 °C"));
+    ASSERT_EQ(readings.rowCount(), 2);
+    EXPECT_EQ(rowsReset.count(), 1);
+    const auto at = [&](int row, int role) { return readings.data(readings.index(row), role); };
+    EXPECT_EQ(at(0, LiveReadings::nameRole).toString(), QStringLiteral("Left"));
+    EXPECT_EQ(at(1, LiveReadings::nameRole).toString(), QStringLiteral("Right"));
+    EXPECT_EQ(at(0, LiveReadings::speedTextRole).toString(), QStringLiteral("2400 RPM"));
+    EXPECT_DOUBLE_EQ(at(0, LiveReadings::fractionRole).toDouble(), 2400.9 / 6000);
+    EXPECT_DOUBLE_EQ(at(1, LiveReadings::fractionRole).toDouble(), 1.0);
+
+    fans[0].actualRPM = 0;
+    m_state->telemetry().ingest(test::sampleWith({50, 64.4, 40, 47.5}, fans, 1'700'000'002));
+    EXPECT_EQ(readings.cpuText(), QStringLiteral("64 °C"));
+    EXPECT_EQ(readings.gpuText(), QStringLiteral("48 °C"));
+    EXPECT_EQ(at(0, LiveReadings::speedTextRole).toString(), qtTrId("menuBar.fan.parked"));
+    EXPECT_EQ(rowsReset.count(), 1) << "the same fans are updated in place";
+}
+
+TEST_F(ReadoutsTest, DegreesRoundHalfAwayFromZero) {
+    EXPECT_EQ(LiveReadings::degreesText(-0.5), QStringLiteral("-1 °C"));
+    EXPECT_EQ(LiveReadings::degreesText(0.49), QStringLiteral("0 °C"));
+    EXPECT_EQ(LiveReadings::degreesText(std::nan("")), QStringLiteral("--"));
+}
+
+TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes) {
+    LiveReadings readings;
+    readings.setAppState(m_state.get());
+    PreviewHelperClient& helper = previewHelper(*m_state);
+    EXPECT_EQ(readings.presetText(), qtTrId("shared.mode.automatic"));
+    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.installed.title"));
+
+    m_state->presets().setActivePresetID(FanPreset::coolID);
+    EXPECT_EQ(readings.presetText(), QStringLiteral("Cool"));
+
+    HelperStatus status;
+    status.version = "1.0.2";
+    status.phase = HelperControlPhase::unlocking;
+    helper.setLastStatus(status);
+    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.unlockingCaption"));
+    status.phase = HelperControlPhase::failed;
+    helper.setLastStatus(status);
+    EXPECT_EQ(readings.helperText(), qtTrId("shared.mode.controlUnavailable"));
+    helper.setState(HelperState::unreachable);
+    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.unreachable.title"));
+    helper.setState(HelperState::notInstalled);
+    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.notInstalled.title"));
+}
+
+TEST_F(ReadoutsTest, TheMenuBarLabelShowsTheDrivingTemperatureAndTheFastestFan) {
+    EXPECT_EQ(MenuBarItem::temperatureText(*m_state), QStringLiteral("--°"));
+    EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("-- rpm"));
+
+    auto fans = test::laptopFans();
+    fans[0].actualRPM = 2399.99;
+    fans[1].actualRPM = 3100.6;
+    // The default source drives by the larger average.
+    m_state->telemetry().ingest(test::sampleWith({55.5, 70, 41, 44}, fans));
+    EXPECT_EQ(MenuBarItem::temperatureText(*m_state), QStringLiteral("56°"));
+    EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("3100 rpm"));
+
+    m_state->telemetry().ingest(test::sampleWith({55.5, 70, 41, 44}, {}, 1'700'000'002));
+    EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("0 rpm"));
+}
+
+TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample) {
+    m_state->presets().setActivePresetID(FanPreset::coolID);
+    auto fans = test::laptopFans();
+    fans[0].actualRPM = 3551.6;
+    fans[0].targetRPM = 3552;
+    const TelemetrySample sample = test::sampleWith({64, 64, 41.25, 41.25}, fans);
+    m_state->telemetry().ingest(sample); // the engine's tick: Cool at 64 °C asks for 49 %
+    const QString time = sample.timestamp.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(HeadlessSession::statusLine(sample, *m_state),
+              time + QStringLiteral("  cpu 64.0°C gpu 41.3°C drive 64.0°C | fans 3551/3552 "
+                                    "1200/1200 rpm | Cool 49% 49% | in force - | helper installed"));
+
+    previewHelper(*m_state).setState(HelperState::notInstalled);
+    m_state->presets().setActivePresetID(std::nullopt);
+    m_state->telemetry().ingest(sample);
+    EXPECT_TRUE(HeadlessSession::statusLine(sample, *m_state)
+                    .endsWith(QStringLiteral("| Automatic - | in force - | helper not installed")));
+}
+
+} // namespace
+} // namespace brisvane
