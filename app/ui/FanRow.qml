@@ -1,7 +1,6 @@
 import QtQuick
-import Brisvane.UI
 import QtQuick.Controls
-import QtQuick.Layouts
+import Brisvane.UI
 
 // One fan: its name and speed over a bar filled to its share of the maximum speed.
 Rectangle {

@@ -1,6 +1,5 @@
-import QtQuick
-import Brisvane.UI
 import QtQuick.Controls
+import Brisvane.UI
 
 // The main window scene. Never destroyed: a close only hides it (MainWindowController), and the
 // application shows it at launch once it has been built.

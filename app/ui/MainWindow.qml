@@ -1,7 +1,9 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
-import Brisvane.UI
 import QtQuick.Controls
 import QtQuick.Layouts
+import Brisvane.UI
 
 // The main window's content. Until the four sections arrive it shows the live readings; like
 // them it renders nothing while the window is off screen.

@@ -1,7 +1,7 @@
 import QtQuick
-import Brisvane.UI
 import QtQuick.Controls
 import QtQuick.Layouts
+import Brisvane.UI
 
 // One temperature: its caption over the value, on a panel.
 Rectangle {
