@@ -1,0 +1,399 @@
+// The Brisvane program as real processes in a virtual Mac made by brisvane-sim: the diagnostic
+// report without a display, the helper commands, --headless driving the fans by a preset and
+// handing them back, one copy per user (a polite quit, else a kill after 2 s), and quitting
+// against a daemon that no longer answers. Windowed copies run on the offscreen platform.
+
+#include "VsmcTestSupport.h"
+
+#include "shared/HelperShared.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace brisvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string brisvane() {
+    return binary("Brisvane").string();
+}
+
+std::size_t occurrences(const std::string& text, const std::string& needle) {
+    std::size_t count = 0;
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
+// One write from the virtual SMC's journal.
+struct JournalEntry {
+    std::string key;
+    std::string bytes; // hex
+    int result = 0;
+
+    // A 4-byte little-endian "flt " value.
+    float asFloat() const {
+        std::uint32_t bits = 0;
+        for (int i = 3; i >= 0; --i)
+            bits = (bits << 8) |
+                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
+        float value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+};
+
+// Exit status of a child, or 128 + signal; nothing if it did not end within `limit`.
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit) {
+    std::optional<int> status;
+    eventually(
+        [&] {
+            int raw = 0;
+            if (::waitpid(pid, &raw, WNOHANG) != pid)
+                return false;
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return true;
+        },
+        limit);
+    return status;
+}
+
+// Private user folders and a system root for the copies of Brisvane a test starts; every copy
+// still running at the end is stopped.
+class AppProcessTest : public ::testing::Test {
+protected:
+    ~AppProcessTest() override {
+        for (pid_t pid : m_apps)
+            ProcessControl::stop(pid, 5s);
+        if (m_stoppedDaemon > 0)
+            ::kill(m_stoppedDaemon, SIGCONT);
+    }
+
+    void SetUp() override {
+        for (const char* folder : {"home", "config", "data", "runtime"})
+            std::filesystem::create_directories(m_user.path() / folder);
+        ::chmod((m_user.path() / "runtime").c_str(), 0700);
+    }
+
+    void bringUpMac() {
+        m_mac = std::make_unique<SimulatedMac>();
+        m_systemRoot = m_mac->root();
+    }
+    const std::filesystem::path& systemRoot() const { return m_systemRoot; }
+
+    std::map<std::string, std::string> environment() const {
+        return {
+            {"HOME", (m_user.path() / "home").string()},
+            {"XDG_CONFIG_HOME", (m_user.path() / "config").string()},
+            {"XDG_DATA_HOME", (m_user.path() / "data").string()},
+            {"XDG_RUNTIME_DIR", (m_user.path() / "runtime").string()},
+            {"BRISVANE_SYSTEM_ROOT", m_systemRoot.string()},
+            // No system bus in a virtual Mac: the daemon runs without sleep handling.
+            {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + (m_systemRoot / "no-bus").string()},
+            {"QT_QPA_PLATFORM", "offscreen"},
+            {"LC_ALL", "C.UTF-8"},
+        };
+    }
+    std::filesystem::path instanceSocket() const {
+        return m_user.path() / "runtime" / ("org.brisvane.Brisvane-" + std::to_string(::getuid()));
+    }
+
+    RunResult runApp(const std::vector<std::string>& arguments,
+                     std::map<std::string, std::string> extra = {}) const {
+        std::vector<std::string> argv{brisvane()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        std::map<std::string, std::string> env = environment();
+        env.insert(extra.begin(), extra.end());
+        return run(argv, env);
+    }
+    // A copy of Brisvane in the background; its output goes to <name>.log.
+    pid_t startApp(const std::string& name, const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv{brisvane()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        const pid_t pid = ProcessControl::spawn(argv, logPath(name), environment(), false);
+        m_apps.push_back(pid);
+        return pid;
+    }
+    std::optional<int> waitForApp(pid_t pid, std::chrono::milliseconds limit) {
+        const std::optional<int> status = waitForExit(pid, limit);
+        if (status)
+            std::erase(m_apps, pid);
+        return status;
+    }
+    std::filesystem::path logPath(const std::string& name) const {
+        return m_user.path() / (name + ".log");
+    }
+    std::string appLog(const std::string& name) const { return readFile(logPath(name)); }
+
+    void installHelper() {
+        const RunResult installed = runApp({"--install-helper"});
+        ASSERT_EQ(installed.status, 0) << installed.output;
+        ASSERT_NE(installed.output.find("The helper answers: version 1.0.2, phase idle"),
+                  std::string::npos)
+            << installed.output;
+    }
+
+    nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
+    nlohmann::json fans() const { return control("status")["fans"]; }
+    bool fansInMode(int mode) const {
+        for (const auto& fan : fans())
+            if (fan.value("mode", -1) != mode)
+                return false;
+        return true;
+    }
+    bool targetsAtLeast(double rpm) const {
+        for (const auto& fan : fans())
+            if (fan.value("mode", -1) != 1 || fan.value("target", 0.0) < rpm - 0.5)
+                return false;
+        return true;
+    }
+    // The journal's writes since the last call.
+    std::vector<JournalEntry> takeWrites() const {
+        std::vector<JournalEntry> writes;
+        const nlohmann::json reply = control("writes");
+        for (const auto& entry : reply["writes"])
+            writes.push_back({entry.value("key", ""), entry.value("bytes", ""),
+                              entry.value("result", 0)});
+        return writes;
+    }
+    // The accepted writes as "KEY<-bytes", targets left out.
+    static std::vector<std::string> modeWrites(const std::vector<JournalEntry>& writes) {
+        std::vector<std::string> order;
+        for (const JournalEntry& write : writes)
+            if (write.result == 0 && !write.key.ends_with("Tg"))
+                order.push_back(write.key + "<-" + write.bytes);
+        return order;
+    }
+    static bool releasedInOrder(const std::vector<std::string>& order) {
+        const auto at = [&](const std::string& write) {
+            return std::find(order.begin(), order.end(), write) - order.begin();
+        };
+        const auto end = static_cast<std::ptrdiff_t>(order.size());
+        return at("F0Md<-00") < end && at("F1Md<-00") < end && at("Ftst<-00") < end &&
+               at("F0Md<-00") < at("Ftst<-00") && at("F1Md<-00") < at("Ftst<-00");
+    }
+
+    std::optional<pid_t> daemonPid() const {
+        const RunResult printed = m_mac->launchctl({"print", "system/org.brisvane.Brisvane.helper"});
+        const auto at = printed.output.find("\tpid = ");
+        if (printed.status != 0 || at == std::string::npos)
+            return std::nullopt;
+        return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
+    }
+    void stopDaemon(pid_t pid) {
+        ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+        m_stoppedDaemon = pid;
+    }
+
+    TemporaryRoot m_user;
+    std::unique_ptr<SimulatedMac> m_mac;
+    std::filesystem::path m_systemRoot = m_user.path() / "no-mac";
+    std::vector<pid_t> m_apps;
+    pid_t m_stoppedDaemon = -1;
+};
+
+TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplay) {
+    bringUpMac();
+    const std::vector<std::string> withoutDisplay{
+        "/usr/bin/env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+        brisvane(), "-DumpSMCKeys"};
+    const RunResult report = run(withoutDisplay, environment());
+    EXPECT_EQ(report.status, 0) << report.output;
+    for (const char* line : {"Brisvane SMC diagnostic dump\n", "SMC connection: OK\n",
+                             "FNum           : 2\n", "-- sensor discovery", "\nEnd of dump.\n"})
+        EXPECT_NE(report.output.find(line), std::string::npos) << line << "\n" << report.output;
+    EXPECT_EQ(report.output.find("FATAL"), std::string::npos);
+    EXPECT_EQ(report.output.find("org.brisvane.Brisvane."), std::string::npos)
+        << "the app started more than the report:\n" << report.output;
+}
+
+TEST_F(AppProcessTest, DumpSMCKeysWithoutAnSMCStillEndsWell) {
+    std::filesystem::create_directories(systemRoot());
+    const RunResult report =
+        run({"/usr/bin/env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+             brisvane(), "--headless", "-DumpSMCKeys"},
+            environment());
+    EXPECT_EQ(report.status, 0) << report.output;
+    EXPECT_NE(report.output.find("\nFATAL: could not open the SMC: "), std::string::npos)
+        << report.output;
+    EXPECT_TRUE(report.output.ends_with(
+        "Nothing below can be collected. Please send this file anyway.\n"))
+        << report.output;
+}
+
+TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon) {
+    bringUpMac();
+    const std::filesystem::path installed =
+        systemRoot() / "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper";
+    const std::filesystem::path plist =
+        systemRoot() / "Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
+
+    const RunResult cancelled = runApp({"--install-helper"}, {{"BRISVANE_SIM_ADMIN", "cancel"}});
+    EXPECT_EQ(cancelled.status, 1) << cancelled.output;
+    EXPECT_NE(cancelled.output.find("Could not install the helper: "), std::string::npos)
+        << cancelled.output;
+    EXPECT_NE(cancelled.output.find("User canceled"), std::string::npos) << cancelled.output;
+    EXPECT_FALSE(std::filesystem::exists(installed));
+
+    installHelper();
+    EXPECT_TRUE(std::filesystem::exists(installed));
+    EXPECT_TRUE(std::filesystem::exists(plist));
+    ASSERT_TRUE(daemonPid());
+
+    // A daemon that is not running cannot remove itself; a cancelled password then leaves it.
+    ASSERT_EQ(m_mac->launchctl({"bootout", "system/org.brisvane.Brisvane.helper"}).status, 0);
+    const RunResult kept = runApp({"--uninstall-helper"}, {{"BRISVANE_SIM_ADMIN", "cancel"}});
+    EXPECT_EQ(kept.status, 1) << kept.output;
+    EXPECT_NE(kept.output.find("The helper is still installed"), std::string::npos)
+        << kept.output;
+    EXPECT_TRUE(std::filesystem::exists(installed));
+
+    const RunResult removed = runApp({"--uninstall-helper"});
+    EXPECT_EQ(removed.status, 0) << removed.output;
+    EXPECT_NE(removed.output.find("The helper is not installed."), std::string::npos)
+        << removed.output;
+    EXPECT_FALSE(std::filesystem::exists(installed));
+    EXPECT_FALSE(std::filesystem::exists(plist));
+    EXPECT_FALSE(daemonPid());
+}
+
+// Cool at 64 °C is 49 % (round(1200 + 4800 × 0.49) = 3552 RPM), at 72 °C 73 % (4704 RPM); the
+// safety floor and macOS's own targets are lower at both.
+TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM) {
+    bringUpMac();
+    installHelper();
+    control("load 1 1");
+    control("temp 64");
+    takeWrites();
+
+    const pid_t app = startApp("headless", {"--headless", "-ActivatePreset", "Cool"});
+    ASSERT_TRUE(eventually([&] { return targetsAtLeast(3552); }, 20s))
+        << fans().dump() << "\n" << appLog("headless");
+    control("temp 72");
+    // The status line is printed before each push, so it shows 4704 in force one sample later.
+    ASSERT_TRUE(eventually(
+        [&] {
+            return targetsAtLeast(4704) &&
+                   appLog("headless").find(
+                       "| Cool 73% 73% | in force 4704 4704 rpm | helper controlling") !=
+                       std::string::npos;
+        },
+        15s))
+        << fans().dump() << "\n" << appLog("headless");
+
+    std::vector<JournalEntry> writes = takeWrites();
+    bool controlling = false;
+    for (const JournalEntry& write : writes) {
+        controlling = controlling || (write.key == "F1Md" && write.bytes == "01" && !write.result);
+        if (controlling && (write.key == "F0Tg" || write.key == "F1Tg")) {
+            EXPECT_GE(write.asFloat(), 3552 - 0.5) << write.key << " below the Cool curve";
+        }
+    }
+
+    ASSERT_EQ(::kill(app, SIGTERM), 0);
+    EXPECT_EQ(waitForApp(app, 10s), 0) << appLog("headless");
+    EXPECT_TRUE(releasedInOrder(modeWrites(takeWrites())));
+    EXPECT_TRUE(fansInMode(0));
+    EXPECT_EQ(control("status")["ftst"], 0);
+    EXPECT_EQ(control("violations")["violations"], nlohmann::json::array());
+
+    const std::string log = appLog("headless");
+    EXPECT_NE(log.find("| Cool 49% 49% |"), std::string::npos) << log;
+    EXPECT_NE(log.find("quit: helper shut down after"), std::string::npos) << log;
+}
+
+TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence) {
+    bringUpMac();
+    installHelper();
+    control("temp 64");
+    const pid_t first = startApp("first", {"-ActivatePreset", "Full Speed"});
+    ASSERT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s)) << appLog("first");
+    takeWrites();
+
+    const pid_t second = startApp("second", {"-ActivatePreset", "Full Speed"});
+    EXPECT_EQ(waitForApp(first, 15s), 0) << appLog("first");
+    const std::string firstLog = appLog("first");
+    EXPECT_NE(firstLog.find("a newer copy asked this one to quit"), std::string::npos) << firstLog;
+    EXPECT_NE(firstLog.find("quit: fans handed back after"), std::string::npos) << firstLog;
+    EXPECT_NE(firstLog.find("quit: helper shut down after"), std::string::npos) << firstLog;
+    // Only the first copy ever asks for a release: the second wants full speed.
+    EXPECT_TRUE(releasedInOrder(modeWrites(takeWrites())));
+    EXPECT_NE(appLog("second").find("asking the running copy (pid " + std::to_string(first) +
+                                    ") to quit"),
+              std::string::npos)
+        << appLog("second");
+
+    EXPECT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s))
+        << "the new copy takes over:\n" << appLog("second");
+    ASSERT_EQ(::kill(second, SIGTERM), 0);
+    EXPECT_EQ(waitForApp(second, 10s), 0) << appLog("second");
+}
+
+TEST_F(AppProcessTest, AnOlderCopyThatDoesNotQuitIsKilledAfterTwoSeconds) {
+    std::filesystem::create_directories(systemRoot());
+    const pid_t first = startApp("first", {"--headless"});
+    ASSERT_TRUE(eventually([&] { return std::filesystem::is_socket(instanceSocket()); }))
+        << appLog("first");
+    ASSERT_EQ(::kill(first, SIGSTOP), 0);
+
+    const pid_t second = startApp("second", {"--headless"});
+    EXPECT_EQ(waitForApp(first, 10s), 128 + SIGKILL);
+    const std::string log = appLog("second");
+    EXPECT_NE(log.find("the running copy (pid " + std::to_string(first) +
+                       ") did not quit within 2000 ms; killing it"),
+              std::string::npos)
+        << log;
+
+    // The new copy answers for the next one.
+    const pid_t third = startApp("third", {"--headless"});
+    EXPECT_EQ(waitForApp(second, 10s), 0) << appLog("second");
+    EXPECT_NE(appLog("second").find("a newer copy asked this one to quit"), std::string::npos);
+    ASSERT_EQ(::kill(third, SIGINT), 0);
+    EXPECT_EQ(waitForApp(third, 10s), 0) << appLog("third");
+}
+
+// Each of the two calls ends by its 3 s limit: the quit takes about 6 s, and a generous bound
+// holds it; the log shows each step ending only after its limit.
+TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds) {
+    bringUpMac();
+    installHelper();
+    control("temp 64");
+    const pid_t app = startApp("window", {"-ActivatePreset", "Full Speed"});
+    ASSERT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s)) << appLog("window");
+    const std::optional<pid_t> daemon = daemonPid();
+    ASSERT_TRUE(daemon);
+    stopDaemon(*daemon);
+
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(app, SIGTERM), 0);
+    EXPECT_EQ(waitForApp(app, 15s), 0) << appLog("window");
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 9s);
+
+    const std::string log = appLog("window");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(log, match, std::regex("quit: fans handed back after (\\d+) ms")))
+        << log;
+    EXPECT_GE(std::stol(match[1]), 2900) << "the release got an answer from a stopped daemon?";
+    ASSERT_TRUE(std::regex_search(log, match, std::regex("quit: helper shut down after (\\d+) ms")))
+        << log;
+    EXPECT_GE(std::stol(match[1]), 2900);
+    EXPECT_EQ(occurrences(log, "quit: handing the fans back"), 1u);
+}
+
+} // namespace
+} // namespace brisvane::test
