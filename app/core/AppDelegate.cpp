@@ -6,13 +6,17 @@
 
 namespace brisvane {
 
-void AppDelegate::exitEventLoop() {
+void AppDelegate::exitEventLoop()
+{
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 AppDelegate::AppDelegate(Terminate terminate, QString instanceName, QObject* parent)
-    : QObject(parent), m_terminate(std::move(terminate)), m_instance(std::move(instanceName)) {
+    : QObject(parent)
+    , m_terminate(std::move(terminate))
+    , m_instance(std::move(instanceName))
+{
     connect(&m_instance, &SingleInstance::quitRequested, this, &AppDelegate::terminate);
     m_quitSequenceLimit.setSingleShot(true);
     m_quitSequenceLimit.setInterval(kQuitSequenceLimit);
@@ -25,21 +29,25 @@ AppDelegate::AppDelegate(Terminate terminate, QString instanceName, QObject* par
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::setAppState(AppState* state) {
+void AppDelegate::setAppState(AppState* state)
+{
     m_appState = state;
 }
 
-void AppDelegate::applicationDidFinishLaunching() {
+void AppDelegate::applicationDidFinishLaunching()
+{
     m_instance.replaceOlderInstances();
 }
 
-bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
+{
     if (!hasVisibleWindows && m_appState)
         m_appState->requestOpenMainWindow();
     return true;
 }
 
-AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
+AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate()
+{
     if (!m_appState)
         return TerminateReply::terminateNow;
     m_quitSequenceLimit.start();
@@ -47,7 +55,8 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
     return TerminateReply::terminateLater;
 }
 
-void AppDelegate::terminate() {
+void AppDelegate::terminate()
+{
     if (m_terminating)
         return;
     m_terminating = true;
@@ -57,14 +66,16 @@ void AppDelegate::terminate() {
     }
 }
 
-void AppDelegate::terminateImmediately() {
+void AppDelegate::terminateImmediately()
+{
     m_terminating = true;
     qCInfo(lifecycleLog, "quit: quitting at once");
     finishTermination();
 }
 
 QCoro::Task<void> AppDelegate::runQuitSequence(QPointer<AppDelegate> delegate,
-                                               QPointer<AppState> state) {
+                                               QPointer<AppState> state)
+{
     co_await state->shutDown();
     if (delegate) {
         emit delegate->quitSequenceFinished();
@@ -72,7 +83,8 @@ QCoro::Task<void> AppDelegate::runQuitSequence(QPointer<AppDelegate> delegate,
     }
 }
 
-void AppDelegate::finishTermination() {
+void AppDelegate::finishTermination()
+{
     if (m_terminated)
         return;
     m_terminated = true;

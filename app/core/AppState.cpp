@@ -9,7 +9,9 @@ namespace brisvane {
 
 Q_LOGGING_CATEGORY(lifecycleLog, "org.brisvane.Brisvane.app", QtInfoMsg)
 
-AppState::AppState(UserDefaults& defaults, QObject* parent) : QObject(parent) {
+AppState::AppState(UserDefaults& defaults, QObject* parent)
+    : QObject(parent)
+{
     registerDefaults(defaults);
     m_telemetry = std::make_unique<TelemetryStore>(defaults);
     auto helper = std::make_unique<HelperClient>();
@@ -29,20 +31,23 @@ AppState::AppState(std::unique_ptr<TelemetryStore> telemetry,
     , m_telemetry(std::move(telemetry))
     , m_helper(std::move(helper))
     , m_presets(std::move(presets))
-    , m_engine(std::move(engine)) {
+    , m_engine(std::move(engine))
+{
     Q_ASSERT(m_telemetry && m_helper && m_presets && m_engine);
 }
 
 AppState::~AppState() = default;
 
-void AppState::setOpenMainWindow(std::optional<Action> action) {
+void AppState::setOpenMainWindow(std::optional<Action> action)
+{
     if (!action && !m_openMainWindow)
         return;
     m_openMainWindow = std::move(action);
     emit openMainWindowChanged();
 }
 
-bool AppState::requestOpenMainWindow() {
+bool AppState::requestOpenMainWindow()
+{
     if (!m_openMainWindow)
         return false;
     // A copy: the action may replace itself while it runs.
@@ -51,12 +56,14 @@ bool AppState::requestOpenMainWindow() {
     return true;
 }
 
-void AppState::registerDefaults(UserDefaults& defaults) {
+void AppState::registerDefaults(UserDefaults& defaults)
+{
     defaults.registerDefaults({{QLatin1StringView(kHideDockIconWhenWindowClosedKey), true}});
 }
 
 void AppState::applyLaunchPresetChoice(const UserDefaults& defaults, PresetStore& presets,
-                                       ControlEngine& engine) {
+                                       ControlEngine& engine)
+{
     const std::optional<QString> choice =
         defaults.stringValue(QLatin1StringView(kActivatePresetKey));
     if (!choice)
@@ -75,7 +82,8 @@ void AppState::applyLaunchPresetChoice(const UserDefaults& defaults, PresetStore
     }
 }
 
-QCoro::Task<void> AppState::shutDown() {
+QCoro::Task<void> AppState::shutDown()
+{
     QElapsedTimer step;
     qCInfo(lifecycleLog, "quit: handing the fans back");
     step.start();

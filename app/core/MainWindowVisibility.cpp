@@ -4,13 +4,15 @@
 
 namespace brisvane {
 
-MainWindowVisibility& MainWindowVisibility::shared() {
+MainWindowVisibility& MainWindowVisibility::shared()
+{
     // Never destroyed: views may read it while the application winds down.
     static auto* instance = new MainWindowVisibility;
     return *instance;
 }
 
-void MainWindowVisibility::setIsOnScreen(bool onScreen) {
+void MainWindowVisibility::setIsOnScreen(bool onScreen)
+{
     if (assignIfChanged(m_isOnScreen, onScreen))
         emit isOnScreenChanged();
 }

@@ -28,7 +28,8 @@ struct PeerCredentials {
 };
 
 // The process on the other end of a connected local socket, as the kernel recorded it.
-std::optional<PeerCredentials> peerCredentials(const QLocalSocket& socket) {
+std::optional<PeerCredentials> peerCredentials(const QLocalSocket& socket)
+{
     ucred credentials{};
     socklen_t length = sizeof credentials;
     if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED,
@@ -39,7 +40,8 @@ std::optional<PeerCredentials> peerCredentials(const QLocalSocket& socket) {
 
 } // namespace
 
-QString SingleInstance::defaultServerName() {
+QString SingleInstance::defaultServerName()
+{
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::tempPath();
@@ -50,15 +52,19 @@ QString SingleInstance::defaultServerName() {
 }
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
-    : QObject(parent), m_serverName(std::move(serverName)) {}
+    : QObject(parent)
+    , m_serverName(std::move(serverName))
+{}
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::isListening() const {
+bool SingleInstance::isListening() const
+{
     return m_server && m_server->isListening();
 }
 
-void SingleInstance::replaceOlderInstances() {
+void SingleInstance::replaceOlderInstances()
+{
     auto* older = new QLocalSocket(this);
     older->connectToServer(m_serverName);
     if (!older->waitForConnected(kConnectTimeoutMilliseconds)) {
@@ -86,7 +92,8 @@ void SingleInstance::replaceOlderInstances() {
     QTimer::singleShot(kForceTerminateDelay, this, &SingleInstance::forceTerminateOlderInstance);
 }
 
-void SingleInstance::forceTerminateOlderInstance() {
+void SingleInstance::forceTerminateOlderInstance()
+{
     const bool stillThere = m_older && m_older->state() == QLocalSocket::ConnectedState &&
                             m_olderPid > 0 && ::kill(m_olderPid, 0) == 0;
     if (stillThere) {
@@ -103,7 +110,8 @@ void SingleInstance::forceTerminateOlderInstance() {
     listen();
 }
 
-void SingleInstance::listen() {
+void SingleInstance::listen()
+{
     if (m_server || m_quitRequested)
         return;
     m_server = new QLocalServer(this);
@@ -119,7 +127,8 @@ void SingleInstance::listen() {
     emit listening();
 }
 
-void SingleInstance::acceptConnections() {
+void SingleInstance::acceptConnections()
+{
     while (QLocalSocket* socket = m_server ? m_server->nextPendingConnection() : nullptr) {
         socket->setParent(this);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
@@ -128,7 +137,8 @@ void SingleInstance::acceptConnections() {
     }
 }
 
-void SingleInstance::readRequest(QLocalSocket* socket) {
+void SingleInstance::readRequest(QLocalSocket* socket)
+{
     while (socket->canReadLine()) {
         if (socket->readLine(kMaximumRequestLength + 1) != kQuitRequest || m_quitRequested)
             continue;

@@ -7,12 +7,14 @@ ActivationPolicy g_policy = ActivationPolicy::regular;
 
 } // namespace
 
-void setActivationPolicy(ActivationPolicy policy) {
+void setActivationPolicy(ActivationPolicy policy)
+{
     // macOS: NSApp.setActivationPolicy(.regular / .accessory). Nothing to switch here.
     g_policy = policy;
 }
 
-ActivationPolicy activationPolicy() {
+ActivationPolicy activationPolicy()
+{
     return g_policy;
 }
 

@@ -12,15 +12,21 @@ namespace brisvane {
 
 BrisvaneApp::BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& defaults,
                          QObject* parent)
-    : QObject(parent), m_state(state), m_delegate(delegate), m_defaults(defaults) {}
+    : QObject(parent)
+    , m_state(state)
+    , m_delegate(delegate)
+    , m_defaults(defaults)
+{}
 
-BrisvaneApp::~BrisvaneApp() {
+BrisvaneApp::~BrisvaneApp()
+{
     // The window's bindings read the state: it goes before anything it looks at.
     m_menuBarItem.reset();
     m_engine.reset();
 }
 
-bool BrisvaneApp::buildScenes(bool present) {
+bool BrisvaneApp::buildScenes(bool present)
+{
     // The forced colour scheme is read each time the window's content is built: once here.
     m_palette = std::make_unique<ColorSchemePalette>(ColorSchemePalette::forcedColorScheme(
         m_defaults.stringValue(QLatin1StringView(AppState::kForceColorSchemeKey))));
@@ -38,8 +44,7 @@ bool BrisvaneApp::buildScenes(bool present) {
         qCCritical(lifecycleLog, "the main window could not be created from %s", kMainWindowURL);
         return false;
     }
-    connect(m_mainWindow, &QWindow::visibleChanged, this,
-            &BrisvaneApp::onMainWindowVisibleChanged);
+    connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);
@@ -53,7 +58,8 @@ bool BrisvaneApp::buildScenes(bool present) {
     return true;
 }
 
-void BrisvaneApp::onMainWindowVisibleChanged(bool visible) {
+void BrisvaneApp::onMainWindowVisibleChanged(bool visible)
+{
     if (!visible || m_firstShown)
         return;
     m_firstShown = true;

@@ -41,7 +41,8 @@ public:
     const ColorSchemePalette* palette() const { return m_palette.get(); }
     bool hasMenuBarItem() const { return m_menuBarItem != nullptr; }
     // What happened when the window's content was first shown; absent before.
-    const std::optional<MainWindowController::ContentShown>& contentShown() const {
+    const std::optional<MainWindowController::ContentShown>& contentShown() const
+    {
         return m_contentShown;
     }
 

@@ -6,7 +6,8 @@
 namespace brisvane {
 
 ColorSchemePalette::ColorScheme
-ColorSchemePalette::forcedColorScheme(const std::optional<QString>& value) {
+ColorSchemePalette::forcedColorScheme(const std::optional<QString>& value)
+{
     if (value == QStringLiteral("light"))
         return ColorScheme::light;
     if (value == QStringLiteral("dark"))
@@ -15,7 +16,9 @@ ColorSchemePalette::forcedColorScheme(const std::optional<QString>& value) {
 }
 
 ColorSchemePalette::ColorSchemePalette(ColorScheme scheme, QObject* parent)
-    : QObject(parent), m_scheme(scheme) {
+    : QObject(parent)
+    , m_scheme(scheme)
+{
     switch (scheme) {
     case ColorScheme::light:
         m_isDark = false;

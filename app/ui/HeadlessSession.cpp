@@ -10,11 +10,13 @@
 namespace brisvane {
 namespace {
 
-QString celsiusText(double celsius) {
+QString celsiusText(double celsius)
+{
     return QString::number(celsius, 'f', 1) + QStringLiteral("°C");
 }
 
-QString wholeNumbers(const QList<double>& values, const QString& suffix) {
+QString wholeNumbers(const QList<double>& values, const QString& suffix)
+{
     if (values.isEmpty())
         return QStringLiteral("-");
     QStringList parts;
@@ -24,7 +26,8 @@ QString wholeNumbers(const QList<double>& values, const QString& suffix) {
     return parts.join(u' ');
 }
 
-QString helperText(const HelperControlling& helper) {
+QString helperText(const HelperControlling& helper)
+{
     switch (helper.state()) {
     case HelperState::notInstalled:
         return QStringLiteral("not installed");
@@ -46,7 +49,10 @@ QString helperText(const HelperControlling& helper) {
 } // namespace
 
 HeadlessSession::HeadlessSession(AppState& state, std::FILE* out, QObject* parent)
-    : QObject(parent), m_state(state), m_out(out) {
+    : QObject(parent)
+    , m_state(state)
+    , m_out(out)
+{
     // Registered after the engine's handler, so the line shows this sample's request.
     // The store has no removal of handlers: a session that is gone prints nothing.
     m_state.telemetry().onSample([session = QPointer(this)](const TelemetrySample& sample) {
@@ -57,13 +63,15 @@ HeadlessSession::HeadlessSession(AppState& state, std::FILE* out, QObject* paren
     });
 }
 
-QString HeadlessSession::statusLine(const TelemetrySample& sample, const AppState& state) {
+QString HeadlessSession::statusLine(const TelemetrySample& sample, const AppState& state)
+{
     const SMCTemperatureSnapshot& t = sample.temperatures;
     const std::optional<double> drive = state.telemetry().systemTemperature();
     QStringList fans;
     for (const SMCFanReading& fan : sample.fans)
-        fans.append(QStringLiteral("%1/%2").arg(static_cast<long long>(fan.actualRPM)).arg(
-            static_cast<long long>(fan.targetRPM)));
+        fans.append(QStringLiteral("%1/%2")
+                        .arg(static_cast<long long>(fan.actualRPM))
+                        .arg(static_cast<long long>(fan.targetRPM)));
     const std::optional<FanPreset>& preset = state.presets().activePreset();
     const ControlEngine& engine = state.engine();
     return QStringLiteral("%1  cpu %2 gpu %3 drive %4 | fans %5 rpm | %6 %7 | in force %8 | "

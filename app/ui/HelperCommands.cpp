@@ -9,18 +9,21 @@
 namespace brisvane {
 namespace {
 
-void print(std::FILE* stream, const QString& line) {
+void print(std::FILE* stream, const QString& line)
+{
     std::fputs(qUtf8Printable(line + u'\n'), stream);
     std::fflush(stream);
 }
 
-QString systemPathText(const std::string& path) {
+QString systemPathText(const std::string& path)
+{
     return QString::fromStdString(path);
 }
 
 // The failure's text, or nothing on success. Exceptions stay inside the task: waitFor() would
 // never return if one escaped it.
-QCoro::Task<std::optional<QString>> runInstall(HelperClient& client) {
+QCoro::Task<std::optional<QString>> runInstall(HelperClient& client)
+{
     try {
         co_await client.install();
     } catch (const HelperInstallError& error) {
@@ -33,7 +36,8 @@ QCoro::Task<std::optional<QString>> runInstall(HelperClient& client) {
 
 } // namespace
 
-int HelperCommands::install(std::FILE* out, std::FILE* err) {
+int HelperCommands::install(std::FILE* out, std::FILE* err)
+{
     HelperClient client;
     client.refreshInstallState();
     const std::optional<QString> failure = QCoro::waitFor(runInstall(client));
@@ -45,17 +49,18 @@ int HelperCommands::install(std::FILE* out, std::FILE* err) {
                    .arg(systemPathText(HelperConstants::helperInstallSystemPath())));
     if (const std::optional<HelperStatus>& status = client.lastStatus()) {
         const std::string_view phase = rawValue(status->phase);
-        print(out, QStringLiteral("The helper answers: version %1, phase %2")
-                       .arg(QString::fromStdString(status->version),
-                            QString::fromLatin1(phase.data(),
-                                                static_cast<qsizetype>(phase.size()))));
+        print(out,
+              QStringLiteral("The helper answers: version %1, phase %2")
+                  .arg(QString::fromStdString(status->version),
+                       QString::fromLatin1(phase.data(), static_cast<qsizetype>(phase.size()))));
     } else {
         print(out, QStringLiteral("The helper did not answer yet; it may still be starting."));
     }
     return 0;
 }
 
-int HelperCommands::uninstall(std::FILE* out, std::FILE* err) {
+int HelperCommands::uninstall(std::FILE* out, std::FILE* err)
+{
     HelperClient client;
     client.refreshInstallState();
     QCoro::waitFor(client.uninstall());

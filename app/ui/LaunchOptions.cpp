@@ -10,19 +10,22 @@ namespace brisvane {
 namespace {
 
 // UserDefaults' test for an argument that names a key rather than giving a value.
-bool namesKey(const QString& argument) {
+bool namesKey(const QString& argument)
+{
     return argument.size() >= 2 && argument[0] == u'-' &&
            (argument[1].isLetter() || argument[1] == u'_');
 }
 
 // Single-letter options (-h, -v) are the program's own.
-bool isUserDefaultArgument(const QString& argument) {
+bool isUserDefaultArgument(const QString& argument)
+{
     return namesKey(argument) && argument.size() >= 3;
 }
 
 } // namespace
 
-QStringList LaunchOptions::programOptions(const QStringList& arguments) {
+QStringList LaunchOptions::programOptions(const QStringList& arguments)
+{
     QStringList kept;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (i == 0 || !isUserDefaultArgument(arguments[i])) {
@@ -35,7 +38,8 @@ QStringList LaunchOptions::programOptions(const QStringList& arguments) {
     return kept;
 }
 
-LaunchOptions LaunchOptions::parse(const QStringList& arguments) {
+LaunchOptions LaunchOptions::parse(const QStringList& arguments)
+{
     LaunchOptions options;
     if (arguments.contains(QLatin1StringView(kDumpSMCKeysArgument))) {
         options.mode = Mode::dumpSMCKeys;
@@ -71,8 +75,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments) {
                             .arg(parser.positionalArguments().constFirst());
         return options;
     }
-    const int modes = int(parser.isSet(headless)) + int(parser.isSet(install)) +
-                      int(parser.isSet(uninstall));
+    const int modes =
+        int(parser.isSet(headless)) + int(parser.isSet(install)) + int(parser.isSet(uninstall));
     if (modes > 1) {
         options.mode = Mode::usageError;
         options.error = QStringLiteral(
@@ -86,7 +90,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments) {
     return options;
 }
 
-QString LaunchOptions::helpText() {
+QString LaunchOptions::helpText()
+{
     return QStringLiteral(
         R"(Usage: Brisvane [--headless | --install-helper | --uninstall-helper] [-Key value ...]
 
@@ -124,7 +129,8 @@ Exit status: 0 on success, 1 on failure, 2 for bad arguments.
 )");
 }
 
-QString LaunchOptions::versionText() {
+QString LaunchOptions::versionText()
+{
     return QStringLiteral("Brisvane %1 (%2), helper %3\n")
         .arg(AppBundle::shortVersion(), AppBundle::buildVersion(),
              QString::fromUtf8(HelperConstants::helperVersion.data(),

@@ -7,9 +7,12 @@
 
 namespace brisvane {
 
-LiveReadings::LiveReadings(QObject* parent) : QAbstractListModel(parent) {}
+LiveReadings::LiveReadings(QObject* parent)
+    : QAbstractListModel(parent)
+{}
 
-void LiveReadings::setAppState(AppState* state) {
+void LiveReadings::setAppState(AppState* state)
+{
     if (m_appState == state)
         return;
     if (m_appState)
@@ -32,23 +35,27 @@ void LiveReadings::setAppState(AppState* state) {
     emit appStateChanged();
 }
 
-QString LiveReadings::degreesText(double celsius) {
+QString LiveReadings::degreesText(double celsius)
+{
     if (!std::isfinite(celsius))
         return QStringLiteral("--");
     // std::round rounds halves away from zero.
     return qtTrId("menuBar.temperature.degrees").arg(static_cast<long long>(std::round(celsius)));
 }
 
-QString LiveReadings::speedText(double actualRPM) {
+QString LiveReadings::speedText(double actualRPM)
+{
     if (!(actualRPM > 0))
         return qtTrId("menuBar.fan.parked");
     if (!std::isfinite(actualRPM))
         return QStringLiteral("--");
-    return QStringLiteral("%1 %2").arg(static_cast<long long>(actualRPM)).arg(
-        qtTrId("menuBar.fan.rpmUnit"));
+    return QStringLiteral("%1 %2")
+        .arg(static_cast<long long>(actualRPM))
+        .arg(qtTrId("menuBar.fan.rpmUnit"));
 }
 
-void LiveReadings::updateReadings() {
+void LiveReadings::updateReadings()
+{
     const std::optional<TelemetrySample> sample =
         m_appState ? m_appState->telemetry().latest() : std::nullopt;
     m_hasSample = sample.has_value();
@@ -67,7 +74,8 @@ void LiveReadings::updateReadings() {
     emit readingsChanged();
 }
 
-void LiveReadings::updateControl() {
+void LiveReadings::updateControl()
+{
     if (!m_appState) {
         m_presetText.clear();
         m_helperText.clear();
@@ -94,11 +102,13 @@ void LiveReadings::updateControl() {
     emit controlChanged();
 }
 
-int LiveReadings::rowCount(const QModelIndex& parent) const {
+int LiveReadings::rowCount(const QModelIndex& parent) const
+{
     return parent.isValid() ? 0 : static_cast<int>(m_fans.size());
 }
 
-QVariant LiveReadings::data(const QModelIndex& index, int role) const {
+QVariant LiveReadings::data(const QModelIndex& index, int role) const
+{
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const SMCFanReading& fan = m_fans[static_cast<std::size_t>(index.row())];
@@ -114,7 +124,8 @@ QVariant LiveReadings::data(const QModelIndex& index, int role) const {
     }
 }
 
-QHash<int, QByteArray> LiveReadings::roleNames() const {
+QHash<int, QByteArray> LiveReadings::roleNames() const
+{
     return {{nameRole, "name"}, {speedTextRole, "speedText"}, {fractionRole, "fraction"}};
 }
 

@@ -19,7 +19,8 @@ namespace {
 
 QPointer<MainWindowController> g_controller;
 
-QWindow* findWindow(const auto& matches) {
+QWindow* findWindow(const auto& matches)
+{
     const QWindowList windows = QGuiApplication::topLevelWindows();
     for (QWindow* window : windows)
         if (matches(*window))
@@ -28,7 +29,8 @@ QWindow* findWindow(const auto& matches) {
 }
 
 // The window with its frame centred on its screen (else the primary one), size unchanged.
-void centre(QWindow& window) {
+void centre(QWindow& window)
+{
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -40,12 +42,16 @@ void centre(QWindow& window) {
 
 } // namespace
 
-MainWindowController* MainWindowController::shared() {
+MainWindowController* MainWindowController::shared()
+{
     return g_controller.data();
 }
 
 MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaults)
-    : QObject(&window), m_window(&window), m_defaults(defaults) {
+    : QObject(&window)
+    , m_window(&window)
+    , m_defaults(defaults)
+{
     window.installEventFilter(this);
     // Only minimising and restoring count: state changes that come with showing and hiding are
     // reported before the window's visibility has changed.
@@ -58,12 +64,14 @@ MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaul
     });
 }
 
-MainWindowController::~MainWindowController() {
+MainWindowController::~MainWindowController()
+{
     if (m_window)
         m_window->removeEventFilter(this);
 }
 
-void MainWindowController::show() {
+void MainWindowController::show()
+{
     setActivationPolicy(ActivationPolicy::regular);
     MainWindowVisibility::shared().setIsOnScreen(true);
     if (m_window->windowStates() & Qt::WindowMinimized)
@@ -73,7 +81,8 @@ void MainWindowController::show() {
     m_window->requestActivate();
 }
 
-bool MainWindowController::windowShouldClose() {
+bool MainWindowController::windowShouldClose()
+{
     m_window->hide();
     MainWindowVisibility::shared().setIsOnScreen(false);
     if (m_defaults.boolValue(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey))
@@ -82,12 +91,14 @@ bool MainWindowController::windowShouldClose() {
     return false;
 }
 
-void MainWindowController::windowOnScreenStateChanged() {
-    MainWindowVisibility::shared().setIsOnScreen(
-        m_window->isVisible() && !(m_window->windowStates() & Qt::WindowMinimized));
+void MainWindowController::windowOnScreenStateChanged()
+{
+    MainWindowVisibility::shared().setIsOnScreen(m_window->isVisible() &&
+                                                 !(m_window->windowStates() & Qt::WindowMinimized));
 }
 
-bool MainWindowController::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindowController::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == m_window && event->type() == QEvent::Close) {
         event->setAccepted(windowShouldClose());
         return true;
@@ -95,12 +106,14 @@ bool MainWindowController::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-QWindow* MainWindowController::findMainWindow() {
+QWindow* MainWindowController::findMainWindow()
+{
     const QString title = qtTrId("app.window.mainTitle");
     return findWindow([&](const QWindow& window) { return window.title() == title; });
 }
 
-void MainWindowController::openMainWindow() {
+void MainWindowController::openMainWindow()
+{
     if (MainWindowController* controller = shared()) {
         controller->show();
         return;
@@ -113,8 +126,9 @@ void MainWindowController::openMainWindow() {
     }
 }
 
-MainWindowController::ContentShown MainWindowController::mainWindowContentShown(
-    UserDefaults& defaults) {
+MainWindowController::ContentShown
+MainWindowController::mainWindowContentShown(UserDefaults& defaults)
+{
     ContentShown result;
     QWindow* window = findMainWindow();
     if (!window)
@@ -134,8 +148,8 @@ MainWindowController::ContentShown MainWindowController::mainWindowContentShown(
     if (seconds && *seconds > 0) {
         result.autoCloseAfterSeconds = *seconds;
         // A timer counts in int milliseconds: anything longer waits about 24 days.
-        const auto delay = std::chrono::milliseconds(static_cast<int>(
-            std::min(*seconds * 1000, double(std::numeric_limits<int>::max()))));
+        const auto delay = std::chrono::milliseconds(
+            static_cast<int>(std::min(*seconds * 1000, double(std::numeric_limits<int>::max()))));
         QTimer::singleShot(delay, qApp, [] {
             if (QWindow* main = findMainWindow())
                 main->close();

@@ -17,7 +17,7 @@ class MainWindowController : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kNarrowWidth = 780; // at most this wide at first display ...
+    static constexpr int kNarrowWidth = 780;    // at most this wide at first display ...
     static constexpr int kCorrectedWidth = 820; // ... the window is widened to this
 
     // The controller in the slot; null until the window's content was first shown. The

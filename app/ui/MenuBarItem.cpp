@@ -15,12 +15,17 @@
 
 namespace brisvane {
 
-bool MenuBarItem::isAvailable() {
+bool MenuBarItem::isAvailable()
+{
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent)
-    : QObject(parent), m_state(state), m_delegate(delegate), m_menu(std::make_unique<QMenu>()) {
+    : QObject(parent)
+    , m_state(state)
+    , m_delegate(delegate)
+    , m_menu(std::make_unique<QMenu>())
+{
     m_menu->addAction(qtTrId("menuBar.openApplicationButton"), this,
                       [this] { m_state.requestOpenMainWindow(); });
     m_menu->addSeparator();
@@ -35,16 +40,19 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
     updateLabel();
 }
 
-MenuBarItem::~MenuBarItem() {
+MenuBarItem::~MenuBarItem()
+{
     m_tray.hide();
 }
 
-void MenuBarItem::show() {
+void MenuBarItem::show()
+{
     m_state.setOpenMainWindow([] { MainWindowController::openMainWindow(); });
     m_tray.show();
 }
 
-QString MenuBarItem::temperatureText(const AppState& state) {
+QString MenuBarItem::temperatureText(const AppState& state)
+{
     const TelemetryStore& telemetry = state.telemetry();
     if (!telemetry.latest())
         return qtTrId("menuBar.item.temperature").arg(QStringLiteral("--"));
@@ -53,7 +61,8 @@ QString MenuBarItem::temperatureText(const AppState& state) {
     return qtTrId("menuBar.item.temperature").arg(static_cast<long long>(std::round(celsius)));
 }
 
-QString MenuBarItem::fanSpeedText(const AppState& state) {
+QString MenuBarItem::fanSpeedText(const AppState& state)
+{
     const std::optional<TelemetrySample>& sample = state.telemetry().latest();
     if (!sample)
         return qtTrId("menuBar.item.fanSpeed").arg(QStringLiteral("--"));
@@ -63,7 +72,8 @@ QString MenuBarItem::fanSpeedText(const AppState& state) {
     return qtTrId("menuBar.item.fanSpeed").arg(static_cast<long long>(fastest));
 }
 
-void MenuBarItem::updateLabel() {
+void MenuBarItem::updateLabel()
+{
     const QString temperature = temperatureText(m_state);
     m_tray.setToolTip(temperature + QStringLiteral(" · ") + fanSpeedText(m_state));
     // Rendered again only when the text changes.
@@ -73,7 +83,8 @@ void MenuBarItem::updateLabel() {
     m_tray.setIcon(labelIcon(temperature));
 }
 
-QIcon MenuBarItem::labelIcon(const QString& temperature) {
+QIcon MenuBarItem::labelIcon(const QString& temperature)
+{
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);

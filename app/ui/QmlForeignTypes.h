@@ -57,7 +57,8 @@ struct MainWindowVisibilityForeign {
     QML_SINGLETON
 
 public:
-    static brisvane::MainWindowVisibility* create(QQmlEngine*, QJSEngine*) {
+    static brisvane::MainWindowVisibility* create(QQmlEngine*, QJSEngine*)
+    {
         MainWindowVisibility* visibility = &MainWindowVisibility::shared();
         QJSEngine::setObjectOwnership(visibility, QJSEngine::CppOwnership);
         return visibility;

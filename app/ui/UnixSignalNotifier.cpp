@@ -13,7 +13,8 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 
-void onSignal(int signalNumber) {
+void onSignal(int signalNumber)
+{
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // A full pipe drops the byte: enough of them are already waiting to be read.
@@ -24,7 +25,8 @@ void onSignal(int signalNumber) {
 } // namespace
 
 UnixSignalNotifier::UnixSignalNotifier(std::initializer_list<int> signalNumbers, QObject* parent)
-    : QObject(parent) {
+    : QObject(parent)
+{
     Q_ASSERT_X(g_pipe[0] < 0, "UnixSignalNotifier", "one notifier per process");
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         qFatal("UnixSignalNotifier: pipe2 failed: %s", std::strerror(errno));
@@ -42,7 +44,8 @@ UnixSignalNotifier::UnixSignalNotifier(std::initializer_list<int> signalNumbers,
     }
 }
 
-UnixSignalNotifier::~UnixSignalNotifier() {
+UnixSignalNotifier::~UnixSignalNotifier()
+{
     for (const auto& [signalNumber, previous] : m_previous)
         ::sigaction(signalNumber, &previous, nullptr);
     m_notifier.reset();
@@ -51,7 +54,8 @@ UnixSignalNotifier::~UnixSignalNotifier() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-void UnixSignalNotifier::drain() {
+void UnixSignalNotifier::drain()
+{
     unsigned char byte = 0;
     while (::read(g_pipe[0], &byte, 1) == 1)
         emit received(byte);

@@ -28,19 +28,22 @@ namespace {
 
 constexpr int kUsageErrorStatus = 2;
 
-void nameApplication() {
+void nameApplication()
+{
     QCoreApplication::setApplicationName(QStringLiteral("Brisvane"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("brisvane.org"));
     QCoreApplication::setApplicationVersion(AppBundle::shortVersion());
 }
 
-void loadTranslations(QCoreApplication& app) {
+void loadTranslations(QCoreApplication& app)
+{
     if (!Translations::install(app))
         qCWarning(lifecycleLog, "the English texts could not be loaded");
 }
 
 // Quit politely on the first interrupt or termination, at once on the second.
-void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate) {
+void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate)
+{
     QObject::connect(&notifier, &UnixSignalNotifier::received, &delegate, [&delegate](int number) {
         qCInfo(lifecycleLog, "received signal %d", number);
         if (delegate.isTerminating())
@@ -50,7 +53,8 @@ void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate) {
     });
 }
 
-int runWindowed(int argc, char** argv) {
+int runWindowed(int argc, char** argv)
+{
     QApplication app(argc, argv);
     nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brisvane.Brisvane"));
@@ -71,7 +75,8 @@ int runWindowed(int argc, char** argv) {
     return app.exec();
 }
 
-int runHeadless(int argc, char** argv) {
+int runHeadless(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     nameApplication();
     loadTranslations(app);
@@ -89,7 +94,8 @@ int runHeadless(int argc, char** argv) {
     return app.exec();
 }
 
-int runHelperCommand(int argc, char** argv, LaunchOptions::Mode mode) {
+int runHelperCommand(int argc, char** argv, LaunchOptions::Mode mode)
+{
     QCoreApplication app(argc, argv);
     nameApplication();
     loadTranslations(app);
@@ -100,7 +106,8 @@ int runHelperCommand(int argc, char** argv, LaunchOptions::Mode mode) {
 } // namespace
 } // namespace brisvane
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     using namespace brisvane;
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

@@ -28,7 +28,8 @@ using test::RecordingHelper;
 
 class AppDelegateTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
         auto helper = std::make_unique<RecordingHelper>();
@@ -42,7 +43,8 @@ protected:
 
     // A delegate whose process end is counted; `instance` names its instance socket.
     std::unique_ptr<AppDelegate> makeDelegate(int& terminated,
-                                              const QString& instance = QStringLiteral("a")) {
+                                              const QString& instance = QStringLiteral("a"))
+    {
         return std::make_unique<AppDelegate>([&terminated] { ++terminated; },
                                              root() + QStringLiteral("/") + instance);
     }
@@ -52,7 +54,8 @@ protected:
     std::unique_ptr<AppState> m_state;
 };
 
-TEST_F(AppDelegateTest, QuittingBeforeTheWindowWasShownReleasesNothing) {
+TEST_F(AppDelegateTest, QuittingBeforeTheWindowWasShownReleasesNothing)
+{
     int terminated = 0;
     const auto delegate = makeDelegate(terminated);
     EXPECT_EQ(delegate->applicationShouldTerminate(), AppDelegate::TerminateReply::terminateNow);
@@ -62,7 +65,8 @@ TEST_F(AppDelegateTest, QuittingBeforeTheWindowWasShownReleasesNothing) {
     EXPECT_TRUE(m_helper->calls.isEmpty()) << m_helper->calls.join(", ").toStdString();
 }
 
-TEST_F(AppDelegateTest, QuittingReleasesThenShutsTheDaemonDownThenEnds) {
+TEST_F(AppDelegateTest, QuittingReleasesThenShutsTheDaemonDownThenEnds)
+{
     int terminated = 0;
     const auto delegate = makeDelegate(terminated);
     delegate->setAppState(m_state.get());
@@ -84,7 +88,8 @@ TEST_F(AppDelegateTest, QuittingReleasesThenShutsTheDaemonDownThenEnds) {
     EXPECT_EQ(m_helper->calls.size(), 2);
 }
 
-TEST_F(AppDelegateTest, ASecondInterruptEndsAtOnce) {
+TEST_F(AppDelegateTest, ASecondInterruptEndsAtOnce)
+{
     int terminated = 0;
     const auto delegate = makeDelegate(terminated);
     delegate->setAppState(m_state.get());
@@ -100,7 +105,8 @@ TEST_F(AppDelegateTest, ASecondInterruptEndsAtOnce) {
     EXPECT_EQ(terminated, 1);
 }
 
-TEST_F(AppDelegateTest, ReopenOpensTheMainWindowOnlyWhenNoneIsVisible) {
+TEST_F(AppDelegateTest, ReopenOpensTheMainWindowOnlyWhenNoneIsVisible)
+{
     int terminated = 0;
     const auto delegate = makeDelegate(terminated);
     int opened = 0;
@@ -120,7 +126,8 @@ TEST_F(AppDelegateTest, ReopenOpensTheMainWindowOnlyWhenNoneIsVisible) {
     EXPECT_EQ(opened, 1);
 }
 
-TEST_F(AppDelegateTest, EachNewCopyMakesTheRunningOneQuitAndTakesTheName) {
+TEST_F(AppDelegateTest, EachNewCopyMakesTheRunningOneQuitAndTakesTheName)
+{
     int firstEnded = 0, secondEnded = 0, thirdEnded = 0;
     const auto first = makeDelegate(firstEnded);
     first->applicationDidFinishLaunching();
@@ -140,7 +147,8 @@ TEST_F(AppDelegateTest, EachNewCopyMakesTheRunningOneQuitAndTakesTheName) {
     EXPECT_EQ(thirdEnded, 0);
 }
 
-TEST_F(AppDelegateTest, ANewCopyRunsItsOlderOnesQuitSequence) {
+TEST_F(AppDelegateTest, ANewCopyRunsItsOlderOnesQuitSequence)
+{
     int firstEnded = 0, secondEnded = 0;
     const auto first = makeDelegate(firstEnded);
     first->setAppState(m_state.get());
@@ -152,7 +160,8 @@ TEST_F(AppDelegateTest, ANewCopyRunsItsOlderOnesQuitSequence) {
     EXPECT_EQ(m_helper->calls, (QStringList{"releaseControl", "shutDownDaemon"}));
 }
 
-TEST_F(AppDelegateTest, AStaleNameFromAKilledCopyIsTakenOver) {
+TEST_F(AppDelegateTest, AStaleNameFromAKilledCopyIsTakenOver)
+{
     // A socket file nobody listens on any more, as a killed copy leaves it.
     const QString path = root() + QStringLiteral("/a");
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -172,7 +181,8 @@ TEST_F(AppDelegateTest, AStaleNameFromAKilledCopyIsTakenOver) {
     EXPECT_FALSE(delegate->instance().isReplacingOlderInstance());
 }
 
-TEST_F(AppDelegateTest, OnlyTheQuitRequestMakesACopyQuit) {
+TEST_F(AppDelegateTest, OnlyTheQuitRequestMakesACopyQuit)
+{
     int terminated = 0;
     const auto delegate = makeDelegate(terminated);
     delegate->applicationDidFinishLaunching();

@@ -17,19 +17,22 @@ namespace {
 
 class AppStateTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         // An empty system root: no SMC to sample, no daemon installed.
         m_systemRoot = makeDirectory(QStringLiteral("system-root"));
         qputenv("BRISVANE_SYSTEM_ROOT", QFile::encodeName(m_systemRoot));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         qunsetenv("BRISVANE_SYSTEM_ROOT");
         AppCoreTest::TearDown();
     }
 
     // One launch of the app with these arguments; the state ends with the launch.
-    std::unique_ptr<AppState> launch(const QStringList& arguments = {}) {
+    std::unique_ptr<AppState> launch(const QStringList& arguments = {})
+    {
         m_defaults = makeDefaults(arguments);
         return std::make_unique<AppState>(*m_defaults);
     }
@@ -38,7 +41,8 @@ protected:
     std::unique_ptr<UserDefaults> m_defaults;
 };
 
-TEST_F(AppStateTest, StartUpBuildsTheGraphAndStartsSampling) {
+TEST_F(AppStateTest, StartUpBuildsTheGraphAndStartsSampling)
+{
     const auto state = launch();
     EXPECT_EQ(state->presets().fanCount(), 2);
     EXPECT_EQ(state->presets().filePath(),
@@ -51,10 +55,12 @@ TEST_F(AppStateTest, StartUpBuildsTheGraphAndStartsSampling) {
               true);
 }
 
-TEST_F(AppStateTest, TheHelperInstallStateIsReadAtStart) {
+TEST_F(AppStateTest, TheHelperInstallStateIsReadAtStart)
+{
     EXPECT_EQ(launch()->helper().state(), HelperState::notInstalled);
 
-    test::writeFile(m_systemRoot + "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist", "x");
+    test::writeFile(m_systemRoot + "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist",
+                    "x");
     test::writeFile(m_systemRoot + "/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper",
                     "x");
     EXPECT_EQ(launch()->helper().state(), HelperState::installed);
@@ -70,7 +76,8 @@ class ActivatePresetTest : public AppStateTest,
                            public ::testing::WithParamInterface<LaunchChoice> {};
 
 // A first run stores Full Speed as the user's choice and adds a user preset "Quiet".
-TEST_P(ActivatePresetTest, SelectsForThisRunOnly) {
+TEST_P(ActivatePresetTest, SelectsForThisRunOnly)
+{
     QUuid quietID;
     {
         const auto first = launch();
@@ -81,12 +88,13 @@ TEST_P(ActivatePresetTest, SelectsForThisRunOnly) {
 
     const QString expected = QString::fromLatin1(GetParam().expected);
     const std::optional<QUuid> expectedID = expected == u"automatic" ? std::nullopt
-                                            : expected == u"cool"    ? std::optional(FanPreset::coolID)
-                                            : expected == u"user"    ? std::optional(quietID)
-                                                                     : std::optional(FanPreset::fullSpeedID);
+                                            : expected == u"cool" ? std::optional(FanPreset::coolID)
+                                            : expected == u"user"
+                                                ? std::optional(quietID)
+                                                : std::optional(FanPreset::fullSpeedID);
     {
-        const auto state = launch({QStringLiteral("-ActivatePreset"),
-                                   QString::fromUtf8(GetParam().argument)});
+        const auto state =
+            launch({QStringLiteral("-ActivatePreset"), QString::fromUtf8(GetParam().argument)});
         EXPECT_EQ(state->presets().activePresetID(), expectedID);
         // A choice that selects something is pushed at once; one that matches nothing is not.
         EXPECT_EQ(state->engine().hasPendingPush(), expected != u"stored");
@@ -96,23 +104,22 @@ TEST_P(ActivatePresetTest, SelectsForThisRunOnly) {
         << "the next plain run returns to the stored choice";
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, ActivatePresetTest,
-                         ::testing::Values(LaunchChoice{"Automatic", "automatic"},
-                                           LaunchChoice{"Cool", "cool"},
-                                           LaunchChoice{"Quiet", "user"},
-                                           LaunchChoice{"cool", "stored"},
-                                           LaunchChoice{"automatic", "stored"},
-                                           LaunchChoice{"Quiet ", "stored"},
-                                           LaunchChoice{"Warm", "stored"},
-                                           LaunchChoice{"", "stored"}));
+INSTANTIATE_TEST_SUITE_P(
+    Choices, ActivatePresetTest,
+    ::testing::Values(LaunchChoice{"Automatic", "automatic"}, LaunchChoice{"Cool", "cool"},
+                      LaunchChoice{"Quiet", "user"}, LaunchChoice{"cool", "stored"},
+                      LaunchChoice{"automatic", "stored"}, LaunchChoice{"Quiet ", "stored"},
+                      LaunchChoice{"Warm", "stored"}, LaunchChoice{"", "stored"}));
 
-TEST_F(AppStateTest, WithoutTheArgumentNothingIsPushed) {
+TEST_F(AppStateTest, WithoutTheArgumentNothingIsPushed)
+{
     const auto state = launch();
     EXPECT_FALSE(state->presets().activePresetID().has_value());
     EXPECT_FALSE(state->engine().hasPendingPush());
 }
 
-TEST_F(AppStateTest, OpenMainWindowIsObservableAndRunsWhenSet) {
+TEST_F(AppStateTest, OpenMainWindowIsObservableAndRunsWhenSet)
+{
     const auto state = launch();
     QSignalSpy changed(state.get(), &AppState::openMainWindowChanged);
     EXPECT_FALSE(state->requestOpenMainWindow());

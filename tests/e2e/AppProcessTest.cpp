@@ -29,11 +29,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string brisvane() {
+std::string brisvane()
+{
     return binary("Brisvane").string();
 }
 
-std::size_t occurrences(const std::string& text, const std::string& needle) {
+std::size_t occurrences(const std::string& text, const std::string& needle)
+{
     std::size_t count = 0;
     for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
         ++count;
@@ -47,7 +49,8 @@ struct JournalEntry {
     int result = 0;
 
     // A 4-byte little-endian "flt " value.
-    float asFloat() const {
+    float asFloat() const
+    {
         std::uint32_t bits = 0;
         for (int i = 3; i >= 0; --i)
             bits = (bits << 8) |
@@ -59,7 +62,8 @@ struct JournalEntry {
 };
 
 // Exit status of a child, or 128 + signal; nothing if it did not end within `limit`.
-std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit) {
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
+{
     std::optional<int> status;
     eventually(
         [&] {
@@ -77,26 +81,30 @@ std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit) {
 // still running at the end is stopped.
 class AppProcessTest : public ::testing::Test {
 protected:
-    ~AppProcessTest() override {
+    ~AppProcessTest() override
+    {
         for (pid_t pid : m_apps)
             ProcessControl::stop(pid, 5s);
         if (m_stoppedDaemon > 0)
             ::kill(m_stoppedDaemon, SIGCONT);
     }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         for (const char* folder : {"home", "config", "data", "runtime"})
             std::filesystem::create_directories(m_user.path() / folder);
         ::chmod((m_user.path() / "runtime").c_str(), 0700);
     }
 
-    void bringUpMac() {
+    void bringUpMac()
+    {
         m_mac = std::make_unique<SimulatedMac>();
         m_systemRoot = m_mac->root();
     }
     const std::filesystem::path& systemRoot() const { return m_systemRoot; }
 
-    std::map<std::string, std::string> environment() const {
+    std::map<std::string, std::string> environment() const
+    {
         return {
             {"HOME", (m_user.path() / "home").string()},
             {"XDG_CONFIG_HOME", (m_user.path() / "config").string()},
@@ -109,12 +117,14 @@ protected:
             {"LC_ALL", "C.UTF-8"},
         };
     }
-    std::filesystem::path instanceSocket() const {
+    std::filesystem::path instanceSocket() const
+    {
         return m_user.path() / "runtime" / ("org.brisvane.Brisvane-" + std::to_string(::getuid()));
     }
 
     RunResult runApp(const std::vector<std::string>& arguments,
-                     std::map<std::string, std::string> extra = {}) const {
+                     std::map<std::string, std::string> extra = {}) const
+    {
         std::vector<std::string> argv{brisvane()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         std::map<std::string, std::string> env = environment();
@@ -122,25 +132,29 @@ protected:
         return run(argv, env);
     }
     // A copy of Brisvane in the background; its output goes to <name>.log.
-    pid_t startApp(const std::string& name, const std::vector<std::string>& arguments) {
+    pid_t startApp(const std::string& name, const std::vector<std::string>& arguments)
+    {
         std::vector<std::string> argv{brisvane()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         const pid_t pid = ProcessControl::spawn(argv, logPath(name), environment(), false);
         m_apps.push_back(pid);
         return pid;
     }
-    std::optional<int> waitForApp(pid_t pid, std::chrono::milliseconds limit) {
+    std::optional<int> waitForApp(pid_t pid, std::chrono::milliseconds limit)
+    {
         const std::optional<int> status = waitForExit(pid, limit);
         if (status)
             std::erase(m_apps, pid);
         return status;
     }
-    std::filesystem::path logPath(const std::string& name) const {
+    std::filesystem::path logPath(const std::string& name) const
+    {
         return m_user.path() / (name + ".log");
     }
     std::string appLog(const std::string& name) const { return readFile(logPath(name)); }
 
-    void installHelper() {
+    void installHelper()
+    {
         const RunResult installed = runApp({"--install-helper"});
         ASSERT_EQ(installed.status, 0) << installed.output;
         ASSERT_NE(installed.output.find("The helper answers: version 1.0.2, phase idle"),
@@ -150,36 +164,41 @@ protected:
 
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
     nlohmann::json fans() const { return control("status")["fans"]; }
-    bool fansInMode(int mode) const {
+    bool fansInMode(int mode) const
+    {
         for (const auto& fan : fans())
             if (fan.value("mode", -1) != mode)
                 return false;
         return true;
     }
-    bool targetsAtLeast(double rpm) const {
+    bool targetsAtLeast(double rpm) const
+    {
         for (const auto& fan : fans())
             if (fan.value("mode", -1) != 1 || fan.value("target", 0.0) < rpm - 0.5)
                 return false;
         return true;
     }
     // The journal's writes since the last call.
-    std::vector<JournalEntry> takeWrites() const {
+    std::vector<JournalEntry> takeWrites() const
+    {
         std::vector<JournalEntry> writes;
         const nlohmann::json reply = control("writes");
         for (const auto& entry : reply["writes"])
-            writes.push_back({entry.value("key", ""), entry.value("bytes", ""),
-                              entry.value("result", 0)});
+            writes.push_back(
+                {entry.value("key", ""), entry.value("bytes", ""), entry.value("result", 0)});
         return writes;
     }
     // The accepted writes as "KEY<-bytes", targets left out.
-    static std::vector<std::string> modeWrites(const std::vector<JournalEntry>& writes) {
+    static std::vector<std::string> modeWrites(const std::vector<JournalEntry>& writes)
+    {
         std::vector<std::string> order;
         for (const JournalEntry& write : writes)
             if (write.result == 0 && !write.key.ends_with("Tg"))
                 order.push_back(write.key + "<-" + write.bytes);
         return order;
     }
-    static bool releasedInOrder(const std::vector<std::string>& order) {
+    static bool releasedInOrder(const std::vector<std::string>& order)
+    {
         const auto at = [&](const std::string& write) {
             return std::find(order.begin(), order.end(), write) - order.begin();
         };
@@ -188,14 +207,17 @@ protected:
                at("F0Md<-00") < at("Ftst<-00") && at("F1Md<-00") < at("Ftst<-00");
     }
 
-    std::optional<pid_t> daemonPid() const {
-        const RunResult printed = m_mac->launchctl({"print", "system/org.brisvane.Brisvane.helper"});
+    std::optional<pid_t> daemonPid() const
+    {
+        const RunResult printed =
+            m_mac->launchctl({"print", "system/org.brisvane.Brisvane.helper"});
         const auto at = printed.output.find("\tpid = ");
         if (printed.status != 0 || at == std::string::npos)
             return std::nullopt;
         return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
     }
-    void stopDaemon(pid_t pid) {
+    void stopDaemon(pid_t pid)
+    {
         ASSERT_EQ(::kill(pid, SIGSTOP), 0);
         m_stoppedDaemon = pid;
     }
@@ -207,11 +229,12 @@ protected:
     pid_t m_stoppedDaemon = -1;
 };
 
-TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplay) {
+TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplay)
+{
     bringUpMac();
     const std::vector<std::string> withoutDisplay{
-        "/usr/bin/env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-        brisvane(), "-DumpSMCKeys"};
+        "/usr/bin/env",    "-u",       "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u",
+        "WAYLAND_DISPLAY", brisvane(), "-DumpSMCKeys"};
     const RunResult report = run(withoutDisplay, environment());
     EXPECT_EQ(report.status, 0) << report.output;
     for (const char* line : {"Brisvane SMC diagnostic dump\n", "SMC connection: OK\n",
@@ -219,24 +242,26 @@ TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplay) {
         EXPECT_NE(report.output.find(line), std::string::npos) << line << "\n" << report.output;
     EXPECT_EQ(report.output.find("FATAL"), std::string::npos);
     EXPECT_EQ(report.output.find("org.brisvane.Brisvane."), std::string::npos)
-        << "the app started more than the report:\n" << report.output;
+        << "the app started more than the report:\n"
+        << report.output;
 }
 
-TEST_F(AppProcessTest, DumpSMCKeysWithoutAnSMCStillEndsWell) {
+TEST_F(AppProcessTest, DumpSMCKeysWithoutAnSMCStillEndsWell)
+{
     std::filesystem::create_directories(systemRoot());
-    const RunResult report =
-        run({"/usr/bin/env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-             brisvane(), "--headless", "-DumpSMCKeys"},
-            environment());
+    const RunResult report = run({"/usr/bin/env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u",
+                                  "WAYLAND_DISPLAY", brisvane(), "--headless", "-DumpSMCKeys"},
+                                 environment());
     EXPECT_EQ(report.status, 0) << report.output;
     EXPECT_NE(report.output.find("\nFATAL: could not open the SMC: "), std::string::npos)
         << report.output;
-    EXPECT_TRUE(report.output.ends_with(
-        "Nothing below can be collected. Please send this file anyway.\n"))
+    EXPECT_TRUE(
+        report.output.ends_with("Nothing below can be collected. Please send this file anyway.\n"))
         << report.output;
 }
 
-TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon) {
+TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon)
+{
     bringUpMac();
     const std::filesystem::path installed =
         systemRoot() / "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper";
@@ -259,8 +284,7 @@ TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon) {
     ASSERT_EQ(m_mac->launchctl({"bootout", "system/org.brisvane.Brisvane.helper"}).status, 0);
     const RunResult kept = runApp({"--uninstall-helper"}, {{"BRISVANE_SIM_ADMIN", "cancel"}});
     EXPECT_EQ(kept.status, 1) << kept.output;
-    EXPECT_NE(kept.output.find("The helper is still installed"), std::string::npos)
-        << kept.output;
+    EXPECT_NE(kept.output.find("The helper is still installed"), std::string::npos) << kept.output;
     EXPECT_TRUE(std::filesystem::exists(installed));
 
     const RunResult removed = runApp({"--uninstall-helper"});
@@ -274,7 +298,8 @@ TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon) {
 
 // Cool at 64 °C is 49 % (round(1200 + 4800 × 0.49) = 3552 RPM), at 72 °C 73 % (4704 RPM); the
 // safety floor and macOS's own targets are lower at both.
-TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM) {
+TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM)
+{
     bringUpMac();
     installHelper();
     control("load 1 1");
@@ -282,19 +307,20 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
     takeWrites();
 
     const pid_t app = startApp("headless", {"--headless", "-ActivatePreset", "Cool"});
-    ASSERT_TRUE(eventually([&] { return targetsAtLeast(3552); }, 20s))
-        << fans().dump() << "\n" << appLog("headless");
+    ASSERT_TRUE(eventually([&] { return targetsAtLeast(3552); }, 20s)) << fans().dump() << "\n"
+                                                                       << appLog("headless");
     control("temp 72");
     // The status line is printed before each push, so it shows 4704 in force one sample later.
     ASSERT_TRUE(eventually(
         [&] {
             return targetsAtLeast(4704) &&
-                   appLog("headless").find(
-                       "| Cool 73% 73% | in force 4704 4704 rpm | helper controlling") !=
+                   appLog("headless")
+                           .find("| Cool 73% 73% | in force 4704 4704 rpm | helper controlling") !=
                        std::string::npos;
         },
         15s))
-        << fans().dump() << "\n" << appLog("headless");
+        << fans().dump() << "\n"
+        << appLog("headless");
 
     std::vector<JournalEntry> writes = takeWrites();
     bool controlling = false;
@@ -317,7 +343,8 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
     EXPECT_NE(log.find("quit: helper shut down after"), std::string::npos) << log;
 }
 
-TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence) {
+TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence)
+{
     bringUpMac();
     installHelper();
     control("temp 64");
@@ -339,12 +366,14 @@ TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence) {
         << appLog("second");
 
     EXPECT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s))
-        << "the new copy takes over:\n" << appLog("second");
+        << "the new copy takes over:\n"
+        << appLog("second");
     ASSERT_EQ(::kill(second, SIGTERM), 0);
     EXPECT_EQ(waitForApp(second, 10s), 0) << appLog("second");
 }
 
-TEST_F(AppProcessTest, AnOlderCopyThatDoesNotQuitIsKilledAfterTwoSeconds) {
+TEST_F(AppProcessTest, AnOlderCopyThatDoesNotQuitIsKilledAfterTwoSeconds)
+{
     std::filesystem::create_directories(systemRoot());
     const pid_t first = startApp("first", {"--headless"});
     ASSERT_TRUE(eventually([&] { return std::filesystem::is_socket(instanceSocket()); }))
@@ -369,7 +398,8 @@ TEST_F(AppProcessTest, AnOlderCopyThatDoesNotQuitIsKilledAfterTwoSeconds) {
 
 // Each of the two calls ends by its 3 s limit: the quit takes about 6 s, and a generous bound
 // holds it; the log shows each step ending only after its limit.
-TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds) {
+TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds)
+{
     bringUpMac();
     installHelper();
     control("temp 64");

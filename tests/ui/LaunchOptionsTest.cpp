@@ -19,13 +19,15 @@ struct OptionsCase {
     Mode mode;
 };
 
-void PrintTo(const OptionsCase& row, std::ostream* os) {
+void PrintTo(const OptionsCase& row, std::ostream* os)
+{
     *os << row.arguments.join(u' ').toStdString();
 }
 
 class LaunchOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
 
-TEST_P(LaunchOptionsTest, ModeFromTheArguments) {
+TEST_P(LaunchOptionsTest, ModeFromTheArguments)
+{
     QStringList arguments = GetParam().arguments;
     arguments.prepend(QStringLiteral("Brisvane"));
     const LaunchOptions options = LaunchOptions::parse(arguments);
@@ -36,8 +38,7 @@ TEST_P(LaunchOptionsTest, ModeFromTheArguments) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, LaunchOptionsTest,
     ::testing::Values(
-        OptionsCase{{}, Mode::windowed},
-        OptionsCase{{"-ActivatePreset", "Cool"}, Mode::windowed},
+        OptionsCase{{}, Mode::windowed}, OptionsCase{{"-ActivatePreset", "Cool"}, Mode::windowed},
         OptionsCase{{"-ActivatePreset", "Full Speed", "-ForceColorScheme", "dark"}, Mode::windowed},
         OptionsCase{{"--headless"}, Mode::headless},
         OptionsCase{{"--headless", "-ActivatePreset", "Cool"}, Mode::headless},
@@ -46,25 +47,32 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{{"-ActivatePreset", "--headless"}, Mode::windowed},
         OptionsCase{{"-CloseMainWindowAfterSeconds", "-1", "--headless"}, Mode::headless},
         OptionsCase{{"--install-helper"}, Mode::installHelper},
-        OptionsCase{{"--uninstall-helper"}, Mode::uninstallHelper},
-        OptionsCase{{"-h"}, Mode::help},
+        OptionsCase{{"--uninstall-helper"}, Mode::uninstallHelper}, OptionsCase{{"-h"}, Mode::help},
         OptionsCase{{"--help", "--bogus"}, Mode::usageError},
-        OptionsCase{{"--version"}, Mode::version},
-        OptionsCase{{"-DumpSMCKeys"}, Mode::dumpSMCKeys},
+        OptionsCase{{"--version"}, Mode::version}, OptionsCase{{"-DumpSMCKeys"}, Mode::dumpSMCKeys},
         OptionsCase{{"--headless", "--bogus", "-DumpSMCKeys"}, Mode::dumpSMCKeys},
-        OptionsCase{{"-dumpsmckeys"}, Mode::windowed},
-        OptionsCase{{"--bogus"}, Mode::usageError},
-        OptionsCase{{"-x"}, Mode::usageError},
-        OptionsCase{{"stray"}, Mode::usageError},
+        OptionsCase{{"-dumpsmckeys"}, Mode::windowed}, OptionsCase{{"--bogus"}, Mode::usageError},
+        OptionsCase{{"-x"}, Mode::usageError}, OptionsCase{{"stray"}, Mode::usageError},
         OptionsCase{{"--headless", "--install-helper"}, Mode::usageError},
         OptionsCase{{"--install-helper", "--uninstall-helper"}, Mode::usageError}));
 
 // Whatever UserDefaults takes as a key or its value is exactly what the parser does not see.
-TEST(LaunchOptionsSplitTest, SetsAsideWhatUserDefaultsReads) {
-    const QStringList arguments{"Brisvane",     "-ActivatePreset", "Full Speed",    "--headless",
-                                "-DumpSMCKeys", "-InitialSection", "-Flag",         "-_x",
-                                "y",            "-",               "--",            "-9",
-                                "-h",           "-Last"};
+TEST(LaunchOptionsSplitTest, SetsAsideWhatUserDefaultsReads)
+{
+    const QStringList arguments{"Brisvane",
+                                "-ActivatePreset",
+                                "Full Speed",
+                                "--headless",
+                                "-DumpSMCKeys",
+                                "-InitialSection",
+                                "-Flag",
+                                "-_x",
+                                "y",
+                                "-",
+                                "--",
+                                "-9",
+                                "-h",
+                                "-Last"};
     const QStringList kept = LaunchOptions::programOptions(arguments);
     EXPECT_EQ(kept, (QStringList{"Brisvane", "--headless", "-", "--", "-9", "-h"}));
     const QVariantMap domain = UserDefaults::argumentDomain(arguments);
@@ -74,7 +82,8 @@ TEST(LaunchOptionsSplitTest, SetsAsideWhatUserDefaultsReads) {
     }
 }
 
-TEST(LaunchOptionsHelpTest, DocumentsEveryOptionAndLaunchArgument) {
+TEST(LaunchOptionsHelpTest, DocumentsEveryOptionAndLaunchArgument)
+{
     const QString help = LaunchOptions::helpText();
     for (const char* name :
          {"--headless", "--install-helper", "--uninstall-helper", "--help", "--version",

@@ -28,7 +28,8 @@ using test::processEventsUntil;
 
 class MainWindowTest : public test::UiTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         m_app.reset();
         m_delegate.reset();
         m_state.reset();
@@ -38,7 +39,8 @@ protected:
         UiTest::TearDown();
     }
 
-    void launch(const QStringList& arguments = {}, bool present = true) {
+    void launch(const QStringList& arguments = {}, bool present = true)
+    {
         m_defaults = makeDefaults(arguments);
         m_state = makeState(*m_defaults);
         m_delegate = std::make_unique<AppDelegate>([this] { ++m_terminated; },
@@ -48,11 +50,13 @@ protected:
         ASSERT_NE(window(), nullptr);
     }
     QQuickWindow* window() const { return m_app->mainWindow(); }
-    bool contentShown() const {
+    bool contentShown() const
+    {
         return processEventsUntil([&] { return m_app->contentShown().has_value(); });
     }
     // Shows the window through the route the menu-bar item installs.
-    void reopen() {
+    void reopen()
+    {
         m_state->setOpenMainWindow([] { MainWindowController::openMainWindow(); });
         EXPECT_TRUE(m_delegate->applicationShouldHandleReopen(false));
     }
@@ -64,7 +68,8 @@ protected:
     std::unique_ptr<BrisvaneApp> m_app;
 };
 
-TEST_F(MainWindowTest, TheSceneIsTheMainWindowShownAtLaunch) {
+TEST_F(MainWindowTest, TheSceneIsTheMainWindowShownAtLaunch)
+{
     launch({}, false);
     QQuickWindow* main = window();
     EXPECT_EQ(main->objectName(), QStringLiteral("main"));
@@ -83,7 +88,8 @@ TEST_F(MainWindowTest, TheSceneIsTheMainWindowShownAtLaunch) {
     EXPECT_EQ(&MainWindowController::shared()->window(), main);
 }
 
-TEST_F(MainWindowTest, QuittingBeforeTheWindowIsShownEndsAtOnce) {
+TEST_F(MainWindowTest, QuittingBeforeTheWindowIsShownEndsAtOnce)
+{
     launch({}, false);
     m_delegate->terminate();
     EXPECT_EQ(m_terminated, 1);
@@ -96,7 +102,8 @@ struct DockIconCase {
 
 class CloseTest : public MainWindowTest, public ::testing::WithParamInterface<DockIconCase> {};
 
-TEST_P(CloseTest, ClosingHidesTheWindowAndReopeningBringsItBack) {
+TEST_P(CloseTest, ClosingHidesTheWindowAndReopeningBringsItBack)
+{
     QStringList arguments;
     if (GetParam().hideDockIcon)
         arguments = {QStringLiteral("-hideDockIconWhenWindowClosed"),
@@ -124,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(DockIcon, CloseTest,
                                            DockIconCase{"YES", ActivationPolicy::accessory},
                                            DockIconCase{"NO", ActivationPolicy::regular}));
 
-TEST_F(MainWindowTest, AMinimisedWindowIsNotOnScreen) {
+TEST_F(MainWindowTest, AMinimisedWindowIsNotOnScreen)
+{
     launch();
     ASSERT_TRUE(contentShown());
     window()->showMinimized();
@@ -141,7 +149,8 @@ struct WidthCase {
 
 class WidthTest : public MainWindowTest, public ::testing::WithParamInterface<WidthCase> {};
 
-TEST_P(WidthTest, ANarrowWindowIsWidenedAndCentredWhenFirstShown) {
+TEST_P(WidthTest, ANarrowWindowIsWidenedAndCentredWhenFirstShown)
+{
     launch({}, false);
     window()->resize(GetParam().widthBeforeShown, 700);
     window()->show();
@@ -170,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(Widths, WidthTest,
                          ::testing::Values(WidthCase{780, 820}, WidthCase{781, 781},
                                            WidthCase{900, 900}));
 
-TEST_F(MainWindowTest, CloseMainWindowAfterSecondsClosesItLikeTheUser) {
+TEST_F(MainWindowTest, CloseMainWindowAfterSecondsClosesItLikeTheUser)
+{
     launch({QStringLiteral("-CloseMainWindowAfterSeconds"), QStringLiteral("1")});
     ASSERT_TRUE(contentShown());
     EXPECT_EQ(m_app->contentShown()->autoCloseAfterSeconds, 1.0);
@@ -184,7 +194,8 @@ TEST_F(MainWindowTest, CloseMainWindowAfterSecondsClosesItLikeTheUser) {
 
 class NoAutoCloseTest : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(NoAutoCloseTest, NothingIsScheduled) {
+TEST_P(NoAutoCloseTest, NothingIsScheduled)
+{
     QStringList arguments;
     if (GetParam())
         arguments = {QStringLiteral("-CloseMainWindowAfterSeconds"),
@@ -204,7 +215,8 @@ struct SchemeCase {
 
 class ColorSchemeTest : public MainWindowTest, public ::testing::WithParamInterface<SchemeCase> {};
 
-TEST_P(ColorSchemeTest, ForceColorSchemeTakesOnlyTheExactNames) {
+TEST_P(ColorSchemeTest, ForceColorSchemeTakesOnlyTheExactNames)
+{
     QStringList arguments;
     if (GetParam().value)
         arguments = {QStringLiteral("-ForceColorScheme"), QString::fromLatin1(GetParam().value)};
@@ -229,7 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
 class RenderTest : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
 
 // Writes build/tests/main-window-<scheme>.png.
-TEST_P(RenderTest, TheWindowRendersItsReadings) {
+TEST_P(RenderTest, TheWindowRendersItsReadings)
+{
     launch({QStringLiteral("-ForceColorScheme"), QString::fromLatin1(GetParam())});
     ASSERT_TRUE(contentShown());
     auto fans = test::laptopFans();

@@ -17,7 +17,8 @@ namespace {
 
 class ReadoutsTest : public test::UiTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         UiTest::SetUp();
         m_defaults = makeDefaults();
         m_state = makeState(*m_defaults);
@@ -27,7 +28,8 @@ protected:
     std::unique_ptr<AppState> m_state;
 };
 
-TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample) {
+TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample)
+{
     LiveReadings readings;
     readings.setAppState(m_state.get());
     EXPECT_FALSE(readings.hasSample());
@@ -58,13 +60,15 @@ TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample) {
     EXPECT_EQ(rowsReset.count(), 1) << "the same fans are updated in place";
 }
 
-TEST_F(ReadoutsTest, DegreesRoundHalfAwayFromZero) {
+TEST_F(ReadoutsTest, DegreesRoundHalfAwayFromZero)
+{
     EXPECT_EQ(LiveReadings::degreesText(-0.5), QStringLiteral("-1 °C"));
     EXPECT_EQ(LiveReadings::degreesText(0.49), QStringLiteral("0 °C"));
     EXPECT_EQ(LiveReadings::degreesText(std::nan("")), QStringLiteral("--"));
 }
 
-TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes) {
+TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes)
+{
     LiveReadings readings;
     readings.setAppState(m_state.get());
     PreviewHelperClient& helper = previewHelper(*m_state);
@@ -88,7 +92,8 @@ TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes) {
     EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.notInstalled.title"));
 }
 
-TEST_F(ReadoutsTest, TheMenuBarLabelShowsTheDrivingTemperatureAndTheFastestFan) {
+TEST_F(ReadoutsTest, TheMenuBarLabelShowsTheDrivingTemperatureAndTheFastestFan)
+{
     EXPECT_EQ(MenuBarItem::temperatureText(*m_state), QStringLiteral("--°"));
     EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("-- rpm"));
 
@@ -104,7 +109,8 @@ TEST_F(ReadoutsTest, TheMenuBarLabelShowsTheDrivingTemperatureAndTheFastestFan) 
     EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("0 rpm"));
 }
 
-TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample) {
+TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample)
+{
     m_state->presets().setActivePresetID(FanPreset::coolID);
     auto fans = test::laptopFans();
     fans[0].actualRPM = 3551.6;
@@ -113,8 +119,9 @@ TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample) {
     m_state->telemetry().ingest(sample); // the engine's tick: Cool at 64 °C asks for 49 %
     const QString time = sample.timestamp.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
     EXPECT_EQ(HeadlessSession::statusLine(sample, *m_state),
-              time + QStringLiteral("  cpu 64.0°C gpu 41.3°C drive 64.0°C | fans 3551/3552 "
-                                    "1200/1200 rpm | Cool 49% 49% | in force - | helper installed"));
+              time +
+                  QStringLiteral("  cpu 64.0°C gpu 41.3°C drive 64.0°C | fans 3551/3552 "
+                                 "1200/1200 rpm | Cool 49% 49% | in force - | helper installed"));
 
     previewHelper(*m_state).setState(HelperState::notInstalled);
     m_state->presets().setActivePresetID(std::nullopt);

@@ -12,7 +12,8 @@ Q_IMPORT_QML_PLUGIN(Brisvane_UIPlugin)
 
 namespace brisvane::test {
 
-QApplication& uiApplication() {
+QApplication& uiApplication()
+{
     static int argc = 1;
     static char name[] = "brisvane_app_ui_tests";
     static char* argv[] = {name, nullptr};
@@ -29,7 +30,8 @@ QApplication& uiApplication() {
     return *app;
 }
 
-void UiTest::SetUp() {
+void UiTest::SetUp()
+{
     uiApplication();
     m_root = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_root->isValid());
@@ -38,31 +40,34 @@ void UiTest::SetUp() {
                 QFile::encodeName(makeDirectory(QString::fromLatin1(variable).toLower())));
 }
 
-void UiTest::TearDown() {
+void UiTest::TearDown()
+{
     m_root.reset();
 }
 
-QString UiTest::makeDirectory(const QString& name) const {
+QString UiTest::makeDirectory(const QString& name) const
+{
     const QString path = m_root->filePath(name);
     QDir().mkpath(path);
     return path;
 }
 
-std::unique_ptr<UserDefaults> UiTest::makeDefaults(const QStringList& arguments) const {
+std::unique_ptr<UserDefaults> UiTest::makeDefaults(const QStringList& arguments) const
+{
     QStringList withProgram = arguments;
     withProgram.prepend(QStringLiteral("Brisvane"));
     return std::make_unique<UserDefaults>(
-        withProgram,
-        std::make_unique<QSettings>(m_root->filePath(QStringLiteral("settings.ini")),
-                                    QSettings::IniFormat));
+        withProgram, std::make_unique<QSettings>(m_root->filePath(QStringLiteral("settings.ini")),
+                                                 QSettings::IniFormat));
 }
 
-std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults, HelperState state) const {
+std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults, HelperState state) const
+{
     AppState::registerDefaults(defaults);
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
     auto helper = std::make_unique<PreviewHelperClient>(state);
-    auto presets = std::make_unique<PresetStore>(2, makeDirectory(QStringLiteral("presets")),
-                                                 defaults);
+    auto presets =
+        std::make_unique<PresetStore>(2, makeDirectory(QStringLiteral("presets")), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
     return std::make_unique<AppState>(std::move(telemetry), std::move(helper), std::move(presets),
                                       std::move(engine));
