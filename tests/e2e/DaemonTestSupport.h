@@ -34,14 +34,6 @@ inline std::filesystem::path daemonBinary()
     return std::filesystem::path(BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper");
 }
 
-inline std::string readFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 inline std::size_t countOccurrences(const std::string& text, const std::string& needle)
 {
     std::size_t count = 0;
