@@ -51,8 +51,7 @@ public:
         , m_frameTimer(owner.m_io)
         , m_writeTimer(owner.m_io)
         , m_serial(serial)
-    {
-    }
+    {}
 
     void start() { readMore(); }
 
@@ -102,11 +101,11 @@ private:
             });
         }
         m_paused = false;
-        m_socket.async_read_some(asio::buffer(m_readBuffer),
-                                 [self = shared_from_this()](const std::error_code& error,
-                                                             std::size_t size) {
-                                     self->onRead(error, size);
-                                 });
+        m_socket.async_read_some(
+            asio::buffer(m_readBuffer),
+            [self = shared_from_this()](const std::error_code& error, std::size_t size) {
+                self->onRead(error, size);
+            });
     }
 
     void onRead(const std::error_code& error, std::size_t size)
@@ -196,8 +195,7 @@ private:
     }
 
     // On the replying thread: encode there, deliver on the main loop.
-    template <typename Encode>
-    void postReply(Encode encode)
+    template <typename Encode> void postReply(Encode encode)
     {
         std::optional<std::vector<std::uint8_t>> frame;
         try {
@@ -313,14 +311,12 @@ HelperListener::HelperListener(asio::io_context& io, BrisvaneHelperProtocol& ser
     , m_limits(limits)
     , m_acceptor(io)
     , m_acceptRetry(io)
-{
-}
+{}
 
 HelperListener::HelperListener(asio::io_context& io, BrisvaneHelperProtocol& service,
                                HelperLog& log, std::string socketPath)
     : HelperListener(io, service, log, std::move(socketPath), Limits{})
-{
-}
+{}
 
 HelperListener::~HelperListener()
 {
@@ -435,8 +431,7 @@ std::size_t HelperListener::queuedReplyBytes() const
     return total;
 }
 
-void HelperListener::whenRepliesWritten(std::chrono::milliseconds limit,
-                                        std::function<void()> done)
+void HelperListener::whenRepliesWritten(std::chrono::milliseconds limit, std::function<void()> done)
 {
     pollRepliesWritten(std::chrono::steady_clock::now() + limit,
                        std::make_shared<asio::steady_timer>(m_io), std::move(done));

@@ -110,7 +110,7 @@ long long residentKiB(pid_t pid)
 }
 
 struct Window {
-    double cpuSecondsPerMinute;       // from stat's clock ticks
+    double cpuSecondsPerMinute;        // from stat's clock ticks
     double cpuPreciseSecondsPerMinute; // from schedstat
     double wakeupsPerSecond;
 };
@@ -123,8 +123,8 @@ Window measure(pid_t pid, std::chrono::seconds length)
     const auto start = Clock::now();
     std::this_thread::sleep_for(length);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double cpu =
-        static_cast<double>(cpuTicks(pid) - ticksBefore) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    const double cpu = static_cast<double>(cpuTicks(pid) - ticksBefore) /
+                       static_cast<double>(::sysconf(_SC_CLK_TCK));
     const double precise = static_cast<double>(cpuNanoseconds(pid) - nanosBefore) / 1e9;
     return {cpu / seconds * 60.0, precise / seconds * 60.0,
             static_cast<double>(contextSwitches(pid) - switchesBefore) / seconds};
@@ -144,8 +144,7 @@ void printLatency(const char* name, const std::vector<double>& micros)
                 micros.size());
 }
 
-template <typename Call>
-std::vector<double> roundTrips(int count, Call call)
+template <typename Call> std::vector<double> roundTrips(int count, Call call)
 {
     std::vector<double> micros;
     micros.reserve(static_cast<std::size_t>(count));
@@ -230,8 +229,9 @@ int main(int argc, char** argv)
         printLatency("status round trip (idle)", roundTrips(calls, [&] { app.statusData(); }));
         app.setTargets({3000, 3000});
         waitFor([&] { return app.status().isControlling(); }, 10s);
-        printLatency("setTargets round trip (controlling)",
-                     roundTrips(calls, [&] { app.setTargets({3000, 3100}); }));
+        printLatency("setTargets round trip (controlling)", roundTrips(calls, [&] {
+                         app.setTargets({3000, 3100});
+                     }));
 
         // The app's heartbeat keeps control for the whole window.
         std::atomic<bool> done{false};
@@ -248,8 +248,8 @@ int main(int argc, char** argv)
         done = true;
         heartbeat.join();
 
-        std::printf("\n%-34s %14s %14s %12s %10s\n", "", "CPU s/min", "(stat ticks)",
-                    "wake-ups/s", "VmRSS KiB");
+        std::printf("\n%-34s %14s %14s %12s %10s\n", "", "CPU s/min", "(stat ticks)", "wake-ups/s",
+                    "VmRSS KiB");
         const auto row = [](const char* name, const Window& w, long long rss) {
             std::printf("%-34s %14.4f %14.3f %12.1f %10lld\n", name, w.cpuPreciseSecondsPerMinute,
                         w.cpuSecondsPerMinute, w.wakeupsPerSecond, rss);

@@ -53,7 +53,8 @@ TEST(DaemonLaunchd, aDaemonKilledWhileControllingComesBackAndHandsTheFansBack)
     })) << rig.daemonLog();
     // Set-up runs before the socket answers: the fans are back already.
     EXPECT_TRUE(rig.fansAutomatic());
-    EXPECT_THAT(writeOrder(rig.writesSince(start)), ElementsAre("F0Md<-00", "F1Md<-00", "Ftst<-00"));
+    EXPECT_THAT(writeOrder(rig.writesSince(start)),
+                ElementsAre("F0Md<-00", "F1Md<-00", "Ftst<-00"));
     EXPECT_EQ(rig.logCount("cleared leftover firmware unlock from a previous run"), 1u);
     EXPECT_EQ(rig.logCount("BrisvaneHelper 1.0.2 starting"), 2u);
     EXPECT_EQ(rig.connect().status().phase, HelperControlPhase::idle);
@@ -73,7 +74,8 @@ TEST(DaemonLaunchd, bootoutStopsTheDaemonWithSigtermAfterTheRelease)
     EXPECT_FALSE(rig.servingPid());
     EXPECT_NE(rig.launchctl({"print", LaunchdRig::kService}).status, 0);
     EXPECT_TRUE(rig.fansAutomatic());
-    EXPECT_THAT(writeOrder(rig.writesSince(start)), ElementsAre("F0Md<-00", "F1Md<-00", "Ftst<-00"));
+    EXPECT_THAT(writeOrder(rig.writesSince(start)),
+                ElementsAre("F0Md<-00", "F1Md<-00", "Ftst<-00"));
     EXPECT_EQ(rig.logCount("SIGTERM - releasing fans and exiting"), 1u);
     EXPECT_EQ(rig.violations(), nlohmann::json::array());
 }

@@ -56,7 +56,8 @@ struct SmcWrite {
     {
         std::uint32_t bits = 0;
         for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
+            bits = (bits << 8) |
+                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
         float value;
         std::memcpy(&value, &bits, sizeof value);
         return value;
@@ -141,15 +142,18 @@ public:
 
     HelperWireClient connect() const { return HelperWireClient(socketPath()); }
 
-    // The pid of the process serving the socket (from the connection's peer credentials).
+    // The pid of the process answering on the socket (from the connection's peer credentials).
+    // It answers a call only once its set-up has run.
     std::optional<pid_t> servingPid() const
     {
         try {
             HelperWireClient client = connect();
             ucred peer{};
             socklen_t size = sizeof peer;
-            if (::getsockopt(client.fd(), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0)
-                return peer.pid;
+            if (::getsockopt(client.fd(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+                return std::nullopt;
+            client.statusData();
+            return peer.pid;
         } catch (const HelperWireClient::Error&) {
         }
         return std::nullopt;
@@ -255,7 +259,7 @@ public:
             }
         });
         EXPECT_TRUE(up && ProcessControl::isAlive(m_daemon)) << "the daemon did not come up:\n"
-                                                              << daemonLog();
+                                                             << daemonLog();
         return m_daemon;
     }
     // Another daemon process in the same root, not waited for.
@@ -339,8 +343,7 @@ public:
 
     explicit LogindClient(std::string address)
         : m_address(std::move(address))
-    {
-    }
+    {}
     ~LogindClient()
     {
         if (m_bus)
@@ -403,16 +406,14 @@ public:
         }
         sd_bus_error error = SD_BUS_ERROR_NULL;
         sd_bus_message* reply = nullptr;
-        const int result = sd_bus_call_method(m_bus, "org.freedesktop.login1",
-                                              "/org/freedesktop/login1",
-                                              "org.freedesktop.login1.Manager", "ListInhibitors",
-                                              &error, &reply, "");
+        const int result = sd_bus_call_method(
+            m_bus, "org.freedesktop.login1", "/org/freedesktop/login1",
+            "org.freedesktop.login1.Manager", "ListInhibitors", &error, &reply, "");
         EXPECT_GE(result, 0) << "ListInhibitors: " << (error.message ? error.message : "");
         if (result >= 0 && sd_bus_message_enter_container(reply, 'a', "(ssssuu)") >= 0) {
             const char *what, *who, *why, *mode;
             std::uint32_t uid, pid;
-            while (sd_bus_message_read(reply, "(ssssuu)", &what, &who, &why, &mode, &uid, &pid) >
-                   0)
+            while (sd_bus_message_read(reply, "(ssssuu)", &what, &who, &why, &mode, &uid, &pid) > 0)
                 found.push_back({what, who, why, mode});
         }
         sd_bus_message_unref(reply);
