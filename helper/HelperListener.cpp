@@ -34,9 +34,9 @@ constexpr std::size_t kReadChunkSize = 4096;
 constexpr auto kAcceptRetryDelay = std::chrono::milliseconds(100);
 constexpr auto kFlushPollInterval = std::chrono::milliseconds(5);
 
-long wholeSeconds(std::chrono::milliseconds duration)
+double seconds(std::chrono::milliseconds duration)
 {
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(duration).count());
+    return std::chrono::duration<double>(duration).count();
 }
 
 } // namespace
@@ -146,8 +146,8 @@ private:
         if (m_closed || !m_reading || m_decoder.idle() ||
             m_frameTimer.expiry() > std::chrono::steady_clock::now())
             return;
-        m_owner.report("closing a client connection: a frame was incomplete after %ld s",
-                       wholeSeconds(limits().frameTimeout));
+        m_owner.report("closing a client connection: a frame was incomplete after %g s",
+                       seconds(limits().frameTimeout));
         close();
     }
 
@@ -251,8 +251,8 @@ private:
     {
         if (m_closed || !m_writing || m_writeTimer.expiry() > std::chrono::steady_clock::now())
             return;
-        m_owner.report("dropping a client that does not read its replies (none taken in %ld s)",
-                       wholeSeconds(limits().writeTimeout));
+        m_owner.report("dropping a client that does not read its replies (none taken in %g s)",
+                       seconds(limits().writeTimeout));
         close();
     }
 
