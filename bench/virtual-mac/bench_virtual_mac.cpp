@@ -89,15 +89,16 @@ int main()
     if (::mkdtemp(dir.data()) == nullptr)
         return 1;
     const fs::path root = dir;
-    const pid_t server = ProcessControl::spawn(
-        {BRISVANE_BUILD_DIR "/bin/brisvane-vsmc", "serve", "--root", root.string(), "--profile",
-         "large-directory"},
-        root / "vsmc.log", {}, false);
+    const pid_t server =
+        ProcessControl::spawn({BRISVANE_BUILD_DIR "/bin/brisvane-vsmc", "serve", "--root",
+                               root.string(), "--profile", "large-directory"},
+                              root / "vsmc.log", {}, false);
     const auto deadline = Steady::now() + std::chrono::seconds(10);
     bool up = false;
     while (!up && Steady::now() < deadline) {
         try {
-            up = ControlClient::request(root, "status", std::chrono::milliseconds(200)).value("ok", false);
+            up = ControlClient::request(root, "status", std::chrono::milliseconds(200))
+                     .value("ok", false);
         } catch (const ControlClient::Error&) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }

@@ -15,7 +15,10 @@ bool isSpace(char c)
 
 class Scanner {
 public:
-    explicit Scanner(std::string_view text) : m_text(text) {}
+    explicit Scanner(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     void skipSpace()
     {

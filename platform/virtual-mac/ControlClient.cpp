@@ -53,7 +53,8 @@ nlohmann::json ControlClient::request(const std::filesystem::path& root, const s
     });
     io.run_for(timeout);
     if (!finished)
-        throw Error("no answer from " + path + " within " + std::to_string(timeout.count()) + " ms");
+        throw Error("no answer from " + path + " within " + std::to_string(timeout.count()) +
+                    " ms");
     if (result)
         throw Error(path + ": " + result.message());
     try {

@@ -75,11 +75,13 @@ long long integer(const std::string& word, const char* what, long long lo, long 
     unsigned long long magnitude = 0;
     const auto [end, error] =
         std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
-    const bool parsed = !digits.empty() && error == std::errc() && end == digits.data() + digits.size();
+    const bool parsed =
+        !digits.empty() && error == std::errc() && end == digits.data() + digits.size();
     if (!parsed || magnitude > static_cast<unsigned long long>(hi) + (negative ? 1 : 0))
         throw UsageError(std::string(what) + " must be an integer from " + std::to_string(lo) +
                          " to " + std::to_string(hi) + ", not \"" + word + "\"");
-    const long long value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    const long long value =
+        negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
     if (value < lo || value > hi)
         throw UsageError(std::string(what) + " must be an integer from " + std::to_string(lo) +
                          " to " + std::to_string(hi) + ", not \"" + word + "\"");
@@ -94,8 +96,7 @@ std::optional<int> countArgument(const std::vector<std::string>& words, std::siz
 }
 
 // Turns the model's argument checks into answers for the caller.
-template <typename Action>
-void checked(Action action)
+template <typename Action> void checked(Action action)
 {
     try {
         action();
@@ -124,9 +125,8 @@ json statusReply(VirtualSmc& smc)
             {"load", {{"cpu", status.cpuLoad}, {"gpu", status.gpuLoad}}},
             {"dies", {{"cpu", rounded(status.cpuCelsius)}, {"gpu", rounded(status.gpuCelsius)}}},
             {"pinned", status.pinnedCelsius ? json(*status.pinnedCelsius) : json(nullptr)},
-            {"acceptModeAfter", status.acceptModeAfterSeconds
-                                    ? json(*status.acceptModeAfterSeconds)
-                                    : json("never")}};
+            {"acceptModeAfter",
+             status.acceptModeAfterSeconds ? json(*status.acceptModeAfterSeconds) : json("never")}};
 }
 
 json violationsReply(VirtualSmc& smc)

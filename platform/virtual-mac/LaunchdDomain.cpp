@@ -56,7 +56,10 @@ std::string timestamp()
 
 } // namespace
 
-LaunchdDomain::LaunchdDomain(fs::path root) : m_root(std::move(root)) {}
+LaunchdDomain::LaunchdDomain(fs::path root)
+    : m_root(std::move(root))
+{
+}
 
 fs::path LaunchdDomain::stateDirectory() const
 {
@@ -146,7 +149,8 @@ void LaunchdDomain::bootstrap(const fs::path& plist)
     int status = 0;
     ::waitpid(pid, &status, WNOHANG);
     if (!started)
-        throw Error(5, "Bootstrap failed: 5: Input/output error (the job's supervisor did not start)");
+        throw Error(5,
+                    "Bootstrap failed: 5: Input/output error (the job's supervisor did not start)");
 }
 
 void LaunchdDomain::bootout(const std::string& label)
@@ -164,8 +168,8 @@ void LaunchdDomain::bootout(const std::string& label)
             jobPid = (*state)["pid"].get<pid_t>();
     }
     ::kill(*supervisor, SIGTERM);
-    const auto limit = std::chrono::milliseconds(static_cast<long>(exitTimeout * 1000)) +
-                       std::chrono::seconds(2);
+    const auto limit =
+        std::chrono::milliseconds(static_cast<long>(exitTimeout * 1000)) + std::chrono::seconds(2);
     if (!ProcessControl::waitGone(*supervisor, limit)) {
         // The supervisor itself is stuck: take both down hard.
         ::kill(*supervisor, SIGKILL);
@@ -237,7 +241,8 @@ void LaunchdDomain::supervise(const LaunchdJob& job, const fs::path& plist, int 
     ::setsid();
     // The name marks the process as ours for liveSupervisor().
     ::prctl(PR_SET_NAME, kSupervisorName, 0, 0, 0);
-    const int log = ::open(logFile(job.label).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int log =
+        ::open(logFile(job.label).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (log >= 0) {
         ::dup2(log, STDOUT_FILENO);
@@ -258,10 +263,11 @@ void LaunchdDomain::supervise(const LaunchdJob& job, const fs::path& plist, int 
     std::map<std::string, std::string> environment = job.environment;
     environment["BRISVANE_SYSTEM_ROOT"] = m_root.string();
 
-    const char* keepAliveName = job.keepAlive == LaunchdJob::KeepAlive::always         ? "always"
-                                : job.keepAlive == LaunchdJob::KeepAlive::afterFailure ? "after failure"
-                                : job.keepAlive == LaunchdJob::KeepAlive::afterSuccess ? "after success"
-                                                                                       : "never";
+    const char* keepAliveName =
+        job.keepAlive == LaunchdJob::KeepAlive::always         ? "always"
+        : job.keepAlive == LaunchdJob::KeepAlive::afterFailure ? "after failure"
+        : job.keepAlive == LaunchdJob::KeepAlive::afterSuccess ? "after success"
+                                                               : "never";
     pid_t child = -1;
     int runs = 0;
     std::optional<std::string> lastExit;
@@ -317,7 +323,8 @@ void LaunchdDomain::supervise(const LaunchdJob& job, const fs::path& plist, int 
         if (restartAt) {
             const auto wait = std::max(Clock::duration::zero(), *restartAt - Clock::now());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-            timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+            timespec timeout{static_cast<time_t>(ns / 1000000000),
+                             static_cast<long>(ns % 1000000000)};
             sig = ::sigtimedwait(&signals, &info, &timeout);
         } else {
             sig = ::sigwaitinfo(&signals, &info);
@@ -338,8 +345,8 @@ void LaunchdDomain::supervise(const LaunchdJob& job, const fs::path& plist, int 
                 child = -1;
                 lastExit = describeStatus(status);
                 const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                std::cerr << timestamp() << " launchd: " << job.label << " exited ("
-                          << *lastExit << ")" << std::endl;
+                std::cerr << timestamp() << " launchd: " << job.label << " exited (" << *lastExit
+                          << ")" << std::endl;
                 if (job.restartsAfter(code)) {
                     // A job that keeps dying is started at most once per throttle interval.
                     restartAt = lastStart + std::chrono::duration_cast<Clock::duration>(
@@ -354,8 +361,9 @@ void LaunchdDomain::supervise(const LaunchdJob& job, const fs::path& plist, int 
         // SIGTERM, SIGINT or SIGHUP: bootout.
         if (child > 0) {
             ::kill(child, SIGTERM);
-            const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                     std::chrono::duration<double>(job.exitTimeoutSeconds));
+            const auto deadline =
+                Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                   std::chrono::duration<double>(job.exitTimeoutSeconds));
             sigset_t childOnly;
             sigemptyset(&childOnly);
             sigaddset(&childOnly, SIGCHLD);
@@ -367,7 +375,8 @@ void LaunchdDomain::supervise(const LaunchdJob& job, const fs::path& plist, int 
                     break;
                 }
                 const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-                timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+                timespec timeout{static_cast<time_t>(ns / 1000000000),
+                                 static_cast<long>(ns % 1000000000)};
                 ::sigtimedwait(&childOnly, &info, &timeout);
             }
         }

@@ -21,7 +21,11 @@ public:
     // A failed request, with launchctl's exit code and message.
     class Error : public std::runtime_error {
     public:
-        Error(int code, const std::string& message) : std::runtime_error(message), m_code(code) {}
+        Error(int code, const std::string& message)
+            : std::runtime_error(message)
+            , m_code(code)
+        {
+        }
         int code() const { return m_code; }
 
     private:
@@ -50,7 +54,8 @@ private:
     std::filesystem::path stateFile(const std::string& label) const;
     std::optional<pid_t> liveSupervisor(const std::string& label) const;
     void removeRecords(const std::string& label) const;
-    [[noreturn]] void supervise(const LaunchdJob& job, const std::filesystem::path& plist, int readyFd);
+    [[noreturn]] void supervise(const LaunchdJob& job, const std::filesystem::path& plist,
+                                int readyFd);
 
     std::filesystem::path m_root;
 };

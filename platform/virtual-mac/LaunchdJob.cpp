@@ -84,7 +84,8 @@ LaunchdJob LaunchdJob::fromPlist(const PlistValue& plist)
         } else if (keepAlive->kind == PlistValue::Kind::dict) {
             const PlistValue* successful = keepAlive->find("SuccessfulExit");
             if (successful != nullptr && successful->kind == PlistValue::Kind::boolean)
-                job.keepAlive = successful->boolean ? KeepAlive::afterSuccess : KeepAlive::afterFailure;
+                job.keepAlive =
+                    successful->boolean ? KeepAlive::afterSuccess : KeepAlive::afterFailure;
             else // conditions the virtual Mac cannot watch (paths, network) count as met
                 job.keepAlive = KeepAlive::always;
         } else {

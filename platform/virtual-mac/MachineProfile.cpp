@@ -52,9 +52,9 @@ json resolveExtends(json document, const std::filesystem::path& baseDirectory, i
     const json& parentName = document["extends"];
     if (!parentName.is_string() || !validName(parentName.get<std::string>()))
         throw ProfileError("\"extends\" must name a profile");
-    json parent = resolveExtends(
-        readDocument(baseDirectory / (parentName.get<std::string>() + ".json")), baseDirectory,
-        depth + 1);
+    json parent =
+        resolveExtends(readDocument(baseDirectory / (parentName.get<std::string>() + ".json")),
+                       baseDirectory, depth + 1);
 
     json merged = parent;
     merged.erase("removeKeys");
@@ -134,8 +134,8 @@ void generateKeys(KeyDirectory& keys, const json& spec)
         const char* type;
         std::uint32_t size;
     };
-    static const Shape shapes[] = {{"ui8 ", 1}, {"ui16", 2}, {"ui32", 4}, {"flt ", 4},
-                                   {"flag", 1}, {"si16", 2}, {"ch8*", 8}, {"hex_", 6},
+    static const Shape shapes[] = {{"ui8 ", 1},  {"ui16", 2}, {"ui32", 4}, {"flt ", 4},
+                                   {"flag", 1},  {"si16", 2}, {"ch8*", 8}, {"hex_", 6},
                                    {"{jst", 12}, {"sp78", 2}, {"si8 ", 1}, {"ui64", 8}};
     std::set<std::string> taken;
     for (std::size_t i = 0; i < keys.size(); ++i)
@@ -163,8 +163,7 @@ void generateKeys(KeyDirectory& keys, const json& spec)
     keys.finalize();
 }
 
-template <typename T>
-void readField(const json& section, const char* field, T& target)
+template <typename T> void readField(const json& section, const char* field, T& target)
 {
     if (section.contains(field))
         target = section[field].get<T>();
@@ -235,8 +234,8 @@ MachineProfile MachineProfile::fromJson(const json& source, const std::string& n
             profile.keys.add(parseKey(entry));
         } catch (const std::exception& e) {
             std::string label = entry.is_object() ? entry.value("name", "?") : "?";
-            throw ProfileError("profile " + name + ": key " + std::to_string(index) + " (" +
-                               label + "): " + e.what());
+            throw ProfileError("profile " + name + ": key " + std::to_string(index) + " (" + label +
+                               "): " + e.what());
         }
         ++index;
     }

@@ -28,8 +28,8 @@ struct FirmwareBehaviour {
 };
 
 struct FanDynamics {
-    double lagSeconds = 1.2;    // time constant of the actual speed following the target
-    double noiseRPM = 8;        // half-width of the uniform jitter on F<i>Ac; 0 turns it off
+    double lagSeconds = 1.2; // time constant of the actual speed following the target
+    double noiseRPM = 8;     // half-width of the uniform jitter on F<i>Ac; 0 turns it off
     std::uint32_t noiseSeed = 1;
 };
 

@@ -11,7 +11,10 @@ namespace {
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : m_text(text) {}
+    explicit Parser(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     PlistValue document()
     {
@@ -186,8 +189,8 @@ private:
                     const bool hex = name[1] == 'x' || name[1] == 'X';
                     const std::string_view digits = name.substr(hex ? 2 : 1);
                     std::uint32_t cp = 0;
-                    const auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(),
-                                                         cp, hex ? 16 : 10);
+                    const auto [p, ec] = std::from_chars(
+                        digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
                     if (digits.empty() || ec != std::errc() || p != digits.data() + digits.size() ||
                         cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
                         fail("bad character reference");
@@ -234,13 +237,15 @@ private:
             value.kind = PlistValue::Kind::integer;
             const std::string digits = trimmed(leafText(tag));
             const char* begin = digits.data() + (digits.starts_with('+') ? 1 : 0);
-            const auto [p, ec] = std::from_chars(begin, digits.data() + digits.size(), value.integer);
+            const auto [p, ec] =
+                std::from_chars(begin, digits.data() + digits.size(), value.integer);
             if (digits.empty() || ec != std::errc() || p != digits.data() + digits.size())
                 fail("not an integer: \"" + digits + "\"");
         } else if (name == "real") {
             value.kind = PlistValue::Kind::real;
             const std::string digits = trimmed(leafText(tag));
-            const auto [p, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value.real);
+            const auto [p, ec] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), value.real);
             if (digits.empty() || ec != std::errc() || p != digits.data() + digits.size())
                 fail("not a real: \"" + digits + "\"");
         } else if (name == "true" || name == "false") {

@@ -16,11 +16,11 @@ struct PlistEntry;
 struct PlistValue {
     enum class Kind { string, integer, real, boolean, data, date, array, dict };
     Kind kind = Kind::string;
-    std::string text;        // string, data (base64 as written) and date
+    std::string text; // string, data (base64 as written) and date
     std::int64_t integer = 0;
     double real = 0;
     bool boolean = false;
-    std::vector<PlistValue> items;                         // array
+    std::vector<PlistValue> items;   // array
     std::vector<PlistEntry> entries; // dict, in document order
 
     // The dict entry with that key (the last one if a key repeats), or null.

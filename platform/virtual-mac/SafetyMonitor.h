@@ -14,9 +14,9 @@ struct SafetyViolation {
     enum class Kind { belowFloor, noTarget };
     int fan = 0;
     Kind kind = Kind::belowFloor;
-    double from = 0;   // model time of the first second recorded
-    double to = 0;     // model time of the last second recorded
-    int seconds = 0;   // seconds recorded in this run
+    double from = 0; // model time of the first second recorded
+    double to = 0;   // model time of the last second recorded
+    int seconds = 0; // seconds recorded in this run
     // The worst second of the run: lowest target against what was required, and the heat.
     double targetRPM = 0;
     double requiredRPM = 0;

@@ -91,7 +91,8 @@ std::vector<std::uint8_t> encode(const std::string& type, const nlohmann::json& 
     throw std::invalid_argument("type " + type + " takes its value as hex");
 }
 
-std::optional<nlohmann::json> decode(const std::string& type, const std::vector<std::uint8_t>& bytes)
+std::optional<nlohmann::json> decode(const std::string& type,
+                                     const std::vector<std::uint8_t>& bytes)
 {
     if (type == "flt ") {
         if (auto f = bytesFloat(bytes))
@@ -174,8 +175,8 @@ std::optional<float> bytesFloat(const std::vector<std::uint8_t>& bytes)
 {
     if (bytes.size() != 4)
         return std::nullopt;
-    const std::uint32_t raw = bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
-                              static_cast<std::uint32_t>(bytes[3]) << 24;
+    const std::uint32_t raw =
+        bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     return std::bit_cast<float>(raw);
 }
 

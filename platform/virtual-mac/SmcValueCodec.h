@@ -20,7 +20,8 @@ std::vector<std::uint8_t> encode(const std::string& type, const nlohmann::json& 
                                  std::optional<std::uint32_t> size);
 
 // The value of known types as a JSON number, string or boolean; nothing for opaque types.
-std::optional<nlohmann::json> decode(const std::string& type, const std::vector<std::uint8_t>& bytes);
+std::optional<nlohmann::json> decode(const std::string& type,
+                                     const std::vector<std::uint8_t>& bytes);
 
 std::string toHex(const std::vector<std::uint8_t>& bytes);
 // Accepts upper or lower case, no separators; throws std::invalid_argument.

@@ -20,8 +20,7 @@ std::optional<std::filesystem::path> standInRoot(std::string_view installedAt)
     for (auto it = place.begin(); it != place.end(); ++it)
         root = root.parent_path();
     // Only a folder brisvane-sim set up counts; a build tree's bin/ is not a system root.
-    if (root.empty() || (root / place) != self ||
-        !fs::is_directory(root / "var/run/iokit", error))
+    if (root.empty() || (root / place) != self || !fs::is_directory(root / "var/run/iokit", error))
         return std::nullopt;
     return root;
 }

@@ -66,7 +66,8 @@ double ThermalModel::hottestSensor() const
 {
     double hottest = 0;
     for (const Sensor& sensor : m_sensors) {
-        hottest = std::max<double>(hottest, SmcValueCodec::bytesFloat(sensor.key->bytes).value_or(0));
+        hottest =
+            std::max<double>(hottest, SmcValueCodec::bytesFloat(sensor.key->bytes).value_or(0));
     }
     return hottest;
 }

@@ -44,8 +44,10 @@ double VirtualFirmware::Fan::targetRPM() const
 
 VirtualFirmware::VirtualFirmware(KeyDirectory& keys, const FirmwareBehaviour& behaviour,
                                  const FanDynamics& dynamics)
-    : m_behaviour(behaviour), m_dynamics(dynamics),
-      m_acceptModeAfter(behaviour.acceptModeAfterSeconds), m_random(dynamics.noiseSeed)
+    : m_behaviour(behaviour)
+    , m_dynamics(dynamics)
+    , m_acceptModeAfter(behaviour.acceptModeAfterSeconds)
+    , m_random(dynamics.noiseSeed)
 {
     std::sort(m_behaviour.curve.begin(), m_behaviour.curve.end());
     m_unlock = keys.find(std::string("Ftst"));
@@ -106,7 +108,8 @@ void VirtualFirmware::noteWrite(const SmcKeyEntry& key, double now)
             m_unlockedAt = now;
             for (Fan& fan : m_fans)
                 if (!fan.manual)
-                    fan.takeoverReference = std::min(fan.firmwareTarget, fan.previousFirmwareTarget);
+                    fan.takeoverReference =
+                        std::min(fan.firmwareTarget, fan.previousFirmwareTarget);
         }
     }
     for (Fan& fan : m_fans)
@@ -118,7 +121,8 @@ void VirtualFirmware::noteWrite(const SmcKeyEntry& key, double now)
 void VirtualFirmware::noteModes(double now)
 {
     for (Fan& fan : m_fans) {
-        const bool manual = fan.mode != nullptr && !fan.mode->bytes.empty() && fan.mode->bytes[0] != 0;
+        const bool manual =
+            fan.mode != nullptr && !fan.mode->bytes.empty() && fan.mode->bytes[0] != 0;
         if (manual && !fan.manual) {
             fan.manualSince = now;
             if (!m_unlockedAt)
@@ -139,7 +143,8 @@ double VirtualFirmware::curveRPM(const Fan& fan, double hottestCelsius) const
             const auto& [t0, f0] = curve[i - 1];
             const auto& [t1, f1] = curve[i];
             if (hottestCelsius < t1) {
-                fraction = hottestCelsius <= t0 ? f0 : f0 + (f1 - f0) * (hottestCelsius - t0) / (t1 - t0);
+                fraction =
+                    hottestCelsius <= t0 ? f0 : f0 + (f1 - f0) * (hottestCelsius - t0) / (t1 - t0);
                 break;
             }
         }

@@ -43,9 +43,8 @@ public:
                     const FanDynamics& dynamics);
 
     // The firmware's verdict on a write to Ftst or a mode key; nothing for ordinary keys.
-    std::optional<std::uint8_t> screenWrite(const SmcKeyEntry& key,
-                                            const std::vector<std::uint8_t>& bytes,
-                                            double now) const;
+    std::optional<std::uint8_t>
+    screenWrite(const SmcKeyEntry& key, const std::vector<std::uint8_t>& bytes, double now) const;
     // After any write was applied (by a client or directly): unlocks, targets, mode changes.
     void noteWrite(const SmcKeyEntry& key, double now);
     // The firmware's once-a-second control pass: automatic fans get the curve's target.

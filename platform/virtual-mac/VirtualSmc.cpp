@@ -35,13 +35,15 @@ struct VirtualSmc::ServiceRegistration::Forwarder final : iokit::UserClient {
 
 VirtualSmc::ServiceRegistration::ServiceRegistration(std::string serviceClass,
                                                      std::shared_ptr<Forwarder> forwarder)
-    : m_serviceClass(std::move(serviceClass)), m_forwarder(std::move(forwarder))
+    : m_serviceClass(std::move(serviceClass))
+    , m_forwarder(std::move(forwarder))
 {
     iokit::registerService(m_serviceClass, m_forwarder);
 }
 
 VirtualSmc::ServiceRegistration::ServiceRegistration(ServiceRegistration&& other) noexcept
-    : m_serviceClass(std::move(other.m_serviceClass)), m_forwarder(std::move(other.m_forwarder))
+    : m_serviceClass(std::move(other.m_serviceClass))
+    , m_forwarder(std::move(other.m_forwarder))
 {
 }
 
@@ -144,7 +146,8 @@ kern_return_t VirtualSmc::callStructMethod(std::uint32_t selector, const void* i
                                            std::size_t inputSize, void* output,
                                            std::size_t* outputSize)
 {
-    const bool outputUsable = output != nullptr && outputSize != nullptr && *outputSize >= kRecordSize;
+    const bool outputUsable =
+        output != nullptr && outputSize != nullptr && *outputSize >= kRecordSize;
     if (outputUsable) {
         std::memset(output, 0, kRecordSize);
         *outputSize = kRecordSize;
@@ -211,7 +214,8 @@ SMCParamStruct VirtualSmc::handleLocked(const SMCParamStruct& request)
     }
     case SMCCommand::writeKey: {
         ++m_counts.writeKey;
-        const std::size_t sent = std::min<std::size_t>(request.keyInfo.dataSize, request.bytes.size());
+        const std::size_t sent =
+            std::min<std::size_t>(request.keyInfo.dataSize, request.bytes.size());
         std::vector<std::uint8_t> bytes(request.bytes.begin(), request.bytes.begin() + sent);
         SmcKeyEntry* key = keys.find(request.key);
         if (auto fault = takeFaultLocked(request.key, SmcOperation::write))
@@ -296,8 +300,8 @@ void VirtualSmc::setKeyBytes(const std::string& name, const std::vector<std::uin
     if (key == nullptr)
         throw std::invalid_argument("no key " + name);
     if (bytes.size() != key->size())
-        throw std::invalid_argument(name + " takes " + std::to_string(key->size()) + " bytes, not " +
-                                    std::to_string(bytes.size()));
+        throw std::invalid_argument(name + " takes " + std::to_string(key->size()) +
+                                    " bytes, not " + std::to_string(bytes.size()));
     key->bytes = bytes;
     m_firmware->noteWrite(*key, m_time); // a mode byte set here is a mode change all the same
 }
@@ -533,7 +537,8 @@ void VirtualSmc::secondLocked(double t)
         sample.minRPM = fan.minRPM();
         sample.maxRPM = fan.maxRPM();
         sample.firmwareReferenceRPM = fan.takeoverReference;
-        sample.secondsSinceTarget = t - std::max(fan.manualSince, fan.lastTargetWrite.value_or(0.0));
+        sample.secondsSinceTarget =
+            t - std::max(fan.manualSince, fan.lastTargetWrite.value_or(0.0));
         samples.push_back(sample);
     }
     // A controller that samples once a second may still be acting on last second's heat.

@@ -45,7 +45,10 @@ struct SmcCallCounts {
     std::uint64_t getKeyInfo = 0;
     std::uint64_t other = 0; // unknown commands, other selectors, malformed calls
 
-    std::uint64_t total() const { return readKey + writeKey + getKeyFromIndex + getKeyInfo + other; }
+    std::uint64_t total() const
+    {
+        return readKey + writeKey + getKeyFromIndex + getKeyInfo + other;
+    }
 };
 
 enum class SmcOperation { info, read, write };
@@ -158,6 +161,7 @@ public:
     // clock is followed every member first catches up with it (scaled by timeScale).
     double now();
     void advance(double seconds);
+    // The clock must outlive the model (or the next followClock call).
     void followClock(const Clock& clock, double timeScale = 1.0);
 
 private:

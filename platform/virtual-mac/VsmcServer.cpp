@@ -22,7 +22,8 @@ constexpr std::size_t kMaxControlLine = 4096;
 class UserClientSession : public std::enable_shared_from_this<UserClientSession> {
 public:
     UserClientSession(stream_protocol::socket socket, VirtualSmc& smc)
-        : m_socket(std::move(socket)), m_smc(smc)
+        : m_socket(std::move(socket))
+        , m_smc(smc)
     {
     }
 
@@ -44,9 +45,8 @@ private:
         for (int i = 0; i < 4; ++i)
             selector |= static_cast<std::uint32_t>(m_call[i]) << (8 * i);
         std::size_t outputSize = sizeof(SMCParamStruct);
-        const kern_return_t code = m_smc.callStructMethod(selector, m_call.data() + 4,
-                                                          sizeof(SMCParamStruct),
-                                                          m_answer.data() + 4, &outputSize);
+        const kern_return_t code = m_smc.callStructMethod(
+            selector, m_call.data() + 4, sizeof(SMCParamStruct), m_answer.data() + 4, &outputSize);
         const auto raw = static_cast<std::uint32_t>(code);
         for (int i = 0; i < 4; ++i)
             m_answer[i] = static_cast<std::uint8_t>(raw >> (8 * i));
@@ -66,7 +66,8 @@ private:
 class ControlSession : public std::enable_shared_from_this<ControlSession> {
 public:
     ControlSession(stream_protocol::socket socket, VirtualSmc& smc)
-        : m_socket(std::move(socket)), m_smc(smc)
+        : m_socket(std::move(socket))
+        , m_smc(smc)
     {
     }
 
@@ -91,7 +92,8 @@ private:
         } else if (error) {
             return;
         } else {
-            reply = ControlProtocol::execute(m_smc, std::string_view(m_input).substr(0, length - 1));
+            reply =
+                ControlProtocol::execute(m_smc, std::string_view(m_input).substr(0, length - 1));
             m_input.erase(0, length);
         }
         m_output = reply.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
@@ -127,7 +129,10 @@ struct VsmcServer::Listener {
     bool control;
 
     Listener(asio::io_context& io, std::filesystem::path p, VirtualSmc& s, bool isControl)
-        : path(std::move(p)), acceptor(io), smc(s), control(isControl)
+        : path(std::move(p))
+        , acceptor(io)
+        , smc(s)
+        , control(isControl)
     {
         std::error_code ignored;
         if (std::filesystem::is_socket(path, ignored)) {
@@ -170,7 +175,9 @@ struct VsmcServer::Listener {
 };
 
 VsmcServer::VsmcServer(asio::io_context& io, VirtualSmc& smc, std::filesystem::path root)
-    : m_io(io), m_smc(smc), m_root(std::move(root))
+    : m_io(io)
+    , m_smc(smc)
+    , m_root(std::move(root))
 {
 }
 

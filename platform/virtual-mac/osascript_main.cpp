@@ -102,7 +102,8 @@ int main(int argc, char** argv)
     std::string source;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) != "-e" || i + 1 >= argc) {
-            std::cerr << "usage: osascript -e 'do shell script \"…\" with administrator privileges'\n";
+            std::cerr
+                << "usage: osascript -e 'do shell script \"…\" with administrator privileges'\n";
             return 1;
         }
         source += (source.empty() ? "" : "\n") + std::string(argv[++i]);
@@ -114,7 +115,8 @@ int main(int argc, char** argv)
         std::cerr << e.what() << "\n";
         return 1;
     }
-    if (const char* admin = std::getenv("BRISVANE_SIM_ADMIN"); admin && std::string(admin) == "cancel") {
+    if (const char* admin = std::getenv("BRISVANE_SIM_ADMIN");
+        admin && std::string(admin) == "cancel") {
         std::cerr << "execution error: User canceled. (-128)\n";
         return 1;
     }

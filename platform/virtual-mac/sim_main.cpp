@@ -60,8 +60,9 @@ void install(const fs::path& from, const fs::path& to)
 {
     const fs::path temporary = to.string() + ".new";
     fs::copy_file(from, temporary, fs::copy_options::overwrite_existing);
-    fs::permissions(temporary, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                   fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(temporary, fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
     fs::rename(temporary, to);
 }
 
@@ -123,7 +124,8 @@ int up(const fs::path& root, const std::string& profile)
     for (;;) {
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) {
-            std::cerr << "brisvane-sim: brisvane-vsmc exited at start; see " << log.string() << "\n";
+            std::cerr << "brisvane-sim: brisvane-vsmc exited at start; see " << log.string()
+                      << "\n";
             fs::remove(vsmcPidFile(root));
             return 1;
         }
@@ -134,8 +136,8 @@ int up(const fs::path& root, const std::string& profile)
         } catch (const ControlClient::Error&) {
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            std::cerr << "brisvane-sim: brisvane-vsmc did not answer within "
-                      << kStartLimit.count() << " s; see " << log.string() << "\n";
+            std::cerr << "brisvane-sim: brisvane-vsmc did not answer within " << kStartLimit.count()
+                      << " s; see " << log.string() << "\n";
             ProcessControl::stop(pid, kStopGrace);
             fs::remove(vsmcPidFile(root));
             return 1;
@@ -143,7 +145,7 @@ int up(const fs::path& root, const std::string& profile)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::cout << "virtual Mac up in " << root.string() << " (profile " << profile << ", pid " << pid
-              << ")\n";
+              << "); programs use it with BRISVANE_SYSTEM_ROOT=" << root.string() << "\n";
     return 0;
 }
 

@@ -10,8 +10,8 @@
 namespace brisvane {
 namespace {
 
-using ::testing::HasSubstr;
 using nlohmann::json;
+using ::testing::HasSubstr;
 
 struct BadRequest {
     const char* line;
@@ -52,7 +52,8 @@ TEST(ControlProtocol, CommandsDriveTheModel)
 {
     VirtualSmc smc;
     smc.setFanNoise(0);
-    EXPECT_EQ(ControlProtocol::execute(smc, "load 0.75 0.25")["load"], json({{"cpu", 0.75}, {"gpu", 0.25}}));
+    EXPECT_EQ(ControlProtocol::execute(smc, "load 0.75 0.25")["load"],
+              json({{"cpu", 0.75}, {"gpu", 0.25}}));
     EXPECT_EQ(ControlProtocol::execute(smc, "temp 77.5")["hottest"], 77.5);
     EXPECT_EQ(ControlProtocol::execute(smc, "temp auto")["pinned"], nullptr);
     EXPECT_EQ(ControlProtocol::execute(smc, "firmware accept-mode-after never")["acceptModeAfter"],

@@ -12,13 +12,13 @@
 namespace brisvane {
 namespace {
 
+using nlohmann::json;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using nlohmann::json;
 
-const std::vector<std::string> kShippedProfiles{
-    "two-fan-laptop",   "one-fan-desktop", "fanless",          "missing-mode-key",
-    "large-directory", "late-gpu",        "stubborn-firmware"};
+const std::vector<std::string> kShippedProfiles{"two-fan-laptop",   "one-fan-desktop", "fanless",
+                                                "missing-mode-key", "large-directory", "late-gpu",
+                                                "stubborn-firmware"};
 
 class ShippedProfile : public ::testing::TestWithParam<std::string> {};
 
@@ -189,7 +189,8 @@ TEST(SmcValueCodec, EncodesIntegersBigEndianFloatsLittleEndianAndTextPadded)
     EXPECT_THAT(SmcValueCodec::encode("ui16", 12650, std::nullopt), ElementsAre(0x31, 0x6a));
     EXPECT_THAT(SmcValueCodec::encode("si16", -412, std::nullopt), ElementsAre(0xfe, 0x64));
     EXPECT_THAT(SmcValueCodec::encode("sp78", 44.5, std::nullopt), ElementsAre(0x2c, 0x80));
-    EXPECT_THAT(SmcValueCodec::encode("flt ", 1850.0, std::nullopt), ElementsAre(0, 0x40, 0xe7, 0x44));
+    EXPECT_THAT(SmcValueCodec::encode("flt ", 1850.0, std::nullopt),
+                ElementsAre(0, 0x40, 0xe7, 0x44));
     EXPECT_THAT(SmcValueCodec::encode("ch8*", "ab", 4u), ElementsAre('a', 'b', 0, 0));
     EXPECT_THROW(SmcValueCodec::encode("sp78", 44.3, std::nullopt), std::invalid_argument)
         << "not representable in 8.8";

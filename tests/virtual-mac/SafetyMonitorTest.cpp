@@ -22,12 +22,13 @@ TEST_P(FloorTable, IsPiecewiseLinearWithStrictBoundaries)
     EXPECT_NEAR(SafetyMonitor::floorPercent(GetParam().first), GetParam().second, 1e-9);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Temperatures, FloorTable,
-    ::testing::Values(std::pair{59.9, 0.0}, std::pair{60.0, 0.0}, std::pair{67.5, 12.5},
-                      std::pair{75.0, 25.0}, std::pair{80.0, 47.5}, std::pair{85.0, 70.0},
-                      std::pair{87.5, 85.0}, std::pair{90.0, 100.0}, std::pair{120.0, 100.0},
-                      std::pair{-10.0, 0.0}, std::pair{std::nan(""), 100.0}));
+INSTANTIATE_TEST_SUITE_P(Temperatures, FloorTable,
+                         ::testing::Values(std::pair{59.9, 0.0}, std::pair{60.0, 0.0},
+                                           std::pair{67.5, 12.5}, std::pair{75.0, 25.0},
+                                           std::pair{80.0, 47.5}, std::pair{85.0, 70.0},
+                                           std::pair{87.5, 85.0}, std::pair{90.0, 100.0},
+                                           std::pair{120.0, 100.0}, std::pair{-10.0, 0.0},
+                                           std::pair{std::nan(""), 100.0}));
 
 class MonitoredMac : public ::testing::Test {
 protected:
@@ -70,8 +71,8 @@ TEST_F(MonitoredMac, AManualFanHeldBelowTheFloorIsRecordedEverySecond)
     smc.pinTemperature(80);
     smc.advance(1.5);
     ASSERT_EQ(write("F0Md", {1}), 0);
-    hold(3000, 2); // judged at t = 2 and 3
-    hold(3480, 3); // 4, 5, 6
+    hold(3000, 2);          // judged at t = 2 and 3
+    hold(3480, 3);          // 4, 5, 6
     smc.pinTemperature(95); // floor 100 %: anything under 6000 is too slow
     hold(5000, 3); // 7 is judged by the 80 °C a once-a-second controller last saw; 8, 9 are not
 
@@ -150,7 +151,10 @@ namespace {
 // monitor must never flag it, however the heat changes under it.
 class CorrectController {
 public:
-    explicit CorrectController(SMCConnection& smc) : m_smc(smc) {}
+    explicit CorrectController(SMCConnection& smc)
+        : m_smc(smc)
+    {
+    }
 
     void tick(double now, bool wanted, double requestRPM)
     {
@@ -227,8 +231,8 @@ TEST(SafetyMonitor, NeverFlagsACorrectOnceASecondController)
         bool wanted;
         double request;
     };
-    const Phase phases[] = {{20, 0.8, 0.2, false, 0},  {60, 1.0, 1.0, true, 0},
-                            {90, 0.2, 0.0, true, 2000}, {110, 1.0, 0.5, false, 0},
+    const Phase phases[] = {{20, 0.8, 0.2, false, 0},    {60, 1.0, 1.0, true, 0},
+                            {90, 0.2, 0.0, true, 2000},  {110, 1.0, 0.5, false, 0},
                             {150, 1.0, 0.5, true, 1500}, {200, 0.0, 0.0, true, 0}};
     for (const Phase& phase : phases) {
         smc.setWorkload(phase.cpu, phase.gpu);

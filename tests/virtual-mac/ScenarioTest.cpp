@@ -14,7 +14,8 @@ class Scenario : public ::testing::Test {
 protected:
     explicit Scenario(const std::string& profile = VirtualSmc::kDefaultProfile,
                       std::vector<std::string> arguments = {})
-        : mac(profile, std::move(arguments)), root(mac.root())
+        : mac(profile, std::move(arguments))
+        , root(mac.root())
     {
     }
 
@@ -212,7 +213,10 @@ TEST_F(Scenario, FaultsAnswerTheInjectedResultCodes)
 // Model time following the real clock (sped up): the unlock delay passes by itself.
 class RealTimeScenario : public Scenario {
 protected:
-    RealTimeScenario() : Scenario("two-fan-laptop", {"--time-scale", "20"}) {}
+    RealTimeScenario()
+        : Scenario("two-fan-laptop", {"--time-scale", "20"})
+    {
+    }
 };
 
 TEST_F(RealTimeScenario, TheUnlockDelayPassesInServedTime)
@@ -230,7 +234,10 @@ TEST_F(RealTimeScenario, TheUnlockDelayPassesInServedTime)
 
 class StubbornScenario : public Scenario {
 protected:
-    StubbornScenario() : Scenario("stubborn-firmware") {}
+    StubbornScenario()
+        : Scenario("stubborn-firmware")
+    {
+    }
 };
 
 TEST_F(StubbornScenario, NeverGrantsManualModeUntilToldOtherwise)

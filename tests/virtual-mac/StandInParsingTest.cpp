@@ -46,9 +46,10 @@ TEST(PropertyList, ReadsADaemonDefinition)
 TEST(PropertyList, KeepAliveDictionaryDecidesRestartsByExitStatus)
 {
     auto keepAlive = [](const std::string& value) {
-        return LaunchdJob::fromPlist(PropertyList::parse(plist(
-            "<key>Label</key><string>x</string><key>Program</key><string>/bin/x</string>"
-            "<key>KeepAlive</key>" + value)));
+        return LaunchdJob::fromPlist(PropertyList::parse(
+            plist("<key>Label</key><string>x</string><key>Program</key><string>/bin/x</string>"
+                  "<key>KeepAlive</key>" +
+                  value)));
     };
     const auto onFailure = keepAlive("<dict><key>SuccessfulExit</key><false/></dict>");
     EXPECT_TRUE(onFailure.restartsAfter(1));
@@ -88,11 +89,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadPlist{"<plist><dict><key>Label</key><string>x</dict></plist>", "expected </string>"},
         BadPlist{"<plist><dict></dict></plist>trailing", "text after the document"},
         BadPlist{"<plist><array></array></plist>", "not a dictionary"},
-        BadPlist{"<plist><dict><key>Label</key><string>a/b</string></dict></plist>", "unusable Label"},
-        BadPlist{"<plist><dict><key>Label</key><string>x</string></dict></plist>", "names a program"},
-        BadPlist{"<plist><dict><key>Label</key><integer>1</integer></dict></plist>", "must be a string"},
-        BadPlist{"<plist><dict><key>Label</key><string>&bogus;</string></dict></plist>", "unknown entity"},
-        BadPlist{"<plist><dict><key>Label</key><string>&#0;</string></dict></plist>", "character reference"},
+        BadPlist{"<plist><dict><key>Label</key><string>a/b</string></dict></plist>",
+                 "unusable Label"},
+        BadPlist{"<plist><dict><key>Label</key><string>x</string></dict></plist>",
+                 "names a program"},
+        BadPlist{"<plist><dict><key>Label</key><integer>1</integer></dict></plist>",
+                 "must be a string"},
+        BadPlist{"<plist><dict><key>Label</key><string>&bogus;</string></dict></plist>",
+                 "unknown entity"},
+        BadPlist{"<plist><dict><key>Label</key><string>&#0;</string></dict></plist>",
+                 "character reference"},
         BadPlist{"<plist><integer>12x</integer></plist>", "not an integer"},
         BadPlist{"<plist><widget/></plist>", "unknown element"},
         BadPlist{"<plist><dict><key>A</key><string>x", "expected </string>"}),
@@ -109,8 +115,8 @@ TEST(PropertyList, BoundsNesting)
 TEST(AppleScriptSource, UndoesExactlyTheEscapingOfTheAdministratorScript)
 {
     const std::string script = "echo \"a \\\\ b\" 'single'\nprintf '%s\\n' \"$HOME\"\n\\";
-    const std::string source =
-        "do shell script \"" + AppleScriptSource::escape(script) + "\" with administrator privileges";
+    const std::string source = "do shell script \"" + AppleScriptSource::escape(script) +
+                               "\" with administrator privileges";
     EXPECT_EQ(AppleScriptSource::adminShellScript(source), script);
     EXPECT_EQ(AppleScriptSource::adminShellScript(
                   "  DO Shell\tScript \"x\"\n with  administrator privileges \n"),
@@ -133,13 +139,13 @@ TEST_P(BadScripts, AreSyntaxErrors)
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, BadScripts,
-    ::testing::Values(BadPlist{R"(do shell script "a\nb" with administrator privileges)", "unknown escape \\n"},
-                      BadPlist{R"(do shell script "a\" with administrator privileges)", "Expected"},
-                      BadPlist{R"(do shell script "ab" with administrator privileges and more)", "runs only"},
-                      BadPlist{R"(do shell script "ab")", "runs only"},
-                      BadPlist{R"(do shell scripts "ab" with administrator privileges)", "runs only"},
-                      BadPlist{R"(display dialog "hi")", "runs only"},
-                      BadPlist{"", "runs only"}),
+    ::testing::Values(
+        BadPlist{R"(do shell script "a\nb" with administrator privileges)", "unknown escape \\n"},
+        BadPlist{R"(do shell script "a\" with administrator privileges)", "Expected"},
+        BadPlist{R"(do shell script "ab" with administrator privileges and more)", "runs only"},
+        BadPlist{R"(do shell script "ab")", "runs only"},
+        BadPlist{R"(do shell scripts "ab" with administrator privileges)", "runs only"},
+        BadPlist{R"(display dialog "hi")", "runs only"}, BadPlist{"", "runs only"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 } // namespace

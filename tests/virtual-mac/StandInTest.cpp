@@ -17,11 +17,11 @@ namespace fs = std::filesystem;
 
 constexpr const char* kLabel = "org.example.testjob";
 
-// A job that says where it runs, ends politely on SIGTERM (unless told to ignore it), and
-// otherwise runs until stopped.
+// A job that says where it runs once its SIGTERM handling is in place, ends politely on
+// SIGTERM (unless told to ignore it), and otherwise runs until stopped.
 constexpr const char* kJobScript = R"(#!/bin/sh
-echo "started in $BRISVANE_SYSTEM_ROOT with $*"
 if [ "$1" = stubborn ]; then trap '' TERM; else trap 'echo "got TERM"; exit 0' TERM; fi
+echo "started in $BRISVANE_SYSTEM_ROOT with $*"
 if [ "$1" = once ]; then exit "$2"; fi
 while :; do sleep 0.05; done
 )";
@@ -34,14 +34,19 @@ std::string jobPlist(const std::string& program, const std::string& extraKeys,
 <plist version="1.0">
 <dict>
 	<key>Label</key>
-	<string>)" + std::string(kLabel) + R"(</string>
+	<string>)" +
+           std::string(kLabel) + R"(</string>
 	<key>ProgramArguments</key>
 	<array>
-		<string>)" + program + R"(</string>
-		<string>)" + firstArgument + R"(</string>
-		<string>)" + secondArgument + R"(</string>
+		<string>)" +
+           program + R"(</string>
+		<string>)" +
+           firstArgument + R"(</string>
+		<string>)" +
+           secondArgument + R"(</string>
 	</array>
-)" + extraKeys + R"(
+)" + extraKeys +
+           R"(
 </dict>
 </plist>
 )";
@@ -52,7 +57,10 @@ protected:
     test::SimulatedMac mac;
     LaunchdDomain domain{mac.root()};
 
-    fs::path plistPath() const { return mac.root() / "Library/LaunchDaemons" / (std::string(kLabel) + ".plist"); }
+    fs::path plistPath() const
+    {
+        return mac.root() / "Library/LaunchDaemons" / (std::string(kLabel) + ".plist");
+    }
     std::string log() const { return test::readFile(domain.logFile(kLabel)); }
 
     void install(const std::string& extraKeys, const std::string& argument = "")
@@ -67,7 +75,24 @@ protected:
             return std::nullopt;
         return (*state)["pid"].get<pid_t>();
     }
-    int runs() const { return domain.describe(kLabel).value_or(nlohmann::json::object()).value("runs", 0); }
+    // The running job's pid once it has started and said so; -1 (and a failure) if it never does.
+    pid_t startedJob() const
+    {
+        std::optional<pid_t> pid;
+        const bool started = test::eventually([&] {
+            pid = jobPid();
+            return pid && log().find("started") != std::string::npos;
+        });
+        if (!started) {
+            ADD_FAILURE() << "the job did not start; log: " << log();
+            return -1;
+        }
+        return *pid;
+    }
+    int runs() const
+    {
+        return domain.describe(kLabel).value_or(nlohmann::json::object()).value("runs", 0);
+    }
 };
 
 TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
@@ -75,15 +100,16 @@ TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
     install("<key>RunAtLoad</key><true/>", "hello world");
     const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
     ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
-    ASSERT_TRUE(test::eventually([&] { return log().find("started") != std::string::npos; }));
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
     EXPECT_THAT(log(), HasSubstr("started in " + mac.root().string() + " with hello world 1"));
 
     const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
     EXPECT_EQ(print.status, 0);
     EXPECT_THAT(print.output, HasSubstr("state = running"));
-    EXPECT_THAT(print.output, HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
-    ASSERT_TRUE(jobPid());
-    EXPECT_TRUE(ProcessControl::isAlive(*jobPid()));
+    EXPECT_THAT(print.output,
+                HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
+    EXPECT_TRUE(ProcessControl::isAlive(job));
 
     const auto again = mac.launchctl({"bootstrap", "system", plistPath().string()});
     EXPECT_EQ(again.status, 37);
@@ -94,12 +120,16 @@ TEST_F(LaunchctlStandIn, AKilledJobIsStartedAgainWhenKeptAlive)
 {
     install("<key>KeepAlive</key><true/>");
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    ASSERT_TRUE(test::eventually([&] { return jobPid().has_value(); }));
-    const pid_t first = *jobPid();
+    const pid_t first = startedJob();
+    ASSERT_GT(first, 0);
     ::kill(first, SIGKILL);
-    ASSERT_TRUE(test::eventually([&] { return jobPid() && *jobPid() != first; }));
+    std::optional<pid_t> second;
+    ASSERT_TRUE(test::eventually([&] {
+        second = jobPid();
+        return second && *second != first;
+    }));
     EXPECT_EQ(runs(), 2);
-    EXPECT_TRUE(ProcessControl::isAlive(*jobPid()));
+    EXPECT_TRUE(ProcessControl::isAlive(*second));
     EXPECT_THAT(log(), HasSubstr("exited (Killed)"));
 }
 
@@ -107,8 +137,8 @@ TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
 {
     install("<key>KeepAlive</key><true/>");
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    ASSERT_TRUE(test::eventually([&] { return jobPid().has_value(); }));
-    const pid_t job = *jobPid();
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
 
     const auto bootout = mac.launchctl({"bootout", std::string("system/") + kLabel});
     EXPECT_EQ(bootout.status, 0) << bootout.output;
@@ -129,8 +159,8 @@ TEST_F(LaunchctlStandIn, BootoutKillsAJobThatIgnoresSigtermAfterItsExitTimeout)
 {
     install("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    ASSERT_TRUE(test::eventually([&] { return log().find("started") != std::string::npos; }));
-    const pid_t job = *jobPid();
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
     EXPECT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
     EXPECT_FALSE(ProcessControl::isAlive(job));
 }
@@ -173,11 +203,16 @@ TEST(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
         root = mac.root();
         test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
         const auto plist = mac.root() / "Library/LaunchDaemons/job.plist";
-        test::writeFile(plist, jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
+        test::writeFile(plist,
+                        jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
         ASSERT_EQ(mac.launchctl({"bootstrap", "system", plist.string()}).status, 0);
         LaunchdDomain domain(mac.root());
-        ASSERT_TRUE(test::eventually([&] { return domain.describe(kLabel) && (*domain.describe(kLabel))["pid"].is_number(); }));
-        job = (*domain.describe(kLabel))["pid"].get<pid_t>();
+        ASSERT_TRUE(test::eventually([&] {
+            const auto state = domain.describe(kLabel);
+            if (state && (*state)["pid"].is_number())
+                job = (*state)["pid"].get<pid_t>();
+            return job.has_value();
+        }));
     }
     EXPECT_FALSE(ProcessControl::isAlive(*job));
 }
@@ -193,14 +228,15 @@ protected:
     }
 };
 
-class OsascriptPayloads : public OsascriptStandIn, public ::testing::WithParamInterface<std::string> {};
+class OsascriptPayloads : public OsascriptStandIn,
+                          public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(OsascriptPayloads, ReachShUnchanged)
 {
     const fs::path out = mac.root() / "tmp/payload";
     // A quoted here-document hands its body to cat byte for byte.
-    const std::string script = "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + GetParam() +
-                               "\nBRISVANE_END";
+    const std::string script =
+        "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + GetParam() + "\nBRISVANE_END";
     const auto result = mac.osascript(admin(script));
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(test::readFile(out), GetParam() + "\n");
@@ -226,8 +262,8 @@ TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
     EXPECT_EQ(failed.output, "execution error: cp: no such file (3)\n");
 
     const fs::path marker = mac.root() / "tmp/ran";
-    const auto cancelled = mac.osascript(admin("touch '" + marker.string() + "'"),
-                                         {{"BRISVANE_SIM_ADMIN", "cancel"}});
+    const auto cancelled =
+        mac.osascript(admin("touch '" + marker.string() + "'"), {{"BRISVANE_SIM_ADMIN", "cancel"}});
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.output, "execution error: User canceled. (-128)\n");
     EXPECT_FALSE(fs::exists(marker)) << "a cancelled dialog runs nothing";
@@ -239,10 +275,12 @@ TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
 
 TEST_F(OsascriptStandIn, RunsWithTheRootsBinFirstOnPath)
 {
-    const auto which = mac.osascript(admin("command -v launchctl; command -v chown; echo $BRISVANE_SYSTEM_ROOT"));
+    const auto which =
+        mac.osascript(admin("command -v launchctl; command -v chown; echo $BRISVANE_SYSTEM_ROOT"));
     ASSERT_EQ(which.status, 0) << which.output;
     EXPECT_EQ(which.output, (mac.root() / "bin/launchctl").string() + "\n" +
-                                (mac.root() / "bin/chown").string() + "\n" + mac.root().string() + "\n");
+                                (mac.root() / "bin/chown").string() + "\n" + mac.root().string() +
+                                "\n");
 }
 
 // The installer's and the uninstaller's scripts, built as the app builds them, with a small
@@ -263,22 +301,20 @@ TEST_F(OsascriptStandIn, InstallerAndUninstallerScriptsRunCleanly)
     const std::string helper = root + "/Library/PrivilegedHelperTools/" + label;
     const std::string daemonPlist = root + "/Library/LaunchDaemons/" + label + ".plist";
     const std::string install =
-        "mkdir -p " + root + "/Library/PrivilegedHelperTools\n" +
-        "launchctl bootout system/" + label + " 2>/dev/null || true\n" +
-        "cp '" + shippedExe.string() + "' '" + helper + "'\n" +
-        "chown root:wheel '" + helper + "'\n" +
-        "chmod 755 '" + helper + "'\n" +
-        "cp '" + shippedPlist.string() + "' '" + daemonPlist + "'\n" +
-        "chown root:wheel '" + daemonPlist + "'\n" +
-        "chmod 644 '" + daemonPlist + "'\n" +
-        "launchctl bootstrap system '" + daemonPlist + "'";
+        "mkdir -p " + root + "/Library/PrivilegedHelperTools\n" + "launchctl bootout system/" +
+        label + " 2>/dev/null || true\n" + "cp '" + shippedExe.string() + "' '" + helper + "'\n" +
+        "chown root:wheel '" + helper + "'\n" + "chmod 755 '" + helper + "'\n" + "cp '" +
+        shippedPlist.string() + "' '" + daemonPlist + "'\n" + "chown root:wheel '" + daemonPlist +
+        "'\n" + "chmod 644 '" + daemonPlist + "'\n" + "launchctl bootstrap system '" + daemonPlist +
+        "'";
     for (int round = 0; round < 2; ++round) { // installing over an installed daemon works too
         const auto installed = mac.osascript(admin(install));
         ASSERT_EQ(installed.status, 0) << installed.output;
     }
     LaunchdDomain domain(mac.root());
     ASSERT_TRUE(test::eventually([&] {
-        return test::readFile(domain.logFile(label)).find("started in " + root) != std::string::npos;
+        return test::readFile(domain.logFile(label)).find("started in " + root) !=
+               std::string::npos;
     }));
     EXPECT_EQ(fs::status(helper).permissions() & fs::perms::all,
               fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |

@@ -39,9 +39,9 @@ void takeFanZero(VirtualSmc& smc)
 
 struct UnlockCase {
     const char* profile;
-    bool unlockFirst;       // write Ftst=1 at t=0
-    double waitSeconds;     // then let this much model time pass
-    std::uint8_t expected;  // the answer to F0Md <- 1 (F0md on the desktop)
+    bool unlockFirst;      // write Ftst=1 at t=0
+    double waitSeconds;    // then let this much model time pass
+    std::uint8_t expected; // the answer to F0Md <- 1 (F0md on the desktop)
 };
 
 class FirmwareUnlock : public ::testing::TestWithParam<UnlockCase> {};
@@ -59,16 +59,15 @@ TEST_P(FirmwareUnlock, TakesManualModeOnlyAsTheMachineAllows)
         << "a refused mode write changes nothing";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Profiles, FirmwareUnlock,
-    ::testing::Values(UnlockCase{"two-fan-laptop", false, 10, 0x86},
-                      UnlockCase{"two-fan-laptop", true, 0, 0x86},
-                      UnlockCase{"two-fan-laptop", true, 2.9, 0x86},
-                      UnlockCase{"two-fan-laptop", true, 3.0, 0},
-                      UnlockCase{"one-fan-desktop", false, 0, 0},
-                      UnlockCase{"stubborn-firmware", true, 60, 0x86},
-                      UnlockCase{"missing-mode-key", true, 3.0, 0}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Profiles, FirmwareUnlock,
+                         ::testing::Values(UnlockCase{"two-fan-laptop", false, 10, 0x86},
+                                           UnlockCase{"two-fan-laptop", true, 0, 0x86},
+                                           UnlockCase{"two-fan-laptop", true, 2.9, 0x86},
+                                           UnlockCase{"two-fan-laptop", true, 3.0, 0},
+                                           UnlockCase{"one-fan-desktop", false, 0, 0},
+                                           UnlockCase{"stubborn-firmware", true, 60, 0x86},
+                                           UnlockCase{"missing-mode-key", true, 3.0, 0}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(VirtualFirmware, AcceptDelayCanChangeAndWithdrawingTheUnlockRefusesAgain)
 {

@@ -40,27 +40,31 @@ TEST_P(VirtualSmcResults, AnswersWithTheFirmwareResultByte)
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, VirtualSmcResults,
-    ::testing::Values(
-        ResultCase{"infoOfKnownKey", request(SMCCommand::getKeyInfo, "F0Ac"), 0},
-        ResultCase{"infoOfUnknownKey", request(SMCCommand::getKeyInfo, "ZZZZ"), 0x84},
-        ResultCase{"readOfUnknownKey", request(SMCCommand::readKey, "ZZZZ"), 0x84},
-        ResultCase{"readOfSizeZeroKey", request(SMCCommand::readKey, "zKL0"), 0},
-        ResultCase{"writeTarget", writeRequest("F0Tg", {0, 0x40, 0xe7, 0x44}, 4), 0},
-        ResultCase{"writeReadOnlyKey", writeRequest("F0Mx", {0, 0, 0, 0}, 4), 0x86},
-        ResultCase{"writeWrongSize", writeRequest("F0Tg", {1}, 1), 0x86},
-        ResultCase{"writeOversized", writeRequest("F0Tg", {}, 40), 0x86},
-        ResultCase{"writeUnknownKey", writeRequest("ZZZZ", {1}, 1), 0x84},
-        ResultCase{"indexInRange", [] {
-                       auto r = request(SMCCommand::getKeyFromIndex);
-                       r.data32 = 3;
-                       return r;
-                   }(), 0},
-        ResultCase{"indexPastTheEnd", [] {
-                       auto r = request(SMCCommand::getKeyFromIndex);
-                       r.data32 = 100000;
-                       return r;
-                   }(), 0x84},
-        ResultCase{"unknownCommand", request(static_cast<SMCCommand>(7), "F0Ac"), 0x82}),
+    ::testing::Values(ResultCase{"infoOfKnownKey", request(SMCCommand::getKeyInfo, "F0Ac"), 0},
+                      ResultCase{"infoOfUnknownKey", request(SMCCommand::getKeyInfo, "ZZZZ"), 0x84},
+                      ResultCase{"readOfUnknownKey", request(SMCCommand::readKey, "ZZZZ"), 0x84},
+                      ResultCase{"readOfSizeZeroKey", request(SMCCommand::readKey, "zKL0"), 0},
+                      ResultCase{"writeTarget", writeRequest("F0Tg", {0, 0x40, 0xe7, 0x44}, 4), 0},
+                      ResultCase{"writeReadOnlyKey", writeRequest("F0Mx", {0, 0, 0, 0}, 4), 0x86},
+                      ResultCase{"writeWrongSize", writeRequest("F0Tg", {1}, 1), 0x86},
+                      ResultCase{"writeOversized", writeRequest("F0Tg", {}, 40), 0x86},
+                      ResultCase{"writeUnknownKey", writeRequest("ZZZZ", {1}, 1), 0x84},
+                      ResultCase{"indexInRange",
+                                 [] {
+                                     auto r = request(SMCCommand::getKeyFromIndex);
+                                     r.data32 = 3;
+                                     return r;
+                                 }(),
+                                 0},
+                      ResultCase{"indexPastTheEnd",
+                                 [] {
+                                     auto r = request(SMCCommand::getKeyFromIndex);
+                                     r.data32 = 100000;
+                                     return r;
+                                 }(),
+                                 0x84},
+                      ResultCase{"unknownCommand", request(static_cast<SMCCommand>(7), "F0Ac"),
+                                 0x82}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VirtualSmc, OtherSelectorsAndMalformedCallsAreBadArgumentsWithAZeroedRecord)
@@ -102,8 +106,8 @@ TEST(VirtualSmc, CountKeyIsTheDirectorySizeBigEndianAndIndexesCoverEveryKeyOnce)
     const auto count = smc.key("#KEY");
     ASSERT_TRUE(count);
     ASSERT_EQ(count->data.size(), 4u);
-    const std::uint32_t n = count->data[0] << 24 | count->data[1] << 16 | count->data[2] << 8 |
-                            count->data[3];
+    const std::uint32_t n =
+        count->data[0] << 24 | count->data[1] << 16 | count->data[2] << 8 | count->data[3];
     EXPECT_EQ(n, smc.keyCount());
 
     std::set<std::uint32_t> seen;

@@ -10,8 +10,8 @@
 namespace brisvane {
 namespace {
 
-using ::testing::HasSubstr;
 using nlohmann::json;
+using ::testing::HasSubstr;
 
 TEST(VsmcServe, SMCConnectionOverTheSocketReadsFansAndItsWritesShowInCtlWrites)
 {
@@ -22,8 +22,8 @@ TEST(VsmcServe, SMCConnectionOverTheSocketReadsFansAndItsWritesShowInCtlWrites)
     EXPECT_EQ(connection.readFloat("F0Mx"), 6000.0f);
     connection.writeFloat("F0Tg", 1850);
 
-    const auto ctl = test::run({test::binary("brisvane-vsmc").string(), "ctl", "--root",
-                                mac.root().string(), "writes"});
+    const auto ctl = test::run(
+        {test::binary("brisvane-vsmc").string(), "ctl", "--root", mac.root().string(), "writes"});
     ASSERT_EQ(ctl.status, 0) << ctl.output;
     const json reply = json::parse(ctl.output);
     ASSERT_EQ(reply["writes"].size(), 1u) << ctl.output;
@@ -75,18 +75,18 @@ TEST_P(VsmcControl, AnswersOneJsonLinePerRequest)
         EXPECT_THAT(reply["error"].get<std::string>(), HasSubstr(GetParam().field));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Requests, VsmcControl,
-    ::testing::Values(ControlCase{"status", true, "fans"}, ControlCase{"get F0Mx", true, "bytes"},
-                      ControlCase{"set F1Mx 0080bb45", true, "value"},
-                      ControlCase{"writes", true, "writes"},
-                      ControlCase{"get NOPE", false, "no key NOPE"},
-                      ControlCase{"set F0Mx 00", false, "takes 4 bytes"},
-                      ControlCase{"set F0Mx zz", false, "hex"},
-                      ControlCase{"get", false, "usage: get KEY"},
-                      ControlCase{"fly away", false, "unknown command: fly"},
-                      ControlCase{"   ", false, "empty request"}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Requests, VsmcControl,
+                         ::testing::Values(ControlCase{"status", true, "fans"},
+                                           ControlCase{"get F0Mx", true, "bytes"},
+                                           ControlCase{"set F1Mx 0080bb45", true, "value"},
+                                           ControlCase{"writes", true, "writes"},
+                                           ControlCase{"get NOPE", false, "no key NOPE"},
+                                           ControlCase{"set F0Mx 00", false, "takes 4 bytes"},
+                                           ControlCase{"set F0Mx zz", false, "hex"},
+                                           ControlCase{"get", false, "usage: get KEY"},
+                                           ControlCase{"fly away", false, "unknown command: fly"},
+                                           ControlCase{"   ", false, "empty request"}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(VsmcServe, StatusReportsFansAndTheMachine)
 {
@@ -104,8 +104,8 @@ TEST(VsmcServe, StatusReportsFansAndTheMachine)
 TEST(VsmcServe, RefusesToServeWhereAnotherServerAnswers)
 {
     test::ServedVirtualMac mac;
-    const auto second = test::run({test::binary("brisvane-vsmc").string(), "serve", "--root",
-                                   mac.root().string()});
+    const auto second =
+        test::run({test::binary("brisvane-vsmc").string(), "serve", "--root", mac.root().string()});
     EXPECT_EQ(second.status, 1);
     EXPECT_THAT(second.output, HasSubstr("already being served"));
     EXPECT_TRUE(mac.control("status")["ok"]) << "the first server is untouched";

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
 #include <map>
 #include <optional>
+#include <sstream>
+#include <string>
 #include <thread>
 
 #include <sys/wait.h>
@@ -144,13 +144,14 @@ public:
     explicit ServedVirtualMac(const std::string& profile = VirtualSmc::kDefaultProfile,
                               std::vector<std::string> extraArguments = {})
     {
-        std::vector<std::string> argv{binary("brisvane-vsmc").string(), "serve", "--root",
-                                      m_root.path().string(), "--profile", profile};
+        std::vector<std::string> argv{binary("brisvane-vsmc").string(), "serve",     "--root",
+                                      m_root.path().string(),           "--profile", profile};
         argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
         m_pid = ProcessControl::spawn(argv, m_root.path() / "vsmc.log", {}, false);
         const bool up = eventually([&] {
             try {
-                return ControlClient::request(m_root.path(), "status", std::chrono::milliseconds(200))
+                return ControlClient::request(m_root.path(), "status",
+                                              std::chrono::milliseconds(200))
                     .value("ok", false);
             } catch (const ControlClient::Error&) {
                 return false;
@@ -201,8 +202,8 @@ class SimulatedMac {
 public:
     explicit SimulatedMac(const std::string& profile = VirtualSmc::kDefaultProfile)
     {
-        const auto up = run({binary("brisvane-sim").string(), "up", m_root.path().string(),
-                             "--profile", profile});
+        const auto up = run(
+            {binary("brisvane-sim").string(), "up", m_root.path().string(), "--profile", profile});
         if (up.status != 0)
             ADD_FAILURE() << "brisvane-sim up failed: " << up.output;
     }
