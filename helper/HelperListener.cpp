@@ -1,11 +1,10 @@
 // Runs as root: accepts local clients and carries their calls to the fan controller and the
-// replies back, one connection at a time on the main loop.
+// replies back; every connection lives on the main loop.
 #include "HelperListener.h"
 
 #include "HelperLog.h"
 #include "shared/HelperWire.h"
 
-#include <asio/bind_executor.hpp>
 #include <asio/post.hpp>
 #include <asio/write.hpp>
 
@@ -17,7 +16,6 @@
 #include <deque>
 #include <filesystem>
 
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
