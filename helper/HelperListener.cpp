@@ -1,11 +1,10 @@
 // Runs as root: accepts local clients and carries their calls to the fan controller and the
-// replies back, one connection at a time on the main loop.
+// replies back; every connection lives on the main loop.
 #include "HelperListener.h"
 
 #include "HelperLog.h"
 #include "shared/HelperWire.h"
 
-#include <asio/bind_executor.hpp>
 #include <asio/post.hpp>
 #include <asio/write.hpp>
 
@@ -17,7 +16,6 @@
 #include <deque>
 #include <filesystem>
 
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -34,9 +32,9 @@ constexpr std::size_t kReadChunkSize = 4096;
 constexpr auto kAcceptRetryDelay = std::chrono::milliseconds(100);
 constexpr auto kFlushPollInterval = std::chrono::milliseconds(5);
 
-long wholeSeconds(std::chrono::milliseconds duration)
+double seconds(std::chrono::milliseconds duration)
 {
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(duration).count());
+    return std::chrono::duration<double>(duration).count();
 }
 
 } // namespace
@@ -51,8 +49,7 @@ public:
         , m_frameTimer(owner.m_io)
         , m_writeTimer(owner.m_io)
         , m_serial(serial)
-    {
-    }
+    {}
 
     void start() { readMore(); }
 
@@ -102,11 +99,11 @@ private:
             });
         }
         m_paused = false;
-        m_socket.async_read_some(asio::buffer(m_readBuffer),
-                                 [self = shared_from_this()](const std::error_code& error,
-                                                             std::size_t size) {
-                                     self->onRead(error, size);
-                                 });
+        m_socket.async_read_some(
+            asio::buffer(m_readBuffer),
+            [self = shared_from_this()](const std::error_code& error, std::size_t size) {
+                self->onRead(error, size);
+            });
     }
 
     void onRead(const std::error_code& error, std::size_t size)
@@ -147,8 +144,8 @@ private:
         if (m_closed || !m_reading || m_decoder.idle() ||
             m_frameTimer.expiry() > std::chrono::steady_clock::now())
             return;
-        m_owner.report("closing a client connection: a frame was incomplete after %ld s",
-                       wholeSeconds(limits().frameTimeout));
+        m_owner.report("closing a client connection: a frame was incomplete after %g s",
+                       seconds(limits().frameTimeout));
         close();
     }
 
@@ -196,8 +193,7 @@ private:
     }
 
     // On the replying thread: encode there, deliver on the main loop.
-    template <typename Encode>
-    void postReply(Encode encode)
+    template <typename Encode> void postReply(Encode encode)
     {
         std::optional<std::vector<std::uint8_t>> frame;
         try {
@@ -253,8 +249,8 @@ private:
     {
         if (m_closed || !m_writing || m_writeTimer.expiry() > std::chrono::steady_clock::now())
             return;
-        m_owner.report("dropping a client that does not read its replies (none taken in %ld s)",
-                       wholeSeconds(limits().writeTimeout));
+        m_owner.report("dropping a client that does not read its replies (none taken in %g s)",
+                       seconds(limits().writeTimeout));
         close();
     }
 
@@ -313,14 +309,12 @@ HelperListener::HelperListener(asio::io_context& io, BrisvaneHelperProtocol& ser
     , m_limits(limits)
     , m_acceptor(io)
     , m_acceptRetry(io)
-{
-}
+{}
 
 HelperListener::HelperListener(asio::io_context& io, BrisvaneHelperProtocol& service,
                                HelperLog& log, std::string socketPath)
     : HelperListener(io, service, log, std::move(socketPath), Limits{})
-{
-}
+{}
 
 HelperListener::~HelperListener()
 {
@@ -435,8 +429,7 @@ std::size_t HelperListener::queuedReplyBytes() const
     return total;
 }
 
-void HelperListener::whenRepliesWritten(std::chrono::milliseconds limit,
-                                        std::function<void()> done)
+void HelperListener::whenRepliesWritten(std::chrono::milliseconds limit, std::function<void()> done)
 {
     pollRepliesWritten(std::chrono::steady_clock::now() + limit,
                        std::make_shared<asio::steady_timer>(m_io), std::move(done));

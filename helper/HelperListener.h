@@ -79,8 +79,7 @@ private:
     void onAccepted(const std::error_code& error, asio::local::stream_protocol::socket socket);
     void forget(std::uint64_t serial);
     void pollRepliesWritten(std::chrono::steady_clock::time_point deadline,
-                            std::shared_ptr<asio::steady_timer> timer,
-                            std::function<void()> done);
+                            std::shared_ptr<asio::steady_timer> timer, std::function<void()> done);
     // Misbehaving clients are reported at most reportsPerInterval times per interval, so that a
     // client cannot flood the system log.
     void report(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -46,8 +46,8 @@ int pollTimeoutMs(sd_bus* bus)
         return -1;
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t nowUs =
-        static_cast<std::uint64_t>(now.tv_sec) * 1000000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
+    const std::uint64_t nowUs = static_cast<std::uint64_t>(now.tv_sec) * 1000000u +
+                                static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
     if (deadline <= nowUs)
         return 0;
     const std::uint64_t ms = (deadline - nowUs + 999) / 1000;
@@ -124,9 +124,9 @@ void SleepWatcher::serve(sd_bus* bus)
 bool SleepWatcher::takeLock(sd_bus* bus, sd_bus_error* error)
 {
     sd_bus_message* reply = nullptr;
-    int result = sd_bus_call_method(bus, kLogindService, kLogindPath, kLogindManager, "Inhibit",
-                                    error, &reply, "ssss", kInhibitWhat, kInhibitWho, kInhibitWhy,
-                                    kInhibitMode);
+    int result =
+        sd_bus_call_method(bus, kLogindService, kLogindPath, kLogindManager, "Inhibit", error,
+                           &reply, "ssss", kInhibitWhat, kInhibitWho, kInhibitWhy, kInhibitMode);
     if (result < 0)
         return false;
     int fd = -1;

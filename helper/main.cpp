@@ -48,7 +48,7 @@ void releaseAtExit()
     FanController::shared().emergencyReleaseSync();
 }
 
-void onTerminationSignal(asio::signal_set& signals, const std::error_code& error, int signal)
+void onTerminationSignal(const std::error_code& error, int signal)
 {
     if (error)
         return;
@@ -56,13 +56,13 @@ void onTerminationSignal(asio::signal_set& signals, const std::error_code& error
         HelperLog::shared().info("SIGTERM - releasing fans and exiting");
     FanController::shared().emergencyReleaseSync();
     exitOnce();
-    (void)signals;
 }
 
 // The exit 0.5 s after shutDown or uninstall: on the main loop, once their replies are written.
 void exitAfterReplies()
 {
-    asio::post(*mainLoop, [] { listener->whenRepliesWritten(kReplyFlushLimit, [] { exitOnce(); }); });
+    asio::post(*mainLoop,
+               [] { listener->whenRepliesWritten(kReplyFlushLimit, [] { exitOnce(); }); });
     std::this_thread::sleep_for(kExitFallbackDelay);
     exitOnce();
 }
@@ -89,9 +89,7 @@ int main()
 
     mainLoop = new asio::io_context(1);
     auto* signals = new asio::signal_set(*mainLoop, SIGTERM, SIGINT);
-    signals->async_wait([signals](const std::error_code& error, int signal) {
-        onTerminationSignal(*signals, error, signal);
-    });
+    signals->async_wait(onTerminationSignal);
 
     FanController::Options options;
     options.exitAction = exitAfterReplies;
@@ -104,7 +102,8 @@ int main()
              static_cast<unsigned>(::geteuid()));
     controller.start();
 
-    auto* sleepWatcher = new SleepWatcher([] { FanController::shared().emergencyReleaseSync(); }, log);
+    auto* sleepWatcher =
+        new SleepWatcher([] { FanController::shared().emergencyReleaseSync(); }, log);
     sleepWatcher->start();
 
     listener = new HelperListener(*mainLoop, controller, log, socketPath);

@@ -124,10 +124,10 @@ SmcKeyEntry parseKey(const json& entry)
 
 // Filler keys of assorted types, so a directory can be as large as a real one. Names avoid the
 // F and T prefixes so that fans and die sensors stay exactly as the profile lists them.
-void generateKeys(KeyDirectory& keys, const json& spec)
+void generateKeys(KeyDirectory& keys, const json& rule)
 {
-    const auto count = spec.at("count").get<std::size_t>();
-    std::mt19937 random(spec.value("seed", 1u));
+    const auto count = rule.at("count").get<std::size_t>();
+    std::mt19937 random(rule.value("seed", 1u));
     static const char firstLetters[] = "ABCDEGHILMNOPRSUVWXZ";
     static const char others[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     struct Shape {

@@ -45,8 +45,8 @@ TEST(DaemonLifecycle, heartbeatDrivesTheTakeoverAndItsEndReleasesSixToSevenSecon
 
     // Between the takeover and the release: target pairs, never below either floor.
     auto indexOf = [&](auto predicate) {
-        return static_cast<std::size_t>(
-            std::find_if(writes.begin(), writes.end(), predicate) - writes.begin());
+        return static_cast<std::size_t>(std::find_if(writes.begin(), writes.end(), predicate) -
+                                        writes.begin());
     };
     const std::size_t engaged =
         indexOf([](const SmcWrite& w) { return w.key == "F1Md" && w.accepted(); });
@@ -215,9 +215,9 @@ TEST(DaemonLifecycle, replacesAStaleSocketListensForEveryoneAndStartsWithoutSlee
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0666u);
     EXPECT_EQ(rig.connect().status().version, HelperConstants::helperVersion);
-    EXPECT_EQ(rig.logCount("BrisvaneHelper 1.0.2 starting (euid " + std::to_string(::geteuid()) +
-                           ")"),
-              1u);
+    EXPECT_EQ(
+        rig.logCount("BrisvaneHelper 1.0.2 starting (euid " + std::to_string(::geteuid()) + ")"),
+        1u);
     // No system bus in this root: no sleep handling, and not a word about it.
     EXPECT_EQ(rig.logCount("sleep"), 0u) << rig.daemonLog();
 }

@@ -124,9 +124,9 @@ TEST_F(DaemonSocket, aMalformedStreamEndsOnlyItsOwnConnection)
         }
         EXPECT_TRUE(bad.closedByPeer(3s));
         if (!row.reason.empty()) {
-            EXPECT_EQ(rig.logCount("closing a client connection after a protocol error: " +
-                                   row.reason),
-                      1u)
+            EXPECT_EQ(
+                rig.logCount("closing a client connection after a protocol error: " + row.reason),
+                1u)
                 << rig.daemonLog();
         }
         expectAppServed();

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
 #include <sys/wait.h>
 
 namespace brisvane::test {
@@ -32,14 +33,6 @@ using namespace std::chrono_literals;
 inline std::filesystem::path daemonBinary()
 {
     return std::filesystem::path(BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper");
-}
-
-inline std::string readFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 inline std::size_t countOccurrences(const std::string& text, const std::string& needle)
@@ -63,7 +56,8 @@ struct SmcWrite {
     {
         std::uint32_t bits = 0;
         for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
+            bits = (bits << 8) |
+                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
         float value;
         std::memcpy(&value, &bits, sizeof value);
         return value;
@@ -114,79 +108,31 @@ inline std::string systemBusAddress(const std::filesystem::path& root)
     return "unix:path=" + (root / "var/run/dbus/system_bus_socket").string();
 }
 
-// brisvane-vsmc in a temporary root, and the daemon started in it on demand. The daemon's
-// stderr goes to <root>/var/log/BrisvaneHelper.log; its system bus is <root>/var/run/dbus/
-// system_bus_socket, absent unless a test starts one there.
-class DaemonRig {
+// What every rig offers over a virtual Mac with the daemon in it: the virtual SMC's control
+// socket, the write journal as the tests read it, the daemon's log and clients of its socket.
+class VirtualMacRig {
 public:
-    explicit DaemonRig(const std::string& profile = VirtualSmc::kDefaultProfile)
-        : m_vsmc(profile)
-    {
-        std::filesystem::create_directories(root() / "var/log");
-        control("noise 0");
-    }
-    ~DaemonRig()
-    {
-        if (m_daemon > 0)
-            ProcessControl::stop(m_daemon, 5s);
-    }
+    virtual ~VirtualMacRig() = default;
 
-    const std::filesystem::path& root() const { return m_vsmc.root(); }
+    virtual const std::filesystem::path& root() const = 0;
+    // Where the daemon's stderr goes.
+    virtual std::filesystem::path logFile() const = 0;
+
     std::string socketPath() const
     {
         return (root() / "var/run" / (std::string(HelperConstants::machServiceName) + ".socket"))
             .string();
     }
-    std::filesystem::path logFile() const { return root() / "var/log/BrisvaneHelper.log"; }
     std::string busAddress() const { return systemBusAddress(root()); }
-    std::map<std::string, std::string> daemonEnvironment() const
-    {
-        return {{"BRISVANE_SYSTEM_ROOT", root().string()},
-                {"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}};
-    }
 
     nlohmann::json control(const std::string& line) const
     {
-        nlohmann::json reply = m_vsmc.control(line);
+        nlohmann::json reply = ControlClient::request(root(), line);
         EXPECT_TRUE(reply.value("ok", false)) << line << ": " << reply.dump();
         return reply;
     }
     nlohmann::json vsmcStatus() const { return control("status"); }
     nlohmann::json violations() const { return control("violations")["violations"]; }
-
-    // Starts the daemon and waits until it answers a status call (its set-up runs first).
-    pid_t startDaemon()
-    {
-        m_daemon = spawnDaemon();
-        const bool up = eventually([&] {
-            try {
-                HelperWireClient client(socketPath());
-                client.statusData();
-                return true;
-            } catch (const HelperWireClient::Error&) {
-                return !ProcessControl::isAlive(m_daemon);
-            }
-        });
-        EXPECT_TRUE(up && ProcessControl::isAlive(m_daemon)) << "the daemon did not come up:\n"
-                                                              << daemonLog();
-        return m_daemon;
-    }
-    // Another daemon process in the same root, not waited for.
-    pid_t spawnDaemon() const
-    {
-        return ProcessControl::spawn({daemonBinary().string()}, logFile(), daemonEnvironment(),
-                                     false);
-    }
-    pid_t daemonPid() const { return m_daemon; }
-    // Exit status of the daemon once it has ended (within `limit`).
-    std::optional<int> waitDaemonExit(std::chrono::milliseconds limit = 5s)
-    {
-        std::optional<int> status = waitForExit(m_daemon, limit);
-        if (status)
-            m_daemon = -1;
-        return status;
-    }
-    void forgetDaemon() { m_daemon = -1; }
 
     std::string daemonLog() const { return readFile(logFile()); }
     std::size_t logCount(const std::string& text) const
@@ -195,6 +141,23 @@ public:
     }
 
     HelperWireClient connect() const { return HelperWireClient(socketPath()); }
+
+    // The pid of the process answering on the socket (from the connection's peer credentials).
+    // It answers a call only once its set-up has run.
+    std::optional<pid_t> servingPid() const
+    {
+        try {
+            HelperWireClient client = connect();
+            ucred peer{};
+            socklen_t size = sizeof peer;
+            if (::getsockopt(client.fd(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+                return std::nullopt;
+            client.statusData();
+            return peer.pid;
+        } catch (const HelperWireClient::Error&) {
+        }
+        return std::nullopt;
+    }
 
     // Every SMC write since the rig started (the vsmc hands out each one once).
     const std::vector<SmcWrite>& writes()
@@ -239,10 +202,136 @@ public:
             << daemonLog();
     }
 
+    // Until the socket answers a status call (the daemon's set-up runs before any call).
+    bool waitUntilServing(std::chrono::milliseconds limit = 10s) const
+    {
+        return eventually(
+            [&] {
+                try {
+                    connect().statusData();
+                    return true;
+                } catch (const HelperWireClient::Error&) {
+                    return false;
+                }
+            },
+            limit);
+    }
+
+private:
+    std::vector<SmcWrite> m_writes;
+};
+
+// brisvane-vsmc in a temporary root, and the daemon started in it directly, on demand. The
+// daemon's stderr goes to <root>/var/log/BrisvaneHelper.log; its system bus is the root's
+// (absent unless a test starts one).
+class DaemonRig : public VirtualMacRig {
+public:
+    explicit DaemonRig(const std::string& profile = VirtualSmc::kDefaultProfile)
+        : m_vsmc(profile)
+    {
+        std::filesystem::create_directories(root() / "var/log");
+        control("noise 0");
+    }
+    ~DaemonRig() override
+    {
+        if (m_daemon > 0)
+            ProcessControl::stop(m_daemon, 5s);
+    }
+
+    const std::filesystem::path& root() const override { return m_vsmc.root(); }
+    std::filesystem::path logFile() const override { return root() / "var/log/BrisvaneHelper.log"; }
+    std::map<std::string, std::string> daemonEnvironment() const
+    {
+        return {{"BRISVANE_SYSTEM_ROOT", root().string()},
+                {"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}};
+    }
+
+    // Starts the daemon and waits until it answers.
+    pid_t startDaemon()
+    {
+        m_daemon = spawnDaemon();
+        const bool up = eventually([&] {
+            try {
+                connect().statusData();
+                return true;
+            } catch (const HelperWireClient::Error&) {
+                return !ProcessControl::isAlive(m_daemon);
+            }
+        });
+        EXPECT_TRUE(up && ProcessControl::isAlive(m_daemon)) << "the daemon did not come up:\n"
+                                                             << daemonLog();
+        return m_daemon;
+    }
+    // Another daemon process in the same root, not waited for.
+    pid_t spawnDaemon() const
+    {
+        return ProcessControl::spawn({daemonBinary().string()}, logFile(), daemonEnvironment(),
+                                     false);
+    }
+    pid_t daemonPid() const { return m_daemon; }
+    // Exit status of the daemon once it has ended (within `limit`).
+    std::optional<int> waitDaemonExit(std::chrono::milliseconds limit = 5s)
+    {
+        std::optional<int> status = waitForExit(m_daemon, limit);
+        if (status)
+            m_daemon = -1;
+        return status;
+    }
+
 private:
     ServedVirtualMac m_vsmc;
     pid_t m_daemon = -1;
-    std::vector<SmcWrite> m_writes;
+};
+
+// A virtual Mac made by brisvane-sim with the daemon installed as the app's installer puts it
+// (the executable and the shipped plist, unchanged) and run by the stand-in launchctl.
+class LaunchdRig : public VirtualMacRig {
+public:
+    static constexpr const char* kService = "system/org.brisvane.Brisvane.helper";
+
+    explicit LaunchdRig(const std::string& profile = VirtualSmc::kDefaultProfile)
+        : m_mac(profile)
+    {
+        control("noise 0");
+        const auto tool = root() / HelperConstants::helperInstallPath.substr(1);
+        std::filesystem::create_directories(tool.parent_path());
+        std::filesystem::copy_file(daemonBinary(), tool);
+        std::filesystem::create_directories(plistPath().parent_path());
+        std::filesystem::copy_file(shippedPlist(), plistPath());
+    }
+
+    static std::filesystem::path shippedPlist()
+    {
+        return std::filesystem::path(BRISVANE_BUILD_DIR "/share/brisvane") /
+               (std::string(HelperConstants::machServiceName) + ".plist");
+    }
+    std::filesystem::path plistPath() const
+    {
+        return root() / HelperConstants::daemonPlistPath.substr(1);
+    }
+    const std::filesystem::path& root() const override { return m_mac.root(); }
+    std::filesystem::path logFile() const override
+    {
+        return root() / "var/log" / (std::string(HelperConstants::machServiceName) + ".log");
+    }
+
+    // launchctl with the root's system bus in the environment it hands on to the job.
+    RunResult launchctl(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> argv{(root() / "bin/launchctl").string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return run(argv, {{"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}});
+    }
+    // bootstrap, then until the daemon answers.
+    void bootstrap()
+    {
+        const RunResult result = launchctl({"bootstrap", "system", plistPath().string()});
+        ASSERT_EQ(result.status, 0) << result.output;
+        ASSERT_TRUE(waitUntilServing()) << daemonLog();
+    }
+
+private:
+    SimulatedMac m_mac;
 };
 
 // One sd-bus connection to logind's name on a given bus; each thread uses its own.
@@ -254,8 +343,7 @@ public:
 
     explicit LogindClient(std::string address)
         : m_address(std::move(address))
-    {
-    }
+    {}
     ~LogindClient()
     {
         if (m_bus)
@@ -318,16 +406,14 @@ public:
         }
         sd_bus_error error = SD_BUS_ERROR_NULL;
         sd_bus_message* reply = nullptr;
-        const int result = sd_bus_call_method(m_bus, "org.freedesktop.login1",
-                                              "/org/freedesktop/login1",
-                                              "org.freedesktop.login1.Manager", "ListInhibitors",
-                                              &error, &reply, "");
+        const int result = sd_bus_call_method(
+            m_bus, "org.freedesktop.login1", "/org/freedesktop/login1",
+            "org.freedesktop.login1.Manager", "ListInhibitors", &error, &reply, "");
         EXPECT_GE(result, 0) << "ListInhibitors: " << (error.message ? error.message : "");
         if (result >= 0 && sd_bus_message_enter_container(reply, 'a', "(ssssuu)") >= 0) {
             const char *what, *who, *why, *mode;
             std::uint32_t uid, pid;
-            while (sd_bus_message_read(reply, "(ssssuu)", &what, &who, &why, &mode, &uid, &pid) >
-                   0)
+            while (sd_bus_message_read(reply, "(ssssuu)", &what, &who, &why, &mode, &uid, &pid) > 0)
                 found.push_back({what, who, why, mode});
         }
         sd_bus_message_unref(reply);

@@ -63,8 +63,7 @@ public:
         , m_nextId(other.m_nextId)
         , m_decoder(std::move(other.m_decoder))
         , m_ready(std::move(other.m_ready))
-    {
-    }
+    {}
 
     int fd() const { return m_fd; }
     std::uint32_t nextId() const { return m_nextId; }
