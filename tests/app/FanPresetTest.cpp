@@ -22,31 +22,30 @@ FanPreset presetWith(QList<FanCurve> curves) {
     return FanPreset{QUuid::createUuid(), "P", "fanblades", std::move(curves), false};
 }
 
-TEST_F(FanPresetTest, percentsUseTheLastCurveForExtraFansAndIgnoreSurplusCurves) {
+TEST_F(FanPresetTest, percentsEvaluateEachFansCurveAndTheLastServesExtraFans) {
     const FanCurve low({{20, 10}});
     const FanCurve high({{20, 90}});
+    const FanCurve cool = FanPreset::coolCurve();
+    const FanCurve full = FanPreset::fullSpeedCurve();
     struct Case {
         QList<FanCurve> curves;
+        double celsius;
         int fanCount;
         QList<double> expected;
     };
     const Case cases[] = {
-        {{low}, 3, {10, 10, 10}},
-        {{}, 3, {0, 0, 0}},
-        {{low}, 0, {}},
-        {{low, high}, 1, {10}},
-        {{low, high}, 4, {10, 90, 90, 90}},
-        {{}, 0, {}},
+        {{low}, 50, 3, {10, 10, 10}},
+        {{}, 50, 3, {0, 0, 0}},
+        {{low}, 50, 0, {}},
+        {{low, high}, 50, 1, {10}},
+        {{low, high}, 50, 4, {10, 90, 90, 90}},
+        {{}, 50, 0, {}},
+        {{cool, full}, 68, 2, {61, 100}},
+        {{cool, full}, 10, 2, {0, 0}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(presetWith(c.curves).percents(50, c.fanCount), c.expected)
-            << c.curves.size() << " curves, " << c.fanCount << " fans";
-}
-
-TEST_F(FanPresetTest, percentsEvaluateEachFansOwnCurveAtTheTemperature) {
-    const FanPreset preset = presetWith({FanPreset::coolCurve(), FanPreset::fullSpeedCurve()});
-    EXPECT_EQ(preset.percents(68, 2), (QList<double>{61, 100}));
-    EXPECT_EQ(preset.percents(10, 2), (QList<double>{0, 0}));
+        EXPECT_EQ(presetWith(c.curves).percents(c.celsius, c.fanCount), c.expected)
+            << c.curves.size() << " curves, " << c.fanCount << " fans at " << c.celsius;
 }
 
 TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan) {
@@ -55,7 +54,6 @@ TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
 
     const FanPreset& cool = builtIns[0];
     EXPECT_EQ(cool.idText(), "6E6C0001-0000-4000-8000-000000000001");
-    EXPECT_EQ(cool.id, FanPreset::coolID);
     EXPECT_EQ(cool.name, "Cool");
     EXPECT_EQ(cool.symbolName, "snowflake");
     EXPECT_TRUE(cool.isBuiltIn);
@@ -67,7 +65,6 @@ TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
 
     const FanPreset& full = builtIns[1];
     EXPECT_EQ(full.idText(), "6E6C0002-0000-4000-8000-000000000002");
-    EXPECT_EQ(full.id, FanPreset::fullSpeedID);
     EXPECT_EQ(full.name, "Full Speed");
     EXPECT_EQ(full.symbolName, "wind");
     EXPECT_TRUE(full.isBuiltIn);

@@ -90,7 +90,6 @@ TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNot
     test::LogCapture log;
     auto store = openStore();
 
-    EXPECT_EQ(names(store->presets()), (QStringList{"Cool", "Full Speed"}));
     EXPECT_EQ(store->presets(), FanPreset::builtIns(2));
     EXPECT_EQ(store->slotOrder(), (QList<PresetSlot>{kAutomatic, kCoolSlot, kFullSlot}));
     EXPECT_FALSE(store->activePresetID().has_value());
