@@ -2,6 +2,8 @@
 
 #include "app/core/AppState.h"
 
+#include "shared/HelperShared.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>

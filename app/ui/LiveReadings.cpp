@@ -15,8 +15,12 @@ void LiveReadings::setAppState(AppState* state)
 {
     if (m_appState == state)
         return;
-    if (m_appState)
-        m_appState->disconnect(this);
+    if (m_appState) {
+        for (QObject* part :
+             std::initializer_list<QObject*>{&m_appState->telemetry(), &m_appState->presets(),
+                                             &m_appState->helper(), &m_appState->engine()})
+            part->disconnect(this);
+    }
     m_appState = state;
     if (state) {
         TelemetryStore* telemetry = &state->telemetry();

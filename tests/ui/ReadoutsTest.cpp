@@ -60,6 +60,21 @@ TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample)
     EXPECT_EQ(rowsReset.count(), 1) << "the same fans are updated in place";
 }
 
+TEST_F(ReadoutsTest, ReadingsFollowOnlyTheStateTheyShow)
+{
+    LiveReadings readings;
+    readings.setAppState(m_state.get());
+    const auto defaults = makeDefaults();
+    const auto other = makeState(*defaults);
+    readings.setAppState(other.get());
+    m_state->telemetry().ingest(test::sampleAt(50));
+    m_state->presets().setActivePresetID(FanPreset::coolID);
+    EXPECT_FALSE(readings.hasSample());
+    EXPECT_EQ(readings.presetText(), qtTrId("shared.mode.automatic"));
+    other->telemetry().ingest(test::sampleAt(60));
+    EXPECT_EQ(readings.cpuText(), QStringLiteral("60 °C"));
+}
+
 TEST_F(ReadoutsTest, DegreesRoundHalfAwayFromZero)
 {
     EXPECT_EQ(LiveReadings::degreesText(-0.5), QStringLiteral("-1 °C"));
