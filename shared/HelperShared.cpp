@@ -21,7 +21,8 @@ constexpr std::array<std::pair<HelperControlPhase, std::string_view>, 4> kPhaseR
 
 // Whole numbers are written without a fraction ("1200", not "1200.0"), as the other side's
 // encoder writes them; -0 keeps its sign.
-nlohmann::ordered_json jsonNumber(double value) {
+nlohmann::ordered_json jsonNumber(double value)
+{
     constexpr double kExactIntegerLimit = 9007199254740992.0; // 2^53
     if (std::trunc(value) == value && std::fabs(value) <= kExactIntegerLimit &&
         !(value == 0 && std::signbit(value)))
@@ -29,7 +30,8 @@ nlohmann::ordered_json jsonNumber(double value) {
     return value;
 }
 
-std::optional<std::vector<double>> numberArray(const nlohmann::json& value) {
+std::optional<std::vector<double>> numberArray(const nlohmann::json& value)
+{
     if (!value.is_array())
         return std::nullopt;
     std::vector<double> numbers;
@@ -45,21 +47,24 @@ std::optional<std::vector<double>> numberArray(const nlohmann::json& value) {
 
 } // namespace
 
-std::string_view rawValue(HelperControlPhase phase) {
+std::string_view rawValue(HelperControlPhase phase)
+{
     for (const auto& [candidate, raw] : kPhaseRawValues)
         if (candidate == phase)
             return raw;
     return "idle";
 }
 
-std::optional<HelperControlPhase> helperControlPhase(std::string_view raw) {
+std::optional<HelperControlPhase> helperControlPhase(std::string_view raw)
+{
     for (const auto& [phase, candidate] : kPhaseRawValues)
         if (candidate == raw)
             return phase;
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> HelperStatus::encode() const {
+std::vector<std::uint8_t> HelperStatus::encode() const
+{
     auto finite = [](double value) { return std::isfinite(value); };
     if (!finite(hottestSensorCelsius) ||
         !std::all_of(autoFloors.begin(), autoFloors.end(), finite) ||
@@ -91,7 +96,8 @@ std::vector<std::uint8_t> HelperStatus::encode() const {
     return {text.begin(), text.end()};
 }
 
-std::optional<HelperStatus> HelperStatus::decode(std::span<const std::uint8_t> data) {
+std::optional<HelperStatus> HelperStatus::decode(std::span<const std::uint8_t> data)
+{
     const auto document = nlohmann::json::parse(data.begin(), data.end(), nullptr, false);
     if (!document.is_object())
         return std::nullopt;
@@ -128,19 +134,23 @@ std::optional<HelperStatus> HelperStatus::decode(std::span<const std::uint8_t> d
     return status;
 }
 
-std::string HelperConstants::daemonPlistSystemPath() {
+std::string HelperConstants::daemonPlistSystemPath()
+{
     return systemPath(daemonPlistPath);
 }
 
-std::string HelperConstants::helperInstallSystemPath() {
+std::string HelperConstants::helperInstallSystemPath()
+{
     return systemPath(helperInstallPath);
 }
 
-std::string HelperConstants::daemonSocketPath() {
+std::string HelperConstants::daemonSocketPath()
+{
     return systemPath("/var/run/" + std::string(machServiceName) + ".socket");
 }
 
-double HelperSafetyFloor::floorPercent(double t) {
+double HelperSafetyFloor::floorPercent(double t)
+{
     if (t < 60)
         return 0;
     if (t < 75)

@@ -12,35 +12,41 @@ using Kind = HelperProtocolError::Kind;
 constexpr std::size_t kCountSize = 4;
 constexpr std::size_t kTargetSize = 8;
 
-std::uint32_t readU32(const std::uint8_t* p) {
+std::uint32_t readU32(const std::uint8_t* p)
+{
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
 
-void appendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+void appendU32(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void appendDouble(std::vector<std::uint8_t>& out, double value) {
+void appendDouble(std::vector<std::uint8_t>& out, double value)
+{
     const auto bits = std::bit_cast<std::uint64_t>(value);
     for (int shift = 0; shift < 64; shift += 8)
         out.push_back(static_cast<std::uint8_t>(bits >> shift));
 }
 
-double readDouble(const std::uint8_t* p) {
+double readDouble(const std::uint8_t* p)
+{
     std::uint64_t bits = 0;
     for (int i = 7; i >= 0; --i)
         bits = bits << 8 | p[i];
     return std::bit_cast<double>(bits);
 }
 
-bool knownOperation(std::uint8_t op) {
+bool knownOperation(std::uint8_t op)
+{
     return op >= 1 && op <= 5;
 }
 
 std::vector<std::uint8_t> frame(HelperFrameKind kind, HelperOperation op, std::uint32_t id,
-                                std::span<const std::uint8_t> body) {
+                                std::span<const std::uint8_t> body)
+{
     std::vector<std::uint8_t> out;
     out.reserve(HelperWire::kLengthPrefixSize + HelperWire::kHeaderSize + body.size());
     appendU32(out, static_cast<std::uint32_t>(HelperWire::kHeaderSize + body.size()));
@@ -52,7 +58,8 @@ std::vector<std::uint8_t> frame(HelperFrameKind kind, HelperOperation op, std::u
 }
 
 std::vector<std::uint8_t> targetsFrame(HelperFrameKind kind, std::uint32_t id,
-                                       std::span<const double> targets) {
+                                       std::span<const double> targets)
+{
     if (targets.size() > HelperWire::kMaxTargets)
         throw std::length_error("setTargets carries at most 64 targets, not " +
                                 std::to_string(targets.size()));
@@ -67,7 +74,8 @@ std::vector<std::uint8_t> targetsFrame(HelperFrameKind kind, std::uint32_t id,
 // What the first bytes of a frame of `length` already decide, checked in one fixed order so that
 // a stream gives the same verdict however it is chunked. Complete when all bytes are available.
 std::optional<HelperProtocolError> checkFrame(std::span<const std::uint8_t> available,
-                                              std::size_t length, HelperFrameKind accepted) {
+                                              std::size_t length, HelperFrameKind accepted)
+{
     auto error = [](Kind kind, std::string reason) {
         return std::optional<HelperProtocolError>(HelperProtocolError{kind, std::move(reason)});
     };
@@ -131,7 +139,8 @@ std::optional<HelperProtocolError> checkFrame(std::span<const std::uint8_t> avai
 }
 
 // The frame has passed checkFrame in full.
-HelperMessage messageFromCheckedFrame(std::span<const std::uint8_t> frame) {
+HelperMessage messageFromCheckedFrame(std::span<const std::uint8_t> frame)
+{
     HelperMessage message;
     message.kind = static_cast<HelperFrameKind>(frame[0]);
     message.op = static_cast<HelperOperation>(frame[1]);
@@ -160,50 +169,61 @@ HelperMessage messageFromCheckedFrame(std::span<const std::uint8_t> frame) {
 
 } // namespace
 
-std::vector<std::uint8_t> encodeSetTargetsCall(std::uint32_t id, std::span<const double> targets) {
+std::vector<std::uint8_t> encodeSetTargetsCall(std::uint32_t id, std::span<const double> targets)
+{
     return targetsFrame(HelperFrameKind::call, id, targets);
 }
 
-std::vector<std::uint8_t> encodeReleaseControlCall(std::uint32_t id) {
+std::vector<std::uint8_t> encodeReleaseControlCall(std::uint32_t id)
+{
     return frame(HelperFrameKind::call, HelperOperation::releaseControl, id, {});
 }
 
-std::vector<std::uint8_t> encodeStatusCall(std::uint32_t id) {
+std::vector<std::uint8_t> encodeStatusCall(std::uint32_t id)
+{
     return frame(HelperFrameKind::call, HelperOperation::status, id, {});
 }
 
-std::vector<std::uint8_t> encodeUninstallCall(std::uint32_t id) {
+std::vector<std::uint8_t> encodeUninstallCall(std::uint32_t id)
+{
     return frame(HelperFrameKind::call, HelperOperation::uninstall, id, {});
 }
 
-std::vector<std::uint8_t> encodeShutDownCall(std::uint32_t id) {
+std::vector<std::uint8_t> encodeShutDownCall(std::uint32_t id)
+{
     return frame(HelperFrameKind::call, HelperOperation::shutDown, id, {});
 }
 
-std::vector<std::uint8_t> encodeSetTargetsReply(std::uint32_t id, std::span<const double> targets) {
+std::vector<std::uint8_t> encodeSetTargetsReply(std::uint32_t id, std::span<const double> targets)
+{
     return targetsFrame(HelperFrameKind::reply, id, targets);
 }
 
-std::vector<std::uint8_t> encodeReleaseControlReply(std::uint32_t id) {
+std::vector<std::uint8_t> encodeReleaseControlReply(std::uint32_t id)
+{
     return frame(HelperFrameKind::reply, HelperOperation::releaseControl, id, {});
 }
 
-std::vector<std::uint8_t> encodeStatusReply(std::uint32_t id, std::span<const std::uint8_t> json) {
+std::vector<std::uint8_t> encodeStatusReply(std::uint32_t id, std::span<const std::uint8_t> json)
+{
     if (json.size() > HelperWire::kMaxStatusSize)
         json = {};
     return frame(HelperFrameKind::reply, HelperOperation::status, id, json);
 }
 
-std::vector<std::uint8_t> encodeUninstallReply(std::uint32_t id, bool uninstalled) {
+std::vector<std::uint8_t> encodeUninstallReply(std::uint32_t id, bool uninstalled)
+{
     const std::uint8_t body[1] = {static_cast<std::uint8_t>(uninstalled ? 1 : 0)};
     return frame(HelperFrameKind::reply, HelperOperation::uninstall, id, body);
 }
 
-std::vector<std::uint8_t> encodeShutDownReply(std::uint32_t id) {
+std::vector<std::uint8_t> encodeShutDownReply(std::uint32_t id)
+{
     return frame(HelperFrameKind::reply, HelperOperation::shutDown, id, {});
 }
 
-std::vector<std::uint8_t> encodeHelperMessage(const HelperMessage& message) {
+std::vector<std::uint8_t> encodeHelperMessage(const HelperMessage& message)
+{
     const bool call = message.kind == HelperFrameKind::call;
     switch (message.op) {
     case HelperOperation::setTargets:
@@ -224,8 +244,8 @@ std::vector<std::uint8_t> encodeHelperMessage(const HelperMessage& message) {
 }
 
 std::optional<HelperMessage> decodeHelperFrame(std::span<const std::uint8_t> frame,
-                                               HelperFrameKind accepted,
-                                               HelperProtocolError* error) {
+                                               HelperFrameKind accepted, HelperProtocolError* error)
+{
     if (auto problem = checkFrame(frame, frame.size(), accepted)) {
         if (error)
             *error = std::move(*problem);
@@ -234,7 +254,8 @@ std::optional<HelperMessage> decodeHelperFrame(std::span<const std::uint8_t> fra
     return messageFromCheckedFrame(frame);
 }
 
-std::vector<HelperMessage> HelperFrameDecoder::feed(std::span<const std::uint8_t> bytes) {
+std::vector<HelperMessage> HelperFrameDecoder::feed(std::span<const std::uint8_t> bytes)
+{
     std::vector<HelperMessage> messages;
     while (!bytes.empty() && !m_error) {
         if (m_lengthBytes < HelperWire::kLengthPrefixSize) {

@@ -88,7 +88,8 @@ struct HelperProtocolError {
 class HelperFrameDecoder {
 public:
     explicit HelperFrameDecoder(HelperFrameKind accepted)
-        : m_accepted(accepted) {}
+        : m_accepted(accepted)
+    {}
 
     // The messages these bytes complete, in stream order. Frames completed before an error in
     // the same chunk are still returned; check error() afterwards.

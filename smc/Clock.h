@@ -43,7 +43,8 @@ public:
     }
 
 private:
-    std::atomic<duration::rep> m_ticks{std::chrono::duration_cast<duration>(std::chrono::hours(1000)).count()};
+    std::atomic<duration::rep> m_ticks{
+        std::chrono::duration_cast<duration>(std::chrono::hours(1000)).count()};
 };
 
 } // namespace brisvane

@@ -181,7 +181,8 @@ void unregisterService(const std::string& className, const UserClient* client)
 {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    if (auto it = r.inProcess.find(className); it != r.inProcess.end() && it->second.get() == client)
+    if (auto it = r.inProcess.find(className);
+        it != r.inProcess.end() && it->second.get() == client)
         r.inProcess.erase(it);
 }
 

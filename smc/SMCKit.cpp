@@ -55,7 +55,8 @@ SMCError SMCError::keyError(std::string key, std::uint8_t smcResult)
 
 SMCError SMCError::typeMismatch(std::string key, std::string expected, std::string actual)
 {
-    SMCError e(Kind::typeMismatch, "SMC key " + key + " is type " + actual + ", expected " + expected);
+    SMCError e(Kind::typeMismatch,
+               "SMC key " + key + " is type " + actual + ", expected " + expected);
     e.m_key = std::move(key);
     e.m_expected = std::move(expected);
     e.m_actual = std::move(actual);
@@ -108,8 +109,8 @@ FanModeKey::resolve(int fanIndex, const std::function<bool(const std::string&)>&
 
 SMCConnection::SMCConnection()
 {
-    io_service_t service = IOServiceGetMatchingService(
-        kIOMainPortDefault, IOServiceMatching("AppleSMCKeysEndpoint"));
+    io_service_t service =
+        IOServiceGetMatchingService(kIOMainPortDefault, IOServiceMatching("AppleSMCKeysEndpoint"));
     if (service == 0)
         service = IOServiceGetMatchingService(kIOMainPortDefault, IOServiceMatching("AppleSMC"));
     if (service == 0)

@@ -83,7 +83,14 @@ inline constexpr std::uint32_t kSMCUserClientSelector = 2;
 
 class SMCError : public std::exception {
 public:
-    enum class Kind { openFailed, callFailed, keyError, typeMismatch, serviceNotFound, sizeMismatch };
+    enum class Kind {
+        openFailed,
+        callFailed,
+        keyError,
+        typeMismatch,
+        serviceNotFound,
+        sizeMismatch
+    };
 
     static SMCError openFailed(std::int32_t code);
     static SMCError callFailed(std::int32_t code);
@@ -109,7 +116,10 @@ public:
     }
 
 private:
-    SMCError(Kind kind, std::string description) : m_kind(kind), m_description(std::move(description)) {}
+    SMCError(Kind kind, std::string description)
+        : m_kind(kind)
+        , m_description(std::move(description))
+    {}
 
     Kind m_kind;
     std::string m_description;
@@ -120,7 +130,8 @@ private:
     std::string m_actual;
 };
 
-// Packs a key or type name, first character most significant; longer text keeps its last four bytes.
+// Packs a key or type name, first character most significant; longer text keeps its last four
+// bytes.
 std::uint32_t smcFourCC(std::string_view key);
 // The inverse; "????" when any byte is not ASCII. Zero bytes are kept as characters.
 std::string smcFourCCString(std::uint32_t code);
@@ -145,8 +156,9 @@ struct SMCFanReading {
 
 namespace FanModeKey {
 // F<i>Md if it exists, else F<i>md if it exists, else nothing.
-std::optional<std::string> resolve(int fanIndex, const std::function<bool(const std::string&)>& keyExists);
-}
+std::optional<std::string> resolve(int fanIndex,
+                                   const std::function<bool(const std::string&)>& keyExists);
+} // namespace FanModeKey
 
 // One open SMC user client. Not thread-safe: each owner uses it from one serial context. Shared
 // through std::shared_ptr where a sensor reader uses its owner's connection.

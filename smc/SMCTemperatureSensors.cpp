@@ -9,7 +9,8 @@ namespace {
 
 enum class SensorGroup { none, cpu, gpu };
 
-SensorGroup classify(const std::string& name) {
+SensorGroup classify(const std::string& name)
+{
     if (name.starts_with("Tp") || name.starts_with("Te"))
         return SensorGroup::cpu;
     if (name.starts_with("Tg"))
@@ -19,7 +20,8 @@ SensorGroup classify(const std::string& name) {
 
 // A plausible die temperature from a key, or nothing: unreadable, not a 4-byte "flt ", or outside
 // (1, 128) °C, which also refuses NaN. Unpopulated sensors read 0; others report junk.
-std::optional<double> sensorCelsius(SMCConnection& smc, const std::string& key) {
+std::optional<double> sensorCelsius(SMCConnection& smc, const std::string& key)
+{
     SMCValue value;
     try {
         value = smc.readBytes(key);
@@ -42,11 +44,13 @@ std::optional<double> sensorCelsius(SMCConnection& smc, const std::string& key) 
 
 SMCTemperatureSensors::SMCTemperatureSensors(std::shared_ptr<SMCConnection> smc, const Clock& clock)
     : m_smc(std::move(smc))
-    , m_clock(clock) {
+    , m_clock(clock)
+{
     discoverKeys();
 }
 
-void SMCTemperatureSensors::discoverKeys() {
+void SMCTemperatureSensors::discoverKeys()
+{
     std::uint32_t keyCount = 0;
     try {
         const SMCValue count = m_smc->readBytes("#KEY");
@@ -90,7 +94,8 @@ void SMCTemperatureSensors::discoverKeys() {
         ++m_fruitlessSweeps;
 }
 
-bool SMCTemperatureSensors::rediscoveryDue() const {
+bool SMCTemperatureSensors::rediscoveryDue() const
+{
     if (!m_lastDiscovery)
         return true;
     const double elapsed = Clock::secondsBetween(*m_lastDiscovery, m_clock.now());
@@ -104,7 +109,8 @@ bool SMCTemperatureSensors::rediscoveryDue() const {
 }
 
 std::optional<SMCTemperatureSensors::Stats>
-SMCTemperatureSensors::readStats(const std::vector<std::string>& keys) {
+SMCTemperatureSensors::readStats(const std::vector<std::string>& keys)
+{
     double sum = 0;
     double max = 0;
     int count = 0;
@@ -121,7 +127,8 @@ SMCTemperatureSensors::readStats(const std::vector<std::string>& keys) {
     return Stats{sum / count, max};
 }
 
-SMCTemperatureSnapshot SMCTemperatureSensors::snapshot() {
+SMCTemperatureSnapshot SMCTemperatureSensors::snapshot()
+{
     if ((m_cpuKeys.empty() || m_gpuKeys.empty()) && rediscoveryDue())
         discoverKeys();
 

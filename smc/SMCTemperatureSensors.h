@@ -41,7 +41,8 @@ public:
     // Never fails; may walk the directory first while a group is empty and its back-off is over.
     SMCTemperatureSnapshot snapshot();
 
-    Counts sensorCounts() const {
+    Counts sensorCounts() const
+    {
         return {static_cast<int>(m_cpuKeys.size()), static_cast<int>(m_gpuKeys.size())};
     }
     // The sensors in directory order.

@@ -11,7 +11,8 @@ namespace brisvane {
 namespace {
 
 // A strict weak order even with NaN temperatures (they sort last), which std::stable_sort needs.
-bool colderThan(const FanCurvePoint& a, const FanCurvePoint& b) {
+bool colderThan(const FanCurvePoint& a, const FanCurvePoint& b)
+{
     if (std::isnan(a.tempC))
         return false;
     if (std::isnan(b.tempC))
@@ -22,11 +23,13 @@ bool colderThan(const FanCurvePoint& a, const FanCurvePoint& b) {
 } // namespace
 
 FanCurve::FanCurve(QList<FanCurvePoint> points)
-    : points(std::move(points)) {
+    : points(std::move(points))
+{
     std::stable_sort(this->points.begin(), this->points.end(), colderThan);
 }
 
-double FanCurve::percent(double temperature) const {
+double FanCurve::percent(double temperature) const
+{
     if (points.isEmpty())
         return 0;
     if (std::isnan(temperature) || temperature < points.first().tempC)
@@ -47,7 +50,8 @@ double FanCurve::percent(double temperature) const {
     return points.last().percent; // not reached: the last point lies above `temperature`
 }
 
-void FanCurve::move(qsizetype index, const FanCurvePoint& point) {
+void FanCurve::move(qsizetype index, const FanCurvePoint& point)
+{
     const qsizetype n = points.size();
     if (index < 0 || index >= n)
         return;
@@ -58,19 +62,22 @@ void FanCurve::move(qsizetype index, const FanCurvePoint& point) {
     points[index] = FanCurvePoint{std::min(hi, std::max(lo, point.tempC)), point.percent};
 }
 
-void FanCurve::insert(const FanCurvePoint& point) {
+void FanCurve::insert(const FanCurvePoint& point)
+{
     points.append(point);
     std::stable_sort(points.begin(), points.end(), colderThan);
 }
 
-QJsonObject FanCurve::toJson() const {
+QJsonObject FanCurve::toJson() const
+{
     QJsonArray array;
     for (const FanCurvePoint& point : points)
         array.append(point.toJson());
     return QJsonObject{{QLatin1StringView("points"), array}};
 }
 
-FanCurve FanCurve::fromJson(const QJsonValue& json) {
+FanCurve FanCurve::fromJson(const QJsonValue& json)
+{
     if (!json.isObject())
         throw JSONDecodeError(QStringLiteral("a curve is not an object"));
     const QJsonValue pointsValue = json.toObject().value(QLatin1StringView("points"));

@@ -44,7 +44,8 @@ public:
     static FanCurve fromJson(const QJsonValue& json);
 };
 
-inline size_t qHash(const FanCurve& curve, size_t seed = 0) {
+inline size_t qHash(const FanCurve& curve, size_t seed = 0)
+{
     return qHashRange(curve.points.cbegin(), curve.points.cend(), seed);
 }
 

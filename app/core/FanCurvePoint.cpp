@@ -9,7 +9,8 @@
 namespace brisvane {
 namespace {
 
-double requiredNumber(const QJsonObject& object, QLatin1StringView key) {
+double requiredNumber(const QJsonObject& object, QLatin1StringView key)
+{
     const QJsonValue value = object.value(key);
     if (value.isUndefined())
         throw JSONDecodeError(QStringLiteral("missing key \"%1\"").arg(key));
@@ -22,12 +23,14 @@ double requiredNumber(const QJsonObject& object, QLatin1StringView key) {
 
 } // namespace
 
-QJsonObject FanCurvePoint::toJson() const {
+QJsonObject FanCurvePoint::toJson() const
+{
     return QJsonObject{{QLatin1StringView("percent"), percent},
                        {QLatin1StringView("tempC"), tempC}};
 }
 
-FanCurvePoint FanCurvePoint::fromJson(const QJsonValue& json) {
+FanCurvePoint FanCurvePoint::fromJson(const QJsonValue& json)
+{
     if (!json.isObject())
         throw JSONDecodeError(QStringLiteral("a curve point is not an object"));
     const QJsonObject object = json.toObject();

@@ -24,7 +24,8 @@ public:
     static FanCurvePoint fromJson(const QJsonValue& json);
 };
 
-inline size_t qHash(const FanCurvePoint& point, size_t seed = 0) {
+inline size_t qHash(const FanCurvePoint& point, size_t seed = 0)
+{
     return qHashMulti(seed, point.tempC, point.percent);
 }
 

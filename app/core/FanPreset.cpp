@@ -9,31 +9,36 @@
 namespace brisvane {
 namespace {
 
-QJsonValue requiredValue(const QJsonObject& object, QLatin1StringView key) {
+QJsonValue requiredValue(const QJsonObject& object, QLatin1StringView key)
+{
     const QJsonValue value = object.value(key);
     if (value.isUndefined())
         throw JSONDecodeError(QStringLiteral("missing key \"%1\"").arg(key));
     return value;
 }
 
-QString requiredString(const QJsonObject& object, QLatin1StringView key) {
+QString requiredString(const QJsonObject& object, QLatin1StringView key)
+{
     const QJsonValue value = requiredValue(object, key);
     if (!value.isString())
         throw JSONDecodeError(QStringLiteral("\"%1\" is not a string").arg(key));
     return value.toString();
 }
 
-QList<FanCurve> copies(const FanCurve& curve, int count) {
+QList<FanCurve> copies(const FanCurve& curve, int count)
+{
     return QList<FanCurve>(std::max(count, 0), curve);
 }
 
 } // namespace
 
-QString FanPreset::idText() const {
+QString FanPreset::idText() const
+{
     return uuidText(id);
 }
 
-QList<double> FanPreset::percents(double temperature, int fanCount) const {
+QList<double> FanPreset::percents(double temperature, int fanCount) const
+{
     QList<double> result;
     result.reserve(std::max(fanCount, 0));
     for (int i = 0; i < fanCount; ++i) {
@@ -47,15 +52,18 @@ QList<double> FanPreset::percents(double temperature, int fanCount) const {
     return result;
 }
 
-FanCurve FanPreset::coolCurve() {
+FanCurve FanPreset::coolCurve()
+{
     return FanCurve({{30, 0}, {45, 15}, {55, 30}, {64, 49}, {72, 73}, {80, 100}});
 }
 
-FanCurve FanPreset::fullSpeedCurve() {
+FanCurve FanPreset::fullSpeedCurve()
+{
     return FanCurve({{20, 100}});
 }
 
-QList<FanPreset> FanPreset::builtIns(int fanCount) {
+QList<FanPreset> FanPreset::builtIns(int fanCount)
+{
     return {
         FanPreset{coolID, qtTrId("preset.builtIn.cool.name"), QStringLiteral("snowflake"),
                   copies(coolCurve(), fanCount), true},
@@ -64,7 +72,8 @@ QList<FanPreset> FanPreset::builtIns(int fanCount) {
     };
 }
 
-QJsonObject FanPreset::toJson() const {
+QJsonObject FanPreset::toJson() const
+{
     QJsonArray curveArray;
     for (const FanCurve& curve : curves)
         curveArray.append(curve.toJson());
@@ -75,7 +84,8 @@ QJsonObject FanPreset::toJson() const {
     };
 }
 
-FanPreset FanPreset::fromJson(const QJsonValue& json) {
+FanPreset FanPreset::fromJson(const QJsonValue& json)
+{
     if (!json.isObject())
         throw JSONDecodeError(QStringLiteral("a preset is not an object"));
     const QJsonObject object = json.toObject();

@@ -51,7 +51,8 @@ public:
     static FanPreset fromJson(const QJsonValue& json);
 };
 
-inline size_t qHash(const FanPreset& preset, size_t seed = 0) {
+inline size_t qHash(const FanPreset& preset, size_t seed = 0)
+{
     return qHashMulti(seed, preset.id, preset.name, preset.symbolName,
                       qHashRange(preset.curves.cbegin(), preset.curves.cend()), preset.isBuiltIn);
 }

@@ -12,7 +12,8 @@ class JSONDecodeError : public std::runtime_error {
 public:
     explicit JSONDecodeError(const QString& description)
         : std::runtime_error(description.toStdString())
-        , m_description(description) {}
+        , m_description(description)
+    {}
     const QString& description() const { return m_description; }
 
 private:

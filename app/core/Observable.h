@@ -7,7 +7,8 @@
 namespace brisvane {
 
 // Stores `value` in `member` and returns true when they differed; the caller then emits.
-template <typename T, typename U> bool assignIfChanged(T& member, U&& value) {
+template <typename T, typename U> bool assignIfChanged(T& member, U&& value)
+{
     if (member == value)
         return false;
     member = std::forward<U>(value);

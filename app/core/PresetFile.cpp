@@ -17,7 +17,8 @@
 namespace brisvane {
 namespace {
 
-int retryingFsync(int fd) {
+int retryingFsync(int fd)
+{
     int result;
     do {
         result = ::fsync(fd);
@@ -26,7 +27,8 @@ int retryingFsync(int fd) {
 }
 
 // Makes the rename itself durable; a failure here loses nothing already written.
-void syncDirectory(const QString& directory) {
+void syncDirectory(const QString& directory)
+{
     const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return;
@@ -36,7 +38,8 @@ void syncDirectory(const QString& directory) {
 
 } // namespace
 
-QList<FanPreset> PresetFile::decode(const QByteArray& data) {
+QList<FanPreset> PresetFile::decode(const QByteArray& data)
+{
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
     if (parseError.error != QJsonParseError::NoError)
@@ -58,7 +61,8 @@ QList<FanPreset> PresetFile::decode(const QByteArray& data) {
     return presets;
 }
 
-QByteArray PresetFile::encode(const QList<FanPreset>& presets) {
+QByteArray PresetFile::encode(const QList<FanPreset>& presets)
+{
     // QJsonObject keeps its keys sorted, so the output has them in alphabetical order.
     QJsonArray array;
     for (const FanPreset& preset : presets)
@@ -66,7 +70,8 @@ QByteArray PresetFile::encode(const QList<FanPreset>& presets) {
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 
-bool PresetFile::writeAtomically(const QString& path, const QByteArray& data, QString* error) {
+bool PresetFile::writeAtomically(const QString& path, const QByteArray& data, QString* error)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
@@ -93,7 +98,8 @@ bool PresetFile::writeAtomically(const QString& path, const QByteArray& data, QS
 }
 
 std::optional<QString> PresetFile::moveAside(const QString& path, const QDateTime& now,
-                                             QString* error) {
+                                             QString* error)
+{
     const QString base = path + QStringLiteral(".bad-") + now.toString(u"yyyyMMdd'T'HHmmss");
     QString target = base;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)

@@ -7,7 +7,8 @@ namespace {
 constexpr QLatin1StringView kAutomaticID("automatic");
 }
 
-std::optional<PresetSlot> PresetSlot::fromID(QStringView id) {
+std::optional<PresetSlot> PresetSlot::fromID(QStringView id)
+{
     if (id == kAutomaticID)
         return automatic();
     if (const std::optional<QUuid> uuid = uuidFromText(id))
@@ -15,7 +16,8 @@ std::optional<PresetSlot> PresetSlot::fromID(QStringView id) {
     return std::nullopt;
 }
 
-QString PresetSlot::id() const {
+QString PresetSlot::id() const
+{
     return m_presetID ? uuidText(*m_presetID) : QString(kAutomaticID);
 }
 

@@ -36,13 +36,15 @@ public:
 
 private:
     explicit PresetSlot(const QUuid& id)
-        : m_presetID(id) {}
+        : m_presetID(id)
+    {}
     QUuid presetUuid() const { return m_presetID.value_or(QUuid()); }
 
     std::optional<QUuid> m_presetID;
 };
 
-inline size_t qHash(const PresetSlot& slot, size_t seed = 0) {
+inline size_t qHash(const PresetSlot& slot, size_t seed = 0)
+{
     return slot.isAutomatic() ? qHashMulti(seed, 0) : qHashMulti(seed, 1, *slot.presetID());
 }
 

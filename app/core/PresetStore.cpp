@@ -18,7 +18,8 @@
 namespace brisvane {
 namespace {
 
-QString defaultDirectory() {
+QString defaultDirectory()
+{
     // writableLocation is the first of the platform's data locations; on macOS this is
     // ~/Library/Application Support.
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -28,14 +29,16 @@ QString defaultDirectory() {
 } // namespace
 
 PresetStore::PresetStore(int fanCount, std::optional<QString> directory, QObject* parent)
-    : PresetStore(fanCount, std::move(directory), UserDefaults::standard(), parent) {}
+    : PresetStore(fanCount, std::move(directory), UserDefaults::standard(), parent)
+{}
 
 PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDefaults& defaults,
                          QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_fanCount(std::max(fanCount, 1))
-    , m_persistsSlotOrder(!directory.has_value()) {
+    , m_persistsSlotOrder(!directory.has_value())
+{
     m_filePath =
         QDir(directory.value_or(defaultDirectory())).filePath(QLatin1StringView(kFileName));
 
@@ -71,11 +74,13 @@ PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDef
 
 // --- properties
 
-QString PresetStore::activePresetIDText() const {
+QString PresetStore::activePresetIDText() const
+{
     return m_activePresetID ? uuidText(*m_activePresetID) : QString();
 }
 
-void PresetStore::setActivePresetIDText(const QString& id) {
+void PresetStore::setActivePresetIDText(const QString& id)
+{
     if (id.isEmpty()) {
         setActivePresetID(std::nullopt);
     } else if (const std::optional<QUuid> uuid = uuidFromText(id)) {
@@ -85,17 +90,20 @@ void PresetStore::setActivePresetIDText(const QString& id) {
     }
 }
 
-void PresetStore::setActivePresetID(const std::optional<QUuid>& id) {
+void PresetStore::setActivePresetID(const std::optional<QUuid>& id)
+{
     const bool changed = assignActivePresetID(id);
     writeActiveSelection();
     publish({.activePresetID = changed});
 }
 
-bool PresetStore::assignActivePresetID(const std::optional<QUuid>& id) {
+bool PresetStore::assignActivePresetID(const std::optional<QUuid>& id)
+{
     return assignIfChanged(m_activePresetID, id);
 }
 
-void PresetStore::writeActiveSelection() {
+void PresetStore::writeActiveSelection()
+{
     if (!m_persistsActiveSelection)
         return;
     if (m_activePresetID)
@@ -104,11 +112,13 @@ void PresetStore::writeActiveSelection() {
         m_defaults.remove(kActivePresetIDKey);
 }
 
-QVariant PresetStore::activePresetValue() const {
+QVariant PresetStore::activePresetValue() const
+{
     return m_activePreset ? QVariant::fromValue(*m_activePreset) : QVariant();
 }
 
-void PresetStore::publish(Changes changes) {
+void PresetStore::publish(Changes changes)
+{
     std::optional<FanPreset> active;
     if (m_activePresetID) {
         const auto it = std::find_if(m_presets.cbegin(), m_presets.cend(),
@@ -133,18 +143,21 @@ void PresetStore::publish(Changes changes) {
         emit canAddPresetChanged();
 }
 
-qsizetype PresetStore::userPresetCount() const {
+qsizetype PresetStore::userPresetCount() const
+{
     return std::count_if(m_presets.cbegin(), m_presets.cend(),
                          [](const FanPreset& p) { return !p.isBuiltIn; });
 }
 
 // --- operations
 
-FanCurve PresetStore::newPresetCurve() {
+FanCurve PresetStore::newPresetCurve()
+{
     return FanCurve({{55, 0}, {75, 50}, {95, 100}});
 }
 
-std::optional<FanPreset> PresetStore::addPreset(const QString& name) {
+std::optional<FanPreset> PresetStore::addPreset(const QString& name)
+{
     if (!canAddPreset())
         return std::nullopt;
     return appendUserPreset(FanPreset{QUuid::createUuid(), name,
@@ -152,7 +165,8 @@ std::optional<FanPreset> PresetStore::addPreset(const QString& name) {
                                       QList<FanCurve>(m_fanCount, newPresetCurve()), false});
 }
 
-std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source) {
+std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source)
+{
     if (!canAddPreset())
         return std::nullopt;
     FanPreset copy = source;
@@ -162,7 +176,8 @@ std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source) {
     return appendUserPreset(std::move(copy));
 }
 
-std::optional<FanPreset> PresetStore::appendUserPreset(FanPreset preset) {
+std::optional<FanPreset> PresetStore::appendUserPreset(FanPreset preset)
+{
     m_presets.append(preset);
     const bool slotsChanged =
         assignIfChanged(m_slotOrder, reconciledSlotOrder(m_presets, m_slotOrder));
@@ -172,7 +187,8 @@ std::optional<FanPreset> PresetStore::appendUserPreset(FanPreset preset) {
     return preset;
 }
 
-void PresetStore::update(const FanPreset& preset) {
+void PresetStore::update(const FanPreset& preset)
+{
     const auto it = std::find_if(m_presets.begin(), m_presets.end(),
                                  [&](const FanPreset& p) { return p.id == preset.id; });
     if (it == m_presets.end() || it->isBuiltIn)
@@ -182,7 +198,8 @@ void PresetStore::update(const FanPreset& preset) {
     publish({.presets = changed});
 }
 
-void PresetStore::deletePreset(const FanPreset& preset) {
+void PresetStore::deletePreset(const FanPreset& preset)
+{
     if (preset.isBuiltIn)
         return;
     const bool removed =
@@ -199,7 +216,8 @@ void PresetStore::deletePreset(const FanPreset& preset) {
     publish({.presets = removed, .activePresetID = activeChanged, .slotOrder = slotsChanged});
 }
 
-void PresetStore::moveSlot(const PresetSlot& source, const PresetSlot& target) {
+void PresetStore::moveSlot(const PresetSlot& source, const PresetSlot& target)
+{
     QList<PresetSlot> moved = slotOrder(m_slotOrder, source, target);
     if (moved == m_slotOrder)
         return;
@@ -208,7 +226,8 @@ void PresetStore::moveSlot(const PresetSlot& source, const PresetSlot& target) {
     publish({.slotOrder = true});
 }
 
-void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id) {
+void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id)
+{
     m_persistsActiveSelection = false;
     setActivePresetID(id);
     m_persistsActiveSelection = true;
@@ -217,7 +236,8 @@ void PresetStore::activateForSessionOnly(const std::optional<QUuid>& id) {
 // --- slot order
 
 QList<PresetSlot> PresetStore::reconciledSlotOrder(const QList<FanPreset>& presets,
-                                                   const QList<PresetSlot>& savedOrder) {
+                                                   const QList<PresetSlot>& savedOrder)
+{
     QList<PresetSlot> natural{PresetSlot::automatic()};
     for (const FanPreset& preset : presets)
         natural.append(PresetSlot::preset(preset.id));
@@ -235,7 +255,8 @@ QList<PresetSlot> PresetStore::reconciledSlotOrder(const QList<FanPreset>& prese
 }
 
 QList<PresetSlot> PresetStore::slotOrder(const QList<PresetSlot>& order, const PresetSlot& moving,
-                                         const PresetSlot& onto) {
+                                         const PresetSlot& onto)
+{
     const qsizetype i = order.indexOf(moving);
     const qsizetype j = order.indexOf(onto);
     if (moving == onto || i < 0 || j < 0)
@@ -246,7 +267,8 @@ QList<PresetSlot> PresetStore::slotOrder(const QList<PresetSlot>& order, const P
     return result;
 }
 
-void PresetStore::persistSlotOrder() {
+void PresetStore::persistSlotOrder()
+{
     if (!m_persistsSlotOrder)
         return;
     QStringList ids;
@@ -257,7 +279,8 @@ void PresetStore::persistSlotOrder() {
 
 // --- file
 
-void PresetStore::loadUserPresets() {
+void PresetStore::loadUserPresets()
+{
     QFile file(m_filePath);
     if (!file.exists())
         return;
@@ -277,7 +300,8 @@ void PresetStore::loadUserPresets() {
     }
 }
 
-void PresetStore::save() {
+void PresetStore::save()
+{
     QList<FanPreset> userPresets;
     std::copy_if(m_presets.cbegin(), m_presets.cend(), std::back_inserter(userPresets),
                  [](const FanPreset& p) { return !p.isBuiltIn; });

@@ -6,7 +6,8 @@
 
 namespace brisvane {
 
-bool Translations::install(QCoreApplication& app) {
+bool Translations::install(QCoreApplication& app)
+{
     auto* translator = new QTranslator(&app);
     const bool loaded = translator->load(QLocale(), QStringLiteral("brisvane"), QStringLiteral("_"),
                                          QLatin1StringView(kResourceDirectory)) ||

@@ -11,12 +11,14 @@
 namespace brisvane {
 namespace {
 
-bool isKeyArgument(const QString& argument) {
+bool isKeyArgument(const QString& argument)
+{
     return argument.size() >= 2 && argument[0] == u'-' &&
            (argument[1].isLetter() || argument[1] == u'_');
 }
 
-std::optional<bool> boolFromText(QStringView text) {
+std::optional<bool> boolFromText(QStringView text)
+{
     const QString t = text.trimmed().toString().toLower();
     if (t == u"yes" || t == u"true" || t == u"1")
         return true;
@@ -25,7 +27,8 @@ std::optional<bool> boolFromText(QStringView text) {
     return std::nullopt;
 }
 
-std::optional<double> doubleFromText(QStringView text) {
+std::optional<double> doubleFromText(QStringView text)
+{
     bool ok = false;
     const double value = QLocale::c().toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(value))
@@ -34,7 +37,8 @@ std::optional<double> doubleFromText(QStringView text) {
 }
 
 // "(a, b, "c d")": the old-style property-list array.
-std::optional<QStringList> plistArrayFromText(QStringView text) {
+std::optional<QStringList> plistArrayFromText(QStringView text)
+{
     if (text.size() < 2 || text.front() != u'(' || text.back() != u')')
         return std::nullopt;
     const QStringView body = text.mid(1, text.size() - 2);
@@ -90,7 +94,8 @@ std::optional<QStringList> plistArrayFromText(QStringView text) {
     }
 }
 
-std::optional<QStringList> jsonArrayFromText(QStringView text) {
+std::optional<QStringList> jsonArrayFromText(QStringView text)
+{
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !document.isArray())
@@ -104,18 +109,21 @@ std::optional<QStringList> jsonArrayFromText(QStringView text) {
     return items;
 }
 
-std::optional<QStringList> stringArrayFromText(QStringView text) {
+std::optional<QStringList> stringArrayFromText(QStringView text)
+{
     const QStringView t = text.trimmed();
     if (t.startsWith(u'['))
         return jsonArrayFromText(t);
     return plistArrayFromText(t);
 }
 
-bool isText(const QVariant& value) {
+bool isText(const QVariant& value)
+{
     return value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
 }
 
-bool isNumber(const QVariant& value) {
+bool isNumber(const QVariant& value)
+{
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -135,13 +143,15 @@ UserDefaults::UserDefaults(const QStringList& arguments, std::unique_ptr<QSettin
                            QObject* parent)
     : QObject(parent)
     , m_arguments(argumentDomain(arguments))
-    , m_store(std::move(store)) {
+    , m_store(std::move(store))
+{
     Q_ASSERT(m_store);
 }
 
 UserDefaults::~UserDefaults() = default;
 
-UserDefaults& UserDefaults::standard() {
+UserDefaults& UserDefaults::standard()
+{
     // Never destroyed: model objects may still read it while the application winds down.
     // Every write is synced at once, so nothing waits for a destructor.
     static UserDefaults* instance = new UserDefaults(
@@ -151,7 +161,8 @@ UserDefaults& UserDefaults::standard() {
     return *instance;
 }
 
-QVariantMap UserDefaults::argumentDomain(const QStringList& arguments) {
+QVariantMap UserDefaults::argumentDomain(const QStringList& arguments)
+{
     QVariantMap domain;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (!isKeyArgument(arguments[i]))
@@ -164,16 +175,19 @@ QVariantMap UserDefaults::argumentDomain(const QStringList& arguments) {
     return domain;
 }
 
-void UserDefaults::registerDefaults(const QVariantMap& defaults) {
+void UserDefaults::registerDefaults(const QVariantMap& defaults)
+{
     m_registered.insert(defaults);
 }
 
-bool UserDefaults::contains(const QString& key) const {
+bool UserDefaults::contains(const QString& key) const
+{
     return lookup(key).has_value();
 }
 
 std::optional<std::pair<UserDefaults::Domain, QVariant>>
-UserDefaults::lookup(const QString& key) const {
+UserDefaults::lookup(const QString& key) const
+{
     if (const auto it = m_arguments.constFind(key); it != m_arguments.cend())
         return std::pair{Domain::arguments, *it};
     if (m_store->contains(key))
@@ -185,14 +199,16 @@ UserDefaults::lookup(const QString& key) const {
 
 namespace {
 
-void warnUnreadable(const QString& key, const QVariant& value, const char* type) {
+void warnUnreadable(const QString& key, const QVariant& value, const char* type)
+{
     qWarning().noquote() << "user default" << key << "=" << value.toString() << "is not a valid"
                          << type << "- ignored";
 }
 
 // The INI file gives back text for every type it wrote (and nothing for an empty list), so an
 // old value is compared after conversion to the new value's type.
-bool sameStoredValue(QVariant old, const QVariant& value) {
+bool sameStoredValue(QVariant old, const QVariant& value)
+{
     if (value.typeId() == QMetaType::QStringList && !old.isValid())
         old = QStringList{};
     if (old.typeId() == QMetaType::QString && value.typeId() == QMetaType::Bool)
@@ -204,7 +220,8 @@ bool sameStoredValue(QVariant old, const QVariant& value) {
 
 } // namespace
 
-std::optional<QString> UserDefaults::stringValue(const QString& key) const {
+std::optional<QString> UserDefaults::stringValue(const QString& key) const
+{
     const auto found = lookup(key);
     if (!found)
         return std::nullopt;
@@ -214,7 +231,8 @@ std::optional<QString> UserDefaults::stringValue(const QString& key) const {
     return std::nullopt;
 }
 
-std::optional<bool> UserDefaults::boolValue(const QString& key) const {
+std::optional<bool> UserDefaults::boolValue(const QString& key) const
+{
     const auto found = lookup(key);
     if (!found)
         return std::nullopt;
@@ -231,7 +249,8 @@ std::optional<bool> UserDefaults::boolValue(const QString& key) const {
     return result;
 }
 
-std::optional<double> UserDefaults::doubleValue(const QString& key) const {
+std::optional<double> UserDefaults::doubleValue(const QString& key) const
+{
     const auto found = lookup(key);
     if (!found)
         return std::nullopt;
@@ -246,7 +265,8 @@ std::optional<double> UserDefaults::doubleValue(const QString& key) const {
     return result;
 }
 
-std::optional<QStringList> UserDefaults::stringArrayValue(const QString& key) const {
+std::optional<QStringList> UserDefaults::stringArrayValue(const QString& key) const
+{
     const auto found = lookup(key);
     if (!found)
         return std::nullopt;
@@ -275,7 +295,8 @@ std::optional<QStringList> UserDefaults::stringArrayValue(const QString& key) co
     return result;
 }
 
-void UserDefaults::write(const QString& key, const QVariant& value) {
+void UserDefaults::write(const QString& key, const QVariant& value)
+{
     const bool had = m_store->contains(key);
     const QVariant old = m_store->value(key);
     if (value.isValid())
@@ -290,23 +311,28 @@ void UserDefaults::write(const QString& key, const QVariant& value) {
         emit changed(key);
 }
 
-void UserDefaults::setString(const QString& key, const QString& value) {
+void UserDefaults::setString(const QString& key, const QString& value)
+{
     write(key, value);
 }
 
-void UserDefaults::setBool(const QString& key, bool value) {
+void UserDefaults::setBool(const QString& key, bool value)
+{
     write(key, value);
 }
 
-void UserDefaults::setDouble(const QString& key, double value) {
+void UserDefaults::setDouble(const QString& key, double value)
+{
     write(key, value);
 }
 
-void UserDefaults::setStringArray(const QString& key, const QStringList& value) {
+void UserDefaults::setStringArray(const QString& key, const QStringList& value)
+{
     write(key, value);
 }
 
-void UserDefaults::remove(const QString& key) {
+void UserDefaults::remove(const QString& key)
+{
     write(key, QVariant());
 }
 

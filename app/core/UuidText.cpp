@@ -3,17 +3,20 @@
 namespace brisvane {
 namespace {
 
-bool isHexDigit(QChar c) {
+bool isHexDigit(QChar c)
+{
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 } // namespace
 
-QString uuidText(const QUuid& uuid) {
+QString uuidText(const QUuid& uuid)
+{
     return uuid.toString(QUuid::WithoutBraces).toUpper();
 }
 
-std::optional<QUuid> uuidFromText(QStringView text) {
+std::optional<QUuid> uuidFromText(QStringView text)
+{
     // QUuid::fromString also takes braces and reports failure as the null UUID, which is
     // itself a valid value; check the shape here instead.
     if (text.size() != 36)

@@ -10,7 +10,8 @@ using namespace brisvane;
 
 namespace {
 
-FanPreset userPreset(int points) {
+FanPreset userPreset(int points)
+{
     QList<FanCurvePoint> list;
     for (int i = 0; i < points; ++i)
         list.append(
@@ -19,7 +20,8 @@ FanPreset userPreset(int points) {
                      false};
 }
 
-void curveEvaluation(benchmark::State& state) {
+void curveEvaluation(benchmark::State& state)
+{
     const FanPreset preset = userPreset(int(state.range(0)));
     double t = 20;
     for (auto _ : state) {
@@ -29,14 +31,16 @@ void curveEvaluation(benchmark::State& state) {
 }
 BENCHMARK(curveEvaluation)->Arg(3)->Arg(6)->Arg(30);
 
-void presetFileEncode(benchmark::State& state) {
+void presetFileEncode(benchmark::State& state)
+{
     const QList<FanPreset> presets{userPreset(6), userPreset(6), userPreset(6)};
     for (auto _ : state)
         benchmark::DoNotOptimize(PresetFile::encode(presets));
 }
 BENCHMARK(presetFileEncode);
 
-void presetFileDecode(benchmark::State& state) {
+void presetFileDecode(benchmark::State& state)
+{
     const QByteArray file = PresetFile::encode({userPreset(6), userPreset(6), userPreset(6)});
     for (auto _ : state)
         benchmark::DoNotOptimize(PresetFile::decode(file));

@@ -12,13 +12,15 @@
 namespace brisvane {
 namespace {
 
-std::shared_ptr<VirtualSmc> largeMachine() {
+std::shared_ptr<VirtualSmc> largeMachine()
+{
     static auto machine = std::make_shared<VirtualSmc>("large-directory");
     static auto registration = machine->registerAsService();
     return machine;
 }
 
-void directoryWalk(benchmark::State& state) {
+void directoryWalk(benchmark::State& state)
+{
     auto machine = largeMachine();
     ManualClock clock;
     std::uint64_t calls = 0;
@@ -37,7 +39,8 @@ void directoryWalk(benchmark::State& state) {
 }
 BENCHMARK(directoryWalk)->Unit(benchmark::kMillisecond);
 
-void snapshot(benchmark::State& state) {
+void snapshot(benchmark::State& state)
+{
     auto machine = largeMachine();
     ManualClock clock;
     SMCTemperatureSensors sensors(std::make_shared<SMCConnection>(), clock);
@@ -52,7 +55,8 @@ void snapshot(benchmark::State& state) {
 BENCHMARK(snapshot)->Unit(benchmark::kMicrosecond);
 
 // The exact call count of one first walk, which the counters above print rounded.
-void printWalkCost() {
+void printWalkCost()
+{
     auto machine = largeMachine();
     ManualClock clock;
     auto smc = std::make_shared<SMCConnection>();
@@ -75,7 +79,8 @@ void printWalkCost() {
 } // namespace
 } // namespace brisvane
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     brisvane::printWalkCost();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

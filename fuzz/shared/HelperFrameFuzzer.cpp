@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto out = pieces.feed(stream.subspan(at, std::min(chunk, stream.size() - at)));
         decoded.insert(decoded.end(), out.begin(), out.end());
     }
-    if (decoded.size() != expected.size() || whole.error().has_value() != pieces.error().has_value())
+    if (decoded.size() != expected.size() ||
+        whole.error().has_value() != pieces.error().has_value())
         std::abort();
     if (whole.error() && whole.error()->kind != pieces.error()->kind)
         std::abort();

@@ -17,8 +17,7 @@ class Scanner {
 public:
     explicit Scanner(std::string_view text)
         : m_text(text)
-    {
-    }
+    {}
 
     void skipSpace()
     {

@@ -58,8 +58,7 @@ std::string timestamp()
 
 LaunchdDomain::LaunchdDomain(fs::path root)
     : m_root(std::move(root))
-{
-}
+{}
 
 fs::path LaunchdDomain::stateDirectory() const
 {

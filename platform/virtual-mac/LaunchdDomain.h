@@ -24,8 +24,7 @@ public:
         Error(int code, const std::string& message)
             : std::runtime_error(message)
             , m_code(code)
-        {
-        }
+        {}
         int code() const { return m_code; }
 
     private:

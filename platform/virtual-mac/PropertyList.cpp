@@ -13,8 +13,7 @@ class Parser {
 public:
     explicit Parser(std::string_view text)
         : m_text(text)
-    {
-    }
+    {}
 
     PlistValue document()
     {

@@ -44,8 +44,7 @@ VirtualSmc::ServiceRegistration::ServiceRegistration(std::string serviceClass,
 VirtualSmc::ServiceRegistration::ServiceRegistration(ServiceRegistration&& other) noexcept
     : m_serviceClass(std::move(other.m_serviceClass))
     , m_forwarder(std::move(other.m_forwarder))
-{
-}
+{}
 
 VirtualSmc::ServiceRegistration&
 VirtualSmc::ServiceRegistration::operator=(ServiceRegistration&& other) noexcept

@@ -24,8 +24,7 @@ public:
     UserClientSession(stream_protocol::socket socket, VirtualSmc& smc)
         : m_socket(std::move(socket))
         , m_smc(smc)
-    {
-    }
+    {}
 
     void start() { readCall(); }
 
@@ -68,8 +67,7 @@ public:
     ControlSession(stream_protocol::socket socket, VirtualSmc& smc)
         : m_socket(std::move(socket))
         , m_smc(smc)
-    {
-    }
+    {}
 
     void start() { readLine(); }
 
@@ -178,8 +176,7 @@ VsmcServer::VsmcServer(asio::io_context& io, VirtualSmc& smc, std::filesystem::p
     : m_io(io)
     , m_smc(smc)
     , m_root(std::move(root))
-{
-}
+{}
 
 VsmcServer::~VsmcServer()
 {

@@ -10,24 +10,28 @@
 
 namespace brisvane {
 
-void PrintTo(const FanCurvePoint& point, std::ostream* os) {
+void PrintTo(const FanCurvePoint& point, std::ostream* os)
+{
     *os << "(" << point.tempC << ", " << point.percent << ")";
 }
 
-void PrintTo(const FanCurve& curve, std::ostream* os) {
+void PrintTo(const FanCurve& curve, std::ostream* os)
+{
     *os << "[";
     for (const FanCurvePoint& point : curve.points)
         PrintTo(point, os);
     *os << "]";
 }
 
-void PrintTo(const FanPreset& preset, std::ostream* os) {
+void PrintTo(const FanPreset& preset, std::ostream* os)
+{
     *os << "FanPreset{" << preset.idText().toStdString() << ", \"" << preset.name.toStdString()
         << "\", " << preset.symbolName.toStdString() << ", " << preset.curves.size()
         << " curves, builtIn=" << preset.isBuiltIn << "}";
 }
 
-void PrintTo(const PresetSlot& slot, std::ostream* os) {
+void PrintTo(const PresetSlot& slot, std::ostream* os)
+{
     *os << slot.id().toStdString();
 }
 
@@ -38,14 +42,16 @@ namespace {
 
 QList<LogCapture::Entry>* g_entries = nullptr;
 
-void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
     if (g_entries)
         g_entries->append({type, QString::fromUtf8(context.category), message});
 }
 
 } // namespace
 
-QCoreApplication& application() {
+QCoreApplication& application()
+{
     static int argc = 1;
     static char name[] = "brisvane_app_core_tests";
     static char* argv[] = {name, nullptr};
@@ -59,7 +65,8 @@ QCoreApplication& application() {
     return *app;
 }
 
-void AppCoreTest::SetUp() {
+void AppCoreTest::SetUp()
+{
     application();
     m_root = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_root->isValid());
@@ -72,40 +79,47 @@ void AppCoreTest::SetUp() {
                     .startsWith(m_root->path()));
 }
 
-void AppCoreTest::TearDown() {
+void AppCoreTest::TearDown()
+{
     m_root.reset();
 }
 
-QString AppCoreTest::makeDirectory(const QString& name) const {
+QString AppCoreTest::makeDirectory(const QString& name) const
+{
     const QString path = m_root->filePath(name);
     QDir().mkpath(path);
     return path;
 }
 
-std::unique_ptr<UserDefaults> AppCoreTest::makeDefaults(const QStringList& arguments) const {
+std::unique_ptr<UserDefaults> AppCoreTest::makeDefaults(const QStringList& arguments) const
+{
     QStringList withProgram = arguments;
     withProgram.prepend(QStringLiteral("Brisvane"));
     return std::make_unique<UserDefaults>(
         withProgram, std::make_unique<QSettings>(settingsPath(), QSettings::IniFormat));
 }
 
-LogCapture::LogCapture() {
+LogCapture::LogCapture()
+{
     Q_ASSERT(!g_entries);
     g_entries = new QList<Entry>;
     m_previous = qInstallMessageHandler(captureMessage);
 }
 
-LogCapture::~LogCapture() {
+LogCapture::~LogCapture()
+{
     qInstallMessageHandler(m_previous);
     delete g_entries;
     g_entries = nullptr;
 }
 
-const QList<LogCapture::Entry>& LogCapture::entries() const {
+const QList<LogCapture::Entry>& LogCapture::entries() const
+{
     return *g_entries;
 }
 
-QList<LogCapture::Entry> LogCapture::inCategory(const QString& category) const {
+QList<LogCapture::Entry> LogCapture::inCategory(const QString& category) const
+{
     QList<Entry> result;
     for (const Entry& entry : *g_entries)
         if (entry.category == category)
@@ -113,14 +127,16 @@ QList<LogCapture::Entry> LogCapture::inCategory(const QString& category) const {
     return result;
 }
 
-void writeFile(const QString& path, const QByteArray& data) {
+void writeFile(const QString& path, const QByteArray& data)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(file.write(data), data.size());
 }
 
-QByteArray readFile(const QString& path) {
+QByteArray readFile(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};

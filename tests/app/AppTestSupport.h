@@ -19,7 +19,8 @@
 #include <ostream>
 
 // Readable failure messages for the Qt and model types the tests compare.
-inline void PrintTo(const QString& text, std::ostream* os) {
+inline void PrintTo(const QString& text, std::ostream* os)
+{
     *os << '"' << text.toStdString() << '"';
 }
 

@@ -19,7 +19,8 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-FanCurve curveOf(std::initializer_list<FanCurvePoint> points) {
+FanCurve curveOf(std::initializer_list<FanCurvePoint> points)
+{
     FanCurve curve;
     curve.points = points; // as they stand, without sorting
     return curve;
@@ -35,7 +36,8 @@ struct EvaluationCase {
 
 class FanCurveEvaluation : public ::testing::TestWithParam<EvaluationCase> {};
 
-TEST_P(FanCurveEvaluation, percent) {
+TEST_P(FanCurveEvaluation, percent)
+{
     const EvaluationCase& c = GetParam();
     EXPECT_DOUBLE_EQ(c.curve.percent(c.temperature), c.expected);
 }
@@ -83,7 +85,8 @@ struct MoveCase {
 
 class FanCurveMove : public ::testing::TestWithParam<MoveCase> {};
 
-TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours) {
+TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours)
+{
     MoveCase c = GetParam();
     c.curve.move(c.index, c.to);
     EXPECT_EQ(c.curve.points, c.expected);
@@ -92,7 +95,8 @@ TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours) {
 const FanCurve kCool = FanPreset::coolCurve();
 const QList<FanCurvePoint> kCoolPoints = FanPreset::coolCurve().points;
 
-QList<FanCurvePoint> coolWith(qsizetype index, FanCurvePoint point) {
+QList<FanCurvePoint> coolWith(qsizetype index, FanCurvePoint point)
+{
     QList<FanCurvePoint> points = kCoolPoints;
     points[index] = point;
     return points;
@@ -152,7 +156,8 @@ struct InsertCase {
 
 class FanCurveInsert : public ::testing::TestWithParam<InsertCase> {};
 
-TEST_P(FanCurveInsert, keepsTheCurveSorted) {
+TEST_P(FanCurveInsert, keepsTheCurveSorted)
+{
     InsertCase c = GetParam();
     c.curve.insert(c.point);
     EXPECT_EQ(c.curve.points, c.expected);
@@ -175,13 +180,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {{55, 0}, {75, 50}, {95, 100}, {150, 120}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FanCurve, constructionSortsStablyByTemperature) {
+TEST(FanCurve, constructionSortsStablyByTemperature)
+{
     const FanCurve curve({{70, 1}, {40, 2}, {70, 3}, {40, 4}, {55, 5}});
     const QList<FanCurvePoint> expected{{40, 2}, {40, 4}, {55, 5}, {70, 1}, {70, 3}};
     EXPECT_EQ(curve.points, expected);
 }
 
-TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile) {
+TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile)
+{
     const QByteArray json = R"({"points": [{"tempC": 60, "percent": 50, "extra": true},
                                            {"percent": 10.25, "tempC": 40}]})";
     const FanCurve curve = FanCurve::fromJson(QJsonDocument::fromJson(json).object());
@@ -192,7 +199,8 @@ TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile) {
               (QStringList{"percent", "tempC"}));
 }
 
-TEST(FanCurve, jsonRejectsMissingAndMistypedValues) {
+TEST(FanCurve, jsonRejectsMissingAndMistypedValues)
+{
     for (const char* json : {
              R"({})",
              R"({"points": {}})",

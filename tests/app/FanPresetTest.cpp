@@ -18,11 +18,13 @@ namespace {
 
 class FanPresetTest : public test::AppCoreTest {};
 
-FanPreset presetWith(QList<FanCurve> curves) {
+FanPreset presetWith(QList<FanCurve> curves)
+{
     return FanPreset{QUuid::createUuid(), "P", "fanblades", std::move(curves), false};
 }
 
-TEST_F(FanPresetTest, percentsEvaluateEachFansCurveAndTheLastServesExtraFans) {
+TEST_F(FanPresetTest, percentsEvaluateEachFansCurveAndTheLastServesExtraFans)
+{
     const FanCurve low({{20, 10}});
     const FanCurve high({{20, 90}});
     const FanCurve cool = FanPreset::coolCurve();
@@ -48,7 +50,8 @@ TEST_F(FanPresetTest, percentsEvaluateEachFansCurveAndTheLastServesExtraFans) {
             << c.curves.size() << " curves, " << c.fanCount << " fans at " << c.celsius;
 }
 
-TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan) {
+TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
+{
     const QList<FanPreset> builtIns = FanPreset::builtIns(2);
     ASSERT_EQ(builtIns.size(), 2);
 
@@ -75,7 +78,8 @@ TEST_F(FanPresetTest, builtInsAreCoolThenFullSpeedWithFixedIdsAndOneCurvePerFan)
     EXPECT_TRUE(FanPreset::builtIns(0)[1].curves.isEmpty());
 }
 
-TEST_F(FanPresetTest, equalityAndHashCoverEveryField) {
+TEST_F(FanPresetTest, equalityAndHashCoverEveryField)
+{
     const FanPreset base = presetWith({FanPreset::coolCurve()});
     QList<FanPreset> variants(5, base);
     variants[0].id = QUuid::createUuid();
@@ -102,7 +106,8 @@ const char* const kPresetJSON = R"({
     "comment": "ignored"
 })";
 
-TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase) {
+TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase)
+{
     const FanPreset preset = FanPreset::fromJson(QJsonDocument::fromJson(kPresetJSON).object());
     EXPECT_EQ(preset.idText(), "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0");
     EXPECT_EQ(preset.name, "Quiet desk");
@@ -117,7 +122,8 @@ TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase) {
     EXPECT_EQ(FanPreset::fromJson(encoded), preset);
 }
 
-TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType) {
+TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType)
+{
     const QJsonObject valid = QJsonDocument::fromJson(kPresetJSON).object();
     for (const char* key : {"curves", "id", "isBuiltIn", "name", "symbolName"}) {
         QJsonObject missing = valid;
@@ -145,7 +151,8 @@ TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType) {
     }
 }
 
-TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys) {
+TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys)
+{
     FanPreset preset = presetWith({FanCurve({{55, 0}, {95, 100}})});
     preset.id = QUuid::fromString(QStringLiteral("a1b2c3d4-0000-4000-8000-00000000abcd"));
     const QByteArray expected = R"([
@@ -176,7 +183,8 @@ TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys) {
     EXPECT_EQ(PresetFile::encode({}).trimmed(), "[\n]");
 }
 
-TEST_F(FanPresetTest, presetFileFailsAsAWhole) {
+TEST_F(FanPresetTest, presetFileFailsAsAWhole)
+{
     const QByteArray good = PresetFile::encode({presetWith({})});
     const QByteArray oneBad = R"([{"curves": [], "id": "A1B2C3D4-0000-4000-8000-00000000ABCD",
                                    "isBuiltIn": false, "name": "A", "symbolName": "x"},

@@ -11,7 +11,8 @@ namespace {
 
 const QUuid kUuid = QUuid::fromString(QStringLiteral("6e6c0001-0000-4000-8000-000000000001"));
 
-TEST(PresetSlot, idsRoundTrip) {
+TEST(PresetSlot, idsRoundTrip)
+{
     EXPECT_EQ(PresetSlot::automatic().id(), "automatic");
     EXPECT_EQ(PresetSlot::preset(kUuid).id(), "6E6C0001-0000-4000-8000-000000000001");
     EXPECT_EQ(PresetSlot::fromID(u"automatic"), PresetSlot::automatic());
@@ -21,14 +22,16 @@ TEST(PresetSlot, idsRoundTrip) {
               PresetSlot::preset(kUuid));
 }
 
-TEST(PresetSlot, anythingElseIsNoSlot) {
+TEST(PresetSlot, anythingElseIsNoSlot)
+{
     for (const char16_t* id :
          {u"", u"Automatic", u"automatic ", u"none", u"6E6C0001",
           u"{6E6C0001-0000-4000-8000-000000000001}", u"6E6C0001-0000-4000-8000-00000000000Z"})
         EXPECT_FALSE(PresetSlot::fromID(id).has_value()) << QString::fromUtf16(id).toStdString();
 }
 
-TEST(PresetSlot, equalityAndHashFollowTheCaseAndTheUuid) {
+TEST(PresetSlot, equalityAndHashFollowTheCaseAndTheUuid)
+{
     const QSet<PresetSlot> slotSet{
         PresetSlot::automatic(),     PresetSlot::automatic(),
         PresetSlot::preset(kUuid),   PresetSlot::preset(kUuid),

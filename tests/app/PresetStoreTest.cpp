@@ -26,7 +26,8 @@ const PresetSlot kAutomatic = PresetSlot::automatic();
 const PresetSlot kCoolSlot = PresetSlot::preset(FanPreset::coolID);
 const PresetSlot kFullSlot = PresetSlot::preset(FanPreset::fullSpeedID);
 
-FanPreset userPreset(const QString& name, const char* id = nullptr) {
+FanPreset userPreset(const QString& name, const char* id = nullptr)
+{
     return FanPreset{id ? QUuid::fromString(QLatin1StringView(id)) : QUuid::createUuid(),
                      name,
                      "fanblades",
@@ -34,7 +35,8 @@ FanPreset userPreset(const QString& name, const char* id = nullptr) {
                      false};
 }
 
-QStringList names(const QList<FanPreset>& presets) {
+QStringList names(const QList<FanPreset>& presets)
+{
     QStringList result;
     for (const FanPreset& preset : presets)
         result.append(preset.name);
@@ -43,40 +45,47 @@ QStringList names(const QList<FanPreset>& presets) {
 
 class PresetStoreTest : public test::AppCoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
     }
 
     // The app's store: default location, slot order in the user defaults.
-    std::unique_ptr<PresetStore> openStore(std::optional<QString> directory = std::nullopt) {
+    std::unique_ptr<PresetStore> openStore(std::optional<QString> directory = std::nullopt)
+    {
         return std::make_unique<PresetStore>(2, std::move(directory), *m_defaults);
     }
 
     // A new launch: fresh user defaults over the same settings file, then a new store.
     std::unique_ptr<PresetStore> relaunch(std::unique_ptr<PresetStore>& store,
                                           std::optional<QString> directory = std::nullopt,
-                                          const QStringList& arguments = {}) {
+                                          const QStringList& arguments = {})
+    {
         store.reset();
         m_defaults = makeDefaults(arguments);
         return openStore(std::move(directory));
     }
 
-    QString defaultFilePath() const {
+    QString defaultFilePath() const
+    {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                "/Brisvane/presets.json";
     }
 
-    std::optional<QString> storedActiveID() const {
+    std::optional<QString> storedActiveID() const
+    {
         return m_defaults->store().contains(PresetStore::kActivePresetIDKey)
                    ? std::optional(
                          m_defaults->store().value(PresetStore::kActivePresetIDKey).toString())
                    : std::nullopt;
     }
-    bool slotOrderStored() const {
+    bool slotOrderStored() const
+    {
         return m_defaults->store().contains(PresetStore::kPresetSlotOrderKey);
     }
-    QStringList storedSlotOrder() const {
+    QStringList storedSlotOrder() const
+    {
         return m_defaults->stringArrayValue(PresetStore::kPresetSlotOrderKey)
             .value_or(QStringList());
     }
@@ -86,7 +95,8 @@ protected:
 
 // --- loading
 
-TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing) {
+TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing)
+{
     test::LogCapture log;
     auto store = openStore();
 
@@ -108,14 +118,16 @@ TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNot
     EXPECT_FALSE(slotOrderStored());
 }
 
-TEST_F(PresetStoreTest, fanCountBelowOneIsRaisedToOne) {
+TEST_F(PresetStoreTest, fanCountBelowOneIsRaisedToOne)
+{
     PresetStore store(0, root() + "/p", *m_defaults);
     EXPECT_EQ(store.fanCount(), 1);
     EXPECT_EQ(store.presets()[0].curves.size(), 1);
     EXPECT_EQ(store.addPreset("A")->curves.size(), 1);
 }
 
-TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch) {
+TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch)
+{
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     const FanPreset b = *store->addPreset("B");
@@ -140,7 +152,8 @@ TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch) {
               QStringLiteral("loaded: saved=%1 active=%1 presets=4").arg(uuidText(b.id)));
 }
 
-TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive) {
+TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive)
+{
     const struct {
         QString stored;
         std::optional<QUuid> expected;
@@ -165,7 +178,8 @@ TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive) {
     }
 }
 
-TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored) {
+TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored)
+{
     auto store = openStore();
     store->setActivePresetID(FanPreset::fullSpeedID);
     store = relaunch(store, std::nullopt, {"-activePresetID", uuidText(FanPreset::coolID)});
@@ -175,7 +189,8 @@ TEST_F(PresetStoreTest, anActivePresetGivenAsALaunchArgumentIsNotStored) {
 
 // --- slot order
 
-TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes) {
+TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
+{
     const FanPreset a = userPreset("A");
     const QList<FanPreset> presets = FanPreset::builtIns(2) + QList<FanPreset>{a};
     const PresetSlot aSlot = PresetSlot::preset(a.id);
@@ -194,7 +209,8 @@ TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
         EXPECT_EQ(PresetStore::reconciledSlotOrder(presets, c.saved), c.expected);
 }
 
-TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad) {
+TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad)
+{
     const FanPreset a = userPreset("A");
     test::writeFile(defaultFilePath(), PresetFile::encode({a}));
     m_defaults->setStringArray(PresetStore::kPresetSlotOrderKey,
@@ -205,7 +221,8 @@ TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad) {
               (QList<PresetSlot>{kFullSlot, kAutomatic, kCoolSlot, PresetSlot::preset(a.id)}));
 }
 
-TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace) {
+TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace)
+{
     const PresetSlot a = PresetSlot::preset(QUuid::createUuid());
     const PresetSlot b = PresetSlot::preset(QUuid::createUuid());
     const PresetSlot c = PresetSlot::preset(QUuid::createUuid());
@@ -225,7 +242,8 @@ TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace) {
             << x.source.id().toStdString() << " onto " << x.target.id().toStdString();
 }
 
-TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges) {
+TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges)
+{
     auto store = openStore();
     QSignalSpy slotsChanged(store.get(), &PresetStore::slotOrderChanged);
     QSignalSpy defaultsChanged(m_defaults.get(), &UserDefaults::changed);
@@ -244,7 +262,8 @@ TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges) {
                                               uuidText(FanPreset::fullSpeedID), "automatic"}));
 }
 
-TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault) {
+TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault)
+{
     const QStringList saved{uuidText(FanPreset::fullSpeedID), "automatic"};
     m_defaults->setStringArray(PresetStore::kPresetSlotOrderKey, saved);
     m_defaults->setString(PresetStore::kActivePresetIDKey, uuidText(FanPreset::fullSpeedID));
@@ -269,7 +288,8 @@ TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault
 
 // --- adding, duplicating, updating, deleting
 
-TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve) {
+TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve)
+{
     auto store = openStore();
     QSignalSpy presetsChanged(store.get(), &PresetStore::presetsChanged);
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
@@ -290,7 +310,8 @@ TEST_F(PresetStoreTest, addPresetCreatesAnInactiveUserPresetWithTheDefaultCurve)
     EXPECT_EQ(storedSlotOrder().last(), added->idText());
 }
 
-TEST_F(PresetStoreTest, duplicatingCoolGivesAnEditableCopyWithItsCurveAndIcon) {
+TEST_F(PresetStoreTest, duplicatingCoolGivesAnEditableCopyWithItsCurveAndIcon)
+{
     auto store = openStore();
     const FanPreset cool = store->presets()[0];
     const std::optional<FanPreset> copy = store->duplicate(cool);
@@ -305,7 +326,8 @@ TEST_F(PresetStoreTest, duplicatingCoolGivesAnEditableCopyWithItsCurveAndIcon) {
     EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())), QList<FanPreset>{*copy});
 }
 
-TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted) {
+TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted)
+{
     auto store = openStore();
     QSignalSpy canAddChanged(store.get(), &PresetStore::canAddPresetChanged);
     const FanPreset a = *store->addPreset("A");
@@ -336,7 +358,8 @@ TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted) {
     EXPECT_EQ(names(store->presets()), (QStringList{"Cool", "Full Speed", "B", "A Copy", "E"}));
 }
 
-TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll) {
+TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll)
+{
     QList<FanPreset> four;
     for (const char* name : {"A", "B", "C", "D"})
         four.append(userPreset(name));
@@ -347,7 +370,8 @@ TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll) {
     EXPECT_FALSE(store->addPreset("E"));
 }
 
-TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone) {
+TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone)
+{
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     const FanPreset b = *store->addPreset("B");
@@ -379,7 +403,8 @@ TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone
     EXPECT_EQ(activePresetChanged.count(), 1);
 }
 
-TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot) {
+TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot)
+{
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     store->setActivePresetID(a.id);
@@ -399,7 +424,8 @@ TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot) {
     EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())), QList<FanPreset>{});
 }
 
-TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotBeDeleted) {
+TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotBeDeleted)
+{
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
     const FanPreset b = *store->addPreset("B");
@@ -413,7 +439,8 @@ TEST_F(PresetStoreTest, deletingAnotherPresetKeepsTheActiveOneAndBuiltInsCannotB
 
 // --- the active choice
 
-TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange) {
+TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange)
+{
     auto store = openStore();
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
     QSignalSpy activePresetChanged(store.get(), &PresetStore::activePresetChanged);
@@ -443,7 +470,8 @@ TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange) {
     EXPECT_EQ(activePresetChanged.count(), 2);
 }
 
-TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone) {
+TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone)
+{
     auto store = openStore();
     store->setActivePresetID(FanPreset::fullSpeedID);
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
@@ -470,7 +498,8 @@ TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone) {
 
 // --- the preset file
 
-TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad) {
+TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad)
+{
     FanPreset fakeCool = FanPreset::builtIns(2)[0];
     fakeCool.name = "Cool from a file";
     const FanPreset a = userPreset("A");
@@ -493,7 +522,8 @@ const QByteArray kOneBadEntry = R"([
      "name": "No isBuiltIn", "symbolName": "leaf"}
 ])";
 
-TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsideAtTheNextSave) {
+TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsideAtTheNextSave)
+{
     test::writeFile(defaultFilePath(), kOneBadEntry);
     auto store = openStore();
     store->setClockForTesting([] { return QDateTime(QDate(2026, 12, 6), QTime(21, 5, 1)); });
@@ -530,7 +560,8 @@ TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsi
     EXPECT_EQ(names(PresetFile::decode(test::readFile(defaultFilePath()))), QStringList{"Third"});
 }
 
-TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor) {
+TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor)
+{
     test::writeFile(defaultFilePath(), "not json");
     auto store = openStore();
     QFile::remove(defaultFilePath());
@@ -545,7 +576,8 @@ TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor) {
 class ReadOnlyFolder {
 public:
     ReadOnlyFolder(const QString& folder, const QString& root)
-        : m_folder(folder) {
+        : m_folder(folder)
+    {
         // The unprivileged user must still reach the folder.
         ::chmod(QFile::encodeName(root).constData(), 0755);
         ::chmod(QFile::encodeName(QFileInfo(folder).absolutePath()).constData(), 0755);
@@ -555,7 +587,8 @@ public:
             EXPECT_EQ(::seteuid(65534), 0);
         }
     }
-    ~ReadOnlyFolder() {
+    ~ReadOnlyFolder()
+    {
         if (m_wasRoot) {
             EXPECT_EQ(::seteuid(0), 0);
         }
@@ -567,7 +600,8 @@ private:
     bool m_wasRoot = false;
 };
 
-TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole) {
+TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole)
+{
     const QString folder = makeDirectory("data/Brisvane");
     auto store = openStore(folder);
     const FanPreset a = *store->addPreset("A");
@@ -591,7 +625,8 @@ TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole) {
     EXPECT_EQ(PresetFile::decode(test::readFile(store->filePath())), QList<FanPreset>{renamed});
 }
 
-TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten) {
+TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten)
+{
     const QString folder = makeDirectory("data/Brisvane");
     test::writeFile(folder + "/presets.json", kOneBadEntry);
     auto store = openStore(folder);
@@ -609,7 +644,8 @@ TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten) 
               (QStringList{"A", "B"}));
 }
 
-TEST_F(PresetStoreTest, aDirectoryThatCannotBeCreatedLosesNothingInMemory) {
+TEST_F(PresetStoreTest, aDirectoryThatCannotBeCreatedLosesNothingInMemory)
+{
     test::writeFile(root() + "/plain-file", "x");
     auto store = openStore(root() + "/plain-file/Brisvane");
     test::LogCapture log;

@@ -15,7 +15,8 @@ namespace brisvane {
 namespace {
 
 // id → translation of every message in the .ts file.
-QMap<QString, QString> messagesOf(const QString& path) {
+QMap<QString, QString> messagesOf(const QString& path)
+{
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     QMap<QString, QString> messages;
@@ -42,7 +43,8 @@ QMap<QString, QString> messagesOf(const QString& path) {
 
 class TranslationsTest : public test::AppCoreTest {};
 
-TEST_F(TranslationsTest, everyKeyHasATextAndTheBuiltCatalogueGivesIt) {
+TEST_F(TranslationsTest, everyKeyHasATextAndTheBuiltCatalogueGivesIt)
+{
     const QMap<QString, QString> messages = messagesOf(QStringLiteral(BRISVANE_TS_FILE));
     ASSERT_GT(messages.size(), 100);
     QTranslator catalogue;
@@ -58,7 +60,8 @@ TEST_F(TranslationsTest, everyKeyHasATextAndTheBuiltCatalogueGivesIt) {
     }
 }
 
-TEST_F(TranslationsTest, installedCatalogueResolvesKeysWithArguments) {
+TEST_F(TranslationsTest, installedCatalogueResolvesKeysWithArguments)
+{
     EXPECT_EQ(qtTrId("app.window.mainTitle"), "Brisvane");
     EXPECT_EQ(qtTrId("shared.fan.left"), "Left");
     EXPECT_EQ(qtTrId("shared.fan.right"), "Right");

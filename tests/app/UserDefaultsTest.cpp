@@ -14,7 +14,8 @@ namespace {
 
 class UserDefaultsTest : public test::AppCoreTest {};
 
-TEST_F(UserDefaultsTest, argumentsOverrideTheStoreWhichOverridesRegisteredDefaults) {
+TEST_F(UserDefaultsTest, argumentsOverrideTheStoreWhichOverridesRegisteredDefaults)
+{
     {
         auto stored = makeDefaults();
         stored->setString("InitialSection", "curves");
@@ -33,7 +34,8 @@ TEST_F(UserDefaultsTest, argumentsOverrideTheStoreWhichOverridesRegisteredDefaul
     EXPECT_FALSE(defaults->isInArgumentDomain("ForceColorScheme"));
 }
 
-TEST_F(UserDefaultsTest, argumentValuesAreNeverWrittenToTheStore) {
+TEST_F(UserDefaultsTest, argumentValuesAreNeverWrittenToTheStore)
+{
     auto defaults = makeDefaults({"-activePresetID", "ARG", "-CloseMainWindowAfterSeconds", "5"});
     QSignalSpy changed(defaults.get(), &UserDefaults::changed);
     defaults->setString("activePresetID", "STORED");
@@ -57,7 +59,8 @@ TEST_F(UserDefaultsTest, argumentValuesAreNeverWrittenToTheStore) {
     EXPECT_FALSE(makeDefaults()->contains("activePresetID"));
 }
 
-TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags) {
+TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags)
+{
     const QVariantMap domain = UserDefaults::argumentDomain(
         {"Brisvane", "-DumpSMCKeys", "-ActivatePreset", "Full Speed", "stray", "-Offset", "-5",
          "--long", "x", "-ForceColorScheme", "light", "-ForceColorScheme", "dark", "-_under", "1",
@@ -71,7 +74,8 @@ TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags) {
     EXPECT_TRUE(UserDefaults::argumentDomain({"-Brisvane", "value"}).isEmpty());
 }
 
-TEST_F(UserDefaultsTest, argumentsReadAsBoolsNumbersAndStringArrays) {
+TEST_F(UserDefaultsTest, argumentsReadAsBoolsNumbersAndStringArrays)
+{
     const struct {
         const char* value;
         std::optional<bool> asBool;
@@ -112,13 +116,15 @@ TEST_F(UserDefaultsTest, argumentsReadAsBoolsNumbersAndStringArrays) {
     }
 }
 
-TEST_F(UserDefaultsTest, anUnreadableArgumentDoesNotFallThroughToTheStore) {
+TEST_F(UserDefaultsTest, anUnreadableArgumentDoesNotFallThroughToTheStore)
+{
     makeDefaults()->setDouble("CloseMainWindowAfterSeconds", 3);
     auto defaults = makeDefaults({"-CloseMainWindowAfterSeconds", "soon"});
     EXPECT_FALSE(defaults->doubleValue("CloseMainWindowAfterSeconds").has_value());
 }
 
-TEST_F(UserDefaultsTest, storedValuesKeepTheirTypesAcrossLaunches) {
+TEST_F(UserDefaultsTest, storedValuesKeepTheirTypesAcrossLaunches)
+{
     {
         auto defaults = makeDefaults();
         defaults->setBool("hideDockIconWhenWindowClosed", false);
@@ -138,7 +144,8 @@ TEST_F(UserDefaultsTest, storedValuesKeepTheirTypesAcrossLaunches) {
     EXPECT_EQ(defaults->stringValue("text"), "(not, an, array)");
 }
 
-TEST_F(UserDefaultsTest, writingAnEqualValueNotifiesNobody) {
+TEST_F(UserDefaultsTest, writingAnEqualValueNotifiesNobody)
+{
     auto defaults = makeDefaults();
     QSignalSpy changed(defaults.get(), &UserDefaults::changed);
     defaults->setBool("flag", true);

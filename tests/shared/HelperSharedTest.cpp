@@ -10,18 +10,21 @@
 namespace brisvane {
 namespace {
 
-std::vector<std::uint8_t> bytes(std::string_view text) {
+std::vector<std::uint8_t> bytes(std::string_view text)
+{
     return {text.begin(), text.end()};
 }
 
-std::string text(const std::vector<std::uint8_t>& data) {
+std::string text(const std::vector<std::uint8_t>& data)
+{
     return {data.begin(), data.end()};
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(HelperSafetyFloor, FollowsThePiecewiseTableAtItsBoundaries) {
+TEST(HelperSafetyFloor, FollowsThePiecewiseTableAtItsBoundaries)
+{
     const struct {
         double celsius;
         double percent;
@@ -35,7 +38,8 @@ TEST(HelperSafetyFloor, FollowsThePiecewiseTableAtItsBoundaries) {
     }
 }
 
-TEST(HelperSafetyFloor, IsContinuousAndNeverFallsAsTemperatureRises) {
+TEST(HelperSafetyFloor, IsContinuousAndNeverFallsAsTemperatureRises)
+{
     double previous = HelperSafetyFloor::floorPercent(40);
     for (double t = 40; t <= 100; t += 0.001) {
         const double floor = HelperSafetyFloor::floorPercent(t);
@@ -45,7 +49,8 @@ TEST(HelperSafetyFloor, IsContinuousAndNeverFallsAsTemperatureRises) {
     }
 }
 
-TEST(HelperControlPhase, RawValuesAreExactAndCaseSensitive) {
+TEST(HelperControlPhase, RawValuesAreExactAndCaseSensitive)
+{
     const std::pair<HelperControlPhase, const char*> phases[] = {
         {HelperControlPhase::idle, "idle"},
         {HelperControlPhase::unlocking, "unlocking"},
@@ -60,7 +65,8 @@ TEST(HelperControlPhase, RawValuesAreExactAndCaseSensitive) {
         EXPECT_EQ(helperControlPhase(raw), std::nullopt) << raw;
 }
 
-HelperStatus exampleStatus() {
+HelperStatus exampleStatus()
+{
     HelperStatus status;
     status.version = "1.0.2";
     status.phase = HelperControlPhase::controlling;
@@ -74,12 +80,14 @@ constexpr const char* kExampleDocument =
     R"({"version":"1.0.2","phase":"controlling","autoFloors":[1200,1200],)"
     R"("effectiveTargets":[2400,2250],"hottestSensorCelsius":71.5})";
 
-TEST(HelperStatus, TheExampleDocumentDecodesAndEncodesToTheSameText) {
+TEST(HelperStatus, TheExampleDocumentDecodesAndEncodesToTheSameText)
+{
     EXPECT_EQ(HelperStatus::decode(bytes(kExampleDocument)), exampleStatus());
     EXPECT_EQ(text(exampleStatus().encode()), kExampleDocument);
 }
 
-TEST(HelperStatus, RoundTripsEveryFieldExactly) {
+TEST(HelperStatus, RoundTripsEveryFieldExactly)
+{
     std::vector<HelperStatus> statuses;
     statuses.push_back({});
     statuses.push_back(exampleStatus());
@@ -110,7 +118,8 @@ TEST(HelperStatus, RoundTripsEveryFieldExactly) {
     }
 }
 
-TEST(HelperStatus, LastErrorIsWrittenOnlyWhenPresentAndReadAbsentWhenNullOrMissing) {
+TEST(HelperStatus, LastErrorIsWrittenOnlyWhenPresentAndReadAbsentWhenNullOrMissing)
+{
     EXPECT_EQ(text(exampleStatus().encode()).find("lastError"), std::string::npos);
 
     auto withError = exampleStatus();
@@ -125,7 +134,8 @@ TEST(HelperStatus, LastErrorIsWrittenOnlyWhenPresentAndReadAbsentWhenNullOrMissi
     EXPECT_EQ(HelperStatus::decode(bytes(kExampleDocument))->lastError, std::nullopt);
 }
 
-TEST(HelperStatus, AcceptsKeysInAnyOrderIntegerOrFractionalNumbersAndUnknownKeys) {
+TEST(HelperStatus, AcceptsKeysInAnyOrderIntegerOrFractionalNumbersAndUnknownKeys)
+{
     const auto decoded = HelperStatus::decode(bytes(
         R"( {"lastError":"x","hottestSensorCelsius":71,"effectiveTargets":[],"autoFloors":[1.2e3],)"
         R"("phase":"failed","future":{"a":[1]},"version":"2"} )"));
@@ -136,7 +146,8 @@ TEST(HelperStatus, AcceptsKeysInAnyOrderIntegerOrFractionalNumbersAndUnknownKeys
     EXPECT_EQ(decoded->lastError, "x");
 }
 
-TEST(HelperStatus, RejectsBadPhasesMissingKeysAndWrongTypes) {
+TEST(HelperStatus, RejectsBadPhasesMissingKeysAndWrongTypes)
+{
     auto replaced = [](std::string from, std::string to) {
         std::string document = kExampleDocument;
         document.replace(document.find(from), from.size(), to);
@@ -177,7 +188,8 @@ TEST(HelperStatus, RejectsBadPhasesMissingKeysAndWrongTypes) {
         EXPECT_EQ(HelperStatus::decode(bytes(document)), std::nullopt) << document;
 }
 
-TEST(HelperStatus, ANonFiniteNumberMakesTheEncodingEmpty) {
+TEST(HelperStatus, ANonFiniteNumberMakesTheEncodingEmpty)
+{
     for (double bad : {kNaN, kInf, -kInf}) {
         auto hottest = exampleStatus();
         hottest.hottestSensorCelsius = bad;
@@ -191,13 +203,15 @@ TEST(HelperStatus, ANonFiniteNumberMakesTheEncodingEmpty) {
     EXPECT_EQ(HelperStatus::decode({}), std::nullopt);
 }
 
-TEST(HelperStatus, TextThatIsNotUtf8MakesTheEncodingEmptyRatherThanThrowing) {
+TEST(HelperStatus, TextThatIsNotUtf8MakesTheEncodingEmptyRatherThanThrowing)
+{
     auto status = exampleStatus();
     status.lastError = std::string("bad \xC3\x28 byte");
     EXPECT_TRUE(status.encode().empty());
 }
 
-TEST(HelperStatus, EqualityAndIsControllingSeeEveryField) {
+TEST(HelperStatus, EqualityAndIsControllingSeeEveryField)
+{
     auto warmer = exampleStatus();
     warmer.hottestSensorCelsius += 0.5;
     EXPECT_NE(warmer, exampleStatus());
@@ -216,12 +230,14 @@ TEST(HelperStatus, EqualityAndIsControllingSeeEveryField) {
 
 class ScopedSystemRoot {
 public:
-    explicit ScopedSystemRoot(const char* root) {
+    explicit ScopedSystemRoot(const char* root)
+    {
         if (const char* old = std::getenv("BRISVANE_SYSTEM_ROOT"))
             m_old = old;
         ::setenv("BRISVANE_SYSTEM_ROOT", root, 1);
     }
-    ~ScopedSystemRoot() {
+    ~ScopedSystemRoot()
+    {
         if (m_old)
             ::setenv("BRISVANE_SYSTEM_ROOT", m_old->c_str(), 1);
         else
@@ -232,7 +248,8 @@ private:
     std::optional<std::string> m_old;
 };
 
-TEST(HelperConstants, PathsDeriveFromTheLabelAndFollowTheSystemRoot) {
+TEST(HelperConstants, PathsDeriveFromTheLabelAndFollowTheSystemRoot)
+{
     const std::string label(HelperConstants::machServiceName);
     EXPECT_EQ(label, std::string(HelperConstants::applicationIdentifier) + ".helper");
     EXPECT_EQ(HelperConstants::daemonPlistPath, "/Library/LaunchDaemons/" + label + ".plist");

@@ -17,14 +17,16 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // NaN never equals itself, so targets are compared by their bits.
-std::vector<std::uint64_t> bits(const std::vector<double>& values) {
+std::vector<std::uint64_t> bits(const std::vector<double>& values)
+{
     std::vector<std::uint64_t> out;
     for (double value : values)
         out.push_back(std::bit_cast<std::uint64_t>(value));
     return out;
 }
 
-void expectSameMessage(const HelperMessage& actual, const HelperMessage& expected) {
+void expectSameMessage(const HelperMessage& actual, const HelperMessage& expected)
+{
     EXPECT_EQ(actual.kind, expected.kind);
     EXPECT_EQ(actual.op, expected.op);
     EXPECT_EQ(actual.id, expected.id);
@@ -33,7 +35,8 @@ void expectSameMessage(const HelperMessage& actual, const HelperMessage& expecte
     EXPECT_EQ(actual.uninstalled, expected.uninstalled);
 }
 
-HelperMessage message(HelperFrameKind kind, HelperOperation op, std::uint32_t id) {
+HelperMessage message(HelperFrameKind kind, HelperOperation op, std::uint32_t id)
+{
     HelperMessage m;
     m.kind = kind;
     m.op = op;
@@ -41,7 +44,8 @@ HelperMessage message(HelperFrameKind kind, HelperOperation op, std::uint32_t id
     return m;
 }
 
-std::vector<HelperMessage> everyOperation() {
+std::vector<HelperMessage> everyOperation()
+{
     const double signalingNaN = std::numeric_limits<double>::signaling_NaN();
     const std::vector<double> oddTargets = {1200, -0.0, kNaN, kInf, -kInf, 5e-324, signalingNaN};
     std::vector<HelperMessage> messages;
@@ -73,7 +77,8 @@ std::vector<HelperMessage> everyOperation() {
     return messages;
 }
 
-TEST(HelperWire, FramesHaveTheDocumentedByteLayout) {
+TEST(HelperWire, FramesHaveTheDocumentedByteLayout)
+{
     const Bytes setTargets = {18, 0, 0, 0, 1, 1, 7, 0, 0,    0,    1,
                               0,  0, 0, 0, 0, 0, 0, 0, 0xC0, 0x92, 0x40};
     const double target = 1200.0;
@@ -84,7 +89,8 @@ TEST(HelperWire, FramesHaveTheDocumentedByteLayout) {
     EXPECT_EQ(encodeReleaseControlCall(1), (Bytes{6, 0, 0, 0, 1, 2, 1, 0, 0, 0}));
 }
 
-TEST(HelperWire, EveryOperationRoundTripsInBothDirections) {
+TEST(HelperWire, EveryOperationRoundTripsInBothDirections)
+{
     for (const auto& expected : everyOperation()) {
         SCOPED_TRACE(testing::Message() << "kind " << int(expected.kind) << " op "
                                         << int(expected.op) << " id " << expected.id);
@@ -102,7 +108,8 @@ TEST(HelperWire, EveryOperationRoundTripsInBothDirections) {
     }
 }
 
-TEST(HelperWire, AStreamDecodesIdenticallyHoweverItIsSplit) {
+TEST(HelperWire, AStreamDecodesIdenticallyHoweverItIsSplit)
+{
     Bytes stream;
     std::vector<HelperMessage> expected;
     for (const auto& m : everyOperation()) {
@@ -137,24 +144,28 @@ TEST(HelperWire, AStreamDecodesIdenticallyHoweverItIsSplit) {
     check(decoded);
 }
 
-Bytes le32(std::uint32_t v) {
+Bytes le32(std::uint32_t v)
+{
     return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
 }
 
 // A frame with a length prefix that matches what follows.
-Bytes rawFrame(std::uint8_t kind, std::uint8_t op, Bytes body) {
+Bytes rawFrame(std::uint8_t kind, std::uint8_t op, Bytes body)
+{
     Bytes out = le32(static_cast<std::uint32_t>(6 + body.size()));
     out.insert(out.end(), {kind, op, 5, 0, 0, 0});
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }
 
-Bytes concat(Bytes a, const Bytes& b) {
+Bytes concat(Bytes a, const Bytes& b)
+{
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-Bytes targetsBody(std::uint32_t count, std::size_t doubles) {
+Bytes targetsBody(std::uint32_t count, std::size_t doubles)
+{
     return concat(le32(count), Bytes(8 * doubles, 0));
 }
 
@@ -165,7 +176,8 @@ struct Malformed {
     ErrorKind error;
 };
 
-std::vector<Malformed> malformedFrames() {
+std::vector<Malformed> malformedFrames()
+{
     const auto call = HelperFrameKind::call;
     const auto reply = HelperFrameKind::reply;
     return {
@@ -207,7 +219,8 @@ std::vector<Malformed> malformedFrames() {
     };
 }
 
-TEST(HelperWire, EveryMalformedFrameEndsTheStreamAfterTheValidFramesBeforeIt) {
+TEST(HelperWire, EveryMalformedFrameEndsTheStreamAfterTheValidFramesBeforeIt)
+{
     for (const auto& bad : malformedFrames()) {
         SCOPED_TRACE(bad.name);
         const bool call = bad.accepted == HelperFrameKind::call;
@@ -235,7 +248,8 @@ TEST(HelperWire, EveryMalformedFrameEndsTheStreamAfterTheValidFramesBeforeIt) {
     }
 }
 
-TEST(HelperWire, AHostileHeaderIsRefusedBeforeTheBodyArrives) {
+TEST(HelperWire, AHostileHeaderIsRefusedBeforeTheBodyArrives)
+{
     // A peer that announces 64 KiB and sends a bad kind is cut off at the kind byte.
     HelperFrameDecoder decoder(HelperFrameKind::call);
     decoder.feed(concat(le32(65536), {9}));
@@ -248,7 +262,8 @@ TEST(HelperWire, AHostileHeaderIsRefusedBeforeTheBodyArrives) {
     EXPECT_EQ(counts.error()->kind, ErrorKind::tooManyTargets);
 }
 
-TEST(HelperWire, TheLargestFrameIsAcceptedAndAnOversizedStatusIsSentAsEmpty) {
+TEST(HelperWire, TheLargestFrameIsAcceptedAndAnOversizedStatusIsSentAsEmpty)
+{
     const Bytes json(HelperWire::kMaxStatusSize, 'x');
     const Bytes largest = encodeStatusReply(3, json);
     ASSERT_EQ(largest.size(), 4 + HelperWire::kMaxFrameLength);
@@ -261,7 +276,8 @@ TEST(HelperWire, TheLargestFrameIsAcceptedAndAnOversizedStatusIsSentAsEmpty) {
     EXPECT_EQ(encodeStatusReply(3, tooLarge), encodeStatusReply(3, {}));
 }
 
-TEST(HelperWire, SetTargetsRefusesToEncodeMoreThan64Targets) {
+TEST(HelperWire, SetTargetsRefusesToEncodeMoreThan64Targets)
+{
     const std::vector<double> targets(65, 1000);
     EXPECT_THROW(encodeSetTargetsCall(1, targets), std::length_error);
     EXPECT_THROW(encodeSetTargetsReply(1, targets), std::length_error);

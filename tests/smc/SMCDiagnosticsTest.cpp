@@ -130,16 +130,17 @@ TEST_F(SMCDiagnosticsTest, FanlessMachineProbesNoSlots)
     const auto report = dumpOf("fanless");
     EXPECT_EQ(section(report, "-- fan count ------------------------------------------------")[1],
               "FNum           : 0");
-    EXPECT_EQ(section(report, "-- per-fan keys (probing 0 slot(s)) ---------------------------")
-                  .size(),
-              2u);
+    EXPECT_EQ(
+        section(report, "-- per-fan keys (probing 0 slot(s)) ---------------------------").size(),
+        2u);
 }
 
 TEST_F(SMCDiagnosticsTest, UnreadableFanCountProbesFourSlots)
 {
     const auto report = dumpOf(machineWith({
         {{"name", "FS! "}, {"type", "ui16"}, {"value", 0}},
-        floatKey("F0Ac", 1200), floatKey("F0Mx", 5000),
+        floatKey("F0Ac", 1200),
+        floatKey("F0Mx", 5000),
         {{"name", "F0Tg"}, {"type", "flt "}, {"size", 2}, {"hex", "9644"}},
         {{"name", "F0Md"}, {"type", "ui8 "}, {"value", 1}},
     }));

@@ -69,10 +69,8 @@ TEST(FanModeKeyResolve, PrefersUpperCaseAndNeverPadsTheIndex)
         std::optional<std::string> expected;
     };
     const Row rows[] = {
-        {0, {"F0Md", "F0md"}, "F0Md"},
-        {0, {"F0md"}, "F0md"},
-        {0, {"F1Md"}, std::nullopt},
-        {12, {"F12Md", "F0CMd", "F012Md"}, "F12Md"},
+        {0, {"F0Md", "F0md"}, "F0Md"}, {0, {"F0md"}, "F0md"},
+        {0, {"F1Md"}, std::nullopt},   {12, {"F12Md", "F0CMd", "F012Md"}, "F12Md"},
         {1, {}, std::nullopt},
     };
     for (const Row& row : rows) {

@@ -11,18 +11,21 @@
 namespace brisvane {
 namespace {
 
-std::vector<std::uint8_t> floatBytes(float value) {
+std::vector<std::uint8_t> floatBytes(float value)
+{
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16),
             std::uint8_t(bits >> 24)};
 }
 
-bool isCpuName(const std::string& n) {
+bool isCpuName(const std::string& n)
+{
     return n.starts_with("Tp") || n.starts_with("Te");
 }
 
-bool isGpuName(const std::string& n) {
+bool isGpuName(const std::string& n)
+{
     return n.starts_with("Tg");
 }
 
@@ -31,15 +34,18 @@ class Machine {
 public:
     explicit Machine(MachineProfile profile)
         : m_vsmc(std::make_shared<VirtualSmc>(std::move(profile)))
-        , m_registration(m_vsmc->registerAsService()) {}
+        , m_registration(m_vsmc->registerAsService())
+    {}
     explicit Machine(const std::string& profile)
-        : Machine(MachineProfile::loadNamed(profile)) {}
+        : Machine(MachineProfile::loadNamed(profile))
+    {}
 
     VirtualSmc& vsmc() { return *m_vsmc; }
     std::shared_ptr<SMCConnection> connect() { return std::make_shared<SMCConnection>(); }
 
     // The directory's names in index order, read before a test starts counting.
-    std::vector<std::string> names() {
+    std::vector<std::string> names()
+    {
         SMCConnection smc;
         std::vector<std::string> out;
         for (std::uint32_t i = 0, n = smc.keyCount(); i < n; ++i)
@@ -48,7 +54,8 @@ public:
     }
 
     // Sets every die sensor the predicate picks that is a 4-byte float.
-    void setSensors(const std::function<bool(const std::string&)>& pick, float celsius) {
+    void setSensors(const std::function<bool(const std::string&)>& pick, float celsius)
+    {
         for (const auto& name : names()) {
             auto key = m_vsmc->key(name);
             if (pick(name) && key && key->type == "flt " && key->data.size() == 4)
@@ -64,18 +71,21 @@ private:
 };
 
 // A profile with just the keys given, in the virtual SMC's own JSON form.
-MachineProfile profileWithKeys(nlohmann::json keys) {
+MachineProfile profileWithKeys(nlohmann::json keys)
+{
     nlohmann::json document = {{"description", "sensor test machine"},
                                {"serviceClass", "AppleSMCKeysEndpoint"},
                                {"keys", std::move(keys)}};
     return MachineProfile::fromJson(document, "sensor-test", MachineProfile::directory());
 }
 
-nlohmann::json floatKey(const char* name, double celsius) {
+nlohmann::json floatKey(const char* name, double celsius)
+{
     return {{"name", name}, {"type", "flt "}, {"value", celsius}};
 }
 
-TEST(SMCTemperatureSensors, ClassifiesByCaseSensitivePrefixAndAcceptsOnlyPlausibleFloats) {
+TEST(SMCTemperatureSensors, ClassifiesByCaseSensitivePrefixAndAcceptsOnlyPlausibleFloats)
+{
     Machine machine(profileWithKeys({
         floatKey("TC0P", 40),
         floatKey("TG01", 40),
@@ -125,7 +135,8 @@ struct ScheduleCase {
     std::vector<double> intervals; // seconds before each further walk
 };
 
-TEST(SMCTemperatureSensors, TheRediscoveryScheduleHoldsToTheSecondUpToItsCaps) {
+TEST(SMCTemperatureSensors, TheRediscoveryScheduleHoldsToTheSecondUpToItsCaps)
+{
     const ScheduleCase cases[] = {
         {"CPU group empty",
          false,
@@ -170,7 +181,8 @@ TEST(SMCTemperatureSensors, TheRediscoveryScheduleHoldsToTheSecondUpToItsCaps) {
     }
 }
 
-TEST(SMCTemperatureSensors, AWalkThatCannotReadTheKeyCountChangesNeitherTheTimeNorTheCount) {
+TEST(SMCTemperatureSensors, AWalkThatCannotReadTheKeyCountChangesNeitherTheTimeNorTheCount)
+{
     for (const bool transport : {false, true}) {
         SCOPED_TRACE(transport ? "transport failure" : "SMC refusal");
         Machine machine("two-fan-laptop");
@@ -205,7 +217,8 @@ TEST(SMCTemperatureSensors, AWalkThatCannotReadTheKeyCountChangesNeitherTheTimeN
     }
 }
 
-TEST(SMCTemperatureSensors, AnUnreadableKeyCountFromTheStartRetriesOnEverySnapshot) {
+TEST(SMCTemperatureSensors, AnUnreadableKeyCountFromTheStartRetriesOnEverySnapshot)
+{
     Machine machine("two-fan-laptop");
     machine.vsmc().injectFault("#KEY", SmcOperation::read, kSmcResultKeyNotFound);
     ManualClock clock;
@@ -225,7 +238,8 @@ TEST(SMCTemperatureSensors, AnUnreadableKeyCountFromTheStartRetriesOnEverySnapsh
     EXPECT_GT(snapshot.hottest, 40);
 }
 
-TEST(SMCTemperatureSensors, OnceBothGroupsAreFilledNoWalkEverRunsAgain) {
+TEST(SMCTemperatureSensors, OnceBothGroupsAreFilledNoWalkEverRunsAgain)
+{
     Machine machine("two-fan-laptop");
     ManualClock clock;
     SMCTemperatureSensors sensors(machine.connect(), clock);
@@ -246,7 +260,8 @@ TEST(SMCTemperatureSensors, OnceBothGroupsAreFilledNoWalkEverRunsAgain) {
     EXPECT_EQ(counts.total(), counts.readKey);
 }
 
-TEST(SMCTemperatureSensors, AWalkThatFillsTheMissingGroupResetsTheCountAndEndsTheWalks) {
+TEST(SMCTemperatureSensors, AWalkThatFillsTheMissingGroupResetsTheCountAndEndsTheWalks)
+{
     Machine machine("two-fan-laptop");
     machine.setSensors(isGpuName, 0);
     ManualClock clock;
@@ -280,7 +295,8 @@ TEST(SMCTemperatureSensors, AWalkThatFillsTheMissingGroupResetsTheCountAndEndsTh
     EXPECT_EQ(machine.walkCalls(), walked);
 }
 
-TEST(SMCTemperatureSensors, GpuSensorsThatWakeWithTheFirstWorkloadAreFoundByTheNextDueWalk) {
+TEST(SMCTemperatureSensors, GpuSensorsThatWakeWithTheFirstWorkloadAreFoundByTheNextDueWalk)
+{
     Machine machine("late-gpu");
     ManualClock clock;
     SMCTemperatureSensors sensors(machine.connect(), clock);
@@ -302,7 +318,8 @@ TEST(SMCTemperatureSensors, GpuSensorsThatWakeWithTheFirstWorkloadAreFoundByTheN
     EXPECT_EQ(snapshot.hottest, std::max(snapshot.cpuMax, snapshot.gpuMax));
 }
 
-TEST(SMCTemperatureSensors, BridgesGapsWithTheLastValidStatistics) {
+TEST(SMCTemperatureSensors, BridgesGapsWithTheLastValidStatistics)
+{
     Machine machine(profileWithKeys({floatKey("Tg01", 70.5), floatKey("Tg02", 69),
                                      floatKey("Tp01", 60), floatKey("Tp02", 62)}));
     ManualClock clock;
@@ -326,7 +343,8 @@ TEST(SMCTemperatureSensors, BridgesGapsWithTheLastValidStatistics) {
     EXPECT_EQ(sensors.snapshot(), (SMCTemperatureSnapshot{80, 80, 69.75, 70.5, 80}));
 }
 
-TEST(SMCTemperatureSensors, AGroupThatNeverReadReportsZeroAndHottestComesFromTheOther) {
+TEST(SMCTemperatureSensors, AGroupThatNeverReadReportsZeroAndHottestComesFromTheOther)
+{
     Machine machine(
         profileWithKeys({floatKey("Tg01", 0), floatKey("Tp01", 60), floatKey("Tp02", 62)}));
     ManualClock clock;
@@ -338,7 +356,8 @@ TEST(SMCTemperatureSensors, AGroupThatNeverReadReportsZeroAndHottestComesFromThe
     EXPECT_EQ(none.snapshot(), SMCTemperatureSnapshot{});
 }
 
-TEST(SMCTemperatureSensors, AWalkOfALargeDirectoryCostsOneIndexQueryPerKeyAndTwoCallsPerCandidate) {
+TEST(SMCTemperatureSensors, AWalkOfALargeDirectoryCostsOneIndexQueryPerKeyAndTwoCallsPerCandidate)
+{
     Machine machine("large-directory");
     const auto names = machine.names();
     ASSERT_GT(names.size(), 1500u);

@@ -153,8 +153,7 @@ class CorrectController {
 public:
     explicit CorrectController(SMCConnection& smc)
         : m_smc(smc)
-    {
-    }
+    {}
 
     void tick(double now, bool wanted, double requestRPM)
     {

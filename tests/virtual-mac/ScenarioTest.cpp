@@ -16,8 +16,7 @@ protected:
                       std::vector<std::string> arguments = {})
         : mac(profile, std::move(arguments))
         , root(mac.root())
-    {
-    }
+    {}
 
     json control(const std::string& line)
     {
@@ -215,8 +214,7 @@ class RealTimeScenario : public Scenario {
 protected:
     RealTimeScenario()
         : Scenario("two-fan-laptop", {"--time-scale", "20"})
-    {
-    }
+    {}
 };
 
 TEST_F(RealTimeScenario, TheUnlockDelayPassesInServedTime)
@@ -236,8 +234,7 @@ class StubbornScenario : public Scenario {
 protected:
     StubbornScenario()
         : Scenario("stubborn-firmware")
-    {
-    }
+    {}
 };
 
 TEST_F(StubbornScenario, NeverGrantsManualModeUntilToldOtherwise)
