@@ -21,26 +21,6 @@
 
 namespace brisvane::test {
 
-// A write the virtual SMC received, from its journal.
-struct JournalWrite {
-    double t = 0;
-    std::string key;
-    std::string bytes; // hex
-    int result = 0;
-
-    // The value of a 4-byte little-endian "flt " write.
-    float asFloat() const
-    {
-        std::uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) |
-                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
-        float value = 0;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-};
-
 class SimulatedMacTest : public AppCoreTest {
 protected:
     void SetUp() override
@@ -72,15 +52,7 @@ protected:
         return m_mac->launchctl(args);
     }
 
-    std::vector<JournalWrite> takeWrites() const
-    {
-        std::vector<JournalWrite> writes;
-        const nlohmann::json reply = control("writes"); // outlives the loop over its entries
-        for (const auto& entry : reply["writes"])
-            writes.push_back({entry.value("t", 0.0), entry.value("key", ""),
-                              entry.value("bytes", ""), entry.value("result", 0)});
-        return writes;
-    }
+    std::vector<SmcWrite> takeWrites() const { return smcWrites(control("writes")); }
 
     std::filesystem::path installedHelper() const
     {

@@ -63,7 +63,7 @@ TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesT
     // Every target the daemon wrote is one the curve asked for (Cool stays above the safety
     // floor at every temperature), and both fans are in manual mode.
     int targetWrites = 0;
-    for (const test::JournalWrite& write : takeWrites()) {
+    for (const test::SmcWrite& write : takeWrites()) {
         if (write.key != "F0Tg" && write.key != "F1Tg")
             continue;
         const int fan = write.key == "F0Tg" ? 0 : 1;
@@ -91,7 +91,7 @@ TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesT
     EXPECT_TRUE(engine.effectiveTargets().isEmpty());
     EXPECT_EQ(engine.requestedPercents(), (QList<double>{0, 0}));
     std::vector<std::string> releaseOrder;
-    for (const test::JournalWrite& write : takeWrites())
+    for (const test::SmcWrite& write : takeWrites())
         if (write.key == "F0Md" || write.key == "F1Md" || write.key == "Ftst")
             releaseOrder.push_back(write.key + "<-" + write.bytes);
     EXPECT_EQ(releaseOrder, (std::vector<std::string>{"F0Md<-00", "F1Md<-00", "Ftst<-00"}));

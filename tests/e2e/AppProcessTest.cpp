@@ -42,25 +42,6 @@ std::size_t occurrences(const std::string& text, const std::string& needle)
     return count;
 }
 
-// One write from the virtual SMC's journal.
-struct JournalEntry {
-    std::string key;
-    std::string bytes; // hex
-    int result = 0;
-
-    // A 4-byte little-endian "flt " value.
-    float asFloat() const
-    {
-        std::uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) |
-                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
-        float value = 0;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-};
-
 // Exit status of a child, or 128 + signal; nothing if it did not end within `limit`.
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
 {
@@ -179,20 +160,12 @@ protected:
         return true;
     }
     // The journal's writes since the last call.
-    std::vector<JournalEntry> takeWrites() const
-    {
-        std::vector<JournalEntry> writes;
-        const nlohmann::json reply = control("writes");
-        for (const auto& entry : reply["writes"])
-            writes.push_back(
-                {entry.value("key", ""), entry.value("bytes", ""), entry.value("result", 0)});
-        return writes;
-    }
+    std::vector<SmcWrite> takeWrites() const { return smcWrites(control("writes")); }
     // The accepted writes as "KEY<-bytes", targets left out.
-    static std::vector<std::string> modeWrites(const std::vector<JournalEntry>& writes)
+    static std::vector<std::string> modeWrites(const std::vector<SmcWrite>& writes)
     {
         std::vector<std::string> order;
-        for (const JournalEntry& write : writes)
+        for (const SmcWrite& write : writes)
             if (write.result == 0 && !write.key.ends_with("Tg"))
                 order.push_back(write.key + "<-" + write.bytes);
         return order;
@@ -322,9 +295,9 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
         << fans().dump() << "\n"
         << appLog("headless");
 
-    std::vector<JournalEntry> writes = takeWrites();
+    std::vector<SmcWrite> writes = takeWrites();
     bool controlling = false;
-    for (const JournalEntry& write : writes) {
+    for (const SmcWrite& write : writes) {
         controlling = controlling || (write.key == "F1Md" && write.bytes == "01" && !write.result);
         if (controlling && (write.key == "F0Tg" || write.key == "F1Tg")) {
             EXPECT_GE(write.asFloat(), 3552 - 0.5) << write.key << " below the Cool curve";

@@ -43,32 +43,6 @@ inline std::size_t countOccurrences(const std::string& text, const std::string& 
     return count;
 }
 
-// One entry of the virtual SMC's write journal.
-struct SmcWrite {
-    double t = 0;
-    std::string key;
-    std::string bytes; // hex
-    int result = 0;
-
-    bool accepted() const { return result == 0; }
-    // The bytes of a 4-byte "flt " key (little-endian).
-    float asFloat() const
-    {
-        std::uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) |
-                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-};
-
-inline std::ostream& operator<<(std::ostream& out, const SmcWrite& write)
-{
-    return out << write.key << "<-" << write.bytes << (write.accepted() ? "" : " refused");
-}
-
 // "key<-bytes" with " refused" for a refused write, consecutive repeats collapsed into one: the
 // order of a takeover or a release as a short list.
 inline std::vector<std::string> writeOrder(const std::vector<SmcWrite>& writes,
@@ -162,10 +136,8 @@ public:
     // Every SMC write since the rig started (the vsmc hands out each one once).
     const std::vector<SmcWrite>& writes()
     {
-        const nlohmann::json reply = control("writes"); // kept: the loop reads into it
-        for (const auto& entry : reply["writes"])
-            m_writes.push_back({entry.value("t", 0.0), entry.value("key", ""),
-                                entry.value("bytes", ""), entry.value("result", 0)});
+        for (SmcWrite& write : smcWrites(control("writes")))
+            m_writes.push_back(std::move(write));
         return m_writes;
     }
     // The writes after the first `from`.

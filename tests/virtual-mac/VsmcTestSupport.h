@@ -10,13 +10,16 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -229,5 +232,41 @@ public:
 private:
     TemporaryRoot m_root;
 };
+
+// One entry of the virtual SMC's write journal, as `ctl writes` reports it.
+struct SmcWrite {
+    double t = 0;
+    std::string key;
+    std::string bytes; // hex
+    int result = 0;
+
+    bool accepted() const { return result == 0; }
+    // The bytes of a 4-byte "flt " key (little-endian).
+    float asFloat() const
+    {
+        std::uint32_t bits = 0;
+        for (int i = 3; i >= 0; --i)
+            bits = (bits << 8) |
+                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const SmcWrite& write)
+{
+    return out << write.key << "<-" << write.bytes << (write.accepted() ? "" : " refused");
+}
+
+// The entries of a `writes` reply, in journal order.
+inline std::vector<SmcWrite> smcWrites(const nlohmann::json& reply)
+{
+    std::vector<SmcWrite> writes;
+    for (const auto& entry : reply.at("writes"))
+        writes.push_back({entry.value("t", 0.0), entry.value("key", ""), entry.value("bytes", ""),
+                          entry.value("result", 0)});
+    return writes;
+}
 
 } // namespace brisvane::test
