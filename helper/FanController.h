@@ -104,6 +104,13 @@ private:
     void applyTargets();
     void releaseToMacOS();
     void returnModesToAutomatic();
+    // A hand-back is finished, not attempted: a mode key or the unlock the SMC refused to take
+    // back is owed, and written again on every tick outside control until the SMC accepts it.
+    void oweMode(const std::string& key, const SMCError& error);
+    void settleMode(const std::string& key);
+    void withdrawUnlock();
+    void finishHandBack();
+    void forgetHandBack();
 
     void beginTakeover();
     void continueUnlock();
@@ -138,6 +145,10 @@ private:
     std::vector<double> m_effectiveTargets;
     double m_lastHottest = 0.0;
     std::optional<std::string> m_lastError;
+    // Mode keys set to manual whose return to automatic the SMC has not accepted, in the order
+    // refused; and whether the unlock is still set although a release withdrew it.
+    std::vector<std::string> m_modesOwed;
+    bool m_unlockOwed = false;
     TimePoint m_lastHottestSampledAt;
     std::unique_ptr<asio::steady_timer> m_timer;
     std::chrono::steady_clock::time_point m_nextTickAt;

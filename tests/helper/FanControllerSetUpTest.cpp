@@ -147,7 +147,8 @@ struct LeftoverCase {
     std::vector<std::pair<std::string, std::uint8_t>> leftBytes;
     std::function<void(ControllerRig&)> faults;
     std::vector<std::string> writes;
-    std::vector<std::string> log; // the lines before "helper up"
+    std::vector<std::string> log;       // the lines before "helper up"
+    std::vector<std::string> afterTick; // what the first idle tick writes
 };
 
 std::ostream& operator<<(std::ostream& out, const LeftoverCase& row)
@@ -186,16 +187,18 @@ const LeftoverCase kLeftoverCases[] = {
      .writes = {"F0Md=0 refused 0x86", "F1Md=0", "Ftst=0"},
      .log = {"error: could not return fan mode F0Md to automatic: SMC key F0Md error (result "
              "134)",
-             returnedMode("F1Md"), kClearedUnlock}},
+             returnedMode("F1Md"), kClearedUnlock},
+     .afterTick = {"F0Md=0"}},
     {.name = "UnreadableUnlockIsLeftAlone",
      .leftBytes = {{"Ftst", 1}},
      .faults =
          [](ControllerRig& rig) { rig.model->injectFault("Ftst", SmcOperation::read, 0x85); }},
-    {.name = "RefusedUnlockClearIsStillLogged",
+    {.name = "RefusedUnlockClearIsReportedAsSuch",
      .leftBytes = {{"Ftst", 1}},
-     .faults = [](ControllerRig& rig) { rig.failWrites("Ftst"); },
+     .faults = [](ControllerRig& rig) { rig.failWrites("Ftst", kSmcResultWriteRefused, 1); },
      .writes = {"Ftst=0 refused 0x86"},
-     .log = {kClearedUnlock}},
+     .log = {"error: could not clear leftover firmware unlock: SMC key Ftst error (result 134)"},
+     .afterTick = {"Ftst=0"}},
 };
 
 class FanControllerLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
@@ -216,6 +219,9 @@ TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
     EXPECT_EQ(log.back().rfind("info: helper up: ", 0), 0u) << log.back();
     log.pop_back();
     EXPECT_EQ(log, row.log);
+    // What a refusal left behind is written again until the SMC takes it.
+    rig.tick();
+    EXPECT_EQ(rig.takeWrites(), row.afterTick);
 }
 
 INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(kLeftoverCases),
