@@ -185,22 +185,43 @@ void FanController::start()
 
 void FanController::setUp()
 {
+    trySetUp();
+    startTickTimer();
+}
+
+void FanController::trySetUp()
+{
     try {
         m_smc = std::make_shared<SMCConnection>();
     } catch (const SMCError& error) {
+        m_smc.reset();
         setUpFailed(error);
         return;
     }
+    // FNum first: an SMC that does not answer is found out before a sensor directory walk.
+    // A machine without FNum has no fans; an SMC that did not answer is another matter.
+    try {
+        const SMCValue count = m_smc->readBytes("FNum");
+        m_fanCount = count.data.empty() ? 0 : count.data[0];
+    } catch (const SMCError& error) {
+        if (isTransportFailure(error)) {
+            setUpFailed(error);
+            return;
+        }
+        m_fanCount = 0;
+    }
     m_sensors = std::make_unique<SMCTemperatureSensors>(m_smc, m_clock);
-    m_fanCount = m_smc->fanCount();
 
     std::vector<SMCFanReading> fans;
     try {
-        fans = m_smc->readAllFans();
+        for (int i = 0; i < m_fanCount; ++i)
+            fans.push_back(m_smc->readFan(i));
     } catch (const SMCError& error) {
         setUpFailed(error);
         return;
     }
+    m_setUpRetryAt.reset();
+    m_lastError.reset(); // an earlier attempt's failure no longer holds
     for (const SMCFanReading& fan : fans) {
         m_minRPMs.push_back(fan.minRPM);
         m_maxRPMs.push_back(fan.maxRPM);
@@ -233,14 +254,46 @@ void FanController::setUp()
     m_log.info("helper up: %d fans, max %s, modeKeys %s, Ftst %s, control %s", m_fanCount,
                maxima.c_str(), keys.c_str(), m_hasForceTestKey ? "present" : "absent",
                m_canControlFans ? "available" : "UNAVAILABLE");
-    startTickTimer();
+}
+
+bool FanController::isTransportFailure(const SMCError& error)
+{
+    switch (error.kind()) {
+    case SMCError::Kind::serviceNotFound:
+    case SMCError::Kind::openFailed:
+    case SMCError::Kind::callFailed:
+        return true;
+    case SMCError::Kind::keyError:
+    case SMCError::Kind::typeMismatch:
+    case SMCError::Kind::sizeMismatch:
+        return false;
+    }
+    return false;
 }
 
 void FanController::setUpFailed(const SMCError& error)
 {
-    m_lastError = "SMC unavailable: " + error.description();
-    m_log.error("SMC setup failed: %s", error.description().c_str());
-    startTickTimer();
+    const std::string message = "SMC unavailable: " + error.description();
+    // A retry that fails the same way says nothing new.
+    if (!m_setUpRetryAt || m_lastError != message)
+        m_log.error("SMC setup failed: %s", error.description().c_str());
+    m_lastError = message;
+    if (!isTransportFailure(error)) {
+        // The SMC answered: the machine is as it is, and set-up is not tried again.
+        m_setUpRetryAt.reset();
+        return;
+    }
+    // Nothing half-learnt stays behind for ticks or takeovers to use.
+    m_smc.reset();
+    m_sensors.reset();
+    m_fanCount = 0;
+    m_minRPMs.clear();
+    m_maxRPMs.clear();
+    m_autoFloors.clear();
+    m_setUpBackoffSeconds =
+        m_setUpRetryAt ? std::min(m_setUpBackoffSeconds * 2, kSetUpBackoffLimitSeconds) : 1.0;
+    m_setUpRetryAt = m_clock.now() + std::chrono::duration_cast<Clock::duration>(
+                                         std::chrono::duration<double>(m_setUpBackoffSeconds));
 }
 
 void FanController::returnLeftoverManualModes()
@@ -416,6 +469,8 @@ void FanController::failTakeover(const std::string& message)
 
 void FanController::tick()
 {
+    if (m_setUpRetryAt && m_clock.now() >= *m_setUpRetryAt)
+        trySetUp();
     if (!m_smc || m_fanCount < 1)
         return;
     const bool fresh =

@@ -121,6 +121,48 @@ TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
 }
 
+// An SMC that did not answer at set-up is asked again, after 1 s, then 2, 4, 8 … up to 60 s;
+// one that answered (no fans, an unreadable fan key) is taken as it is.
+TEST(FanControllerSetUpRetry, ATransportFailureOnFNumIsRetriedNotTakenForAFanlessMac)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->injectTransportFault(kIOReturnNotResponding, 1);
+    rig.setUp();
+    EXPECT_EQ(rig.takeLog(),
+              std::vector<std::string>{"error: SMC setup failed: SMC call failed (0xe00002ed)"});
+    EXPECT_EQ(rig.status().lastError, "SMC unavailable: SMC call failed (0xe00002ed)");
+
+    rig.tick();
+    const std::vector<std::string> log = rig.takeLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "info: helper up: 2 fans, max [6000, 6000], modeKeys [F0Md, F1Md], "
+                          "Ftst present, control available");
+    EXPECT_EQ(rig.status().lastError, std::nullopt);
+    rig.setTargets({3000, 3000});
+    EXPECT_EQ(rig.phase(), Phase::unlocking);
+}
+
+TEST(FanControllerSetUpRetry, AMissingServiceIsLookedForAgainWithABackOff)
+{
+    ControllerRig rig(std::nullopt);
+    rig.setUp(); // t = 0; the next attempts at 1, 3, 7 and 15 s
+    rig.drain();
+    auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
+    std::optional<VirtualSmc::ServiceRegistration> registration;
+    std::vector<int> upAt;
+    for (int t = 1; t <= 20; ++t) {
+        if (t == 4)
+            registration.emplace(model->registerAsService());
+        rig.tick();
+        for (const std::string& line : rig.takeLog())
+            if (line.rfind("info: helper up: 2 fans", 0) == 0)
+                upAt.push_back(t);
+    }
+    EXPECT_EQ(upAt, std::vector<int>{7});
+    EXPECT_EQ(rig.status().lastError, std::nullopt);
+    EXPECT_EQ(rig.status().autoFloors.size(), 2u);
+}
+
 TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
 {
     ControllerRig rig("two-fan-laptop");
