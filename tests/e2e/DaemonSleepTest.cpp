@@ -14,6 +14,7 @@ using ::testing::ElementsAre;
 
 const char* const kSleepLine = "system going to sleep - fans released, sleep lock closed";
 const char* const kWakeLine = "system woke - sleep lock taken again";
+const char* const kStillHeldLine = "system woke - sleep lock still held";
 
 TEST(DaemonSleep, releasesTheFansBeforeClosingTheLockAndTakesANewLockOnWake)
 {
@@ -68,10 +69,13 @@ TEST(DaemonSleep, sleepWhileIdleWritesNothingAndEveryWakeHoldsOneLock)
         ASSERT_TRUE(eventually([&] { return rig.logCount(kWakeLine) == std::size_t(cycle); }));
         EXPECT_EQ(bus.inhibitorsBy("Brisvane"), 1u);
     }
-    // A second wake without a sleep between keeps the one lock it has.
+    // A second wake without a sleep between keeps the one lock it has; counted once the
+    // daemon has handled it.
     bus.emitPrepareForSleep(false);
+    ASSERT_TRUE(eventually([&] { return rig.logCount(kStillHeldLine) == 1; })) << rig.daemonLog();
     EXPECT_EQ(rig.connect().status().phase, HelperControlPhase::idle);
     EXPECT_EQ(bus.inhibitorsBy("Brisvane"), 1u);
+    EXPECT_EQ(rig.logCount(kWakeLine), 3u);
     EXPECT_TRUE(rig.writesSince(start).empty());
     EXPECT_EQ(rig.logCount("fans returned to macOS control"), 0u);
 }
