@@ -614,12 +614,15 @@ void FanController::oweMode(const std::string& key, const SMCError& error)
 {
     if (std::find(m_modesOwed.begin(), m_modesOwed.end(), key) != m_modesOwed.end())
         return;
-    // A fan that never took manual mode (a takeover it refused) owes nothing.
-    try {
-        if (m_smc->readUInt8(key) == kModeAutomatic)
-            return;
-    } catch (const SMCError&) {
-        // Unreadable: it may well be manual.
+    // A fan that never took manual mode (a takeover it refused) owes nothing. After a transport
+    // failure the SMC is not asked: it would not answer either, and the mode is unknown.
+    if (!isTransportFailure(error)) {
+        try {
+            if (m_smc->readUInt8(key) == kModeAutomatic)
+                return;
+        } catch (const SMCError&) {
+            // Unreadable: it may well be manual.
+        }
     }
     m_modesOwed.push_back(key);
     m_log.error("fan mode %s refused automatic (%s) - writing it again every tick", key.c_str(),
