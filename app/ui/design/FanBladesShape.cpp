@@ -73,9 +73,9 @@ QString FanBladesShape::svgPath()
     }
     const double centre = kDesignSize / 2;
     const QString radius = number(kHubRadius);
-    svg += QStringLiteral("M %1 %2 A %3 %3 0 1 1 %4 %2 A %3 %3 0 1 1 %1 %2 Z")
-               .arg(number(centre + kHubRadius), number(centre), radius,
-                    number(centre - kHubRadius));
+    svg +=
+        QStringLiteral("M %1 %2 A %3 %3 0 1 1 %4 %2 A %3 %3 0 1 1 %1 %2 Z")
+            .arg(number(centre + kHubRadius), number(centre), radius, number(centre - kHubRadius));
     return svg;
 }
 

@@ -147,8 +147,8 @@ QSGNode* SpinningFanBladesView::updatePaintNode(QSGNode* old, UpdatePaintNodeDat
     }
     // Centred in the item, one design diameter across.
     const QSizeF size(m_diameter, m_diameter);
-    node->setRect(QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2),
-                         size));
+    node->setRect(
+        QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size));
     return node;
 }
 

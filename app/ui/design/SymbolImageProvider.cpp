@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QQmlEngine>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QUrl>
 #include <QUrlQuery>
@@ -23,15 +24,18 @@ void SymbolImageProvider::install(QQmlEngine& engine)
         engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
 }
 
-QImage SymbolImageProvider::requestImage(const QString& id, QSize* size,
-                                         const QSize& requestedSize)
+QImage SymbolImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize)
 {
     const qsizetype query = id.indexOf(QLatin1Char('?'));
     const QString name = QUrl::fromPercentEncoding(id.left(query).toUtf8());
     QColor colour = Qt::black;
     if (query >= 0) {
-        const QString value = QUrlQuery(id.mid(query + 1)).queryItemValue(
-            QStringLiteral("color"), QUrl::FullyDecoded);
+        QString value = QUrlQuery(id.mid(query + 1))
+                            .queryItemValue(QStringLiteral("color"), QUrl::FullyDecoded);
+        // QML leaves out the '#', which would start the URL's fragment.
+        static const QRegularExpression hex(QStringLiteral("^[0-9a-fA-F]{6}([0-9a-fA-F]{2})?$"));
+        if (hex.match(value).hasMatch())
+            value.prepend(QLatin1Char('#'));
         if (QColor::isValidColorName(value))
             colour = QColor::fromString(value);
     }

@@ -1,8 +1,8 @@
 #pragma once
 // image://symbol/<name>[?color=<colour>]: the symbol's icon at the requested size (which
-// already includes the device pixel ratio), tinted in the colour ("#rrggbb", "#aarrggbb" or a
-// colour name; the text colour of the light appearance when absent). A name the table does not
-// know shows the fallback icon and is logged once.
+// already includes the device pixel ratio), tinted in the colour ("rrggbb" or "aarrggbb", with
+// or without '#', or a colour name; black when absent). A name the table does not know shows
+// the fallback icon and is logged once.
 
 #include <QMutex>
 #include <QQuickImageProvider>

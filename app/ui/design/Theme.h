@@ -131,7 +131,6 @@ protected:
 private:
     void updateAppearance();
 
-
     QString m_forcedColorScheme;
     AppColors m_colors;
     QString m_fontFamily;
