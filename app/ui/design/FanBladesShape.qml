@@ -8,7 +8,9 @@ Shape {
 
     property color color: Theme.textColor
 
-    layer.enabled: true
+    // Smooth edges where the scene graph draws with a GPU (the software renderer's painter
+    // antialiases by itself, and its layers lose the shape at scales above 1).
+    layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
     layer.samples: 4
     layer.smooth: true
 

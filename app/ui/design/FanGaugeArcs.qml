@@ -19,7 +19,13 @@ Item {
     implicitWidth: diameter
     implicitHeight: diameter
 
-    onFractionChanged: animation.setFraction(fraction, animationDuration)
+    // Off screen nothing animates: the fill jumps to where it belongs.
+    onFractionChanged: {
+        if (visible)
+            animation.setFraction(fraction, animationDuration);
+        else
+            animation.reset(fraction);
+    }
     Component.onCompleted: animation.reset(fraction)
 
     FanGaugeAnimation {
@@ -39,8 +45,9 @@ Item {
         y: (root.height - geometry.boxSize) / 2
         width: geometry.boxSize
         height: geometry.boxSize
-        // Smooth edges where the scene graph draws with a GPU.
-        layer.enabled: true
+        // Smooth edges where the scene graph draws with a GPU (the software renderer's painter
+        // antialiases by itself, and its layers lose the shape at scales above 1).
+        layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
         layer.samples: 4
         layer.smooth: true
 

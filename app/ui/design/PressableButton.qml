@@ -18,10 +18,15 @@ Button {
     spacing: Theme.spacingTight + 2
 
     Accessible.name: text !== "" ? text : ToolTip.text
-    Accessible.onPressAction: root.click()
+    Accessible.onPressAction: {
+        if (root.checkable)
+            root.toggle();
+        root.clicked();
+    }
 
     contentItem: Row {
         spacing: root.spacing
+        opacity: root.enabled ? 1 : 0.45
 
         SymbolImage {
             anchors.verticalCenter: parent.verticalCenter
@@ -45,6 +50,6 @@ Button {
         radius: Theme.controlRadius
         color: root.prominent ? Theme.colors.accent : Theme.cardColor
         border.color: Theme.cardStrokeColor
-        opacity: root.enabled ? (root.down ? 0.7 : 1) : 0.4
+        opacity: root.enabled ? (root.down ? 0.7 : 1) : 0.45
     }
 }

@@ -2,7 +2,8 @@ import QtQuick
 import Brisvane.UI.Design
 
 // The fan blades turning clockwise at `revolutionsPerSecond`, on the render thread. A new speed
-// continues from the angle on screen; 0 stops the blades where they stand.
+// continues from the angle on screen; 0 stops the blades where they stand, and so does hiding
+// them (off screen nothing turns).
 Item {
     id: root
 
@@ -19,6 +20,7 @@ Item {
     implicitHeight: diameter
 
     onRevolutionsPerSecondChanged: internal.applySpeed()
+    onVisibleChanged: internal.applySpeed()
     Component.onCompleted: internal.applySpeed()
 
     SpinningFanBladesView {
@@ -44,7 +46,7 @@ Item {
         property real appliedSpeed: 0
 
         function applySpeed() {
-            const speed = Math.max(0, root.revolutionsPerSecond);
+            const speed = root.visible ? Math.max(0, root.revolutionsPerSecond) : 0;
             if (speed === appliedSpeed && (speed === 0) !== spin.running)
                 return;
             // Stopping writes the angle on screen back to the item: the next turn starts there.

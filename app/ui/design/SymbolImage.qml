@@ -11,7 +11,8 @@ Image {
 
     width: size
     height: size
-    sourceSize: Qt.size(size, size)
+    sourceSize.width: size
+    sourceSize.height: size
     fillMode: Image.PreserveAspectFit
     // The colour goes into the URL without its '#', which would start a fragment.
     source: name === "" ? "" : "image://symbol/" + name + "?color=" + root.color.toString().substring(1)

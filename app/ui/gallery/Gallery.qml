@@ -46,7 +46,8 @@ Window {
             spacing: Theme.spacingMedium
             Image {
                 source: "qrc:/brisvane/org.brisvane.Brisvane.svg"
-                sourceSize: Qt.size(40, 40)
+                sourceSize.width: 40
+                sourceSize.height: 40
             }
             Text {
                 text: gallery.title + (Theme.isDark ? " · dark" : " · light")
@@ -198,7 +199,8 @@ Window {
                 width: page.width - 2 * Theme.spacingLarge
                 spacing: Theme.spacingMedium
                 Repeater {
-                    model: SymbolCatalog.names.concat(["no.such.symbol"])
+                    // The last one is unknown: it shows the fallback.
+                    model: [...SymbolCatalog.names, "no.such.symbol"]
                     delegate: Column {
                         id: symbolSample
                         required property string modelData
