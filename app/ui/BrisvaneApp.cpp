@@ -58,8 +58,8 @@ bool BrisvaneApp::buildScenes(bool present)
     if (!m_mainWindow)
         return false;
     connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);
-    m_menuBarPanel = load(kMenuBarPanelURL, {{QStringLiteral("appState"),
-                                              QVariant::fromValue(&m_state)}});
+    m_menuBarPanel =
+        load(kMenuBarPanelURL, {{QStringLiteral("appState"), QVariant::fromValue(&m_state)}});
     if (!m_menuBarPanel)
         return false;
 

@@ -1,11 +1,13 @@
-// Switching between the light and dark appearance while elements run: the gauge is recoloured
-// and the blades are drawn again, at the same angle and the same speed.
+// The design elements in a window: switching between the light and dark appearance while they
+// run recolours the gauge and draws the blades again, at the same angle and the same speed; and
+// assistive technology's "Press" clicks a pressable control.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/design/SpinningFanBladesView.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QQmlComponent>
@@ -104,6 +106,35 @@ TEST_F(AppearanceTest, SwitchingRecoloursTheGaugeAndRedrawsTheBladesWhereTheySta
     EXPECT_EQ(frozen.view()->renderCount(), frozenRenders + 1);
     EXPECT_EQ(frozen.view()->rotation(), angle);
     EXPECT_FALSE(frozen.spinning());
+}
+
+TEST_F(AppearanceTest, ThePressActionClicksAPressableButton)
+{
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QQmlComponent component(&engine);
+    component.setData(R"(
+import QtQuick
+import Brisvane.UI.Design
+Window {
+    id: root
+    property int clicks: 0
+    PressableButton { text: "Install"; onClicked: root.clicks += 1 }
+}
+)",
+                      {});
+    std::unique_ptr<QObject> root(component.create());
+    auto* window = qobject_cast<QQuickWindow*>(root.get());
+    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
+    window->show();
+    QQuickItem* button = window->contentItem()->childItems().value(0);
+    ASSERT_NE(button, nullptr);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Install"));
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(root->property("clicks").toInt(), 1);
 }
 
 } // namespace
