@@ -28,6 +28,8 @@ Theme::Theme(QObject* parent)
                        ? QStringLiteral("Inter")
                        : QGuiApplication::font().family())
 {
+    // Qt 6.4 announces a new palette only as an event to the application object. A filter there
+    // sees every event of the process, so it only compares the receiver and the type.
     if (qApp)
         qApp->installEventFilter(this);
     updateAppearance();
