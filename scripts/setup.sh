@@ -11,7 +11,7 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
-  qml6-module-qttest qml6-module-qtquick-shapes qml6-module-qtquick-dialogs qml6-module-qtqml-models
+  qml6-module-qttest qml6-module-qtquick-shapes fonts-inter qml6-module-qtquick-dialogs qml6-module-qtqml qml6-module-qtqml-models
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi
 )
@@ -20,6 +20,7 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+command -v npm >/dev/null || missing+=(npm)
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
@@ -28,4 +29,12 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The symbol images: Material Design Icons, pinned, into node_modules/ (ignored by git).
+mdi_version=7.4.47
+root=$(cd "$(dirname "$0")/.." && pwd)
+if ! grep -qs "\"version\": \"$mdi_version\"" "$root/node_modules/@mdi/svg/package.json"; then
+  echo "setup: installing @mdi/svg $mdi_version"
+  npm install --no-save --no-package-lock --no-audit --no-fund --prefix "$root" "@mdi/svg@$mdi_version"
 fi

@@ -549,16 +549,16 @@
         <translation>Taking control of the fans…</translation>
     </message>
     <message id="shared.fan.left">
-        <source>Left</source>
-        <translation>Left</translation>
+        <source>Left fan</source>
+        <translation>Left fan</translation>
     </message>
     <message id="shared.fan.numbered">
         <source>Fan %1</source>
         <translation>Fan %1</translation>
     </message>
     <message id="shared.fan.right">
-        <source>Right</source>
-        <translation>Right</translation>
+        <source>Right fan</source>
+        <translation>Right fan</translation>
     </message>
     <message id="shared.mode.automatic">
         <source>Automatic</source>

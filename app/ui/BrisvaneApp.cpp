@@ -1,11 +1,14 @@
 #include "app/ui/BrisvaneApp.h"
 
 #include "app/ui/MenuBarItem.h"
+#include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 #include "app/core/UserDefaults.h"
 
+#include <QGuiApplication>
+#include <QIcon>
 #include <QTimer>
 
 namespace brisvane {
@@ -20,35 +23,49 @@ BrisvaneApp::BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& d
 
 BrisvaneApp::~BrisvaneApp()
 {
-    // The window's bindings read the state: it goes before anything it looks at.
+    // The windows' bindings read the state: they go before anything they look at.
     m_menuBarItem.reset();
     m_engine.reset();
 }
 
+QQuickWindow* BrisvaneApp::load(const char* url, const QVariantMap& properties)
+{
+    const qsizetype before = m_engine->rootObjects().size();
+    m_engine->setInitialProperties(properties);
+    m_engine->load(QUrl(QLatin1StringView(url)));
+    const QList<QObject*> roots = m_engine->rootObjects();
+    QQuickWindow* window =
+        roots.size() > before ? qobject_cast<QQuickWindow*>(roots.last()) : nullptr;
+    if (!window)
+        qCCritical(lifecycleLog, "the window could not be created from %s", url);
+    return window;
+}
+
 bool BrisvaneApp::buildScenes(bool present)
 {
-    // The forced colour scheme is read each time the window's content is built: once here.
-    m_palette = std::make_unique<ColorSchemePalette>(ColorSchemePalette::forcedColorScheme(
-        m_defaults.stringValue(QLatin1StringView(AppState::kForceColorSchemeKey))));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvane/org.brisvane.Brisvane.svg")));
     m_engine = std::make_unique<QQmlApplicationEngine>();
-    // Where `import Brisvane.UI` is found: the module is embedded under qrc:/Brisvane/UI/.
+    // Where the Brisvane.UI modules are found: they are embedded under qrc:/Brisvane/UI/.
     m_engine->addImportPath(QStringLiteral("qrc:/"));
-    m_engine->setInitialProperties({
-        {QStringLiteral("appState"), QVariant::fromValue(&m_state)},
-        {QStringLiteral("colors"), QVariant::fromValue(m_palette.get())},
-    });
-    m_engine->load(QUrl(QLatin1StringView(kMainWindowURL)));
-    const QList<QObject*> roots = m_engine->rootObjects();
-    m_mainWindow = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.first());
-    if (!m_mainWindow) {
-        qCCritical(lifecycleLog, "the main window could not be created from %s", kMainWindowURL);
+    SymbolImageProvider::install(*m_engine);
+
+    // The forced colour scheme is read each time the window's content is built: once here.
+    m_mainWindow = load(kMainWindowURL,
+                        {{QStringLiteral("appState"), QVariant::fromValue(&m_state)},
+                         {QStringLiteral("forcedColorScheme"),
+                          m_defaults.stringValue(QLatin1StringView(AppState::kForceColorSchemeKey))
+                              .value_or(QString())}});
+    if (!m_mainWindow)
         return false;
-    }
     connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);
+    m_menuBarPanel =
+        load(kMenuBarPanelURL, {{QStringLiteral("appState"), QVariant::fromValue(&m_state)}});
+    if (!m_menuBarPanel)
+        return false;
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);
-        m_menuBarItem->show();
+        m_menuBarItem->show([this] { openMainWindow(); });
     } else {
         qCInfo(lifecycleLog, "no system tray: the menu-bar item is not shown");
     }
@@ -58,6 +75,19 @@ bool BrisvaneApp::buildScenes(bool present)
     return true;
 }
 
+void BrisvaneApp::openMainWindow()
+{
+    if (m_controller) {
+        m_controller->show();
+        return;
+    }
+    if (m_mainWindow) {
+        m_mainWindow->show();
+        m_mainWindow->raise();
+        m_mainWindow->requestActivate();
+    }
+}
+
 void BrisvaneApp::onMainWindowVisibleChanged(bool visible)
 {
     if (!visible || m_firstShown)
@@ -65,8 +95,12 @@ void BrisvaneApp::onMainWindowVisibleChanged(bool visible)
     m_firstShown = true;
     // After the show has finished, as the content's own first-appearance task would run.
     QTimer::singleShot(0, this, [this] {
+        if (!m_mainWindow)
+            return;
         m_delegate.setAppState(&m_state);
-        m_contentShown = MainWindowController::mainWindowContentShown(m_defaults);
+        if (!m_controller)
+            m_controller = new MainWindowController(*m_mainWindow, m_defaults);
+        m_contentShown = m_controller->contentShown();
         emit mainWindowContentShown();
     });
 }

@@ -1,10 +1,10 @@
 #pragma once
-// The windowed application's scenes: the main window (QML, identifier "main", hidden instead of
-// closed) and the menu-bar item where the desktop has a tray. When the window's content is first
-// shown the delegate receives the state — from then on quitting hands the fans back — and the
-// window gets its controller, width correction and optional auto-close.
+// The windowed application's scenes, which it owns: the main window (QML, identifier "main",
+// hidden instead of closed), the menu-bar panel, and the menu-bar item where the desktop has a
+// tray. When the window's content is first shown the delegate receives the state — from then on
+// quitting hands the fans back — and the window gets its controller, width correction and
+// optional auto-close. Nothing looks a window up: everything goes through this owner.
 
-#include "app/ui/ColorSchemePalette.h"
 #include "app/ui/MainWindowController.h"
 
 #include <QObject>
@@ -26,20 +26,28 @@ class BrisvaneApp : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr char kMainWindowURL[] = "qrc:/Brisvane/UI/Main.qml";
+    static constexpr char kMainWindowURL[] = "qrc:/Brisvane/UI/Window/Main.qml";
+    static constexpr char kMenuBarPanelURL[] = "qrc:/Brisvane/UI/MenuBar/Main.qml";
 
     // All three must outlive the scenes.
     BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& defaults,
                 QObject* parent = nullptr);
     ~BrisvaneApp() override;
 
-    // Builds the main window, shown at once when `present` (as at launch), and the menu-bar
-    // item where there is a tray. False when the window could not be created.
+    // Builds the main window, shown at once when `present` (as at launch), the menu-bar panel
+    // (hidden), and the menu-bar item where there is a tray. False when a window could not be
+    // created.
     bool buildScenes(bool present = true);
 
+    // Brings the main window forward: through its controller once there is one, else by
+    // showing it. The route of the menu-bar item and of a reopen.
+    void openMainWindow();
+
     QQuickWindow* mainWindow() const { return m_mainWindow; }
-    const ColorSchemePalette* palette() const { return m_palette.get(); }
+    QQuickWindow* menuBarPanel() const { return m_menuBarPanel; }
+    MainWindowController* mainWindowController() const { return m_controller; }
     bool hasMenuBarItem() const { return m_menuBarItem != nullptr; }
+    QQmlEngine& engine() const { return *m_engine; }
     // What happened when the window's content was first shown; absent before.
     const std::optional<MainWindowController::ContentShown>& contentShown() const
     {
@@ -50,15 +58,17 @@ signals:
     void mainWindowContentShown();
 
 private:
+    QQuickWindow* load(const char* url, const QVariantMap& properties);
     void onMainWindowVisibleChanged(bool visible);
 
     AppState& m_state;
     AppDelegate& m_delegate;
     UserDefaults& m_defaults;
-    // Read by the window's bindings, so it outlives the engine.
-    std::unique_ptr<ColorSchemePalette> m_palette;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_mainWindow;
+    QPointer<QQuickWindow> m_menuBarPanel;
+    // Belongs to the main window.
+    QPointer<MainWindowController> m_controller;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
     bool m_firstShown = false;
     std::optional<MainWindowController::ContentShown> m_contentShown;

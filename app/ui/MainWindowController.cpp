@@ -17,17 +17,6 @@
 namespace brisvane {
 namespace {
 
-QPointer<MainWindowController> g_controller;
-
-QWindow* findWindow(const auto& matches)
-{
-    const QWindowList windows = QGuiApplication::topLevelWindows();
-    for (QWindow* window : windows)
-        if (matches(*window))
-            return window;
-    return nullptr;
-}
-
 // The window with its frame centred on its screen (else the primary one), size unchanged.
 void centre(QWindow& window)
 {
@@ -41,11 +30,6 @@ void centre(QWindow& window)
 }
 
 } // namespace
-
-MainWindowController* MainWindowController::shared()
-{
-    return g_controller.data();
-}
 
 MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaults)
     : QObject(&window)
@@ -106,53 +90,26 @@ bool MainWindowController::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-QWindow* MainWindowController::findMainWindow()
-{
-    const QString title = qtTrId("app.window.mainTitle");
-    return findWindow([&](const QWindow& window) { return window.title() == title; });
-}
-
-void MainWindowController::openMainWindow()
-{
-    if (MainWindowController* controller = shared()) {
-        controller->show();
-        return;
-    }
-    if (QWindow* window = findWindow(
-            [](const QWindow& w) { return w.objectName() == QLatin1StringView("main"); })) {
-        window->show();
-        window->raise();
-        window->requestActivate();
-    }
-}
-
-MainWindowController::ContentShown
-MainWindowController::mainWindowContentShown(UserDefaults& defaults)
+MainWindowController::ContentShown MainWindowController::contentShown()
 {
     ContentShown result;
-    QWindow* window = findMainWindow();
-    if (!window)
-        return result;
-    result.foundWindow = true;
-    if (!shared())
-        g_controller = new MainWindowController(*window, defaults);
-
-    if (window->width() <= kNarrowWidth) {
-        window->resize(kCorrectedWidth, window->height());
-        centre(*window);
+    QWindow& window = *m_window;
+    if (window.width() <= kNarrowWidth) {
+        window.resize(kCorrectedWidth, window.height());
+        centre(window);
         result.widened = true;
     }
 
     const std::optional<double> seconds =
-        defaults.doubleValue(QLatin1StringView(AppState::kCloseMainWindowAfterSecondsKey));
+        m_defaults.doubleValue(QLatin1StringView(AppState::kCloseMainWindowAfterSecondsKey));
     if (seconds && *seconds > 0) {
         result.autoCloseAfterSeconds = *seconds;
         // A timer counts in int milliseconds: anything longer waits about 24 days.
         const auto delay = std::chrono::milliseconds(
             static_cast<int>(std::min(*seconds * 1000, double(std::numeric_limits<int>::max()))));
-        QTimer::singleShot(delay, qApp, [] {
-            if (QWindow* main = findMainWindow())
-                main->close();
+        QTimer::singleShot(delay, this, [this] {
+            if (m_window)
+                m_window->close();
         });
     }
     return result;

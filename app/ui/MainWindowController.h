@@ -1,7 +1,7 @@
 #pragma once
 // The main window is never really closed: a close hides it (and, by the user's choice, the Dock
-// icon), and show() brings both back. One controller per process, created when the window's
-// content is first shown, kept in a process-wide slot. Main thread only.
+// icon), and show() brings both back. Created by the application for its main window when the
+// window's content is first shown; it belongs to the window. Main thread only.
 
 #include <QObject>
 #include <QPointer>
@@ -20,11 +20,6 @@ public:
     static constexpr int kNarrowWidth = 780;    // at most this wide at first display ...
     static constexpr int kCorrectedWidth = 820; // ... the window is widened to this
 
-    // The controller in the slot; null until the window's content was first shown. The
-    // controller belongs to its window, so the slot empties should that window be destroyed
-    // (only tests do that; the app's window lives as long as the process).
-    static MainWindowController* shared();
-
     // Becomes the window's close handler and watches its minimising. `defaults` holds
     // "hideDockIconWhenWindowClosed" and must outlive the controller.
     MainWindowController(QWindow& window, UserDefaults& defaults);
@@ -40,21 +35,14 @@ public:
     // Minimised or hidden windows are not on screen.
     void windowOnScreenStateChanged();
 
-    // The first top-level window titled with the localised "app.window.mainTitle".
-    static QWindow* findMainWindow();
-    // The route the menu-bar item and reopen take: the controller's show(), or, before there is
-    // one, showing the window with identifier "main".
-    static void openMainWindow();
-
-    // Run once, when the main window's content is first shown: fills the slot, widens a window
-    // of at most 780 to 820 and centres it, and schedules the optional auto-close.
+    // Run once, when the window's content is first shown: widens a window of at most 780 to 820
+    // and centres it, and schedules the optional auto-close.
     struct ContentShown {
-        bool foundWindow = false;
         bool widened = false;
         // Seconds until the user-style close, when "CloseMainWindowAfterSeconds" is above 0.
         std::optional<double> autoCloseAfterSeconds;
     };
-    static ContentShown mainWindowContentShown(UserDefaults& defaults);
+    ContentShown contentShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,5 @@
 #include "app/ui/MenuBarItem.h"
 
-#include "app/ui/MainWindowController.h"
-
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 
@@ -45,9 +43,9 @@ MenuBarItem::~MenuBarItem()
     m_tray.hide();
 }
 
-void MenuBarItem::show()
+void MenuBarItem::show(std::function<void()> openMainWindow)
 {
-    m_state.setOpenMainWindow([] { MainWindowController::openMainWindow(); });
+    m_state.setOpenMainWindow(std::move(openMainWindow));
     m_tray.show();
 }
 
@@ -80,7 +78,9 @@ void MenuBarItem::updateLabel()
     if (temperature == m_renderedTemperature)
         return;
     m_renderedTemperature = temperature;
-    m_tray.setIcon(labelIcon(temperature));
+    m_tray.setIcon(m_state.telemetry().latest()
+                       ? labelIcon(temperature)
+                       : QIcon(QStringLiteral(":/brisvane/org.brisvane.Brisvane.svg")));
 }
 
 QIcon MenuBarItem::labelIcon(const QString& temperature)

@@ -1,6 +1,7 @@
 #pragma once
 // The menu-bar item, as a system-tray icon where the desktop has a tray: its label shows the
-// temperature that drives the fans and the fastest fan's speed; activating it brings the main
+// temperature that drives the fans (the app's mark before the first sample) and the fastest
+// fan's speed; activating it brings the main
 // window forward, and its menu opens the window or quits. The panel comes later.
 
 #include <QIcon>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -27,8 +29,8 @@ public:
     MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent = nullptr);
     ~MenuBarItem() override;
 
-    // Shows the item and installs the state's openMainWindow.
-    void show();
+    // Shows the item and installs `openMainWindow` as the state's route to the main window.
+    void show(std::function<void()> openMainWindow);
 
     // "55°" from the driving temperature, "--" before the first sample.
     static QString temperatureText(const AppState& state);

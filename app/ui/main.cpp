@@ -21,7 +21,9 @@
 #include <csignal>
 #include <cstdio>
 
-Q_IMPORT_QML_PLUGIN(Brisvane_UIPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 
 namespace brisvane {
 namespace {

@@ -19,7 +19,7 @@ TEST_F(SharedFanNameTest, NamesFansByTheirCount)
     };
     const Row rows[] = {
         {1, {"Fan 1"}},
-        {2, {"Left", "Right"}},
+        {2, {"Left fan", "Right fan"}},
         {3, {"Fan 1", "Fan 2", "Fan 3"}},
     };
     for (const Row& row : rows) {
@@ -29,7 +29,7 @@ TEST_F(SharedFanNameTest, NamesFansByTheirCount)
         EXPECT_EQ(names, row.names) << row.fanCount << " fans";
     }
     // Any index past the first is the right fan of a pair.
-    EXPECT_EQ(sharedFanName(5, 2), "Right");
+    EXPECT_EQ(sharedFanName(5, 2), "Right fan");
 }
 
 } // namespace

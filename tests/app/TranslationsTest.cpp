@@ -63,8 +63,8 @@ TEST_F(TranslationsTest, everyKeyHasATextAndTheBuiltCatalogueGivesIt)
 TEST_F(TranslationsTest, installedCatalogueResolvesKeysWithArguments)
 {
     EXPECT_EQ(qtTrId("app.window.mainTitle"), "Brisvane");
-    EXPECT_EQ(qtTrId("shared.fan.left"), "Left");
-    EXPECT_EQ(qtTrId("shared.fan.right"), "Right");
+    EXPECT_EQ(qtTrId("shared.fan.left"), "Left fan");
+    EXPECT_EQ(qtTrId("shared.fan.right"), "Right fan");
     EXPECT_EQ(qtTrId("shared.fan.numbered").arg(3), "Fan 3");
     EXPECT_EQ(qtTrId("presets.duplicate.name").arg("Cool"), "Cool Copy");
     EXPECT_EQ(qtTrId("presets.limitReachedHelp").arg(3),

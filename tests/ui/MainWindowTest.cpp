@@ -1,7 +1,7 @@
 // The main window scene on the offscreen platform: what it is, that a close only hides it and a
 // reopen brings it back, the Dock-icon policy, the width correction and the auto-close when its
-// content is first shown, and the forced colour scheme. Also renders it to PNG files in the build
-// tree for a look.
+// content is first shown, the forced colour scheme, and the readings as assistive technology
+// reads them. Also renders it to PNG files in the build tree for a look.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/app/TelemetryTestSupport.h"
@@ -10,10 +10,12 @@
 #include "app/ui/ActivationPolicy.h"
 #include "app/ui/BrisvaneApp.h"
 #include "app/ui/MainWindowController.h"
+#include "app/ui/design/Theme.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/MainWindowVisibility.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QScreen>
 #include <QSet>
@@ -57,7 +59,7 @@ protected:
     // Shows the window through the route the menu-bar item installs.
     void reopen()
     {
-        m_state->setOpenMainWindow([] { MainWindowController::openMainWindow(); });
+        m_state->setOpenMainWindow([this] { m_app->openMainWindow(); });
         EXPECT_TRUE(m_delegate->applicationShouldHandleReopen(false));
     }
 
@@ -78,14 +80,22 @@ TEST_F(MainWindowTest, TheSceneIsTheMainWindowShownAtLaunch)
     EXPECT_EQ(main->minimumSize(), QSize(780, 420)) << "from its content";
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(m_delegate->appState(), nullptr);
-    EXPECT_EQ(MainWindowController::findMainWindow(), main);
+    ASSERT_NE(m_app->menuBarPanel(), nullptr);
+    EXPECT_FALSE(m_app->menuBarPanel()->isVisible());
 
     main->show();
     ASSERT_TRUE(contentShown());
-    EXPECT_TRUE(m_app->contentShown()->foundWindow);
     EXPECT_EQ(m_delegate->appState(), m_state.get()) << "quitting now hands the fans back";
-    ASSERT_NE(MainWindowController::shared(), nullptr);
-    EXPECT_EQ(&MainWindowController::shared()->window(), main);
+    ASSERT_NE(m_app->mainWindowController(), nullptr);
+    EXPECT_EQ(&m_app->mainWindowController()->window(), main);
+}
+
+TEST_F(MainWindowTest, BeforeItsFirstShowingOpeningShowsTheWindow)
+{
+    launch({}, false);
+    m_app->openMainWindow();
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_TRUE(contentShown());
 }
 
 TEST_F(MainWindowTest, QuittingBeforeTheWindowIsShownEndsAtOnce)
@@ -210,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Values, NoAutoCloseTest,
 
 struct SchemeCase {
     const char* value;
-    ColorSchemePalette::ColorScheme scheme;
+    Theme::ColorScheme scheme;
 };
 
 class ColorSchemeTest : public MainWindowTest, public ::testing::WithParamInterface<SchemeCase> {};
@@ -221,22 +231,59 @@ TEST_P(ColorSchemeTest, ForceColorSchemeTakesOnlyTheExactNames)
     if (GetParam().value)
         arguments = {QStringLiteral("-ForceColorScheme"), QString::fromLatin1(GetParam().value)};
     launch(arguments);
-    EXPECT_EQ(m_app->palette()->scheme(), GetParam().scheme);
-    EXPECT_EQ(window()->color(), m_app->palette()->windowColor());
-    if (GetParam().scheme != ColorSchemePalette::ColorScheme::system) {
-        EXPECT_EQ(m_app->palette()->isDark(),
-                  GetParam().scheme == ColorSchemePalette::ColorScheme::dark);
-    }
+    const auto* theme =
+        m_app->engine().singletonInstance<Theme*>(qmlTypeId("Brisvane.UI.Design", 1, 0, "Theme"));
+    ASSERT_NE(theme, nullptr);
+    EXPECT_EQ(Theme::colorScheme(theme->forcedColorScheme()), GetParam().scheme);
+    const bool dark = GetParam().scheme == Theme::ColorScheme::system
+                          ? Theme::platformIsDark()
+                          : GetParam().scheme == Theme::ColorScheme::dark;
+    EXPECT_EQ(theme->isDark(), dark);
+    EXPECT_EQ(window()->color(), theme->windowColor());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, ColorSchemeTest,
-    ::testing::Values(SchemeCase{"light", ColorSchemePalette::ColorScheme::light},
-                      SchemeCase{"dark", ColorSchemePalette::ColorScheme::dark},
-                      SchemeCase{"Dark", ColorSchemePalette::ColorScheme::system},
-                      SchemeCase{"LIGHT", ColorSchemePalette::ColorScheme::system},
-                      SchemeCase{" dark", ColorSchemePalette::ColorScheme::system},
-                      SchemeCase{nullptr, ColorSchemePalette::ColorScheme::system}));
+INSTANTIATE_TEST_SUITE_P(Values, ColorSchemeTest,
+                         ::testing::Values(SchemeCase{"light", Theme::ColorScheme::light},
+                                           SchemeCase{"dark", Theme::ColorScheme::dark},
+                                           SchemeCase{"Dark", Theme::ColorScheme::system},
+                                           SchemeCase{"LIGHT", Theme::ColorScheme::system},
+                                           SchemeCase{" dark", Theme::ColorScheme::system},
+                                           SchemeCase{nullptr, Theme::ColorScheme::system}));
+
+// The names the desktop tests find the readings by.
+TEST_F(MainWindowTest, TheReadingsAreNamedForAssistiveTechnology)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    launch();
+    ASSERT_TRUE(contentShown());
+    auto fans = test::laptopFans();
+    fans[0].actualRPM = 2400.9;
+    fans[1].actualRPM = 0;
+    m_state->telemetry().ingest(test::sampleWith({44, 45.52, 41, 41.04}, fans));
+
+    QStringList names;
+    const std::function<void(QAccessibleInterface*)> collect = [&](QAccessibleInterface* node) {
+        if (!node)
+            return;
+        if (node->role() == QAccessible::StaticText)
+            names.append(node->text(QAccessible::Name));
+        for (int i = 0; i < node->childCount(); ++i)
+            collect(node->child(i));
+    };
+    const auto expected = {
+        QStringLiteral("CPU, 45.5 °C"),
+        QStringLiteral("GPU, 41.0 °C"),
+        qtTrId("shared.fan.left") + QStringLiteral(", 2,400 rpm"),
+        qtTrId("shared.fan.right") + QStringLiteral(", 0 rpm"),
+    };
+    EXPECT_TRUE(processEventsUntil([&] {
+        names.clear();
+        collect(QAccessible::queryAccessibleInterface(window()));
+        return std::all_of(expected.begin(), expected.end(),
+                           [&](const QString& name) { return names.contains(name); });
+    })) << names.join(QStringLiteral(" | ")).toStdString();
+    QLocale::setDefault(QLocale::c());
+}
 
 class RenderTest : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
 

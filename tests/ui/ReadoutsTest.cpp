@@ -5,8 +5,8 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/HeadlessSession.h"
-#include "app/ui/LiveReadings.h"
 #include "app/ui/MenuBarItem.h"
+#include "app/ui/window/LiveReadings.h"
 
 #include <QSignalSpy>
 
@@ -41,22 +41,20 @@ TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample)
     QSignalSpy rowsReset(&readings, &QAbstractItemModel::modelReset);
     m_state->telemetry().ingest(test::sampleWith({50, 64.5, 40, 47.4}, fans));
     EXPECT_TRUE(readings.hasSample());
-    EXPECT_EQ(readings.cpuText(), QStringLiteral("65 °C"));
-    EXPECT_EQ(readings.gpuText(), QStringLiteral("47 °C"));
+    EXPECT_EQ(readings.cpuCelsius(), 64.5);
+    EXPECT_EQ(readings.gpuCelsius(), 47.4);
     ASSERT_EQ(readings.rowCount(), 2);
     EXPECT_EQ(rowsReset.count(), 1);
     const auto at = [&](int row, int role) { return readings.data(readings.index(row), role); };
-    EXPECT_EQ(at(0, LiveReadings::nameRole).toString(), QStringLiteral("Left"));
-    EXPECT_EQ(at(1, LiveReadings::nameRole).toString(), QStringLiteral("Right"));
-    EXPECT_EQ(at(0, LiveReadings::speedTextRole).toString(), QStringLiteral("2400 RPM"));
-    EXPECT_DOUBLE_EQ(at(0, LiveReadings::fractionRole).toDouble(), 2400.9 / 6000);
-    EXPECT_DOUBLE_EQ(at(1, LiveReadings::fractionRole).toDouble(), 1.0);
+    EXPECT_EQ(at(0, LiveReadings::nameRole).toString(), qtTrId("shared.fan.left"));
+    EXPECT_EQ(at(1, LiveReadings::nameRole).toString(), qtTrId("shared.fan.right"));
+    EXPECT_EQ(at(0, LiveReadings::actualRPMRole).toDouble(), 2400.9);
+    EXPECT_EQ(at(1, LiveReadings::maximumRPMRole).toDouble(), fans[1].maxRPM);
 
     fans[0].actualRPM = 0;
     m_state->telemetry().ingest(test::sampleWith({50, 64.4, 40, 47.5}, fans, 1'700'000'002));
-    EXPECT_EQ(readings.cpuText(), QStringLiteral("64 °C"));
-    EXPECT_EQ(readings.gpuText(), QStringLiteral("48 °C"));
-    EXPECT_EQ(at(0, LiveReadings::speedTextRole).toString(), qtTrId("menuBar.fan.parked"));
+    EXPECT_EQ(readings.cpuCelsius(), 64.4);
+    EXPECT_EQ(at(0, LiveReadings::actualRPMRole).toDouble(), 0);
     EXPECT_EQ(rowsReset.count(), 1) << "the same fans are updated in place";
 }
 
@@ -72,14 +70,7 @@ TEST_F(ReadoutsTest, ReadingsFollowOnlyTheStateTheyShow)
     EXPECT_FALSE(readings.hasSample());
     EXPECT_EQ(readings.presetText(), qtTrId("shared.mode.automatic"));
     other->telemetry().ingest(test::sampleAt(60));
-    EXPECT_EQ(readings.cpuText(), QStringLiteral("60 °C"));
-}
-
-TEST_F(ReadoutsTest, DegreesRoundHalfAwayFromZero)
-{
-    EXPECT_EQ(LiveReadings::degreesText(-0.5), QStringLiteral("-1 °C"));
-    EXPECT_EQ(LiveReadings::degreesText(0.49), QStringLiteral("0 °C"));
-    EXPECT_EQ(LiveReadings::degreesText(std::nan("")), QStringLiteral("--"));
+    EXPECT_EQ(readings.cpuCelsius(), 60);
 }
 
 TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes)

@@ -8,7 +8,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-Q_IMPORT_QML_PLUGIN(Brisvane_UIPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 
 namespace brisvane::test {
 

@@ -1,13 +1,14 @@
 #pragma once
 // What the main window shows until the dashboard arrives: the CPU and GPU temperatures, one row
-// per fan (this model's rows), the active preset and what the helper is doing — all as display
-// text, so the page only lays it out.
+// per fan (this model's rows), the active preset and what the helper is doing.
 
 #include "app/core/AppState.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
+
+#include <limits>
 
 namespace brisvane {
 
@@ -17,9 +18,9 @@ class LiveReadings : public QAbstractListModel {
 
 public:
     enum Roles {
-        nameRole = Qt::UserRole + 1, // "Left", "Right", "Fan 3"
-        speedTextRole,               // "2400 RPM", or "Stopped" at 0
-        fractionRole,                // actual / maximum, 0 to 1
+        nameRole = Qt::UserRole + 1, // the fan's display name
+        actualRPMRole,
+        maximumRPMRole,
     };
     Q_ENUM(Roles)
 
@@ -33,11 +34,12 @@ public:
     // False until the first sample; the page then shows its waiting state.
     Q_PROPERTY(bool hasSample READ hasSample NOTIFY readingsChanged)
     bool hasSample() const { return m_hasSample; }
-    // The die maxima, "55 °C" (rounded half away from zero).
-    Q_PROPERTY(QString cpuText READ cpuText NOTIFY readingsChanged)
-    QString cpuText() const { return m_cpuText; }
-    Q_PROPERTY(QString gpuText READ gpuText NOTIFY readingsChanged)
-    QString gpuText() const { return m_gpuText; }
+    // The die maxima, °C; NaN before the first sample.
+    Q_PROPERTY(double cpuCelsius READ cpuCelsius NOTIFY readingsChanged)
+    double cpuCelsius() const { return m_cpuCelsius; }
+    Q_PROPERTY(double gpuCelsius READ gpuCelsius NOTIFY readingsChanged)
+    double gpuCelsius() const { return m_gpuCelsius; }
+    Q_PROPERTY(int fanCount READ rowCount NOTIFY readingsChanged)
     // The active preset's name, or "Automatic".
     Q_PROPERTY(QString presetText READ presetText NOTIFY controlChanged)
     QString presetText() const { return m_presetText; }
@@ -48,9 +50,6 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
-
-    static QString degreesText(double celsius);
-    static QString speedText(double actualRPM);
 
 signals:
     void appStateChanged();
@@ -63,8 +62,8 @@ private:
 
     QPointer<AppState> m_appState;
     bool m_hasSample = false;
-    QString m_cpuText;
-    QString m_gpuText;
+    double m_cpuCelsius = std::numeric_limits<double>::quiet_NaN();
+    double m_gpuCelsius = std::numeric_limits<double>::quiet_NaN();
     QString m_presetText;
     QString m_helperText;
     std::vector<SMCFanReading> m_fans;

@@ -1,4 +1,4 @@
-#include "app/ui/LiveReadings.h"
+#include "app/ui/window/LiveReadings.h"
 
 #include "app/core/SharedFanName.h"
 
@@ -39,32 +39,14 @@ void LiveReadings::setAppState(AppState* state)
     emit appStateChanged();
 }
 
-QString LiveReadings::degreesText(double celsius)
-{
-    if (!std::isfinite(celsius))
-        return QStringLiteral("--");
-    // std::round rounds halves away from zero.
-    return qtTrId("menuBar.temperature.degrees").arg(static_cast<long long>(std::round(celsius)));
-}
-
-QString LiveReadings::speedText(double actualRPM)
-{
-    if (!(actualRPM > 0))
-        return qtTrId("menuBar.fan.parked");
-    if (!std::isfinite(actualRPM))
-        return QStringLiteral("--");
-    return QStringLiteral("%1 %2")
-        .arg(static_cast<long long>(actualRPM))
-        .arg(qtTrId("menuBar.fan.rpmUnit"));
-}
-
 void LiveReadings::updateReadings()
 {
     const std::optional<TelemetrySample> sample =
         m_appState ? m_appState->telemetry().latest() : std::nullopt;
     m_hasSample = sample.has_value();
-    m_cpuText = sample ? degreesText(sample->temperatures.cpuMax) : QString();
-    m_gpuText = sample ? degreesText(sample->temperatures.gpuMax) : QString();
+    constexpr double unread = std::numeric_limits<double>::quiet_NaN();
+    m_cpuCelsius = sample ? sample->temperatures.cpuMax : unread;
+    m_gpuCelsius = sample ? sample->temperatures.gpuMax : unread;
     std::vector<SMCFanReading> fans = sample ? sample->fans : std::vector<SMCFanReading>{};
     if (fans.size() == m_fans.size()) {
         m_fans = std::move(fans);
@@ -119,10 +101,10 @@ QVariant LiveReadings::data(const QModelIndex& index, int role) const
     switch (role) {
     case nameRole:
         return sharedFanName(fan.index, rowCount());
-    case speedTextRole:
-        return speedText(fan.actualRPM);
-    case fractionRole:
-        return fan.maxRPM > 0 ? std::clamp(fan.actualRPM / fan.maxRPM, 0.0, 1.0) : 0.0;
+    case actualRPMRole:
+        return fan.actualRPM;
+    case maximumRPMRole:
+        return fan.maxRPM;
     default:
         return {};
     }
@@ -130,7 +112,7 @@ QVariant LiveReadings::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> LiveReadings::roleNames() const
 {
-    return {{nameRole, "name"}, {speedTextRole, "speedText"}, {fractionRole, "fraction"}};
+    return {{nameRole, "name"}, {actualRPMRole, "actualRPM"}, {maximumRPMRole, "maximumRPM"}};
 }
 
 } // namespace brisvane

@@ -10,6 +10,7 @@
 #include "app/core/TelemetryStore.h"
 
 #include <QJSEngine>
+#include <QQmlEngine>
 #include <QtQml/qqmlregistration.h>
 
 namespace brisvane::qml {

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Renders the gallery and every screen that exists, light and dark, at scale 1 and 2, into
+# build/screenshots/<screen>-<light|dark>@<scale>x.png. The screens show a virtual Mac whose
+# temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
+# from two runs can be compared. Needs no display: Qt renders offscreen.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake --preset default >/dev/null
+cmake --build --preset default --target brisvane-screenshot brisvane-vsmc brisvane-sim >/dev/null
+
+out=build/screenshots
+mkdir -p "$out"
+root=$(mktemp -d /tmp/brisvane-shots-XXXXXX)
+home=$(mktemp -d /tmp/brisvane-shots-home-XXXXXX)
+cleanup() {
+    set +e
+    build/bin/brisvane-sim down "$root" >/dev/null 2>&1
+    rm -rf "$root" "$home"
+}
+trap cleanup EXIT
+
+# The user's own settings and presets stay out of the pictures.
+export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share
+export BRISVANE_SYSTEM_ROOT=$root QT_QPA_PLATFORM=offscreen
+build/bin/brisvane-sim up "$root" --profile two-fan-laptop >/dev/null
+build/bin/brisvane-vsmc ctl --root "$root" temp "${BRISVANE_SHOT_CELSIUS:-55}" >/dev/null
+build/bin/brisvane-vsmc ctl --root "$root" load 0.5 0.3 >/dev/null
+
+for screen in gallery main-window; do
+    for scheme in light dark; do
+        for scale in 1 2; do
+            QT_SCALE_FACTOR=$scale build/bin/brisvane-screenshot "$screen" "$scheme" \
+                "$out/$screen-$scheme@${scale}x.png" 2>/dev/null
+        done
+    done
+done

@@ -1,0 +1,141 @@
+// The design elements in a window: switching between the light and dark appearance while they
+// run recolours the gauge and draws the blades again, at the same angle and the same speed; and
+// assistive technology's "Press" clicks a pressable control.
+
+#include "tests/app/EventLoopSupport.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include "app/ui/design/SpinningFanBladesView.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+using test::processEventsUntil;
+
+constexpr char kScene[] = R"(
+import QtQuick
+import Brisvane.UI.Design
+Window {
+    width: 300
+    height: 160
+    color: Theme.windowColor
+    property alias spinning: spinning
+    property alias frozen: frozen
+    FanGaugeArcs { x: 20; y: 20; diameter: 110; fraction: 0.5; animationDuration: 0 }
+    SpinningFanBlades { id: spinning; x: 160; y: 20; diameter: 40; revolutionsPerSecond: 1 }
+    SpinningFanBlades { id: frozen; x: 220; y: 20; diameter: 40; revolutionsPerSecond: 3 }
+}
+)";
+
+class AppearanceTest : public test::UiTest {
+protected:
+    void TearDown() override
+    {
+        QGuiApplication::setPalette(QPalette());
+        UiTest::TearDown();
+    }
+    static void setPlatformDark(bool dark)
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Window,
+                         dark ? QColor(0x20, 0x20, 0x20) : QColor(0xef, 0xef, 0xef));
+        QGuiApplication::setPalette(palette);
+    }
+};
+
+struct Blades {
+    QObject* item;
+    SpinningFanBladesView* view() const
+    {
+        return item->property("view").value<SpinningFanBladesView*>();
+    }
+    bool spinning() const { return item->property("spinning").toBool(); }
+    double speed() const { return item->property("appliedSpeed").toDouble(); }
+};
+
+// The track's lightness at the ring's leftmost point, against the window behind it.
+int trackContrast(QQuickWindow& window)
+{
+    const QImage image = window.grabWindow();
+    return image.pixelColor(20, 75).lightness() - image.pixelColor(5, 5).lightness();
+}
+
+TEST_F(AppearanceTest, SwitchingRecoloursTheGaugeAndRedrawsTheBladesWhereTheyStand)
+{
+    setPlatformDark(false);
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QQmlComponent component(&engine);
+    component.setData(kScene, {});
+    std::unique_ptr<QObject> root(component.create());
+    auto* window = qobject_cast<QQuickWindow*>(root.get());
+    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
+    const Blades spinning{root->property("spinning").value<QObject*>()};
+    const Blades frozen{root->property("frozen").value<QObject*>()};
+
+    int frames = 0;
+    QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] { ++frames; });
+    window->show();
+    ASSERT_TRUE(processEventsUntil([&] { return frames >= 10; }));
+    frozen.item->setProperty("revolutionsPerSecond", 0);
+    const double angle = frozen.view()->rotation();
+    EXPECT_NE(std::fmod(angle, 360), 0) << "stopped where it stood, not at its start";
+    EXPECT_FALSE(frozen.spinning());
+    EXPECT_LT(trackContrast(*window), 0) << "a dark track on the light window";
+
+    const int spinningRenders = spinning.view()->renderCount();
+    const int frozenRenders = frozen.view()->renderCount();
+    setPlatformDark(true);
+    const int framesBefore = frames;
+    ASSERT_TRUE(processEventsUntil([&] { return frames > framesBefore + 2; }));
+
+    EXPECT_GT(trackContrast(*window), 0) << "a light track on the dark window";
+    EXPECT_EQ(spinning.view()->renderCount(), spinningRenders + 1);
+    EXPECT_TRUE(spinning.view()->renderedLook()->isDark);
+    EXPECT_TRUE(spinning.spinning());
+    EXPECT_EQ(spinning.speed(), 1);
+    EXPECT_EQ(frozen.view()->renderCount(), frozenRenders + 1);
+    EXPECT_EQ(frozen.view()->rotation(), angle);
+    EXPECT_FALSE(frozen.spinning());
+}
+
+TEST_F(AppearanceTest, ThePressActionClicksAPressableButton)
+{
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QQmlComponent component(&engine);
+    component.setData(R"(
+import QtQuick
+import Brisvane.UI.Design
+Window {
+    id: root
+    property int clicks: 0
+    PressableButton { text: "Install"; onClicked: root.clicks += 1 }
+}
+)",
+                      {});
+    std::unique_ptr<QObject> root(component.create());
+    auto* window = qobject_cast<QQuickWindow*>(root.get());
+    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
+    window->show();
+    QQuickItem* button = window->contentItem()->childItems().value(0);
+    ASSERT_NE(button, nullptr);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Install"));
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(root->property("clicks").toInt(), 1);
+}
+
+} // namespace
+} // namespace brisvane
