@@ -50,11 +50,14 @@ bool BrisvaneApp::buildScenes(bool present)
     SymbolImageProvider::install(*m_engine);
 
     // The forced colour scheme is read each time the window's content is built: once here.
-    m_mainWindow = load(kMainWindowURL,
-                        {{QStringLiteral("appState"), QVariant::fromValue(&m_state)},
-                         {QStringLiteral("forcedColorScheme"),
-                          m_defaults.stringValue(QLatin1StringView(AppState::kForceColorSchemeKey))
-                              .value_or(QString())}});
+    m_mainWindow =
+        load(kMainWindowURL,
+             {{QStringLiteral("appState"), QVariant::fromValue(&m_state)},
+              {QStringLiteral("forcedColorScheme"),
+               m_defaults.stringValue(QLatin1StringView(AppState::kForceColorSchemeKey))
+                   .value_or(QString())},
+              {QStringLiteral("initialSection"),
+               m_defaults.stringValue(QLatin1StringView(kInitialSectionKey)).value_or(QString())}});
     if (!m_mainWindow)
         return false;
     connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);

@@ -27,6 +27,8 @@ class BrisvaneApp : public QObject {
 
 public:
     static constexpr char kMainWindowURL[] = "qrc:/Brisvane/UI/Window/Main.qml";
+    // The user default naming the section the main window opens with.
+    static constexpr char kInitialSectionKey[] = "InitialSection";
     static constexpr char kMenuBarPanelURL[] = "qrc:/Brisvane/UI/MenuBar/Main.qml";
 
     // All three must outlive the scenes.

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
+import Brisvane.UI.Window
 
 // The main window scene. Never destroyed: a close only hides it (MainWindowController), and the
 // application shows it at launch once it has been built.
@@ -10,13 +11,15 @@ ApplicationWindow {
     required property AppState appState
     // "ForceColorScheme": "light" or "dark" overrides the platform's appearance.
     required property string forcedColorScheme
+    // "InitialSection": the section to open with, in any letter case; empty for the dashboard.
+    required property string initialSection
 
     objectName: "main"
     title: qsTrId("app.window.mainTitle")
     width: 820
     height: 900
     minimumWidth: content.minimumContentWidth
-    minimumHeight: content.minimumContentHeight
+    minimumHeight: content.minimumContentHeight + header.implicitHeight
     visible: false
 
     color: Theme.windowColor
@@ -36,9 +39,20 @@ ApplicationWindow {
         value: window.forcedColorScheme
     }
 
+    MainSectionModel {
+        id: sections
+    }
+
+    header: MainWindowHeader {
+        id: windowHeader
+        appState: window.appState
+        currentSection: sections.initialRow(window.initialSection)
+    }
+
     MainWindow {
         id: content
         anchors.fill: parent
         appState: window.appState
+        section: windowHeader.currentSection
     }
 }

@@ -2,165 +2,55 @@ pragma ComponentBehavior: Bound
 
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Brisvane.UI.Design
 import Brisvane.UI.Window
 
-// The main window's content. Until the four sections arrive it shows the live readings; like
-// them it renders nothing while the window is off screen.
+// The main window's content: the chosen section, scrolling, rendered only while the window is
+// on screen. Its natural height sizes the window (MainWindowHeightController).
 Item {
     id: root
 
     required property AppState appState
+    // The row of MainSectionModel shown.
+    required property int section
 
     // The smallest size the content can be laid out in; the window cannot be made smaller.
     readonly property real minimumContentWidth: 780
     readonly property real minimumContentHeight: 420
 
-    // Let go of the state while the window is off screen: a hidden page has nothing to update,
-    // and taking it back on showing fills the page from the latest sample at once.
-    LiveReadings {
-        id: readings
-        appState: MainWindowVisibility.isOnScreen ? root.appState : null
+    MainSectionModel {
+        id: sections
     }
 
+    MainWindowHeightController {
+        id: heightController
+        contentArea: root
+    }
+
+    onSectionChanged: heightController.refitWindow()
+
     ScrollView {
+        id: scroller
         anchors.fill: parent
         visible: MainWindowVisibility.isOnScreen
+        ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
-        ColumnLayout {
-            width: root.width
-            spacing: Theme.spacingLarge
+        Column {
+            id: content
+            width: scroller.availableWidth
+            onImplicitHeightChanged: heightController.fitWindow(implicitHeight)
+            Component.onCompleted: heightController.fitWindow(implicitHeight)
 
-            RowLayout {
-                Layout.topMargin: Theme.spacingExtraLarge + Theme.spacingTight
-                Layout.leftMargin: Theme.pagePadding
-                spacing: Theme.spacingMedium
-
-                SpinningFanMark {
-                    diameter: 26
-                }
-                Text {
-                    text: qsTrId("mainWindow.section.dashboard")
-                    font.family: Theme.fontFamily
-                    font.pixelSize: Theme.largeTitleSize
-                    font.weight: Font.Bold
-                    color: Theme.textColor
-                }
+            // The dashboard lets go of the state while another section is shown.
+            DashboardPlaceholder {
+                width: parent.width
+                visible: root.section === 0
+                appState: visible ? root.appState : null
             }
-
-            Card {
-                Layout.leftMargin: Theme.pagePadding
-                Layout.rightMargin: Theme.pagePadding
-                Layout.fillWidth: true
-                visible: !readings.hasSample
-
-                Column {
-                    spacing: Theme.spacingTight
-                    Text {
-                        text: qsTrId("dashboard.loading.title")
-                        font.family: Theme.fontFamily
-                        font.pixelSize: Theme.headlineSize
-                        font.weight: Font.DemiBold
-                        color: Theme.textColor
-                    }
-                    Text {
-                        text: qsTrId("dashboard.loading.subtitle")
-                        font.family: Theme.fontFamily
-                        font.pixelSize: Theme.calloutSize
-                        color: Theme.colors.secondaryText
-                    }
-                }
-            }
-
-            RowLayout {
-                Layout.leftMargin: Theme.pagePadding
-                Layout.rightMargin: Theme.pagePadding
-                spacing: Theme.spacingLarge
-                visible: readings.hasSample
-
-                Repeater {
-                    model: [
-                        { caption: qsTrId("menuBar.temperature.cpu"), symbol: "cpu",
-                          celsius: readings.cpuCelsius },
-                        { caption: qsTrId("menuBar.temperature.gpu"), symbol: "cpu.fill",
-                          celsius: readings.gpuCelsius }
-                    ]
-
-                    delegate: Card {
-                        id: temperatureCard
-                        required property var modelData
-
-                        Layout.fillWidth: true
-                        Layout.preferredWidth: 1
-
-                        RowLayout {
-                            width: parent.width
-                            spacing: Theme.spacingMedium
-                            SymbolImage {
-                                Layout.alignment: Qt.AlignTop
-                                name: temperatureCard.modelData.symbol
-                                size: 18
-                                color: Theme.colors.secondaryText
-                            }
-                            TemperatureReadout {
-                                Layout.fillWidth: true
-                                label: temperatureCard.modelData.caption
-                                celsius: temperatureCard.modelData.celsius
-                                emphasized: true
-                            }
-                        }
-                    }
-                }
-            }
-
-            Text {
-                Layout.topMargin: Theme.spacingSmall
-                Layout.leftMargin: Theme.pagePadding
-                visible: readings.hasSample
-                text: qsTrId("dashboard.fans.title")
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.title3Size
-                font.weight: Font.DemiBold
-                color: Theme.textColor
-            }
-
-            Card {
-                Layout.leftMargin: Theme.pagePadding
-                Layout.rightMargin: Theme.pagePadding
-                Layout.fillWidth: true
-                visible: readings.hasSample && readings.fanCount > 0
-
-                RowLayout {
-                    width: parent.width
-                    spacing: Theme.spacingExtraLarge
-
-                    Repeater {
-                        model: readings
-
-                        delegate: FanGaugeView {
-                            required property string name
-                            required property real actualRPM
-                            required property real maximumRPM
-
-                            Layout.fillWidth: true
-                            Layout.preferredWidth: 1
-                            title: name
-                            rpm: actualRPM
-                            maxRPM: maximumRPM
-                        }
-                    }
-                }
-            }
-
-            Text {
-                Layout.topMargin: Theme.spacingSmall
-                Layout.leftMargin: Theme.pagePadding
-                Layout.bottomMargin: Theme.spacingExtraLarge + Theme.spacingTight
-                text: readings.presetText + "  ·  " + readings.helperText
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.calloutSize
-                color: Theme.colors.secondaryText
+            SectionPlaceholder {
+                visible: root.section !== 0
+                title: sections.title(root.section)
+                symbolName: sections.symbolName(root.section)
             }
         }
     }

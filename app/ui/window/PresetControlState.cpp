@@ -1,0 +1,93 @@
+#include "app/ui/window/PresetControlState.h"
+
+#include "app/core/AppState.h"
+
+#include <algorithm>
+
+namespace brisvane {
+
+PresetControlState PresetControlStateResolver::state(HelperState helperState,
+                                                     std::optional<HelperControlPhase> controlPhase,
+                                                     bool isQuickBoosting)
+{
+    using Tint = PresetControlStatus::Tint;
+    if (helperState == HelperState::notInstalled) {
+        return {PresetControlState::Kind::unavailable,
+                PresetControlStatus{QStringLiteral("exclamationmark.triangle.fill"),
+                                    "mainWindow.presetBar.helperMissing", Tint::neutral, false}};
+    }
+    // An unreachable daemon is treated like an installed one: the next push reaches it again.
+    if (controlPhase == HelperControlPhase::failed) {
+        return {PresetControlState::Kind::switchable,
+                PresetControlStatus{QStringLiteral("exclamationmark.triangle.fill"),
+                                    "mainWindow.presetBar.hardwareFailure", Tint::warning, false}};
+    }
+    if (controlPhase == HelperControlPhase::unlocking) {
+        return {PresetControlState::Kind::busy,
+                PresetControlStatus{QStringLiteral("hourglass"), "shared.mode.startingBoost",
+                                    Tint::accent, true}};
+    }
+    if (isQuickBoosting) {
+        return {PresetControlState::Kind::switchable,
+                PresetControlStatus{QStringLiteral("bolt.fill"), "shared.mode.boosting",
+                                    Tint::warning, false}};
+    }
+    return {PresetControlState::Kind::switchable, std::nullopt};
+}
+
+PresetControlState ActivePresetState::current(const AppState& appState)
+{
+    const HelperControlling& helper = appState.helper();
+    std::optional<HelperControlPhase> phase;
+    if (helper.lastStatus())
+        phase = helper.lastStatus()->phase;
+    const ControlEngine& engine = appState.engine();
+    return PresetControlStateResolver::state(
+        helper.state(), phase, engine.isOverriding() && engine.quickBoostPercent() > 0.0);
+}
+
+const char* PresetCaption::textKey(const std::optional<FanPreset>& preset)
+{
+    if (!preset)
+        return "presets.card.automaticCaption";
+    if (!preset->isBuiltIn)
+        return "presets.card.customCurveCaption";
+    if (preset->id == FanPreset::coolID)
+        return "presets.card.coolCaption";
+    if (preset->id == FanPreset::fullSpeedID)
+        return "presets.card.fullSpeedCaption";
+    return "presets.card.builtInCurveCaption";
+}
+
+QString PresetCaption::text(const std::optional<FanPreset>& preset)
+{
+    return qtTrId(textKey(preset));
+}
+
+QString PresetPillTitle::shortened(const QString& name)
+{
+    if (name.size() < 11)
+        return name;
+    return name.first(9).trimmed() + QChar(0x2026);
+}
+
+int PresetPillRow::pillCount(const QList<double>& pillWidths, double overflowWidth, double spacing,
+                             double availableWidth)
+{
+    const int slotCount = static_cast<int>(pillWidths.size());
+    if (slotCount == 0)
+        return 0;
+    for (int maximum : maximumPillCounts) {
+        const int shown = std::min(maximum, slotCount);
+        double width = 0;
+        for (int i = 0; i < shown; ++i)
+            width += pillWidths[i] + (i > 0 ? spacing : 0);
+        if (shown < slotCount)
+            width += spacing + overflowWidth;
+        if (width <= availableWidth)
+            return shown;
+    }
+    return 1;
+}
+
+} // namespace brisvane
