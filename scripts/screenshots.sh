@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Renders the gallery and every screen that exists, light and dark, at scale 1 and 2, into
-# build/screenshots/<screen>-<light|dark>@<scale>x.png. The screens show a virtual Mac whose
+# build/screenshots/<screen>-<light|dark>@<scale>x.png, and the main window's header in each
+# caption state and with nine preset slots at 800 and 1,400 wide, into
+# build/screenshots/header-<state>[-<width>]-<light|dark>.png. The screens show a virtual Mac whose
 # temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
 # from two runs can be compared. Needs no display: Qt renders offscreen.
 set -euo pipefail
@@ -33,5 +35,16 @@ for screen in gallery main-window; do
             QT_SCALE_FACTOR=$scale build/bin/brisvane-screenshot "$screen" "$scheme" \
                 "$out/$screen-$scheme@${scale}x.png" 2>/dev/null
         done
+    done
+done
+
+for scheme in light dark; do
+    for state in automatic preset starting boosting helper-missing firmware-failure; do
+        build/bin/brisvane-screenshot "header:$state" "$scheme" \
+            "$out/header-$state-$scheme.png" 2>/dev/null
+    done
+    for width in 800 1400; do
+        build/bin/brisvane-screenshot header:nine-slots "$scheme" \
+            "$out/header-nine-slots-$width-$scheme.png" "$width" 2>/dev/null
     done
 done

@@ -1,5 +1,8 @@
 // brisvane-screenshot: renders one screen to a PNG file, for scripts/screenshots.sh.
 //   brisvane-screenshot gallery|main-window light|dark FILE
+//   brisvane-screenshot header:STATE light|dark FILE [WIDTH]
+// where STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure or
+// nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
 // The main window runs the real app state against the system root in BRISVANE_SYSTEM_ROOT (a
 // virtual Mac) and is taken once its first readings have settled. The scale comes from
 // QT_SCALE_FACTOR; the offscreen platform needs no display.
@@ -9,10 +12,13 @@
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
+#include "app/core/PresetFile.h"
+#include "app/core/PreviewHelperClient.h"
 #include "app/core/Translations.h"
 #include "app/core/UserDefaults.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QQmlApplicationEngine>
 #include <QQmlExtensionPlugin>
@@ -43,8 +49,10 @@ bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit
 }
 
 // Lets animations settle (the gauges take 1.8 s), then saves the window.
-int save(QQuickWindow& window, const QString& file)
+int save(QQuickWindow& window, const QString& file, int width = 0)
 {
+    if (width > 0)
+        window.setWidth(width);
     window.show();
     runUntil([] { return false; }, 2500ms);
     const QImage image = window.grabWindow();
@@ -89,6 +97,87 @@ int mainWindow(const QString& scheme, const QString& file)
     return save(*scenes.mainWindow(), file);
 }
 
+// A daemon stand-in that takes every target it is sent, so that a boost is in force.
+class AcceptingHelper : public PreviewHelperClient {
+public:
+    using PreviewHelperClient::PreviewHelperClient;
+    QCoro::Task<std::optional<QList<double>>> setTargets(QList<double> targets) override
+    {
+        co_return targets;
+    }
+};
+
+// Six presets besides the built-ins: with the automatic slot, nine pills to fit.
+void writeNinePresetFile(const QString& directory)
+{
+    QList<FanPreset> presets;
+    const QStringList names{QStringLiteral("Quiet Desk"),   QStringLiteral("Late Night Render"),
+                            QStringLiteral("Gaming"),       QStringLiteral("Video calls"),
+                            QStringLiteral("Compile farm"), QStringLiteral("Summer")};
+    for (const QString& name : names) {
+        FanPreset preset = FanPreset::builtIns(2).first();
+        preset.id = QUuid::createUuid();
+        preset.name = name;
+        preset.symbolName = QStringLiteral("fanblades");
+        preset.isBuiltIn = false;
+        presets.append(preset);
+    }
+    PresetFile::writeAtomically(directory + u'/' + QLatin1StringView(PresetStore::kFileName),
+                                PresetFile::encode(presets), nullptr);
+}
+
+// The main window with its header in one of the caption states.
+int header(const QString& state, const QString& scheme, const QString& file, int width)
+{
+    QTemporaryDir settings;
+    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
+                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
+                                                      QSettings::IniFormat));
+    AppState::registerDefaults(defaults);
+
+    using HelperState = HelperControlling::HelperState;
+    HelperState helperState = HelperState::installed;
+    std::optional<HelperStatus> status;
+    if (state == QLatin1StringView("helper-missing")) {
+        helperState = HelperState::notInstalled;
+    } else if (state == QLatin1StringView("starting")) {
+        status = HelperStatus();
+        status->phase = HelperControlPhase::unlocking;
+    } else if (state == QLatin1StringView("firmware-failure")) {
+        status = HelperStatus();
+        status->phase = HelperControlPhase::failed;
+    } else if (!QStringList{"automatic", "preset", "boosting", "nine-slots"}.contains(state)) {
+        std::fprintf(stderr, "brisvane-screenshot: no header state %s\n", qUtf8Printable(state));
+        return 2;
+    }
+    const QString presetDirectory = settings.filePath(QStringLiteral("presets"));
+    QDir().mkpath(presetDirectory);
+    if (state == QLatin1StringView("nine-slots"))
+        writeNinePresetFile(presetDirectory);
+    auto telemetry = std::make_unique<TelemetryStore>(defaults);
+    auto helper = std::make_unique<AcceptingHelper>(helperState, status);
+    auto presets = std::make_unique<PresetStore>(2, presetDirectory, defaults);
+    auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
+    telemetry->start(AppState::kSampleIntervalSeconds);
+    auto appState = std::make_unique<AppState>(std::move(telemetry), std::move(helper),
+                                               std::move(presets), std::move(engine));
+    if (state == QLatin1StringView("preset"))
+        appState->presets().setActivePresetID(FanPreset::coolID);
+    AppDelegate delegate;
+    BrisvaneApp scenes(*appState, delegate, defaults);
+    if (!scenes.buildScenes())
+        return 1;
+    if (state == QLatin1StringView("boosting")) {
+        appState->engine().setQuickBoostPercent(60);
+        if (!runUntil([&] { return appState->engine().isOverriding(); }, 15s)) {
+            std::fprintf(stderr, "brisvane-screenshot: the boost was not taken\n");
+            return 1;
+        }
+    }
+    runUntil([&] { return appState->telemetry().latest().has_value(); }, 15s);
+    return save(*scenes.mainWindow(), file, width);
+}
+
 } // namespace
 } // namespace brisvane
 
@@ -99,11 +188,16 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationDomain(QStringLiteral("brisvane.org"));
     brisvane::Translations::install(app);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 4) {
-        std::fputs("usage: brisvane-screenshot gallery|main-window light|dark FILE\n", stderr);
+    if (arguments.size() != 4 && arguments.size() != 5) {
+        std::fputs("usage: brisvane-screenshot gallery|main-window|header:STATE light|dark FILE "
+                   "[WIDTH]\n",
+                   stderr);
         return 2;
     }
     const QString& screen = arguments[1];
+    if (screen.startsWith(QLatin1StringView("header:")))
+        return brisvane::header(screen.mid(7), arguments[2], arguments[3],
+                                arguments.size() == 5 ? arguments[4].toInt() : 0);
     if (screen == QLatin1StringView("gallery"))
         return brisvane::gallery(arguments[2], arguments[3]);
     if (screen == QLatin1StringView("main-window"))
