@@ -13,7 +13,7 @@ cmake --build --preset fuzz
 status=0
 targets=()
 for fuzzer in build-fuzz/fuzz/*; do
-  [ -x "$fuzzer" ] && targets+=("$(basename "$fuzzer")")
+  [ -f "$fuzzer" ] && [ -x "$fuzzer" ] && targets+=("$(basename "$fuzzer")")
 done
 for seeds in fuzz/*/corpus/*/; do
   name=$(basename "$seeds")
