@@ -13,7 +13,7 @@ cmake --build --preset fuzz
 status=0
 targets=()
 for fuzzer in build-fuzz/fuzz/*; do
-  [ -f "$fuzzer" ] && [ -x "$fuzzer" ] && targets+=("$(basename "$fuzzer")")
+  if [ -f "$fuzzer" ] && [ -x "$fuzzer" ]; then targets+=("$(basename "$fuzzer")"); fi
 done
 for seeds in fuzz/*/corpus/*/; do
   name=$(basename "$seeds")
