@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  clang-14 libclang-rt-14-dev
+  clang-16 libclang-rt-16-dev clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
