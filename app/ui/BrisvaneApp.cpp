@@ -1,6 +1,7 @@
 #include "app/ui/BrisvaneApp.h"
 
 #include "app/ui/MenuBarItem.h"
+#include "app/ui/RenderStats.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
@@ -45,6 +46,7 @@ bool BrisvaneApp::buildScenes(bool present)
         return false;
     }
     connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);
+    RenderStats::watchFrames(*m_mainWindow);
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);

@@ -8,12 +8,16 @@ Rectangle {
 
     required property string fanName
     required property string speed
+    // The speed as assistive technology reads it, "2,400 rpm".
+    required property string spokenSpeed
     required property real speedFraction
     required property ColorSchemePalette colors
 
     implicitHeight: 64
     radius: 12
     color: colors.panelColor
+    Accessible.role: Accessible.StaticText
+    Accessible.name: fanName + ", " + spokenSpeed
 
     Label {
         anchors.left: parent.left

@@ -2,6 +2,8 @@
 
 #include "app/core/SharedFanName.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 
@@ -58,6 +60,21 @@ QString LiveReadings::speedText(double actualRPM)
         .arg(qtTrId("menuBar.fan.rpmUnit"));
 }
 
+QString LiveReadings::spokenCelsius(double celsius)
+{
+    if (!std::isfinite(celsius))
+        return QStringLiteral("--");
+    return qtTrId("menuBar.temperature.degrees").arg(QLocale().toString(celsius, 'f', 1));
+}
+
+QString LiveReadings::spokenSpeed(double actualRPM)
+{
+    if (!std::isfinite(actualRPM))
+        return QStringLiteral("--");
+    return qtTrId("menuBar.item.fanSpeed")
+        .arg(QLocale().toString(static_cast<qlonglong>(std::max(actualRPM, 0.0))));
+}
+
 void LiveReadings::updateReadings()
 {
     const std::optional<TelemetrySample> sample =
@@ -65,6 +82,8 @@ void LiveReadings::updateReadings()
     m_hasSample = sample.has_value();
     m_cpuText = sample ? degreesText(sample->temperatures.cpuMax) : QString();
     m_gpuText = sample ? degreesText(sample->temperatures.gpuMax) : QString();
+    m_cpuSpokenText = sample ? spokenCelsius(sample->temperatures.cpuMax) : QString();
+    m_gpuSpokenText = sample ? spokenCelsius(sample->temperatures.gpuMax) : QString();
     std::vector<SMCFanReading> fans = sample ? sample->fans : std::vector<SMCFanReading>{};
     if (fans.size() == m_fans.size()) {
         m_fans = std::move(fans);
@@ -121,6 +140,8 @@ QVariant LiveReadings::data(const QModelIndex& index, int role) const
         return sharedFanName(fan.index, rowCount());
     case speedTextRole:
         return speedText(fan.actualRPM);
+    case spokenSpeedRole:
+        return spokenSpeed(fan.actualRPM);
     case fractionRole:
         return fan.maxRPM > 0 ? std::clamp(fan.actualRPM / fan.maxRPM, 0.0, 1.0) : 0.0;
     default:
@@ -130,7 +151,10 @@ QVariant LiveReadings::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> LiveReadings::roleNames() const
 {
-    return {{nameRole, "name"}, {speedTextRole, "speedText"}, {fractionRole, "fraction"}};
+    return {{nameRole, "name"},
+            {speedTextRole, "speedText"},
+            {fractionRole, "fraction"},
+            {spokenSpeedRole, "spokenSpeed"}};
 }
 
 } // namespace brisvane

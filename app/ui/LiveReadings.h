@@ -20,6 +20,7 @@ public:
         nameRole = Qt::UserRole + 1, // "Left", "Right", "Fan 3"
         speedTextRole,               // "2400 RPM", or "Stopped" at 0
         fractionRole,                // actual / maximum, 0 to 1
+        spokenSpeedRole,             // "2,400 rpm" for assistive technology, in the locale's digits
     };
     Q_ENUM(Roles)
 
@@ -38,6 +39,11 @@ public:
     QString cpuText() const { return m_cpuText; }
     Q_PROPERTY(QString gpuText READ gpuText NOTIFY readingsChanged)
     QString gpuText() const { return m_gpuText; }
+    // The same maxima as assistive technology reads them: "45.5 °C", one decimal, locale digits.
+    Q_PROPERTY(QString cpuSpokenText READ cpuSpokenText NOTIFY readingsChanged)
+    QString cpuSpokenText() const { return m_cpuSpokenText; }
+    Q_PROPERTY(QString gpuSpokenText READ gpuSpokenText NOTIFY readingsChanged)
+    QString gpuSpokenText() const { return m_gpuSpokenText; }
     // The active preset's name, or "Automatic".
     Q_PROPERTY(QString presetText READ presetText NOTIFY controlChanged)
     QString presetText() const { return m_presetText; }
@@ -51,6 +57,8 @@ public:
 
     static QString degreesText(double celsius);
     static QString speedText(double actualRPM);
+    static QString spokenCelsius(double celsius);
+    static QString spokenSpeed(double actualRPM);
 
 signals:
     void appStateChanged();
@@ -65,6 +73,8 @@ private:
     bool m_hasSample = false;
     QString m_cpuText;
     QString m_gpuText;
+    QString m_cpuSpokenText;
+    QString m_gpuSpokenText;
     QString m_presetText;
     QString m_helperText;
     std::vector<SMCFanReading> m_fans;

@@ -55,11 +55,13 @@ Item {
                 ReadingCard {
                     title: qsTrId("menuBar.temperature.cpu")
                     value: readings.cpuText
+                    spokenValue: readings.cpuSpokenText
                     colors: root.colors
                 }
                 ReadingCard {
                     title: qsTrId("menuBar.temperature.gpu")
                     value: readings.gpuText
+                    spokenValue: readings.gpuSpokenText
                     colors: root.colors
                 }
             }
@@ -88,6 +90,7 @@ Item {
                     fanName: name
                     speed: speedText
                     speedFraction: fraction
+                    // spokenSpeed, a required property of FanRow, comes from the model's role.
                     colors: root.colors
                 }
             }

@@ -1,6 +1,7 @@
 #include "app/ui/MenuBarItem.h"
 
 #include "app/ui/MainWindowController.h"
+#include "app/ui/RenderStats.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
@@ -80,6 +81,7 @@ void MenuBarItem::updateLabel()
     if (temperature == m_renderedTemperature)
         return;
     m_renderedTemperature = temperature;
+    RenderStats::trayImageDrawn();
     m_tray.setIcon(labelIcon(temperature));
 }
 

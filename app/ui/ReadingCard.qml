@@ -9,12 +9,16 @@ Rectangle {
 
     required property string title
     required property string value
+    // The value as assistive technology reads it, "45.5 °C".
+    required property string spokenValue
     required property ColorSchemePalette colors
 
     Layout.fillWidth: true
     implicitHeight: 96
     radius: 12
     color: colors.panelColor
+    Accessible.role: Accessible.StaticText
+    Accessible.name: title + ", " + spokenValue
 
     Column {
         anchors.left: parent.left
