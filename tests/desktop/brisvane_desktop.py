@@ -136,8 +136,6 @@ class Desktop:
             "DBUS_SYSTEM_BUS_ADDRESS": "unix:path=" + os.path.join(self.root, "no-bus"),
             "QT_QPA_PLATFORM": "xcb",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
-            "QT_ACCESSIBILITY": "1",
-            "NO_AT_BRIDGE": "0",
         }
         self.env = env
         self._start_display()
@@ -148,11 +146,12 @@ class Desktop:
         # This process talks to both buses and the display, as the app does.
         os.environ.update({k: env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS")})
 
-    def _spawn(self, name, argv, **kwargs):
+    def spawn(self, name, argv, env=None, **kwargs):
+        """Starts a program in the display and buses; its output goes to <artifacts>/<name>.log."""
         log = open(os.path.join(self.artifacts, name + ".log"), "wb")
         kwargs.setdefault("stdout", log)
         kwargs.setdefault("stderr", subprocess.STDOUT)
-        process = subprocess.Popen(argv, env=self.env, start_new_session=True,
+        process = subprocess.Popen(argv, env=env or self.env, start_new_session=True,
                                    preexec_fn=_die_with_parent, **kwargs)
         log.close()
         self._processes.append((name, process))
@@ -170,7 +169,7 @@ class Desktop:
         """Starts a program that writes one line (a display number, a bus address) to a pipe."""
         read_end, write_end = os.pipe()
         argv = [a.replace("{fd}", str(write_end)) for a in argv]
-        process = self._spawn(process_name, argv, pass_fds=(write_end,))
+        process = self.spawn(process_name, argv, pass_fds=(write_end,))
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             line = pipe.readline().strip()  # ends when the program writes or dies
@@ -192,7 +191,7 @@ class Desktop:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     def _start_accessibility_bus(self):
-        self._spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        self.spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         wait_until(lambda: self._name_has_owner("org.a11y.Bus"), "the AT-SPI bus launcher")
 
     def _name_has_owner(self, name):
@@ -203,7 +202,7 @@ class Desktop:
         return "boolean true" in result.stdout
 
     def _start_tray(self):
-        self._spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype",
+        self.spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype",
                                "request", "--height", "32", "--SetDockType", "false",
                                "--transparent", "false", "--tint", "0x202020"])
         # Brisvane looks for a tray once, at start: the tray must be there first.
@@ -221,12 +220,12 @@ class Desktop:
         self._run("install-helper", [os.path.join(self.bin, "Brisvane"), "--install-helper"])
 
     def start_app(self, *arguments, extra_env=None):
+        """Brisvane with the fixture's environment and `extra_env`; its log is brisvane.log."""
         env = dict(self.env, **(extra_env or {}))
-        saved, self.env = self.env, env
-        try:
-            self.app = self._spawn("brisvane", [os.path.join(self.bin, "Brisvane"), *arguments])
-        finally:
-            self.env = saved
+        for key in [k for k, v in env.items() if v is None]:
+            del env[key]  # None in `extra_env` takes the variable away
+        self.app = self.spawn("brisvane", [os.path.join(self.bin, "Brisvane"), *arguments],
+                              env=env)
         return self.app
 
     def stop(self):
@@ -234,7 +233,7 @@ class Desktop:
         for name, process in reversed(self._processes):
             if name != "brisvane" and self._mac_up:
                 self._take_down_mac()  # after the app, which hands the fans back to it
-            self._end(process)
+            self.end(process)
         if self._mac_up:
             self._take_down_mac()
         self._processes.clear()
@@ -251,7 +250,7 @@ class Desktop:
             pass
 
     @staticmethod
-    def _end(process, grace=10.0):
+    def end(process, grace=10.0):
         if process.poll() is not None:
             return
         try:

@@ -1,0 +1,192 @@
+#!/usr/bin/python3
+"""The user interface's running cost, measured in one run on a private X display (Xvfb, D-Bus
+with the AT-SPI bus, trayer) against one virtual Mac with the helper installed:
+
+  1. CPU of Brisvane with its main window hidden (closed to the tray) against Brisvane
+     --headless, both running at the same time over the same interval;
+  2. frames the main window rendered while hidden (there should be none) and how often the tray
+     image was drawn, from the debug-only category org.brisvane.Brisvane.ui-stats;
+  3. CPU with the main window shown, and with any QML scene given by --scene, against the
+     reference scene (one rotating image of the same size);
+  4. memory (RSS, PSS) of Brisvane against a bare Qt Quick window.
+
+The virtual Mac runs a workload so that the temperature moves (--pin holds it instead). Figures only: it never fails on
+them. Run it after a build:
+
+  /usr/bin/python3 bench/ui/bench_ui.py [--build build] [--seconds 30] [--scene FILE.qml ...]
+"""
+
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "desktop"))
+import brisvane_desktop as bd  # noqa: E402
+
+STATS = "org.brisvane.Brisvane.ui-stats.debug=true"
+
+
+def cpu_seconds(pid):
+    """CPU time of a process's threads in nanoseconds' resolution (schedstat): the tick-based
+    times in /proc/<pid>/stat are too coarse for a process that idles between samples."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as stat:
+                total += int(stat.read().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            pass  # a thread that ended meanwhile
+    return total / 1e9
+
+
+def memory_kib(pid):
+    values = {}
+    with open(f"/proc/{pid}/smaps_rollup") as rollup:
+        for line in rollup:
+            key, _, rest = line.partition(":")
+            if key in ("Rss", "Pss"):
+                values[key.lower()] = int(rest.split()[0])
+    return values
+
+
+def measure_cpu(pids, seconds):
+    """CPU seconds each process used over the same `seconds` of wall time."""
+    import time
+
+    before = {pid: cpu_seconds(pid) for pid in pids}
+    start = time.monotonic()
+    time.sleep(seconds)  # the measuring interval itself
+    wall = time.monotonic() - start
+    return {pid: (cpu_seconds(pid) - before[pid]) / wall for pid in pids}, wall
+
+
+def user_dirs(base, name):
+    """Private HOME and XDG folders, so two copies of Brisvane do not see each other."""
+    env = {}
+    for key, folder in (("HOME", "home"), ("XDG_CONFIG_HOME", "config"),
+                        ("XDG_DATA_HOME", "data"), ("XDG_CACHE_HOME", "cache"),
+                        ("XDG_RUNTIME_DIR", "runtime")):
+        path = os.path.join(base, name, folder)
+        os.makedirs(path, mode=0o700)
+        env[key] = path
+    return env
+
+
+def log_lines(path, pattern):
+    with open(path, errors="replace") as log:
+        return [line for line in log if re.search(pattern, line)]
+
+
+def scene_cost(desktop, runner, scene, size, seconds):
+    argv = [runner, *(scene if isinstance(scene, list) else [scene]),
+            "--size", f"{size[0]}x{size[1]}", "--seconds", str(seconds)]
+    out = subprocess.run(argv, env=desktop.env, capture_output=True, text=True,
+                         timeout=seconds + 120)
+    if out.returncode != 0:
+        raise RuntimeError(f"{' '.join(argv)}: {out.stderr.strip()}")
+    figures = json.loads(out.stdout.strip().splitlines()[-1])
+    figures["cpu_per_second"] = figures["cpu_seconds"] / figures["seconds"]
+    figures["fps"] = figures["frames"] / figures["seconds"]
+    return figures
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "..", "build"))
+    parser.add_argument("--seconds", type=float, default=30.0, help="each measuring interval")
+    parser.add_argument("--pin", type=float, metavar="C",
+                        help="hold the temperature at C instead of running a workload")
+    parser.add_argument("--scene", action="append", default=[],
+                        help="a QML file to measure against the reference scene")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    runner = os.path.join(build, "bench", "brisvane-scene-bench")
+    artifacts = os.path.join(build, "bench", "ui")
+    seconds = args.seconds
+
+    desktop = bd.Desktop(build, artifacts).start()
+    try:
+        with tempfile.TemporaryDirectory(prefix="brisvane-bench-ui-") as users:
+            # A workload that warms the Mac up, so that the tray's temperature changes.
+            if args.pin is None:
+                desktop.vsmc("load", "0.9", "0.7")
+            else:
+                desktop.vsmc("temp", str(args.pin))
+            # As for a user without a screen reader: the accessibility bridge stays off.
+            windowed = desktop.start_app(extra_env=dict(
+                user_dirs(users, "windowed"), QT_LOGGING_RULES=STATS,
+                QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None))
+            bd.wait_until(lambda: desktop.visible_windows("^Brisvane$"), "the main window")
+            headless = desktop.spawn(
+                "headless", [os.path.join(desktop.bin, "Brisvane"), "--headless"],
+                env=dict(desktop.env, **user_dirs(users, "headless")))
+            window = bd.wait_until(lambda: (desktop.visible_windows("^Brisvane$") or [None])[0],
+                                   "the main window")
+            size = desktop.window_geometry(window)[2:]
+            memory_shown = memory_kib(windowed.pid)
+
+            desktop.close_window(window)
+            bd.wait_until(lambda: not desktop.visible_windows("^Brisvane$"), "the window hidden")
+            log = os.path.join(artifacts, "brisvane.log")
+            hidden_frames_before = len(log_lines(log, r"frame \d+ hidden"))
+            frames_before = len(log_lines(log, r"frame \d+ "))
+            tray_before = len(log_lines(log, r"tray image drawn"))
+            cpu, wall = measure_cpu([windowed.pid, headless.pid], seconds)
+            hidden_frames = len(log_lines(log, r"frame \d+ hidden")) - hidden_frames_before
+            frames_while_hidden = len(log_lines(log, r"frame \d+ ")) - frames_before
+            tray_draws = len(log_lines(log, r"tray image drawn")) - tray_before
+            memory_hidden = memory_kib(windowed.pid)
+            headless_memory = memory_kib(headless.pid)
+            desktop.end(headless)
+
+            # Back from the tray, shown: its cost against the reference scene of its size.
+            icon = bd.wait_until(lambda: (desktop.tray_icons() or [None])[0], "the tray icon")
+            x, y, w, h = desktop.window_geometry(icon)
+            desktop.click(x + w // 2, y + h // 2)
+            bd.wait_until(lambda: desktop.visible_windows("^Brisvane$"), "the window shown")
+            shown_frames_before = len(log_lines(log, r"frame \d+ shown"))
+            shown, shown_wall = measure_cpu([windowed.pid], seconds)
+            shown_frames = len(log_lines(log, r"frame \d+ shown")) - shown_frames_before
+            all_tray_draws = len(log_lines(log, r"tray image drawn"))
+            desktop.quit_app()
+
+            reference = scene_cost(desktop, runner, "--reference", size, seconds)
+            bare = scene_cost(desktop, runner, "--bare", size, min(seconds, 5))
+            scenes = [(s, scene_cost(desktop, runner, os.path.abspath(s), size, seconds))
+                      for s in args.scene]
+    finally:
+        desktop.stop()
+
+    ms = 1000.0
+    hidden_cpu, headless_cpu = cpu[windowed.pid], cpu[headless.pid]
+    print(f"bench/ui: {size[0]}x{size[1]} window on Xvfb, {seconds:.0f} s per interval, "
+          f"{os.cpu_count()} CPUs (load average {os.getloadavg()[0]:.1f})")
+    print("CPU, window hidden against --headless (same interval):")
+    print(f"  hidden    {hidden_cpu * ms:7.2f} ms/s")
+    print(f"  headless  {headless_cpu * ms:7.2f} ms/s")
+    ratio = hidden_cpu / headless_cpu if headless_cpu > 0 else float("inf")
+    print(f"  ratio     {ratio:7.2f}x  (aim: at most 1.2x)")
+    print(f"frames rendered while hidden: {frames_while_hidden} in {wall:.0f} s "
+          f"(of them marked hidden: {hidden_frames})")
+    print(f"tray image drawn: {tray_draws} times while hidden ({wall / 2:.0f} samples); "
+          f"{all_tray_draws} times in the whole run")
+    print("CPU, shown against the reference scene (one rotating image of the same size):")
+    print(f"  main window  {shown[windowed.pid] * ms:7.2f} ms/s, "
+          f"{shown_frames / shown_wall:5.1f} frames/s")
+    for name, figures in [("reference", reference)] + scenes:
+        print(f"  {os.path.basename(name):<12} {figures['cpu_per_second'] * ms:7.2f} ms/s, "
+              f"{figures['fps']:5.1f} frames/s")
+    print("memory (KiB):            RSS      PSS")
+    for name, m in (("Brisvane, shown", memory_shown), ("Brisvane, hidden", memory_hidden),
+                    ("Brisvane --headless", headless_memory),
+                    ("bare Qt Quick window", {"rss": bare["rss_kib"], "pss": bare["pss_kib"]})):
+        print(f"  {name:<20} {m['rss']:8d} {m['pss']:8d}")
+
+
+if __name__ == "__main__":
+    main()
