@@ -17,9 +17,11 @@ Item {
     readonly property real minimumContentWidth: 780
     readonly property real minimumContentHeight: 420
 
+    // Let go of the state while the window is off screen: a hidden page has nothing to update,
+    // and taking it back on showing fills the page from the latest sample at once.
     LiveReadings {
         id: readings
-        appState: root.appState
+        appState: MainWindowVisibility.isOnScreen ? root.appState : null
     }
 
     ScrollView {
