@@ -148,7 +148,7 @@ int main(int argc, char** argv)
         component.loadUrl(url);
     while (component.isLoading())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    std::unique_ptr<QObject> root(component.create());
+    std::unique_ptr<QObject> root(component.isReady() ? component.create() : nullptr);
     if (!root) {
         std::fprintf(stderr, "brisvane-scene-bench: %s\n", qPrintable(component.errorString()));
         return 1;
