@@ -104,13 +104,21 @@ class Desktop:
     # ---------------------------------------------------------------- set-up and tear-down
 
     def start(self):
-        """Everything but the app. On failure what was started is stopped again."""
+        """Everything but the app. On failure what was started is stopped again, and so it is
+        when the test is interrupted or terminated (as ctest does on a timeout)."""
+        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            signal.signal(number, self._on_signal)
         try:
             self._start()
         except BaseException:
             self.stop()
             raise
         return self
+
+    def _on_signal(self, number, _frame):
+        # The virtual Mac's daemons outlive this process unless they are taken down.
+        self.stop()
+        os._exit(128 + number)
 
     def _start(self):
         os.makedirs(self.artifacts, exist_ok=True)
