@@ -30,6 +30,7 @@ def number(spoken):
 
 
 class WindowAndTray(unittest.TestCase):
+    # Numbered: they share one app, and the last one closes and reopens its window.
     @classmethod
     def setUpClass(cls):
         cls.desktop = bd.Desktop(BUILD_DIR, ARTIFACTS).start()
@@ -84,7 +85,7 @@ class WindowAndTray(unittest.TestCase):
                 return None
         return temperatures, fans, status
 
-    def test_main_window_shows_the_live_readings_of_the_virtual_smc(self):
+    def test_1_main_window_shows_the_live_readings_of_the_virtual_smc(self):
         temperatures, fans, status = bd.wait_until(
             self.readings_match_status, "the readings to match the virtual SMC's status")
         self.assertEqual(temperatures["CPU"], PINNED_CELSIUS)
@@ -94,7 +95,7 @@ class WindowAndTray(unittest.TestCase):
         return bd.wait_until(lambda: (self.desktop.tray_icons() or [None])[0],
                              "the tray icon in trayer")
 
-    def test_tray_icon_tooltip_shows_the_temperature(self):
+    def test_2_tray_icon_tooltip_shows_the_temperature(self):
         icon = self.tray_icon()
         x, y, width, height = self.desktop.window_geometry(icon)
         self.assertGreater(width * height, 0)
@@ -114,7 +115,7 @@ class WindowAndTray(unittest.TestCase):
         bd.wait_until(tooltip_after_hover, f"a tooltip with {PINNED_CELSIUS}°")
         self.desktop.hover(0, 500)
 
-    def test_tray_icon_brings_the_closed_main_window_back(self):
+    def test_3_tray_icon_brings_the_closed_main_window_back(self):
         window = bd.wait_until(lambda: (self.desktop.visible_windows(MAIN_TITLE) or [None])[0],
                                "the main window on screen")
         self.desktop.close_window(window)
