@@ -11,8 +11,8 @@ with the AT-SPI bus, trayer) against one virtual Mac with the helper installed:
   4. memory (RSS, PSS) of Brisvane against a bare Qt Quick window.
 
 The hidden window is measured twice: with the temperature held (the tray's text stays) and
-with a workload warming the Mac (the text changes with almost every sample). Figures only: it never fails on
-them. Run it after a build:
+with a workload warming the Mac (the text changes with almost every sample). Figures only: it
+never fails on them. Run it after a build:
 
   /usr/bin/python3 bench/ui/bench_ui.py [--build build] [--seconds 30] [--scene FILE.qml ...]
 """

@@ -124,7 +124,8 @@ class Desktop:
         os.makedirs(self.artifacts, exist_ok=True)
         self.tmp = tempfile.mkdtemp(prefix="brisvane-desktop-")
         home = os.path.join(self.tmp, "user")
-        folders = {name: os.path.join(home, name) for name in ("home", "config", "data", "cache", "runtime")}
+        folders = {name: os.path.join(home, name)
+                   for name in ("home", "config", "data", "cache", "runtime")}
         for folder in folders.values():
             os.makedirs(folder, mode=0o700)
         self.root = os.path.join(self.tmp, "mac")
@@ -170,7 +171,8 @@ class Desktop:
         with open(os.path.join(self.artifacts, name + ".log"), "a") as log:
             log.write(result.stdout + result.stderr)
         if result.returncode != 0:
-            raise RuntimeError(f"{' '.join(argv)} failed ({result.returncode}): {result.stdout}{result.stderr}")
+            raise RuntimeError(f"{' '.join(argv)} failed ({result.returncode}): "
+                               f"{result.stdout}{result.stderr}")
         return result.stdout
 
     def _read_line_from(self, process_name, argv, what):
