@@ -24,6 +24,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "desktop"))
@@ -57,8 +58,6 @@ def memory_kib(pid):
 
 def measure_cpu(pids, seconds):
     """CPU seconds each process used over the same `seconds` of wall time."""
-    import time
-
     before = {pid: cpu_seconds(pid) for pid in pids}
     start = time.monotonic()
     time.sleep(seconds)  # the measuring interval itself
