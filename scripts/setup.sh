@@ -14,6 +14,7 @@ packages=(
   qml6-module-qttest qml6-module-qtquick-shapes fonts-inter qml6-module-qtquick-dialogs qml6-module-qtqml qml6-module-qtqml-models
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi
+  xvfb xauth at-spi2-core python3-pyatspi trayer xdotool imagemagick x11-utils procps
 )
 
 missing=()
