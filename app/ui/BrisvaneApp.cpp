@@ -1,6 +1,7 @@
 #include "app/ui/BrisvaneApp.h"
 
 #include "app/ui/MenuBarItem.h"
+#include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/core/AppDelegate.h"
@@ -61,10 +62,12 @@ bool BrisvaneApp::buildScenes(bool present)
     if (!m_mainWindow)
         return false;
     connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);
+    RenderStats::watchFrames(*m_mainWindow, "main window");
     m_menuBarPanel =
         load(kMenuBarPanelURL, {{QStringLiteral("appState"), QVariant::fromValue(&m_state)}});
     if (!m_menuBarPanel)
         return false;
+    RenderStats::watchFrames(*m_menuBarPanel, "menu-bar panel");
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);

@@ -1,5 +1,7 @@
 #include "app/ui/MenuBarItem.h"
 
+#include "app/ui/RenderStats.h"
+
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 
@@ -78,6 +80,7 @@ void MenuBarItem::updateLabel()
     if (temperature == m_renderedTemperature)
         return;
     m_renderedTemperature = temperature;
+    RenderStats::trayImageDrawn();
     m_tray.setIcon(m_state.telemetry().latest()
                        ? labelIcon(temperature)
                        : QIcon(QStringLiteral(":/brisvane/org.brisvane.Brisvane.svg")));
