@@ -2,7 +2,7 @@
 tree (AT-SPI) and real pointer input (xdotool).
 
 Desktop(build_dir, artifacts) starts Xvfb, a D-Bus session with the AT-SPI bus, trayer as the
-tray host and a virtual Mac with the helper installed, each process in its own session so it
+tray host and a virtual Mac with the helper installed (unless install_helper is False), each process in its own session so it
 can be stopped by its id; start_app() then runs Brisvane in it. stop() takes everything down
 in reverse order, whatever state it is in. Runs on Debian's /usr/bin/python3 (pyatspi).
 """
@@ -88,7 +88,8 @@ class _XDisplay:
 
 
 class Desktop:
-    def __init__(self, build_dir, artifacts, profile="two-fan-laptop"):
+    def __init__(self, build_dir, artifacts, profile="two-fan-laptop", install_helper=True):
+        self.install_helper = install_helper
         self.build_dir = os.path.abspath(build_dir)
         self.bin = os.path.join(self.build_dir, "bin")
         self.artifacts = os.path.abspath(artifacts)
@@ -227,7 +228,8 @@ class Desktop:
         self._run("mac", [os.path.join(self.bin, "brisvane-sim"), "up", self.root,
                           "--profile", self.profile])
         self._mac_up = True
-        self._run("install-helper", [os.path.join(self.bin, "Brisvane"), "--install-helper"])
+        if self.install_helper:
+            self._run("install-helper", [os.path.join(self.bin, "Brisvane"), "--install-helper"])
 
     def start_app(self, *arguments, extra_env=None):
         """Brisvane with the fixture's environment and `extra_env`; its log is brisvane.log."""

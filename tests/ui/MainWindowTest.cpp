@@ -11,6 +11,7 @@
 #include "app/ui/BrisvaneApp.h"
 #include "app/ui/MainWindowController.h"
 #include "app/ui/design/Theme.h"
+#include "app/ui/window/MainWindowHeightController.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/MainWindowVisibility.h"
@@ -154,6 +155,27 @@ TEST_F(MainWindowTest, AMinimisedWindowIsNotOnScreen)
     reopen();
     EXPECT_TRUE(processEventsUntil([] { return MainWindowVisibility::shared().isOnScreen(); }));
     EXPECT_FALSE(window()->windowStates() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, HeightReportsWhileMinimisedAreDroppedAndTheNextOneFitsTheWindow)
+{
+    launch();
+    ASSERT_TRUE(contentShown());
+    auto* heights = window()->findChild<MainWindowHeightController*>();
+    ASSERT_NE(heights, nullptr);
+    window()->showMinimized();
+    ASSERT_TRUE(processEventsUntil([] { return !MainWindowVisibility::shared().isOnScreen(); }));
+    heights->fitWindow(300);
+    EXPECT_NE(heights->latestNaturalContentHeight(), 300) << "not even stored";
+
+    reopen();
+    ASSERT_TRUE(processEventsUntil([] { return MainWindowVisibility::shared().isOnScreen(); }));
+    heights->fitWindow(300);
+    heights->fitWindow(310); // the same turn: one resize, to the last report
+    EXPECT_EQ(heights->latestNaturalContentHeight(), 310);
+    // Both are below the minimum: the content area ends up 420 tall.
+    EXPECT_TRUE(
+        processEventsUntil([&] { return qRound(heights->contentArea()->height()) == 420; }));
 }
 
 struct WidthCase {

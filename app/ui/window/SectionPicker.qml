@@ -40,8 +40,6 @@ Item {
 
                 text: title
                 symbol: symbolName
-                checkable: true
-                checked: chosen
                 font.pixelSize: Theme.calloutSize
                 font.weight: chosen ? Font.DemiBold : Font.Normal
                 tint: chosen ? Theme.textColor : Theme.colors.secondaryText
@@ -49,6 +47,10 @@ Item {
                 verticalPadding: Theme.spacingTight + 1
                 Accessible.role: Accessible.PageTab
                 Accessible.name: title
+                Accessible.checkable: true
+                Accessible.checked: chosen
+                Accessible.selectable: true
+                Accessible.selected: chosen
                 onClicked: root.currentIndex = index
 
                 background: Rectangle {
