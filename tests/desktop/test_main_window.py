@@ -4,7 +4,8 @@ the preset pills take the virtual Mac's fans over and hand them back, the captio
 helper is missing or the firmware refused, "InitialSection" picks the section it opens with, and
 the window's height follows the section.
 
-Usage: test_main_window.py BUILD_DIR (run by ctest, label "desktop").
+Usage: test_main_window.py BUILD_DIR [CASE] (run by ctest, label "desktop", one case per
+process: a process stays on the accessibility bus it first talked to).
 """
 
 import os
@@ -17,6 +18,7 @@ import brisvane_desktop as bd  # noqa: E402
 BUILD_DIR = "build"
 MAIN_TITLE = r"^Brisvane$"
 PILL_ROLES = ("push button",)
+SEGMENT_ROLES = ("page tab", "push button", "toggle button", "radio button")
 HEADING_ROLES = ("heading", "label", "static text")
 # The firmware's takeover deadline comes on top of the usual waiting.
 TAKEOVER_TIMEOUT = 120
@@ -26,8 +28,8 @@ def artifacts(name):
     return os.path.join(BUILD_DIR, "desktop-tests", name)
 
 
-def enabled(accessible):
-    return accessible.getState().contains(bd._pyatspi().STATE_ENABLED)
+def checked(accessible):
+    return accessible.getState().contains(bd._pyatspi().STATE_CHECKED)
 
 
 class HeaderTest(unittest.TestCase):
@@ -92,10 +94,10 @@ class WithHelper(HeaderTest):
         bd.find(self.app, roles=("label", "static text", "progress bar"), name=r" rpm$")
         dashboard = bd.wait_until(lambda: self.desktop.window_geometry(window)[3],
                                   "the window's height")
-        bd.press(bd.find(self.app, roles=("page tab",), name=r"^Settings$"))
+        bd.press(bd.find(self.app, roles=SEGMENT_ROLES, name=r"^Settings$"))
         bd.wait_until(lambda: self.desktop.window_geometry(window)[3] < dashboard,
                       "the window to shrink to the settings' height")
-        bd.press(bd.find(self.app, roles=("page tab",), name=r"^Dashboard$"))
+        bd.press(bd.find(self.app, roles=SEGMENT_ROLES, name=r"^Dashboard$"))
         bd.wait_until(lambda: self.desktop.window_geometry(window)[3] == dashboard,
                       "the window back at the dashboard's height")
 
@@ -103,10 +105,15 @@ class WithHelper(HeaderTest):
 class WithoutHelper(HeaderTest):
     install_helper = False
 
-    def test_the_pills_are_disabled_and_the_caption_says_the_helper_is_missing(self):
+    def test_the_caption_says_the_helper_is_missing_and_a_pill_changes_nothing(self):
         self.caption(r"^Install the helper")
-        for name in ("Automatic", "Cool", "Full Speed"):
-            self.assertFalse(enabled(self.pill(name)), name)
+        # Qt 6.4 tells assistive technology neither that a Quick control is disabled nor that
+        # a disabled one is checked, so the pills are judged by what they do: nothing.
+        bd.press(self.pill("Full Speed"))
+        bd.press(self.pill("Cool"))
+        self.caption(r"^Install the helper")
+        self.assertFalse(checked(self.pill("Full Speed")))
+        self.assertFalse(checked(self.pill("Cool")))
 
 
 class StubbornFirmware(HeaderTest):
@@ -115,8 +122,10 @@ class StubbornFirmware(HeaderTest):
     def test_the_caption_warns_once_the_takeover_fails_and_the_pills_stay_usable(self):
         bd.press(self.pill("Full Speed"))
         self.caption(r"did not accept manual control", timeout=TAKEOVER_TIMEOUT)
-        pills = [self.pill(name) for name in ("Automatic", "Cool", "Full Speed")]
-        self.assertTrue(all(enabled(p) for p in pills))
+        # Still usable: the automatic pill hands the fans back.
+        bd.press(self.pill("Automatic"))
+        bd.wait_until(lambda: checked(self.pill("Automatic")), "the automatic pill active")
+        bd.wait_until(lambda: all(f["mode"] == 0 for f in self.fans()), "mode 0 on every fan")
 
 
 class OpensWithSettings(HeaderTest):

@@ -11,6 +11,7 @@
 #include "app/ui/BrisvaneApp.h"
 #include "app/ui/MainWindowController.h"
 #include "app/ui/design/Theme.h"
+#include "app/ui/window/ActivePresetBar.h"
 #include "app/ui/window/MainWindowHeightController.h"
 
 #include "app/core/AppDelegate.h"
@@ -176,6 +177,26 @@ TEST_F(MainWindowTest, HeightReportsWhileMinimisedAreDroppedAndTheNextOneFitsThe
     // Both are below the minimum: the content area ends up 420 tall.
     EXPECT_TRUE(
         processEventsUntil([&] { return qRound(heights->contentArea()->height()) == 420; }));
+}
+
+TEST_F(MainWindowTest, PillsActivateTheirSlotOnlyWhilePresetsCanBeSwitched)
+{
+    m_defaults = makeDefaults();
+    m_state = makeState(*m_defaults, HelperState::notInstalled);
+    ActivePresetBar bar;
+    bar.setAppState(m_state.get());
+    ASSERT_EQ(bar.rowCount(), 3); // automatic, Cool, Full speed
+    EXPECT_FALSE(bar.pillsEnabled());
+    bar.activate(2);
+    EXPECT_EQ(m_state->presets().activePresetID(), std::nullopt);
+
+    previewHelper(*m_state).setState(HelperState::installed);
+    EXPECT_TRUE(bar.pillsEnabled());
+    bar.activate(2);
+    EXPECT_EQ(m_state->presets().activePresetID(), FanPreset::fullSpeedID);
+    EXPECT_TRUE(bar.data(bar.index(2), ActivePresetBar::isActiveRole).toBool());
+    bar.activate(0);
+    EXPECT_EQ(m_state->presets().activePresetID(), std::nullopt);
 }
 
 struct WidthCase {
