@@ -1,7 +1,6 @@
 pragma ComponentBehavior: Bound
 
 import QtQuick
-import QtQuick.Controls.Basic
 import Brisvane.UI.Design
 import Brisvane.UI.Window
 
