@@ -579,10 +579,11 @@ void FanController::uninstall(std::function<void(bool)> reply)
     post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
-        // Either file may already be gone; neither failure stops the other removal.
+        // Any file may already be gone; no failure stops the other removals.
         std::error_code ignored;
         std::filesystem::remove(HelperConstants::daemonPlistSystemPath(), ignored);
         std::filesystem::remove(HelperConstants::helperInstallSystemPath(), ignored);
+        std::filesystem::remove(HelperConstants::installerRecordSystemPath(), ignored);
         m_log.info("uninstalled; exiting");
         reply(true);
         scheduleExit();

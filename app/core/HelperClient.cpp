@@ -11,6 +11,8 @@
 #include <coroutine>
 #include <span>
 
+#include <unistd.h>
+
 namespace brisvane {
 namespace {
 
@@ -330,12 +332,15 @@ QString HelperClient::shellQuoted(const QString& path)
     return u'\'' + quoted + u'\'';
 }
 
-QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist)
+QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist,
+                                    uint installingUser)
 {
     const QString label = QString::fromUtf8(HelperConstants::machServiceName);
     const QString toolsFolder = fromSystemPath(systemPath("/Library/PrivilegedHelperTools"));
     const QString helper = shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath()));
     const QString plist = shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath()));
+    const QString record =
+        shellQuoted(fromSystemPath(HelperConstants::installerRecordSystemPath()));
     const QStringList lines{
         QStringLiteral("mkdir -p ") +
             (isPlainShellWord(toolsFolder) ? toolsFolder : shellQuoted(toolsFolder)),
@@ -344,6 +349,9 @@ QString HelperClient::installScript(const QString& shippedExecutable, const QStr
         QStringLiteral("cp ") + shellQuoted(shippedExecutable) + u' ' + helper,
         QStringLiteral("chown root:wheel ") + helper,
         QStringLiteral("chmod 755 ") + helper,
+        QStringLiteral("echo %1 > ").arg(installingUser) + record,
+        QStringLiteral("chown root:wheel ") + record,
+        QStringLiteral("chmod 644 ") + record,
         QStringLiteral("cp ") + shellQuoted(shippedPlist) + u' ' + plist,
         QStringLiteral("chown root:wheel ") + plist,
         QStringLiteral("chmod 644 ") + plist,
@@ -360,7 +368,8 @@ QString HelperClient::uninstallScript()
             QStringLiteral(" 2>/dev/null || true"),
         QStringLiteral("rm -f ") +
             shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath())) + u' ' +
-            shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath())),
+            shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath())) + u' ' +
+            shellQuoted(fromSystemPath(HelperConstants::installerRecordSystemPath())),
     };
     return lines.join(u'\n');
 }
@@ -376,7 +385,8 @@ QCoro::Task<void> HelperClient::install()
     if (!plist)
         throw InstallError::resourcesMissing();
 
-    co_await m_runner->runWithAdminPrivileges(installScript(*executable, *plist));
+    co_await m_runner->runWithAdminPrivileges(
+        installScript(*executable, *plist, static_cast<uint>(::getuid())));
 
     refreshInstallState();
     if (state() != HelperState::installed)
