@@ -185,22 +185,43 @@ void FanController::start()
 
 void FanController::setUp()
 {
+    trySetUp();
+    startTickTimer();
+}
+
+void FanController::trySetUp()
+{
     try {
         m_smc = std::make_shared<SMCConnection>();
     } catch (const SMCError& error) {
+        m_smc.reset();
         setUpFailed(error);
         return;
     }
+    // FNum first: an SMC that does not answer is found out before a sensor directory walk.
+    // A machine without FNum has no fans; an SMC that did not answer is another matter.
+    try {
+        const SMCValue count = m_smc->readBytes("FNum");
+        m_fanCount = count.data.empty() ? 0 : count.data[0];
+    } catch (const SMCError& error) {
+        if (isTransportFailure(error)) {
+            setUpFailed(error);
+            return;
+        }
+        m_fanCount = 0;
+    }
     m_sensors = std::make_unique<SMCTemperatureSensors>(m_smc, m_clock);
-    m_fanCount = m_smc->fanCount();
 
     std::vector<SMCFanReading> fans;
     try {
-        fans = m_smc->readAllFans();
+        for (int i = 0; i < m_fanCount; ++i)
+            fans.push_back(m_smc->readFan(i));
     } catch (const SMCError& error) {
         setUpFailed(error);
         return;
     }
+    m_setUpRetryAt.reset();
+    m_lastError.reset(); // an earlier attempt's failure no longer holds
     for (const SMCFanReading& fan : fans) {
         m_minRPMs.push_back(fan.minRPM);
         m_maxRPMs.push_back(fan.maxRPM);
@@ -233,14 +254,46 @@ void FanController::setUp()
     m_log.info("helper up: %d fans, max %s, modeKeys %s, Ftst %s, control %s", m_fanCount,
                maxima.c_str(), keys.c_str(), m_hasForceTestKey ? "present" : "absent",
                m_canControlFans ? "available" : "UNAVAILABLE");
-    startTickTimer();
+}
+
+bool FanController::isTransportFailure(const SMCError& error)
+{
+    switch (error.kind()) {
+    case SMCError::Kind::serviceNotFound:
+    case SMCError::Kind::openFailed:
+    case SMCError::Kind::callFailed:
+        return true;
+    case SMCError::Kind::keyError:
+    case SMCError::Kind::typeMismatch:
+    case SMCError::Kind::sizeMismatch:
+        return false;
+    }
+    return false;
 }
 
 void FanController::setUpFailed(const SMCError& error)
 {
-    m_lastError = "SMC unavailable: " + error.description();
-    m_log.error("SMC setup failed: %s", error.description().c_str());
-    startTickTimer();
+    const std::string message = "SMC unavailable: " + error.description();
+    // A retry that fails the same way says nothing new.
+    if (!m_setUpRetryAt || m_lastError != message)
+        m_log.error("SMC setup failed: %s", error.description().c_str());
+    m_lastError = message;
+    if (!isTransportFailure(error)) {
+        // The SMC answered: the machine is as it is, and set-up is not tried again.
+        m_setUpRetryAt.reset();
+        return;
+    }
+    // Nothing half-learnt stays behind for ticks or takeovers to use.
+    m_smc.reset();
+    m_sensors.reset();
+    m_fanCount = 0;
+    m_minRPMs.clear();
+    m_maxRPMs.clear();
+    m_autoFloors.clear();
+    m_setUpBackoffSeconds =
+        m_setUpRetryAt ? std::min(m_setUpBackoffSeconds * 2, kSetUpBackoffLimitSeconds) : 1.0;
+    m_setUpRetryAt = m_clock.now() + std::chrono::duration_cast<Clock::duration>(
+                                         std::chrono::duration<double>(m_setUpBackoffSeconds));
 }
 
 void FanController::returnLeftoverManualModes()
@@ -260,6 +313,8 @@ void FanController::returnLeftoverManualModes()
         } catch (const SMCError& error) {
             m_log.error("could not return fan mode %s to automatic: %s", key.c_str(),
                         error.description().c_str());
+            // Ticks write it again until the SMC takes it, as after a refused release.
+            m_modesOwed.push_back(key);
         }
     }
 }
@@ -278,8 +333,11 @@ void FanController::clearLeftoverUnlock()
         return;
     try {
         m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
-    } catch (const SMCError&) {
-        // Nothing more can be done now; the next release writes it again.
+    } catch (const SMCError& error) {
+        m_log.error("could not clear leftover firmware unlock: %s", error.description().c_str());
+        // Ticks write it again until the SMC takes it.
+        m_unlockOwed = true;
+        return;
     }
     m_log.info("cleared leftover firmware unlock from a previous run");
 }
@@ -363,6 +421,8 @@ void FanController::beginTakeover()
             return;
         }
     }
+    // The fans are being taken again: whatever hand-back was still owed is superseded.
+    forgetHandBack();
     m_phase = HelperControlPhase::unlocking;
     m_unlockRequestedAt = m_clock.now();
     m_log.info("takeover started; retrying manual mode until the firmware accepts it");
@@ -382,13 +442,7 @@ void FanController::continueUnlock()
             // A fan that took manual mode before another refused would otherwise stay manual,
             // its target unwritten, for as long as the app keeps asking: hand it back now.
             returnModesToAutomatic();
-            if (m_hasForceTestKey) {
-                try {
-                    m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
-                } catch (const SMCError&) {
-                    // The failure below is what matters; the next release writes it again.
-                }
-            }
+            withdrawUnlock();
             failTakeover("The firmware did not grant fan control within " +
                          std::to_string(static_cast<int>(kUnlockDeadlineSeconds)) +
                          " s (last error: " + error.description() + ")");
@@ -415,6 +469,8 @@ void FanController::failTakeover(const std::string& message)
 
 void FanController::tick()
 {
+    if (m_setUpRetryAt && m_clock.now() >= *m_setUpRetryAt)
+        trySetUp();
     if (!m_smc || m_fanCount < 1)
         return;
     const bool fresh =
@@ -430,6 +486,9 @@ void FanController::tick()
         case HelperControlPhase::idle:
         case HelperControlPhase::failed:
             beginTakeover();
+            // Still out of control (the back-off after a failed takeover): finish the hand-back.
+            if (m_phase == HelperControlPhase::idle || m_phase == HelperControlPhase::failed)
+                finishHandBack();
             break;
         case HelperControlPhase::unlocking:
             continueUnlock();
@@ -445,7 +504,11 @@ void FanController::tick()
         m_log.error("heartbeat timeout - releasing fans");
         m_requestedTargets.reset();
     }
+    // A release in this tick has just written every key; otherwise write what is still owed.
+    const bool wasIdle = m_phase == HelperControlPhase::idle;
     releaseToMacOS();
+    if (wasIdle)
+        finishHandBack();
     refreshAutoFloors();
 }
 
@@ -518,15 +581,10 @@ void FanController::releaseToMacOS()
         return;
     if (m_smc) {
         returnModesToAutomatic();
-        if (m_hasForceTestKey) {
-            try {
-                m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
-            } catch (const SMCError& error) {
-                m_log.error("Ftst release failed: %s", error.description().c_str());
-            }
-        }
+        withdrawUnlock();
     }
-    if (m_phase == HelperControlPhase::controlling)
+    // Only a complete hand-back is reported as one; a refused key says so itself.
+    if (m_phase == HelperControlPhase::controlling && m_modesOwed.empty())
         m_log.info("fans returned to macOS control");
     m_phase = HelperControlPhase::idle;
     m_effectiveTargets.clear();
@@ -537,11 +595,78 @@ void FanController::returnModesToAutomatic()
     for (const std::string& key : m_modeKeys) {
         try {
             m_smc->writeUInt8(key, kModeAutomatic);
+            settleMode(key);
         } catch (const SMCError& error) {
             m_log.debug("mode release skipped for %s: %s", key.c_str(),
                         error.description().c_str());
+            oweMode(key, error);
         }
     }
+}
+
+void FanController::oweMode(const std::string& key, const SMCError& error)
+{
+    if (std::find(m_modesOwed.begin(), m_modesOwed.end(), key) != m_modesOwed.end())
+        return;
+    // A fan that never took manual mode (a takeover it refused) owes nothing.
+    try {
+        if (m_smc->readUInt8(key) == kModeAutomatic)
+            return;
+    } catch (const SMCError&) {
+        // Unreadable: it may well be manual.
+    }
+    m_modesOwed.push_back(key);
+    m_log.error("fan mode %s refused automatic (%s) - writing it again every tick", key.c_str(),
+                error.description().c_str());
+}
+
+void FanController::settleMode(const std::string& key)
+{
+    const auto owed = std::find(m_modesOwed.begin(), m_modesOwed.end(), key);
+    if (owed == m_modesOwed.end())
+        return;
+    m_modesOwed.erase(owed);
+    m_log.info("fan mode %s accepted automatic - fan returned to macOS control", key.c_str());
+}
+
+void FanController::withdrawUnlock()
+{
+    if (!m_hasForceTestKey)
+        return;
+    try {
+        m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
+    } catch (const SMCError& error) {
+        if (!m_unlockOwed)
+            m_log.error("Ftst release failed: %s", error.description().c_str());
+        m_unlockOwed = true;
+        return;
+    }
+    if (m_unlockOwed)
+        m_log.info("Ftst accepted 0 - firmware unlock withdrawn");
+    m_unlockOwed = false;
+}
+
+void FanController::finishHandBack()
+{
+    if (!m_smc || (m_modesOwed.empty() && !m_unlockOwed))
+        return;
+    const std::vector<std::string> owed = m_modesOwed;
+    for (const std::string& key : owed) {
+        try {
+            m_smc->writeUInt8(key, kModeAutomatic);
+            settleMode(key);
+        } catch (const SMCError&) {
+            // Still owed: the first refusal was logged, the next tick writes it again.
+        }
+    }
+    if (m_unlockOwed)
+        withdrawUnlock();
+}
+
+void FanController::forgetHandBack()
+{
+    m_modesOwed.clear();
+    m_unlockOwed = false;
 }
 
 void FanController::releaseControl(std::function<void()> reply)

@@ -46,6 +46,9 @@ public:
     static constexpr double kUnlockDeadlineSeconds = 15.0;
     static constexpr double kRetryBackoffSeconds = 20.0;
     static constexpr double kExitDelaySeconds = 0.5;
+    // Set-up that failed for want of an answer is tried again after 1 s, then twice as long each
+    // time up to this.
+    static constexpr double kSetUpBackoffLimitSeconds = 60.0;
 
     // The daemon's controller with a control thread, the steady clock and exit(0). Created on
     // first use and never destroyed, so that an exit handler can still release the fans.
@@ -92,7 +95,11 @@ private:
     void post(std::function<void()> work);
 
     void setUp();
+    // One attempt at opening the SMC and learning the fans; a transport failure schedules the
+    // next attempt, a machine that answered is taken as it is.
+    void trySetUp();
     void setUpFailed(const SMCError& error);
+    static bool isTransportFailure(const SMCError& error);
     void returnLeftoverManualModes();
     void clearLeftoverUnlock();
     void startTickTimer();
@@ -104,6 +111,13 @@ private:
     void applyTargets();
     void releaseToMacOS();
     void returnModesToAutomatic();
+    // A hand-back is finished, not attempted: a mode key or the unlock the SMC refused to take
+    // back is owed, and written again on every tick outside control until the SMC accepts it.
+    void oweMode(const std::string& key, const SMCError& error);
+    void settleMode(const std::string& key);
+    void withdrawUnlock();
+    void finishHandBack();
+    void forgetHandBack();
 
     void beginTakeover();
     void continueUnlock();
@@ -129,6 +143,9 @@ private:
     std::vector<std::string> m_modeKeys;
     bool m_canControlFans = false;
     bool m_hasForceTestKey = false;
+    // When set-up is tried again; absent once it succeeded or the SMC answered.
+    std::optional<TimePoint> m_setUpRetryAt;
+    double m_setUpBackoffSeconds = 1.0;
     HelperControlPhase m_phase = HelperControlPhase::idle;
     TimePoint m_unlockRequestedAt;
     TimePoint m_retryBlockedUntil;
@@ -138,6 +155,10 @@ private:
     std::vector<double> m_effectiveTargets;
     double m_lastHottest = 0.0;
     std::optional<std::string> m_lastError;
+    // Mode keys set to manual whose return to automatic the SMC has not accepted, in the order
+    // refused; and whether the unlock is still set although a release withdrew it.
+    std::vector<std::string> m_modesOwed;
+    bool m_unlockOwed = false;
     TimePoint m_lastHottestSampledAt;
     std::unique_ptr<asio::steady_timer> m_timer;
     std::chrono::steady_clock::time_point m_nextTickAt;

@@ -31,9 +31,11 @@ constexpr std::size_t kRecordSize = 80;
 constexpr auto kCallTimeout = std::chrono::seconds(1);
 
 // One connection to a user-client socket. Calls on it are serialised: the stream carries one
-// request and one answer at a time.
+// request and one answer at a time. A stream that timed out or broke is closed, and the next call
+// opens a fresh one to the same socket, so that a stall costs only the calls made during it.
 struct SocketConnection {
     std::mutex mutex;
+    std::string path;
     int fd = -1;
     ~SocketConnection()
     {
@@ -132,6 +134,29 @@ IoResult receiveAll(int fd, std::uint8_t* data, std::size_t size,
     return IoResult::done;
 }
 
+// Connects `connection.fd` to its socket; a refused or impossible connect leaves it at -1.
+kern_return_t connectSocket(SocketConnection& connection)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (connection.path.size() >= sizeof(address.sun_path))
+        return kIOReturnNoDevice;
+    std::memcpy(address.sun_path, connection.path.c_str(), connection.path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return kIOReturnNoDevice;
+    int rc;
+    do {
+        rc = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0) {
+        ::close(fd);
+        return kIOReturnNotPermitted;
+    }
+    connection.fd = fd;
+    return kIOReturnSuccess;
+}
+
 kern_return_t kernCode(IoResult result)
 {
     return result == IoResult::timedOut ? kIOReturnTimeout : kIOReturnNotResponding;
@@ -141,7 +166,7 @@ kern_return_t callOverSocket(SocketConnection& connection, std::uint32_t selecto
                              const void* input, void* output)
 {
     std::lock_guard lock(connection.mutex);
-    if (connection.fd < 0)
+    if (connection.fd < 0 && connectSocket(connection) != kIOReturnSuccess)
         return kIOReturnNotResponding;
 
     std::array<std::uint8_t, 4 + kRecordSize> request{};
@@ -241,23 +266,10 @@ kern_return_t IOServiceOpen(io_service_t serviceHandle, task_port_t, std::uint32
     if (service.inProcess) {
         connection = service.inProcess;
     } else {
-        const std::string path = socketPath(service.className);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof(address.sun_path))
-            return kIOReturnNoDevice;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
         auto socketConnection = std::make_shared<SocketConnection>();
-        socketConnection->fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (socketConnection->fd < 0)
-            return kIOReturnNoDevice;
-        int rc;
-        do {
-            rc = ::connect(socketConnection->fd, reinterpret_cast<sockaddr*>(&address),
-                           sizeof(address));
-        } while (rc < 0 && errno == EINTR);
-        if (rc < 0)
-            return kIOReturnNotPermitted;
+        socketConnection->path = socketPath(service.className);
+        if (const kern_return_t code = connectSocket(*socketConnection); code != kIOReturnSuccess)
+            return code;
         connection = std::move(socketConnection);
     }
 

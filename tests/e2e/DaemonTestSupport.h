@@ -241,6 +241,8 @@ public:
                                      false);
     }
     pid_t daemonPid() const { return m_daemon; }
+    // The virtual SMC's process, for stalling it (SIGSTOP, SIGCONT).
+    pid_t vsmcPid() const { return m_vsmc.pid(); }
     // Exit status of the daemon once it has ended (within `limit`).
     std::optional<int> waitDaemonExit(std::chrono::milliseconds limit = 5s)
     {

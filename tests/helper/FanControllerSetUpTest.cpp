@@ -121,6 +121,48 @@ TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
 }
 
+// An SMC that did not answer at set-up is asked again, after 1 s, then 2, 4, 8 … up to 60 s;
+// one that answered (no fans, an unreadable fan key) is taken as it is.
+TEST(FanControllerSetUpRetry, ATransportFailureOnFNumIsRetriedNotTakenForAFanlessMac)
+{
+    ControllerRig rig("two-fan-laptop");
+    rig.model->injectTransportFault(kIOReturnNotResponding, 1);
+    rig.setUp();
+    EXPECT_EQ(rig.takeLog(),
+              std::vector<std::string>{"error: SMC setup failed: SMC call failed (0xe00002ed)"});
+    EXPECT_EQ(rig.status().lastError, "SMC unavailable: SMC call failed (0xe00002ed)");
+
+    rig.tick();
+    const std::vector<std::string> log = rig.takeLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "info: helper up: 2 fans, max [6000, 6000], modeKeys [F0Md, F1Md], "
+                          "Ftst present, control available");
+    EXPECT_EQ(rig.status().lastError, std::nullopt);
+    rig.setTargets({3000, 3000});
+    EXPECT_EQ(rig.phase(), Phase::unlocking);
+}
+
+TEST(FanControllerSetUpRetry, AMissingServiceIsLookedForAgainWithABackOff)
+{
+    ControllerRig rig(std::nullopt);
+    rig.setUp(); // t = 0; the next attempts at 1, 3, 7 and 15 s
+    rig.drain();
+    auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
+    std::optional<VirtualSmc::ServiceRegistration> registration;
+    std::vector<int> upAt;
+    for (int t = 1; t <= 20; ++t) {
+        if (t == 4)
+            registration.emplace(model->registerAsService());
+        rig.tick();
+        for (const std::string& line : rig.takeLog())
+            if (line.rfind("info: helper up: 2 fans", 0) == 0)
+                upAt.push_back(t);
+    }
+    EXPECT_EQ(upAt, std::vector<int>{7});
+    EXPECT_EQ(rig.status().lastError, std::nullopt);
+    EXPECT_EQ(rig.status().autoFloors.size(), 2u);
+}
+
 TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
 {
     ControllerRig rig("two-fan-laptop");
@@ -147,7 +189,8 @@ struct LeftoverCase {
     std::vector<std::pair<std::string, std::uint8_t>> leftBytes;
     std::function<void(ControllerRig&)> faults;
     std::vector<std::string> writes;
-    std::vector<std::string> log; // the lines before "helper up"
+    std::vector<std::string> log;       // the lines before "helper up"
+    std::vector<std::string> afterTick; // what the first idle tick writes
 };
 
 std::ostream& operator<<(std::ostream& out, const LeftoverCase& row)
@@ -186,16 +229,18 @@ const LeftoverCase kLeftoverCases[] = {
      .writes = {"F0Md=0 refused 0x86", "F1Md=0", "Ftst=0"},
      .log = {"error: could not return fan mode F0Md to automatic: SMC key F0Md error (result "
              "134)",
-             returnedMode("F1Md"), kClearedUnlock}},
+             returnedMode("F1Md"), kClearedUnlock},
+     .afterTick = {"F0Md=0"}},
     {.name = "UnreadableUnlockIsLeftAlone",
      .leftBytes = {{"Ftst", 1}},
      .faults =
          [](ControllerRig& rig) { rig.model->injectFault("Ftst", SmcOperation::read, 0x85); }},
-    {.name = "RefusedUnlockClearIsStillLogged",
+    {.name = "RefusedUnlockClearIsReportedAsSuch",
      .leftBytes = {{"Ftst", 1}},
-     .faults = [](ControllerRig& rig) { rig.failWrites("Ftst"); },
+     .faults = [](ControllerRig& rig) { rig.failWrites("Ftst", kSmcResultWriteRefused, 1); },
      .writes = {"Ftst=0 refused 0x86"},
-     .log = {kClearedUnlock}},
+     .log = {"error: could not clear leftover firmware unlock: SMC key Ftst error (result 134)"},
+     .afterTick = {"Ftst=0"}},
 };
 
 class FanControllerLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
@@ -216,6 +261,9 @@ TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
     EXPECT_EQ(log.back().rfind("info: helper up: ", 0), 0u) << log.back();
     log.pop_back();
     EXPECT_EQ(log, row.log);
+    // What a refusal left behind is written again until the SMC takes it.
+    rig.tick();
+    EXPECT_EQ(rig.takeWrites(), row.afterTick);
 }
 
 INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(kLeftoverCases),

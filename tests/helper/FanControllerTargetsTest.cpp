@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -230,17 +232,108 @@ TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeov
     EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{1});
     rig.holdFor(15, {3000, 3000});
     rig.drain();
+    // Fan 0 is also slow to go back: its hand-back is retried through the back-off, fan 1's
+    // (never manual) is not.
+    rig.failWrites("F0Md", kSmcResultWriteRefused, 2);
 
     rig.tick();
     EXPECT_EQ(rig.phase(), Phase::failed);
-    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Md=1", "F1Md=1 refused 0x86", "F0Md=0",
-                                                          "F1Md=0 refused 0x86", "Ftst=0"}));
-    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.takeWrites(),
+              (std::vector<std::string>{"F0Md=1 refused 0x86", "F0Md=0 refused 0x86",
+                                        "F1Md=0 refused 0x86", "Ftst=0"}));
     // The app keeps asking through the back-off; nothing takes fan 0 again meanwhile.
     rig.holdFor(10, {3000, 3000});
     EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{"F0Md=0"});
+}
+
+// A hand-back the SMC refuses is written again on every tick outside control until it is taken:
+// one error line at the first refusal, one info line when the fan is back, and nothing more
+// once nothing is owed.
+struct HandBackCase {
+    std::string name;
+    std::string key; // refused three times by the SMC after the fans were taken
+    std::function<void(ControllerRig&)> release;
+    std::vector<std::string> releaseWrites;
+    std::string backLine;
+    bool fansReturned; // every mode key took automatic at the release
+};
+
+std::ostream& operator<<(std::ostream& out, const HandBackCase& row)
+{
+    return out << row.name;
+}
+
+const HandBackCase kHandBackCases[] = {
+    {"RefusedModeOnRelease",
+     "F1Md",
+     [](ControllerRig& rig) { rig.releaseControl(); },
+     {"F0Md=0", "F1Md=0 refused 0x86", "Ftst=0"},
+     "info: fan mode F1Md accepted automatic - fan returned to macOS control",
+     false},
+    {"RefusedUnlockOnHeartbeatTimeout",
+     "Ftst",
+     [](ControllerRig& rig) { rig.tick(6); },
+     {"F0Md=0", "F1Md=0", "Ftst=0 refused 0x86"},
+     "info: Ftst accepted 0 - firmware unlock withdrawn",
+     true},
+};
+
+class FanControllerHandBack : public ::testing::TestWithParam<HandBackCase> {};
+
+TEST_P(FanControllerHandBack, IsWrittenAgainEachTickUntilTheSmcTakesIt)
+{
+    const HandBackCase& row = GetParam();
+    ControllerRig rig("two-fan-laptop");
+    rig.model->pinTemperature(40);
+    rig.setUp();
+    // Five idle ticks: one sensor sample and one target read per fan each.
+    const auto idleCalls = [&] {
+        const std::uint64_t before = rig.model->callCounts().total();
+        for (int i = 0; i < 5; ++i)
+            rig.tick();
+        return rig.model->callCounts().total() - before;
+    };
+    const std::uint64_t idleBefore = idleCalls();
+    engage(rig);
+    rig.drain();
+    rig.failWrites(row.key, kSmcResultWriteRefused, 3);
+    row.release(rig);
+    EXPECT_EQ(rig.takeWrites(), row.releaseWrites);
+    const std::string written = row.key + "=0";
+    const std::string refused = written + " refused 0x86";
+    std::vector<std::string> log = rig.takeLog();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [&](const std::string& line) {
+                                return line.rfind("error: ", 0) == 0 &&
+                                       line.find(row.key) != std::string::npos &&
+                                       line.find("heartbeat") == std::string::npos;
+                            }),
+              1)
+        << ::testing::PrintToString(log);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "info: fans returned to macOS control"),
+              row.fansReturned ? 1 : 0);
+
+    // Refused until the fault runs out, whatever the phase; then taken, and nothing more.
+    std::vector<std::string> retries;
+    for (int i = 0; i < 5; ++i) {
+        rig.tick();
+        for (const std::string& write : rig.takeWrites())
+            if (write.rfind(row.key, 0) == 0)
+                retries.push_back(write);
+    }
+    EXPECT_EQ(retries, (std::vector<std::string>{refused, refused, written}));
+    EXPECT_EQ(rig.takeLog(), std::vector<std::string>{row.backLine});
+    EXPECT_EQ(rig.model->key(row.key)->data, std::vector<std::uint8_t>{0});
+    EXPECT_TRUE(rig.model->violations().empty());
+
+    // Settled: idle ticks cost what they cost before the fans were taken.
+    EXPECT_EQ(idleCalls(), idleBefore);
     EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
 }
+
+INSTANTIATE_TEST_SUITE_P(Refusals, FanControllerHandBack, ::testing::ValuesIn(kHandBackCases),
+                         [](const auto& info) { return info.param.name; });
 
 // Machines that cannot be controlled: every request fails at once, at most once every 20 s.
 class FanControllerUncontrollable : public ::testing::TestWithParam<std::string> {};
