@@ -433,12 +433,17 @@ void FanController::continueUnlock()
 {
     if (!m_smc)
         return;
-    for (const std::string& key : m_modeKeys) {
+    for (std::size_t fan = 0; fan < m_modeKeys.size(); ++fan) {
         try {
-            m_smc->writeUInt8(key, kModeManual);
+            m_smc->writeUInt8(m_modeKeys[fan], kModeManual);
         } catch (const SMCError& error) {
-            if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds)
-                return; // the next tick or request tries again from the first fan
+            if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds) {
+                // The next tick or request tries again from the first fan. Meanwhile the fans
+                // that did take manual mode are driven: none waits for the others at a target
+                // the firmware set for cooler times.
+                writeTargets(static_cast<int>(fan));
+                return;
+            }
             // A fan that took manual mode before another refused would otherwise stay manual,
             // its target unwritten, for as long as the app keeps asking: hand it back now.
             returnModesToAutomatic();
@@ -485,6 +490,9 @@ void FanController::tick()
         switch (m_phase) {
         case HelperControlPhase::idle:
         case HelperControlPhase::failed:
+            // The fans are still macOS's (through a failed takeover's back-off, say): what it
+            // chooses meanwhile is the floor of the next takeover.
+            refreshAutoFloors();
             beginTakeover();
             // Still out of control (the back-off after a failed takeover): finish the hand-back.
             if (m_phase == HelperControlPhase::idle || m_phase == HelperControlPhase::failed)
@@ -545,16 +553,19 @@ void FanController::applyTargets()
 {
     if (!m_smc || !m_requestedTargets)
         return;
+    if (std::optional<std::vector<double>> written = writeTargets(m_fanCount))
+        m_effectiveTargets = std::move(*written);
+}
+
+std::optional<std::vector<double>> FanController::writeTargets(int count)
+{
+    if (!m_smc || !m_requestedTargets || count <= 0)
+        return std::vector<double>{};
     sampleHottest(m_lastHottest >= kHotCelsius ? 0.0 : kCoolControllingSampleSeconds);
     const double floor = HelperSafetyFloor::floorPercent(m_lastHottest);
-    if (m_fanCount == 0) {
-        m_effectiveTargets.clear();
-        return;
-    }
-
     std::vector<double> written;
-    written.reserve(m_fanCount);
-    for (int i = 0; i < m_fanCount; ++i) {
+    written.reserve(count);
+    for (int i = 0; i < count; ++i) {
         const double lo = valueAt(m_minRPMs, i);
         const double hi = valueAt(m_maxRPMs, i);
         const double safety = floor > 0 ? lo + (floor / 100.0) * (hi - lo) : 0.0;
@@ -568,11 +579,11 @@ void FanController::applyTargets()
             m_log.error("SMC write failed (%s) - full release", error.description().c_str());
             m_requestedTargets.reset();
             releaseToMacOS();
-            return;
+            return std::nullopt;
         }
         written.push_back(target);
     }
-    m_effectiveTargets = std::move(written);
+    return written;
 }
 
 void FanController::releaseToMacOS()

@@ -109,6 +109,9 @@ private:
     void sampleHottest(double intervalSeconds);
     void refreshAutoFloors();
     void applyTargets();
+    // Writes the targets of fans 0…count-1 and returns them; nothing after a refused write,
+    // which ends the control with a full release.
+    std::optional<std::vector<double>> writeTargets(int count);
     void releaseToMacOS();
     void returnModesToAutomatic();
     // A hand-back is finished, not attempted: a mode key or the unlock the SMC refused to take

@@ -357,6 +357,10 @@ class Soak:
                 break
             time.sleep(0.2)
         violations = self.ctl("violations")["violations"]
+        # The whole write journal, to read a finding against.
+        with open(self.root / "var/log/smc-writes.log", "w") as out:
+            for write in self.ctl("writes")["writes"]:
+                out.write(json.dumps(write, sort_keys=True) + "\n")
         return quit_ok, status, violations
 
     def down(self):

@@ -479,20 +479,16 @@ TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
     EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
 }
 
-TEST(FanControllerSafetyMonitor, NoFanStaysManualAndUnwrittenPastAFailedTakeover)
+TEST(FanControllerSafetyMonitor, AFanThatTookManualModeIsDrivenWhileAnotherRefuses)
 {
     ControllerRig rig("two-fan-laptop");
-    rig.model->pinTemperature(45);
+    rig.model->setWorkload(1.0, 1.0); // heating: a target left as the firmware set it falls behind
     rig.failWrites("F1Md");
     rig.setUp();
-    rig.setTargets({3000, 3000});
-    rig.holdFor(60, {3000, 3000}); // two failed takeovers, at t = 16 and t = 52
+    rig.setTargets({1300, 1300});
+    rig.holdFor(60, {1300, 1300}); // two failed takeovers, at t = 16 and t = 52
     ASSERT_EQ(rig.phase(), Phase::failed);
-    // Fan 0 waits in manual mode while fan 1 is retried, at most until the takeover fails.
-    for (const SafetyViolation& v : rig.model->violations()) {
-        EXPECT_EQ(v.kind, SafetyViolation::Kind::noTarget) << describe({v});
-        EXPECT_LE(v.to - v.from, FanController::kUnlockDeadlineSeconds) << describe({v});
-    }
+    EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
 }
 
 } // namespace monitor
