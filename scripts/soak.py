@@ -27,7 +27,8 @@ NORMAL_UNLOCK_SECONDS = "3"
 # kern_return_t values a broken SMC connection answers with.
 TRANSPORT_FAULTS = {"not-responding": "0xE00002ED", "timeout": "0xE00002D6",
                     "not-permitted": "0xE00002E2"}
-PRESETS = ["Cool", "Full Speed", "Automatic"]
+# Presets a switch picks, by weight: mostly ones that drive the fans.
+PRESETS = {"Cool": 3, "Full Speed": 2, "Automatic": 1}
 # Relative frequency of each fault kind.
 WEIGHTS = {
     "smc-stall": 10,
@@ -69,6 +70,7 @@ class Soak:
         self.processes = {}  # name -> Popen of what the soak started itself
         self.app = None
         self.replaced = []  # copies of Brisvane told to quit by a newer one
+        self.app_exits = []  # exit statuses of copies that ended unasked
         self.preset = "Cool"
         self.firmware_restore_at = None
         self.vsmc_stopped = False
@@ -288,7 +290,8 @@ class Soak:
         elif kind == "preset-switch":
             # The copy it replaces quits on its own: the new one asks it to.
             self.replaced.append(self.app)
-            self.start_app(r.choice([p for p in PRESETS if p != self.preset]))
+            choices = [p for p in PRESETS if p != self.preset]
+            self.start_app(r.choices(choices, [PRESETS[p] for p in choices])[0])
             detail = self.preset
         else:
             raise AssertionError(kind)
@@ -333,8 +336,13 @@ class Soak:
         while time.monotonic() < end:
             self.restore_firmware_if_due()
             self.reap_replaced()
-            self.inject(self.random.choices(kinds, weights)[0])
+            if self.app.poll() is not None:
+                # Nothing here ends Brisvane without starting it again: it ended on its own.
+                self.app_exits.append(self.app.returncode)
+                self.start_app(self.preset)
+            # Sampled before each fault, after the system had the pause to recover from the last.
             self.sample()
+            self.inject(self.random.choices(kinds, weights)[0])
             pause = self.random.expovariate(1.0 / MEAN_PAUSE_SECONDS)
             time.sleep(min(pause, max(0.0, end - time.monotonic())))
 
@@ -428,7 +436,10 @@ def main():
     log(f"firmware unlock (Ftst) after the final quit: {status.get('ftst')}")
     if not quit_ok:
         log("a copy of Brisvane did not quit within 15 s")
-    failed = bool(violations) or bool(manual) or unlock_held or not quit_ok
+    if soak.app_exits:
+        log(f"Brisvane ended unasked {len(soak.app_exits)} times (status {soak.app_exits})")
+    failed = (bool(violations) or bool(manual) or unlock_held or not quit_ok
+              or bool(soak.app_exits))
     log("FAIL" if failed else "PASS")
     if args.keep or failed:
         log(f"logs kept in {soak.root}/var/log")

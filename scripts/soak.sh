@@ -5,7 +5,7 @@
 # SIGTERM of app and daemon, sleep and wake, firmware refusing manual mode, workload swings,
 # preset switches. Prints the faults injected per kind, the safety monitor's findings and the
 # fans' final state; exits non-zero on any finding or a fan left manual after the final quit.
-# A run prints its seed: `scripts/soak.sh MINUTES --seed N` replays the same faults.
+# A run prints its seed: `scripts/soak.sh MINUTES --seed N` replays the same sequence of faults.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
