@@ -347,18 +347,24 @@ void FanController::startTickTimer()
     if (!m_options.tickTimer)
         return;
     m_timer = std::make_unique<asio::steady_timer>(m_queue);
-    m_nextTickAt = std::chrono::steady_clock::now() + 1s;
+    m_nextTickAt = m_clock.now() + 1s;
     scheduleNextTick();
 }
 
 void FanController::scheduleNextTick()
 {
-    m_timer->expires_at(m_nextTickAt);
+    // The deadline is on the controller's clock; the real timer only says when to look at it.
+    const Clock::duration remaining = std::max(m_nextTickAt - m_clock.now(), Clock::duration(0));
+    m_timer->expires_after(m_clock.realWait(remaining));
     m_timer->async_wait([this](const asio::error_code& error) {
         if (error)
             return;
+        const auto now = m_clock.now();
+        if (now < m_nextTickAt) {
+            scheduleNextTick();
+            return;
+        }
         // Ticks missed while the thread was held up are not made up in a burst.
-        const auto now = std::chrono::steady_clock::now();
         m_nextTickAt = std::max(m_nextTickAt + 1s, now);
         tick();
         scheduleNextTick();
@@ -619,12 +625,15 @@ void FanController::oweMode(const std::string& key, const SMCError& error)
 {
     if (std::find(m_modesOwed.begin(), m_modesOwed.end(), key) != m_modesOwed.end())
         return;
-    // A fan that never took manual mode (a takeover it refused) owes nothing.
-    try {
-        if (m_smc->readUInt8(key) == kModeAutomatic)
-            return;
-    } catch (const SMCError&) {
-        // Unreadable: it may well be manual.
+    // A fan that never took manual mode (a takeover it refused) owes nothing. After a transport
+    // failure the SMC is not asked: it would not answer either, and the mode is unknown.
+    if (!isTransportFailure(error)) {
+        try {
+            if (m_smc->readUInt8(key) == kModeAutomatic)
+                return;
+        } catch (const SMCError&) {
+            // Unreadable: it may well be manual.
+        }
     }
     m_modesOwed.push_back(key);
     m_log.error("fan mode %s refused automatic (%s) - writing it again every tick", key.c_str(),

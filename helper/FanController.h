@@ -164,7 +164,7 @@ private:
     bool m_unlockOwed = false;
     TimePoint m_lastHottestSampledAt;
     std::unique_ptr<asio::steady_timer> m_timer;
-    std::chrono::steady_clock::time_point m_nextTickAt;
+    TimePoint m_nextTickAt; // on m_clock
     bool m_exitScheduled = false;
 };
 

@@ -171,8 +171,10 @@ void SleepWatcher::prepareForSleep(sd_bus* bus, bool sleeping)
         return;
     }
     // Nothing more on wake: control resumes with the app's next setTargets.
-    if (m_lockFd >= 0)
+    if (m_lockFd >= 0) {
+        m_log.info("system woke - sleep lock still held");
         return;
+    }
     ErrorGuard error;
     if (takeLock(bus, &error.error))
         m_log.info("system woke - sleep lock taken again");

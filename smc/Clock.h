@@ -2,6 +2,7 @@
 // The monotonic clock behind every interval the system measures (sensor back-off, takeover
 // deadline, heartbeat). Tests drive a ManualClock instead of waiting.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 
@@ -14,6 +15,9 @@ public:
 
     virtual ~Clock() = default;
     virtual time_point now() const = 0;
+    // How long a timer waits in real time before it reads this clock again, with `remaining`
+    // left until its deadline: all of it for a clock that moves with real time.
+    virtual duration realWait(duration remaining) const { return remaining; }
 
     // Seconds between two readings, as the system's double-valued intervals.
     static double secondsBetween(time_point from, time_point to)
@@ -33,9 +37,15 @@ public:
 };
 
 // Starts at an arbitrary fixed point and moves only when told; safe to read from any thread.
+// Timers over it look at it every millisecond, so that a deadline passed by advance() is seen
+// at once.
 class ManualClock final : public Clock {
 public:
     time_point now() const override { return time_point(duration(m_ticks.load())); }
+    duration realWait(duration remaining) const override
+    {
+        return std::min(remaining, duration(std::chrono::milliseconds(1)));
+    }
     void advance(duration by) { m_ticks += by.count(); }
     void advanceSeconds(double seconds)
     {

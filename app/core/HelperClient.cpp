@@ -192,8 +192,16 @@ void HelperClient::deliverPending()
     for (auto& [id, pending] : m_pending) {
         if (pending->delivered)
             continue;
-        m_connection->write(reinterpret_cast<const char*>(pending->frame.data()),
-                            static_cast<qint64>(pending->frame.size()));
+        const auto size = static_cast<qint64>(pending->frame.size());
+        if (m_connection->write(reinterpret_cast<const char*>(pending->frame.data()), size) !=
+            size) {
+            // Not sent: this call and the ones after it wait for a new connection, and end
+            // undelivered if none comes in time.
+            m_connectFailure = m_connection->errorString();
+            forgetConnection();
+            m_reconnectTimer->start();
+            return;
+        }
         pending->delivered = true;
     }
 }
@@ -388,10 +396,14 @@ QCoro::Task<void> HelperClient::install()
     co_await m_runner->runWithAdminPrivileges(
         installScript(*executable, *plist, static_cast<uint>(::getuid())));
 
+    // Installed means the files are in place and the daemon answers, whatever the script said.
     refreshInstallState();
+    if (state() == HelperState::notInstalled)
+        throw InstallError::filesNotInPlace();
     if (state() != HelperState::installed)
         setStateValue(HelperState::installed);
-    co_await fetchStatus();
+    if (!co_await fetchStatus())
+        throw InstallError::helperNotAnswering();
 }
 
 QCoro::Task<void> HelperClient::uninstall()

@@ -18,6 +18,16 @@ HelperInstallError HelperInstallError::resourcesMissing()
     return HelperInstallError(Kind::resourcesMissing, {});
 }
 
+HelperInstallError HelperInstallError::filesNotInPlace()
+{
+    return HelperInstallError(Kind::filesNotInPlace, {});
+}
+
+HelperInstallError HelperInstallError::helperNotAnswering()
+{
+    return HelperInstallError(Kind::helperNotAnswering, {});
+}
+
 QString HelperInstallError::description() const
 {
     switch (m_kind) {
@@ -25,6 +35,10 @@ QString HelperInstallError::description() const
         return qtTrId("settings.helper.error.adminScriptFailed").arg(m_message);
     case Kind::resourcesMissing:
         return qtTrId("settings.helper.error.resourcesMissing");
+    case Kind::filesNotInPlace:
+        return qtTrId("settings.helper.error.filesNotInPlace");
+    case Kind::helperNotAnswering:
+        return qtTrId("settings.helper.error.helperNotAnswering");
     }
     return {};
 }

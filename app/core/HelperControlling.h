@@ -19,16 +19,19 @@ namespace brisvane {
 // Why install() failed; the text is for the user.
 class HelperInstallError : public std::exception {
 public:
-    enum class Kind { adminScriptFailed, resourcesMissing };
+    enum class Kind { adminScriptFailed, resourcesMissing, filesNotInPlace, helperNotAnswering };
 
     // `message`: what the administrator script printed on standard error, trimmed.
     static HelperInstallError adminScriptFailed(QString message);
     static HelperInstallError resourcesMissing();
+    // The script ended well, yet the installed files are missing, or the daemon does not answer.
+    static HelperInstallError filesNotInPlace();
+    static HelperInstallError helperNotAnswering();
 
     Kind kind() const { return m_kind; }
     const QString& message() const { return m_message; }
-    // Localised: "settings.helper.error.adminScriptFailed" with the message, or
-    // "settings.helper.error.resourcesMissing".
+    // Localised: "settings.helper.error.adminScriptFailed" with the message, or the key named
+    // after the kind ("settings.helper.error.resourcesMissing", …).
     QString description() const;
     const char* what() const noexcept override { return m_what.c_str(); }
 

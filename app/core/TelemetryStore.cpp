@@ -5,6 +5,7 @@
 #include "app/core/UserDefaults.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace brisvane {
 namespace {
@@ -15,7 +16,37 @@ double smoothed(double state, double input)
     return state > 0 ? state + (input - state) * TelemetryStore::kSmoothingFactor : input;
 }
 
+// A reading that is no number (an SMC float of NaN or infinity) keeps the last valid one, or 0.
+void sanitise(double& value, double previous)
+{
+    if (!std::isfinite(value))
+        value = std::isfinite(previous) ? previous : 0.0;
+}
+
 } // namespace
+
+TelemetrySample TelemetryStore::sanitised(TelemetrySample sample,
+                                          const std::optional<TelemetrySample>& previous)
+{
+    const SMCTemperatureSnapshot before =
+        previous ? previous->temperatures : SMCTemperatureSnapshot{};
+    SMCTemperatureSnapshot& t = sample.temperatures;
+    sanitise(t.cpuAverage, before.cpuAverage);
+    sanitise(t.cpuMax, before.cpuMax);
+    sanitise(t.gpuAverage, before.gpuAverage);
+    sanitise(t.gpuMax, before.gpuMax);
+    sanitise(t.hottest, before.hottest);
+    for (std::size_t i = 0; i < sample.fans.size(); ++i) {
+        const SMCFanReading last =
+            previous && i < previous->fans.size() ? previous->fans[i] : SMCFanReading{};
+        SMCFanReading& fan = sample.fans[i];
+        sanitise(fan.actualRPM, last.actualRPM);
+        sanitise(fan.targetRPM, last.targetRPM);
+        sanitise(fan.minRPM, last.minRPM);
+        sanitise(fan.maxRPM, last.maxRPM);
+    }
+    return sample;
+}
 
 TelemetryStore::TelemetryStore(QObject* parent)
     : TelemetryStore(UserDefaults::standard(), parent)
@@ -63,8 +94,10 @@ void TelemetryStore::onSample(SampleHandler handler)
     m_onSampleHandlers.push_back(std::move(handler));
 }
 
-void TelemetryStore::ingest(const TelemetrySample& sample)
+void TelemetryStore::ingest(const TelemetrySample& incoming)
 {
+    // The one place readings are made safe: everything after formats, casts and compares them.
+    const TelemetrySample sample = sanitised(incoming, m_latest);
     const SMCTemperatureSnapshot& t = sample.temperatures;
 
     const bool availabilityChanged =

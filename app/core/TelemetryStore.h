@@ -45,6 +45,10 @@ public:
 
     // The sampler's samples arrive here; tests feed samples directly.
     void ingest(const TelemetrySample& sample);
+    // `sample` with every non-finite temperature and fan speed replaced by the same reading of
+    // `previous`, or 0: what ingest keeps and hands on.
+    static TelemetrySample sanitised(TelemetrySample sample,
+                                     const std::optional<TelemetrySample>& previous);
 
     const std::optional<TelemetrySample>& latest() const { return m_latest; }
     // Oldest first, at most kHistoryLimit samples.

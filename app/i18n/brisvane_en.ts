@@ -468,6 +468,14 @@
         <source>The administrator script failed: %1</source>
         <translation>The administrator script failed: %1</translation>
     </message>
+    <message id="settings.helper.error.filesNotInPlace">
+        <source>The installer finished, but the helper&apos;s files are not in place.</source>
+        <translation>The installer finished, but the helper&apos;s files are not in place.</translation>
+    </message>
+    <message id="settings.helper.error.helperNotAnswering">
+        <source>The helper was installed but does not answer.</source>
+        <translation>The helper was installed but does not answer.</translation>
+    </message>
     <message id="settings.helper.error.resourcesMissing">
         <source>The helper files are missing from the app. Reinstall Brisvane and try again.</source>
         <translation>The helper files are missing from the app. Reinstall Brisvane and try again.</translation>

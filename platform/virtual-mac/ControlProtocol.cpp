@@ -270,6 +270,14 @@ json dispatch(VirtualSmc& smc, const std::vector<std::string>& words)
         return faultCommand(smc, words);
     if (command == "transport-fault")
         return transportFaultCommand(smc, words);
+    if (command == "latency") {
+        expectArguments(words, 1, "latency MS");
+        const double ms = number(words[1], "MS");
+        if (ms < 0 || ms > 10000)
+            throw UsageError("MS must be between 0 and 10000");
+        smc.setCallLatency(ms / 1000.0);
+        return {{"ok", true}};
+    }
     if (command == "violations") {
         expectArguments(words, 0, "violations");
         return violationsReply(smc);

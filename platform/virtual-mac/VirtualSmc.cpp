@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 namespace brisvane {
 namespace {
@@ -151,6 +152,8 @@ kern_return_t VirtualSmc::callStructMethod(std::uint32_t selector, const void* i
         std::memset(output, 0, kRecordSize);
         *outputSize = kRecordSize;
     }
+    if (const double latency = m_callLatencySeconds.load(); latency > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(latency));
     std::lock_guard lock(m_mutex);
     syncLocked();
     if (m_transportFault) {
@@ -418,6 +421,11 @@ void VirtualSmc::injectTransportFault(kern_return_t code, std::optional<int> cou
         throw std::invalid_argument("a fault count is at least 1");
     std::lock_guard lock(m_mutex);
     m_transportFault = TransportFault{code, count};
+}
+
+void VirtualSmc::setCallLatency(double seconds)
+{
+    m_callLatencySeconds = seconds > 0 ? seconds : 0.0;
 }
 
 void VirtualSmc::clearTransportFault()

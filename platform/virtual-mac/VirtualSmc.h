@@ -13,6 +13,7 @@
 #include "smc/IOKit.h"
 #include "smc/SMCKit.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -148,6 +149,8 @@ public:
     // Calls fail with `code` before reaching the SMC, `count` times or always.
     void injectTransportFault(kern_return_t code, std::optional<int> count = std::nullopt);
     void clearTransportFault();
+    // Every call is held this long before the SMC handles it (a slow SMC), from any thread.
+    void setCallLatency(double seconds);
 
     std::vector<SafetyViolation> violations();
     void clearViolations();
@@ -198,6 +201,7 @@ private:
     WriteScript m_writeScript;
     std::map<std::pair<std::uint32_t, SmcOperation>, Fault> m_faults;
     std::optional<TransportFault> m_transportFault;
+    std::atomic<double> m_callLatencySeconds{0.0}; // read before the mutex is taken
 
     const Clock* m_clock = nullptr;
     Clock::time_point m_clockOrigin{};

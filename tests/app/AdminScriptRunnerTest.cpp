@@ -193,6 +193,41 @@ TEST_F(AdminScriptRunnerTest, InstallPassesFailuresOnAndChangesNothing)
     }
 }
 
+// A script that ends well proves nothing by itself: installed means the files are in place and
+// the daemon answers.
+TEST_F(AdminScriptRunnerTest, InstallSucceedsOnlyWithTheFilesInPlaceAndAnAnswer)
+{
+    const QString root = makeDirectory("root");
+    ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(root), 1);
+    const QString prefix = makeDirectory("bundle");
+    ::setenv(AppBundle::kPrefixVariable, qPrintable(prefix), 1);
+    test::writeFile(prefix + "/libexec/brisvane/BrisvaneHelper", "#!/bin/sh\n");
+    test::writeFile(prefix + "/share/brisvane/org.brisvane.Brisvane.helper.plist", "<plist/>");
+    struct Row {
+        bool filesPlaced;
+        HelperInstallError::Kind error;
+        HelperState state;
+    };
+    for (const Row row :
+         {Row{false, HelperInstallError::Kind::filesNotInPlace, HelperState::notInstalled},
+          Row{true, HelperInstallError::Kind::helperNotAnswering, HelperState::unreachable}}) {
+        if (row.filesPlaced) {
+            // What the script would have copied; no daemon is started to answer.
+            test::writeFile(root + "/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper",
+                            "#!/bin/sh\n");
+            test::writeFile(root + "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist",
+                            "<plist/>");
+        }
+        auto runner = std::make_unique<ScriptedProcess>();
+        runner->outcome = AdminScriptRunner::ProcessResult{true, 0, ""};
+        HelperClient client(std::move(runner));
+        const Thrown thrown = QCoro::waitFor(catching(client.install()));
+        ASSERT_TRUE(thrown.installError);
+        EXPECT_EQ(thrown.installError->kind(), row.error);
+        EXPECT_EQ(client.state(), row.state);
+    }
+}
+
 TEST_F(AdminScriptRunnerTest, UninstallSwallowsEveryFailure)
 {
     ::setenv("BRISVANE_SYSTEM_ROOT", qPrintable(makeDirectory("root")), 1);

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace brisvane {
 namespace {
 
@@ -50,6 +52,30 @@ TEST_F(TelemetrySamplerServedTest, SamplesAServedMachineEveryPeriodAndAbsorbsIts
     EXPECT_EQ(samples.back().temperatures.cpuMax, 70);
     EXPECT_TRUE(store.smcAvailable());
     EXPECT_EQ(store.history().size(), samples.size());
+}
+
+// A stalled SMC costs the samples taken during the stall, not the ones after it.
+TEST_F(TelemetrySamplerServedTest, ResumesRealReadingsAfterAThreeSecondStall)
+{
+    test::ServedVirtualMac mac("two-fan-laptop");
+    test::ScopedSystemRoot root(mac.root());
+    auto defaults = makeDefaults();
+    TelemetryStore store(*defaults);
+    QList<TelemetrySample> samples;
+    store.onSample([&](const TelemetrySample& sample) { samples.append(sample); });
+    store.start();
+    ASSERT_TRUE(test::processEventsUntil([&] { return !samples.isEmpty(); }, 5s));
+
+    ASSERT_EQ(::kill(mac.pid(), SIGSTOP), 0);
+    const auto stalledAt = std::chrono::steady_clock::now();
+    test::processEventsUntil([&] { return std::chrono::steady_clock::now() - stalledAt >= 3s; },
+                             5s);
+    ASSERT_EQ(::kill(mac.pid(), SIGCONT), 0);
+
+    mac.control("temp 66");
+    EXPECT_TRUE(test::processEventsUntil(
+        [&] { return samples.back().temperatures.cpuMax == 66 && samples.back().fans.size() == 2; },
+        20s));
 }
 
 } // namespace

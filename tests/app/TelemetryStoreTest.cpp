@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace brisvane {
 namespace {
 
@@ -168,6 +170,39 @@ TEST_F(TelemetryStoreTest, HandlersSeeTheIngestedStateInRegistrationOrder)
     m_store->onSample([&](const TelemetrySample&) { calls.append(QStringLiteral("second")); });
     m_store->ingest(sampleAt(61));
     EXPECT_EQ(calls, (QStringList{"first", "second"}));
+}
+
+// An SMC float of NaN or infinity never reaches a handler, a view or a cast: the reading before
+// it stands in, or 0 when there was none.
+TEST_F(TelemetryStoreTest, NonFiniteReadingsAreReplacedBeforeAnyoneSeesThem)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<TelemetrySample> seen;
+    m_store->onSample([&](const TelemetrySample& sample) { seen.push_back(sample); });
+
+    TelemetrySample first = sampleAt(nan);
+    first.fans[0].actualRPM = inf;
+    m_store->ingest(first);
+    m_store->ingest(sampleAt(50));
+    TelemetrySample broken = sampleWith({inf, nan, 60, -inf});
+    broken.fans[1].actualRPM = nan;
+    broken.fans[1].maxRPM = -inf;
+    m_store->ingest(broken);
+
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].temperatures.cpuMax, 0);
+    EXPECT_EQ(seen[0].fans[0].actualRPM, 0);
+    const TelemetrySample& last = seen[2];
+    EXPECT_EQ(last.temperatures.cpuAverage, 50);
+    EXPECT_EQ(last.temperatures.cpuMax, 50);
+    EXPECT_EQ(last.temperatures.gpuAverage, 60);
+    EXPECT_EQ(last.temperatures.gpuMax, 50);
+    EXPECT_EQ(last.fans[1].actualRPM, seen[1].fans[1].actualRPM);
+    EXPECT_EQ(last.fans[1].maxRPM, seen[1].fans[1].maxRPM);
+    EXPECT_EQ(m_store->latest(), last);
+    EXPECT_EQ(m_store->cpuHottestSmoothed(), 50);
+    EXPECT_EQ(m_store->peakGPU(), 50);
 }
 
 TEST_F(TelemetryStoreTest, AnEqualSampleNotifiesOnlyThatASampleArrived)

@@ -106,6 +106,28 @@ public:
         return reply;
     }
     nlohmann::json vsmcStatus() const { return control("status"); }
+    // The virtual SMC's time (as in its write journal) at `monotonicSeconds` of CLOCK_MONOTONIC,
+    // from the narrowest of a few readings of its clock; within a few milliseconds.
+    double vsmcTimeAt(double monotonicSeconds) const
+    {
+        const auto seconds = [] {
+            return std::chrono::duration<double>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+        double offset = 0;
+        double narrowest = 1e9;
+        for (int i = 0; i < 5; ++i) {
+            const double before = seconds();
+            const double t = vsmcStatus()["t"].get<double>();
+            const double after = seconds();
+            if (after - before < narrowest) {
+                narrowest = after - before;
+                offset = t - (before + after) / 2;
+            }
+        }
+        return monotonicSeconds + offset;
+    }
     nlohmann::json violations() const { return control("violations")["violations"]; }
 
     std::string daemonLog() const { return readFile(logFile()); }
@@ -394,6 +416,27 @@ public:
         sd_bus_error_free(&error);
         return found;
     }
+    // When each inhibitor lock was closed, in seconds of CLOCK_MONOTONIC (steady_clock here).
+    std::vector<double> inhibitorsClosedAt()
+    {
+        std::vector<double> times;
+        EXPECT_TRUE(connect());
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_message* reply = nullptr;
+        const int result = sd_bus_call_method(
+            m_bus, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
+            "InhibitorsClosedAt", &error, &reply, "");
+        EXPECT_GE(result, 0) << "InhibitorsClosedAt: " << (error.message ? error.message : "");
+        const void* data = nullptr;
+        std::size_t size = 0;
+        if (result >= 0 && sd_bus_message_read_array(reply, 'd', &data, &size) >= 0) {
+            const auto* values = static_cast<const double*>(data);
+            times.assign(values, values + size / sizeof(double));
+        }
+        sd_bus_message_unref(reply);
+        sd_bus_error_free(&error);
+        return times;
+    }
     std::size_t inhibitorsBy(const std::string& who)
     {
         std::size_t count = 0;
@@ -444,10 +487,12 @@ public:
         if (logind == Logind::absent)
             return;
 
-        // Debian's interpreter: the one with dbusmock and its GLib bindings.
-        m_logind = ProcessControl::spawn(
-            {"/usr/bin/python3", "-m", "dbusmock", "--template", "logind"},
-            log / "dbusmock-logind.log", {{"DBUS_SYSTEM_BUS_ADDRESS", m_address}}, false);
+        // Debian's interpreter: the one with dbusmock and its GLib bindings. Its logind
+        // template, and the time each lock was closed.
+        m_logind = ProcessControl::spawn({"/usr/bin/python3", "-m", "dbusmock", "--template",
+                                          BRISVANE_SOURCE_DIR "/tests/e2e/logind_lock_times.py"},
+                                         log / "dbusmock-logind.log",
+                                         {{"DBUS_SYSTEM_BUS_ADDRESS", m_address}}, false);
         EXPECT_TRUE(eventually([&] { return logindRunning(); }, 20s))
             << "the logind mock did not come up:\n"
             << readFile(log / "dbusmock-logind.log");

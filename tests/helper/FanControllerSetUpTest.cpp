@@ -368,7 +368,9 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
 
 // The real timer
 
-TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
+// The real timer over the manual clock: the first tick 1.0 s after set-up, then one every 1.0 s,
+// each at its second and not a moment before.
+TEST(FanControllerTimer, TicksOneSecondAfterSetUpThenEverySecond)
 {
     testing::TemporarySystemRoot root;
     ManualClock clock;
@@ -377,28 +379,38 @@ TEST(FanControllerTimer, FirstTickComesAfterSetUpNotAtOnce)
     const auto registration = model->registerAsService();
     HelperLog log("s", "c");
     HelperLogCapture capture(log);
-    {
-        FanController::Options options;
-        options.clock = &clock;
-        options.log = &log;
-        options.controlThread = false;
-        FanController controller(std::move(options));
+    FanController::Options options;
+    options.clock = &clock;
+    options.log = &log;
+    options.controlThread = false;
+    FanController controller(std::move(options));
+    controller.start();
+    controller.poll();
 
-        // Idle ticks read the sensors and each fan's target.
-        const auto sensorReads = [&] { return model->callCounts().readKey; };
-        controller.start();
-        controller.poll();
-        const std::uint64_t afterSetUp = sensorReads();
-        controller.poll();
-        EXPECT_EQ(sensorReads(), afterSetUp) << "a tick ran at once";
-
-        // Bounded wait for the first tick, which samples the sensors.
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (sensorReads() == afterSetUp && std::chrono::steady_clock::now() < giveUp) {
+    // Every idle tick reads each fan's target. The timer reads the manual clock every
+    // millisecond, so a tick that is due runs well within the bound.
+    const auto ticksAfter = [&](std::chrono::milliseconds by) {
+        const std::uint64_t before = model->callCounts().readKey;
+        clock.advance(by);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        while (std::chrono::steady_clock::now() < giveUp) {
             controller.poll();
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (model->callCounts().readKey > before)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        EXPECT_GT(sensorReads(), afterSetUp) << "no tick came";
+        return false;
+    };
+    const struct {
+        int advanceMs;
+        bool ticks;
+    } steps[] = {{0, false}, {999, false}, {1, true},    {999, false},
+                 {1, true},  {1000, true}, {500, false}, {500, true}};
+    int t = 0;
+    for (const auto& step : steps) {
+        t += step.advanceMs;
+        EXPECT_EQ(ticksAfter(std::chrono::milliseconds(step.advanceMs)), step.ticks)
+            << "at " << t << " ms after set-up";
     }
 }
 
