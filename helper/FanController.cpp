@@ -427,8 +427,9 @@ void FanController::beginTakeover()
             return;
         }
     }
-    // The fans are being taken again: whatever hand-back was still owed is superseded.
-    forgetHandBack();
+    // The unlock is wanted again. A mode still owed stays owed until this takeover sets it
+    // manual: a fan the takeover does not reach is handed back meanwhile.
+    m_unlockOwed = false;
     m_phase = HelperControlPhase::unlocking;
     m_unlockRequestedAt = m_clock.now();
     m_log.info("takeover started; retrying manual mode until the firmware accepts it");
@@ -442,12 +443,14 @@ void FanController::continueUnlock()
     for (std::size_t fan = 0; fan < m_modeKeys.size(); ++fan) {
         try {
             m_smc->writeUInt8(m_modeKeys[fan], kModeManual);
+            forgetOwedMode(m_modeKeys[fan]);
         } catch (const SMCError& error) {
             if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds) {
                 // The next tick or request tries again from the first fan. Meanwhile the fans
-                // that did take manual mode are driven: none waits for the others at a target
-                // the firmware set for cooler times.
-                writeTargets(static_cast<int>(fan));
+                // that did take manual mode are driven, and those it has not reached are handed
+                // back if still owed: none waits for the others at a target set for cooler times.
+                if (writeTargets(static_cast<int>(fan)))
+                    finishHandBack();
                 return;
             }
             // A fan that took manual mode before another refused would otherwise stay manual,
@@ -683,10 +686,11 @@ void FanController::finishHandBack()
         withdrawUnlock();
 }
 
-void FanController::forgetHandBack()
+void FanController::forgetOwedMode(const std::string& key)
 {
-    m_modesOwed.clear();
-    m_unlockOwed = false;
+    const auto owed = std::find(m_modesOwed.begin(), m_modesOwed.end(), key);
+    if (owed != m_modesOwed.end())
+        m_modesOwed.erase(owed);
 }
 
 void FanController::releaseControl(std::function<void()> reply)

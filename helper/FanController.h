@@ -115,12 +115,14 @@ private:
     void releaseToMacOS();
     void returnModesToAutomatic();
     // A hand-back is finished, not attempted: a mode key or the unlock the SMC refused to take
-    // back is owed, and written again on every tick outside control until the SMC accepts it.
+    // back is owed, and written again on every tick outside control until the SMC accepts it
+    // (while a takeover waits for the firmware too, for the fans it has not yet taken).
     void oweMode(const std::string& key, const SMCError& error);
     void settleMode(const std::string& key);
+    // Taken manual by a takeover: nothing is owed for it any more.
+    void forgetOwedMode(const std::string& key);
     void withdrawUnlock();
     void finishHandBack();
-    void forgetHandBack();
 
     void beginTakeover();
     void continueUnlock();
