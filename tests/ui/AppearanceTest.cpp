@@ -1,6 +1,6 @@
 // The design elements in a window: switching between the light and dark appearance while they
-// run recolours the gauge and draws the blades again, at the same angle and the same speed; and
-// assistive technology's "Press" clicks a pressable control.
+// run recolours the gauge and draws the blades again, at the same angle and the same speed;
+// nothing animates off screen; and assistive technology's "Press" clicks a pressable control.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/ui/UiTestSupport.h"
@@ -10,8 +10,10 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 
 #include <gtest/gtest.h>
@@ -106,6 +108,86 @@ TEST_F(AppearanceTest, SwitchingRecoloursTheGaugeAndRedrawsTheBladesWhereTheySta
     EXPECT_EQ(frozen.view()->renderCount(), frozenRenders + 1);
     EXPECT_EQ(frozen.view()->rotation(), angle);
     EXPECT_FALSE(frozen.spinning());
+}
+
+constexpr char kOffScreenScene[] = R"(
+import QtQuick
+import Brisvane.UI.Design
+Window {
+    // A delegate as the main window's fans are: the blades inside a component of its own.
+    component Fan: Item {
+        SpinningFanBlades { x: 160; diameter: 40; revolutionsPerSecond: 2 }
+    }
+    width: 300
+    height: 160
+    property alias page: page
+    property alias blades: blades
+    property alias gauge: gauge
+    property alias fans: fans
+    Item {
+        id: page
+        anchors.fill: parent
+        SpinningFanBlades { id: blades; diameter: 40; revolutionsPerSecond: 1 }
+        FanGaugeArcs { id: gauge; x: 60; diameter: 80; animationDuration: 600 }
+        Repeater {
+            id: fans
+            model: 1
+            Fan {}
+        }
+    }
+}
+)";
+
+// A hidden window's items stay visible, so visibility alone must not start anything: an
+// animation left to run there keeps Qt's animation driver ticking on the main thread.
+TEST_F(AppearanceTest, NothingAnimatesOffScreen)
+{
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QQmlComponent component(&engine);
+    component.setData(kOffScreenScene, {});
+    std::unique_ptr<QObject> root(component.create());
+    auto* window = qobject_cast<QQuickWindow*>(root.get());
+    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
+    auto object = [&](const char* name) { return root->property(name).value<QObject*>(); };
+    const Blades blades{object("blades")};
+    QObject* gauge = object("gauge");
+    auto displayed = [&] { return gauge->property("displayedFraction").toDouble(); };
+    auto delegate = [&] {
+        QQuickItem* item = nullptr;
+        QMetaObject::invokeMethod(object("fans"), "itemAt", Q_RETURN_ARG(QQuickItem*, item),
+                                  Q_ARG(int, 0));
+        return item ? item->childItems().value(0) : nullptr;
+    };
+    EXPECT_FALSE(blades.spinning()) << "created, not yet shown";
+
+    window->show();
+    ASSERT_TRUE(processEventsUntil([&] { return blades.spinning(); }));
+    EXPECT_TRUE(Blades{delegate()}.spinning());
+    gauge->setProperty("fraction", 0.5);
+    EXPECT_LT(displayed(), 0.5) << "on screen the fill animates";
+
+    window->hide();
+    EXPECT_FALSE(blades.spinning());
+    EXPECT_FALSE(Blades{delegate()}.spinning());
+    EXPECT_EQ(displayed(), 0.5) << "a running fill jumps to its end";
+    gauge->setProperty("fraction", 0.8);
+    EXPECT_EQ(displayed(), 0.8);
+
+    window->show();
+    ASSERT_TRUE(processEventsUntil([&] { return blades.spinning(); }));
+    window->showMinimized();
+    ASSERT_TRUE(processEventsUntil([&] { return !blades.spinning(); }));
+    window->showNormal();
+    ASSERT_TRUE(processEventsUntil([&] { return blades.spinning(); }));
+
+    // The page hidden, then its delegate released: on its way out it must not start again.
+    object("page")->setProperty("visible", false);
+    EXPECT_FALSE(blades.spinning());
+    const QPointer<QQuickItem> released = delegate();
+    object("fans")->setProperty("model", 0);
+    ASSERT_FALSE(released.isNull()) << "destroyed later, as a Repeater does";
+    EXPECT_FALSE(Blades{released}.spinning());
 }
 
 TEST_F(AppearanceTest, ThePressActionClicksAPressableButton)

@@ -21,9 +21,13 @@ Item {
 
     // Off screen nothing animates: the fill jumps to where it belongs.
     onFractionChanged: {
-        if (visible)
+        if (ItemVisibility.isOnScreen)
             animation.setFraction(fraction, animationDuration);
         else
+            animation.reset(fraction);
+    }
+    ItemVisibility.onIsOnScreenChanged: {
+        if (!ItemVisibility.isOnScreen)
             animation.reset(fraction);
     }
     Component.onCompleted: animation.reset(fraction)

@@ -2,8 +2,8 @@ import QtQuick
 import Brisvane.UI.Design
 
 // The fan blades turning clockwise at `revolutionsPerSecond`, on the render thread. A new speed
-// continues from the angle on screen; 0 stops the blades where they stand, and so does hiding
-// them (off screen nothing turns).
+// continues from the angle on screen; 0 stops the blades where they stand, and so does taking
+// them off screen (hidden, in a hidden or minimised window, or let go of by a Repeater).
 Item {
     id: root
 
@@ -20,7 +20,7 @@ Item {
     implicitHeight: diameter
 
     onRevolutionsPerSecondChanged: internal.applySpeed()
-    onVisibleChanged: internal.applySpeed()
+    ItemVisibility.onIsOnScreenChanged: internal.applySpeed()
     Component.onCompleted: internal.applySpeed()
 
     SpinningFanBladesView {
@@ -46,7 +46,8 @@ Item {
         property real appliedSpeed: 0
 
         function applySpeed() {
-            const speed = root.visible ? Math.max(0, root.revolutionsPerSecond) : 0;
+            const onScreen = root.ItemVisibility.isOnScreen;
+            const speed = onScreen ? Math.max(0, root.revolutionsPerSecond) : 0;
             if (speed === appliedSpeed && (speed === 0) !== spin.running)
                 return;
             // Stopping writes the angle on screen back to the item: the next turn starts there.
