@@ -1,0 +1,313 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Brisvane.UI.Design
+import Brisvane.UI.MenuBar
+
+// The panel's content, 300 points wide: the readings (or the waiting row), the controls (or the
+// hint to install the helper), and the footer. It holds no state of its own.
+Item {
+    id: root
+
+    required property AppState appState
+
+    // The panel closes, then the main window comes up.
+    signal openMainWindowRequested()
+    signal quitRequested()
+
+    implicitWidth: 300
+    implicitHeight: column.implicitHeight + 2 * 18
+
+    MenuBarModel {
+        id: menuModel
+        appState: root.appState
+    }
+
+    component SectionCaption: Text {
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.captionSize
+        font.weight: Font.DemiBold
+        font.capitalization: Font.AllUppercase
+        font.letterSpacing: 0.5
+        color: Theme.colors.secondaryText
+    }
+
+    component Divider: Rectangle {
+        Layout.fillWidth: true
+        implicitHeight: 1
+        color: Theme.separatorColor
+    }
+
+    component FooterButton: PressableButton {
+        Layout.fillWidth: true
+        font.pixelSize: Theme.subheadlineSize
+        font.weight: Font.Medium
+        horizontalPadding: 4
+        background: Rectangle {
+            radius: Theme.controlRadius
+            color: parent.hovered || parent.down ? Theme.cardColor : "transparent"
+        }
+    }
+
+    ColumnLayout {
+        id: column
+        x: 16
+        y: 18
+        width: root.width - 32
+        spacing: 12
+
+        // Readings.
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 10
+            visible: menuModel.hasSample
+
+            Repeater {
+                model: menuModel
+                delegate: MenuBarFanRow {
+                    Layout.fillWidth: true
+                }
+            }
+            MenuBarTemperatureRow {
+                Layout.fillWidth: true
+                label: qsTrId("menuBar.temperature.cpu")
+                iconSystemName: "cpu"
+                celsius: menuModel.cpuCelsius
+            }
+            MenuBarTemperatureRow {
+                Layout.fillWidth: true
+                label: qsTrId("menuBar.temperature.gpu")
+                iconSystemName: "cpu.fill"
+                celsius: menuModel.gpuCelsius
+            }
+        }
+        RowLayout {
+            objectName: "waitingRow"
+            Layout.fillWidth: true
+            Layout.topMargin: 8
+            Layout.bottomMargin: 8
+            visible: !menuModel.hasSample
+            spacing: 8
+
+            BusyIndicator {
+                implicitWidth: 16
+                implicitHeight: 16
+                running: visible
+                Accessible.ignored: true
+            }
+            Text {
+                text: qsTrId("menuBar.waitingForSensors")
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.subheadlineSize
+                color: Theme.colors.secondaryText
+            }
+        }
+
+        Divider {}
+
+        // Controls, or the hint while the helper is missing.
+        Item {
+            Layout.fillWidth: true
+            implicitHeight: controls.implicitHeight
+            visible: menuModel.helperInstalled
+
+            ColumnLayout {
+                id: controls
+                width: parent.width
+                spacing: 16
+                opacity: menuModel.isTakingControl ? 0 : 1
+                enabled: !menuModel.isTakingControl
+
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 8
+
+                    RowLayout {
+                        Layout.fillWidth: true
+                        SectionCaption { text: qsTrId("menuBar.preset.caption") }
+                        Item { Layout.fillWidth: true }
+                        Row {
+                            objectName: "controlUnavailable"
+                            visible: menuModel.controlUnavailable
+                            spacing: 3
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: unavailableText.text
+
+                            SymbolImage {
+                                anchors.verticalCenter: parent.verticalCenter
+                                name: "exclamationmark.triangle.fill"
+                                size: Theme.captionSize
+                                color: "#ff9500"
+                            }
+                            Text {
+                                id: unavailableText
+                                text: qsTrId("shared.mode.controlUnavailable")
+                                font.family: Theme.fontFamily
+                                font.pixelSize: Theme.captionSize
+                                font.weight: Font.Medium
+                                color: "#ff9500"
+                                Accessible.ignored: true
+                            }
+                        }
+                    }
+                    FlowLayout {
+                        Layout.fillWidth: true
+                        spacing: 6
+                        rowSpacing: 6
+
+                        Repeater {
+                            model: menuModel.chips
+                            delegate: MenuBarPresetChip {
+                                required property var modelData
+                                text: modelData.title
+                                symbol: modelData.symbol
+                                isActive: modelData.active
+                                onClicked: menuModel.choosePreset(modelData.id)
+                            }
+                        }
+                    }
+                }
+
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 6
+
+                    RowLayout {
+                        Layout.fillWidth: true
+                        SectionCaption { text: qsTrId("menuBar.boost.caption") }
+                        Item { Layout.fillWidth: true }
+                        Text {
+                            objectName: "boostPercent"
+                            text: qsTrId("menuBar.boost.percent")
+                                  .arg(Math.trunc(root.appState.engine.quickBoostPercent))
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.captionSize
+                            font.weight: Font.DemiBold
+                            color: root.appState.engine.quickBoostPercent > 0
+                                   ? Theme.colors.accent : Theme.colors.secondaryText
+                        }
+                    }
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 6
+
+                        SymbolImage {
+                            name: "wind"
+                            size: 12
+                            color: Theme.colors.secondaryText
+                        }
+                        Slider {
+                            id: boost
+                            objectName: "boostSlider"
+                            Layout.fillWidth: true
+                            from: 0
+                            to: 100
+                            stepSize: 5
+                            snapMode: Slider.SnapAlways
+                            value: root.appState.engine.quickBoostPercent
+                            Accessible.name: qsTrId("menuBar.boost.caption")
+                            // Every assignment schedules a push in the engine.
+                            onMoved: root.appState.engine.quickBoostPercent = value
+                            // Assistive technology sets the value without a move.
+                            onValueChanged: {
+                                if (value !== root.appState.engine.quickBoostPercent)
+                                    root.appState.engine.quickBoostPercent = value;
+                            }
+                        }
+                    }
+                }
+            }
+
+            Column {
+                objectName: "startingOverlay"
+                anchors.centerIn: parent
+                visible: menuModel.isTakingControl
+                spacing: 8
+
+                SpinningFanIndicator {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    size: 22
+                    speed: visible ? 1 : 0
+                }
+                Text {
+                    text: qsTrId("shared.mode.startingBoost")
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.subheadlineSize
+                    color: Theme.colors.secondaryText
+                }
+            }
+        }
+
+        Card {
+            objectName: "helperMissingHint"
+            Layout.fillWidth: true
+            visible: !menuModel.helperInstalled
+            padding: 12
+            cornerRadius: 10
+            border.color: Qt.rgba(Theme.separatorColor.r, Theme.separatorColor.g,
+                                  Theme.separatorColor.b, 0.5)
+
+            ColumnLayout {
+                width: parent.width
+                spacing: 6
+
+                RowLayout {
+                    spacing: 6
+                    SymbolImage {
+                        name: "wrench.and.screwdriver"
+                        size: Theme.subheadlineSize + 2
+                        color: Theme.textColor
+                    }
+                    Text {
+                        text: qsTrId("menuBar.helperMissing.title")
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.subheadlineSize
+                        font.weight: Font.DemiBold
+                        color: Theme.textColor
+                    }
+                }
+                Text {
+                    Layout.fillWidth: true
+                    text: qsTrId("menuBar.helperMissing.body")
+                    wrapMode: Text.WordWrap
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.captionSize
+                    color: Theme.colors.secondaryText
+                }
+                PressableButton {
+                    text: qsTrId("menuBar.openSettingsButton")
+                    font.pixelSize: Theme.subheadlineSize
+                    verticalPadding: 3
+                    onClicked: root.openMainWindowRequested()
+                }
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 2
+
+            Divider {}
+            FooterButton {
+                text: qsTrId("menuBar.openApplicationButton")
+                symbol: "macwindow"
+                tint: Theme.colors.accent
+                onClicked: root.openMainWindowRequested()
+            }
+            FooterButton {
+                text: qsTrId("menuBar.quitButton")
+                symbol: "power"
+                tint: Theme.colors.secondaryText
+                ToolTip.text: qsTrId("menuBar.quitButton.help")
+                ToolTip.visible: hovered
+                ToolTip.delay: 800
+                onClicked: root.quitRequested()
+            }
+        }
+    }
+
+    Shortcut {
+        sequences: [StandardKey.Quit]
+        onActivated: root.quitRequested()
+    }
+}
