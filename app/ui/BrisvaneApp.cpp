@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
@@ -68,6 +69,9 @@ bool BrisvaneApp::buildScenes(bool present)
     // The panel's buttons: it has closed itself already.
     connect(m_menuBarPanel, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
     connect(m_menuBarPanel, SIGNAL(quitRequested()), this, SLOT(quit()));
+    // Command-Q where the platform has it, Ctrl-Q elsewhere.
+    connect(new QShortcut(QKeySequence::Quit, m_menuBarPanel), &QShortcut::activated, this,
+            &BrisvaneApp::quit);
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);

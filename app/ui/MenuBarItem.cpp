@@ -74,8 +74,8 @@ void MenuBarItem::updateLabel()
     m_shownKey = key;
     // Trays here do not recolour a template image: black on a light tray, white on a dark one.
     const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
-    const QImage image = MenuBarLabel::tinted(
-        MenuBarLabel::templateImage(temperature, fanSpeed, scale), ink);
+    const QImage image =
+        MenuBarLabel::tinted(MenuBarLabel::templateImage(temperature, fanSpeed, scale), ink);
     m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
 }
 

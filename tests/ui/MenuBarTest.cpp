@@ -44,12 +44,11 @@ TEST_F(MenuBarLabelTest, TextsRoundTheTemperatureAndTruncateTheSpeed)
     const Case cases[] = {
         {"no sample", std::nullopt, "--°", "-- rpm"},
         {"no fans", sampleAt(40, {}), "40°", "0 rpm"},
-        {"a half rounds up", sampleAt(59.5, {fanAt(0, 1200), fanAt(1, 2400.9)}), "60°",
-         "2400 rpm"},
+        {"a half rounds up", sampleAt(59.5, {fanAt(0, 1200), fanAt(1, 2400.9)}), "60°", "2400 rpm"},
         {"below a half", sampleAt(59.49, {fanAt(0, 999.99)}), "59°", "999 rpm"},
         // The default source drives by the larger average, not the hottest die.
-        {"the driving temperature", test::sampleWith({55.5, 70, 41, 44}, {fanAt(0, 3100.6)}),
-         "56°", "3100 rpm"},
+        {"the driving temperature", test::sampleWith({55.5, 70, 41, 44}, {fanAt(0, 3100.6)}), "56°",
+         "3100 rpm"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -57,7 +56,8 @@ TEST_F(MenuBarLabelTest, TextsRoundTheTemperatureAndTruncateTheSpeed)
         const auto state = makeState(*defaults);
         if (c.sample)
             state->telemetry().ingest(*c.sample);
-        EXPECT_EQ(MenuBarLabel::temperatureText(state->telemetry()), QString::fromUtf8(c.temperature));
+        EXPECT_EQ(MenuBarLabel::temperatureText(state->telemetry()),
+                  QString::fromUtf8(c.temperature));
         EXPECT_EQ(MenuBarLabel::fanSpeedText(state->telemetry()), QString::fromUtf8(c.fanSpeed));
     }
 }

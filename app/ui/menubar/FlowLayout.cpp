@@ -112,8 +112,8 @@ void FlowLayout::updatePolish()
     const double proposed = widthValid() ? width() : kUnbounded;
     setImplicitHeight(size(sizes, proposed, m_spacing, m_rowSpacing).height());
     const double boundsWidth = widthValid() ? width() : implicitWidth();
-    const QList<QPointF> origins = placement(
-        sizes, QRectF(0, 0, boundsWidth, implicitHeight()), m_spacing, m_rowSpacing);
+    const QList<QPointF> origins =
+        placement(sizes, QRectF(0, 0, boundsWidth, implicitHeight()), m_spacing, m_rowSpacing);
     for (qsizetype i = 0; i < items.size(); ++i) {
         items[i]->setPosition(origins[i]);
         items[i]->setSize(sizes[i]);

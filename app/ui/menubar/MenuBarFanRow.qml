@@ -46,7 +46,7 @@ Item {
             }
             Row {
                 anchors.right: parent.right
-                anchors.baseline: nameText.baseline
+                anchors.verticalCenter: nameText.verticalCenter
                 spacing: 3
                 visible: root.actualRPM > 0
 
@@ -59,6 +59,7 @@ Item {
                     Accessible.ignored: true
                 }
                 Text {
+                    anchors.baseline: parent.children[0].baseline
                     text: qsTrId("menuBar.fan.rpmUnit")
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.captionSize
@@ -68,7 +69,7 @@ Item {
             }
             Text {
                 anchors.right: parent.right
-                anchors.baseline: nameText.baseline
+                anchors.verticalCenter: nameText.verticalCenter
                 visible: root.actualRPM <= 0
                 text: qsTrId("menuBar.fan.parked")
                 font.family: Theme.fontFamily

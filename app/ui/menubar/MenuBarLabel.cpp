@@ -96,8 +96,8 @@ QImage MenuBarLabel::templateImage(const QString& temperature, const QString& fa
     // Points are pixels at scale 1, as on the Mac's menu bar.
     font.setPixelSize(static_cast<int>(kPointSize));
     const QFontMetricsF metrics(font);
-    const double width =
-        std::ceil(std::max(metrics.horizontalAdvance(temperature), metrics.horizontalAdvance(fanSpeed)));
+    const double width = std::ceil(
+        std::max(metrics.horizontalAdvance(temperature), metrics.horizontalAdvance(fanSpeed)));
     const double lineHeight = std::ceil(metrics.height());
     QImage image;
     if (width > 0 && scale > 0) {

@@ -22,8 +22,7 @@ public:
     // The two texts centred one above the other, 10 pt medium, in black on transparent, at the
     // largest screen scale (2 without screens). Returns the cached image for an unchanged key.
     static QImage templateImage(const QString& temperature, const QString& fanSpeed);
-    static QImage templateImage(const QString& temperature, const QString& fanSpeed,
-                                double scale);
+    static QImage templateImage(const QString& temperature, const QString& fanSpeed, double scale);
     // "scale×100|temperature\nfanSpeed", the scale's integer part.
     static QString cacheKey(const QString& temperature, const QString& fanSpeed, double scale);
     static double largestScreenScale();

@@ -37,8 +37,7 @@ void MenuBarModel::setAppState(AppState* state)
                 &MenuBarModel::helperChanged);
         connect(&state->helper(), &HelperControlling::lastStatusChanged, this,
                 &MenuBarModel::helperChanged);
-        connect(&state->presets(), &PresetStore::presetsChanged, this,
-                &MenuBarModel::chipsChanged);
+        connect(&state->presets(), &PresetStore::presetsChanged, this, &MenuBarModel::chipsChanged);
         connect(&state->presets(), &PresetStore::activePresetIDChanged, this,
                 &MenuBarModel::chipsChanged);
     }
@@ -134,8 +133,9 @@ QVariant MenuBarModel::data(const QModelIndex& index, int role) const
     case maximumRPMRole:
         return fan.maxRPM;
     case speedTextRole:
-        return fan.actualRPM > 0 ? QString::number(static_cast<long long>(std::trunc(fan.actualRPM)))
-                                 : QString();
+        return fan.actualRPM > 0
+                   ? QString::number(static_cast<long long>(std::trunc(fan.actualRPM)))
+                   : QString();
     case accessibleRole:
         return fan.actualRPM > 0 ? Readouts::fanAccessibleName(name, fan.actualRPM)
                                  : name + QStringLiteral(", ") + qtTrId("menuBar.fan.parked");

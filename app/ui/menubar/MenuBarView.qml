@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -39,13 +41,14 @@ Item {
     }
 
     component FooterButton: PressableButton {
+        id: footerButton
         Layout.fillWidth: true
         font.pixelSize: Theme.subheadlineSize
         font.weight: Font.Medium
         horizontalPadding: 4
         background: Rectangle {
             radius: Theme.controlRadius
-            color: parent.hovered || parent.down ? Theme.cardColor : "transparent"
+            color: footerButton.hovered || footerButton.down ? Theme.cardColor : "transparent"
         }
     }
 
@@ -89,11 +92,9 @@ Item {
             visible: !menuModel.hasSample
             spacing: 8
 
-            BusyIndicator {
-                implicitWidth: 16
-                implicitHeight: 16
-                running: visible
-                Accessible.ignored: true
+            SpinningFanIndicator {
+                size: 14
+                speed: 1
             }
             Text {
                 text: qsTrId("menuBar.waitingForSensors")
@@ -206,6 +207,33 @@ Item {
                             snapMode: Slider.SnapAlways
                             value: root.appState.engine.quickBoostPercent
                             Accessible.name: qsTrId("menuBar.boost.caption")
+                            implicitHeight: 18
+
+                            background: Rectangle {
+                                x: boost.leftPadding
+                                y: boost.topPadding + (boost.availableHeight - height) / 2
+                                width: boost.availableWidth
+                                height: 4
+                                radius: 2
+                                color: Theme.isDark ? Qt.rgba(1, 1, 1, 0.15) : Qt.rgba(0, 0, 0, 0.1)
+
+                                Rectangle {
+                                    width: boost.visualPosition * parent.width
+                                    height: parent.height
+                                    radius: 2
+                                    color: Theme.colors.accent
+                                }
+                            }
+                            handle: Rectangle {
+                                x: boost.leftPadding + boost.visualPosition * (boost.availableWidth - width)
+                                y: boost.topPadding + (boost.availableHeight - height) / 2
+                                width: 14
+                                height: 14
+                                radius: 7
+                                color: "white"
+                                border.width: 0.5
+                                border.color: Qt.rgba(0, 0, 0, 0.25)
+                            }
                             // Every assignment schedules a push in the engine.
                             onMoved: root.appState.engine.quickBoostPercent = value
                             // Assistive technology sets the value without a move.
@@ -304,10 +332,5 @@ Item {
                 onClicked: root.quitRequested()
             }
         }
-    }
-
-    Shortcut {
-        sequences: [StandardKey.Quit]
-        onActivated: root.quitRequested()
     }
 }
