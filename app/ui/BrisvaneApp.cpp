@@ -69,6 +69,10 @@ bool BrisvaneApp::buildScenes(bool present)
     // The panel's buttons: it has closed itself already.
     connect(m_menuBarPanel, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
     connect(m_menuBarPanel, SIGNAL(quitRequested()), this, SLOT(quit()));
+    connect(m_menuBarPanel, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_panelHidden.start();
+    });
     // Command-Q where the platform has it, Ctrl-Q elsewhere.
     connect(new QShortcut(QKeySequence::Quit, m_menuBarPanel), &QShortcut::activated, this,
             &BrisvaneApp::quit);
@@ -132,10 +136,17 @@ void BrisvaneApp::showMenuBarPanel()
 
 void BrisvaneApp::toggleMenuBarPanel()
 {
-    if (m_menuBarPanel && m_menuBarPanel->isVisible())
+    if (!m_menuBarPanel)
+        return;
+    if (m_menuBarPanel->isVisible()) {
         m_menuBarPanel->hide();
-    else
-        showMenuBarPanel();
+        return;
+    }
+    // A click on the icon first takes the focus from an open panel, which closes it: that
+    // click meant "close", not "open again".
+    if (m_panelHidden.isValid() && m_panelHidden.elapsed() < kPanelReopenGuardMs)
+        return;
+    showMenuBarPanel();
 }
 
 void BrisvaneApp::onMainWindowVisibleChanged(bool visible)

@@ -7,6 +7,7 @@
 
 #include "app/ui/MainWindowController.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QQmlApplicationEngine>
@@ -78,6 +79,8 @@ private:
     // Belongs to the main window.
     QPointer<MainWindowController> m_controller;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
+    static constexpr int kPanelReopenGuardMs = 300;
+    QElapsedTimer m_panelHidden;
     bool m_firstShown = false;
     std::optional<MainWindowController::ContentShown> m_contentShown;
 };

@@ -234,9 +234,8 @@ Item {
                                 border.width: 0.5
                                 border.color: Qt.rgba(0, 0, 0, 0.25)
                             }
-                            // Every assignment schedules a push in the engine.
-                            onMoved: root.appState.engine.quickBoostPercent = value
-                            // Assistive technology sets the value without a move.
+                            // Pointer, keys and assistive technology alike; every assignment
+                            // schedules a push in the engine.
                             onValueChanged: {
                                 if (value !== root.appState.engine.quickBoostPercent)
                                     root.appState.engine.quickBoostPercent = value;
