@@ -107,10 +107,45 @@ Item {
         Divider {}
 
         // Controls, or the hint while the helper is missing.
+        // Loaded only when shown, so that assistive technology finds only what is on screen.
+        Repeater {
+            model: menuModel.helperInstalled ? [true] : []
+            delegate: controlsComponent
+        }
+        Repeater {
+            model: menuModel.helperInstalled ? [] : [true]
+            delegate: hintComponent
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 2
+
+            Divider {}
+            FooterButton {
+                text: qsTrId("menuBar.openApplicationButton")
+                symbol: "macwindow"
+                tint: Theme.colors.accent
+                onClicked: root.openMainWindowRequested()
+            }
+            FooterButton {
+                text: qsTrId("menuBar.quitButton")
+                symbol: "power"
+                tint: Theme.colors.secondaryText
+                ToolTip.text: qsTrId("menuBar.quitButton.help")
+                ToolTip.visible: hovered
+                ToolTip.delay: 800
+                onClicked: root.quitRequested()
+            }
+        }
+    }
+
+    Component {
+        id: controlsComponent
+
         Item {
             Layout.fillWidth: true
             implicitHeight: controls.implicitHeight
-            visible: menuModel.helperInstalled
 
             ColumnLayout {
                 id: controls
@@ -127,27 +162,30 @@ Item {
                         Layout.fillWidth: true
                         SectionCaption { text: qsTrId("menuBar.preset.caption") }
                         Item { Layout.fillWidth: true }
-                        Row {
-                            objectName: "controlUnavailable"
-                            visible: menuModel.controlUnavailable
-                            spacing: 3
-                            Accessible.role: Accessible.StaticText
-                            Accessible.name: unavailableText.text
+                        // Created only when shown: assistive technology finds it only then.
+                        Repeater {
+                            model: menuModel.controlUnavailable ? [true] : []
+                            delegate: Row {
+                                objectName: "controlUnavailable"
+                                spacing: 3
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: unavailableText.text
 
-                            SymbolImage {
-                                anchors.verticalCenter: parent.verticalCenter
-                                name: "exclamationmark.triangle.fill"
-                                size: Theme.captionSize
-                                color: "#ff9500"
-                            }
-                            Text {
-                                id: unavailableText
-                                text: qsTrId("shared.mode.controlUnavailable")
-                                font.family: Theme.fontFamily
-                                font.pixelSize: Theme.captionSize
-                                font.weight: Font.Medium
-                                color: "#ff9500"
-                                Accessible.ignored: true
+                                SymbolImage {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    name: "exclamationmark.triangle.fill"
+                                    size: Theme.captionSize
+                                    color: "#ff9500"
+                                }
+                                Text {
+                                    id: unavailableText
+                                    text: qsTrId("shared.mode.controlUnavailable")
+                                    font.family: Theme.fontFamily
+                                    font.pixelSize: Theme.captionSize
+                                    font.weight: Font.Medium
+                                    color: "#ff9500"
+                                    Accessible.ignored: true
+                                }
                             }
                         }
                     }
@@ -264,11 +302,14 @@ Item {
                 }
             }
         }
+    }
+
+    Component {
+        id: hintComponent
 
         Card {
             objectName: "helperMissingHint"
             Layout.fillWidth: true
-            visible: !menuModel.helperInstalled
             padding: 12
             cornerRadius: 10
             border.color: Qt.rgba(Theme.separatorColor.r, Theme.separatorColor.g,
@@ -307,28 +348,6 @@ Item {
                     verticalPadding: 3
                     onClicked: root.openMainWindowRequested()
                 }
-            }
-        }
-
-        ColumnLayout {
-            Layout.fillWidth: true
-            spacing: 2
-
-            Divider {}
-            FooterButton {
-                text: qsTrId("menuBar.openApplicationButton")
-                symbol: "macwindow"
-                tint: Theme.colors.accent
-                onClicked: root.openMainWindowRequested()
-            }
-            FooterButton {
-                text: qsTrId("menuBar.quitButton")
-                symbol: "power"
-                tint: Theme.colors.secondaryText
-                ToolTip.text: qsTrId("menuBar.quitButton.help")
-                ToolTip.visible: hovered
-                ToolTip.delay: 800
-                onClicked: root.quitRequested()
             }
         }
     }
