@@ -30,7 +30,9 @@ struct BusCloser {
 using BusPointer = std::unique_ptr<sd_bus, BusCloser>;
 
 struct ErrorGuard {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    // All zero, as SD_BUS_ERROR_NULL spells it; that macro is a C compound literal, which
+    // clang's -Wpedantic refuses in C++.
+    sd_bus_error error{};
     ~ErrorGuard() { sd_bus_error_free(&error); }
     const char* text() const
     {

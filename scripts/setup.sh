@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  clang-14 libclang-rt-14-dev
+  clang-16 libclang-rt-16-dev clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
@@ -14,6 +14,7 @@ packages=(
   qml6-module-qttest qml6-module-qtquick-shapes fonts-inter qml6-module-qtquick-dialogs qml6-module-qtqml qml6-module-qtqml-models
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi
+  xvfb xauth at-spi2-core python3-pyatspi trayer xdotool imagemagick x11-utils procps
 )
 
 missing=()

@@ -1,8 +1,20 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds the default preset and runs every test.
+# The test command, and what CI runs: installs what is missing, checks the house style, builds
+# the default preset and runs every test, runs the unit tests again under the sanitizers, and
+# builds every fuzz target and runs it briefly from its seeds. Each step is a script of its own.
+# Arguments go to the default preset's ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+step() {
+  local started=$SECONDS
+  echo "==== $1"
+  shift
+  "$@"
+  echo "==== done in $((SECONDS - started)) s"
+}
 ./scripts/setup.sh
-cmake --preset default >/dev/null
-cmake --build --preset default
-ctest --preset default "$@"
+step "style" ./scripts/check-style.sh
+step "build" cmake --build --preset default
+step "tests" ctest --preset default "$@"
+step "sanitizers" ./scripts/test-asan.sh
+step "fuzz smoke" ./scripts/fuzz.sh 5

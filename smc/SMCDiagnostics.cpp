@@ -5,6 +5,7 @@
 #include "shared/HelperShared.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -22,8 +23,12 @@ namespace {
 
 template <typename Number> std::string shortest(Number value)
 {
-    char text[64];
-    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    // Plain decimals below 1e16 in magnitude (100000.0, not 1e+05), the shorter of the two
+    // forms beyond. The plain form of the smallest subnormal double runs to about 330 characters.
+    char text[400];
+    auto [end, ec] = std::abs(value) < Number(1e16)
+                         ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
+                         : std::to_chars(text, text + sizeof text, value);
     std::string result(text, ec == std::errc() ? end : text);
     // Integral values still show a fraction; exponent forms and nan/inf stand as they are.
     if (result.find_first_not_of("-0123456789") == std::string::npos)
@@ -44,7 +49,15 @@ std::string hexBytes(const std::vector<std::uint8_t>& bytes)
     return text;
 }
 
-#if !defined(__APPLE__)
+#if defined(__APPLE__)
+// The form the system itself shows, "Version 14.2.1 (Build 23C71)".
+std::string appleVersionString()
+{
+    const std::string version = SMCDiagnostics::sysctlString("kern.osproductversion");
+    const std::string build = SMCDiagnostics::sysctlString("kern.osversion");
+    return "Version " + version + " (Build " + build + ")";
+}
+#else
 std::string firstLineValue(const char* path, const std::string& prefix)
 {
     std::ifstream in(path);
@@ -264,7 +277,7 @@ SMCDiagnostics::Environment SMCDiagnostics::Environment::current()
     environment.bundleVersion = BRISVANE_APP_BUILD;
     environment.sysctlString = &SMCDiagnostics::sysctlString;
 #if defined(__APPLE__)
-    environment.operatingSystemVersion = "macOS";
+    environment.operatingSystemVersion = appleVersionString();
 #else
     environment.operatingSystemVersion = linuxVersionString();
 #endif

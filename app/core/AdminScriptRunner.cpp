@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 
 #include <chrono>
+#include <coroutine>
 
 namespace brisvane {
 
@@ -48,6 +49,30 @@ QStringList osascriptArguments(const QString& script)
     return {QStringLiteral("-e"), AdminScriptRunner::appleScriptSource(script)};
 }
 
+// Resumes once `process` has left Starting. QProcess::stateChanged carries a private tag for
+// which Qt passes a null pointer, so the slot takes no arguments: a slot that took them all (as
+// qCoro's signal awaiter does) would bind a reference to that null pointer. Queued, so the
+// coroutine never resumes (and perhaps destroys the process) inside the process's own signal.
+struct LeftStarting {
+    QProcess& process;
+    QMetaObject::Connection connection;
+
+    bool await_ready() const noexcept { return process.state() != QProcess::Starting; }
+    void await_suspend(std::coroutine_handle<> awaiting)
+    {
+        connection = QObject::connect(
+            &process, &QProcess::stateChanged, &process,
+            [this, awaiting] {
+                if (process.state() == QProcess::Starting)
+                    return;
+                QObject::disconnect(connection);
+                awaiting.resume();
+            },
+            Qt::QueuedConnection);
+    }
+    void await_resume() const noexcept {}
+};
+
 } // namespace
 
 // (GCC 12 rejects a braced list of temporaries inside a co_await expression, hence the helper.)
@@ -68,8 +93,7 @@ QCoro::Task<AdminScriptRunner::ProcessResult> AdminScriptRunner::runProcess(QStr
     process.start(program, arguments, QIODevice::ReadOnly);
     // The password dialog waits for the user, so neither the start nor the exit has a limit.
     // A start that fails leaves Starting for NotRunning with FailedToStart.
-    while (process.state() == QProcess::Starting)
-        co_await qCoro(&process, &QProcess::stateChanged);
+    co_await LeftStarting{process, {}};
     if (process.state() == QProcess::NotRunning && process.error() == QProcess::FailedToStart)
         throw LaunchError(process.errorString());
     if (process.state() != QProcess::NotRunning)

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLocale>
 #include <QtDebug>
 
+#include <charconv>
 #include <cmath>
 
 namespace brisvane {
@@ -17,23 +17,40 @@ bool isKeyArgument(const QString& argument)
            (argument[1].isLetter() || argument[1] == u'_');
 }
 
-std::optional<bool> boolFromText(QStringView text)
+// As the Mac reads a bool from text: after blanks, an optional sign and zeros, true when the
+// next character is Y, y, T, t or a digit 1-9. "NO", "off", "0" and "maybe" are all false.
+bool boolFromText(QStringView text)
 {
-    const QString t = text.trimmed().toString().toLower();
-    if (t == u"yes" || t == u"true" || t == u"1")
-        return true;
-    if (t == u"no" || t == u"false" || t == u"0")
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    while (i < text.size() && text[i] == u'0')
+        ++i;
+    if (i == text.size())
         return false;
-    return std::nullopt;
+    const QChar c = text[i];
+    return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
 }
 
+// As the Mac reads a number from text: its leading numeric part, so "5s" is 5. Text with no
+// numeric part at all (or one beyond a double's range) gives no value.
 std::optional<double> doubleFromText(QStringView text)
 {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
+    const QByteArray latin = text.trimmed().toLatin1();
+    const char* first = latin.constData();
+    const char* last = first + latin.size();
+    const bool negative = first != last && *first == '-';
+    if (first != last && (*first == '+' || *first == '-'))
+        ++first;
+    // from_chars would also take "inf" and "nan", which are no numbers here.
+    if (first == last || !((*first >= '0' && *first <= '9') || *first == '.'))
         return std::nullopt;
-    return value;
+    double value = 0;
+    if (std::from_chars(first, last, value).ec != std::errc() || !std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
 }
 
 // "(a, b, "c d")": the old-style property-list array.
@@ -168,7 +185,9 @@ QVariantMap UserDefaults::argumentDomain(const QStringList& arguments)
         if (!isKeyArgument(arguments[i]))
             continue;
         if (i + 1 < arguments.size() && !isKeyArgument(arguments[i + 1])) {
-            domain.insert(arguments[i].mid(1), arguments[i + 1]);
+            // A key given no text at all leaves the other domains in force.
+            if (!arguments[i + 1].isEmpty())
+                domain.insert(arguments[i].mid(1), arguments[i + 1]);
             ++i;
         }
     }

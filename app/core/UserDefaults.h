@@ -10,11 +10,13 @@
 //
 // Arguments: an argument "-Key" (a '-' then a letter or '_') followed by an argument that is
 // not itself such a key sets Key to that argument; "-Key" without a value (a flag such as
-// -DumpSMCKeys) sets nothing. When a key is given twice the last one wins. Argument values
-// are text, read as:
+// -DumpSMCKeys) or with empty text sets nothing. When a key is given twice the last one wins.
+// Argument values are text, read as the Mac reads them:
 //   string        the text itself;
-//   bool          YES/NO, true/false, 1/0 (any letter case);
-//   double        a decimal number in C-locale notation (no infinities, no NaN);
+//   bool          true when the first character after blanks, a sign and zeros is Y, y, T, t
+//                 or a digit 1-9 ("YES", "true", "7"), false for anything else ("NO", "off");
+//   double        the leading decimal number in C-locale notation ("5s" is 5); text with no
+//                 leading number, infinities and NaN give no value;
 //   string array  a property-list array "(a, b, "c d")" (items separated by commas, trimmed,
 //                 optionally double-quoted with backslash escapes) or a JSON array of strings.
 // An argument that does not read as the requested type gives no value (and a warning); it

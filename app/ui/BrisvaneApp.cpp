@@ -1,6 +1,7 @@
 #include "app/ui/BrisvaneApp.h"
 
 #include "app/ui/MenuBarItem.h"
+#include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/core/AppDelegate.h"
@@ -62,6 +63,7 @@ bool BrisvaneApp::buildScenes(bool present)
     if (!m_mainWindow)
         return false;
     connect(m_mainWindow, &QWindow::visibleChanged, this, &BrisvaneApp::onMainWindowVisibleChanged);
+    RenderStats::watchFrames(*m_mainWindow, "main window");
     m_menuBarPanel =
         load(kMenuBarPanelURL, {{QStringLiteral("appState"), QVariant::fromValue(&m_state)}});
     if (!m_menuBarPanel)
@@ -76,6 +78,7 @@ bool BrisvaneApp::buildScenes(bool present)
     // Command-Q where the platform has it, Ctrl-Q elsewhere.
     connect(new QShortcut(QKeySequence::Quit, m_menuBarPanel), &QShortcut::activated, this,
             &BrisvaneApp::quit);
+    RenderStats::watchFrames(*m_menuBarPanel, "menu-bar panel");
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);

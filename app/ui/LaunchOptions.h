@@ -31,7 +31,8 @@ struct LaunchOptions {
     // wins over everything else.
     static LaunchOptions parse(const QStringList& arguments);
     // `arguments` without the user-default arguments: a "-Key" of a '-', a letter or '_' and at
-    // least one more character, together with the value after it when UserDefaults takes one.
+    // least one more character, together with the argument after it unless that is a key too
+    // (an empty value is set aside as well, though UserDefaults ignores it).
     static QStringList programOptions(const QStringList& arguments);
     static QString helpText();
     static QString versionText();

@@ -1,5 +1,7 @@
 #include "app/ui/MenuBarItem.h"
 
+#include "app/ui/RenderStats.h"
+
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 #include "app/ui/design/Theme.h"
@@ -74,8 +76,11 @@ void MenuBarItem::updateLabel()
     m_shownKey = key;
     // Trays here do not recolour a template image: black on a light tray, white on a dark one.
     const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
+    const int drawnBefore = MenuBarLabel::drawCount();
     const QImage image =
         MenuBarLabel::tinted(MenuBarLabel::templateImage(temperature, fanSpeed, scale), ink);
+    if (MenuBarLabel::drawCount() != drawnBefore)
+        RenderStats::trayImageDrawn();
     m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
 }
 

@@ -1,6 +1,6 @@
 // Drives the preset-file decoder with arbitrary bytes. Whatever it accepts must survive a save
 // and a reload unchanged, and its curves must evaluate without fault however they are ordered.
-// Run: build-fuzz/fuzz/brisvane_fuzz_preset_file fuzz/app/corpus/preset_file -max_total_time=30
+// Run: scripts/fuzz.sh, which starts it from fuzz/app/corpus/PresetFileFuzzer.
 
 #include "app/core/JSONDecodeError.h"
 #include "app/core/PresetFile.h"

@@ -208,12 +208,17 @@ TEST(FanCurve, jsonRejectsMissingAndMistypedValues)
              R"({"points": [{"percent": 60}]})",
              R"({"points": [{"tempC": "60", "percent": 50}]})",
              R"({"points": [{"tempC": 60, "percent": null}]})",
-             R"({"points": [{"tempC": 1e999, "percent": 50}]})",
              R"({"points": [[60, 50]]})",
          }) {
-        const QJsonObject object = QJsonDocument::fromJson(json).object();
-        EXPECT_THROW(FanCurve::fromJson(object), JSONDecodeError) << json;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << json;
+        EXPECT_THROW(FanCurve::fromJson(document.object()), JSONDecodeError) << json;
     }
+    // No infinity can reach fromJson from text: the parser itself refuses overflowing literals.
+    QJsonParseError error;
+    QJsonDocument::fromJson(R"({"points": [{"tempC": 1e999, "percent": 50}]})", &error);
+    EXPECT_EQ(error.error, QJsonParseError::IllegalNumber);
 }
 
 } // namespace

@@ -74,43 +74,67 @@ TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags)
     EXPECT_TRUE(UserDefaults::argumentDomain({"-Brisvane", "value"}).isEmpty());
 }
 
-TEST_F(UserDefaultsTest, argumentsReadAsBoolsNumbersAndStringArrays)
+TEST_F(UserDefaultsTest, argumentsReadAsTheMacReadsBoolsAndNumbers)
+{
+    // The registered defaults show through only where the argument holds no text at all.
+    const struct {
+        const char* value;
+        bool asBool;
+        std::optional<double> asDouble;
+    } cases[] = {
+        {"YES", true, std::nullopt},
+        {"yes", true, std::nullopt},
+        {"Y", true, std::nullopt},
+        {"true", true, std::nullopt},
+        {"1", true, 1},
+        {"7", true, 7},
+        {"NO", false, std::nullopt},
+        {"N", false, std::nullopt},
+        {"off", false, std::nullopt},
+        {"0", false, 0},
+        {"", true, 2},
+        {"5s", true, 5},
+        {"-3", true, -3},
+        {"abc", false, std::nullopt},
+        {" 2.5", true, 2.5},
+        {"-0.25", false, -0.25},
+        {"1e3", true, 1000},
+        {"1e", true, 1},
+        {"2,5", true, 2},
+        {"inf", false, std::nullopt},
+        {"nan", false, std::nullopt},
+        {"1e999", true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        auto defaults = makeDefaults(
+            {"-hideDockIconWhenWindowClosed", c.value, "-CloseMainWindowAfterSeconds", c.value});
+        defaults->registerDefaults(
+            {{"hideDockIconWhenWindowClosed", true}, {"CloseMainWindowAfterSeconds", 2.0}});
+        EXPECT_EQ(defaults->boolValue("hideDockIconWhenWindowClosed"), c.asBool) << c.value;
+        EXPECT_EQ(defaults->doubleValue("CloseMainWindowAfterSeconds"), c.asDouble) << c.value;
+    }
+}
+
+TEST_F(UserDefaultsTest, argumentsReadAsStringArrays)
 {
     const struct {
         const char* value;
-        std::optional<bool> asBool;
-        std::optional<double> asDouble;
         std::optional<QStringList> asArray;
     } cases[] = {
-        {"YES", true, std::nullopt, std::nullopt},
-        {"no", false, std::nullopt, std::nullopt},
-        {"True", true, std::nullopt, std::nullopt},
-        {"false", false, std::nullopt, std::nullopt},
-        {"1", true, 1, std::nullopt},
-        {"0", false, 0, std::nullopt},
-        {"2.5", std::nullopt, 2.5, std::nullopt},
-        {"-0.25", std::nullopt, -0.25, std::nullopt},
-        {"1e3", std::nullopt, 1000, std::nullopt},
-        {"2,5", std::nullopt, std::nullopt, std::nullopt},
-        {"inf", std::nullopt, std::nullopt, std::nullopt},
-        {"nan", std::nullopt, std::nullopt, std::nullopt},
-        {"maybe", std::nullopt, std::nullopt, std::nullopt},
-        {"()", std::nullopt, std::nullopt, QStringList{}},
-        {"( a , b )", std::nullopt, std::nullopt, QStringList{"a", "b"}},
-        {R"((automatic, "with space", "comma, inside", "q\"uote"))", std::nullopt, std::nullopt,
+        {"()", QStringList{}},
+        {"( a , b )", QStringList{"a", "b"}},
+        {R"((automatic, "with space", "comma, inside", "q\"uote"))",
          QStringList{"automatic", "with space", "comma, inside", "q\"uote"}},
-        {R"(["a", "b c"])", std::nullopt, std::nullopt, QStringList{"a", "b c"}},
-        {"[]", std::nullopt, std::nullopt, QStringList{}},
-        {"[1, 2]", std::nullopt, std::nullopt, std::nullopt},
-        {"(a,,b)", std::nullopt, std::nullopt, std::nullopt},
-        {"(a", std::nullopt, std::nullopt, std::nullopt},
-        {R"(("open))", std::nullopt, std::nullopt, std::nullopt},
-        {"a,b", std::nullopt, std::nullopt, std::nullopt},
+        {R"(["a", "b c"])", QStringList{"a", "b c"}},
+        {"[]", QStringList{}},
+        {"[1, 2]", std::nullopt},
+        {"(a,,b)", std::nullopt},
+        {"(a", std::nullopt},
+        {R"(("open))", std::nullopt},
+        {"a,b", std::nullopt},
     };
     for (const auto& c : cases) {
         auto defaults = makeDefaults({"-Key", c.value});
-        EXPECT_EQ(defaults->boolValue("Key"), c.asBool) << c.value;
-        EXPECT_EQ(defaults->doubleValue("Key"), c.asDouble) << c.value;
         EXPECT_EQ(defaults->stringArrayValue("Key"), c.asArray) << c.value;
         EXPECT_EQ(defaults->stringValue("Key"), QString::fromUtf8(c.value));
     }

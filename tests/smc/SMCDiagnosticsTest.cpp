@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <limits>
 #include <sstream>
 
 namespace brisvane {
@@ -223,14 +225,41 @@ TEST_F(SMCDiagnosticsTest, NoSmcEndsWithTheFatalLineAndThePlea)
 
 TEST(SMCDiagnosticsFormat, ShortestTextThatReadsBackWithAFraction)
 {
-    EXPECT_EQ(SMCDiagnostics::formatNumber(45.5), "45.5");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(1200.0f), "1200.0");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(0.0), "0.0");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(-3.0), "-3.0");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(44.9f), "44.9");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(double(44.9f)), "44.900001525878906");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(0.1), "0.1");
-    EXPECT_EQ(SMCDiagnostics::formatNumber(1e20), "1e+20");
+    // Plain decimals below 1e16 in magnitude, the exponent form only beyond.
+    const struct {
+        double value;
+        const char* text;
+    } doubles[] = {
+        {45.5, "45.5"},
+        {1200.0, "1200.0"},
+        {0.0, "0.0"},
+        {-3.0, "-3.0"},
+        {100000.0, "100000.0"},
+        {0.0001, "0.0001"},
+        {0.1, "0.1"},
+        {double(44.9f), "44.900001525878906"},
+        {9999999999999998.0, "9999999999999998.0"},
+        {1e16, "1e+16"},
+        {1e20, "1e+20"},
+        {std::numeric_limits<double>::quiet_NaN(), "nan"},
+    };
+    for (const auto& row : doubles)
+        EXPECT_EQ(SMCDiagnostics::formatNumber(row.value), row.text) << row.text;
+    const struct {
+        float value;
+        const char* text;
+    } floats[] = {
+        {45.5f, "45.5"},     {1200.0f, "1200.0"},
+        {0.0f, "0.0"},       {100000.0f, "100000.0"},
+        {0.0001f, "0.0001"}, {44.9f, "44.9"},
+        {1e20f, "1e+20"},    {std::numeric_limits<float>::quiet_NaN(), "nan"},
+    };
+    for (const auto& row : floats)
+        EXPECT_EQ(SMCDiagnostics::formatNumber(row.value), row.text) << row.text;
+    // The plain form holds even the smallest value without cutting it short.
+    const std::string tiny =
+        SMCDiagnostics::formatNumber(std::numeric_limits<double>::denorm_min());
+    EXPECT_EQ(std::strtod(tiny.c_str(), nullptr), std::numeric_limits<double>::denorm_min());
 }
 
 TEST(SMCDiagnosticsEnvironment, MissingBundleValuesReadAsQuestionMarks)

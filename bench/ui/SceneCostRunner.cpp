@@ -1,0 +1,226 @@
+// brisvane-scene-bench: shows one QML scene for a while and prints, as one JSON line, the CPU it
+// cost, the frames it rendered, the window's size and the process's memory. bench_ui.py runs it
+// on the design system's gallery, on any QML file whose root is a Window or an Item (the
+// design module can be imported and its symbol images are served), on the reference scene (one
+// image of the same size, turned by a RotationAnimator) and on a bare Qt Quick window.
+//
+//   brisvane-scene-bench (--gallery | FILE.qml | --reference | --bare) [--size WxH] [--seconds S]
+//
+// Without --size a Window keeps its own size and an Item gets 820x900, the main window's.
+
+#include "app/ui/design/SymbolImageProvider.h"
+
+#include "app/core/Translations.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQmlExtensionPlugin>
+#include <QQuickImageProvider>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QQuickWindow>
+#include <QTimer>
+#include <QUrl>
+
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_GalleryPlugin)
+
+namespace {
+
+// The reference: one image the size of the scene, turning once every 4 s on the render thread.
+constexpr char kReferenceScene[] = R"(
+import QtQuick
+Item {
+    Image {
+        anchors.fill: parent
+        source: "image://reference/disc"
+        RotationAnimator on rotation { from: 0; to: 360; duration: 4000; loops: Animation.Infinite }
+    }
+})";
+
+constexpr char kBareScene[] = "import QtQuick\nItem {}\n";
+
+constexpr char kGalleryURL[] = "qrc:/Brisvane/UI/Gallery/Gallery.qml";
+constexpr QSize kItemSize(820, 900);
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// "Rss" and "Pss" of this process, in KiB.
+std::pair<long, long> memoryKiB()
+{
+    QFile file(QStringLiteral("/proc/self/smaps_rollup"));
+    long rss = -1;
+    long pss = -1;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QList<QByteArray> words = line.simplified().split(' ');
+            if (words.size() >= 2 && words[0] == "Rss:")
+                rss = words[1].toLong();
+            else if (words.size() >= 2 && words[0] == "Pss:")
+                pss = words[1].toLong();
+        }
+    }
+    return {rss, pss};
+}
+
+// A picture with detail in it, so that the turning image is not a flat colour.
+class ReferenceImageProvider : public QQuickImageProvider {
+public:
+    ReferenceImageProvider()
+        : QQuickImageProvider(QQuickImageProvider::Image)
+    {}
+    QImage requestImage(const QString&, QSize* size, const QSize& requested) override
+    {
+        const QSize extent = requested.isValid() ? requested : QSize(512, 512);
+        QImage image(extent, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QConicalGradient gradient(image.rect().center(), 0);
+        gradient.setColorAt(0, QColor(0x0a, 0x84, 0xff));
+        gradient.setColorAt(0.5, QColor(0x30, 0xd1, 0x58));
+        gradient.setColorAt(1, QColor(0x0a, 0x84, 0xff));
+        painter.setBrush(gradient);
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(image.rect());
+        *size = extent;
+        return image;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    brisvane::Translations::install(app);
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("the QML file to show"));
+    const QCommandLineOption reference(QStringLiteral("reference"),
+                                       QStringLiteral("show the reference scene"));
+    const QCommandLineOption bare(QStringLiteral("bare"), QStringLiteral("show an empty window"));
+    const QCommandLineOption gallery(QStringLiteral("gallery"),
+                                     QStringLiteral("show the design system's gallery"));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("window size"),
+                                  QStringLiteral("WxH"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("how long"),
+                                     QStringLiteral("S"), QStringLiteral("20"));
+    parser.addOptions({reference, bare, gallery, size, seconds});
+    parser.addHelpOption();
+    parser.process(app);
+
+    const QStringList extent = parser.value(size).split(QLatin1Char('x'));
+    const QSize requestedSize(extent.value(0).toInt(), extent.value(1).toInt());
+    const double duration = parser.value(seconds).toDouble();
+    QString name;
+    QByteArray inlineScene;
+    QUrl url;
+    QVariantMap properties;
+    if (parser.isSet(gallery)) {
+        name = QStringLiteral("gallery");
+        url = QUrl(QLatin1StringView(kGalleryURL));
+        // Its appearance follows the platform's, as the app's does when nothing is forced.
+        properties.insert(QStringLiteral("forcedColorScheme"), QString());
+    } else if (parser.isSet(reference)) {
+        name = QStringLiteral("reference");
+        inlineScene = kReferenceScene;
+    } else if (parser.isSet(bare)) {
+        name = QStringLiteral("bare");
+        inlineScene = kBareScene;
+    } else if (parser.positionalArguments().size() == 1) {
+        name = parser.positionalArguments().first();
+        url = QUrl::fromUserInput(name, QStringLiteral("."), QUrl::AssumeLocalFile);
+    } else {
+        parser.showHelp(2);
+    }
+    if ((parser.isSet(size) && requestedSize.isEmpty()) || !(duration > 0)) {
+        std::fprintf(stderr, "brisvane-scene-bench: bad --size or --seconds\n");
+        return 2;
+    }
+
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    brisvane::SymbolImageProvider::install(engine);
+    engine.addImageProvider(QStringLiteral("reference"), new ReferenceImageProvider);
+    QQmlComponent component(&engine);
+    if (url.isEmpty())
+        component.setData(inlineScene,
+                          QUrl::fromLocalFile(QDir::current().filePath(name + ".qml")));
+    else
+        component.loadUrl(url);
+    while (component.isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    std::unique_ptr<QObject> root(
+        component.isReady() ? component.createWithInitialProperties(properties) : nullptr);
+    if (!root) {
+        std::fprintf(stderr, "brisvane-scene-bench: %s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    QQuickWindow* window = qobject_cast<QQuickWindow*>(root.get());
+    std::unique_ptr<QQuickView> view;
+    if (!window) {
+        auto* item = qobject_cast<QQuickItem*>(root.get());
+        if (!item) {
+            std::fprintf(stderr,
+                         "brisvane-scene-bench: the root is neither a Window nor an Item\n");
+            return 1;
+        }
+        view = std::make_unique<QQuickView>(&engine, nullptr);
+        view->setResizeMode(QQuickView::SizeRootObjectToView);
+        view->setContent(url, &component, root.release());
+        window = view.get();
+        window->resize(kItemSize);
+    }
+    if (parser.isSet(size))
+        window->resize(requestedSize);
+
+    std::atomic<long> frames{0};
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window, [&frames] { ++frames; }, Qt::DirectConnection);
+    // Measured from the first frame on: start-up is not the scene's running cost.
+    double cpuAtStart = 0;
+    long framesAtStart = 0;
+    QElapsedTimer wall;
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, &app,
+        [&] {
+            if (wall.isValid())
+                return;
+            wall.start();
+            cpuAtStart = cpuSeconds();
+            framesAtStart = frames;
+            QTimer::singleShot(static_cast<int>(duration * 1000), &app, [&] {
+                const double elapsed = wall.elapsed() / 1000.0;
+                const QSize windowSize = window->size();
+                const auto [rss, pss] = memoryKiB();
+                std::printf("{\"scene\": \"%s\", \"width\": %d, \"height\": %d, "
+                            "\"seconds\": %.2f, \"cpu_seconds\": %.3f, \"frames\": %ld, "
+                            "\"rss_kib\": %ld, \"pss_kib\": %ld}\n",
+                            qPrintable(name), windowSize.width(), windowSize.height(), elapsed,
+                            cpuSeconds() - cpuAtStart, frames - framesAtStart, rss, pss);
+                std::fflush(stdout);
+                app.quit();
+            });
+        },
+        Qt::QueuedConnection);
+    window->show();
+    return app.exec();
+}

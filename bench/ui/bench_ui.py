@@ -1,0 +1,209 @@
+#!/usr/bin/python3
+"""The user interface's running cost, measured in one run on a private X display (Xvfb, D-Bus
+with the AT-SPI bus, trayer) against one virtual Mac with the helper installed:
+
+  1. CPU of Brisvane with its main window hidden (closed to the tray) against Brisvane
+     --headless, both running at the same time over the same interval;
+  2. frames the main window or the menu-bar panel rendered while hidden (there should be none)
+     and how often the tray image was drawn, from the debug-only category
+     org.brisvane.Brisvane.ui-stats;
+  3. CPU with the main window shown, with the design system's gallery (app/ui/gallery, at its
+     own size) and with any QML scene given by --scene, each against the reference scene (one
+     rotating image of the same size);
+  4. memory (RSS, PSS) of Brisvane against a bare Qt Quick window.
+
+The hidden window is measured twice: with the temperature held (the tray's text stays) and
+with a workload warming the Mac (the text changes with almost every sample). Figures only: it
+never fails on them. Run it after a build:
+
+  /usr/bin/python3 bench/ui/bench_ui.py [--build build] [--seconds 30] [--scene FILE.qml ...]
+"""
+
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "desktop"))
+import brisvane_desktop as bd  # noqa: E402
+
+STATS = "org.brisvane.Brisvane.ui-stats.debug=true"
+MAIN_FRAME_SHOWN = r"main window frame \d+ shown"
+
+
+def cpu_seconds(pid):
+    """CPU time of a process's threads in nanoseconds' resolution (schedstat): the tick-based
+    times in /proc/<pid>/stat are too coarse for a process that idles between samples."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as stat:
+                total += int(stat.read().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            pass  # a thread that ended meanwhile
+    return total / 1e9
+
+
+def memory_kib(pid):
+    values = {}
+    with open(f"/proc/{pid}/smaps_rollup") as rollup:
+        for line in rollup:
+            key, _, rest = line.partition(":")
+            if key in ("Rss", "Pss"):
+                values[key.lower()] = int(rest.split()[0])
+    return values
+
+
+def measure_cpu(pids, seconds):
+    """CPU seconds each process used over the same `seconds` of wall time."""
+    before = {pid: cpu_seconds(pid) for pid in pids}
+    start = time.monotonic()
+    time.sleep(seconds)  # the measuring interval itself
+    wall = time.monotonic() - start
+    return {pid: (cpu_seconds(pid) - before[pid]) / wall for pid in pids}, wall
+
+
+def user_dirs(base, name):
+    """Private HOME and XDG folders, so two copies of Brisvane do not see each other."""
+    env = {}
+    for key, folder in (("HOME", "home"), ("XDG_CONFIG_HOME", "config"),
+                        ("XDG_DATA_HOME", "data"), ("XDG_CACHE_HOME", "cache"),
+                        ("XDG_RUNTIME_DIR", "runtime")):
+        path = os.path.join(base, name, folder)
+        os.makedirs(path, mode=0o700)
+        env[key] = path
+    return env
+
+
+def log_lines(path, pattern):
+    with open(path, errors="replace") as log:
+        return [line for line in log if re.search(pattern, line)]
+
+
+def scene_cost(desktop, runner, scene, size, seconds):
+    """The runner's figures for `scene`; at `size`, or the scene's own when None."""
+    argv = [runner, scene, "--seconds", str(seconds)]
+    if size:
+        argv += ["--size", f"{size[0]}x{size[1]}"]
+    out = subprocess.run(argv, env=desktop.env, capture_output=True, text=True,
+                         timeout=seconds + 120)
+    if out.returncode != 0:
+        raise RuntimeError(f"{' '.join(argv)}: {out.stderr.strip()}")
+    figures = json.loads(out.stdout.strip().splitlines()[-1])
+    figures["cpu_per_second"] = figures["cpu_seconds"] / figures["seconds"]
+    figures["fps"] = figures["frames"] / figures["seconds"]
+    return figures
+
+
+def count(log, pattern):
+    return len(log_lines(log, pattern))
+
+
+def hidden_phase(desktop, log, windowed, headless, seconds):
+    """Hidden against --headless over one interval, with the frames and tray drawings in it."""
+    before = [count(log, p) for p in (r"frame \d+ ", r"tray image drawn")]
+    cpu, wall = measure_cpu([windowed.pid, headless.pid], seconds)
+    frames, tray = (count(log, p) - b for p, b in zip((r"frame \d+ ", r"tray image drawn"), before))
+    return {"hidden": cpu[windowed.pid], "headless": cpu[headless.pid], "wall": wall,
+            "frames": frames, "tray": tray, "samples": int(wall // 2)}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "..", "build"))
+    parser.add_argument("--seconds", type=float, default=30.0, help="each measuring interval")
+    parser.add_argument("--scene", action="append", default=[],
+                        help="a QML file to measure, at the main window's size, against the "
+                             "reference scene (the gallery is always measured)")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    runner = os.path.join(build, "bench", "brisvane-scene-bench")
+    artifacts = os.path.join(build, "bench", "ui")
+    log = os.path.join(artifacts, "brisvane.log")
+    seconds = args.seconds
+    visible = "^Brisvane$"
+
+    desktop = bd.Desktop(build, artifacts).start()
+    try:
+        with tempfile.TemporaryDirectory(prefix="brisvane-bench-ui-") as users:
+            desktop.vsmc("temp", "55")
+            # As for a user without a screen reader: the accessibility bridge stays off.
+            windowed = desktop.start_app(extra_env=dict(
+                user_dirs(users, "windowed"), QT_LOGGING_RULES=STATS,
+                QT_LINUX_ACCESSIBILITY_ALWAYS_ON=None))
+            window = bd.wait_until(lambda: (desktop.visible_windows(visible) or [None])[0],
+                                   "the main window")
+            headless = desktop.spawn(
+                "headless", [os.path.join(desktop.bin, "Brisvane"), "--headless"],
+                env=dict(desktop.env, **user_dirs(users, "headless")))
+            size = desktop.window_geometry(window)[2:]
+            memory_shown = memory_kib(windowed.pid)
+
+            desktop.close_window(window)
+            bd.wait_until(lambda: not desktop.visible_windows(visible), "the window hidden")
+            # Steady: the tray's text stays; then warming: it changes with almost every sample.
+            steady = hidden_phase(desktop, log, windowed, headless, seconds)
+            desktop.vsmc("temp", "auto")
+            desktop.vsmc("load", "0.9", "0.7")
+            warming = hidden_phase(desktop, log, windowed, headless, seconds)
+            memory_hidden = memory_kib(windowed.pid)
+            headless_memory = memory_kib(headless.pid)
+            desktop.end(headless)
+
+            # Back from the tray, shown: its cost against the reference scene of its size.
+            icon = bd.wait_until(lambda: (desktop.tray_icons() or [None])[0], "the tray icon")
+            x, y, w, h = desktop.window_geometry(icon)
+            desktop.click(x + w // 2, y + h // 2)
+            bd.wait_until(lambda: desktop.visible_windows(visible), "the window shown")
+            frames_before = count(log, MAIN_FRAME_SHOWN)
+            shown, shown_wall = measure_cpu([windowed.pid], seconds)
+            shown_frames = count(log, MAIN_FRAME_SHOWN) - frames_before
+            all_tray_draws = count(log, r"tray image drawn")
+            desktop.quit_app()
+
+            reference = scene_cost(desktop, runner, "--reference", size, seconds)
+            bare = scene_cost(desktop, runner, "--bare", size, min(seconds, 5))
+            gallery = scene_cost(desktop, runner, "--gallery", None, seconds)
+            gallery_size = (gallery["width"], gallery["height"])
+            gallery_reference = scene_cost(desktop, runner, "--reference", gallery_size, seconds)
+            scenes = [(os.path.basename(s),
+                       scene_cost(desktop, runner, os.path.abspath(s), size, seconds), reference)
+                      for s in args.scene]
+    finally:
+        desktop.stop()
+
+    ms = 1000.0
+    print(f"bench/ui: {size[0]}x{size[1]} window on Xvfb, {seconds:.0f} s per interval, "
+          f"{os.cpu_count()} CPUs (load average {os.getloadavg()[0]:.1f})")
+    print("CPU, window hidden against --headless (both in the same interval):")
+    print("             hidden  headless (ms/s)  ratio  frames  tray drawn")
+    for name, p in (("steady", steady), ("warming", warming)):
+        ratio = p["hidden"] / p["headless"] if p["headless"] > 0 else float("inf")
+        print(f"  {name:<9} {p['hidden'] * ms:6.2f}  {p['headless'] * ms:8.2f}        {ratio:5.2f}x"
+              f"  {p['frames']:6d}  {p['tray']:3d} of {p['samples']} samples")
+    print("  aim: hidden at most 1.2x --headless; no frame rendered while hidden")
+    print(f"tray image drawn {all_tray_draws} times in the whole run")
+    print("CPU, shown against the reference scene (one rotating image of the same size):")
+    print("  scene        size       ms/s  frames/s   reference ms/s  frames/s  ratio")
+    main_window = {"width": size[0], "height": size[1], "cpu_per_second": shown[windowed.pid],
+                   "fps": shown_frames / shown_wall}
+    for name, figures, against in [("main window", main_window, reference),
+                                   ("gallery", gallery, gallery_reference)] + scenes:
+        ratio = figures["cpu_per_second"] / against["cpu_per_second"]
+        print(f"  {name:<12} {figures['width']:4d}x{figures['height']:<5d}"
+              f"{figures['cpu_per_second'] * ms:6.2f}  {figures['fps']:8.1f}"
+              f"   {against['cpu_per_second'] * ms:14.2f}  {against['fps']:8.1f}  {ratio:5.2f}x")
+    print("memory (KiB):            RSS      PSS")
+    for name, m in (("Brisvane, shown", memory_shown), ("Brisvane, hidden", memory_hidden),
+                    ("Brisvane --headless", headless_memory),
+                    ("bare Qt Quick window", {"rss": bare["rss_kib"], "pss": bare["pss_kib"]})):
+        print(f"  {name:<20} {m['rss']:8d} {m['pss']:8d}")
+
+
+if __name__ == "__main__":
+    main()
