@@ -13,7 +13,7 @@ Window {
     signal quitRequested()
 
     objectName: "menuBarPanel"
-    title: "Brisvane"
+    title: "Brisvane Menu"
     flags: Qt.Tool | Qt.FramelessWindowHint
     width: view.implicitWidth
     height: view.implicitHeight

@@ -327,6 +327,8 @@ Item {
                         color: Theme.textColor
                     }
                     Text {
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                         text: qsTrId("menuBar.helperMissing.title")
                         font.family: Theme.fontFamily
                         font.pixelSize: Theme.subheadlineSize
