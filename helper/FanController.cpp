@@ -427,8 +427,9 @@ void FanController::beginTakeover()
             return;
         }
     }
-    // The fans are being taken again: whatever hand-back was still owed is superseded.
-    forgetHandBack();
+    // The unlock is wanted again. A mode still owed stays owed until this takeover sets it
+    // manual: a fan the takeover does not reach is handed back meanwhile.
+    m_unlockOwed = false;
     m_phase = HelperControlPhase::unlocking;
     m_unlockRequestedAt = m_clock.now();
     m_log.info("takeover started; retrying manual mode until the firmware accepts it");
@@ -439,12 +440,19 @@ void FanController::continueUnlock()
 {
     if (!m_smc)
         return;
-    for (const std::string& key : m_modeKeys) {
+    for (std::size_t fan = 0; fan < m_modeKeys.size(); ++fan) {
         try {
-            m_smc->writeUInt8(key, kModeManual);
+            m_smc->writeUInt8(m_modeKeys[fan], kModeManual);
+            forgetOwedMode(m_modeKeys[fan]);
         } catch (const SMCError& error) {
-            if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds)
-                return; // the next tick or request tries again from the first fan
+            if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds) {
+                // The next tick or request tries again from the first fan. Meanwhile the fans
+                // that did take manual mode are driven, and those it has not reached are handed
+                // back if still owed: none waits for the others at a target set for cooler times.
+                if (writeTargets(static_cast<int>(fan)))
+                    finishHandBack();
+                return;
+            }
             // A fan that took manual mode before another refused would otherwise stay manual,
             // its target unwritten, for as long as the app keeps asking: hand it back now.
             returnModesToAutomatic();
@@ -491,6 +499,9 @@ void FanController::tick()
         switch (m_phase) {
         case HelperControlPhase::idle:
         case HelperControlPhase::failed:
+            // The fans are still macOS's (through a failed takeover's back-off, say): what it
+            // chooses meanwhile is the floor of the next takeover.
+            refreshAutoFloors();
             beginTakeover();
             // Still out of control (the back-off after a failed takeover): finish the hand-back.
             if (m_phase == HelperControlPhase::idle || m_phase == HelperControlPhase::failed)
@@ -551,16 +562,19 @@ void FanController::applyTargets()
 {
     if (!m_smc || !m_requestedTargets)
         return;
+    if (std::optional<std::vector<double>> written = writeTargets(m_fanCount))
+        m_effectiveTargets = std::move(*written);
+}
+
+std::optional<std::vector<double>> FanController::writeTargets(int count)
+{
+    if (!m_smc || !m_requestedTargets || count <= 0)
+        return std::vector<double>{};
     sampleHottest(m_lastHottest >= kHotCelsius ? 0.0 : kCoolControllingSampleSeconds);
     const double floor = HelperSafetyFloor::floorPercent(m_lastHottest);
-    if (m_fanCount == 0) {
-        m_effectiveTargets.clear();
-        return;
-    }
-
     std::vector<double> written;
-    written.reserve(m_fanCount);
-    for (int i = 0; i < m_fanCount; ++i) {
+    written.reserve(count);
+    for (int i = 0; i < count; ++i) {
         const double lo = valueAt(m_minRPMs, i);
         const double hi = valueAt(m_maxRPMs, i);
         const double safety = floor > 0 ? lo + (floor / 100.0) * (hi - lo) : 0.0;
@@ -574,11 +588,11 @@ void FanController::applyTargets()
             m_log.error("SMC write failed (%s) - full release", error.description().c_str());
             m_requestedTargets.reset();
             releaseToMacOS();
-            return;
+            return std::nullopt;
         }
         written.push_back(target);
     }
-    m_effectiveTargets = std::move(written);
+    return written;
 }
 
 void FanController::releaseToMacOS()
@@ -672,10 +686,11 @@ void FanController::finishHandBack()
         withdrawUnlock();
 }
 
-void FanController::forgetHandBack()
+void FanController::forgetOwedMode(const std::string& key)
 {
-    m_modesOwed.clear();
-    m_unlockOwed = false;
+    const auto owed = std::find(m_modesOwed.begin(), m_modesOwed.end(), key);
+    if (owed != m_modesOwed.end())
+        m_modesOwed.erase(owed);
 }
 
 void FanController::releaseControl(std::function<void()> reply)
@@ -713,10 +728,11 @@ void FanController::uninstall(std::function<void(bool)> reply)
     post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
-        // Either file may already be gone; neither failure stops the other removal.
+        // Any file may already be gone; no failure stops the other removals.
         std::error_code ignored;
         std::filesystem::remove(HelperConstants::daemonPlistSystemPath(), ignored);
         std::filesystem::remove(HelperConstants::helperInstallSystemPath(), ignored);
+        std::filesystem::remove(HelperConstants::installerRecordSystemPath(), ignored);
         m_log.info("uninstalled; exiting");
         reply(true);
         scheduleExit();

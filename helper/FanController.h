@@ -109,15 +109,20 @@ private:
     void sampleHottest(double intervalSeconds);
     void refreshAutoFloors();
     void applyTargets();
+    // Writes the targets of fans 0…count-1 and returns them; nothing after a refused write,
+    // which ends the control with a full release.
+    std::optional<std::vector<double>> writeTargets(int count);
     void releaseToMacOS();
     void returnModesToAutomatic();
     // A hand-back is finished, not attempted: a mode key or the unlock the SMC refused to take
-    // back is owed, and written again on every tick outside control until the SMC accepts it.
+    // back is owed, and written again on every tick outside control until the SMC accepts it
+    // (while a takeover waits for the firmware too, for the fans it has not yet taken).
     void oweMode(const std::string& key, const SMCError& error);
     void settleMode(const std::string& key);
+    // Taken manual by a takeover: nothing is owed for it any more.
+    void forgetOwedMode(const std::string& key);
     void withdrawUnlock();
     void finishHandBack();
-    void forgetHandBack();
 
     void beginTakeover();
     void continueUnlock();

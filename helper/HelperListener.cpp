@@ -15,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <tuple>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -37,18 +38,37 @@ double seconds(std::chrono::milliseconds duration)
     return std::chrono::duration<double>(duration).count();
 }
 
+// The peer's uid as the kernel saw it at connect (a Mac would take the effective uid from the
+// connection's audit token); nothing when it cannot be learnt.
+std::optional<uid_t> peerUid(Socket& socket)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(socket.native_handle(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return std::nullopt;
+    return peer.uid;
+}
+
+std::string uidText(std::optional<uid_t> uid)
+{
+    return uid ? std::to_string(*uid) : std::string("unknown");
+}
+
 } // namespace
 
 // One client. Every member runs on the io_context's single thread, except that the controller's
 // reply callbacks (on the control thread) only encode a frame and post it here.
 class HelperListener::Connection : public std::enable_shared_from_this<Connection> {
 public:
-    Connection(HelperListener& owner, Socket socket, std::uint64_t serial)
+    Connection(HelperListener& owner, Socket socket, std::uint64_t serial,
+               std::optional<uid_t> peer)
         : m_owner(owner)
         , m_socket(std::move(socket))
         , m_frameTimer(owner.m_io)
         , m_writeTimer(owner.m_io)
         , m_serial(serial)
+        , m_peer(peer)
+        , m_lastActivity(std::chrono::steady_clock::now())
     {}
 
     void start() { readMore(); }
@@ -73,6 +93,15 @@ public:
     }
 
     std::size_t queuedBytes() const { return m_outputBytes; }
+    std::optional<uid_t> peer() const { return m_peer; }
+
+    // The order in which connections give up their place: one that never sent a whole call
+    // before one that did, an idle one before one with calls in progress, then the longest idle.
+    auto displacementRank() const
+    {
+        const bool busy = m_inFlight > 0 || !m_pending.empty() || !m_output.empty();
+        return std::make_tuple(m_madeCall, busy, m_lastActivity);
+    }
 
 private:
     const Limits& limits() const { return m_owner.m_limits; }
@@ -119,9 +148,11 @@ private:
             return;
         }
 
+        m_lastActivity = std::chrono::steady_clock::now();
         const bool frameWasOpen = !m_decoder.idle();
         std::vector<HelperMessage> messages =
             m_decoder.feed(std::span<const std::uint8_t>(m_readBuffer.data(), size));
+        m_madeCall = m_madeCall || !messages.empty();
         if (!m_decoder.idle() && (!frameWasOpen || !messages.empty()))
             m_frameStartedAt = std::chrono::steady_clock::now();
         for (HelperMessage& message : messages)
@@ -181,15 +212,32 @@ private:
             });
             break;
         case HelperOperation::uninstall:
+            if (!m_owner.mayEndDaemon(m_peer)) {
+                refuseEnding("uninstall");
+                postReply([&] { return encodeUninstallReply(id, false); });
+                break;
+            }
             service.uninstall([self, id](bool uninstalled) {
                 self->postReply([&] { return encodeUninstallReply(id, uninstalled); });
             });
             break;
         case HelperOperation::shutDown:
+            if (!m_owner.mayEndDaemon(m_peer)) {
+                refuseEnding("shutDown");
+                postReply([&] { return encodeShutDownReply(id); });
+                break;
+            }
             service.shutDown(
                 [self, id] { self->postReply([&] { return encodeShutDownReply(id); }); });
             break;
         }
+    }
+
+    void refuseEnding(const char* operation)
+    {
+        m_owner.report("refusing %s from uid %s: only root and the user who installed the "
+                       "helper may remove or stop it",
+                       operation, uidText(m_peer).c_str());
     }
 
     // On the replying thread: encode there, deliver on the main loop.
@@ -264,6 +312,7 @@ private:
             close(); // the client went away; nothing to report
             return;
         }
+        m_lastActivity = std::chrono::steady_clock::now();
         m_outputBytes -= m_output.front().size();
         m_output.pop_front();
         writeNext();
@@ -285,6 +334,9 @@ private:
     asio::steady_timer m_frameTimer;
     asio::steady_timer m_writeTimer;
     const std::uint64_t m_serial;
+    const std::optional<uid_t> m_peer;
+    SteadyTime m_lastActivity;
+    bool m_madeCall = false; // a whole call has arrived
 
     HelperFrameDecoder m_decoder{HelperFrameKind::call};
     std::array<std::uint8_t, kReadChunkSize> m_readBuffer{};
@@ -399,20 +451,62 @@ void HelperListener::onAccepted(const std::error_code& error, Socket socket)
         });
         return;
     }
-    if (m_connections.size() >= m_limits.maxConnections) {
-        ++m_refusedConnections;
-        std::error_code ignored;
-        socket.close(ignored);
-        report("refusing a client: %zu clients already connected (%llu refused so far)",
-               m_connections.size(), static_cast<unsigned long long>(m_refusedConnections));
-    } else {
-        const std::uint64_t serial = m_nextSerial++;
-        auto connection = std::make_shared<Connection>(*this, std::move(socket), serial);
-        m_connections.emplace(serial, connection);
-        m_log.debug("client connected (%zu open)", m_connections.size());
-        connection->start();
-    }
+    const std::optional<uid_t> peer = peerUid(socket);
+    if (m_connections.size() >= m_limits.maxConnections)
+        makeRoomFor(peer);
+    const std::uint64_t serial = m_nextSerial++;
+    auto connection = std::make_shared<Connection>(*this, std::move(socket), serial, peer);
+    m_connections.emplace(serial, connection);
+    m_log.debug("client of uid %s connected (%zu open)", uidText(peer).c_str(),
+                m_connections.size());
+    connection->start();
     acceptNext();
+}
+
+void HelperListener::makeRoomFor(std::optional<uid_t> newcomer)
+{
+    // Places held per user, the newcomer's counted as taken; on a tie its own user gives one up.
+    std::map<std::optional<uid_t>, std::size_t> held;
+    for (const auto& [serial, connection] : m_connections)
+        ++held[connection->peer()];
+    std::optional<uid_t> crowd = newcomer;
+    std::size_t most = 0;
+    if (const auto own = held.find(newcomer); own != held.end())
+        most = own->second + 1;
+    for (const auto& [uid, count] : held) {
+        if (count > most) {
+            most = count;
+            crowd = uid;
+        }
+    }
+    std::shared_ptr<Connection> displaced;
+    for (const auto& [serial, connection] : m_connections) {
+        if (connection->peer() == crowd &&
+            (!displaced || connection->displacementRank() < displaced->displacementRank()))
+            displaced = connection;
+    }
+    if (!displaced)
+        return;
+    ++m_displacedConnections;
+    report("closing a client connection of uid %s to make room: %zu clients connected (%llu "
+           "closed so far)",
+           uidText(crowd).c_str(), m_connections.size(),
+           static_cast<unsigned long long>(m_displacedConnections));
+    displaced->close();
+}
+
+void HelperListener::setEndingPolicy(std::function<bool(uid_t)> mayEndDaemon)
+{
+    m_mayEndDaemon = std::move(mayEndDaemon);
+}
+
+bool HelperListener::mayEndDaemon(std::optional<uid_t> peer) const
+{
+    if (!peer)
+        return false;
+    if (m_mayEndDaemon)
+        return m_mayEndDaemon(*peer);
+    return *peer == 0 || *peer == ::geteuid();
 }
 
 void HelperListener::forget(std::uint64_t serial)

@@ -1,7 +1,8 @@
 #pragma once
 // Runs as root: the daemon's listening socket. Any local process may connect (as with the mach
 // service); every byte a client sends is untrusted, and no client can hold up the control thread
-// or another client.
+// or another client, nor a crowd of connections shut out a newcomer. Each peer's uid is learnt
+// when it connects: only the ending policy's users may uninstall or stop the daemon.
 
 #include "shared/HelperShared.h"
 
@@ -14,8 +15,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include <sys/types.h>
 
 namespace brisvane {
 
@@ -24,7 +28,9 @@ class HelperLog;
 class HelperListener {
 public:
     struct Limits {
-        // Clients connected at once; one more is closed as soon as it is accepted.
+        // Clients connected at once. A newcomer at the cap is still served: the user holding
+        // the most places gives one up (its longest-idle connection, one that never sent a
+        // whole call first), so a crowd ends only its own connections.
         std::size_t maxConnections = 64;
         // From a frame's first byte to its last.
         std::chrono::milliseconds frameTimeout{5000};
@@ -55,6 +61,11 @@ public:
     HelperListener(const HelperListener&) = delete;
     HelperListener& operator=(const HelperListener&) = delete;
 
+    // Whether a peer of this uid may call uninstall and shutDown; the others get `false` and
+    // the empty reply, and the controller never sees the call. Without a policy: root and this
+    // process's own user.
+    void setEndingPolicy(std::function<bool(uid_t)> mayEndDaemon);
+
     // Creates the socket's folder, replaces a stale socket file, listens with mode 0666 and
     // starts accepting. Throws Error when the path is served by another process or cannot be
     // bound.
@@ -78,6 +89,8 @@ private:
     void acceptNext();
     void onAccepted(const std::error_code& error, asio::local::stream_protocol::socket socket);
     void forget(std::uint64_t serial);
+    void makeRoomFor(std::optional<uid_t> newcomer);
+    bool mayEndDaemon(std::optional<uid_t> peer) const;
     void pollRepliesWritten(std::chrono::steady_clock::time_point deadline,
                             std::shared_ptr<asio::steady_timer> timer, std::function<void()> done);
     // Misbehaving clients are reported at most reportsPerInterval times per interval, so that a
@@ -94,7 +107,8 @@ private:
     asio::steady_timer m_acceptRetry;
     std::map<std::uint64_t, std::shared_ptr<Connection>> m_connections;
     std::uint64_t m_nextSerial = 1;
-    std::uint64_t m_refusedConnections = 0;
+    std::uint64_t m_displacedConnections = 0;
+    std::function<bool(uid_t)> m_mayEndDaemon;
 
     std::chrono::steady_clock::time_point m_reportWindowStart{};
     std::size_t m_reportsInWindow = 0;

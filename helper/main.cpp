@@ -3,6 +3,7 @@
 #include "FanController.h"
 #include "HelperListener.h"
 #include "HelperLog.h"
+#include "InstallerRecord.h"
 #include "SleepWatcher.h"
 
 #include "shared/HelperShared.h"
@@ -107,6 +108,9 @@ int main()
     sleepWatcher->start();
 
     listener = new HelperListener(*mainLoop, controller, log, socketPath);
+    listener->setEndingPolicy([](uid_t peer) {
+        return InstallerRecord::mayEndDaemon(peer, HelperConstants::installerRecordSystemPath());
+    });
     try {
         listener->start();
     } catch (const HelperListener::Error& error) {

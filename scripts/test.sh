@@ -13,6 +13,8 @@ step() {
   echo "==== done in $((SECONDS - started)) s"
 }
 ./scripts/setup.sh
+# Three presets build the same sources; a compiler cache keeps the rebuilds cheap.
+export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
 step "style" ./scripts/check-style.sh
 step "build" cmake --build --preset default
 step "tests" ctest --preset default "$@"

@@ -144,6 +144,11 @@ std::string HelperConstants::helperInstallSystemPath()
     return systemPath(helperInstallPath);
 }
 
+std::string HelperConstants::installerRecordSystemPath()
+{
+    return systemPath(installerRecordPath);
+}
+
 std::string HelperConstants::daemonSocketPath()
 {
     return systemPath("/var/run/" + std::string(machServiceName) + ".socket");

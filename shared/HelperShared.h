@@ -53,12 +53,17 @@ struct HelperConstants {
         "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
     static constexpr std::string_view helperInstallPath =
         "/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper";
+    // The uid of the user who installed the helper, in decimal: written by the installer's
+    // script as root, removed on uninstall. Only root and this user may uninstall or stop it.
+    static constexpr std::string_view installerRecordPath =
+        "/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper.installer";
     // Seconds the daemon keeps the fans after the last setTargets.
     static constexpr double heartbeatTimeout = 6.0;
 
     // The same files under the current system root, for the programs to open.
     static std::string daemonPlistSystemPath();
     static std::string helperInstallSystemPath();
+    static std::string installerRecordSystemPath();
     // The daemon's listening socket: <root>/var/run/<machServiceName>.socket.
     static std::string daemonSocketPath();
 };

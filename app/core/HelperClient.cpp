@@ -11,6 +11,8 @@
 #include <coroutine>
 #include <span>
 
+#include <unistd.h>
+
 namespace brisvane {
 namespace {
 
@@ -338,12 +340,15 @@ QString HelperClient::shellQuoted(const QString& path)
     return u'\'' + quoted + u'\'';
 }
 
-QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist)
+QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist,
+                                    uint installingUser)
 {
     const QString label = QString::fromUtf8(HelperConstants::machServiceName);
     const QString toolsFolder = fromSystemPath(systemPath("/Library/PrivilegedHelperTools"));
     const QString helper = shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath()));
     const QString plist = shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath()));
+    const QString record =
+        shellQuoted(fromSystemPath(HelperConstants::installerRecordSystemPath()));
     const QStringList lines{
         QStringLiteral("mkdir -p ") +
             (isPlainShellWord(toolsFolder) ? toolsFolder : shellQuoted(toolsFolder)),
@@ -352,6 +357,9 @@ QString HelperClient::installScript(const QString& shippedExecutable, const QStr
         QStringLiteral("cp ") + shellQuoted(shippedExecutable) + u' ' + helper,
         QStringLiteral("chown root:wheel ") + helper,
         QStringLiteral("chmod 755 ") + helper,
+        QStringLiteral("echo %1 > ").arg(installingUser) + record,
+        QStringLiteral("chown root:wheel ") + record,
+        QStringLiteral("chmod 644 ") + record,
         QStringLiteral("cp ") + shellQuoted(shippedPlist) + u' ' + plist,
         QStringLiteral("chown root:wheel ") + plist,
         QStringLiteral("chmod 644 ") + plist,
@@ -368,7 +376,8 @@ QString HelperClient::uninstallScript()
             QStringLiteral(" 2>/dev/null || true"),
         QStringLiteral("rm -f ") +
             shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath())) + u' ' +
-            shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath())),
+            shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath())) + u' ' +
+            shellQuoted(fromSystemPath(HelperConstants::installerRecordSystemPath())),
     };
     return lines.join(u'\n');
 }
@@ -384,7 +393,8 @@ QCoro::Task<void> HelperClient::install()
     if (!plist)
         throw InstallError::resourcesMissing();
 
-    co_await m_runner->runWithAdminPrivileges(installScript(*executable, *plist));
+    co_await m_runner->runWithAdminPrivileges(
+        installScript(*executable, *plist, static_cast<uint>(::getuid())));
 
     // Installed means the files are in place and the daemon answers, whatever the script said.
     refreshInstallState();

@@ -48,8 +48,10 @@ public:
     QCoro::Task<void> install() override;
     QCoro::Task<void> uninstall() override;
 
-    // The administrator scripts, built from the paths under the current system root.
-    static QString installScript(const QString& shippedExecutable, const QString& shippedPlist);
+    // The administrator scripts, built from the paths under the current system root. The
+    // install script records `installingUser`, the uid the daemon lets uninstall and stop it.
+    static QString installScript(const QString& shippedExecutable, const QString& shippedPlist,
+                                 uint installingUser);
     static QString uninstallScript();
     // `path` as one word for /bin/sh: single-quoted, a single quote inside as '\''.
     static QString shellQuoted(const QString& path);

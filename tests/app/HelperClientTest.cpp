@@ -10,6 +10,7 @@
 
 #include <QCoroTask>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 
@@ -131,13 +132,17 @@ TEST_F(HelperClientTest, OnAMacTheScriptsReadExactlyAsTheInstallerWritesThem)
     EXPECT_EQ(
         HelperClient::installScript("/Applications/Brisvane.app/Contents/Resources/BrisvaneHelper",
                                     "/Applications/Brisvane.app/Contents/Resources/"
-                                    "org.brisvane.Brisvane.helper.plist"),
+                                    "org.brisvane.Brisvane.helper.plist",
+                                    501),
         "mkdir -p /Library/PrivilegedHelperTools\n"
         "launchctl bootout system/org.brisvane.Brisvane.helper 2>/dev/null || true\n"
         "cp '/Applications/Brisvane.app/Contents/Resources/BrisvaneHelper' "
         "'/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
         "chown root:wheel '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
         "chmod 755 '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'\n"
+        "echo 501 > '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper.installer'\n"
+        "chown root:wheel '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper.installer'\n"
+        "chmod 644 '/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper.installer'\n"
         "cp '/Applications/Brisvane.app/Contents/Resources/org.brisvane.Brisvane.helper.plist' "
         "'/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
         "chown root:wheel '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist'\n"
@@ -146,7 +151,8 @@ TEST_F(HelperClientTest, OnAMacTheScriptsReadExactlyAsTheInstallerWritesThem)
     EXPECT_EQ(HelperClient::uninstallScript(),
               "launchctl bootout system/org.brisvane.Brisvane.helper 2>/dev/null || true\n"
               "rm -f '/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist' "
-              "'/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper'");
+              "'/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper' "
+              "'/Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper.installer'");
 }
 
 // Runs `script` with /bin/sh, every command it uses replaced by one that prints its name and
@@ -173,13 +179,18 @@ TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord)
     const QString tools = awkward + "/Library/PrivilegedHelperTools";
     const QString helper = tools + "/org.brisvane.Brisvane.helper";
     const QString daemons = awkward + "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
+    const QString record = helper + ".installer";
+    // The uid goes by redirection, not by a recorded command: it lands in the real file.
+    QDir().mkpath(tools);
 
-    EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::installScript(executable, plist)),
+    EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::installScript(executable, plist, 501)),
               (QStringList{">mkdir",     "-p",         tools,
                            ">launchctl", "bootout",    "system/org.brisvane.Brisvane.helper",
                            ">cp",        executable,   helper,
                            ">chown",     "root:wheel", helper,
                            ">chmod",     "755",        helper,
+                           ">chown",     "root:wheel", record,
+                           ">chmod",     "644",        record,
                            ">cp",        plist,        daemons,
                            ">chown",     "root:wheel", daemons,
                            ">chmod",     "644",        daemons,
@@ -187,7 +198,10 @@ TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord)
                            daemons}));
     EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::uninstallScript()),
               (QStringList{">launchctl", "bootout", "system/org.brisvane.Brisvane.helper", ">rm",
-                           "-f", daemons, helper}));
+                           "-f", daemons, helper, record}));
+    QFile written(record);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "501\n");
 }
 
 TEST_F(HelperClientTest, AStatusOfAnotherVersionIsOutdated)

@@ -1,11 +1,15 @@
 // The listener in this process over a controller stand-in whose replies the test hands out: what
-// a slow controller means for a client that pipelines calls, and for everyone else.
+// a slow controller means for a client that pipelines calls, and for everyone else; who makes
+// room at the connection cap; who may end the daemon.
 #include "HelperWireClient.h"
+#include "OtherUser.h"
 #include "VsmcTestSupport.h"
 
 #include "helper/HelperListener.h"
 #include "helper/HelperLog.h"
+#include "helper/InstallerRecord.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <asio/executor_work_guard.hpp>
@@ -19,6 +23,9 @@ namespace brisvane::test {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 // Holds every reply until the test releases it, as a busy control thread would.
 class HeldService final : public BrisvaneHelperProtocol {
@@ -171,27 +178,142 @@ TEST_F(HelperListenerTest, aFrameHasItsTimeFromItsFirstByteAndWaitingForTheContr
                             "closing a client connection: a frame was incomplete after 0.3 s"});
 }
 
-TEST_F(HelperListenerTest, beyondTheCapAConnectionIsClosedAtOnceAndTheReportIsRateLimited)
+TEST_F(HelperListenerTest, atTheCapANewcomerIsServedAndConnectionsThatNeverCalledMakeRoom)
 {
     HelperListener::Limits limits;
     limits.maxConnections = 3;
-    limits.reportsPerInterval = 2;
     start(limits);
-    std::vector<HelperWireClient> kept;
-    for (int i = 0; i < 3; ++i)
-        kept.push_back(connect());
-    for (HelperWireClient& client : kept) {
-        client.send(encodeShutDownCall(1));
-        ASSERT_TRUE(eventually([&] { return m_service.held() > 0; }));
+    HelperWireClient caller = connect();
+    caller.send(encodeStatusCall(1));
+    ASSERT_TRUE(eventually([&] { return m_service.held() == 1; }));
+    m_service.release();
+    ASSERT_EQ(caller.readReply().id, 1u);
+    HelperWireClient idle = connect();
+    HelperWireClient halfFrame = connect();
+    const std::vector<std::uint8_t> call = encodeStatusCall(1);
+    halfFrame.send(std::span(call).first(5));
+
+    // The longest idle goes first, then the other one that never sent a whole call; the caller,
+    // idle longest of all, keeps its place.
+    std::vector<HelperWireClient> newcomers;
+    for (HelperWireClient* displaced : {&idle, &halfFrame}) {
+        HelperWireClient& newcomer = newcomers.emplace_back(connect());
+        newcomer.send(encodeStatusCall(2));
+        ASSERT_TRUE(eventually([&] { return m_service.held() == 1; }));
         m_service.release();
-        EXPECT_EQ(client.readReply().op, HelperOperation::shutDown);
+        EXPECT_EQ(newcomer.readReply().id, 2u);
+        EXPECT_TRUE(displaced->closedByPeer(2s));
+        EXPECT_FALSE(caller.closedByPeer(1ms));
     }
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(connect().closedByPeer(2s));
-    // Two reports; the other three refusals are only counted.
+    const std::string uid = std::to_string(::getuid());
     EXPECT_EQ(errors(), (std::vector<std::string>{
-                            "refusing a client: 3 clients already connected (1 refused so far)",
-                            "refusing a client: 3 clients already connected (2 refused so far)"}));
+                            "closing a client connection of uid " + uid +
+                                " to make room: 3 clients connected (1 closed so far)",
+                            "closing a client connection of uid " + uid +
+                                " to make room: 3 clients connected (2 closed so far)"}));
+}
+
+TEST_F(HelperListenerTest, atTheCapTheUserHoldingTheMostPlacesGivesOneUp)
+{
+    const auto nobody = OtherUser::nobody();
+    if (!nobody)
+        GTEST_SKIP() << "needs root to act as nobody";
+    // The socket's folder must be reachable by nobody, as /var/run is on a Mac.
+    std::filesystem::permissions(m_root.path(), std::filesystem::perms(0755));
+    HelperListener::Limits limits;
+    limits.maxConnections = 4;
+    start(limits);
+    HelperWireClient mine = connect(); // never calls: the first to go among its user's
+    const std::string path = m_listener->socketPath();
+    OtherUser crowd(*nobody, [&](int report) {
+        std::vector<HelperWireClient> held;
+        for (int i = 0; i < 3; ++i)
+            held.push_back(HelperWireClient(path));
+        OtherUser::report(report, "connected");
+        ::pause();
+    });
+    ASSERT_EQ(crowd.readLine(), "connected");
+
+    HelperWireClient newcomer = connect();
+    newcomer.send(encodeStatusCall(1));
+    ASSERT_TRUE(eventually([&] { return m_service.held() == 1; }));
+    m_service.release();
+    EXPECT_EQ(newcomer.readReply().id, 1u);
+    EXPECT_FALSE(mine.closedByPeer(200ms));
+    EXPECT_THAT(errors(), ElementsAre(HasSubstr("closing a client connection of uid " +
+                                                std::to_string(nobody->first))));
+}
+
+TEST_F(HelperListenerTest, endingTheDaemonFollowsThePolicyAndOtherCallsStayOpen)
+{
+    start(HelperListener::Limits{});
+    m_listener->setEndingPolicy([](uid_t) { return false; });
+    HelperWireClient client = connect();
+    EXPECT_FALSE(client.uninstall());
+    client.shutDown();
+    EXPECT_EQ(m_service.held(), 0u) << "refused calls never reach the controller";
+    client.send(encodeStatusCall(9));
+    ASSERT_TRUE(eventually([&] { return m_service.held() == 1; }));
+    m_service.release();
+    EXPECT_EQ(client.readReply().id, 9u);
+    const std::string uid = std::to_string(::getuid());
+    for (const char* op : {"uninstall", "shutDown"})
+        EXPECT_THAT(errors(), Contains("refusing " + std::string(op) + " from uid " + uid +
+                                       ": only root and the user who installed the helper may "
+                                       "remove or stop it"));
+}
+
+struct RecordCase {
+    const char* name;
+    std::string content;
+    std::filesystem::perms mode;
+    std::optional<uid_t> expected;
+    bool ownedByNobody = false;
+};
+
+TEST(InstallerRecord, onlyAUidInAFileNoOtherUserCouldWriteCounts)
+{
+    TemporaryRoot root;
+    using std::filesystem::perms;
+    const std::vector<RecordCase> rows{
+        {"as the installer writes it", "501\n", perms(0644), 501},
+        {"without a line feed, owner-only", "0", perms(0600), 0},
+        {"empty", "", perms(0644), std::nullopt},
+        {"not a number", "50l\n", perms(0644), std::nullopt},
+        {"negative", "-2\n", perms(0644), std::nullopt},
+        {"two numbers", "501 502\n", perms(0644), std::nullopt},
+        {"group-writable", "501\n", perms(0664), std::nullopt},
+        {"world-writable", "501\n", perms(0646), std::nullopt},
+        {"owned by another user", "501\n", perms(0644), std::nullopt, true},
+    };
+    const std::string path = (root.path() / "record").string();
+    for (const RecordCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(path);
+        writeFile(path, row.content);
+        std::filesystem::permissions(path, row.mode);
+        if (row.ownedByNobody) {
+            const auto nobody = OtherUser::nobody();
+            if (!nobody || ::chown(path.c_str(), nobody->first, nobody->second) != 0)
+                continue;
+        }
+        std::string problem;
+        EXPECT_EQ(InstallerRecord::read(path, &problem), row.expected) << problem;
+    }
+    // A link in the record's place is not followed, and a missing record names no one.
+    const std::string good = (root.path() / "good").string();
+    writeFile(good, "501\n");
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(good, path);
+    EXPECT_EQ(InstallerRecord::read(path), std::nullopt);
+    EXPECT_EQ(InstallerRecord::read((root.path() / "missing").string()), std::nullopt);
+
+    // Root may always; another user only as the recorded installer.
+    std::filesystem::remove(path);
+    std::filesystem::copy_file(good, path);
+    EXPECT_TRUE(InstallerRecord::mayEndDaemon(0, path));
+    EXPECT_TRUE(InstallerRecord::mayEndDaemon(501, path));
+    EXPECT_FALSE(InstallerRecord::mayEndDaemon(502, path));
 }
 
 } // namespace

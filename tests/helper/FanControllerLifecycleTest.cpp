@@ -149,14 +149,16 @@ void touch(const std::filesystem::path& file)
     std::ofstream(file) << "x";
 }
 
-TEST(FanControllerUninstall, RemovesBothFilesUnderTheSystemRoot)
+TEST(FanControllerUninstall, RemovesItsFilesUnderTheSystemRoot)
 {
     ControllerRig rig("two-fan-laptop");
     const auto plist = rig.root.path() / "Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
     const auto tool =
         rig.root.path() / "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper";
+    const auto record = tool.string() + ".installer";
     touch(plist);
     touch(tool);
+    touch(record);
     const auto unrelated = rig.root.path() / "Library/LaunchDaemons/other.plist";
     touch(unrelated);
     rig.setUp();
@@ -167,6 +169,7 @@ TEST(FanControllerUninstall, RemovesBothFilesUnderTheSystemRoot)
     EXPECT_EQ(reply, true);
     EXPECT_FALSE(std::filesystem::exists(plist));
     EXPECT_FALSE(std::filesystem::exists(tool));
+    EXPECT_FALSE(std::filesystem::exists(record));
     EXPECT_TRUE(std::filesystem::exists(unrelated));
 }
 
