@@ -29,7 +29,11 @@ build/bin/brisvane-sim up "$root" --profile two-fan-laptop >/dev/null
 build/bin/brisvane-vsmc ctl --root "$root" temp "${BRISVANE_SHOT_CELSIUS:-55}" >/dev/null
 build/bin/brisvane-vsmc ctl --root "$root" load 0.5 0.3 >/dev/null
 
-for screen in gallery main-window; do
+panels=""
+for state in waiting two-fans parked-fan unlocking failed helper-missing boost-35; do
+    panels="$panels menubar-$state"
+done
+for screen in gallery main-window $panels tray-label; do
     for scheme in light dark; do
         for scale in 1 2; do
             QT_SCALE_FACTOR=$scale build/bin/brisvane-screenshot "$screen" "$scheme" \

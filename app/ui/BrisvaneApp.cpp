@@ -10,7 +10,11 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace brisvane {
 
@@ -67,10 +71,22 @@ bool BrisvaneApp::buildScenes(bool present)
         load(kMenuBarPanelURL, {{QStringLiteral("appState"), QVariant::fromValue(&m_state)}});
     if (!m_menuBarPanel)
         return false;
+    // The panel's buttons: it has closed itself already.
+    connect(m_menuBarPanel, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
+    connect(m_menuBarPanel, SIGNAL(quitRequested()), this, SLOT(quit()));
+    connect(m_menuBarPanel, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_panelHidden.start();
+    });
+    // Command-Q where the platform has it, Ctrl-Q elsewhere.
+    connect(new QShortcut(QKeySequence::Quit, m_menuBarPanel), &QShortcut::activated, this,
+            &BrisvaneApp::quit);
     RenderStats::watchFrames(*m_menuBarPanel, "menu-bar panel");
 
     if (MenuBarItem::isAvailable()) {
         m_menuBarItem = std::make_unique<MenuBarItem>(m_state, m_delegate);
+        connect(m_menuBarItem.get(), &MenuBarItem::togglePanelRequested, this,
+                &BrisvaneApp::toggleMenuBarPanel);
         m_menuBarItem->show([this] { openMainWindow(); });
     } else {
         qCInfo(lifecycleLog, "no system tray: the menu-bar item is not shown");
@@ -92,6 +108,51 @@ void BrisvaneApp::openMainWindow()
         m_mainWindow->raise();
         m_mainWindow->requestActivate();
     }
+}
+
+void BrisvaneApp::quit()
+{
+    m_delegate.terminate();
+}
+
+void BrisvaneApp::showMenuBarPanel()
+{
+    if (!m_menuBarPanel)
+        return;
+    const QRect icon = m_menuBarItem ? m_menuBarItem->geometry() : QRect();
+    QScreen* screen = icon.isValid() ? QGuiApplication::screenAt(icon.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QSize size = m_menuBarPanel->size();
+    QPoint origin(available.right() - size.width() - 8, available.top() + 4);
+    if (icon.isValid()) {
+        // Under the icon, or over it when the tray is at the bottom of the screen.
+        const bool below = icon.center().y() < available.center().y();
+        origin = QPoint(icon.center().x() - size.width() / 2,
+                        below ? icon.bottom() + 4 : icon.top() - size.height() - 4);
+    }
+    origin.setX(std::clamp(origin.x(), available.left(),
+                           std::max(available.left(), available.right() - size.width())));
+    m_menuBarPanel->setPosition(origin);
+    m_menuBarPanel->show();
+    m_menuBarPanel->raise();
+    m_menuBarPanel->requestActivate();
+}
+
+void BrisvaneApp::toggleMenuBarPanel()
+{
+    if (!m_menuBarPanel)
+        return;
+    if (m_menuBarPanel->isVisible()) {
+        m_menuBarPanel->hide();
+        return;
+    }
+    // A click on the icon first takes the focus from an open panel, which closes it: that
+    // click meant "close", not "open again".
+    if (m_panelHidden.isValid() && m_panelHidden.elapsed() < kPanelReopenGuardMs)
+        return;
+    showMenuBarPanel();
 }
 
 void BrisvaneApp::onMainWindowVisibleChanged(bool visible)

@@ -7,6 +7,7 @@
 
 #include "app/ui/MainWindowController.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QQmlApplicationEngine>
@@ -43,12 +44,20 @@ public:
 
     // Brings the main window forward: through its controller once there is one, else by
     // showing it. The route of the menu-bar item and of a reopen.
-    void openMainWindow();
+    Q_SLOT void openMainWindow();
+    // Through the delegate, which runs the quit sequence.
+    Q_SLOT void quit();
+    // Shows the menu-bar panel under the tray icon (at the top right of the screen without
+    // one) and gives it focus; it closes when it loses it.
+    void showMenuBarPanel();
+    // The tray icon's click: opens the panel, or closes it when it is open.
+    void toggleMenuBarPanel();
 
     QQuickWindow* mainWindow() const { return m_mainWindow; }
     QQuickWindow* menuBarPanel() const { return m_menuBarPanel; }
     MainWindowController* mainWindowController() const { return m_controller; }
     bool hasMenuBarItem() const { return m_menuBarItem != nullptr; }
+    const MenuBarItem* menuBarItem() const { return m_menuBarItem.get(); }
     QQmlEngine& engine() const { return *m_engine; }
     // What happened when the window's content was first shown; absent before.
     const std::optional<MainWindowController::ContentShown>& contentShown() const
@@ -72,6 +81,8 @@ private:
     // Belongs to the main window.
     QPointer<MainWindowController> m_controller;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
+    static constexpr int kPanelReopenGuardMs = 300;
+    QElapsedTimer m_panelHidden;
     bool m_firstShown = false;
     std::optional<MainWindowController::ContentShown> m_contentShown;
 };

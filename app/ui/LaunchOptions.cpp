@@ -52,7 +52,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     const QCommandLineOption uninstall(QStringLiteral("uninstall-helper"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({headless, install, uninstall, help, version});
+    const QCommandLineOption panel(QStringLiteral("panel"));
+    parser.addOptions({headless, install, uninstall, panel, help, version});
     QStringList parsed = programOptions(arguments);
     if (parsed.isEmpty())
         parsed.append(QStringLiteral("Brisvane"));
@@ -83,6 +84,12 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             "--headless, --install-helper and --uninstall-helper cannot be combined.");
         return options;
     }
+    if (modes > 0 && parser.isSet(panel)) {
+        options.mode = Mode::usageError;
+        options.error = QStringLiteral("--panel needs the windowed app.");
+        return options;
+    }
+    options.openPanel = parser.isSet(panel);
     options.mode = parser.isSet(headless)    ? Mode::headless
                    : parser.isSet(install)   ? Mode::installHelper
                    : parser.isSet(uninstall) ? Mode::uninstallHelper
@@ -93,12 +100,14 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
 QString LaunchOptions::helpText()
 {
     return QStringLiteral(
-        R"(Usage: Brisvane [--headless | --install-helper | --uninstall-helper] [-Key value ...]
+        R"(Usage: Brisvane [--panel | --headless | --install-helper | --uninstall-helper] [-Key value ...]
 
 Brisvane shows a Mac's die temperatures and fan speeds in the menu bar and drives the fans by
 temperature curves through its helper daemon, handing them back to macOS when it quits.
 
 Options:
+  --panel               Open the menu-bar panel at start, also where there is no tray (it
+                        then sits at the top right of the screen).
   --headless            Run without windows: sample every 2 s, drive the fans with the active
                         preset and print one status line per sample. SIGINT or SIGTERM hands
                         the fans back and shuts the helper down before quitting (the windowed

@@ -24,6 +24,8 @@ struct LaunchOptions {
 
     Mode mode = Mode::windowed;
     QString error; // for usageError
+    // --panel: the menu-bar panel opens at start, with or without a tray (windowed mode only).
+    bool openPanel = false;
 
     // `arguments` with the program first, as main() received them. "-DumpSMCKeys" anywhere
     // wins over everything else.

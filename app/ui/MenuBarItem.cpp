@@ -4,14 +4,14 @@
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
+#include "app/ui/design/Theme.h"
+#include "app/ui/menubar/MenuBarLabel.h"
 
-#include <QFont>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QMenu>
-#include <QPainter>
 #include <QPixmap>
-
-#include <algorithm>
-#include <cmath>
 
 namespace brisvane {
 
@@ -34,9 +34,13 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
     connect(&m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                    m_state.requestOpenMainWindow();
+                    emit togglePanelRequested();
             });
     connect(&m_state.telemetry(), &TelemetryStore::latestChanged, this, &MenuBarItem::updateLabel);
+    connect(&m_state.telemetry(), &TelemetryStore::systemTemperatureChanged, this,
+            &MenuBarItem::updateLabel);
+    // The tray's background follows the platform's appearance.
+    qGuiApp->installEventFilter(this);
     updateLabel();
 }
 
@@ -51,57 +55,33 @@ void MenuBarItem::show(std::function<void()> openMainWindow)
     m_tray.show();
 }
 
-QString MenuBarItem::temperatureText(const AppState& state)
+bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
 {
-    const TelemetryStore& telemetry = state.telemetry();
-    if (!telemetry.latest())
-        return qtTrId("menuBar.item.temperature").arg(QStringLiteral("--"));
-    const double celsius =
-        telemetry.systemTemperature().value_or(telemetry.latest()->temperatures.hottest);
-    return qtTrId("menuBar.item.temperature").arg(static_cast<long long>(std::round(celsius)));
-}
-
-QString MenuBarItem::fanSpeedText(const AppState& state)
-{
-    const std::optional<TelemetrySample>& sample = state.telemetry().latest();
-    if (!sample)
-        return qtTrId("menuBar.item.fanSpeed").arg(QStringLiteral("--"));
-    double fastest = 0;
-    for (const SMCFanReading& fan : sample->fans)
-        fastest = std::max(fastest, fan.actualRPM);
-    return qtTrId("menuBar.item.fanSpeed").arg(static_cast<long long>(fastest));
+    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange) {
+        m_shownKey.clear();
+        updateLabel();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MenuBarItem::updateLabel()
 {
-    const QString temperature = temperatureText(m_state);
-    m_tray.setToolTip(temperature + QStringLiteral(" · ") + fanSpeedText(m_state));
-    // Rendered again only when the text changes.
-    if (temperature == m_renderedTemperature)
+    const QString temperature = MenuBarLabel::temperatureText(m_state.telemetry());
+    const QString fanSpeed = MenuBarLabel::fanSpeedText(m_state.telemetry());
+    m_tray.setToolTip(temperature + QLatin1Char('\n') + fanSpeed);
+    const double scale = MenuBarLabel::largestScreenScale();
+    const QString key = MenuBarLabel::cacheKey(temperature, fanSpeed, scale);
+    if (key == m_shownKey)
         return;
-    m_renderedTemperature = temperature;
-    RenderStats::trayImageDrawn();
-    m_tray.setIcon(m_state.telemetry().latest()
-                       ? labelIcon(temperature)
-                       : QIcon(QStringLiteral(":/brisvane/org.brisvane.Brisvane.svg")));
-}
-
-QIcon MenuBarItem::labelIcon(const QString& temperature)
-{
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x2c, 0x2c, 0x2e));
-    painter.drawRoundedRect(pixmap.rect(), 14, 14);
-    QFont font;
-    font.setPixelSize(temperature.size() > 3 ? 24 : 30);
-    font.setWeight(QFont::DemiBold);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, temperature);
-    return QIcon(pixmap);
+    m_shownKey = key;
+    // Trays here do not recolour a template image: black on a light tray, white on a dark one.
+    const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
+    const int drawnBefore = MenuBarLabel::drawCount();
+    const QImage image =
+        MenuBarLabel::tinted(MenuBarLabel::templateImage(temperature, fanSpeed, scale), ink);
+    if (MenuBarLabel::drawCount() != drawnBefore)
+        RenderStats::trayImageDrawn();
+    m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
 }
 
 } // namespace brisvane

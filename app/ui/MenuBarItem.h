@@ -1,11 +1,11 @@
 #pragma once
-// The menu-bar item, as a system-tray icon where the desktop has a tray: its label shows the
-// temperature that drives the fans (the app's mark before the first sample) and the fastest
-// fan's speed; activating it brings the main
-// window forward, and its menu opens the window or quits. The panel comes later.
+// The menu-bar item, as a system-tray icon where the desktop has a tray: its label is the
+// two-line image of the temperature and the fastest fan's speed, tinted for the tray's
+// background, with both texts as its tooltip. Clicking it opens or closes the panel; its
+// context menu opens the main window or quits.
 
-#include <QIcon>
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QSystemTrayIcon>
 
@@ -31,21 +31,25 @@ public:
 
     // Shows the item and installs `openMainWindow` as the state's route to the main window.
     void show(std::function<void()> openMainWindow);
+    // Where the icon is on screen; empty where the tray does not say.
+    QRect geometry() const { return m_tray.geometry(); }
+    QString toolTip() const { return m_tray.toolTip(); }
 
-    // "55°" from the driving temperature, "--" before the first sample.
-    static QString temperatureText(const AppState& state);
-    // "2400 rpm" from the fastest fan, truncated; "--" before the first sample.
-    static QString fanSpeedText(const AppState& state);
+signals:
+    // A click on the icon: the panel opens, or closes when it is open.
+    void togglePanelRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateLabel();
-    static QIcon labelIcon(const QString& temperature);
 
     AppState& m_state;
     AppDelegate& m_delegate;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon m_tray;
-    QString m_renderedTemperature;
+    QString m_shownKey;
 };
 
 } // namespace brisvane

@@ -55,7 +55,7 @@ void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate)
     });
 }
 
-int runWindowed(int argc, char** argv)
+int runWindowed(int argc, char** argv, bool openPanel)
 {
     QApplication app(argc, argv);
     nameApplication();
@@ -74,6 +74,8 @@ int runWindowed(int argc, char** argv)
     BrisvaneApp scenes(state, delegate, defaults);
     if (!scenes.buildScenes())
         return 1;
+    if (openPanel)
+        scenes.showMenuBarPanel();
     return app.exec();
 }
 
@@ -139,5 +141,5 @@ int main(int argc, char** argv)
     case LaunchOptions::Mode::windowed:
         break;
     }
-    return runWindowed(argc, argv);
+    return runWindowed(argc, argv, options.openPanel);
 }

@@ -116,7 +116,7 @@ class WindowAndTray(unittest.TestCase):
         bd.wait_until(tooltip_after_hover, f"a tooltip with {PINNED_CELSIUS}°")
         self.desktop.hover(0, 500)
 
-    def test_3_tray_icon_brings_the_closed_main_window_back(self):
+    def test_3_tray_icon_panel_brings_the_closed_main_window_back(self):
         window = bd.wait_until(lambda: (self.desktop.visible_windows(MAIN_TITLE) or [None])[0],
                                "the main window on screen")
         self.desktop.close_window(window)
@@ -124,9 +124,13 @@ class WindowAndTray(unittest.TestCase):
                       "the main window to be hidden")
         self.assertIsNone(self.desktop.app.poll(), "closing the window ended the app")
 
+        # The icon opens the menu-bar panel, whose "Open Brisvane" brings the window.
         icon = self.tray_icon()
         x, y, width, height = self.desktop.window_geometry(icon)
         self.desktop.click(x + width // 2, y + height // 2)
+        panel = bd.wait_until(lambda: next((w for w in bd.windows(self.app, r"^Brisvane Menu$")
+                                            if bd.is_showing(w)), None), "the menu-bar panel")
+        bd.press(bd.find(panel, roles=("push button",), name="^Open Brisvane$"))
         bd.wait_until(lambda: self.desktop.visible_windows(MAIN_TITLE),
                       "the main window back on screen")
         # Its content is live again, not a stale picture.

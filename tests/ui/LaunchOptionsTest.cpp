@@ -33,6 +33,8 @@ TEST_P(LaunchOptionsTest, ModeFromTheArguments)
     const LaunchOptions options = LaunchOptions::parse(arguments);
     EXPECT_EQ(options.mode, GetParam().mode) << options.error.toStdString();
     EXPECT_EQ(options.error.isEmpty(), GetParam().mode != Mode::usageError);
+    EXPECT_EQ(options.openPanel, GetParam().mode == Mode::windowed &&
+                                     GetParam().arguments.contains(QStringLiteral("--panel")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -54,7 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{{"-dumpsmckeys"}, Mode::windowed}, OptionsCase{{"--bogus"}, Mode::usageError},
         OptionsCase{{"-x"}, Mode::usageError}, OptionsCase{{"stray"}, Mode::usageError},
         OptionsCase{{"--headless", "--install-helper"}, Mode::usageError},
-        OptionsCase{{"--install-helper", "--uninstall-helper"}, Mode::usageError}));
+        OptionsCase{{"--install-helper", "--uninstall-helper"}, Mode::usageError},
+        OptionsCase{{"--panel"}, Mode::windowed},
+        OptionsCase{{"--panel", "--headless"}, Mode::usageError}));
 
 // Whatever UserDefaults takes as a key or its value is exactly what the parser does not see.
 TEST(LaunchOptionsSplitTest, SetsAsideWhatUserDefaultsReads)
@@ -86,7 +90,7 @@ TEST(LaunchOptionsHelpTest, DocumentsEveryOptionAndLaunchArgument)
 {
     const QString help = LaunchOptions::helpText();
     for (const char* name :
-         {"--headless", "--install-helper", "--uninstall-helper", "--help", "--version",
+         {"--panel", "--headless", "--install-helper", "--uninstall-helper", "--help", "--version",
           "-DumpSMCKeys", "-ActivatePreset", "-ForceColorScheme", "-CloseMainWindowAfterSeconds",
           "-hideDockIconWhenWindowClosed", "-InitialSection", "-fanBoostTemperatureSource",
           "BRISVANE_SYSTEM_ROOT"})

@@ -1,11 +1,10 @@
-// What the window, the menu-bar item and --headless make of the state: the readings page's
-// texts and fan rows, the menu-bar label's texts, and the headless status line.
+// What the window and --headless make of the state: the readings page's texts and fan rows,
+// and the headless status line.
 
 #include "tests/app/TelemetryTestSupport.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/HeadlessSession.h"
-#include "app/ui/MenuBarItem.h"
 #include "app/ui/window/LiveReadings.h"
 
 #include <QSignalSpy>
@@ -96,23 +95,6 @@ TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes)
     EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.unreachable.title"));
     helper.setState(HelperState::notInstalled);
     EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.notInstalled.title"));
-}
-
-TEST_F(ReadoutsTest, TheMenuBarLabelShowsTheDrivingTemperatureAndTheFastestFan)
-{
-    EXPECT_EQ(MenuBarItem::temperatureText(*m_state), QStringLiteral("--°"));
-    EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("-- rpm"));
-
-    auto fans = test::laptopFans();
-    fans[0].actualRPM = 2399.99;
-    fans[1].actualRPM = 3100.6;
-    // The default source drives by the larger average.
-    m_state->telemetry().ingest(test::sampleWith({55.5, 70, 41, 44}, fans));
-    EXPECT_EQ(MenuBarItem::temperatureText(*m_state), QStringLiteral("56°"));
-    EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("3100 rpm"));
-
-    m_state->telemetry().ingest(test::sampleWith({55.5, 70, 41, 44}, {}, 1'700'000'002));
-    EXPECT_EQ(MenuBarItem::fanSpeedText(*m_state), QStringLiteral("0 rpm"));
 }
 
 TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample)

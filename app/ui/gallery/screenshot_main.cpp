@@ -1,14 +1,19 @@
 // brisvane-screenshot: renders one screen to a PNG file, for scripts/screenshots.sh.
-//   brisvane-screenshot gallery|main-window light|dark FILE
+//   brisvane-screenshot gallery|main-window|menubar-STATE|tray-label light|dark FILE
 //   brisvane-screenshot header:STATE light|dark FILE [WIDTH]
-// where STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure or
-// nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
+// The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
+// or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
+// The menu-bar panel's states (waiting, two-fans, parked-fan, unlocking, failed,
+// helper-missing, boost-35) are built from pinned readings and a helper stand-in, so each shows
+// exactly one state; tray-label is the label image on a light or dark tray strip.
 // The main window runs the real app state against the system root in BRISVANE_SYSTEM_ROOT (a
 // virtual Mac) and is taken once its first readings have settled. The scale comes from
 // QT_SCALE_FACTOR; the offscreen platform needs no display.
 
 #include "app/ui/BrisvaneApp.h"
 #include "app/ui/design/SymbolImageProvider.h"
+
+#include "app/ui/menubar/MenuBarLabel.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
@@ -20,6 +25,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QQmlApplicationEngine>
 #include <QQmlExtensionPlugin>
 #include <QQuickWindow>
@@ -178,6 +184,89 @@ int header(const QString& state, const QString& scheme, const QString& file, int
     return save(*scenes.mainWindow(), file, width);
 }
 
+SMCFanReading fan(int index, double rpm)
+{
+    SMCFanReading reading;
+    reading.index = index;
+    reading.actualRPM = rpm;
+    reading.targetRPM = rpm;
+    reading.minRPM = 1200;
+    reading.maxRPM = 5800;
+    return reading;
+}
+
+TelemetrySample pinnedSample(std::vector<SMCFanReading> fans)
+{
+    TelemetrySample sample;
+    sample.timestamp = QDateTime::currentDateTime();
+    sample.temperatures = {52, 61.5, 44, 47.2, 61.5};
+    sample.fans = std::move(fans);
+    return sample;
+}
+
+int menuBarPanel(const QString& panelState, const QString& scheme, const QString& file)
+{
+    QTemporaryDir settings;
+    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
+                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
+                                                      QSettings::IniFormat));
+    AppState::registerDefaults(defaults);
+    auto telemetry = std::make_unique<TelemetryStore>(defaults);
+    auto helper = std::make_unique<PreviewHelperClient>(HelperState::installed);
+    PreviewHelperClient& preview = *helper;
+    auto presets =
+        std::make_unique<PresetStore>(2, settings.filePath(QStringLiteral("presets")), defaults);
+    auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
+    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
+
+    if (panelState != QLatin1StringView("waiting"))
+        state.telemetry().ingest(pinnedSample(
+            {fan(0, 2412.6), fan(1, panelState == QLatin1StringView("parked-fan") ? 0 : 2688)}));
+    HelperStatus status;
+    if (panelState == QLatin1StringView("unlocking")) {
+        status.phase = HelperControlPhase::unlocking;
+        preview.setLastStatus(status);
+    } else if (panelState == QLatin1StringView("failed")) {
+        status.phase = HelperControlPhase::failed;
+        preview.setLastStatus(status);
+    } else if (panelState == QLatin1StringView("helper-missing")) {
+        preview.setState(HelperState::notInstalled);
+    } else if (panelState == QLatin1StringView("boost-35")) {
+        state.engine().setQuickBoostPercent(35);
+    }
+
+    AppDelegate delegate;
+    BrisvaneApp scenes(state, delegate, defaults);
+    if (!scenes.buildScenes(false))
+        return 1;
+    return save(*scenes.menuBarPanel(), file);
+}
+
+// The label as the tray shows it, on a strip of the tray's colour.
+int trayLabel(const QString& scheme, const QString& file)
+{
+    const bool dark = scheme == QLatin1StringView("dark");
+    const double scale = MenuBarLabel::largestScreenScale();
+    const QImage label = MenuBarLabel::tinted(
+        MenuBarLabel::templateImage(QStringLiteral("61°"), QStringLiteral("2688 rpm"), scale),
+        dark ? Qt::white : Qt::black);
+    const QSizeF labelSize = label.deviceIndependentSize();
+    QImage strip(QSize(static_cast<int>((labelSize.width() + 24) * scale),
+                       static_cast<int>((labelSize.height() + 8) * scale)),
+                 QImage::Format_ARGB32_Premultiplied);
+    strip.setDevicePixelRatio(scale);
+    strip.fill(dark ? QColor(0x2b, 0x2b, 0x2d) : QColor(0xec, 0xec, 0xee));
+    QPainter painter(&strip);
+    painter.drawImage(QPointF(12, 4), label);
+    painter.end();
+    if (!strip.save(file)) {
+        std::fprintf(stderr, "brisvane-screenshot: could not write %s\n", qUtf8Printable(file));
+        return 1;
+    }
+    std::printf("%s\n", qUtf8Printable(file));
+    return 0;
+}
+
 } // namespace
 } // namespace brisvane
 
@@ -189,8 +278,9 @@ int main(int argc, char** argv)
     brisvane::Translations::install(app);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 && arguments.size() != 5) {
-        std::fputs("usage: brisvane-screenshot gallery|main-window|header:STATE light|dark FILE "
-                   "[WIDTH]\n",
+        std::fputs("usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "
+                   "light|dark FILE\n"
+                   "       brisvane-screenshot header:STATE light|dark FILE [WIDTH]\n",
                    stderr);
         return 2;
     }
@@ -202,6 +292,10 @@ int main(int argc, char** argv)
         return brisvane::gallery(arguments[2], arguments[3]);
     if (screen == QLatin1StringView("main-window"))
         return brisvane::mainWindow(arguments[2], arguments[3]);
+    if (screen.startsWith(QLatin1StringView("menubar-")))
+        return brisvane::menuBarPanel(screen.mid(8), arguments[2], arguments[3]);
+    if (screen == QLatin1StringView("tray-label"))
+        return brisvane::trayLabel(arguments[2], arguments[3]);
     std::fprintf(stderr, "brisvane-screenshot: no screen %s\n", qUtf8Printable(screen));
     return 2;
 }

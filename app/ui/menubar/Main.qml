@@ -1,22 +1,38 @@
 import QtQuick
 import Brisvane.UI.Design
+import Brisvane.UI.MenuBar
 
-// The panel under the menu-bar item: a frameless window that closes when it loses focus. Empty
-// for now; the menu-bar screen fills it.
+// The panel under the menu-bar item: a frameless window, as tall as its content, that closes
+// when it loses focus. The application places it and routes its two requests.
 Window {
     id: panel
 
     required property AppState appState
 
+    signal openMainWindowRequested()
+    signal quitRequested()
+
     objectName: "menuBarPanel"
+    title: "Brisvane Menu"
     flags: Qt.Tool | Qt.FramelessWindowHint
-    width: 320
-    height: 200
+    width: view.implicitWidth
+    height: view.implicitHeight
     visible: false
     color: Theme.windowColor
 
     onActiveChanged: {
         if (!active)
             panel.hide();
+    }
+
+    MenuBarView {
+        id: view
+        anchors.fill: parent
+        appState: panel.appState
+        onOpenMainWindowRequested: {
+            panel.hide();
+            panel.openMainWindowRequested();
+        }
+        onQuitRequested: panel.quitRequested()
     }
 }

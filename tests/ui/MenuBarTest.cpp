@@ -1,0 +1,243 @@
+// The menu bar: the label's texts and its image cache, the wrapping layout of the chips, the
+// fan row's fill, and the panel on the offscreen platform in the states it switches between.
+
+#include "tests/app/EventLoopSupport.h"
+#include "tests/app/TelemetryTestSupport.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include "app/ui/BrisvaneApp.h"
+#include "app/ui/menubar/FlowLayout.h"
+#include "app/ui/menubar/MenuBarLabel.h"
+#include "app/ui/menubar/MenuBarModel.h"
+
+#include "app/core/AppDelegate.h"
+
+#include <QQuickItem>
+#include <QQuickWindow>
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+using test::fanReading;
+using test::processEventsUntil;
+using test::sampleAt;
+
+SMCFanReading fanAt(int index, double rpm)
+{
+    SMCFanReading fan = fanReading(index);
+    fan.actualRPM = rpm;
+    return fan;
+}
+
+class MenuBarLabelTest : public test::UiTest {};
+
+TEST_F(MenuBarLabelTest, TextsRoundTheTemperatureAndTruncateTheSpeed)
+{
+    struct Case {
+        const char* name;
+        std::optional<TelemetrySample> sample;
+        const char* temperature;
+        const char* fanSpeed;
+    };
+    const Case cases[] = {
+        {"no sample", std::nullopt, "--°", "-- rpm"},
+        {"no fans", sampleAt(40, {}), "40°", "0 rpm"},
+        {"a half rounds up", sampleAt(59.5, {fanAt(0, 1200), fanAt(1, 2400.9)}), "60°", "2400 rpm"},
+        {"below a half", sampleAt(59.49, {fanAt(0, 999.99)}), "59°", "999 rpm"},
+        // The default source drives by the larger average, not the hottest die.
+        {"the driving temperature", test::sampleWith({55.5, 70, 41, 44}, {fanAt(0, 3100.6)}), "56°",
+         "3100 rpm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto defaults = makeDefaults();
+        const auto state = makeState(*defaults);
+        if (c.sample)
+            state->telemetry().ingest(*c.sample);
+        EXPECT_EQ(MenuBarLabel::temperatureText(state->telemetry()),
+                  QString::fromUtf8(c.temperature));
+        EXPECT_EQ(MenuBarLabel::fanSpeedText(state->telemetry()), QString::fromUtf8(c.fanSpeed));
+    }
+}
+
+TEST_F(MenuBarLabelTest, ImageIsDrawnOnlyForANewKey)
+{
+    struct Step {
+        const char* temperature;
+        const char* fanSpeed;
+        double scale;
+        int drawings;
+    };
+    const Step steps[] = {
+        {"55°", "2400 rpm", 2, 1}, {"55°", "2400 rpm", 2, 0}, {"56°", "2400 rpm", 2, 1},
+        {"56°", "2500 rpm", 2, 1}, {"56°", "2500 rpm", 1, 1}, {"56°", "2500 rpm", 1, 0},
+    };
+    QImage previous;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.temperature) + " " + step.fanSpeed);
+        const int before = MenuBarLabel::drawCount();
+        const QImage image = MenuBarLabel::templateImage(
+            QString::fromUtf8(step.temperature), QString::fromUtf8(step.fanSpeed), step.scale);
+        EXPECT_EQ(MenuBarLabel::drawCount() - before, step.drawings);
+        EXPECT_FALSE(image.isNull());
+        EXPECT_EQ(image.devicePixelRatio(), step.scale);
+        if (step.drawings == 0) {
+            EXPECT_EQ(image.cacheKey(), previous.cacheKey());
+        }
+        previous = image;
+    }
+}
+
+TEST(FlowLayoutTest, SizeAndPlacement)
+{
+    struct Case {
+        const char* name;
+        QList<QSizeF> children;
+        double width;
+        QSizeF size;
+        QList<QPointF> origins;
+    };
+    const Case cases[] = {
+        {"no children", {}, 100, {0, 0}, {}},
+        {"one row", {{40, 20}, {50, 24}}, 100, {96, 24}, {{0, 0}, {46, 0}}},
+        {"a wrap", {{40, 20}, {50, 24}, {30, 20}}, 100, {96, 50}, {{0, 0}, {46, 0}, {0, 30}}},
+        {"a child wider than the bounds",
+         {{40, 20}, {150, 24}, {30, 20}},
+         100,
+         {150, 76},
+         {{0, 0}, {0, 26}, {0, 56}}},
+        {"a wide child first", {{150, 24}, {30, 20}}, 100, {150, 50}, {{0, 0}, {0, 30}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QSizeF size = FlowLayout::size(c.children, c.width, 6, 6);
+        EXPECT_EQ(size, c.size);
+        EXPECT_EQ(FlowLayout::placement(c.children, QRectF(QPointF(0, 0), size), 6, 6), c.origins);
+    }
+    EXPECT_EQ(FlowLayout::size({{40, 20}, {50, 24}, {30, 20}}, FlowLayout::kUnbounded, 6, 6),
+              QSizeF(132, 24));
+}
+
+TEST(MenuBarFanRowTest, FillWidth)
+{
+    struct Case {
+        double actual;
+        double max;
+        double width;
+    };
+    const Case cases[] = {
+        {0, 6000, 8},      // parked: the minimum (the row draws no fill then)
+        {60, 6000, 8},     // a sliver still shows
+        {3000, 6000, 100}, // half of a 200-point track
+        {9000, 6000, 200}, // above the maximum: full
+        {3000, 0, 8},      // no maximum
+        {3000, -1, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.actual << " of " << c.max);
+        EXPECT_DOUBLE_EQ(MenuBarModel::fanFillWidth(c.actual, c.max, 200), c.width);
+    }
+}
+
+class MenuBarPanelTest : public test::UiTest {
+protected:
+    void TearDown() override
+    {
+        m_app.reset();
+        m_delegate.reset();
+        m_state.reset();
+        UiTest::TearDown();
+    }
+
+    void launch(HelperState helperState)
+    {
+        m_defaults = makeDefaults();
+        m_state = makeState(*m_defaults, helperState);
+        m_delegate = std::make_unique<AppDelegate>([this] { ++m_terminated; },
+                                                   root() + QStringLiteral("/instance"));
+        m_app = std::make_unique<BrisvaneApp>(*m_state, *m_delegate, *m_defaults);
+        ASSERT_TRUE(m_app->buildScenes(false));
+        m_app->showMenuBarPanel();
+        ASSERT_TRUE(processEventsUntil([&] { return panel()->isExposed(); }));
+    }
+    QQuickWindow* panel() const { return m_app->menuBarPanel(); }
+    QQuickItem* item(const char* name) const { return find(panel()->contentItem(), name); }
+    static QQuickItem* find(QQuickItem* under, const char* name)
+    {
+        for (QQuickItem* child : under->childItems()) {
+            if (child->objectName() == QLatin1StringView(name))
+                return child;
+            if (QQuickItem* found = find(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+    bool shows(const char* name) const { return item(name) && item(name)->isVisible(); }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<BrisvaneApp> m_app;
+    int m_terminated = 0;
+};
+
+TEST_F(MenuBarPanelTest, ShowsWhatTheStateCallsFor)
+{
+    launch(HelperState::installed);
+    EXPECT_EQ(panel()->width(), 300);
+    EXPECT_TRUE(shows("waitingRow"));
+    m_state->telemetry().ingest(sampleAt(50));
+    EXPECT_TRUE(processEventsUntil([&] { return !shows("waitingRow"); }));
+
+    struct Case {
+        const char* name;
+        HelperState state;
+        std::optional<HelperControlPhase> phase;
+        bool hint, overlay, unavailable;
+    };
+    const Case cases[] = {
+        {"installed", HelperState::installed, std::nullopt, false, false, false},
+        {"unreachable", HelperState::unreachable, std::nullopt, false, false, false},
+        {"not installed", HelperState::notInstalled, std::nullopt, true, false, false},
+        {"unlocking", HelperState::installed, HelperControlPhase::unlocking, false, true, false},
+        {"failed", HelperState::installed, HelperControlPhase::failed, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        previewHelper(*m_state).setState(c.state);
+        std::optional<HelperStatus> status;
+        if (c.phase) {
+            status.emplace();
+            status->phase = *c.phase;
+        }
+        previewHelper(*m_state).setLastStatus(status);
+        EXPECT_EQ(shows("helperMissingHint"), c.hint);
+        EXPECT_EQ(shows("startingOverlay"), c.overlay);
+        EXPECT_EQ(shows("controlUnavailable"), c.unavailable);
+    }
+}
+
+TEST_F(MenuBarPanelTest, ChipsFollowThePresetsAndChooseOne)
+{
+    launch(HelperState::installed);
+    MenuBarModel model;
+    model.setAppState(m_state.get());
+    const QVariantList chips = model.chips();
+    ASSERT_EQ(chips.size(), m_state->presets().presets().size() + 1);
+    EXPECT_TRUE(chips[0].toMap()[QStringLiteral("active")].toBool());
+    const FanPreset& last = m_state->presets().presets().constLast();
+    EXPECT_EQ(chips.constLast().toMap()[QStringLiteral("title")].toString(), last.name);
+
+    m_state->telemetry().ingest(sampleAt(50));
+    model.choosePreset(last.idText());
+    EXPECT_EQ(m_state->presets().activePresetID(), last.id);
+    EXPECT_TRUE(m_state->engine().hasPendingPush());
+    EXPECT_TRUE(model.chips().constLast().toMap()[QStringLiteral("active")].toBool());
+    model.choosePreset(QString());
+    EXPECT_FALSE(m_state->presets().activePresetID().has_value());
+}
+
+} // namespace
+} // namespace brisvane
