@@ -63,7 +63,10 @@ class HeaderTest(unittest.TestCase):
         return outcome
 
     def pill(self, name):
-        return bd.find(self.app, roles=PILL_ROLES, name=rf"^{name}$")
+        # Within the main window: the menu-bar panel has chips of the same names.
+        window = bd.wait_until(lambda: (bd.windows(self.app, MAIN_TITLE) or [None])[0],
+                               "the main window")
+        return bd.find(window, roles=PILL_ROLES, name=rf"^{name}$")
 
     def caption(self, name, timeout=bd.DEFAULT_TIMEOUT):
         return bd.find(self.app, roles=("label", "static text"), name=name, timeout=timeout)
@@ -77,6 +80,8 @@ class WithHelper(HeaderTest):
         bd.press(self.pill("Full Speed"))
         bd.wait_until(lambda: all(f["mode"] == 1 and f["target"] >= f["max"] for f in self.fans()),
                       "every fan in manual mode at its maximum", timeout=TAKEOVER_TIMEOUT)
+        # A fan can be driven before the takeover is done, and the pills wait for its end.
+        self.caption(r"^Every fan at maximum$", timeout=TAKEOVER_TIMEOUT)
 
         bd.press(self.pill("Automatic"))
 
