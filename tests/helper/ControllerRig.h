@@ -1,7 +1,10 @@
 #pragma once
-// A FanController without control thread or timer over an in-process virtual SMC, driven from
-// the test's thread with a manual clock that the virtual SMC's model time follows. Faults, pinned
-// temperatures and the firmware's unlock delay are the virtual SMC's own.
+// A FanController over an in-process virtual SMC in a private system root, driven from the
+// test's thread with a manual clock that the virtual SMC's model time follows (or, on request,
+// by its own control thread). Faults, pinned temperatures and the firmware's unlock delay are
+// the virtual SMC's own.
+
+#include "VsmcTestSupport.h"
 
 #include "helper/FanController.h"
 #include "helper/HelperLog.h"
@@ -12,11 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,83 +24,36 @@
 
 namespace brisvane::testing {
 
-// A private system root for the test: no virtual Mac's sockets, files of its own.
-class TemporarySystemRoot {
-public:
-    TemporarySystemRoot()
-    {
-        char pattern[] = "/tmp/brisvane-helper-test-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (made == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = made;
-        ::setenv("BRISVANE_SYSTEM_ROOT", m_path.c_str(), 1);
-    }
-    ~TemporarySystemRoot()
-    {
-        ::unsetenv("BRISVANE_SYSTEM_ROOT");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using test::eventually;
 
 inline MachineProfile profileNamed(const std::string& name,
                                    const std::function<void(MachineProfile&)>& edit = {})
 {
     MachineProfile profile = MachineProfile::loadNamed(name);
-    // Quiet fans, so that nothing in a test depends on the jitter.
-    profile.fans.noiseRPM = 0;
+    profile.fans.noiseRPM = 0; // nothing in a test depends on the jitter
     if (edit)
         edit(profile);
     return profile;
 }
 
+inline MachineProfile instantFirmware(const std::string& name = "two-fan-laptop")
+{
+    return profileNamed(name, [](MachineProfile& p) { p.firmware.acceptModeAfterSeconds = 0.0; });
+}
+
 inline std::vector<std::uint8_t> floatBytes(float value)
 {
     std::vector<std::uint8_t> bytes(4);
-    std::memcpy(bytes.data(), &value, 4); // the SMC's floats are little-endian, as is the host
+    std::memcpy(bytes.data(), &value, 4);
     return bytes;
-}
-
-// "F0Md=1", "F0Tg=2910", and " refused 0x86" after a write the SMC did not take.
-inline std::string writeText(const std::string& key, const std::vector<std::uint8_t>& bytes,
-                             std::uint8_t result)
-{
-    std::string value = "?";
-    if (bytes.size() == 4) {
-        float f;
-        std::memcpy(&f, bytes.data(), 4);
-        char number[32];
-        std::snprintf(number, sizeof number, "%g", static_cast<double>(f));
-        value = number;
-    } else if (bytes.size() == 1) {
-        value = std::to_string(bytes[0]);
-    }
-    std::string line = key + "=" + value;
-    if (result != 0) {
-        char code[16];
-        std::snprintf(code, sizeof code, " refused 0x%x", result);
-        line += code;
-    }
-    return line;
-}
-
-inline std::vector<std::string> logTexts(const std::vector<HelperLogCapture::Line>& lines)
-{
-    std::vector<std::string> texts;
-    for (const auto& line : lines)
-        texts.push_back(std::string(helperLogLevelName(line.level)) + ": " + line.message);
-    return texts;
 }
 
 class ControllerRig {
 public:
-    // `profile` absent: no SMC service is registered at all.
-    explicit ControllerRig(std::optional<MachineProfile> profile)
+    // `profile` absent: no SMC service is registered at all. With `controlThread` the
+    // controller's own thread runs its calls; `onExit` runs on its delayed exit.
+    explicit ControllerRig(std::optional<MachineProfile> profile, bool controlThread = false,
+                           std::function<void()> onExit = {})
     {
         if (profile) {
             model = std::make_shared<VirtualSmc>(std::move(*profile));
@@ -110,9 +63,13 @@ public:
         FanController::Options options;
         options.clock = &clock;
         options.log = &log;
-        options.controlThread = false;
+        options.controlThread = controlThread;
         options.tickTimer = false;
-        options.exitAction = [exits = m_exits] { ++*exits; };
+        options.exitAction = [exits = m_exits, onExit] {
+            if (onExit)
+                onExit();
+            ++*exits;
+        };
         controller = std::make_unique<FanController>(std::move(options));
     }
     explicit ControllerRig(const std::string& profileName = "two-fan-laptop")
@@ -124,45 +81,44 @@ public:
         m_registration.reset();
     }
 
-    // Set-up as start() posts it, then the log and writes it produced are dropped.
-    ControllerRig& setUp()
+    // Set-up as start() posts it; with `celsius`, the temperature is pinned first.
+    ControllerRig& setUp(std::optional<double> celsius = std::nullopt)
     {
+        if (celsius)
+            model->pinTemperature(*celsius);
         controller->start();
         controller->poll();
         return *this;
     }
 
+    // One call and its reply, whichever thread runs it.
+    template <typename T, typename Call> T ask(const char* what, Call call)
+    {
+        auto promise = std::make_shared<std::promise<T>>();
+        auto future = promise->get_future();
+        call([promise](T value) { promise->set_value(std::move(value)); });
+        controller->poll();
+        if (future.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << what << " did not reply";
+            return T{};
+        }
+        return future.get();
+    }
     std::vector<double> setTargets(std::vector<double> targets)
     {
-        std::optional<std::vector<double>> result;
-        controller->setTargets(std::move(targets),
-                               [&](std::vector<double> effective) { result = effective; });
-        controller->poll();
-        EXPECT_TRUE(result.has_value()) << "setTargets did not reply";
-        return result.value_or(std::vector<double>{});
+        return ask<std::vector<double>>(
+            "setTargets", [&](auto reply) { controller->setTargets(std::move(targets), reply); });
     }
-
     void releaseControl()
     {
-        bool replied = false;
-        controller->releaseControl([&] { replied = true; });
-        controller->poll();
-        EXPECT_TRUE(replied) << "releaseControl did not reply";
+        ask<bool>("releaseControl",
+                  [&](auto reply) { controller->releaseControl([reply] { reply(true); }); });
     }
-
-    std::vector<std::uint8_t> statusBytes()
-    {
-        std::optional<std::vector<std::uint8_t>> result;
-        controller->status([&](std::vector<std::uint8_t> data) { result = data; });
-        controller->poll();
-        EXPECT_TRUE(result.has_value()) << "status did not reply";
-        return result.value_or(std::vector<std::uint8_t>{});
-    }
-
     // The status as the app decodes it.
     HelperStatus status()
     {
-        const std::vector<std::uint8_t> data = statusBytes();
+        const auto data = ask<std::vector<std::uint8_t>>(
+            "status", [&](auto reply) { controller->status(reply); });
         std::optional<HelperStatus> decoded = HelperStatus::decode(data);
         EXPECT_TRUE(decoded.has_value())
             << "undecodable status: " << std::string(data.begin(), data.end());
@@ -194,7 +150,7 @@ public:
         std::vector<std::string> texts;
         if (model) {
             for (const SmcJournalEntry& entry : model->takeJournal())
-                texts.push_back(writeText(entry.key, entry.bytes, entry.result));
+                texts.push_back(test::writeText(entry.key, entry.bytes, entry.result));
         }
         return texts;
     }
@@ -203,8 +159,16 @@ public:
     {
         model->injectFault(key, SmcOperation::write, result, count);
     }
+    // A one-byte key (a fan mode, Ftst) as the virtual SMC holds it.
+    int byte(const char* key) const { return model->key(key)->data.at(0); }
     std::uint64_t readCalls() const { return model->callCounts().readKey; }
-    std::vector<std::string> takeLog() { return logTexts(capture.take()); }
+    std::vector<std::string> takeLog()
+    {
+        std::vector<std::string> texts;
+        for (const auto& line : capture.take())
+            texts.push_back(std::string(helperLogLevelName(line.level)) + ": " + line.message);
+        return texts;
+    }
     // Forget what set-up or earlier steps wrote and logged.
     void drain()
     {
@@ -213,7 +177,8 @@ public:
     }
     int exits() const { return m_exits->load(); }
 
-    TemporarySystemRoot root; // first: set before any SMC lookup
+    test::TemporaryRoot root; // first: in place before any SMC lookup
+    test::ScopedSystemRoot systemRoot{root.path()};
     ManualClock clock;
     HelperLog log{std::string(HelperConstants::machServiceName), "control"};
     HelperLogCapture capture{log};

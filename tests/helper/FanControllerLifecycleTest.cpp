@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -16,38 +15,20 @@ namespace brisvane {
 namespace {
 
 using testing::ControllerRig;
-using testing::profileNamed;
+using testing::eventually;
+using testing::instantFirmware;
 using Phase = HelperControlPhase;
 using namespace std::chrono_literals;
 
 const std::vector<std::string> kReleaseWrites{"F0Md=0", "F1Md=0", "Ftst=0"};
 const std::string kReturned = "info: fans returned to macOS control";
 
-// Waits, within a bound, for something another thread does.
-template <typename Condition>
-bool eventually(Condition condition, std::chrono::milliseconds bound = 10s)
-{
-    const auto giveUp = std::chrono::steady_clock::now() + bound;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > giveUp)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-MachineProfile instantFirmware()
-{
-    return profileNamed("two-fan-laptop", [](MachineProfile& profile) {
-        profile.firmware.acceptModeAfterSeconds = 0.0;
-    });
-}
-
 struct ReleasePath {
     std::string name;
     std::function<void(ControllerRig&)> release;
     std::vector<std::string> log;
     bool exits;
+    std::vector<std::string> writes = kReleaseWrites;
 };
 
 std::ostream& operator<<(std::ostream& out, const ReleasePath& row)
@@ -79,6 +60,18 @@ const ReleasePath kReleasePaths[] = {
      },
      {kReturned, "info: uninstalled; exiting"},
      true},
+    // Fan 1 refuses its new target: everything is released in the same step, fan 0's target
+    // is not rewritten, and the request is gone.
+    {"FailedTargetWrite",
+     [](ControllerRig& rig) {
+         rig.failWrites("F1Tg", kSmcResultWriteRefused, 1);
+         EXPECT_EQ(rig.setTargets({2500, 2600}), std::vector<double>{});
+         EXPECT_EQ(rig.status().lastError,
+                   "Applying fan targets failed: SMC key F1Tg error (result 134)");
+     },
+     {"error: SMC write failed (SMC key F1Tg error (result 134)) - full release", kReturned},
+     false,
+     {"F0Tg=2500", "F1Tg=2600 refused 0x86", "F0Md=0", "F1Md=0", "Ftst=0"}},
 };
 
 class FanControllerRelease : public ::testing::TestWithParam<ReleasePath> {};
@@ -93,7 +86,7 @@ TEST_P(FanControllerRelease, ReturnsTheFansAndEndsTheRequest)
     rig.drain();
 
     row.release(rig);
-    EXPECT_EQ(rig.takeWrites(), kReleaseWrites);
+    EXPECT_EQ(rig.takeWrites(), row.writes);
     EXPECT_EQ(rig.takeLog(), row.log);
     EXPECT_EQ(rig.phase(), Phase::idle);
 
@@ -110,7 +103,9 @@ TEST_P(FanControllerRelease, ReturnsTheFansAndEndsTheRequest)
         EXPECT_EQ(rig.exits(), 0);
 }
 
-TEST_P(FanControllerRelease, IsHarmlessWhenIdle)
+class FanControllerIdleRelease : public FanControllerRelease {};
+
+TEST_P(FanControllerIdleRelease, IsHarmlessWhenIdle)
 {
     const ReleasePath& row = GetParam();
     ControllerRig rig("two-fan-laptop");
@@ -123,8 +118,13 @@ TEST_P(FanControllerRelease, IsHarmlessWhenIdle)
     EXPECT_EQ(rig.takeLog(), expectedLog);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, FanControllerRelease, ::testing::ValuesIn(kReleasePaths),
-                         [](const auto& info) { return info.param.name; });
+const auto kName = [](const auto& info) { return info.param.name; };
+INSTANTIATE_TEST_SUITE_P(Paths, FanControllerRelease, ::testing::ValuesIn(kReleasePaths), kName);
+// A request while idle would start a takeover: the failed write has no idle form.
+INSTANTIATE_TEST_SUITE_P(Paths, FanControllerIdleRelease,
+                         ::testing::ValuesIn(std::begin(kReleasePaths),
+                                             std::end(kReleasePaths) - 1),
+                         kName);
 
 TEST(FanControllerShutDown, ExitsOnceHowEverOftenItIsAsked)
 {
@@ -141,47 +141,18 @@ TEST(FanControllerShutDown, ExitsOnceHowEverOftenItIsAsked)
     EXPECT_FALSE(eventually([&] { return rig.exits() > 1; }, 1s));
 }
 
-// Uninstall's files
-
-void touch(const std::filesystem::path& file)
-{
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << "x";
-}
-
-TEST(FanControllerUninstall, RemovesItsFilesUnderTheSystemRoot)
+// The plist's path is a folder with content: its removal fails, the others' still happen, and
+// the reply is still true.
+TEST(FanControllerUninstall, RemovesWhatItCanOfItsFilesUnderTheSystemRoot)
 {
     ControllerRig rig("two-fan-laptop");
-    const auto plist = rig.root.path() / "Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
-    const auto tool =
-        rig.root.path() / "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper";
+    const auto library = rig.root.path() / "Library";
+    const auto tool = library / "PrivilegedHelperTools/org.brisvane.Brisvane.helper";
     const auto record = tool.string() + ".installer";
-    touch(plist);
-    touch(tool);
-    touch(record);
-    const auto unrelated = rig.root.path() / "Library/LaunchDaemons/other.plist";
-    touch(unrelated);
-    rig.setUp();
-
-    std::optional<bool> reply;
-    rig.controller->uninstall([&](bool ok) { reply = ok; });
-    rig.controller->poll();
-    EXPECT_EQ(reply, true);
-    EXPECT_FALSE(std::filesystem::exists(plist));
-    EXPECT_FALSE(std::filesystem::exists(tool));
-    EXPECT_FALSE(std::filesystem::exists(record));
-    EXPECT_TRUE(std::filesystem::exists(unrelated));
-}
-
-TEST(FanControllerUninstall, RepliesTrueWhenTheFilesCannotBeRemoved)
-{
-    ControllerRig rig("two-fan-laptop");
-    // The plist's path is a folder with content: its removal fails, the tool's still happens.
-    const auto plist = rig.root.path() / "Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist";
-    touch(plist / "inside");
-    const auto tool =
-        rig.root.path() / "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper";
-    touch(tool);
+    const auto unrelated = library / "LaunchDaemons/other.plist";
+    for (const auto& file : {library / "LaunchDaemons/org.brisvane.Brisvane.helper.plist/inside",
+                             tool, std::filesystem::path(record), unrelated})
+        test::writeFile(file, "x");
     rig.setUp();
     rig.drain();
 
@@ -190,84 +161,39 @@ TEST(FanControllerUninstall, RepliesTrueWhenTheFilesCannotBeRemoved)
     rig.controller->poll();
     EXPECT_EQ(reply, true);
     EXPECT_FALSE(std::filesystem::exists(tool));
+    EXPECT_FALSE(std::filesystem::exists(record));
+    EXPECT_TRUE(std::filesystem::exists(unrelated));
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{"info: uninstalled; exiting"});
 }
 
-// The real control thread
-
-// A controller whose own thread runs its io_context; the clock stays manual.
-struct ThreadedRig {
-    explicit ThreadedRig(std::function<void()> exitAction = [] {})
-    {
-        model = std::make_shared<VirtualSmc>(instantFirmware());
-        model->followClock(clock);
-        iokit::registerService(model->serviceClass(), model);
-        FanController::Options options;
-        options.clock = &clock;
-        options.log = &log;
-        options.tickTimer = false;
-        options.exitAction = std::move(exitAction);
-        controller = std::make_unique<FanController>(std::move(options));
-        controller->start();
-    }
-    ~ThreadedRig()
-    {
-        controller.reset();
-        iokit::unregisterService(model->serviceClass(), model.get());
-    }
-
-    std::vector<double> setTargets(std::vector<double> targets)
-    {
-        std::promise<std::vector<double>> reply;
-        auto future = reply.get_future();
-        controller->setTargets(std::move(targets),
-                               [&](std::vector<double> effective) { reply.set_value(effective); });
-        EXPECT_EQ(future.wait_for(10s), std::future_status::ready);
-        return future.get();
-    }
-    HelperStatus status()
-    {
-        std::promise<std::vector<std::uint8_t>> reply;
-        auto future = reply.get_future();
-        controller->status([&](std::vector<std::uint8_t> data) { reply.set_value(data); });
-        EXPECT_EQ(future.wait_for(10s), std::future_status::ready);
-        return HelperStatus::decode(future.get()).value_or(HelperStatus{});
-    }
-    std::uint8_t mode(const char* key) { return model->key(key)->data.at(0); }
-
-    testing::TemporarySystemRoot root;
-    ManualClock clock;
-    HelperLog log{"s", "c"};
-    HelperLogCapture capture{log};
-    std::shared_ptr<VirtualSmc> model;
-    std::unique_ptr<FanController> controller;
-};
+// The real control thread; the clock stays manual.
 
 TEST(FanControllerControlThread, EmergencyReleaseFromAnotherThreadIsDoneOnReturn)
 {
-    ThreadedRig rig;
+    ControllerRig rig(instantFirmware(), true);
+    rig.setUp();
     EXPECT_EQ(rig.setTargets({3000, 3000}), (std::vector<double>{3000, 3000}));
-    ASSERT_EQ(rig.mode("F0Md"), 1);
+    ASSERT_EQ(rig.byte("F0Md"), 1);
     EXPECT_FALSE(rig.controller->isControlThread());
+    rig.drain();
 
     rig.controller->emergencyReleaseSync();
-    EXPECT_EQ(rig.mode("F0Md"), 0);
-    EXPECT_EQ(rig.mode("F1Md"), 0);
-    EXPECT_EQ(rig.model->key("Ftst")->data.at(0), 0);
-    EXPECT_EQ(rig.status().phase, Phase::idle);
+    EXPECT_EQ(rig.takeWrites(), kReleaseWrites);
+    EXPECT_EQ(rig.phase(), Phase::idle);
     rig.controller->emergencyReleaseSync(); // again, idle: returns at once
 }
 
 TEST(FanControllerControlThread, EmergencyReleaseOnTheControlThreadRunsInline)
 {
-    ThreadedRig rig;
+    ControllerRig rig(instantFirmware(), true);
+    rig.setUp();
     std::promise<bool> released;
     auto future = released.get_future();
     rig.controller->setTargets({3000, 3000}, [&](std::vector<double>) {
         // A reply runs on the control thread; waiting for the queue here would never return.
         const bool onControlThread = rig.controller->isControlThread();
         rig.controller->emergencyReleaseSync();
-        released.set_value(onControlThread && rig.mode("F0Md") == 0);
+        released.set_value(onControlThread && rig.byte("F0Md") == 0);
     });
     ASSERT_EQ(future.wait_for(10s), std::future_status::ready) << "deadlocked";
     EXPECT_TRUE(future.get());
@@ -275,7 +201,8 @@ TEST(FanControllerControlThread, EmergencyReleaseOnTheControlThreadRunsInline)
 
 TEST(FanControllerControlThread, CallsFromManyThreadsAreServedOneAtATime)
 {
-    ThreadedRig rig;
+    ControllerRig rig(instantFirmware(), true);
+    rig.setUp();
     std::atomic<int> replies{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
@@ -293,9 +220,9 @@ TEST(FanControllerControlThread, CallsFromManyThreadsAreServedOneAtATime)
         thread.join();
     rig.controller->emergencyReleaseSync();
     EXPECT_EQ(replies.load(), 160);
-    EXPECT_EQ(rig.status().phase, Phase::idle);
-    EXPECT_EQ(rig.mode("F0Md"), 0);
-    EXPECT_EQ(rig.mode("F1Md"), 0);
+    EXPECT_EQ(rig.phase(), Phase::idle);
+    EXPECT_EQ(rig.byte("F0Md"), 0);
+    EXPECT_EQ(rig.byte("F1Md"), 0);
 }
 
 TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread)
@@ -303,7 +230,7 @@ TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread)
     std::mutex mutex;
     std::vector<std::string> events;
     FanController* controller = nullptr;
-    ThreadedRig rig([&] {
+    ControllerRig rig(instantFirmware(), true, [&] {
         std::lock_guard lock(mutex);
         // An exit handler's emergency release must still be able to reach the control thread.
         controller->emergencyReleaseSync();
@@ -311,6 +238,7 @@ TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread)
                                                        : "exit elsewhere");
     });
     controller = rig.controller.get();
+    rig.setUp();
     rig.setTargets({3000, 3000});
     rig.controller->shutDown([&] {
         std::lock_guard lock(mutex);
@@ -322,7 +250,7 @@ TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread)
     }));
     std::lock_guard lock(mutex);
     EXPECT_EQ(events, (std::vector<std::string>{"reply", "exit elsewhere"}));
-    EXPECT_EQ(rig.mode("F0Md"), 0);
+    EXPECT_EQ(rig.byte("F0Md"), 0);
 }
 
 } // namespace

@@ -102,25 +102,6 @@ TEST_P(FanControllerSetUp, ReportsWhatItFoundAndStaysIdle)
 INSTANTIATE_TEST_SUITE_P(Machines, FanControllerSetUp, ::testing::ValuesIn(kSetUpCases),
                          [](const auto& info) { return info.param.name; });
 
-TEST(FanControllerSetUpFailure, KeepsAnsweringWithoutTouchingAnything)
-{
-    ControllerRig rig(std::nullopt);
-    rig.setUp();
-    rig.drain();
-    EXPECT_EQ(rig.setTargets({3000, 3000}), std::vector<double>{});
-    for (int i = 0; i < 8; ++i)
-        rig.tick();
-    rig.releaseControl();
-
-    const HelperStatus status = rig.status();
-    EXPECT_EQ(status.phase, Phase::idle);
-    EXPECT_TRUE(status.autoFloors.empty());
-    EXPECT_TRUE(status.effectiveTargets.empty());
-    EXPECT_EQ(status.hottestSensorCelsius, 0.0);
-    EXPECT_EQ(status.lastError, "SMC unavailable: AppleSMC service not found");
-    EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
-}
-
 // An SMC that did not answer at set-up is asked again, after 1 s, then 2, 4, 8 … up to 60 s;
 // one that answered (no fans, an unreadable fan key) is taken as it is.
 TEST(FanControllerSetUpRetry, ATransportFailureOnFNumIsRetriedNotTakenForAFanlessMac)
@@ -167,8 +148,7 @@ TEST(FanControllerSetUpFailure, UnreadableFansStillSampleAndFollowMacOS)
 {
     ControllerRig rig("two-fan-laptop");
     rig.model->injectFault("F1Mx", SmcOperation::info, kSmcResultKeyNotFound);
-    rig.model->pinTemperature(47);
-    rig.setUp();
+    rig.setUp(47);
     rig.drain();
     rig.tick();
 
@@ -271,77 +251,26 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(
 
 // Status
 
-struct StatusCase {
-    std::string name;
-    std::function<void(MachineProfile&)> editProfile;
-    std::function<void(ControllerRig&)> arrange;
-    Phase phase;
-    std::vector<double> effectiveTargets;
-    std::optional<std::string> lastError;
-};
-
-std::ostream& operator<<(std::ostream& out, const StatusCase& row)
+// Every field as the app decodes it, while controlling; in the other phases the property test
+// holds that effectiveTargets stay empty.
+TEST(FanControllerStatus, DecodesAsTheAppSeesIt)
 {
-    return out << row.name;
-}
-
-const StatusCase kStatusCases[] = {
-    {.name = "Idle", .arrange = [](ControllerRig&) {}, .phase = Phase::idle},
-    {.name = "Unlocking",
-     .arrange =
-         [](ControllerRig& rig) {
-             rig.setTargets({3000, 3000});
-         },
-     .phase = Phase::unlocking},
-    {.name = "Controlling",
-     .arrange =
-         [](ControllerRig& rig) {
-             rig.setTargets({3000, 2500});
-             rig.advance(3);
-             rig.setTargets({3000, 2500});
-         },
-     .phase = Phase::controlling,
-     .effectiveTargets = {3000, 2500}},
-    {.name = "Failed",
-     .editProfile =
-         [](MachineProfile& profile) {
-             profile.keys.remove("F1Md");
-             profile.keys.finalize();
-         },
-     .arrange =
-         [](ControllerRig& rig) {
-             rig.setTargets({3000, 3000});
-         },
-     .phase = Phase::failed,
-     .lastError = "This Mac exposes no fan mode key, so its fans cannot be switched to manual "
-                  "control."},
-};
-
-class FanControllerStatus : public ::testing::TestWithParam<StatusCase> {};
-
-TEST_P(FanControllerStatus, DecodesAsTheAppSeesIt)
-{
-    const StatusCase& row = GetParam();
-    ControllerRig rig(profileNamed("two-fan-laptop", row.editProfile));
-    rig.model->pinTemperature(44.5);
-    rig.setUp();
+    ControllerRig rig("two-fan-laptop");
+    rig.setUp(44.5);
     rig.tick(); // samples the temperature and takes macOS's targets as the floors
-    const std::vector<double> macOSTargets{*rig.model->readFloatKey("F0Tg"),
-                                           *rig.model->readFloatKey("F1Tg")};
-    row.arrange(rig);
-
     HelperStatus expected;
     expected.version = "1.0.2";
-    expected.phase = row.phase;
-    expected.autoFloors = macOSTargets;
-    expected.effectiveTargets = row.effectiveTargets;
+    expected.autoFloors = {*rig.model->readFloatKey("F0Tg"), *rig.model->readFloatKey("F1Tg")};
     expected.hottestSensorCelsius = 44.5;
-    expected.lastError = row.lastError;
+    EXPECT_EQ(rig.status(), expected);
+
+    rig.setTargets({3000, 2500});
+    rig.advance(3);
+    rig.setTargets({3000, 2500});
+    expected.phase = Phase::controlling;
+    expected.effectiveTargets = {3000, 2500};
     EXPECT_EQ(rig.status(), expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(Phases, FanControllerStatus, ::testing::ValuesIn(kStatusCases),
-                         [](const auto& info) { return info.param.name; });
 
 TEST(FanControllerStatus, ReadsNoHardware)
 {
@@ -372,7 +301,8 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
 // each at its second and not a moment before.
 TEST(FanControllerTimer, TicksOneSecondAfterSetUpThenEverySecond)
 {
-    testing::TemporarySystemRoot root;
+    test::TemporaryRoot root;
+    test::ScopedSystemRoot systemRoot(root.path());
     ManualClock clock;
     auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
     model->pinTemperature(41);

@@ -25,7 +25,6 @@ const std::string kCannotSwitch =
 const std::string kDeadline = "The firmware did not grant fan control within 15 s (last error: "
                               "SMC key F0Md error (result 134))";
 const std::string kNoService = "SMC unavailable: AppleSMC service not found";
-const std::string kReturned = "info: fans returned to macOS control";
 const std::string kHeartbeat = "error: heartbeat timeout - releasing fans";
 const std::vector<std::string> kReleaseWrites{"F0Md=0", "F1Md=0", "Ftst=0"};
 
@@ -211,30 +210,13 @@ const Transition kTransitions[] = {
      .log = {"error: takeover failed: " + kDeadline}},
 
     // controlling, fresh request or tick
-    {.name = "RequestRewritesTargets",
-     .arrange = engage,
-     .event = request({2500, 2600}),
-     .phaseAfter = Phase::controlling,
-     .writes = {"F0Tg=2500", "F1Tg=2600"}},
     {.name = "FreshTickRewritesTargets",
      .arrange = engage,
      .event = tick,
      .phaseAfter = Phase::controlling,
      .writes = {"F0Tg=3000", "F1Tg=3000"}},
-    {.name = "FailedTargetWriteReleases",
-     .arrange =
-         [](ControllerRig& rig) {
-             engage(rig);
-             rig.failWrites("F1Tg");
-         },
-     .event = request({2500, 2600}),
-     .phaseAfter = Phase::idle,
-     .lastError = "Applying fan targets failed: SMC key F1Tg error (result 134)",
-     .writes = {"F0Tg=2500", "F1Tg=2600 refused 0x86", "F0Md=0", "F1Md=0", "Ftst=0"},
-     .log = {"error: SMC write failed (SMC key F1Tg error (result 134)) - full release",
-             kReturned}},
 
-    // stale tick or release request
+    // stale tick or release request (the controlling ones are the release tests')
     {.name = "UnlockingStaleTickReleases",
      .editProfile = stubborn,
      .arrange =
@@ -252,23 +234,6 @@ const Transition kTransitions[] = {
      .event = release,
      .phaseAfter = Phase::idle,
      .writes = kReleaseWrites},
-    {.name = "ControllingStaleTickReleases",
-     .arrange =
-         [](ControllerRig& rig) {
-             engage(rig);
-             rig.tick();
-             rig.tick();
-         },
-     .event = tick,
-     .phaseAfter = Phase::idle,
-     .writes = kReleaseWrites,
-     .log = {kHeartbeat, kReturned}},
-    {.name = "ControllingReleaseRequestReleases",
-     .arrange = engage,
-     .event = release,
-     .phaseAfter = Phase::idle,
-     .writes = kReleaseWrites,
-     .log = {kReturned}},
     {.name = "FailedStaleTickReleasesAndKeepsTheError",
      .editProfile = stubborn,
      .arrange =
@@ -292,10 +257,6 @@ const Transition kTransitions[] = {
     {.name = "IdleStaleTickWritesNothing",
      .arrange = nothing,
      .event = tick,
-     .phaseAfter = Phase::idle},
-    {.name = "IdleReleaseRequestWritesNothing",
-     .arrange = nothing,
-     .event = release,
      .phaseAfter = Phase::idle},
     {.name = "IdleStaleTickWithBlockedRequestLogsHeartbeatOnly",
      .editProfile = withoutSecondModeKey,

@@ -61,14 +61,11 @@ class FanControllerTargets : public ::testing::TestWithParam<TargetCase> {};
 TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
 {
     const TargetCase& row = GetParam();
-    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
-        profile.firmware.acceptModeAfterSeconds = 0.0;
-    }));
+    ControllerRig rig(testing::instantFirmware());
     rig.model->setKeyBytes("F0Mx", floatBytes(4800));
     rig.model->setKeyBytes("F0Tg", floatBytes(row.autoFloors[0]));
     rig.model->setKeyBytes("F1Tg", floatBytes(row.autoFloors[1]));
-    rig.model->pinTemperature(row.celsius);
-    rig.setUp();
+    rig.setUp(row.celsius);
     rig.drain();
 
     EXPECT_EQ(rig.setTargets(row.request), row.expected);
@@ -79,7 +76,7 @@ TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
     }
     std::vector<std::string> expectedWrites;
     for (std::size_t i = 0; i < row.expected.size(); ++i)
-        expectedWrites.push_back(testing::writeText(
+        expectedWrites.push_back(test::writeText(
             "F" + std::to_string(i) + "Tg", floatBytes(static_cast<float>(row.expected[i])), 0));
     EXPECT_EQ(targetWrites, expectedWrites);
     EXPECT_EQ(rig.status().effectiveTargets, row.expected);
@@ -97,33 +94,6 @@ void engage(ControllerRig& rig, const std::vector<double>& targets = {3000, 3000
     ASSERT_EQ(rig.phase(), Phase::controlling);
 }
 
-TEST(FanControllerWriteFailure, SecondFanFailingReleasesEverythingInTheSameStep)
-{
-    ControllerRig rig("two-fan-laptop");
-    rig.model->pinTemperature(40);
-    rig.setUp();
-    engage(rig);
-    rig.drain();
-    rig.failWrites("F1Tg", kSmcResultWriteRefused, 1);
-
-    EXPECT_EQ(rig.setTargets({2500, 2600}), std::vector<double>{});
-    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"F0Tg=2500", "F1Tg=2600 refused 0x86",
-                                                          "F0Md=0", "F1Md=0", "Ftst=0"}));
-    EXPECT_EQ(*rig.model->readFloatKey("F0Tg"), 2500.0f) << "fan 0's new target is not rewritten";
-    HelperStatus status = rig.status();
-    EXPECT_EQ(status.phase, Phase::idle);
-    EXPECT_TRUE(status.effectiveTargets.empty());
-    EXPECT_EQ(status.lastError, "Applying fan targets failed: SMC key F1Tg error (result 134)");
-
-    // The request is gone: the next tick, well within the heartbeat, neither takes over again
-    // nor reports a heartbeat timeout.
-    rig.drain();
-    rig.tick();
-    EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{});
-    EXPECT_EQ(rig.takeLog(), std::vector<std::string>{});
-    EXPECT_EQ(rig.phase(), Phase::idle);
-}
-
 // The app's last request comes at T, `offset` seconds after a tick.
 class FanControllerHeartbeat : public ::testing::TestWithParam<double> {};
 
@@ -131,8 +101,7 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
 {
     const double offset = GetParam();
     ControllerRig rig("two-fan-laptop");
-    rig.model->pinTemperature(40);
-    rig.setUp();
+    rig.setUp(40);
     engage(rig);
     rig.advance(offset);
     rig.setTargets({3000, 3000});
@@ -166,70 +135,15 @@ TEST_P(FanControllerHeartbeat, ReleasesAtTheFirstTickSixSecondsAfterTheLastReque
 INSTANTIATE_TEST_SUITE_P(RequestAfterATick, FanControllerHeartbeat,
                          ::testing::Values(0.0, 0.5, 0.999));
 
-TEST(FanControllerTakeoverDeadline, FailsAfterFifteenSecondsAndRetriesAfterTwentyMore)
-{
-    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
-        profile.firmware.acceptModeAfterSeconds.reset();
-    }));
-    rig.model->pinTemperature(40);
-    rig.setUp();
-    rig.drain();
-    const std::vector<double> request{3000, 3000};
-    const std::string deadline = "The firmware did not grant fan control within 15 s (last "
-                                 "error: SMC key F0Md error (result 134))";
-
-    rig.setTargets(request);
-    EXPECT_EQ(rig.takeWrites(), (std::vector<std::string>{"Ftst=1", "F0Md=1 refused 0x86"}));
-    rig.takeLog();
-    // The app renews its request every two seconds throughout.
-    for (int t = 1; t <= 60; ++t) {
-        rig.tick();
-        if (t % 2 == 0)
-            rig.setTargets(request);
-        const std::vector<std::string> writes = rig.takeWrites();
-        const std::vector<std::string> log = rig.takeLog();
-        const HelperStatus status = rig.status();
-        SCOPED_TRACE("t = " + std::to_string(t));
-        if (t <= 15 || (t >= 36 && t <= 51)) {
-            EXPECT_EQ(status.phase, Phase::unlocking);
-            if (t == 36) {
-                EXPECT_EQ(writes, (std::vector<std::string>{"Ftst=1", "F0Md=1 refused 0x86",
-                                                            "F0Md=1 refused 0x86"}));
-                EXPECT_EQ(log, std::vector<std::string>{"info: takeover started; retrying manual "
-                                                        "mode until the firmware accepts it"});
-            } else {
-                EXPECT_EQ(writes.empty() ? "" : writes.front(), "F0Md=1 refused 0x86");
-                EXPECT_EQ(log, std::vector<std::string>{});
-            }
-        } else if (t == 16 || t == 52) {
-            EXPECT_EQ(status.phase, Phase::failed);
-            EXPECT_EQ(writes, (std::vector<std::string>{"F0Md=1 refused 0x86", "F0Md=0", "F1Md=0",
-                                                        "Ftst=0"}));
-            EXPECT_EQ(log, std::vector<std::string>{"error: takeover failed: " + deadline});
-        } else {
-            // The back-off: requests and ticks change nothing and write nothing.
-            EXPECT_EQ(status.phase, Phase::failed);
-            EXPECT_EQ(writes, std::vector<std::string>{});
-            EXPECT_EQ(log, std::vector<std::string>{});
-        }
-        if (t > 16) {
-            EXPECT_EQ(status.lastError, deadline);
-        }
-    }
-}
-
 // Fan 0 takes manual mode, fan 1 refuses it to the deadline. Left manual, fan 0 would run at a
 // target nobody writes for as long as the app keeps asking.
 TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails)
 {
-    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
-        profile.firmware.acceptModeAfterSeconds = 0.0;
-    }));
+    ControllerRig rig(testing::instantFirmware());
     rig.failWrites("F1Md");
-    rig.model->pinTemperature(40);
-    rig.setUp();
+    rig.setUp(40);
     rig.setTargets({3000, 3000});
-    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{1});
+    EXPECT_EQ(rig.byte("F0Md"), 1);
     rig.holdFor(15, {3000, 3000});
     rig.drain();
     // Fan 0 is also slow to go back: its hand-back is retried through the back-off, fan 1's
@@ -243,7 +157,7 @@ TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeov
                                         "F1Md=0 refused 0x86", "Ftst=0"}));
     // The app keeps asking through the back-off; nothing takes fan 0 again meanwhile.
     rig.holdFor(10, {3000, 3000});
-    EXPECT_EQ(rig.model->key("F0Md")->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.byte("F0Md"), 0);
     EXPECT_EQ(rig.takeWrites(), std::vector<std::string>{"F0Md=0"});
 }
 
@@ -285,8 +199,7 @@ TEST_P(FanControllerHandBack, IsWrittenAgainEachTickUntilTheSmcTakesIt)
 {
     const HandBackCase& row = GetParam();
     ControllerRig rig("two-fan-laptop");
-    rig.model->pinTemperature(40);
-    rig.setUp();
+    rig.setUp(40);
     // Five idle ticks: one sensor sample and one target read per fan each.
     const auto idleCalls = [&] {
         const std::uint64_t before = rig.model->callCounts().total();
@@ -324,7 +237,7 @@ TEST_P(FanControllerHandBack, IsWrittenAgainEachTickUntilTheSmcTakesIt)
     }
     EXPECT_EQ(retries, (std::vector<std::string>{refused, refused, written}));
     EXPECT_EQ(rig.takeLog(), std::vector<std::string>{row.backLine});
-    EXPECT_EQ(rig.model->key(row.key)->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.byte(row.key.c_str()), 0);
     EXPECT_TRUE(rig.model->violations().empty());
 
     // Settled: idle ticks cost what they cost before the fans were taken.
@@ -340,9 +253,7 @@ INSTANTIATE_TEST_SUITE_P(Refusals, FanControllerHandBack, ::testing::ValuesIn(kH
 // waiting, manual at its old target, for the takeover's deadline.
 TEST(FanControllerHandBackDuringTakeover, AFanTheTakeoverHasNotReachedIsStillHandedBack)
 {
-    ControllerRig rig(profileNamed("two-fan-laptop", [](MachineProfile& profile) {
-        profile.firmware.acceptModeAfterSeconds = 0.0;
-    }));
+    ControllerRig rig(testing::instantFirmware());
     rig.setUp();
     rig.setTargets({3000, 3000});
     ASSERT_EQ(rig.phase(), Phase::controlling);
@@ -360,7 +271,7 @@ TEST(FanControllerHandBackDuringTakeover, AFanTheTakeoverHasNotReachedIsStillHan
             fan1.push_back(write);
     EXPECT_EQ(fan1,
               (std::vector<std::string>{"F1Md=0 refused 0x86", "F1Md=0 refused 0x86", "F1Md=0"}));
-    EXPECT_EQ(rig.model->key("F1Md")->data, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(rig.byte("F1Md"), 0);
     rig.holdFor(12, {3000, 3000}); // to the takeover's deadline
     EXPECT_TRUE(rig.model->violations().empty());
 }
@@ -401,8 +312,7 @@ INSTANTIATE_TEST_SUITE_P(Machines, FanControllerUncontrollable,
 TEST(FanControllerNoFans, TickSamplesNothing)
 {
     ControllerRig rig("fanless");
-    rig.model->pinTemperature(70);
-    rig.setUp();
+    rig.setUp(70);
     const std::uint64_t reads = rig.readCalls();
     for (int i = 0; i < 10; ++i)
         rig.tick();
@@ -458,8 +368,7 @@ TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
         if (row.stubborn)
             profile.firmware.acceptModeAfterSeconds.reset();
     }));
-    rig.model->pinTemperature(row.celsius);
-    rig.setUp();
+    rig.setUp(row.celsius);
     // What one snapshot costs, measured with a reader of our own.
     SMCTemperatureSensors probe(std::make_shared<SMCConnection>(), rig.clock);
     std::uint64_t before = rig.readCalls();
@@ -497,8 +406,7 @@ std::string describe(const std::vector<SafetyViolation>& violations)
 TEST(FanControllerSafetyMonitor, HotRunWithLowRequestsLeavesNothingToReport)
 {
     ControllerRig rig("two-fan-laptop");
-    rig.model->pinTemperature(80);
-    rig.setUp();
+    rig.setUp(80);
     for (int i = 0; i < 5; ++i)
         rig.tick(); // macOS's firmware settles on its own target for 80 °C
     rig.setTargets({1300, 1300});

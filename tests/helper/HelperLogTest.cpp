@@ -27,12 +27,6 @@ TEST(HelperLogLine, IsIsoTimeLevelSubsystemCategoryAndMessage)
               "1969-12-31T23:59:59.750Z debug s[c] m");
 }
 
-TEST(HelperLogShared, UsesTheDaemonsSubsystemAndCategory)
-{
-    EXPECT_EQ(HelperLog::shared().subsystem(), "org.brisvane.Brisvane.helper");
-    EXPECT_EQ(HelperLog::shared().category(), "control");
-}
-
 TEST(HelperLogCapture, RecordsFormattedMessagesWithTheirLevels)
 {
     HelperLog log("org.brisvane.Brisvane.helper", "control");

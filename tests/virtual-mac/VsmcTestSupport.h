@@ -254,9 +254,34 @@ struct SmcWrite {
     }
 };
 
+// "F0Md=1", "F0Tg=2910", and " refused 0x86" after a write the SMC did not take: a journal
+// entry as the daemon's tests compare it, whichever journal it comes from.
+inline std::string writeText(const std::string& key, const std::vector<std::uint8_t>& bytes,
+                             int result)
+{
+    std::ostringstream line;
+    line << key << '=';
+    if (bytes.size() == 4) {
+        float value;
+        std::memcpy(&value, bytes.data(), 4); // little-endian, as is the host
+        line << value;
+    } else if (bytes.size() == 1) {
+        line << int(bytes[0]);
+    } else {
+        line << '?';
+    }
+    if (result != 0)
+        line << " refused 0x" << std::hex << result;
+    return line.str();
+}
+
 inline std::ostream& operator<<(std::ostream& out, const SmcWrite& write)
 {
-    return out << write.key << "<-" << write.bytes << (write.accepted() ? "" : " refused");
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i + 1 < write.bytes.size(); i += 2)
+        bytes.push_back(
+            static_cast<std::uint8_t>(std::stoul(write.bytes.substr(i, 2), nullptr, 16)));
+    return out << writeText(write.key, bytes, write.result);
 }
 
 // The entries of a `writes` reply, in journal order.
