@@ -3,7 +3,7 @@
 // handing them back, one copy per user (a polite quit, else a kill after 2 s), and quitting
 // against a daemon that no longer answers. Windowed copies run on the offscreen platform.
 
-#include "VsmcTestSupport.h"
+#include "DaemonTestSupport.h"
 
 #include "shared/HelperShared.h"
 
@@ -21,7 +21,6 @@
 #include <vector>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace brisvane::test {
@@ -32,30 +31,6 @@ using namespace std::chrono_literals;
 std::string brisvane()
 {
     return binary("Brisvane").string();
-}
-
-std::size_t occurrences(const std::string& text, const std::string& needle)
-{
-    std::size_t count = 0;
-    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
-
-// Exit status of a child, or 128 + signal; nothing if it did not end within `limit`.
-std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
-{
-    std::optional<int> status;
-    eventually(
-        [&] {
-            int raw = 0;
-            if (::waitpid(pid, &raw, WNOHANG) != pid)
-                return false;
-            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return true;
-        },
-        limit);
-    return status;
 }
 
 // Private user folders and a system root for the copies of Brisvane a test starts; every copy
@@ -161,23 +136,12 @@ protected:
     }
     // The journal's writes since the last call.
     std::vector<SmcWrite> takeWrites() const { return smcWrites(control("writes")); }
-    // The accepted writes as "KEY<-bytes", targets left out.
-    static std::vector<std::string> modeWrites(const std::vector<SmcWrite>& writes)
+    // Whether they hold a release: the modes back to automatic, then Ftst.
+    bool released() const
     {
-        std::vector<std::string> order;
-        for (const SmcWrite& write : writes)
-            if (write.result == 0 && !write.key.ends_with("Tg"))
-                order.push_back(write.key + "<-" + write.bytes);
-        return order;
-    }
-    static bool releasedInOrder(const std::vector<std::string>& order)
-    {
-        const auto at = [&](const std::string& write) {
-            return std::find(order.begin(), order.end(), write) - order.begin();
-        };
-        const auto end = static_cast<std::ptrdiff_t>(order.size());
-        return at("F0Md<-00") < end && at("F1Md<-00") < end && at("Ftst<-00") < end &&
-               at("F0Md<-00") < at("Ftst<-00") && at("F1Md<-00") < at("Ftst<-00");
+        const std::vector<std::string> order = writeOrder(takeWrites());
+        return std::search(order.begin(), order.end(), kReleaseOrder.begin(),
+                           kReleaseOrder.end()) != order.end();
     }
 
     std::optional<pid_t> daemonPid() const
@@ -202,13 +166,24 @@ protected:
     pid_t m_stoppedDaemon = -1;
 };
 
-TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplay)
+TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplayWithOrWithoutAnSMC)
 {
-    bringUpMac();
     const std::vector<std::string> withoutDisplay{
         "/usr/bin/env",    "-u",       "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u",
         "WAYLAND_DISPLAY", brisvane(), "-DumpSMCKeys"};
-    const RunResult report = run(withoutDisplay, environment());
+    std::filesystem::create_directories(systemRoot());
+    std::vector<std::string> headless = withoutDisplay;
+    headless.insert(headless.end() - 1, "--headless");
+    RunResult report = run(headless, environment());
+    EXPECT_EQ(report.status, 0) << report.output;
+    EXPECT_NE(report.output.find("\nFATAL: could not open the SMC: "), std::string::npos)
+        << report.output;
+    EXPECT_TRUE(
+        report.output.ends_with("Nothing below can be collected. Please send this file anyway.\n"))
+        << report.output;
+
+    bringUpMac();
+    report = run(withoutDisplay, environment());
     EXPECT_EQ(report.status, 0) << report.output;
     for (const char* line : {"Brisvane SMC diagnostic dump\n", "SMC connection: OK\n",
                              "FNum           : 2\n", "-- sensor discovery", "\nEnd of dump.\n"})
@@ -216,20 +191,6 @@ TEST_F(AppProcessTest, DumpSMCKeysPrintsTheReportWithoutADisplay)
     EXPECT_EQ(report.output.find("FATAL"), std::string::npos);
     EXPECT_EQ(report.output.find("org.brisvane.Brisvane."), std::string::npos)
         << "the app started more than the report:\n"
-        << report.output;
-}
-
-TEST_F(AppProcessTest, DumpSMCKeysWithoutAnSMCStillEndsWell)
-{
-    std::filesystem::create_directories(systemRoot());
-    const RunResult report = run({"/usr/bin/env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u",
-                                  "WAYLAND_DISPLAY", brisvane(), "--headless", "-DumpSMCKeys"},
-                                 environment());
-    EXPECT_EQ(report.status, 0) << report.output;
-    EXPECT_NE(report.output.find("\nFATAL: could not open the SMC: "), std::string::npos)
-        << report.output;
-    EXPECT_TRUE(
-        report.output.ends_with("Nothing below can be collected. Please send this file anyway.\n"))
         << report.output;
 }
 
@@ -306,7 +267,7 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
 
     ASSERT_EQ(::kill(app, SIGTERM), 0);
     EXPECT_EQ(waitForApp(app, 10s), 0) << appLog("headless");
-    EXPECT_TRUE(releasedInOrder(modeWrites(takeWrites())));
+    EXPECT_TRUE(released());
     EXPECT_TRUE(fansInMode(0));
     EXPECT_EQ(control("status")["ftst"], 0);
     EXPECT_EQ(control("violations")["violations"], nlohmann::json::array());
@@ -332,7 +293,7 @@ TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence)
     EXPECT_NE(firstLog.find("quit: fans handed back after"), std::string::npos) << firstLog;
     EXPECT_NE(firstLog.find("quit: helper shut down after"), std::string::npos) << firstLog;
     // Only the first copy ever asks for a release: the second wants full speed.
-    EXPECT_TRUE(releasedInOrder(modeWrites(takeWrites())));
+    EXPECT_TRUE(released());
     EXPECT_NE(appLog("second").find("asking the running copy (pid " + std::to_string(first) +
                                     ") to quit"),
               std::string::npos)
@@ -395,7 +356,7 @@ TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds)
     ASSERT_TRUE(std::regex_search(log, match, std::regex("quit: helper shut down after (\\d+) ms")))
         << log;
     EXPECT_GE(std::stol(match[1]), 2900);
-    EXPECT_EQ(occurrences(log, "quit: handing the fans back"), 1u);
+    EXPECT_EQ(countOccurrences(log, "quit: handing the fans back"), 1u);
 }
 
 } // namespace

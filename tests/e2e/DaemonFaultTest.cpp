@@ -43,9 +43,7 @@ private:
 TEST(DaemonFaults, aThreeSecondSmcStallCostsOnlyTheCallsMadeDuringIt)
 {
     DaemonRig rig;
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    rig.takeOver({3000, 3000});
+    rig.startControlling();
     Heartbeat app(rig, {3000, 3000});
 
     const auto stalledAt = std::chrono::steady_clock::now();
@@ -72,9 +70,7 @@ TEST(DaemonFaults, aThreeSecondSmcStallCostsOnlyTheCallsMadeDuringIt)
 TEST(DaemonFaults, aHandBackTheFirmwareRefusesIsWrittenAgainUntilItIsTaken)
 {
     DaemonRig rig;
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    rig.takeOver({3000, 3000});
+    rig.startControlling();
 
     rig.control("fault F1Md write 0x86 3");
     rig.connect().releaseControl();

@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -17,8 +16,6 @@ namespace brisvane::test {
 namespace {
 
 using ::testing::ElementsAre;
-
-const std::vector<std::string> kReleaseOrder{"F0Md<-00", "F1Md<-00", "Ftst<-00"};
 
 TEST(DaemonLifecycle, heartbeatDrivesTheTakeoverAndItsEndReleasesSixToSevenSecondsLater)
 {
@@ -40,8 +37,8 @@ TEST(DaemonLifecycle, heartbeatDrivesTheTakeoverAndItsEndReleasesSixToSevenSecon
     ASSERT_TRUE(eventually([&] { return app.status().phase == HelperControlPhase::idle; }, 10s));
 
     const std::vector<SmcWrite> writes = rig.writesSince(start);
-    EXPECT_THAT(writeOrder(writes), ElementsAre("Ftst<-01", "F0Md<-01 refused", "F0Md<-01",
-                                                "F1Md<-01", "F0Md<-00", "F1Md<-00", "Ftst<-00"));
+    EXPECT_THAT(writeOrder(writes), ElementsAre("Ftst=1", "F0Md=1 refused 0x86", "F0Md=1", "F1Md=1",
+                                                "F0Md=0", "F1Md=0", "Ftst=0"));
 
     // Between the takeover and the release: target pairs, never below either floor.
     auto indexOf = [&](auto predicate) {
@@ -96,12 +93,10 @@ TEST_P(DaemonSignal, releasesTheFansThenExitsWithStatusZero)
 {
     const SignalCase& row = GetParam();
     DaemonRig rig;
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    if (row.controlling) {
-        rig.takeOver({3000, 3000});
-        ASSERT_TRUE(rig.fansManual());
-    }
+    if (row.controlling)
+        rig.startControlling();
+    else
+        rig.startDaemon();
     const std::size_t start = rig.writes().size();
 
     ASSERT_EQ(::kill(rig.daemonPid(), row.signal), 0);
@@ -123,78 +118,58 @@ INSTANTIATE_TEST_SUITE_P(Signals, DaemonSignal,
                                            SignalCase{"SigtermWhileIdle", SIGTERM, false, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DaemonLifecycle, setUpAfterAKilledDaemonReturnsTheFansToAutomatic)
-{
-    DaemonRig rig;
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    rig.takeOver({3000, 3000});
-    ASSERT_EQ(::kill(rig.daemonPid(), SIGKILL), 0);
-    EXPECT_EQ(rig.waitDaemonExit(), 128 + SIGKILL);
-    // Nothing ran on the way out: the fans are still manual and unlocked.
-    EXPECT_TRUE(rig.fansManual());
-    const std::size_t start = rig.writes().size();
+// shutDown and uninstall reply first and end the process after a delay, during which it still
+// serves; uninstall removes the installed files, or finds them gone.
+struct EndingCase {
+    const char* name;
+    bool controlling;
+    bool filesPresent;
+    std::string logLine;
+};
 
-    rig.startDaemon();
-    EXPECT_EQ(writeOrder(rig.writesSince(start)), kReleaseOrder);
-    EXPECT_TRUE(rig.fansAutomatic());
-    EXPECT_EQ(rig.logCount("cleared leftover firmware unlock from a previous run"), 1u);
-    EXPECT_EQ(rig.connect().status().phase, HelperControlPhase::idle);
-    EXPECT_EQ(rig.violations(), nlohmann::json::array());
-}
+class DaemonEnding : public ::testing::TestWithParam<EndingCase> {};
 
-TEST(DaemonLifecycle, shutDownRepliesBeforeTheDelayedExit)
+TEST_P(DaemonEnding, repliesThenReleasesAndExitsAfterTheDelay)
 {
+    const EndingCase& row = GetParam();
     DaemonRig rig;
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    rig.takeOver({3000, 3000});
+    const auto plist = rig.root() / HelperConstants::daemonPlistPath.substr(1);
+    const auto tool = rig.root() / HelperConstants::helperInstallPath.substr(1);
+    if (row.filesPresent) {
+        writeFile(plist, "installed\n");
+        writeFile(tool, "installed\n");
+    }
+    if (row.controlling)
+        rig.startControlling();
+    else
+        rig.startDaemon();
     HelperWireClient app = rig.connect();
     HelperWireClient other = rig.connect();
     const std::size_t start = rig.writes().size();
 
-    app.shutDown();
+    if (row.logLine.starts_with("shutdown"))
+        app.shutDown();
+    else
+        EXPECT_TRUE(app.uninstall());
     const auto repliedAt = std::chrono::steady_clock::now();
-    // The process still serves during the delay.
     EXPECT_EQ(other.status().phase, HelperControlPhase::idle);
-    EXPECT_EQ(rig.waitDaemonExit(), 0) << rig.daemonLog();
-    EXPECT_GE(std::chrono::steady_clock::now() - repliedAt, 400ms);
-    EXPECT_TRUE(app.closedByPeer(1s));
-
-    EXPECT_EQ(writeOrder(rig.writesSince(start)), kReleaseOrder);
-    EXPECT_EQ(rig.logCount("shutdown requested by the app; exiting"), 1u);
-    EXPECT_EQ(rig.violations(), nlohmann::json::array());
-}
-
-class DaemonUninstall : public ::testing::TestWithParam<bool> {};
-
-TEST_P(DaemonUninstall, removesBothFilesRepliesTrueAndExits)
-{
-    const bool filesPresent = GetParam();
-    DaemonRig rig;
-    const auto plist = rig.root() / HelperConstants::daemonPlistPath.substr(1);
-    const auto tool = rig.root() / HelperConstants::helperInstallPath.substr(1);
-    if (filesPresent) {
-        for (const auto& file : {plist, tool}) {
-            std::filesystem::create_directories(file.parent_path());
-            std::ofstream(file) << "installed\n";
-        }
-    }
-    rig.startDaemon();
-    HelperWireClient app = rig.connect();
-
-    EXPECT_TRUE(app.uninstall());
-    const auto repliedAt = std::chrono::steady_clock::now();
     EXPECT_FALSE(std::filesystem::exists(plist));
     EXPECT_FALSE(std::filesystem::exists(tool));
     EXPECT_EQ(rig.waitDaemonExit(), 0) << rig.daemonLog();
     EXPECT_GE(std::chrono::steady_clock::now() - repliedAt, 400ms);
-    EXPECT_EQ(rig.logCount("uninstalled; exiting"), 1u);
+    EXPECT_TRUE(app.closedByPeer(1s));
+    EXPECT_EQ(writeOrder(rig.writesSince(start)),
+              row.controlling ? kReleaseOrder : std::vector<std::string>{});
+    EXPECT_EQ(rig.logCount(row.logLine), 1u);
+    EXPECT_EQ(rig.violations(), nlohmann::json::array());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DaemonUninstall, ::testing::Bool(), [](const auto& info) {
-    return std::string(info.param ? "BothInstalled" : "AlreadyGone");
-});
+INSTANTIATE_TEST_SUITE_P(
+    Operations, DaemonEnding,
+    ::testing::Values(EndingCase{"ShutDown", true, false, "shutdown requested by the app; exiting"},
+                      EndingCase{"UninstallBothInstalled", true, true, "uninstalled; exiting"},
+                      EndingCase{"UninstallAlreadyGone", false, false, "uninstalled; exiting"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DaemonLifecycle, replacesAStaleSocketListensForEveryoneAndStartsWithoutSleepHandling)
 {
@@ -225,9 +200,7 @@ TEST(DaemonLifecycle, replacesAStaleSocketListensForEveryoneAndStartsWithoutSlee
 TEST(DaemonLifecycle, aSecondDaemonLeavesTheServingOneAndTheFansAlone)
 {
     DaemonRig rig;
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    rig.takeOver({3000, 3000});
+    rig.startControlling();
     const std::size_t start = rig.writes().size();
 
     const pid_t second = rig.spawnDaemon();

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <limits>
 #include <random>
 #include <thread>
@@ -256,25 +255,14 @@ TEST(DaemonTargets, targetsAreSanitisedByTheDaemonAfterCrossingTheWire)
 
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double inf = std::numeric_limits<double>::infinity();
+    // The fan-by-fan rules are the controller's tests'; here, what survives the wire.
     const std::vector<SanitisedCase> rows{
         {"negative, NaN and one beyond the fans", {-5, nan, 2000}, {std::nullopt, std::nullopt}},
-        {"NaN for the first fan", {nan, 2500}, {std::nullopt, 2500}},
-        {"infinities", {inf, -inf}, {std::nullopt, std::nullopt}},
+        {"infinity, and above the maximum", {inf, 7000}, {std::nullopt, 6000}},
         {"shorter than the fans", {2000}, {2000, std::nullopt}},
-        {"above the maximum", {7000, 3000}, {6000, 3000}},
-        {"empty", {}, {std::nullopt, std::nullopt}},
     };
     for (const SanitisedCase& row : rows) {
         SCOPED_TRACE(row.name);
-        // The frame carries the numbers as they are: no sanitising on the way.
-        const std::vector<std::uint8_t> call = encodeSetTargetsCall(1, row.requested);
-        const auto decoded = decodeHelperFrame(
-            std::span<const std::uint8_t>(call).subspan(HelperWire::kLengthPrefixSize),
-            HelperFrameKind::call);
-        ASSERT_TRUE(decoded);
-        for (std::size_t i = 0; i < row.requested.size(); ++i)
-            EXPECT_EQ(std::isnan(decoded->targets[i]), std::isnan(row.requested[i]));
-
         std::vector<double> expected;
         for (std::size_t i = 0; i < row.effective.size(); ++i)
             expected.push_back(row.effective[i].value_or(autoFloors[i]));
@@ -282,10 +270,10 @@ TEST(DaemonTargets, targetsAreSanitisedByTheDaemonAfterCrossingTheWire)
         EXPECT_EQ(app.setTargets(row.requested), expected);
         const std::vector<SmcWrite> written = rig.writesSince(start);
         ASSERT_GE(written.size(), 2u);
-        EXPECT_EQ(written[0].key, "F0Tg");
-        EXPECT_EQ(written[0].asFloat(), static_cast<float>(expected[0]));
-        EXPECT_EQ(written[1].key, "F1Tg");
-        EXPECT_EQ(written[1].asFloat(), static_cast<float>(expected[1]));
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(written[i].key, "F" + std::to_string(i) + "Tg");
+            EXPECT_EQ(written[i].asFloat(), static_cast<float>(expected[i]));
+        }
     }
     EXPECT_TRUE(app.status().isControlling());
     EXPECT_EQ(rig.violations(), nlohmann::json::array());

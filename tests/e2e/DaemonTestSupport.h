@@ -1,7 +1,7 @@
 #pragma once
-// End-to-end rigs: a temporary virtual Mac (brisvane-vsmc) with the real BrisvaneHelper started
-// in it, the SMC write journal as the tests read it, and a private system bus with logind played
-// by python-dbusmock.
+// End-to-end rigs: a temporary virtual Mac with the real BrisvaneHelper in it (started directly
+// or by the stand-in launchctl), the SMC write journal as the tests read it, and a private
+// system bus with logind played by python-dbusmock.
 
 #include "HelperWireClient.h"
 #include "VsmcTestSupport.h"
@@ -13,10 +13,7 @@
 #include <systemd/sd-bus.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -29,6 +26,9 @@
 namespace brisvane::test {
 
 using namespace std::chrono_literals;
+
+// What a release writes, in its order.
+inline const std::vector<std::string> kReleaseOrder{"F0Md=0", "F1Md=0", "Ftst=0"};
 
 inline std::filesystem::path daemonBinary()
 {
@@ -43,14 +43,13 @@ inline std::size_t countOccurrences(const std::string& text, const std::string& 
     return count;
 }
 
-// "key<-bytes" with " refused" for a refused write, consecutive repeats collapsed into one: the
-// order of a takeover or a release as a short list.
+// The writes as text, consecutive repeats collapsed: a takeover or a release as a short list.
 inline std::vector<std::string> writeOrder(const std::vector<SmcWrite>& writes,
                                            bool withTargets = false)
 {
     std::vector<std::string> order;
     for (const SmcWrite& write : writes) {
-        if (!withTargets && write.key.size() == 4 && write.key.ends_with("Tg"))
+        if (!withTargets && write.key.ends_with("Tg"))
             continue;
         std::ostringstream text;
         text << write;
@@ -60,37 +59,35 @@ inline std::vector<std::string> writeOrder(const std::vector<SmcWrite>& writes,
     return order;
 }
 
-// Waits for a child process to end; its exit status, or 128 + signal.
+// A child's exit status, or 128 + signal; nothing if it did not end within `limit`.
 inline std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
 {
     std::optional<int> status;
     eventually(
         [&] {
             int raw = 0;
-            const pid_t done = ::waitpid(pid, &raw, WNOHANG);
-            if (done == pid)
-                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return done != 0;
+            if (::waitpid(pid, &raw, WNOHANG) != pid)
+                return false;
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return true;
         },
         limit);
     return status;
 }
 
-// The system-bus address a test root provides (nothing listens there unless a test starts a bus).
+// The system-bus address of a test root (nothing listens there unless a test starts a bus).
 inline std::string systemBusAddress(const std::filesystem::path& root)
 {
     return "unix:path=" + (root / "var/run/dbus/system_bus_socket").string();
 }
 
-// What every rig offers over a virtual Mac with the daemon in it: the virtual SMC's control
-// socket, the write journal as the tests read it, the daemon's log and clients of its socket.
+// A virtual Mac with the daemon in it: the virtual SMC's control socket and journal, the
+// daemon's log and clients of its socket.
 class VirtualMacRig {
 public:
     virtual ~VirtualMacRig() = default;
-
     virtual const std::filesystem::path& root() const = 0;
-    // Where the daemon's stderr goes.
-    virtual std::filesystem::path logFile() const = 0;
+    virtual std::filesystem::path logFile() const = 0; // the daemon's stderr
 
     std::string socketPath() const
     {
@@ -105,9 +102,8 @@ public:
         EXPECT_TRUE(reply.value("ok", false)) << line << ": " << reply.dump();
         return reply;
     }
-    nlohmann::json vsmcStatus() const { return control("status"); }
-    // The virtual SMC's time (as in its write journal) at `monotonicSeconds` of CLOCK_MONOTONIC,
-    // from the narrowest of a few readings of its clock; within a few milliseconds.
+    // The virtual SMC's time at `monotonicSeconds` of CLOCK_MONOTONIC, from the narrowest of a
+    // few readings of its clock.
     double vsmcTimeAt(double monotonicSeconds) const
     {
         const auto seconds = [] {
@@ -115,11 +111,10 @@ public:
                        std::chrono::steady_clock::now().time_since_epoch())
                 .count();
         };
-        double offset = 0;
-        double narrowest = 1e9;
+        double offset = 0, narrowest = 1e9;
         for (int i = 0; i < 5; ++i) {
             const double before = seconds();
-            const double t = vsmcStatus()["t"].get<double>();
+            const double t = control("status")["t"].get<double>();
             const double after = seconds();
             if (after - before < narrowest) {
                 narrowest = after - before;
@@ -137,9 +132,7 @@ public:
     }
 
     HelperWireClient connect() const { return HelperWireClient(socketPath()); }
-
-    // The pid of the process answering on the socket (from the connection's peer credentials).
-    // It answers a call only once its set-up has run.
+    // The pid of the process answering a status call (it answers only once set up).
     std::optional<pid_t> servingPid() const
     {
         try {
@@ -151,8 +144,8 @@ public:
             client.statusData();
             return peer.pid;
         } catch (const HelperWireClient::Error&) {
+            return std::nullopt;
         }
-        return std::nullopt;
     }
 
     // Every SMC write since the rig started (the vsmc hands out each one once).
@@ -162,30 +155,23 @@ public:
             m_writes.push_back(std::move(write));
         return m_writes;
     }
-    // The writes after the first `from`.
     std::vector<SmcWrite> writesSince(std::size_t from)
     {
         const auto& all = writes();
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
     }
 
-    // Fan modes and Ftst as the virtual SMC holds them.
-    bool fansAutomatic() const
+    // Every fan in `mode` as the virtual SMC holds it; automatic also means no unlock.
+    bool fansIn(int mode) const
     {
-        const nlohmann::json status = vsmcStatus();
+        const nlohmann::json status = control("status");
         for (const auto& fan : status["fans"])
-            if (fan.value("mode", -1) != 0)
+            if (fan.value("mode", -1) != mode)
                 return false;
-        return status["ftst"].is_null() || status["ftst"] == 0;
+        return mode != 0 || status["ftst"].is_null() || status["ftst"] == 0;
     }
-    bool fansManual() const
-    {
-        const nlohmann::json status = vsmcStatus();
-        for (const auto& fan : status["fans"])
-            if (fan.value("mode", -1) != 1)
-                return false;
-        return true;
-    }
+    bool fansAutomatic() const { return fansIn(0); }
+    bool fansManual() const { return fansIn(1); }
 
     // One setTargets, then the takeover followed to `controlling`.
     void takeOver(std::initializer_list<double> targets)
@@ -196,28 +182,12 @@ public:
             << daemonLog();
     }
 
-    // Until the socket answers a status call (the daemon's set-up runs before any call).
-    bool waitUntilServing(std::chrono::milliseconds limit = 10s) const
-    {
-        return eventually(
-            [&] {
-                try {
-                    connect().statusData();
-                    return true;
-                } catch (const HelperWireClient::Error&) {
-                    return false;
-                }
-            },
-            limit);
-    }
-
 private:
     std::vector<SmcWrite> m_writes;
 };
 
-// brisvane-vsmc in a temporary root, and the daemon started in it directly, on demand. The
-// daemon's stderr goes to <root>/var/log/BrisvaneHelper.log; its system bus is the root's
-// (absent unless a test starts one).
+// brisvane-vsmc in a temporary root and the daemon started in it directly, on demand; its
+// stderr goes to <root>/var/log/BrisvaneHelper.log.
 class DaemonRig : public VirtualMacRig {
 public:
     explicit DaemonRig(const std::string& profile = VirtualSmc::kDefaultProfile)
@@ -234,11 +204,6 @@ public:
 
     const std::filesystem::path& root() const override { return m_vsmc.root(); }
     std::filesystem::path logFile() const override { return root() / "var/log/BrisvaneHelper.log"; }
-    std::map<std::string, std::string> daemonEnvironment() const
-    {
-        return {{"BRISVANE_SYSTEM_ROOT", root().string()},
-                {"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}};
-    }
 
     // Starts the daemon and waits until it answers.
     pid_t startDaemon()
@@ -256,16 +221,23 @@ public:
                                                              << daemonLog();
         return m_daemon;
     }
+    // The daemon with a firmware that takes manual mode at once, controlling at 3000 RPM.
+    void startControlling()
+    {
+        control("firmware accept-mode-after 0");
+        startDaemon();
+        takeOver({3000, 3000});
+    }
     // Another daemon process in the same root, not waited for.
     pid_t spawnDaemon() const
     {
-        return ProcessControl::spawn({daemonBinary().string()}, logFile(), daemonEnvironment(),
-                                     false);
+        return ProcessControl::spawn(
+            {daemonBinary().string()}, logFile(),
+            {{"BRISVANE_SYSTEM_ROOT", root().string()}, {"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}},
+            false);
     }
     pid_t daemonPid() const { return m_daemon; }
-    // The virtual SMC's process, for stalling it (SIGSTOP, SIGCONT).
     pid_t vsmcPid() const { return m_vsmc.pid(); }
-    // Exit status of the daemon once it has ended (within `limit`).
     std::optional<int> waitDaemonExit(std::chrono::milliseconds limit = 5s)
     {
         std::optional<int> status = waitForExit(m_daemon, limit);
@@ -293,14 +265,11 @@ public:
         std::filesystem::create_directories(tool.parent_path());
         std::filesystem::copy_file(daemonBinary(), tool);
         std::filesystem::create_directories(plistPath().parent_path());
-        std::filesystem::copy_file(shippedPlist(), plistPath());
+        std::filesystem::copy_file(std::filesystem::path(BRISVANE_BUILD_DIR "/share/brisvane") /
+                                       (std::string(HelperConstants::machServiceName) + ".plist"),
+                                   plistPath());
     }
 
-    static std::filesystem::path shippedPlist()
-    {
-        return std::filesystem::path(BRISVANE_BUILD_DIR "/share/brisvane") /
-               (std::string(HelperConstants::machServiceName) + ".plist");
-    }
     std::filesystem::path plistPath() const
     {
         return root() / HelperConstants::daemonPlistPath.substr(1);
@@ -323,7 +292,7 @@ public:
     {
         const RunResult result = launchctl({"bootstrap", "system", plistPath().string()});
         ASSERT_EQ(result.status, 0) << result.output;
-        ASSERT_TRUE(waitUntilServing()) << daemonLog();
+        ASSERT_TRUE(eventually([&] { return servingPid().has_value(); })) << daemonLog();
     }
 
 private:
@@ -366,76 +335,34 @@ public:
 
     bool logindRunning()
     {
-        if (!connect())
-            return false;
-        sd_bus_error error = SD_BUS_ERROR_NULL;
-        sd_bus_message* reply = nullptr;
         int owned = 0;
-        if (sd_bus_call_method(m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                               "org.freedesktop.DBus", "NameHasOwner", &error, &reply, "s",
-                               "org.freedesktop.login1") >= 0)
-            sd_bus_message_read(reply, "b", &owned);
-        sd_bus_message_unref(reply);
-        sd_bus_error_free(&error);
+        Reply reply = call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           "NameHasOwner", false, "s", "org.freedesktop.login1");
+        if (reply.message)
+            sd_bus_message_read(reply.message, "b", &owned);
         return owned != 0;
     }
 
     // Emitted by the mock itself, so that it comes from logind's name as the real one does.
     void emitPrepareForSleep(bool sleeping)
     {
-        ASSERT_TRUE(connect());
-        sd_bus_error error = SD_BUS_ERROR_NULL;
-        const int result = sd_bus_call_method(
-            m_bus, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
-            "EmitSignal", &error, nullptr, "sssav", "org.freedesktop.login1.Manager",
-            "PrepareForSleep", "b", 1, "b", sleeping ? 1 : 0);
-        EXPECT_GE(result, 0) << "EmitSignal: " << (error.message ? error.message : "");
-        sd_bus_error_free(&error);
+        callLogind("org.freedesktop.DBus.Mock", "EmitSignal", "sssav",
+                   "org.freedesktop.login1.Manager", "PrepareForSleep", "b", 1, "b",
+                   sleeping ? 1 : 0);
     }
 
     std::vector<Inhibitor> inhibitors()
     {
         std::vector<Inhibitor> found;
-        if (!connect()) {
-            ADD_FAILURE() << "no bus at " << m_address;
-            return found;
-        }
-        sd_bus_error error = SD_BUS_ERROR_NULL;
-        sd_bus_message* reply = nullptr;
-        const int result = sd_bus_call_method(
-            m_bus, "org.freedesktop.login1", "/org/freedesktop/login1",
-            "org.freedesktop.login1.Manager", "ListInhibitors", &error, &reply, "");
-        EXPECT_GE(result, 0) << "ListInhibitors: " << (error.message ? error.message : "");
-        if (result >= 0 && sd_bus_message_enter_container(reply, 'a', "(ssssuu)") >= 0) {
+        Reply reply = callLogind("org.freedesktop.login1.Manager", "ListInhibitors", "");
+        if (reply.message && sd_bus_message_enter_container(reply.message, 'a', "(ssssuu)") >= 0) {
             const char *what, *who, *why, *mode;
             std::uint32_t uid, pid;
-            while (sd_bus_message_read(reply, "(ssssuu)", &what, &who, &why, &mode, &uid, &pid) > 0)
+            while (sd_bus_message_read(reply.message, "(ssssuu)", &what, &who, &why, &mode, &uid,
+                                       &pid) > 0)
                 found.push_back({what, who, why, mode});
         }
-        sd_bus_message_unref(reply);
-        sd_bus_error_free(&error);
         return found;
-    }
-    // When each inhibitor lock was closed, in seconds of CLOCK_MONOTONIC (steady_clock here).
-    std::vector<double> inhibitorsClosedAt()
-    {
-        std::vector<double> times;
-        EXPECT_TRUE(connect());
-        sd_bus_error error = SD_BUS_ERROR_NULL;
-        sd_bus_message* reply = nullptr;
-        const int result = sd_bus_call_method(
-            m_bus, "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock",
-            "InhibitorsClosedAt", &error, &reply, "");
-        EXPECT_GE(result, 0) << "InhibitorsClosedAt: " << (error.message ? error.message : "");
-        const void* data = nullptr;
-        std::size_t size = 0;
-        if (result >= 0 && sd_bus_message_read_array(reply, 'd', &data, &size) >= 0) {
-            const auto* values = static_cast<const double*>(data);
-            times.assign(values, values + size / sizeof(double));
-        }
-        sd_bus_message_unref(reply);
-        sd_bus_error_free(&error);
-        return times;
     }
     std::size_t inhibitorsBy(const std::string& who)
     {
@@ -444,8 +371,55 @@ public:
             count += inhibitor.who == who;
         return count;
     }
+    // When each inhibitor lock was closed, in seconds of CLOCK_MONOTONIC (steady_clock here).
+    std::vector<double> inhibitorsClosedAt()
+    {
+        std::vector<double> times;
+        Reply reply = callLogind("org.freedesktop.DBus.Mock", "InhibitorsClosedAt", "");
+        const void* data = nullptr;
+        std::size_t size = 0;
+        if (reply.message && sd_bus_message_read_array(reply.message, 'd', &data, &size) >= 0) {
+            const auto* values = static_cast<const double*>(data);
+            times.assign(values, values + size / sizeof(double));
+        }
+        return times;
+    }
 
 private:
+    struct Reply {
+        Reply() = default;
+        Reply(Reply&& other) noexcept
+            : message(std::exchange(other.message, nullptr))
+        {}
+        ~Reply() { sd_bus_message_unref(message); }
+        sd_bus_message* message = nullptr;
+    };
+
+    template <typename... Args>
+    Reply call(const char* destination, const char* path, const char* interface, const char* member,
+               bool mustAnswer, const char* types, Args... args)
+    {
+        Reply reply;
+        if (!connect()) {
+            if (mustAnswer)
+                ADD_FAILURE() << "no bus at " << m_address;
+            return reply;
+        }
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        const int result = sd_bus_call_method(m_bus, destination, path, interface, member, &error,
+                                              &reply.message, types, args...);
+        if (result < 0 && mustAnswer)
+            ADD_FAILURE() << member << ": " << (error.message ? error.message : "");
+        sd_bus_error_free(&error);
+        return reply;
+    }
+    template <typename... Args>
+    Reply callLogind(const char* interface, const char* member, const char* types, Args... args)
+    {
+        return call("org.freedesktop.login1", "/org/freedesktop/login1", interface, member, true,
+                    types, args...);
+    }
+
     std::string m_address;
     sd_bus* m_bus = nullptr;
 };
@@ -460,35 +434,17 @@ public:
         : LogindClient(systemBusAddress(root))
         , m_address(systemBusAddress(root))
     {
-        const auto folder = root / "var/run/dbus";
         const auto log = root / "var/log";
-        std::filesystem::create_directories(folder);
+        std::filesystem::create_directories(root / "var/run/dbus");
         std::filesystem::create_directories(log);
-        const auto config = folder / "bus.conf";
-        std::ofstream(config) << R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <listen>unix:path=)" << (folder / "system_bus_socket").string()
-                              << R"(</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-)";
-        m_busDaemon = ProcessControl::spawn(
-            {"/usr/bin/dbus-daemon", "--nofork", "--nopidfile", "--config-file=" + config.string()},
-            log / "dbus-daemon.log", {}, false);
+        // The session bus's policy (everything allowed) at the system bus's address.
+        m_busDaemon = ProcessControl::spawn({"/usr/bin/dbus-daemon", "--nofork", "--nopidfile",
+                                             "--session", "--address=" + m_address},
+                                            log / "dbus-daemon.log", {}, false);
         EXPECT_TRUE(eventually([&] { return connect(); })) << "dbus-daemon did not come up";
         if (logind == Logind::absent)
             return;
-
-        // Debian's interpreter: the one with dbusmock and its GLib bindings. Its logind
-        // template, and the time each lock was closed.
+        // Debian's interpreter: the one with dbusmock and its GLib bindings.
         m_logind = ProcessControl::spawn({"/usr/bin/python3", "-m", "dbusmock", "--template",
                                           BRISVANE_SOURCE_DIR "/tests/e2e/logind_lock_times.py"},
                                          log / "dbusmock-logind.log",
