@@ -522,11 +522,11 @@ void FanController::tick()
         m_log.error("heartbeat timeout - releasing fans");
         m_requestedTargets.reset();
     }
-    // A release in this tick has just written every key; otherwise write what is still owed.
-    const bool wasIdle = m_phase == HelperControlPhase::idle;
-    releaseToMacOS();
-    if (wasIdle)
+    // A release writes every key; already released, only what is still owed is written.
+    if (m_phase == HelperControlPhase::idle)
         finishHandBack();
+    else
+        releaseToMacOS();
     refreshAutoFloors();
 }
 
