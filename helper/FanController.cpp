@@ -194,7 +194,6 @@ void FanController::trySetUp()
     try {
         m_smc = std::make_shared<SMCConnection>();
     } catch (const SMCError& error) {
-        m_smc.reset();
         setUpFailed(error);
         return;
     }
