@@ -50,7 +50,6 @@ protected:
     }
     virtual std::string profile() const { return VirtualSmc::kDefaultProfile; }
 
-    const std::filesystem::path& macRoot() const { return m_mac->root(); }
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
     RunResult launchctl(const std::vector<std::string>& args) const
     {
@@ -69,7 +68,7 @@ protected:
     }
     std::string daemonLog() const
     {
-        return test::readFile(macRoot() / "var/log/org.brisvane.Brisvane.helper.log");
+        return test::readFile(m_mac->root() / "var/log/org.brisvane.Brisvane.helper.log");
     }
     // The daemon's pid as the stand-in launchd reports it.
     std::optional<pid_t> daemonPid() const

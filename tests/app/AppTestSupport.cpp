@@ -132,11 +132,6 @@ LogCapture::~LogCapture()
     g_entries = nullptr;
 }
 
-const QList<LogCapture::Entry>& LogCapture::entries() const
-{
-    return *g_entries;
-}
-
 QList<LogCapture::Entry> LogCapture::inCategory(const QString& category) const
 {
     QList<Entry> result;

@@ -82,7 +82,6 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    const QList<Entry>& entries() const;
     QList<Entry> inCategory(const QString& category) const;
 
 private:
