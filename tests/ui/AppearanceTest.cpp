@@ -1,17 +1,13 @@
 // The design elements in a window: switching between the light and dark appearance while they
-// run recolours the gauge and draws the blades again, at the same angle and the same speed;
-// nothing animates off screen; and assistive technology's "Press" clicks a pressable control.
+// run recolours the gauge and draws the blades again, at the same angle and the same speed; and
+// nothing animates off screen.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/design/SpinningFanBladesView.h"
 
-#include <QAccessible>
-#include <QGuiApplication>
-#include <QPalette>
 #include <QPointer>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -27,8 +23,7 @@ constexpr char kScene[] = R"(
 import QtQuick
 import Brisvane.UI.Design
 Window {
-    width: 300
-    height: 160
+    width: 300; height: 160
     color: Theme.windowColor
     property alias spinning: spinning
     property alias frozen: frozen
@@ -38,21 +33,7 @@ Window {
 }
 )";
 
-class AppearanceTest : public test::UiTest {
-protected:
-    void TearDown() override
-    {
-        QGuiApplication::setPalette(QPalette());
-        UiTest::TearDown();
-    }
-    static void setPlatformDark(bool dark)
-    {
-        QPalette palette;
-        palette.setColor(QPalette::Window,
-                         dark ? QColor(0x20, 0x20, 0x20) : QColor(0xef, 0xef, 0xef));
-        QGuiApplication::setPalette(palette);
-    }
-};
+class AppearanceTest : public test::UiTest {};
 
 struct Blades {
     QObject* item;
@@ -75,12 +56,9 @@ TEST_F(AppearanceTest, SwitchingRecoloursTheGaugeAndRedrawsTheBladesWhereTheySta
 {
     setPlatformDark(false);
     QQmlEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/"));
-    QQmlComponent component(&engine);
-    component.setData(kScene, {});
-    std::unique_ptr<QObject> root(component.create());
+    const auto root = create(engine, kScene);
     auto* window = qobject_cast<QQuickWindow*>(root.get());
-    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
+    ASSERT_NE(window, nullptr);
     const Blades spinning{root->property("spinning").value<QObject*>()};
     const Blades frozen{root->property("frozen").value<QObject*>()};
 
@@ -118,8 +96,7 @@ Window {
     component Fan: Item {
         SpinningFanBlades { x: 160; diameter: 40; revolutionsPerSecond: 2 }
     }
-    width: 300
-    height: 160
+    width: 300; height: 160
     property alias page: page
     property alias blades: blades
     property alias gauge: gauge
@@ -143,12 +120,9 @@ Window {
 TEST_F(AppearanceTest, NothingAnimatesOffScreen)
 {
     QQmlEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/"));
-    QQmlComponent component(&engine);
-    component.setData(kOffScreenScene, {});
-    std::unique_ptr<QObject> root(component.create());
+    const auto root = create(engine, kOffScreenScene);
     auto* window = qobject_cast<QQuickWindow*>(root.get());
-    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
+    ASSERT_NE(window, nullptr);
     auto object = [&](const char* name) { return root->property(name).value<QObject*>(); };
     const Blades blades{object("blades")};
     QObject* gauge = object("gauge");
@@ -188,35 +162,6 @@ TEST_F(AppearanceTest, NothingAnimatesOffScreen)
     object("fans")->setProperty("model", 0);
     ASSERT_FALSE(released.isNull()) << "destroyed later, as a Repeater does";
     EXPECT_FALSE(Blades{released}.spinning());
-}
-
-TEST_F(AppearanceTest, ThePressActionClicksAPressableButton)
-{
-    QQmlEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/"));
-    QQmlComponent component(&engine);
-    component.setData(R"(
-import QtQuick
-import Brisvane.UI.Design
-Window {
-    id: root
-    property int clicks: 0
-    PressableButton { text: "Install"; onClicked: root.clicks += 1 }
-}
-)",
-                      {});
-    std::unique_ptr<QObject> root(component.create());
-    auto* window = qobject_cast<QQuickWindow*>(root.get());
-    ASSERT_NE(window, nullptr) << component.errorString().toStdString();
-    window->show();
-    QQuickItem* button = window->contentItem()->childItems().value(0);
-    ASSERT_NE(button, nullptr);
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
-    ASSERT_NE(accessible, nullptr);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Install"));
-    ASSERT_NE(accessible->actionInterface(), nullptr);
-    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(root->property("clicks").toInt(), 1);
 }
 
 } // namespace
