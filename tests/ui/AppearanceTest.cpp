@@ -1,6 +1,4 @@
-// The design elements in a window: switching between the light and dark appearance while they
-// run recolours the gauge and draws the blades again, at the same angle and the same speed; and
-// nothing animates off screen.
+// Design elements in a window: an appearance switch while they run, nothing animating off screen.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/ui/UiTestSupport.h"
@@ -25,11 +23,9 @@ import Brisvane.UI.Design
 Window {
     width: 300; height: 160
     color: Theme.windowColor
-    property alias spinning: spinning
-    property alias frozen: frozen
     FanGaugeArcs { x: 20; y: 20; diameter: 110; fraction: 0.5; animationDuration: 0 }
-    SpinningFanBlades { id: spinning; x: 160; y: 20; diameter: 40; revolutionsPerSecond: 1 }
-    SpinningFanBlades { id: frozen; x: 220; y: 20; diameter: 40; revolutionsPerSecond: 3 }
+    SpinningFanBlades { objectName: "spinning"; x: 160; y: 20; diameter: 40; revolutionsPerSecond: 1 }
+    SpinningFanBlades { objectName: "frozen"; x: 220; y: 20; diameter: 40; revolutionsPerSecond: 3 }
 }
 )";
 
@@ -59,8 +55,8 @@ TEST_F(AppearanceTest, SwitchingRecoloursTheGaugeAndRedrawsTheBladesWhereTheySta
     const auto root = create(engine, kScene);
     auto* window = qobject_cast<QQuickWindow*>(root.get());
     ASSERT_NE(window, nullptr);
-    const Blades spinning{root->property("spinning").value<QObject*>()};
-    const Blades frozen{root->property("frozen").value<QObject*>()};
+    const Blades spinning{root->findChild<QObject*>("spinning")};
+    const Blades frozen{root->findChild<QObject*>("frozen")};
 
     int frames = 0;
     QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] { ++frames; });
@@ -97,17 +93,13 @@ Window {
         SpinningFanBlades { x: 160; diameter: 40; revolutionsPerSecond: 2 }
     }
     width: 300; height: 160
-    property alias page: page
-    property alias blades: blades
-    property alias gauge: gauge
-    property alias fans: fans
     Item {
-        id: page
+        objectName: "page"
         anchors.fill: parent
-        SpinningFanBlades { id: blades; diameter: 40; revolutionsPerSecond: 1 }
-        FanGaugeArcs { id: gauge; x: 60; diameter: 80; animationDuration: 600 }
+        SpinningFanBlades { objectName: "blades"; diameter: 40; revolutionsPerSecond: 1 }
+        FanGaugeArcs { objectName: "gauge"; x: 60; diameter: 80; animationDuration: 600 }
         Repeater {
-            id: fans
+            objectName: "fans"
             model: 1
             Fan {}
         }
@@ -123,7 +115,7 @@ TEST_F(AppearanceTest, NothingAnimatesOffScreen)
     const auto root = create(engine, kOffScreenScene);
     auto* window = qobject_cast<QQuickWindow*>(root.get());
     ASSERT_NE(window, nullptr);
-    auto object = [&](const char* name) { return root->property(name).value<QObject*>(); };
+    auto object = [&](const char* name) { return root->findChild<QObject*>(name); };
     const Blades blades{object("blades")};
     QObject* gauge = object("gauge");
     auto displayed = [&] { return gauge->property("displayedFraction").toDouble(); };

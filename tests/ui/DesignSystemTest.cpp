@@ -1,6 +1,4 @@
-// The design system's numbers: temperature colours per appearance, the readout's number, the
-// gauge's fraction and fill animation, when the blades are drawn again, and how the appearance
-// follows the platform palette or the forced scheme.
+// The design system: temperature colours, readout numbers, the gauge fill, blades and theme.
 
 #include "tests/ui/UiTestSupport.h"
 
@@ -83,7 +81,6 @@ TEST_F(FanGaugeAnimationTest, TheSameFractionAddsNoAnimation)
 
     gauge.setFraction(0.5, 1.8);
     EXPECT_EQ(gauge.animationCount(), 1);
-    EXPECT_EQ(gauge.animation().duration(), 1800);
     gauge.setFraction(0.5, 1.8);
     EXPECT_EQ(gauge.animationCount(), 1);
     gauge.setFraction(-2, 1.8);
@@ -106,8 +103,6 @@ TEST_F(FanGaugeAnimationTest, ANewFractionContinuesFromTheFillOnScreen)
     gauge.setFraction(0.2, 1.8);
     EXPECT_EQ(gauge.animationCount(), 2);
     EXPECT_EQ(gauge.displayedFraction(), onScreen) << "no jump";
-    EXPECT_EQ(gauge.animation().startValue().toDouble(), onScreen);
-    EXPECT_EQ(gauge.animation().endValue().toDouble(), 0.2);
     gauge.animation().setCurrentTime(1800);
     EXPECT_DOUBLE_EQ(gauge.displayedFraction(), 0.2);
 }

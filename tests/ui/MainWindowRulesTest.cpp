@@ -1,5 +1,4 @@
-// The main window's rules in pure C++: the start section, the control state that enables the
-// pills and picks the caption, preset captions, pill titles and rows, and the height fitting.
+// The main window's rules in pure C++: start section, control state, presets, pills, height.
 
 #include "app/ui/window/MainSection.h"
 #include "app/ui/window/MainWindowHeightController.h"

@@ -1,6 +1,4 @@
-// The main window scene on the offscreen platform: hidden until opened, a close only hides it,
-// the Dock-icon policy, the first showing's width correction and auto-close, the readings as
-// assistive technology reads them, and renderings in the forced schemes (PNGs in the build tree).
+// The main window scene on the offscreen platform; renderings land in build/tests/ for a look.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/app/TelemetryTestSupport.h"
@@ -14,7 +12,6 @@
 
 #include "app/core/MainWindowVisibility.h"
 
-#include <QAccessible>
 #include <QImage>
 #include <QQuickItem>
 #include <QScreen>
@@ -210,41 +207,6 @@ TEST_P(AutoCloseTest, CloseMainWindowAfterSecondsClosesItLikeTheUserOrNotAtAll)
 
 INSTANTIATE_TEST_SUITE_P(Values, AutoCloseTest,
                          ::testing::Values("1", nullptr, "0", "-1", "-0.5", "soon"));
-
-// The names the desktop tests find the readings by.
-TEST_F(MainWindowTest, TheReadingsAreNamedForAssistiveTechnology)
-{
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    launch();
-    ASSERT_TRUE(contentShown());
-    auto fans = test::laptopFans();
-    fans[0].actualRPM = 2400.9;
-    fans[1].actualRPM = 0;
-    m_state->telemetry().ingest(test::sampleWith({44, 45.52, 41, 41.04}, fans));
-
-    QStringList names;
-    const std::function<void(QAccessibleInterface*)> collect = [&](QAccessibleInterface* node) {
-        if (!node)
-            return;
-        if (node->role() == QAccessible::StaticText)
-            names.append(node->text(QAccessible::Name));
-        for (int i = 0; i < node->childCount(); ++i)
-            collect(node->child(i));
-    };
-    const auto expected = {
-        QStringLiteral("CPU, 45.5 °C"),
-        QStringLiteral("GPU, 41.0 °C"),
-        qtTrId("shared.fan.left") + QStringLiteral(", 2,400 rpm"),
-        qtTrId("shared.fan.right") + QStringLiteral(", 0 rpm"),
-    };
-    EXPECT_TRUE(processEventsUntil([&] {
-        names.clear();
-        collect(QAccessible::queryAccessibleInterface(window()));
-        return std::all_of(expected.begin(), expected.end(),
-                           [&](const QString& name) { return names.contains(name); });
-    })) << names.join(QStringLiteral(" | ")).toStdString();
-    QLocale::setDefault(QLocale::c());
-}
 
 class RenderTest : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
 

@@ -1,5 +1,4 @@
-// The menu bar: the label's texts and its image cache, the wrapping layout of the chips, the
-// fan row's fill, and the panel on the offscreen platform in the states it switches between.
+// The menu bar: the label's texts and image cache, the chips' layout, the fan row and the panel.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/app/TelemetryTestSupport.h"
@@ -115,23 +114,14 @@ TEST(FlowLayoutTest, SizeAndPlacement)
 
 TEST(MenuBarFanRowTest, FillWidth)
 {
-    struct Case {
-        double actual;
-        double max;
-        double width;
-    };
-    const Case cases[] = {
-        {0, 6000, 8},      // parked: the minimum (the row draws no fill then)
-        {60, 6000, 8},     // a sliver still shows
-        {3000, 6000, 100}, // half of a 200-point track
-        {9000, 6000, 200}, // above the maximum: full
-        {3000, 0, 8},      // no maximum
-        {3000, -1, 8},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.actual << " of " << c.max);
-        EXPECT_DOUBLE_EQ(MenuBarModel::fanFillWidth(c.actual, c.max, 200), c.width);
-    }
+    // A 200-point track: at least 8 (a parked fan, a sliver, no maximum), at most all of it.
+    const struct {
+        double actual, max, width;
+    } rows[] = {{0, 6000, 8},      {60, 6000, 8}, {3000, 6000, 100},
+                {9000, 6000, 200}, {3000, 0, 8},  {3000, -1, 8}};
+    for (const auto& row : rows)
+        EXPECT_DOUBLE_EQ(MenuBarModel::fanFillWidth(row.actual, row.max, 200), row.width)
+            << row.actual << " of " << row.max;
 }
 
 class MenuBarPanelTest : public test::AppTest {

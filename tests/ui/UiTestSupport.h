@@ -1,7 +1,5 @@
 #pragma once
-// Shared fixture for the user-interface tests: one QApplication per process on the offscreen
-// platform with the English catalogue, and for every test fresh HOME and XDG folders, user
-// defaults over a private settings file and an AppState around a PreviewHelperClient.
+// One offscreen QApplication per process; per test, fresh folders, defaults and an AppState.
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
