@@ -110,7 +110,11 @@ TEST_P(CloseTest, ClosingHidesTheWindowAndReopeningBringsItBack)
 INSTANTIATE_TEST_SUITE_P(DockIcon, CloseTest,
                          ::testing::Values(DockIconCase{nullptr, ActivationPolicy::accessory},
                                            DockIconCase{"YES", ActivationPolicy::accessory},
-                                           DockIconCase{"NO", ActivationPolicy::regular}));
+                                           DockIconCase{"NO", ActivationPolicy::regular}),
+                         [](const auto& info) {
+                             return std::string(info.param.hideDockIcon ? info.param.hideDockIcon
+                                                                        : "registeredDefault");
+                         });
 
 TEST_F(MainWindowTest, WhileMinimisedItIsOffScreenAndHeightReportsAreDropped)
 {
@@ -130,8 +134,8 @@ TEST_F(MainWindowTest, WhileMinimisedItIsOffScreenAndHeightReportsAreDropped)
     heights->fitWindow(310); // the same turn: one resize, to the last report
     EXPECT_EQ(heights->latestNaturalContentHeight(), 310);
     // Both are below the minimum: the content area ends up 420 tall.
-    EXPECT_TRUE(
-        processEventsUntil([&] { return qRound(heights->contentArea()->height()) == 420; }));
+    EXPECT_TRUE(processEventsUntil([&] { return qRound(heights->contentArea()->height()) == 420; }))
+        << "the content area stopped at " << heights->contentArea()->height();
 }
 
 TEST_F(MainWindowTest, PillsActivateTheirSlotOnlyWhilePresetsCanBeSwitched)
