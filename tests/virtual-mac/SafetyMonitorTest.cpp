@@ -139,12 +139,6 @@ TEST_F(MonitoredMac, EnteringManualModeStartsTheSilenceClock)
     EXPECT_EQ(smc.violations()[0].fan, 1);
 }
 
-} // namespace
-} // namespace brisvane
-
-namespace brisvane {
-namespace {
-
 // A controller that does what a correct once-a-second daemon does: while idle it remembers the
 // firmware's targets; asked for control it unlocks, retries manual mode each tick, then writes
 // max(request, safety floor of its own hottest sample, the remembered target) every tick. The

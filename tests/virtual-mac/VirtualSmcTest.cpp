@@ -85,21 +85,6 @@ TEST(VirtualSmc, OtherSelectorsAndMalformedCallsAreBadArgumentsWithAZeroedRecord
     EXPECT_EQ(smc.callCounts().other, 3u);
 }
 
-TEST(VirtualSmc, KeyInfoAndReadsCarryTypeSizeAttributesAndBytes)
-{
-    VirtualSmc smc;
-    const SMCParamStruct info = call(smc, request(SMCCommand::getKeyInfo, "F0Tg"));
-    EXPECT_EQ(info.keyInfo.dataSize, 4u);
-    EXPECT_EQ(info.keyInfo.dataType, smcFourCC("flt "));
-    EXPECT_NE(info.keyInfo.dataAttributes, 0);
-
-    auto read = request(SMCCommand::readKey, "F0Mx");
-    read.keyInfo.dataSize = 4;
-    const SMCParamStruct reply = call(smc, read);
-    EXPECT_THAT(std::vector<std::uint8_t>(reply.bytes.begin(), reply.bytes.begin() + 4),
-                ElementsAre(0x00, 0x80, 0xbb, 0x45)); // 6000.0f
-}
-
 TEST(VirtualSmc, CountKeyIsTheDirectorySizeBigEndianAndIndexesCoverEveryKeyOnce)
 {
     VirtualSmc smc;
@@ -182,46 +167,6 @@ protected:
     VirtualSmc smc;
     VirtualSmc::ServiceRegistration registration = smc.registerAsService();
 };
-
-TEST_F(RegisteredVirtualSmc, SMCConnectionReadsFansAndWritesTargets)
-{
-    SMCConnection connection;
-    EXPECT_EQ(connection.fanCount(), 2);
-    EXPECT_EQ(connection.readFloat("F0Mx"), 6000.0f);
-    EXPECT_EQ(connection.readFloat("F1Mn"), 1200.0f);
-    EXPECT_EQ(connection.fanModeKey(0), "F0Md");
-    const auto fans = connection.readAllFans();
-    ASSERT_EQ(fans.size(), 2u);
-    EXPECT_EQ(fans[1].modeRaw, std::optional<std::uint8_t>(0));
-
-    smc.takeJournal();
-    connection.writeFloat("F0Tg", 1850);
-    const auto journal = smc.takeJournal();
-    ASSERT_EQ(journal.size(), 1u);
-    EXPECT_EQ(SmcValueCodec::toHex(journal[0].bytes), "0040e744");
-    EXPECT_EQ(journal[0].result, 0);
-}
-
-TEST_F(RegisteredVirtualSmc, SMCConnectionSeesLongEmptyAndUnknownKeysAsTheSMCDoes)
-{
-    SMCConnection connection;
-    EXPECT_EQ(connection.readBytes("zEPD").data.size(), 32u) << "a 48-byte key reads 32 bytes";
-    EXPECT_TRUE(connection.readBytes("zKL0").data.empty());
-    EXPECT_EQ(connection.keyCount(), smc.keyCount());
-    try {
-        connection.readBytes("ZZZZ");
-        FAIL() << "an unknown key must fail";
-    } catch (const SMCError& e) {
-        EXPECT_EQ(e.kind(), SMCError::Kind::keyError);
-        EXPECT_EQ(e.smcResult(), 0x84);
-    }
-    try {
-        connection.writeUInt8("FNum", 3);
-        FAIL() << "FNum is read-only";
-    } catch (const SMCError& e) {
-        EXPECT_EQ(e.smcResult(), 0x86);
-    }
-}
 
 TEST_F(RegisteredVirtualSmc, ConnectionsOnSeveralThreadsEachSeeWholeCalls)
 {
