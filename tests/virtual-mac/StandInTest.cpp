@@ -49,31 +49,30 @@ protected:
     }
     std::string log() const { return test::readFile(domain.logFile(kLabel)); }
 
-    void install(const std::string& extraKeys, const std::string& argument = "")
+    // Installs the test job with `extraKeys` in its plist and bootstraps it.
+    void load(const std::string& extraKeys, const std::string& argument = "")
     {
         test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
         test::writeFile(plistPath(), jobPlist(extraKeys, argument));
+        const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
+        ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
     }
-    std::optional<pid_t> jobPid() const
+    test::RunResult bootout() const
     {
-        const auto state = domain.describe(kLabel);
-        if (!state || !(*state)["pid"].is_number())
-            return std::nullopt;
-        return (*state)["pid"].get<pid_t>();
+        return mac.launchctl({"bootout", std::string("system/") + kLabel});
     }
     // The running job's pid once it has started and said so; -1 (and a failure) if it never does.
     pid_t startedJob() const
     {
-        std::optional<pid_t> pid;
+        pid_t pid = -1;
         const bool started = test::eventually([&] {
-            pid = jobPid();
-            return pid && log().find("started") != std::string::npos;
+            const auto state = domain.describe(kLabel);
+            pid = state && (*state)["pid"].is_number() ? (*state)["pid"].get<pid_t>() : -1;
+            return pid > 0 && log().find("started") != std::string::npos;
         });
-        if (!started) {
+        if (!started)
             ADD_FAILURE() << "the job did not start; log: " << log();
-            return -1;
-        }
-        return *pid;
+        return started ? pid : -1;
     }
     int runs() const
     {
@@ -83,9 +82,7 @@ protected:
 
 TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
 {
-    install("<key>RunAtLoad</key><true/>", "hello world");
-    const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
-    ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
+    load("<key>RunAtLoad</key><true/>", "hello world");
     const pid_t job = startedJob();
     ASSERT_GT(job, 0);
     EXPECT_THAT(log(), HasSubstr("started in " + mac.root().string() + " with hello world 1"));
@@ -100,13 +97,12 @@ TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
 
 TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
 {
-    install("<key>KeepAlive</key><true/>");
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load("<key>KeepAlive</key><true/>");
     const pid_t job = startedJob();
     ASSERT_GT(job, 0);
 
-    const auto bootout = mac.launchctl({"bootout", std::string("system/") + kLabel});
-    EXPECT_EQ(bootout.status, 0) << bootout.output;
+    const auto stopped = bootout();
+    EXPECT_EQ(stopped.status, 0) << stopped.output;
     EXPECT_FALSE(ProcessControl::isAlive(job)) << "bootout returns once the job is gone";
     EXPECT_THAT(log(), HasSubstr("got TERM"));
     EXPECT_FALSE(domain.describe(kLabel));
@@ -116,11 +112,10 @@ TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
 
 TEST_F(LaunchctlStandIn, BootoutKillsAJobThatIgnoresSigtermAfterItsExitTimeout)
 {
-    install("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
     const pid_t job = startedJob();
     ASSERT_GT(job, 0);
-    EXPECT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
+    EXPECT_EQ(bootout().status, 0);
     EXPECT_FALSE(ProcessControl::isAlive(job));
 }
 
@@ -128,10 +123,9 @@ TEST_F(LaunchctlStandIn, SuccessfulExitFalseRestartsOnlyAfterAFailure)
 {
     const std::string keepAlive =
         "<key>KeepAlive</key><dict><key>SuccessfulExit</key><false/></dict>";
-    install(keepAlive, "once"); // exits 1 every time, so it keeps being started
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load(keepAlive, "once"); // exits 1 every time, so it keeps being started
     ASSERT_TRUE(test::eventually([&] { return runs() >= 2; }));
-    ASSERT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
+    ASSERT_EQ(bootout().status, 0);
 
     // The same job exiting 0 runs once and stays down.
     test::writeFile(plistPath(), jobPlist(keepAlive, "once", "0"));
@@ -145,8 +139,7 @@ TEST_F(LaunchctlStandIn, SuccessfulExitFalseRestartsOnlyAfterAFailure)
 
 TEST_F(LaunchctlStandIn, RefusalsCarryLaunchctlsStatusAndText)
 {
-    install("<key>KeepAlive</key><true/>");
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load("<key>KeepAlive</key><true/>");
     const fs::path bad = mac.root() / "Library/LaunchDaemons/bad.plist";
     test::writeFile(bad, "<plist><dict><key>Label</key></dict></plist>");
     const struct {
@@ -168,26 +161,17 @@ TEST_F(LaunchctlStandIn, RefusalsCarryLaunchctlsStatusAndText)
     }
 }
 
-TEST(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
+class BrisvaneSimDown : public LaunchctlStandIn {};
+
+TEST_F(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
 {
-    std::optional<pid_t> job;
-    fs::path root;
-    {
-        test::SimulatedMac mac;
-        root = mac.root();
-        test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
-        const auto plist = mac.root() / "Library/LaunchDaemons/job.plist";
-        test::writeFile(plist, jobPlist("<key>KeepAlive</key><true/>"));
-        ASSERT_EQ(mac.launchctl({"bootstrap", "system", plist.string()}).status, 0);
-        LaunchdDomain domain(mac.root());
-        ASSERT_TRUE(test::eventually([&] {
-            const auto state = domain.describe(kLabel);
-            if (state && (*state)["pid"].is_number())
-                job = (*state)["pid"].get<pid_t>();
-            return job.has_value();
-        }));
-    }
-    EXPECT_FALSE(ProcessControl::isAlive(*job));
+    load("<key>KeepAlive</key><true/>");
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
+    const auto down =
+        test::run({test::binary("brisvane-sim").string(), "down", mac.root().string()});
+    EXPECT_EQ(down.status, 0) << down.output;
+    EXPECT_FALSE(ProcessControl::isAlive(job));
 }
 
 class OsascriptStandIn : public ::testing::Test {

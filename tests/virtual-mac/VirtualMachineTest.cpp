@@ -215,19 +215,6 @@ TEST(ThermalModel, PinnedTemperaturesOverrideEverySensorUntilReleased)
     EXPECT_EQ(smc.readFloatKey("Tp01"), modelled);
 }
 
-TEST(ThermalModel, LateGpuSensorsReadZeroUntilAWorkloadStarts)
-{
-    VirtualSmc smc("late-gpu");
-    smc.advance(30);
-    EXPECT_EQ(smc.readFloatKey("Tg05"), 0.0f);
-    EXPECT_GT(*smc.readFloatKey("Tp01"), 40.0f);
-    smc.setWorkload(0.2, 0);
-    EXPECT_GT(*smc.readFloatKey("Tg05"), 30.0f);
-    smc.setWorkload(0, 0);
-    smc.advance(10);
-    EXPECT_GT(*smc.readFloatKey("Tg05"), 30.0f) << "once awake they stay awake";
-}
-
 TEST(VirtualSmcFaults, KeyFaultsAnswerTheirResultForTheirCountThenStop)
 {
     VirtualSmc smc;

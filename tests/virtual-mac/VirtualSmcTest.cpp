@@ -25,6 +25,13 @@ struct ResultCase {
     std::uint8_t result;
 };
 
+SMCParamStruct indexRequest(std::uint32_t index)
+{
+    auto record = request(SMCCommand::getKeyFromIndex);
+    record.data32 = index;
+    return record;
+}
+
 std::string PrintToString(const ResultCase& c)
 {
     return c.name;
@@ -49,20 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ResultCase{"writeWrongSize", writeRequest("F0Tg", {1}, 1), 0x86},
                       ResultCase{"writeOversized", writeRequest("F0Tg", {}, 40), 0x86},
                       ResultCase{"writeUnknownKey", writeRequest("ZZZZ", {1}, 1), 0x84},
-                      ResultCase{"indexInRange",
-                                 [] {
-                                     auto r = request(SMCCommand::getKeyFromIndex);
-                                     r.data32 = 3;
-                                     return r;
-                                 }(),
-                                 0},
-                      ResultCase{"indexPastTheEnd",
-                                 [] {
-                                     auto r = request(SMCCommand::getKeyFromIndex);
-                                     r.data32 = 100000;
-                                     return r;
-                                 }(),
-                                 0x84},
+                      ResultCase{"indexInRange", indexRequest(3), 0},
+                      ResultCase{"indexPastTheEnd", indexRequest(100000), 0x84},
                       ResultCase{"unknownCommand", request(static_cast<SMCCommand>(7), "F0Ac"),
                                  0x82}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -98,9 +93,7 @@ TEST(VirtualSmc, CountKeyIsTheDirectorySizeBigEndianAndIndexesCoverEveryKeyOnce)
     std::set<std::uint32_t> seen;
     std::uint32_t previous = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
-        auto r = request(SMCCommand::getKeyFromIndex);
-        r.data32 = i;
-        const SMCParamStruct reply = call(smc, r);
+        const SMCParamStruct reply = call(smc, indexRequest(i));
         ASSERT_EQ(reply.result, 0) << i;
         EXPECT_GT(reply.key, previous) << "directory order at " << i;
         previous = reply.key;
@@ -141,7 +134,7 @@ TEST(VirtualSmc, CountsEachCommandUntilReset)
     call(smc, request(SMCCommand::readKey, "FNum"));
     call(smc, request(SMCCommand::readKey, "F0Ac"));
     call(smc, writeRequest("Ftst", {1}, 1));
-    call(smc, request(SMCCommand::getKeyFromIndex));
+    call(smc, indexRequest(0));
     const SmcCallCounts counts = smc.callCounts();
     EXPECT_EQ(counts.getKeyInfo, 1u);
     EXPECT_EQ(counts.readKey, 2u);
