@@ -194,7 +194,6 @@ void FanController::trySetUp()
     try {
         m_smc = std::make_shared<SMCConnection>();
     } catch (const SMCError& error) {
-        m_smc.reset();
         setUpFailed(error);
         return;
     }
@@ -443,7 +442,8 @@ void FanController::continueUnlock()
     for (std::size_t fan = 0; fan < m_modeKeys.size(); ++fan) {
         try {
             m_smc->writeUInt8(m_modeKeys[fan], kModeManual);
-            forgetOwedMode(m_modeKeys[fan]);
+            // Taken manual by this takeover: nothing is owed for it any more.
+            std::erase(m_modesOwed, m_modeKeys[fan]);
         } catch (const SMCError& error) {
             if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds) {
                 // The next tick or request tries again from the first fan. Meanwhile the fans
@@ -521,11 +521,11 @@ void FanController::tick()
         m_log.error("heartbeat timeout - releasing fans");
         m_requestedTargets.reset();
     }
-    // A release in this tick has just written every key; otherwise write what is still owed.
-    const bool wasIdle = m_phase == HelperControlPhase::idle;
-    releaseToMacOS();
-    if (wasIdle)
+    // A release writes every key; already released, only what is still owed is written.
+    if (m_phase == HelperControlPhase::idle)
         finishHandBack();
+    else
+        releaseToMacOS();
     refreshAutoFloors();
 }
 
@@ -645,10 +645,8 @@ void FanController::oweMode(const std::string& key, const SMCError& error)
 
 void FanController::settleMode(const std::string& key)
 {
-    const auto owed = std::find(m_modesOwed.begin(), m_modesOwed.end(), key);
-    if (owed == m_modesOwed.end())
+    if (std::erase(m_modesOwed, key) == 0)
         return;
-    m_modesOwed.erase(owed);
     m_log.info("fan mode %s accepted automatic - fan returned to macOS control", key.c_str());
 }
 
@@ -684,13 +682,6 @@ void FanController::finishHandBack()
     }
     if (m_unlockOwed)
         withdrawUnlock();
-}
-
-void FanController::forgetOwedMode(const std::string& key)
-{
-    const auto owed = std::find(m_modesOwed.begin(), m_modesOwed.end(), key);
-    if (owed != m_modesOwed.end())
-        m_modesOwed.erase(owed);
 }
 
 void FanController::releaseControl(std::function<void()> reply)

@@ -119,8 +119,6 @@ private:
     // (while a takeover waits for the firmware too, for the fans it has not yet taken).
     void oweMode(const std::string& key, const SMCError& error);
     void settleMode(const std::string& key);
-    // Taken manual by a takeover: nothing is owed for it any more.
-    void forgetOwedMode(const std::string& key);
     void withdrawUnlock();
     void finishHandBack();
 

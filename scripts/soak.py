@@ -217,9 +217,6 @@ class Soak:
 
     # Faults
 
-    def model_time(self):
-        return self.ctl("status")["t"]
-
     def note(self, t, kind, detail=""):
         """One line of the fault timeline, at the virtual Mac's model time (its monitor's
         clock) when the fault began, so that a finding can be set beside the faults before it."""
@@ -227,10 +224,10 @@ class Soak:
         with open(self.root / "var/log/soak-faults.log", "a") as out:
             out.write(f"t={t:8.1f}  {kind} {detail}\n")
 
-    def inject(self, kind):
+    def inject(self, kind, t):
+        """Injects a fault of `kind`, beginning at model time `t`."""
         self.counts[kind] += 1
         r = self.random
-        t = self.model_time()
         if kind == "smc-stall":
             # The SMC stops answering: every call in flight times out, then it answers again.
             seconds = r.uniform(0.5, 4.0)
@@ -323,9 +320,11 @@ class Soak:
             self.firmware_restore_at = None
 
     def sample(self):
-        """What the fans are doing now, for the run's summary."""
-        fans = self.ctl("status")["fans"]
-        self.samples["manual" if any(f["mode"] == 1 for f in fans) else "automatic"] += 1
+        """What the fans are doing now, for the run's summary; returns the model time."""
+        status = self.ctl("status")
+        manual = any(f["mode"] == 1 for f in status["fans"])
+        self.samples["manual" if manual else "automatic"] += 1
+        return status["t"]
 
     def run(self):
         kinds = sorted(WEIGHTS)
@@ -342,8 +341,9 @@ class Soak:
                 self.app_exits.append(self.app.returncode)
                 self.start_app(self.preset)
             # Sampled before each fault, after the system had the pause to recover from the last.
-            self.sample()
-            self.inject(self.random.choices(kinds, weights)[0])
+            # One status read serves the sample and the fault's start time.
+            t = self.sample()
+            self.inject(self.random.choices(kinds, weights)[0], t)
             pause = self.random.expovariate(1.0 / MEAN_PAUSE_SECONDS)
             time.sleep(min(pause, max(0.0, end - time.monotonic())))
 

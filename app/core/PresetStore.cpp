@@ -112,6 +112,13 @@ void PresetStore::writeActiveSelection()
         m_defaults.remove(kActivePresetIDKey);
 }
 
+const FanPreset* PresetStore::presetWithID(const QUuid& id) const
+{
+    const auto it = std::find_if(m_presets.cbegin(), m_presets.cend(),
+                                 [&](const FanPreset& p) { return p.id == id; });
+    return it != m_presets.cend() ? &*it : nullptr;
+}
+
 QVariant PresetStore::activePresetValue() const
 {
     return m_activePreset ? QVariant::fromValue(*m_activePreset) : QVariant();
@@ -120,12 +127,8 @@ QVariant PresetStore::activePresetValue() const
 void PresetStore::publish(Changes changes)
 {
     std::optional<FanPreset> active;
-    if (m_activePresetID) {
-        const auto it = std::find_if(m_presets.cbegin(), m_presets.cend(),
-                                     [&](const FanPreset& p) { return p.id == *m_activePresetID; });
-        if (it != m_presets.cend())
-            active = *it;
-    }
+    if (const FanPreset* preset = m_activePresetID ? presetWithID(*m_activePresetID) : nullptr)
+        active = *preset;
     const bool activePresetChanged = assignIfChanged(m_activePreset, std::move(active));
     const bool canAddChanged =
         assignIfChanged(m_canAddPreset, userPresetCount() < kMaximumUserPresets);

@@ -58,6 +58,8 @@ public:
     // The first preset whose id is activePresetID; nothing (QML: null) otherwise.
     Q_PROPERTY(QVariant activePreset READ activePresetValue NOTIFY activePresetChanged)
     const std::optional<FanPreset>& activePreset() const { return m_activePreset; }
+    // The preset with that id, or none; valid until the presets next change.
+    const FanPreset* presetWithID(const QUuid& id) const;
 
     // True while fewer than three user presets exist; built-ins do not count.
     Q_PROPERTY(bool canAddPreset READ canAddPreset NOTIFY canAddPresetChanged)

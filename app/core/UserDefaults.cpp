@@ -44,11 +44,12 @@ std::optional<double> doubleFromText(QStringView text)
     const bool negative = first != last && *first == '-';
     if (first != last && (*first == '+' || *first == '-'))
         ++first;
-    // from_chars would also take "inf" and "nan", which are no numbers here.
+    // from_chars would also take "inf" and "nan", which are no numbers here; a value beyond a
+    // double's range it reports as out of range, so what it yields is always finite.
     if (first == last || !((*first >= '0' && *first <= '9') || *first == '.'))
         return std::nullopt;
     double value = 0;
-    if (std::from_chars(first, last, value).ec != std::errc() || !std::isfinite(value))
+    if (std::from_chars(first, last, value).ec != std::errc())
         return std::nullopt;
     return negative ? -value : value;
 }

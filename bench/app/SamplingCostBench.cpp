@@ -11,6 +11,7 @@
 #include "app/core/TelemetryStore.h"
 #include "app/core/UserDefaults.h"
 
+#include "BenchSupport.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
 
@@ -28,22 +29,12 @@
 #include <filesystem>
 #include <string>
 
-#include <sys/resource.h>
-
 using namespace brisvane;
 
 namespace {
 
 constexpr double kAppPeriodSeconds = 2.0;
 constexpr double kSamplesPerHour = 3600.0 / kAppPeriodSeconds;
-
-double processCPUSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // Blocks in the event loop between events (samples arrive as events), so that the waiting
 // itself costs nothing; a timer bounds the wait.
@@ -175,10 +166,10 @@ void cpuPerHour(bool withDaemon)
              std::chrono::seconds(30));
 
     const int from = samples;
-    const double cpuFrom = processCPUSeconds();
+    const double cpuFrom = bench::processCpuSeconds();
     const auto wallFrom = std::chrono::steady_clock::now();
     runUntil([&] { return samples >= from + 200; }, std::chrono::seconds(120));
-    const double cpu = processCPUSeconds() - cpuFrom;
+    const double cpu = bench::processCpuSeconds() - cpuFrom;
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallFrom).count();
     const int measured = samples - from;

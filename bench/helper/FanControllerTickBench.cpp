@@ -5,13 +5,13 @@
 // 50 °C up.
 #include "helper/FanController.h"
 #include "helper/HelperLog.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,13 +29,6 @@ struct Figures {
     double total = 0;
     double microseconds = 0;
 };
-
-std::vector<std::uint8_t> floatBytes(float value)
-{
-    std::vector<std::uint8_t> bytes(4);
-    std::memcpy(bytes.data(), &value, 4);
-    return bytes;
-}
 
 class Bench {
 public:
@@ -68,7 +61,7 @@ public:
     void setTemperature(float celsius)
     {
         for (const std::string& key : m_sensorKeys)
-            m_model->setKeyBytes(key, floatBytes(celsius));
+            m_model->setKeyBytes(key, SmcValueCodec::floatBytes(celsius));
     }
 
     void request()

@@ -2,18 +2,13 @@
 // time of one call in-process and over a brisvane-vsmc socket.
 #include "smc/SMCKit.h"
 
+#include "BenchSupport.h"
+
 #include "platform/virtual-mac/VirtualSmc.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <thread>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace brisvane {
 namespace {
@@ -35,46 +30,16 @@ void readAllFansInProcess(benchmark::State& state)
 }
 BENCHMARK(readAllFansInProcess);
 
-// brisvane-vsmc in a temporary root for the life of the benchmark.
-class ServedMachine {
-public:
-    ServedMachine()
-    {
-        char pattern[] = "/tmp/bench-smc-XXXXXX";
-        m_root = ::mkdtemp(pattern);
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            const std::string vsmc = BRISVANE_BUILD_DIR "/bin/brisvane-vsmc";
-            ::execl(vsmc.c_str(), vsmc.c_str(), "serve", "--root", m_root.c_str(), "--profile",
-                    "two-fan-laptop", static_cast<char*>(nullptr));
-            std::_Exit(127);
-        }
-        ::setenv("BRISVANE_SYSTEM_ROOT", m_root.c_str(), 1);
-        for (int i = 0; i < 500 && !std::filesystem::exists(m_root / "var/run/iokit/vsmc.control");
-             ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ~ServedMachine()
-    {
-        ::kill(m_pid, SIGTERM);
-        ::waitpid(m_pid, nullptr, 0);
-        ::unsetenv("BRISVANE_SYSTEM_ROOT");
-        std::filesystem::remove_all(m_root);
-    }
-
-private:
-    std::filesystem::path m_root;
-    pid_t m_pid = -1;
-};
-
 void readFloatOverSocket(benchmark::State& state)
 {
-    ServedMachine served;
+    bench::ServedVsmc served;
+    ::setenv("BRISVANE_SYSTEM_ROOT", served.root().c_str(), 1);
     SMCConnection smc;
     smc.readFloat("F0Ac");
     for (auto _ : state)
         benchmark::DoNotOptimize(smc.readFloat("F0Ac"));
     state.SetLabel("one SMC call per iteration");
+    ::unsetenv("BRISVANE_SYSTEM_ROOT");
 }
 BENCHMARK(readFloatOverSocket)->Unit(benchmark::kMicrosecond);
 

@@ -6,9 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdio>
-
 namespace brisvane {
 namespace {
 
@@ -23,7 +20,7 @@ void directoryWalk(benchmark::State& state)
 {
     auto machine = largeMachine();
     ManualClock clock;
-    std::uint64_t calls = 0;
+    SmcCallCounts calls;
     for (auto _ : state) {
         state.PauseTiming();
         auto smc = std::make_shared<SMCConnection>();
@@ -31,11 +28,13 @@ void directoryWalk(benchmark::State& state)
         state.ResumeTiming();
         SMCTemperatureSensors sensors(smc, clock);
         benchmark::DoNotOptimize(sensors.sensorCounts());
-        calls = machine->callCounts().total();
+        calls = machine->callCounts();
     }
-    state.counters["smcCalls"] = static_cast<double>(calls);
-    state.counters["keys"] = static_cast<double>(machine->keyCount());
-    state.SetLabel(machine->profileName());
+    // In the label, as counters print large numbers rounded.
+    const auto n = [](std::uint64_t value) { return std::to_string(value); };
+    state.SetLabel(machine->profileName() + ", " + n(machine->keyCount()) + " keys: " +
+                   n(calls.total()) + " SMC calls (" + n(calls.getKeyFromIndex) + " by index, " +
+                   n(calls.getKeyInfo) + " key info, " + n(calls.readKey) + " reads)");
 }
 BENCHMARK(directoryWalk)->Unit(benchmark::kMillisecond);
 
@@ -54,35 +53,7 @@ void snapshot(benchmark::State& state)
 }
 BENCHMARK(snapshot)->Unit(benchmark::kMicrosecond);
 
-// The exact call count of one first walk, which the counters above print rounded.
-void printWalkCost()
-{
-    auto machine = largeMachine();
-    ManualClock clock;
-    auto smc = std::make_shared<SMCConnection>();
-    machine->resetCallCounts();
-    const auto start = std::chrono::steady_clock::now();
-    SMCTemperatureSensors sensors(smc, clock);
-    const auto elapsed =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
-    const auto counts = machine->callCounts();
-    std::printf("%s: %zu keys; first walk %.3f ms, %llu SMC calls (%llu getKeyFromIndex, %llu "
-                "getKeyInfo, %llu readKey); %d CPU + %d GPU sensors\n",
-                machine->profileName().c_str(), machine->keyCount(), elapsed.count(),
-                static_cast<unsigned long long>(counts.total()),
-                static_cast<unsigned long long>(counts.getKeyFromIndex),
-                static_cast<unsigned long long>(counts.getKeyInfo),
-                static_cast<unsigned long long>(counts.readKey), sensors.sensorCounts().cpu,
-                sensors.sensorCounts().gpu);
-}
-
 } // namespace
 } // namespace brisvane
 
-int main(int argc, char** argv)
-{
-    brisvane::printWalkCost();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-}
+BENCHMARK_MAIN();

@@ -12,10 +12,11 @@
 
 #include "app/core/Translations.h"
 
+#include "BenchSupport.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QQmlComponent>
@@ -27,8 +28,6 @@
 #include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
-
-#include <sys/resource.h>
 
 #include <atomic>
 #include <cstdio>
@@ -54,32 +53,6 @@ constexpr char kBareScene[] = "import QtQuick\nItem {}\n";
 
 constexpr char kGalleryURL[] = "qrc:/Brisvane/UI/Gallery/Gallery.qml";
 constexpr QSize kItemSize(820, 900);
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// "Rss" and "Pss" of this process, in KiB.
-std::pair<long, long> memoryKiB()
-{
-    QFile file(QStringLiteral("/proc/self/smaps_rollup"));
-    long rss = -1;
-    long pss = -1;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> words = line.simplified().split(' ');
-            if (words.size() >= 2 && words[0] == "Rss:")
-                rss = words[1].toLong();
-            else if (words.size() >= 2 && words[0] == "Pss:")
-                pss = words[1].toLong();
-        }
-    }
-    return {rss, pss};
-}
 
 // A picture with detail in it, so that the turning image is not a flat colour.
 class ReferenceImageProvider : public QQuickImageProvider {
@@ -205,17 +178,18 @@ int main(int argc, char** argv)
             if (wall.isValid())
                 return;
             wall.start();
-            cpuAtStart = cpuSeconds();
+            cpuAtStart = brisvane::bench::processCpuSeconds();
             framesAtStart = frames;
             QTimer::singleShot(static_cast<int>(duration * 1000), &app, [&] {
                 const double elapsed = wall.elapsed() / 1000.0;
                 const QSize windowSize = window->size();
-                const auto [rss, pss] = memoryKiB();
+                const auto [rss, pss] = brisvane::bench::memoryKiB();
                 std::printf("{\"scene\": \"%s\", \"width\": %d, \"height\": %d, "
                             "\"seconds\": %.2f, \"cpu_seconds\": %.3f, \"frames\": %ld, "
                             "\"rss_kib\": %ld, \"pss_kib\": %ld}\n",
                             qPrintable(name), windowSize.width(), windowSize.height(), elapsed,
-                            cpuSeconds() - cpuAtStart, frames - framesAtStart, rss, pss);
+                            brisvane::bench::processCpuSeconds() - cpuAtStart,
+                            frames - framesAtStart, rss, pss);
                 std::fflush(stdout);
                 app.quit();
             });

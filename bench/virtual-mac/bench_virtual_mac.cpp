@@ -1,17 +1,15 @@
 // Figures for the virtual SMC: sustained SMC calls per second over the user-client socket (one
-// and several clients), and the time of a full directory walk of the large-directory profile
-// as sensor discovery does it (#KEY, a name per index, info and a read per T key).
-#include "ControlClient.h"
-#include "ProcessControl.h"
+// and several clients), and the time of sensor discovery's full directory walk of the
+// large-directory profile.
+#include "BenchSupport.h"
 #include "VirtualSmc.h"
 
-#include "smc/SMCKit.h"
+#include "smc/SMCTemperatureSensors.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -52,18 +50,12 @@ double callRate(int clients)
 double walkSeconds(std::size_t& keys, int& sensors)
 {
     const auto start = Steady::now();
-    SMCConnection connection;
-    const std::uint32_t n = connection.keyCount();
-    sensors = 0;
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const std::string name = connection.keyName(i);
-        if (name.starts_with("Tp") || name.starts_with("Te") || name.starts_with("Tg")) {
-            const SMCValue value = connection.readBytes(name);
-            sensors += value.type == "flt " && value.data.size() == 4;
-        }
-    }
-    keys = n;
-    return seconds(Steady::now() - start);
+    auto connection = std::make_shared<SMCConnection>();
+    const SMCTemperatureSensors discovery(connection);
+    const double elapsed = seconds(Steady::now() - start);
+    keys = connection->keyCount();
+    sensors = discovery.sensorCounts().cpu + discovery.sensorCounts().gpu;
+    return elapsed;
 }
 
 void report(const char* where)
@@ -84,36 +76,15 @@ void report(const char* where)
 
 int main()
 {
-    namespace fs = std::filesystem;
-    std::string dir = "/tmp/vmac-bench-XXXXXX";
-    if (::mkdtemp(dir.data()) == nullptr)
-        return 1;
-    const fs::path root = dir;
-    const pid_t server =
-        ProcessControl::spawn({BRISVANE_BUILD_DIR "/bin/brisvane-vsmc", "serve", "--root",
-                               root.string(), "--profile", "large-directory"},
-                              root / "vsmc.log", {}, false);
-    const auto deadline = Steady::now() + std::chrono::seconds(10);
-    bool up = false;
-    while (!up && Steady::now() < deadline) {
-        try {
-            up = ControlClient::request(root, "status", std::chrono::milliseconds(200))
-                     .value("ok", false);
-        } catch (const ControlClient::Error&) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    {
+        bench::ServedVsmc served("large-directory");
+        if (!served.up()) {
+            std::fprintf(stderr, "brisvane-vsmc did not come up\n");
+            return 1;
         }
+        ::setenv("BRISVANE_SYSTEM_ROOT", served.root().c_str(), 1);
+        report("socket");
     }
-    if (!up) {
-        std::fprintf(stderr, "brisvane-vsmc did not come up\n");
-        ProcessControl::stop(server, std::chrono::seconds(2));
-        return 1;
-    }
-
-    ::setenv("BRISVANE_SYSTEM_ROOT", root.c_str(), 1);
-    report("socket");
-    ProcessControl::stop(server, std::chrono::seconds(5));
-    fs::remove_all(root);
-
     VirtualSmc inProcess("large-directory");
     auto registration = inProcess.registerAsService();
     report("in-process");

@@ -1,4 +1,4 @@
-// The bundle: its information and where its resources are found.
+// Where the bundle's resources are found.
 
 #include "tests/app/AppTestSupport.h"
 
@@ -8,43 +8,28 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace brisvane {
 namespace {
 
-class AppBundleTest : public test::AppCoreTest {
-protected:
-    void TearDown() override
-    {
-        ::unsetenv(AppBundle::kPrefixVariable);
-        AppCoreTest::TearDown();
-    }
-};
-
-TEST_F(AppBundleTest, Information)
-{
-    EXPECT_EQ(AppBundle::identifier(), "org.brisvane.Brisvane");
-    EXPECT_EQ(AppBundle::shortVersion(), "1.0");
-    EXPECT_EQ(AppBundle::buildVersion(), "1");
-}
+using AppBundleTest = test::AppCoreTest;
 
 TEST_F(AppBundleTest, ThePrefixIsTheProgramsParentFolderUnlessOverridden)
 {
-    ::unsetenv(AppBundle::kPrefixVariable);
-    EXPECT_EQ(QDir(AppBundle::prefix()), QDir(QCoreApplication::applicationDirPath() + "/.."));
-    ::setenv(AppBundle::kPrefixVariable, "", 1);
-    EXPECT_EQ(QDir(AppBundle::prefix()), QDir(QCoreApplication::applicationDirPath() + "/.."));
-    ::setenv(AppBundle::kPrefixVariable, "/opt/brisvane", 1);
+    const QDir parent(QCoreApplication::applicationDirPath() + "/..");
+    for (const std::optional<QString>& unset :
+         {std::optional<QString>(), std::optional(QString())}) {
+        test::ScopedEnv prefix(AppBundle::kPrefixVariable, unset);
+        EXPECT_EQ(QDir(AppBundle::prefix()), parent);
+    }
+    test::ScopedEnv prefix(AppBundle::kPrefixVariable, QStringLiteral("/opt/brisvane"));
     EXPECT_EQ(AppBundle::prefix(), "/opt/brisvane");
 }
 
 TEST_F(AppBundleTest, ResourcesAreFoundInTheInstalledLayout)
 {
     const QString prefix = makeDirectory("prefix");
-    ::setenv(AppBundle::kPrefixVariable, qPrintable(prefix), 1);
+    test::ScopedEnv env(AppBundle::kPrefixVariable, prefix);
     EXPECT_FALSE(AppBundle::resourcePath("BrisvaneHelper"));
-    EXPECT_FALSE(AppBundle::resourcePath("org.brisvane.Brisvane.helper", "plist"));
 
     test::writeFile(prefix + "/libexec/brisvane/BrisvaneHelper", "x");
     test::writeFile(prefix + "/share/brisvane/org.brisvane.Brisvane.helper.plist", "x");

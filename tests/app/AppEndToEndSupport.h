@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -29,23 +28,28 @@ protected:
         m_mac = std::make_unique<SimulatedMac>(profile());
         m_root = std::make_unique<ScopedSystemRoot>(m_mac->root());
         // No system bus inside the virtual Mac: the daemon runs without sleep handling.
-        ::setenv(
-            "DBUS_SYSTEM_BUS_ADDRESS",
-            ("unix:path=" + (m_mac->root() / "var/run/dbus/system_bus_socket").string()).c_str(),
-            1);
-        ::unsetenv("BRISVANE_SIM_ADMIN");
-        ::unsetenv(AppBundle::kPrefixVariable); // the build tree's own layout
+        const QString bus = QString::fromStdString(
+            "unix:path=" + (m_mac->root() / "var/run/dbus/system_bus_socket").string());
+        m_env.push_back(std::make_unique<ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", bus));
+        m_env.push_back(std::make_unique<ScopedEnv>("BRISVANE_SIM_ADMIN", std::nullopt));
+        // The build tree's own layout.
+        m_env.push_back(std::make_unique<ScopedEnv>(AppBundle::kPrefixVariable, std::nullopt));
     }
     void TearDown() override
     {
-        ::unsetenv("BRISVANE_SIM_ADMIN");
+        while (!m_env.empty()) // newest first, so each guard restores what it found
+            m_env.pop_back();
         m_root.reset();
         m_mac.reset();
         AppCoreTest::TearDown();
     }
+    // How the stand-in osascript answers the password dialog ("cancel"), until the test ends.
+    void setAdminAnswer(const std::optional<QString>& answer)
+    {
+        m_env.push_back(std::make_unique<ScopedEnv>("BRISVANE_SIM_ADMIN", answer));
+    }
     virtual std::string profile() const { return VirtualSmc::kDefaultProfile; }
 
-    const std::filesystem::path& macRoot() const { return m_mac->root(); }
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
     RunResult launchctl(const std::vector<std::string>& args) const
     {
@@ -64,7 +68,7 @@ protected:
     }
     std::string daemonLog() const
     {
-        return test::readFile(macRoot() / "var/log/org.brisvane.Brisvane.helper.log");
+        return test::readFile(m_mac->root() / "var/log/org.brisvane.Brisvane.helper.log");
     }
     // The daemon's pid as the stand-in launchd reports it.
     std::optional<pid_t> daemonPid() const
@@ -105,6 +109,7 @@ protected:
 private:
     std::unique_ptr<SimulatedMac> m_mac;
     std::unique_ptr<ScopedSystemRoot> m_root;
+    std::vector<std::unique_ptr<ScopedEnv>> m_env;
 };
 
 } // namespace brisvane::test

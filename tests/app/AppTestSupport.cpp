@@ -65,22 +65,41 @@ QCoreApplication& application()
     return *app;
 }
 
+ScopedEnv::ScopedEnv(const char* name, const std::optional<QString>& value)
+    : m_name(name)
+{
+    if (qEnvironmentVariableIsSet(name))
+        m_old = qgetenv(name);
+    if (value)
+        qputenv(name, QFile::encodeName(*value));
+    else
+        qunsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        qputenv(m_name, *m_old);
+    else
+        qunsetenv(m_name);
+}
+
 void AppCoreTest::SetUp()
 {
     application();
     m_root = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_root->isValid());
     // QStandardPaths reads these on every call, so each test gets its own user folders.
-    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-        const QString path = makeDirectory(QString::fromLatin1(variable).toLower());
-        qputenv(variable, QFile::encodeName(path));
-    }
+    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        m_userFolders.push_back(std::make_unique<ScopedEnv>(
+            variable, makeDirectory(QString::fromLatin1(variable).toLower())));
     ASSERT_TRUE(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                     .startsWith(m_root->path()));
 }
 
 void AppCoreTest::TearDown()
 {
+    m_userFolders.clear();
     m_root.reset();
 }
 
@@ -111,11 +130,6 @@ LogCapture::~LogCapture()
     qInstallMessageHandler(m_previous);
     delete g_entries;
     g_entries = nullptr;
-}
-
-const QList<LogCapture::Entry>& LogCapture::entries() const
-{
-    return *g_entries;
 }
 
 QList<LogCapture::Entry> LogCapture::inCategory(const QString& category) const

@@ -16,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <vector>
 
 // Readable failure messages for the Qt and model types the tests compare.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -35,6 +37,20 @@ namespace brisvane::test {
 
 QCoreApplication& application();
 
+// Sets (or, given nullopt, unsets) an environment variable and puts the old value back at the
+// end of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<QString>& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_old;
+};
+
 class AppCoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -50,6 +66,7 @@ protected:
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
+    std::vector<std::unique_ptr<ScopedEnv>> m_userFolders;
 };
 
 // Records what reaches the Qt message handler while it is alive.
@@ -65,7 +82,6 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    const QList<Entry>& entries() const;
     QList<Entry> inCategory(const QString& category) const;
 
 private:

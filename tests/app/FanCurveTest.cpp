@@ -28,7 +28,6 @@ FanCurve curveOf(std::initializer_list<FanCurvePoint> points)
 
 struct EvaluationCase {
     const char* name;
-    friend void PrintTo(const EvaluationCase& c, std::ostream* os) { *os << c.name; }
     FanCurve curve;
     double temperature;
     double expected;
@@ -47,11 +46,9 @@ const FanCurve kNewPreset = FanCurve({{55, 0}, {75, 50}, {95, 100}});
 INSTANTIATE_TEST_SUITE_P(
     FanCurve, FanCurveEvaluation,
     ::testing::Values(EvaluationCase{"emptyCold", FanCurve(), -40, 0},
-                      EvaluationCase{"emptyHot", FanCurve(), 90, 0},
                       EvaluationCase{"emptyNaN", FanCurve(), kNaN, 0},
                       // Below the first point is 0, not the first point's percent.
                       EvaluationCase{"coolBelowFirst", FanPreset::coolCurve(), 25, 0},
-                      EvaluationCase{"coolAtFirst", FanPreset::coolCurve(), 30, 0},
                       EvaluationCase{"coolBetween", FanPreset::coolCurve(), 50, 22.5},
                       EvaluationCase{"coolAtInnerPoint", FanPreset::coolCurve(), 64, 49},
                       EvaluationCase{"coolJustAboveInnerPoint", FanPreset::coolCurve(), 68, 61},
@@ -60,9 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EvaluationCase{"coolNaN", FanPreset::coolCurve(), kNaN, 0},
                       EvaluationCase{"fullSpeedBelow", FanPreset::fullSpeedCurve(), 19.99, 0},
                       EvaluationCase{"fullSpeedAt", FanPreset::fullSpeedCurve(), 20, 100},
-                      EvaluationCase{"fullSpeedAbove", FanPreset::fullSpeedCurve(), 105, 100},
                       EvaluationCase{"newPresetBetween", kNewPreset, 65, 25},
-                      EvaluationCase{"newPresetJustBelow", kNewPreset, 54.9, 0},
                       EvaluationCase{"firstPointAboveZero", FanCurve({{40, 20}, {60, 40}}), 40, 20},
                       // Points read from a file as they stand: the predecessor of the first point
                       // above t is the lower point, wherever it lies.
@@ -76,7 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct MoveCase {
     const char* name;
-    friend void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
     FanCurve curve;
     qsizetype index;
     FanCurvePoint to;
@@ -102,6 +96,14 @@ QList<FanCurvePoint> coolWith(qsizetype index, FanCurvePoint point)
     return points;
 }
 
+const FanCurve kTwoApart({{50, 0}, {51, 10}, {52, 20}});
+const FanCurve kOneApart = curveOf({{50, 0}, {50.5, 10}, {51, 20}});
+const FanCurve kTooClose = curveOf({{20, 0}, {20.5, 10}});
+QList<FanCurvePoint> kTwoApartWith(double middle)
+{
+    return {{50, 0}, {51, middle}, {52, 20}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     FanCurve, FanCurveMove,
     ::testing::Values(
@@ -118,37 +120,20 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"indexPastEnd", kCool, 6, {50, 50}, kCoolPoints},
         MoveCase{"emptyCurve", FanCurve(), 0, {50, 50}, {}},
         MoveCase{"singlePointSpansWholeRange", FanCurve({{50, 10}}), 0, {200, 20}, {{110, 20}}},
-        MoveCase{"neighboursTwoApartPinTheMiddle",
-                 FanCurve({{50, 0}, {51, 10}, {52, 20}}),
-                 1,
-                 {80, 15},
-                 {{50, 0}, {51, 15}, {52, 20}}},
-        MoveCase{"neighboursTwoApartPinFromBelow",
-                 FanCurve({{50, 0}, {51, 10}, {52, 20}}),
-                 1,
-                 {20, 5},
-                 {{50, 0}, {51, 5}, {52, 20}}},
-        MoveCase{"neighboursOneApartLeaveUnchanged",
-                 curveOf({{50, 0}, {50.5, 10}, {51, 20}}),
-                 1,
-                 {50.5, 90},
-                 {{50, 0}, {50.5, 10}, {51, 20}}},
+        MoveCase{"neighboursTwoApartPinTheMiddle", kTwoApart, 1, {80, 15}, kTwoApartWith(15)},
+        MoveCase{"neighboursTwoApartPinFromBelow", kTwoApart, 1, {20, 5}, kTwoApartWith(5)},
+        MoveCase{"neighboursOneApartLeaveUnchanged", kOneApart, 1, {50.5, 90}, kOneApart.points},
         MoveCase{"firstPinnedAtLowerEdge",
                  FanCurve({{20, 0}, {21, 10}}),
                  0,
                  {25, 5},
                  {{20, 5}, {21, 10}}},
-        MoveCase{"firstTooCloseToSecond",
-                 curveOf({{20, 0}, {20.5, 10}}),
-                 0,
-                 {25, 5},
-                 {{20, 0}, {20.5, 10}}},
+        MoveCase{"firstTooCloseToSecond", kTooClose, 0, {25, 5}, kTooClose.points},
         MoveCase{"nanTemperatureTakesTheLowerBound", kCool, 2, {kNaN, 30}, coolWith(2, {46, 30})}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct InsertCase {
     const char* name;
-    friend void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.name; }
     FanCurve curve;
     FanCurvePoint point;
     QList<FanCurvePoint> expected;
@@ -170,14 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
         InsertCase{"beforeFirst", kNewPreset, {30, 5}, {{30, 5}, {55, 0}, {75, 50}, {95, 100}}},
         InsertCase{"inTheMiddle", kNewPreset, {65, 20}, {{55, 0}, {65, 20}, {75, 50}, {95, 100}}},
         InsertCase{"afterLast", kNewPreset, {105, 100}, {{55, 0}, {75, 50}, {95, 100}, {105, 100}}},
-        InsertCase{"equalTemperatureGoesAfter",
-                   kNewPreset,
-                   {55, 10},
-                   {{55, 0}, {55, 10}, {75, 50}, {95, 100}}},
-        InsertCase{"insertedUnchangedOutsideRange",
-                   kNewPreset,
-                   {150, 120},
-                   {{55, 0}, {75, 50}, {95, 100}, {150, 120}}}),
+        InsertCase{
+            "equalGoesAfter", kNewPreset, {55, 10}, {{55, 0}, {55, 10}, {75, 50}, {95, 100}}},
+        InsertCase{
+            "outsideRange", kNewPreset, {150, 120}, {{55, 0}, {75, 50}, {95, 100}, {150, 120}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FanCurve, constructionSortsStablyByTemperature)
@@ -215,10 +196,6 @@ TEST(FanCurve, jsonRejectsMissingAndMistypedValues)
         ASSERT_EQ(error.error, QJsonParseError::NoError) << json;
         EXPECT_THROW(FanCurve::fromJson(document.object()), JSONDecodeError) << json;
     }
-    // No infinity can reach fromJson from text: the parser itself refuses overflowing literals.
-    QJsonParseError error;
-    QJsonDocument::fromJson(R"({"points": [{"tempC": 1e999, "percent": 50}]})", &error);
-    EXPECT_EQ(error.error, QJsonParseError::IllegalNumber);
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 
 #include "tests/app/AppEndToEndSupport.h"
 
-#include "app/core/AdminScriptRunner.h"
-
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -29,6 +27,17 @@ protected:
         SimulatedMacTest::TearDown();
     }
     std::string plistArgument() const { return installedPlist().string(); }
+    // Installed, with the firmware unlocking at once, and controlling.
+    void takeOver(HelperClient& client)
+    {
+        control("firmware accept-mode-after 0");
+        ASSERT_NO_FATAL_FAILURE(install(client));
+        ASSERT_TRUE(test::processEventsUntil([&] {
+            QCoro::waitFor(client.setTargets({3000, 3100}));
+            const auto status = QCoro::waitFor(client.fetchStatus());
+            return status && status->isControlling();
+        }));
+    }
 
     std::optional<pid_t> m_stoppedDaemon;
 };
@@ -72,18 +81,9 @@ TEST_F(HelperClientDaemonTest, InstallsTheBuiltDaemonAndReadsItsStatus)
 
 TEST_F(HelperClientDaemonTest, TargetsReachTheDaemonAndTheStatusFollowsItsPhase)
 {
-    control("firmware accept-mode-after 0");
     HelperClient client;
-    client.refreshInstallState();
-    install(client);
+    ASSERT_NO_FATAL_FAILURE(takeOver(client));
     QSignalSpy statusChanged(&client, &HelperControlling::lastStatusChanged);
-
-    ASSERT_TRUE(test::processEventsUntil([&] {
-        QCoro::waitFor(client.setTargets({3000, 3100}));
-        const auto status = QCoro::waitFor(client.fetchStatus());
-        return status && status->isControlling();
-    }));
-    EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::controlling);
     const int changes = statusChanged.count();
 
     // Only new targets: returned, but lastStatus keeps the older record.
@@ -102,8 +102,7 @@ TEST_F(HelperClientDaemonTest, TargetsReachTheDaemonAndTheStatusFollowsItsPhase)
 TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain)
 {
     HelperClient client;
-    client.refreshInstallState();
-    install(client);
+    ASSERT_NO_FATAL_FAILURE(install(client));
 
     ASSERT_EQ(launchctl({"bootout", "system/" + kLabel}).status, 0);
     test::LogCapture log;
@@ -124,15 +123,8 @@ TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain)
 
 TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing)
 {
-    control("firmware accept-mode-after 0");
     HelperClient client;
-    client.refreshInstallState();
-    install(client);
-    ASSERT_TRUE(test::processEventsUntil([&] {
-        QCoro::waitFor(client.setTargets({3000, 3000}));
-        const auto status = QCoro::waitFor(client.fetchStatus());
-        return status && status->isControlling();
-    }));
+    ASSERT_NO_FATAL_FAILURE(takeOver(client));
     // Released, but not fetched: lastStatus still says controlling.
     QCoro::waitFor(client.releaseControl());
     ASSERT_EQ(client.lastStatus()->phase, HelperControlPhase::controlling);
@@ -165,8 +157,7 @@ TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing)
 TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles)
 {
     HelperClient client;
-    client.refreshInstallState();
-    install(client);
+    ASSERT_NO_FATAL_FAILURE(install(client));
     QCoro::waitFor(client.uninstall());
     EXPECT_EQ(client.state(), HelperState::notInstalled);
     EXPECT_FALSE(client.lastStatus());
@@ -182,7 +173,7 @@ TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOn
 {
     HelperClient client;
     client.refreshInstallState();
-    ::setenv("BRISVANE_SIM_ADMIN", "cancel", 1);
+    setAdminAnswer(QStringLiteral("cancel"));
     std::optional<QString> failure = QCoro::waitFor(installCatching(&client));
     ASSERT_TRUE(failure);
     EXPECT_EQ(*failure, "The administrator script failed: execution error: User canceled. (-128)");
@@ -190,13 +181,13 @@ TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOn
     EXPECT_FALSE(std::filesystem::exists(installedHelper()));
     EXPECT_FALSE(jobLoaded());
 
-    ::unsetenv("BRISVANE_SIM_ADMIN");
+    setAdminAnswer(std::nullopt);
     install(client);
 
     // A stopped daemon with its files in place: the uninstall call goes unanswered and the
     // cancelled script removes nothing, so the files still say installed.
     ASSERT_EQ(launchctl({"bootout", "system/" + kLabel}).status, 0);
-    ::setenv("BRISVANE_SIM_ADMIN", "cancel", 1);
+    setAdminAnswer(QStringLiteral("cancel"));
     QCoro::waitFor(client.uninstall());
     EXPECT_EQ(client.state(), HelperState::unreachable);
     EXPECT_FALSE(client.lastStatus());
@@ -207,8 +198,7 @@ TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOn
 TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection)
 {
     HelperClient client;
-    client.refreshInstallState();
-    install(client);
+    ASSERT_NO_FATAL_FAILURE(install(client));
     const int attempts = client.connectionAttempts();
     std::filesystem::remove(installedPlist()); // the daemon itself still runs
 
@@ -224,35 +214,6 @@ TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection
     fresh.refreshInstallState();
     EXPECT_FALSE(QCoro::waitFor(fresh.fetchStatus()));
     EXPECT_EQ(fresh.connectionAttempts(), 0);
-}
-
-// What the script's run threw, as the tool's message, or nothing.
-QCoro::Task<std::optional<QString>> runCatching(AdminScriptRunner* runner, QString script)
-{
-    try {
-        co_await runner->runWithAdminPrivileges(std::move(script));
-    } catch (const HelperInstallError& error) {
-        co_return error.message();
-    }
-    co_return std::nullopt;
-}
-
-// The script reaches /bin/sh as written, whatever quotes and backslashes it holds; what it
-// prints on failure comes back as the error.
-TEST_F(HelperClientDaemonTest, TheStandInOsascriptRunsTheScriptUnchanged)
-{
-    const std::filesystem::path out = macRoot() / "out.txt";
-    AdminScriptRunner runner;
-    const QString script = QStringLiteral("printf '%s|%s' \"a\\\"b\" 'c\\d' > '") +
-                           QString::fromStdString(out.string()) + "'";
-    std::optional<QString> failure = QCoro::waitFor(runCatching(&runner, script));
-    ASSERT_FALSE(failure) << failure->toStdString();
-    EXPECT_EQ(test::readFile(out), "a\"b|c\\d");
-
-    failure =
-        QCoro::waitFor(runCatching(&runner, QStringLiteral("echo 'no such thing' >&2; exit 3")));
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(*failure, "execution error: no such thing (3)");
 }
 
 } // namespace

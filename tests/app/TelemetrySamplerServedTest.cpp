@@ -32,9 +32,7 @@ TEST_F(TelemetrySamplerServedTest, SamplesAServedMachineEveryPeriodAndAbsorbsIts
     ASSERT_TRUE(test::processEventsUntil([&] { return !samples.isEmpty(); }, 5s));
     const TelemetrySample& first = samples.front();
     ASSERT_EQ(first.fans.size(), 2u);
-    EXPECT_EQ(first.fans[0].minRPM, 1200);
     EXPECT_EQ(first.fans[1].maxRPM, 6000);
-    EXPECT_EQ(first.fans[0].modeRaw, 0);
     EXPECT_GT(first.temperatures.cpuAverage, 20);
     EXPECT_GE(first.temperatures.hottest, first.temperatures.cpuMax);
 

@@ -77,33 +77,18 @@ TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags)
 TEST_F(UserDefaultsTest, argumentsReadAsTheMacReadsBoolsAndNumbers)
 {
     // The registered defaults show through only where the argument holds no text at all.
+    constexpr std::nullopt_t no = std::nullopt;
     const struct {
         const char* value;
         bool asBool;
         std::optional<double> asDouble;
     } cases[] = {
-        {"YES", true, std::nullopt},
-        {"yes", true, std::nullopt},
-        {"Y", true, std::nullopt},
-        {"true", true, std::nullopt},
-        {"1", true, 1},
-        {"7", true, 7},
-        {"NO", false, std::nullopt},
-        {"N", false, std::nullopt},
-        {"off", false, std::nullopt},
-        {"0", false, 0},
-        {"", true, 2},
-        {"5s", true, 5},
-        {"-3", true, -3},
-        {"abc", false, std::nullopt},
-        {" 2.5", true, 2.5},
-        {"-0.25", false, -0.25},
-        {"1e3", true, 1000},
-        {"1e", true, 1},
-        {"2,5", true, 2},
-        {"inf", false, std::nullopt},
-        {"nan", false, std::nullopt},
-        {"1e999", true, std::nullopt},
+        {"YES", true, no},   {"yes", true, no},   {"Y", true, no},     {"true", true, no},
+        {"1", true, 1},      {"7", true, 7},      {"NO", false, no},   {"N", false, no},
+        {"off", false, no},  {"0", false, 0},     {"", true, 2},       {"5s", true, 5},
+        {"-3", true, -3},    {"abc", false, no},  {" 2.5", true, 2.5}, {"-0.25", false, -0.25},
+        {"1e3", true, 1000}, {"1e", true, 1},     {"2,5", true, 2},    {"inf", false, no},
+        {"nan", false, no},  {"1e999", true, no},
     };
     for (const auto& c : cases) {
         auto defaults = makeDefaults(
@@ -117,6 +102,7 @@ TEST_F(UserDefaultsTest, argumentsReadAsTheMacReadsBoolsAndNumbers)
 
 TEST_F(UserDefaultsTest, argumentsReadAsStringArrays)
 {
+    constexpr std::nullopt_t no = std::nullopt;
     const struct {
         const char* value;
         std::optional<QStringList> asArray;
@@ -127,11 +113,11 @@ TEST_F(UserDefaultsTest, argumentsReadAsStringArrays)
          QStringList{"automatic", "with space", "comma, inside", "q\"uote"}},
         {R"(["a", "b c"])", QStringList{"a", "b c"}},
         {"[]", QStringList{}},
-        {"[1, 2]", std::nullopt},
-        {"(a,,b)", std::nullopt},
-        {"(a", std::nullopt},
-        {R"(("open))", std::nullopt},
-        {"a,b", std::nullopt},
+        {"[1, 2]", no},
+        {"(a,,b)", no},
+        {"(a", no},
+        {R"(("open))", no},
+        {"a,b", no},
     };
     for (const auto& c : cases) {
         auto defaults = makeDefaults({"-Key", c.value});

@@ -1,11 +1,7 @@
 """Drives the real Brisvane on a private X display as a person would, through the accessibility
-tree (AT-SPI) and real pointer input (xdotool).
-
-Desktop(build_dir, artifacts) starts Xvfb, a D-Bus session with the AT-SPI bus, trayer as the
-tray host and a virtual Mac with the helper installed (unless install_helper is False), each process in its own session so it
-can be stopped by its id; start_app() then runs Brisvane in it. stop() takes everything down
-in reverse order, whatever state it is in. Runs on Debian's /usr/bin/python3 (pyatspi).
-"""
+tree (AT-SPI) and the pointer (xdotool). Desktop starts Xvfb, D-Bus with the AT-SPI bus, trayer
+and a virtual Mac, and runs Brisvane in them; AppTest is the desktop tests' TestCase. Runs on
+Debian's /usr/bin/python3 (pyatspi)."""
 
 import ctypes
 import json
@@ -14,8 +10,10 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
+import unittest
 
 # Generous: the machine that runs the tests may be loaded many times over.
 DEFAULT_TIMEOUT = 45.0
@@ -89,20 +87,13 @@ class _XDisplay:
 
 class Desktop:
     def __init__(self, build_dir, artifacts, profile="two-fan-laptop", install_helper=True):
-        self.install_helper = install_helper
         self.build_dir = os.path.abspath(build_dir)
         self.bin = os.path.join(self.build_dir, "bin")
         self.artifacts = os.path.abspath(artifacts)
-        self.profile = profile
-        self.tmp = None
-        self.root = None
-        self.env = None
+        self.profile, self.install_helper = profile, install_helper
+        self.tmp = self.root = self.env = self.app = self._display = None
         self._processes = []  # (name, Popen), in start order
-        self.app = None
         self._mac_up = False
-        self._display = None
-
-    # ---------------------------------------------------------------- set-up and tear-down
 
     def start(self):
         """Everything but the app. On failure what was started is stopped again, and so it is
@@ -124,8 +115,7 @@ class Desktop:
     def _start(self):
         os.makedirs(self.artifacts, exist_ok=True)
         self.tmp = tempfile.mkdtemp(prefix="brisvane-desktop-")
-        home = os.path.join(self.tmp, "user")
-        folders = {name: os.path.join(home, name)
+        folders = {name: os.path.join(self.tmp, "user", name)
                    for name in ("home", "config", "data", "cache", "runtime")}
         for folder in folders.values():
             os.makedirs(folder, mode=0o700)
@@ -133,26 +123,34 @@ class Desktop:
         os.makedirs(self.root)
         env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
-            "HOME": folders["home"],
-            "XDG_CONFIG_HOME": folders["config"],
-            "XDG_DATA_HOME": folders["data"],
-            "XDG_CACHE_HOME": folders["cache"],
-            "XDG_RUNTIME_DIR": folders["runtime"],
+            "HOME": folders["home"], "XDG_RUNTIME_DIR": folders["runtime"],
+            **{f"XDG_{name.upper()}_HOME": folders[name] for name in ("config", "data", "cache")},
             # Numbers as the tests spell them ("2,400 rpm"); Qt reads the locale from here.
-            "LANG": "en_US.UTF-8",
-            "LC_ALL": "en_US.UTF-8",
+            "LANG": "en_US.UTF-8", "LC_ALL": "en_US.UTF-8",
             "BRISVANE_SYSTEM_ROOT": self.root,
             # No system bus in a virtual Mac: the daemon runs without sleep handling.
             "DBUS_SYSTEM_BUS_ADDRESS": "unix:path=" + os.path.join(self.root, "no-bus"),
-            "QT_QPA_PLATFORM": "xcb",
-            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "QT_QPA_PLATFORM": "xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
         }
         self.env = env
-        self._start_display()
-        self._start_session_bus()
-        self._start_accessibility_bus()
-        self._start_tray()
-        self._start_mac()
+        self._display = env["DISPLAY"] = ":" + self._read_line_from(
+            "xvfb", ["Xvfb", "-displayfd", "{fd}", "-screen", "0", SCREEN, "-nolisten", "tcp",
+                     "-noreset"], "display number")
+        env["DBUS_SESSION_BUS_ADDRESS"] = self._read_line_from(
+            "session-bus", ["dbus-daemon", "--session", "--nofork", "--print-address={fd}"],
+            "bus address")
+        self.spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        wait_until(lambda: self._name_has_owner("org.a11y.Bus"), "the AT-SPI bus launcher")
+        self.spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                              "request", "--height", "32", "--SetDockType", "false",
+                              "--transparent", "false", "--tint", "0x202020"])
+        # Brisvane looks for a tray once, at start: the tray must be there first.
+        wait_until(self._tray_owned, "trayer to take the system tray selection")
+        self._run("mac", [os.path.join(self.bin, "brisvane-sim"), "up", self.root,
+                          "--profile", self.profile])
+        self._mac_up = True
+        if self.install_helper:
+            self._run("install-helper", [os.path.join(self.bin, "Brisvane"), "--install-helper"])
         # This process talks to both buses and the display, as the app does.
         os.environ.update({k: env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS")})
 
@@ -167,8 +165,11 @@ class Desktop:
         self._processes.append((name, process))
         return process
 
+    def _capture(self, argv, timeout=30):
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout)
+
     def _run(self, name, argv, timeout=DEFAULT_TIMEOUT):
-        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout)
+        result = self._capture(argv, timeout)
         with open(os.path.join(self.artifacts, name + ".log"), "a") as log:
             log.write(result.stdout + result.stderr)
         if result.returncode != 0:
@@ -188,48 +189,16 @@ class Desktop:
             raise RuntimeError(f"{process_name} gave no {what} (exit {process.poll()})")
         return line
 
-    def _start_display(self):
-        number = self._read_line_from(
-            "xvfb", ["Xvfb", "-displayfd", "{fd}", "-screen", "0", SCREEN, "-nolisten", "tcp",
-                     "-noreset"], "display number")
-        self._display = ":" + number
-        self.env["DISPLAY"] = self._display
-
-    def _start_session_bus(self):
-        address = self._read_line_from(
-            "session-bus", ["dbus-daemon", "--session", "--nofork", "--print-address={fd}"],
-            "bus address")
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
-
-    def _start_accessibility_bus(self):
-        self.spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-        wait_until(lambda: self._name_has_owner("org.a11y.Bus"), "the AT-SPI bus launcher")
-
     def _name_has_owner(self, name):
-        result = subprocess.run(
+        return "boolean true" in self._capture(
             ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
              "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name],
-            env=self.env, capture_output=True, text=True, timeout=10)
-        return "boolean true" in result.stdout
-
-    def _start_tray(self):
-        self.spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                               "request", "--height", "32", "--SetDockType", "false",
-                               "--transparent", "false", "--tint", "0x202020"])
-        # Brisvane looks for a tray once, at start: the tray must be there first.
-        wait_until(self._tray_owned, "trayer to take the system tray selection")
+            timeout=10).stdout
 
     def _tray_owned(self):
         with _XDisplay(self._display) as (x11, display):
             atom = x11.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0)
             return x11.XGetSelectionOwner(display, atom) != 0
-
-    def _start_mac(self):
-        self._run("mac", [os.path.join(self.bin, "brisvane-sim"), "up", self.root,
-                          "--profile", self.profile])
-        self._mac_up = True
-        if self.install_helper:
-            self._run("install-helper", [os.path.join(self.bin, "Brisvane"), "--install-helper"])
 
     def start_app(self, *arguments, extra_env=None):
         """Brisvane with the fixture's environment and `extra_env`; its log is brisvane.log."""
@@ -256,8 +225,7 @@ class Desktop:
     def _take_down_mac(self):
         self._mac_up = False
         try:
-            subprocess.run([os.path.join(self.bin, "brisvane-sim"), "down", self.root],
-                           env=self.env, capture_output=True, timeout=30)
+            self._capture([os.path.join(self.bin, "brisvane-sim"), "down", self.root])
         except Exception:
             pass
 
@@ -282,16 +250,12 @@ class Desktop:
             self.app.terminate()
             self.app.wait(grace)
 
-    # ---------------------------------------------------------------- the virtual Mac
-
     def vsmc(self, *words):
-        out = subprocess.run([os.path.join(self.bin, "brisvane-vsmc"), "ctl", "--root", self.root,
-                              *words], env=self.env, capture_output=True, text=True, timeout=30)
+        out = self._capture([os.path.join(self.bin, "brisvane-vsmc"), "ctl", "--root", self.root,
+                             *words])
         if out.returncode != 0:
             raise RuntimeError(f"vsmc ctl {' '.join(words)}: {out.stdout}{out.stderr}")
         return json.loads(out.stdout)
-
-    # ---------------------------------------------------------------- pictures and logs
 
     def screenshot(self, name):
         """The whole screen as <artifacts>/<name>.png; the path, or None if it failed."""
@@ -310,17 +274,13 @@ class Desktop:
         except OSError:
             return ""
 
-    # ---------------------------------------------------------------- X windows and pointer
-
     def xdotool(self, *arguments):
-        result = subprocess.run(["xdotool", *map(str, arguments)], env=self.env,
-                                capture_output=True, text=True, timeout=30)
+        result = self._capture(["xdotool", *map(str, arguments)])
         return result.stdout.split() if result.returncode == 0 else []
 
     def window_geometry(self, window):
-        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
-                             env=self.env, capture_output=True, text=True, timeout=30).stdout
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(word.split("=", 1) for word in out if "=" in word)
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def click(self, x, y, button=1):
@@ -328,15 +288,6 @@ class Desktop:
 
     def hover(self, x, y):
         self.xdotool("mousemove", "--sync", x, y)
-
-    def drag(self, start, end, steps=12):
-        """A real pointer drag from `start` to `end` (screen points), in small moves."""
-        (x0, y0), (x1, y1) = start, end
-        self.xdotool("mousemove", "--sync", x0, y0, "mousedown", 1)
-        for i in range(1, steps + 1):
-            self.xdotool("mousemove", "--sync", x0 + (x1 - x0) * i // steps,
-                         y0 + (y1 - y0) * i // steps)
-        self.xdotool("mouseup", 1)
 
     def close_window(self, window):
         """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW);
@@ -359,8 +310,7 @@ class Desktop:
     def tray_icons(self):
         """The X windows the tray host embeds: QSystemTrayIcon in XEmbed mode is one of them,
         outside the accessibility tree."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
-                              capture_output=True, text=True, timeout=30).stdout
+        tree = self._capture(["xwininfo", "-root", "-tree"]).stdout
         icons, ancestors = [], []  # (indent, class) of the windows above the current line
         for line in tree.splitlines():
             m = re.match(r"^(\s+)(0x[0-9a-f]+) .*?: \((.*?)\)", line)
@@ -374,8 +324,6 @@ class Desktop:
             ancestors.append((indent, wm_class))
         return icons
 
-
-# -------------------------------------------------------------------- the accessibility tree
 
 def _pyatspi():
     # Imported late: it connects to the session bus of the environment it is imported in.
@@ -401,10 +349,6 @@ def application(name="Brisvane", timeout=DEFAULT_TIMEOUT):
     return wait_until(find, f"the application {name!r} on the accessibility bus", timeout)
 
 
-def role_name(accessible):
-    return accessible.getRoleName()
-
-
 def descendants(root):
     """Every object under `root`, read fresh (no cached names or states)."""
     try:
@@ -425,10 +369,6 @@ def descendants(root):
     return found
 
 
-def _role_matches(accessible, roles):
-    return roles is None or role_name(accessible) in roles
-
-
 def find_all(root, roles=None, name=None, showing=True):
     """Objects under `root` whose role name is one of `roles` ("label", "push button", ...) and
     whose accessible name matches the regular expression `name`."""
@@ -437,7 +377,7 @@ def find_all(root, roles=None, name=None, showing=True):
     matches = []
     for node in descendants(root):
         try:
-            if not _role_matches(node, roles):
+            if roles is not None and node.getRoleName() not in roles:
                 continue
             if pattern and not pattern.search(node.name or ""):
                 continue
@@ -472,15 +412,6 @@ def value(accessible):
     return accessible.queryValue().currentValue
 
 
-def text(accessible):
-    """What the object says: its text contents where it has them, else its name."""
-    try:
-        t = accessible.queryText()
-        return t.getText(0, t.characterCount)
-    except NotImplementedError:
-        return accessible.name
-
-
 def is_showing(accessible):
     try:
         return accessible.getState().contains(_pyatspi().STATE_SHOWING)
@@ -490,3 +421,112 @@ def is_showing(accessible):
 
 def windows(app, name=None):
     return find_all(app, roles=("frame", "window", "dialog"), name=name, showing=False)
+
+
+def checked(accessible):
+    return accessible.getState().contains(_pyatspi().STATE_CHECKED)
+
+
+
+TEMPERATURE = re.compile(r"^(CPU|GPU), (-?[\d,]+(?:\.\d)?) °C$")
+FAN_SPEED = re.compile(r"^(.+), ([\d,]+) rpm$")
+MAIN_TITLE = r"^Brisvane$"
+PANEL_TITLE = r"^Brisvane Menu$"
+AUTOMATIC_MODE = 0  # the SMC's fan mode while macOS drives the fan
+
+
+class AppTest(unittest.TestCase):
+    """One desktop and one Brisvane for the whole class; a failing test leaves a screenshot and
+    the app's log. A process stays on the first accessibility bus it talked to, so a process
+    runs one such class."""
+
+    build_dir = "build"
+    profile = "two-fan-laptop"
+    install_helper = True
+    arguments = ()
+    pinned_celsius = None  # every sensor of the virtual SMC reads this, if set
+
+    @classmethod
+    def setUpClass(cls):
+        artifacts = os.path.join(cls.build_dir, "desktop-tests", cls.__name__)
+        cls.desktop = Desktop(cls.build_dir, artifacts, profile=cls.profile,
+                              install_helper=cls.install_helper).start()
+        try:
+            if cls.pinned_celsius is not None:
+                cls.desktop.vsmc("temp", str(cls.pinned_celsius))
+            cls.desktop.start_app(*cls.arguments)
+            cls.app = application()
+        except BaseException:
+            cls.desktop.stop()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.quit_app()
+        cls.desktop.stop()
+
+    def run(self, result=None):
+        failures = len(result.failures) + len(result.errors) if result else 0
+        outcome = super().run(result)
+        if result and len(result.failures) + len(result.errors) > failures:
+            path = self.desktop.screenshot(self.id().rsplit(".", 1)[-1])
+            print(f"\nscreenshot: {path}\napp log:\n{self.desktop.app_log()[-3000:]}",
+                  file=sys.stderr)
+        return outcome
+
+    def fans(self):
+        return self.desktop.vsmc("status")["fans"]
+
+    def wait_for_fans(self, condition, what, timeout=DEFAULT_TIMEOUT):
+        wait_until(lambda: all(condition(fan) for fan in self.fans()), what, timeout)
+
+    def visible_main_window(self):
+        return wait_until(lambda: (self.desktop.visible_windows(MAIN_TITLE) or [None])[0],
+                          "the main window on screen")
+
+    def hide_main_window(self):
+        self.desktop.close_window(self.visible_main_window())
+        wait_until(lambda: not self.desktop.visible_windows(MAIN_TITLE),
+                   "the main window to be hidden")
+
+    def tray_icon(self):
+        return wait_until(lambda: (self.desktop.tray_icons() or [None])[0],
+                          "the tray icon in trayer")
+
+    def panel(self):
+        return wait_until(lambda: next((w for w in windows(self.app, PANEL_TITLE)
+                                        if is_showing(w)), None), "the menu-bar panel on screen")
+
+    def open_panel(self):
+        """The menu-bar panel, clicking the tray icon first if it is not on screen."""
+        if not self.desktop.visible_windows(PANEL_TITLE):
+            x, y, width, height = self.desktop.window_geometry(self.tray_icon())
+            self.desktop.click(x + width // 2, y + height // 2)
+        return self.panel()
+
+    def readings_match_status(self, root):
+        """The fans [(name, rpm)] under `root`, once its temperatures and fan speeds are the
+        virtual SMC's; None before."""
+        temperatures, fans = {}, []
+        for node in find_all(root, roles=("label", "static text", "progress bar")):
+            name = node.name or ""
+            if m := TEMPERATURE.match(name):
+                temperatures[m.group(1)] = float(m.group(2).replace(",", ""))
+            elif m := FAN_SPEED.match(name):
+                fans.append((m.group(1), float(m.group(2).replace(",", ""))))
+        status = self.desktop.vsmc("status")
+        hottest = round(status["hottest"], 1)
+        if temperatures != {"CPU": hottest, "GPU": hottest} or len(fans) != len(status["fans"]):
+            return None
+        # The app shows its last sample (every 2 s) while the fans may still be settling.
+        for (_, shown), fan in zip(fans, status["fans"]):
+            if abs(shown - fan["actual"]) > 0.02 * fan["max"]:
+                return None
+        return fans
+
+
+def main():
+    """Runs the tests of the calling script: BUILD_DIR [unittest arguments]."""
+    if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
+        AppTest.build_dir = sys.argv.pop(1)
+    unittest.main(module="__main__", verbosity=2)

@@ -1,10 +1,7 @@
 #!/usr/bin/python3
-"""The main window and the tray icon of the real Brisvane, on Xvfb with trayer as the tray host,
-against a virtual Mac whose temperature is pinned at 55 °C.
-
-The tray icon is found as an X window embedded in trayer (XEmbed): that is the path a desktop
-without a StatusNotifier host takes, and the one trayer serves. Its tooltip is read through the
-accessibility tree, where the tooltip Qt pops up under the pointer appears.
+"""The main window, the tray icon (found embedded in trayer, XEmbed) and the menu-bar panel of the
+real Brisvane against a virtual Mac pinned at 55 °C: live readings, the tooltip, the panel's
+chips, boost and Quit, and without a helper the hint that leads to the main window.
 
 Usage: test_window_and_tray.py BUILD_DIR (run by ctest, label "desktop").
 """
@@ -12,94 +9,33 @@ Usage: test_window_and_tray.py BUILD_DIR (run by ctest, label "desktop").
 import os
 import re
 import sys
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import brisvane_desktop as bd  # noqa: E402
+from brisvane_desktop import AUTOMATIC_MODE, PANEL_TITLE  # noqa: E402
 
-BUILD_DIR = "build"
-ARTIFACTS = os.path.join(BUILD_DIR, "desktop-tests", "window_and_tray")
 PINNED_CELSIUS = 55
-MAIN_TITLE = r"^Brisvane$"
-TEMPERATURE = re.compile(r"^(CPU|GPU), (-?[\d,]+(?:\.\d)?) °C$")
-FAN_SPEED = re.compile(r"^(.+), ([\d,]+) rpm$")
 
 
-def number(spoken):
-    return float(spoken.replace(",", ""))
+class WindowTrayAndPanel(bd.AppTest):
+    # Numbered: they share one app in this order; the last ones quit it and start it again.
+    pinned_celsius = PINNED_CELSIUS
 
+    def button(self, name):
+        return bd.find(self.open_panel(), roles=("push button",), name=f"^{name}$")
 
-class WindowAndTray(unittest.TestCase):
-    # Numbered: they share one app, and the last one closes and reopens its window.
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = bd.Desktop(BUILD_DIR, ARTIFACTS).start()
-        try:
-            cls.desktop.vsmc("temp", str(PINNED_CELSIUS))
-            cls.desktop.start_app()
-            cls.app = bd.application()
-        except BaseException:
-            cls.desktop.stop()
-            raise
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.quit_app()
-        cls.desktop.stop()
-
-    def run(self, result=None):
-        # A picture of the screen for every failing test, next to the logs.
-        failures = len(result.failures) + len(result.errors) if result else 0
-        outcome = super().run(result)
-        if result and len(result.failures) + len(result.errors) > failures:
-            path = self.desktop.screenshot(self.id().rsplit(".", 1)[-1])
-            print(f"\nscreenshot: {path}\napp log:\n{self.desktop.app_log()[-3000:]}",
-                  file=sys.stderr)
-        return outcome
-
-    # ------------------------------------------------------------------------------------------
-
-    def readings(self):
-        """{caption: °C} and [(fan name, rpm)] as the main window tells assistive technology."""
-        temperatures, fans = {}, []
-        for node in bd.find_all(self.app, roles=("label", "static text", "progress bar")):
-            name = node.name or ""
-            if m := TEMPERATURE.match(name):
-                temperatures[m.group(1)] = number(m.group(2))
-            elif m := FAN_SPEED.match(name):
-                fans.append((m.group(1), number(m.group(2))))
-        return temperatures, fans
-
-    def readings_match_status(self):
-        temperatures, fans = self.readings()
-        status = self.desktop.vsmc("status")
-        # A pinned temperature is what every sensor of the virtual SMC reads.
-        hottest = round(status["hottest"], 1)
-        if temperatures != {"CPU": hottest, "GPU": hottest}:
-            return None
-        if len(fans) != len(status["fans"]):
-            return None
-        # The app shows its last sample (every 2 s) while the fans may still be settling.
-        for (_, shown), fan in zip(fans, status["fans"]):
-            if abs(shown - fan["actual"]) > 0.02 * fan["max"]:
-                return None
-        return temperatures, fans, status
+    def slider(self):
+        return bd.find(self.open_panel(), roles=("slider",))
 
     def test_1_main_window_shows_the_live_readings_of_the_virtual_smc(self):
-        temperatures, fans, status = bd.wait_until(
-            self.readings_match_status, "the readings to match the virtual SMC's status")
-        self.assertEqual(temperatures["CPU"], PINNED_CELSIUS)
+        fans = bd.wait_until(lambda: self.readings_match_status(self.app),
+                             "the readings to match the virtual SMC's status")
+        self.assertEqual(self.desktop.vsmc("status")["hottest"], PINNED_CELSIUS)
         # The two-fan laptop's fans by the names the whole app gives them, in SMC order.
         self.assertEqual([name for name, _ in fans], ["Left fan", "Right fan"], fans)
 
-    def tray_icon(self):
-        return bd.wait_until(lambda: (self.desktop.tray_icons() or [None])[0],
-                             "the tray icon in trayer")
-
     def test_2_tray_icon_tooltip_shows_the_temperature(self):
-        icon = self.tray_icon()
-        x, y, width, height = self.desktop.window_geometry(icon)
-        self.assertGreater(width * height, 0)
+        x, y, width, height = self.desktop.window_geometry(self.tray_icon())
         expected = re.compile(rf"\b{PINNED_CELSIUS}°")
 
         def tooltip_after_hover():
@@ -117,28 +53,56 @@ class WindowAndTray(unittest.TestCase):
         self.desktop.hover(0, 500)
 
     def test_3_tray_icon_panel_brings_the_closed_main_window_back(self):
-        window = bd.wait_until(lambda: (self.desktop.visible_windows(MAIN_TITLE) or [None])[0],
-                               "the main window on screen")
-        self.desktop.close_window(window)
-        bd.wait_until(lambda: not self.desktop.visible_windows(MAIN_TITLE),
-                      "the main window to be hidden")
+        self.hide_main_window()
         self.assertIsNone(self.desktop.app.poll(), "closing the window ended the app")
-
-        # The icon opens the menu-bar panel, whose "Open Brisvane" brings the window.
-        icon = self.tray_icon()
-        x, y, width, height = self.desktop.window_geometry(icon)
-        self.desktop.click(x + width // 2, y + height // 2)
-        panel = bd.wait_until(lambda: next((w for w in bd.windows(self.app, r"^Brisvane Menu$")
-                                            if bd.is_showing(w)), None), "the menu-bar panel")
-        bd.press(bd.find(panel, roles=("push button",), name="^Open Brisvane$"))
-        bd.wait_until(lambda: self.desktop.visible_windows(MAIN_TITLE),
-                      "the main window back on screen")
+        bd.press(self.button("Open Brisvane"))
+        self.visible_main_window()
         # Its content is live again, not a stale picture.
-        bd.wait_until(self.readings_match_status, "the readings after the window came back")
+        bd.wait_until(lambda: self.readings_match_status(self.app),
+                      "the readings after the window came back")
+
+    def test_4_tray_click_opens_the_panel_with_the_readings_of_the_virtual_smc(self):
+        self.open_panel()
+        fans = bd.wait_until(lambda: self.readings_match_status(self.panel()),
+                             "the panel's readings to match the SMC")
+        self.assertEqual([name for name, _ in fans], ["Left fan", "Right fan"])
+
+    def test_5_full_speed_chip_runs_the_fans_at_their_maximum(self):
+        bd.press(self.button("Full Speed"))
+        self.wait_for_fans(lambda f: f["target"] >= f["max"] - 1, "every target at its maximum")
+
+    def test_6_boost_at_50_under_automatic_raises_the_targets_to_half_the_range(self):
+        bd.press(self.button("Automatic"))
+        bd.set_value(self.slider(), 50)
+        self.wait_for_fans(lambda f: f["mode"] != AUTOMATIC_MODE
+                           and f["target"] >= f["min"] + 0.5 * (f["max"] - f["min"]) - 1,
+                           "every fan's target at half its range or more")
+        self.assertEqual(bd.value(self.slider()), 50)
+
+    def test_7_boost_back_at_0_gives_the_fans_back_to_macos(self):
+        bd.set_value(self.slider(), 0)
+        self.wait_for_fans(lambda f: f["mode"] == AUTOMATIC_MODE, "every fan back in automatic")
+
+    def test_8_quit_ends_the_app_and_the_fans_go_back(self):
+        bd.press(self.button("Full Speed"))
+        self.wait_for_fans(lambda f: f["mode"] != AUTOMATIC_MODE, "the app driving the fans")
+        bd.press(self.button("Quit"))
+        bd.wait_until(lambda: self.desktop.app.poll() is not None, "the app to end")
+        self.assertEqual(self.desktop.app.returncode, 0)
+        self.assertTrue(all(f["mode"] == AUTOMATIC_MODE for f in self.fans()), self.fans())
+
+    def test_9_without_the_helper_the_hint_leads_to_the_main_window(self):
+        self.desktop._run("uninstall-helper",
+                          [os.path.join(self.desktop.bin, "Brisvane"), "--uninstall-helper"])
+        self.desktop.start_app("--panel")
+        self.__class__.app = bd.application()
+        bd.find(self.panel(), roles=("label", "static text"), name="^Helper Not Installed$")
+        self.assertFalse(bd.find_all(self.panel(), roles=("push button",), name="^Full Speed$"))
+        self.hide_main_window()
+        bd.press(self.button("Open Settings"))
+        self.visible_main_window()
+        bd.wait_until(lambda: not self.desktop.visible_windows(PANEL_TITLE), "the panel to close")
 
 
 if __name__ == "__main__":
-    if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
-        BUILD_DIR = sys.argv.pop(1)
-        ARTIFACTS = os.path.join(BUILD_DIR, "desktop-tests", "window_and_tray")
-    unittest.main(verbosity=2)
+    bd.main()

@@ -1,9 +1,11 @@
+// The safety floor, the control phases, the status document and the system paths.
+
 #include "shared/HelperShared.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -49,18 +51,11 @@ TEST(HelperSafetyFloor, IsContinuousAndNeverFallsAsTemperatureRises)
     }
 }
 
-TEST(HelperControlPhase, RawValuesAreExactAndCaseSensitive)
+TEST(HelperControlPhase, RawValuesRoundTripAndAreCaseSensitive)
 {
-    const std::pair<HelperControlPhase, const char*> phases[] = {
-        {HelperControlPhase::idle, "idle"},
-        {HelperControlPhase::unlocking, "unlocking"},
-        {HelperControlPhase::controlling, "controlling"},
-        {HelperControlPhase::failed, "failed"},
-    };
-    for (const auto& [phase, raw] : phases) {
-        EXPECT_EQ(rawValue(phase), raw);
-        EXPECT_EQ(helperControlPhase(raw), phase);
-    }
+    for (auto phase : {HelperControlPhase::idle, HelperControlPhase::unlocking,
+                       HelperControlPhase::controlling, HelperControlPhase::failed})
+        EXPECT_EQ(helperControlPhase(rawValue(phase)), phase);
     for (const char* raw : {"Idle", "CONTROLLING", "Failed", "unlocking ", "", "paused"})
         EXPECT_EQ(helperControlPhase(raw), std::nullopt) << raw;
 }
@@ -80,32 +75,45 @@ constexpr const char* kExampleDocument =
     R"({"version":"1.0.2","phase":"controlling","autoFloors":[1200,1200],)"
     R"("effectiveTargets":[2400,2250],"hottestSensorCelsius":71.5})";
 
+// Keys in any order, integer or fractional numbers and unknown keys are read; lastError is
+// written only when present and read as absent when null or missing.
 TEST(HelperStatus, TheExampleDocumentDecodesAndEncodesToTheSameText)
 {
     EXPECT_EQ(HelperStatus::decode(bytes(kExampleDocument)), exampleStatus());
     EXPECT_EQ(text(exampleStatus().encode()), kExampleDocument);
+
+    auto withError = exampleStatus();
+    withError.lastError = "boom";
+    EXPECT_NE(text(withError.encode()).find(R"("lastError":"boom")"), std::string::npos);
+    std::string document = kExampleDocument;
+    document.insert(document.size() - 1, R"(,"lastError":null)");
+    EXPECT_EQ(HelperStatus::decode(bytes(document)), exampleStatus());
+
+    const auto decoded = HelperStatus::decode(bytes(
+        R"( {"lastError":"x","hottestSensorCelsius":71,"effectiveTargets":[],"autoFloors":[1.2e3],)"
+        R"("phase":"failed","future":{"a":[1]},"version":"2"} )"));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->autoFloors, std::vector<double>{1200});
+    EXPECT_EQ(decoded->lastError, "x");
 }
 
 TEST(HelperStatus, RoundTripsEveryFieldExactly)
 {
-    std::vector<HelperStatus> statuses;
-    statuses.push_back({});
-    statuses.push_back(exampleStatus());
-    HelperStatus failed;
-    failed.version = "0.9";
-    failed.phase = HelperControlPhase::failed;
-    failed.autoFloors = {1234.5678901234567, 0.1, -0.0, 5e-324, 1.7976931348623157e308};
-    failed.hottestSensorCelsius = -273.15;
-    failed.lastError = "Applying fan targets failed: SMC key F1Tg error (result 134) – \"ü\"\n";
-    statuses.push_back(failed);
-    HelperStatus unlocking;
-    unlocking.phase = HelperControlPhase::unlocking;
-    unlocking.effectiveTargets = std::vector<double>(64, 6000.25);
-    unlocking.hottestSensorCelsius = 1e17;
-    unlocking.autoFloors = {9007199254740992.0, -9007199254740992.0, 4503599627370495.5};
-    unlocking.lastError = "";
-    statuses.push_back(unlocking);
-
+    const HelperStatus statuses[] = {
+        {},
+        {"0.9",
+         HelperControlPhase::failed,
+         {1234.5678901234567, 0.1, -0.0, 5e-324, 1.7976931348623157e308},
+         {},
+         -273.15,
+         "Applying fan targets failed: SMC key F1Tg error (result 134) – \"ü\"\n"},
+        {"",
+         HelperControlPhase::unlocking,
+         {9007199254740992.0, -9007199254740992.0, 4503599627370495.5},
+         std::vector<double>(64, 6000.25),
+         1e17,
+         ""},
+    };
     for (const auto& status : statuses) {
         const auto encoded = status.encode();
         SCOPED_TRACE(text(encoded));
@@ -118,34 +126,6 @@ TEST(HelperStatus, RoundTripsEveryFieldExactly)
     }
 }
 
-TEST(HelperStatus, LastErrorIsWrittenOnlyWhenPresentAndReadAbsentWhenNullOrMissing)
-{
-    EXPECT_EQ(text(exampleStatus().encode()).find("lastError"), std::string::npos);
-
-    auto withError = exampleStatus();
-    withError.lastError = "boom";
-    EXPECT_NE(text(withError.encode()).find(R"("lastError":"boom")"), std::string::npos);
-
-    std::string document = kExampleDocument;
-    document.insert(document.size() - 1, R"(,"lastError":null)");
-    const auto decoded = HelperStatus::decode(bytes(document));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->lastError, std::nullopt);
-    EXPECT_EQ(HelperStatus::decode(bytes(kExampleDocument))->lastError, std::nullopt);
-}
-
-TEST(HelperStatus, AcceptsKeysInAnyOrderIntegerOrFractionalNumbersAndUnknownKeys)
-{
-    const auto decoded = HelperStatus::decode(bytes(
-        R"( {"lastError":"x","hottestSensorCelsius":71,"effectiveTargets":[],"autoFloors":[1.2e3],)"
-        R"("phase":"failed","future":{"a":[1]},"version":"2"} )"));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->phase, HelperControlPhase::failed);
-    EXPECT_EQ(decoded->autoFloors, std::vector<double>{1200});
-    EXPECT_EQ(decoded->hottestSensorCelsius, 71);
-    EXPECT_EQ(decoded->lastError, "x");
-}
-
 TEST(HelperStatus, RejectsBadPhasesMissingKeysAndWrongTypes)
 {
     auto replaced = [](std::string from, std::string to) {
@@ -153,42 +133,30 @@ TEST(HelperStatus, RejectsBadPhasesMissingKeysAndWrongTypes)
         document.replace(document.find(from), from.size(), to);
         return document;
     };
-    const std::string documents[] = {
-        replaced("\"controlling\"", "\"Controlling\""),
-        replaced("\"controlling\"", "\"IDLE\""),
-        replaced("\"controlling\"", "\"paused\""),
-        replaced("\"controlling\"", "1"),
-        replaced("\"controlling\"", "null"),
-        replaced(R"("version":"1.0.2",)", ""),
-        replaced(R"("phase":"controlling",)", ""),
-        replaced(R"("autoFloors":[1200,1200],)", ""),
-        replaced(R"(,"effectiveTargets":[2400,2250])", ""),
-        replaced(R"(,"hottestSensorCelsius":71.5)", ""),
-        replaced("\"1.0.2\"", "102"),
-        replaced("\"1.0.2\"", "null"),
-        replaced("[1200,1200]", "null"),
-        replaced("[1200,1200]", "1200"),
-        replaced("[1200,1200]", "[1200,\"1200\"]"),
-        replaced("[1200,1200]", "[1200,true]"),
-        replaced("[1200,1200]", "[[1200]]"),
-        replaced("71.5", "\"71.5\""),
-        replaced("71.5", "true"),
-        replaced("71.5", "null"),
-        replaced("71.5", "1e400"),
-        replaced("71.5}", R"(71.5,"lastError":42})"),
-        replaced("71.5}", R"(71.5,"lastError":["x"]})"),
-        replaced("71.5}", "71.5"),
-        "",
-        "null",
-        "[]",
-        "\"status\"",
-        std::string(kExampleDocument) + "{}",
+    // Each text of the example replaced by each of its wrong values ("" removes a key).
+    const std::pair<std::string, std::vector<std::string>> edits[] = {
+        {"\"controlling\"", {"\"Controlling\"", "\"IDLE\"", "\"paused\"", "1", "null"}},
+        {R"("version":"1.0.2",)", {""}},
+        {R"("phase":"controlling",)", {""}},
+        {R"("autoFloors":[1200,1200],)", {""}},
+        {R"(,"effectiveTargets":[2400,2250])", {""}},
+        {R"(,"hottestSensorCelsius":71.5)", {""}},
+        {"\"1.0.2\"", {"102", "null"}},
+        {"[1200,1200]", {"null", "1200", "[1200,\"1200\"]", "[1200,true]", "[[1200]]"}},
+        {"71.5", {"\"71.5\"", "true", "null", "1e400"}},
+        {"71.5}", {R"(71.5,"lastError":42})", R"(71.5,"lastError":["x"]})", "71.5"}},
     };
+    std::vector<std::string> documents = {"", "null", "[]", "\"status\"",
+                                          std::string(kExampleDocument) + "{}"};
+    for (const auto& [from, tos] : edits)
+        for (const std::string& to : tos)
+            documents.push_back(replaced(from, to));
     for (const auto& document : documents)
         EXPECT_EQ(HelperStatus::decode(bytes(document)), std::nullopt) << document;
 }
 
-TEST(HelperStatus, ANonFiniteNumberMakesTheEncodingEmpty)
+// A non-finite number or text that is not UTF-8 makes the encoding empty rather than throwing.
+TEST(HelperStatus, AnUnencodableStatusEncodesAsEmpty)
 {
     for (double bad : {kNaN, kInf, -kInf}) {
         auto hottest = exampleStatus();
@@ -200,74 +168,26 @@ TEST(HelperStatus, ANonFiniteNumberMakesTheEncodingEmpty)
         for (const auto& status : {hottest, floors, targets})
             EXPECT_TRUE(status.encode().empty()) << bad;
     }
-    EXPECT_EQ(HelperStatus::decode({}), std::nullopt);
-}
-
-TEST(HelperStatus, TextThatIsNotUtf8MakesTheEncodingEmptyRatherThanThrowing)
-{
     auto status = exampleStatus();
     status.lastError = std::string("bad \xC3\x28 byte");
     EXPECT_TRUE(status.encode().empty());
 }
 
-TEST(HelperStatus, EqualityAndIsControllingSeeEveryField)
-{
-    auto warmer = exampleStatus();
-    warmer.hottestSensorCelsius += 0.5;
-    EXPECT_NE(warmer, exampleStatus());
-    auto erred = exampleStatus();
-    erred.lastError = "";
-    EXPECT_NE(erred, exampleStatus());
-
-    EXPECT_TRUE(exampleStatus().isControlling());
-    for (auto phase :
-         {HelperControlPhase::idle, HelperControlPhase::unlocking, HelperControlPhase::failed}) {
-        auto status = exampleStatus();
-        status.phase = phase;
-        EXPECT_FALSE(status.isControlling()) << rawValue(phase);
-    }
-}
-
-class ScopedSystemRoot {
-public:
-    explicit ScopedSystemRoot(const char* root)
-    {
-        if (const char* old = std::getenv("BRISVANE_SYSTEM_ROOT"))
-            m_old = old;
-        ::setenv("BRISVANE_SYSTEM_ROOT", root, 1);
-    }
-    ~ScopedSystemRoot()
-    {
-        if (m_old)
-            ::setenv("BRISVANE_SYSTEM_ROOT", m_old->c_str(), 1);
-        else
-            ::unsetenv("BRISVANE_SYSTEM_ROOT");
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
-
-TEST(HelperConstants, PathsDeriveFromTheLabelAndFollowTheSystemRoot)
+TEST(HelperConstants, PathsFollowTheSystemRoot)
 {
     const std::string label(HelperConstants::machServiceName);
-    EXPECT_EQ(label, std::string(HelperConstants::applicationIdentifier) + ".helper");
-    EXPECT_EQ(HelperConstants::daemonPlistPath, "/Library/LaunchDaemons/" + label + ".plist");
-    EXPECT_EQ(HelperConstants::helperInstallPath, "/Library/PrivilegedHelperTools/" + label);
     {
-        ScopedSystemRoot root("");
+        test::ScopedSystemRoot root("");
         EXPECT_EQ(HelperConstants::daemonPlistSystemPath(), HelperConstants::daemonPlistPath);
         EXPECT_EQ(HelperConstants::helperInstallSystemPath(), HelperConstants::helperInstallPath);
         EXPECT_EQ(HelperConstants::daemonSocketPath(), "/var/run/" + label + ".socket");
     }
-    {
-        ScopedSystemRoot root("/tmp/mac/");
-        EXPECT_EQ(HelperConstants::daemonPlistSystemPath(),
-                  "/tmp/mac/Library/LaunchDaemons/" + label + ".plist");
-        EXPECT_EQ(HelperConstants::helperInstallSystemPath(),
-                  "/tmp/mac/Library/PrivilegedHelperTools/" + label);
-        EXPECT_EQ(HelperConstants::daemonSocketPath(), "/tmp/mac/var/run/" + label + ".socket");
-    }
+    test::ScopedSystemRoot root("/tmp/mac/");
+    EXPECT_EQ(HelperConstants::daemonPlistSystemPath(),
+              "/tmp/mac/Library/LaunchDaemons/" + label + ".plist");
+    EXPECT_EQ(HelperConstants::helperInstallSystemPath(),
+              "/tmp/mac/Library/PrivilegedHelperTools/" + label);
+    EXPECT_EQ(HelperConstants::daemonSocketPath(), "/tmp/mac/var/run/" + label + ".socket");
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+// The daemon socket's frames: layout, round trips, malformed input and size limits.
+
 #include "shared/HelperWire.h"
 
 #include <gtest/gtest.h>
@@ -35,42 +37,24 @@ void expectSameMessage(const HelperMessage& actual, const HelperMessage& expecte
     EXPECT_EQ(actual.uninstalled, expected.uninstalled);
 }
 
-HelperMessage message(HelperFrameKind kind, HelperOperation op, std::uint32_t id)
-{
-    HelperMessage m;
-    m.kind = kind;
-    m.op = op;
-    m.id = id;
-    return m;
-}
-
 std::vector<HelperMessage> everyOperation()
 {
+    using enum HelperOperation;
     const double signalingNaN = std::numeric_limits<double>::signaling_NaN();
     const std::vector<double> oddTargets = {1200, -0.0, kNaN, kInf, -kInf, 5e-324, signalingNaN};
+    const std::vector<std::uint8_t> json = {'{', '"', 'v', '"', ':', '1', '}'};
     std::vector<HelperMessage> messages;
     for (auto kind : {HelperFrameKind::call, HelperFrameKind::reply}) {
+        const bool reply = kind == HelperFrameKind::reply;
         for (std::uint32_t id : {0u, 1u, 0xFFFFFFFFu}) {
             for (auto targets :
-                 {std::vector<double>{}, oddTargets, std::vector<double>(64, 4128.5)}) {
-                auto m = message(kind, HelperOperation::setTargets, id);
-                m.targets = targets;
-                messages.push_back(m);
-            }
-            messages.push_back(message(kind, HelperOperation::releaseControl, id));
-            messages.push_back(message(kind, HelperOperation::uninstall, id));
-            messages.push_back(message(kind, HelperOperation::shutDown, id));
-            if (kind == HelperFrameKind::call) {
-                messages.push_back(message(kind, HelperOperation::status, id));
-                continue;
-            }
-            auto uninstalled = message(kind, HelperOperation::uninstall, id);
-            uninstalled.uninstalled = true;
-            messages.push_back(uninstalled);
-            for (const char* json : {"", R"({"version":"1.0.2"})"}) {
-                auto m = message(kind, HelperOperation::status, id);
-                m.statusData.assign(json, json + std::strlen(json));
-                messages.push_back(m);
+                 {std::vector<double>{}, oddTargets, std::vector<double>(64, 4128.5)})
+                messages.push_back({kind, setTargets, id, targets, {}, false});
+            for (auto op : {releaseControl, uninstall, shutDown, status})
+                messages.push_back({kind, op, id, {}, {}, false});
+            if (reply) {
+                messages.push_back({kind, uninstall, id, {}, {}, true});
+                messages.push_back({kind, status, id, {}, json, false});
             }
         }
     }
@@ -89,59 +73,36 @@ TEST(HelperWire, FramesHaveTheDocumentedByteLayout)
     EXPECT_EQ(encodeReleaseControlCall(1), (Bytes{6, 0, 0, 0, 1, 2, 1, 0, 0, 0}));
 }
 
-TEST(HelperWire, EveryOperationRoundTripsInBothDirections)
+// Every operation round-trips in both directions, as a whole frame and in a stream decoded
+// identically however it is split.
+TEST(HelperWire, EveryOperationRoundTripsHoweverTheStreamIsSplit)
 {
-    for (const auto& expected : everyOperation()) {
-        SCOPED_TRACE(testing::Message() << "kind " << int(expected.kind) << " op "
-                                        << int(expected.op) << " id " << expected.id);
-        const Bytes encoded = encodeHelperMessage(expected);
-        HelperFrameDecoder decoder(expected.kind);
-        const auto decoded = decoder.feed(encoded);
-        ASSERT_FALSE(decoder.error()) << decoder.error()->reason;
-        ASSERT_EQ(decoded.size(), 1u);
-        expectSameMessage(decoded[0], expected);
-        EXPECT_TRUE(decoder.idle());
-
-        const auto whole = decodeHelperFrame(std::span(encoded).subspan(4), expected.kind);
-        ASSERT_TRUE(whole);
-        expectSameMessage(*whole, expected);
+    for (auto kind : {HelperFrameKind::call, HelperFrameKind::reply}) {
+        Bytes stream;
+        std::vector<HelperMessage> expected;
+        for (const auto& m : everyOperation()) {
+            if (m.kind != kind)
+                continue;
+            const Bytes frame = encodeHelperMessage(m);
+            stream.insert(stream.end(), frame.begin(), frame.end());
+            expected.push_back(m);
+            const auto whole = decodeHelperFrame(std::span(frame).subspan(4), kind);
+            ASSERT_TRUE(whole) << "op " << int(m.op) << " id " << m.id;
+            expectSameMessage(*whole, m);
+        }
+        for (std::size_t split = 0; split <= stream.size(); ++split) {
+            SCOPED_TRACE(split);
+            HelperFrameDecoder decoder(kind);
+            auto decoded = decoder.feed(std::span(stream).first(split));
+            auto rest = decoder.feed(std::span(stream).subspan(split));
+            decoded.insert(decoded.end(), rest.begin(), rest.end());
+            ASSERT_FALSE(decoder.error()) << decoder.error()->reason;
+            ASSERT_EQ(decoded.size(), expected.size());
+            for (std::size_t i = 0; i < decoded.size(); ++i)
+                expectSameMessage(decoded[i], expected[i]);
+            EXPECT_TRUE(decoder.idle());
+        }
     }
-}
-
-TEST(HelperWire, AStreamDecodesIdenticallyHoweverItIsSplit)
-{
-    Bytes stream;
-    std::vector<HelperMessage> expected;
-    for (const auto& m : everyOperation()) {
-        if (m.kind != HelperFrameKind::call)
-            continue;
-        const Bytes frame = encodeHelperMessage(m);
-        stream.insert(stream.end(), frame.begin(), frame.end());
-        expected.push_back(m);
-    }
-    auto check = [&](const std::vector<HelperMessage>& decoded) {
-        ASSERT_EQ(decoded.size(), expected.size());
-        for (std::size_t i = 0; i < decoded.size(); ++i)
-            expectSameMessage(decoded[i], expected[i]);
-    };
-
-    for (std::size_t split = 0; split <= stream.size(); ++split) {
-        SCOPED_TRACE(split);
-        HelperFrameDecoder decoder(HelperFrameKind::call);
-        auto decoded = decoder.feed(std::span(stream).first(split));
-        auto rest = decoder.feed(std::span(stream).subspan(split));
-        decoded.insert(decoded.end(), rest.begin(), rest.end());
-        ASSERT_FALSE(decoder.error());
-        check(decoded);
-    }
-
-    HelperFrameDecoder byteByByte(HelperFrameKind::call);
-    std::vector<HelperMessage> decoded;
-    for (std::uint8_t byte : stream) {
-        auto out = byteByByte.feed(std::span(&byte, 1));
-        decoded.insert(decoded.end(), out.begin(), out.end());
-    }
-    check(decoded);
 }
 
 Bytes le32(std::uint32_t v)
@@ -178,44 +139,40 @@ struct Malformed {
 
 std::vector<Malformed> malformedFrames()
 {
+    using enum HelperProtocolError::Kind;
     const auto call = HelperFrameKind::call;
     const auto reply = HelperFrameKind::reply;
     return {
-        {"length 0", call, le32(0), ErrorKind::badLength},
-        {"length 65537", call, le32(65537), ErrorKind::badLength},
-        {"length 2^32-1", reply, le32(0xFFFFFFFF), ErrorKind::badLength},
-        {"length 1", call, concat(le32(1), {1}), ErrorKind::shortFrame},
-        {"length 5", call, concat(le32(5), {1, 2, 0, 0, 0}), ErrorKind::shortFrame},
-        {"kind 0", call, rawFrame(0, 2, {}), ErrorKind::badKind},
-        {"kind 3", reply, rawFrame(3, 2, {}), ErrorKind::badKind},
-        {"reply sent to the daemon", call, rawFrame(2, 2, {}), ErrorKind::badKind},
-        {"call sent to the app", reply, rawFrame(1, 3, {}), ErrorKind::badKind},
-        {"op 0", call, rawFrame(1, 0, {}), ErrorKind::badOperation},
-        {"op 6", reply, rawFrame(2, 6, {}), ErrorKind::badOperation},
-        {"op 255", call, rawFrame(1, 255, {}), ErrorKind::badOperation},
-        {"releaseControl call with a body", call, rawFrame(1, 2, {0}), ErrorKind::badBodySize},
-        {"releaseControl reply with a body", reply, rawFrame(2, 2, {0}), ErrorKind::badBodySize},
-        {"status call with a body", call, rawFrame(1, 3, {'{', '}'}), ErrorKind::badBodySize},
-        {"uninstall call with a body", call, rawFrame(1, 4, {1}), ErrorKind::badBodySize},
-        {"uninstall reply without its byte", reply, rawFrame(2, 4, {}), ErrorKind::badBodySize},
-        {"uninstall reply of 2 bytes", reply, rawFrame(2, 4, {1, 1}), ErrorKind::badBodySize},
-        {"uninstall reply value 2", reply, rawFrame(2, 4, {2}), ErrorKind::badUninstallValue},
-        {"shutDown call with a body", call, rawFrame(1, 5, {0, 0}), ErrorKind::badBodySize},
-        {"shutDown reply with a body", reply, rawFrame(2, 5, {0}), ErrorKind::badBodySize},
-        {"setTargets without a count", call, rawFrame(1, 1, {}), ErrorKind::badBodySize},
-        {"setTargets with 3 count bytes", reply, rawFrame(2, 1, {0, 0, 0}), ErrorKind::badBodySize},
-        {"setTargets count 65", call, rawFrame(1, 1, targetsBody(65, 65)),
-         ErrorKind::tooManyTargets},
+        {"length 0", call, le32(0), badLength},
+        {"length 65537", call, le32(65537), badLength},
+        {"length 2^32-1", reply, le32(0xFFFFFFFF), badLength},
+        {"length 1", call, concat(le32(1), {1}), shortFrame},
+        {"length 5", call, concat(le32(5), {1, 2, 0, 0, 0}), shortFrame},
+        {"kind 0", call, rawFrame(0, 2, {}), badKind},
+        {"kind 3", reply, rawFrame(3, 2, {}), badKind},
+        {"reply sent to the daemon", call, rawFrame(2, 2, {}), badKind},
+        {"call sent to the app", reply, rawFrame(1, 3, {}), badKind},
+        {"op 0", call, rawFrame(1, 0, {}), badOperation},
+        {"op 6", reply, rawFrame(2, 6, {}), badOperation},
+        {"releaseControl call with a body", call, rawFrame(1, 2, {0}), badBodySize},
+        {"releaseControl reply with a body", reply, rawFrame(2, 2, {0}), badBodySize},
+        {"status call with a body", call, rawFrame(1, 3, {'{', '}'}), badBodySize},
+        {"uninstall call with a body", call, rawFrame(1, 4, {1}), badBodySize},
+        {"uninstall reply without its byte", reply, rawFrame(2, 4, {}), badBodySize},
+        {"uninstall reply of 2 bytes", reply, rawFrame(2, 4, {1, 1}), badBodySize},
+        {"uninstall reply value 2", reply, rawFrame(2, 4, {2}), badUninstallValue},
+        {"shutDown call with a body", call, rawFrame(1, 5, {0, 0}), badBodySize},
+        {"shutDown reply with a body", reply, rawFrame(2, 5, {0}), badBodySize},
+        {"setTargets without a count", call, rawFrame(1, 1, {}), badBodySize},
+        {"setTargets with 3 count bytes", reply, rawFrame(2, 1, {0, 0, 0}), badBodySize},
+        {"setTargets count 65", call, rawFrame(1, 1, targetsBody(65, 65)), tooManyTargets},
         {"setTargets count 2^32-1", reply, rawFrame(2, 1, targetsBody(0xFFFFFFFF, 1)),
-         ErrorKind::tooManyTargets},
-        {"setTargets count 2, one target", call, rawFrame(1, 1, targetsBody(2, 1)),
-         ErrorKind::badBodySize},
-        {"setTargets count 1, two targets", reply, rawFrame(2, 1, targetsBody(1, 2)),
-         ErrorKind::badBodySize},
-        {"setTargets count 0, stray byte", call, rawFrame(1, 1, concat(le32(0), {0})),
-         ErrorKind::badBodySize},
+         tooManyTargets},
+        {"setTargets count 2, one target", call, rawFrame(1, 1, targetsBody(2, 1)), badBodySize},
+        {"setTargets count 1, two targets", reply, rawFrame(2, 1, targetsBody(1, 2)), badBodySize},
+        {"setTargets count 0, stray byte", call, rawFrame(1, 1, concat(le32(0), {0})), badBodySize},
         {"setTargets count 1, partial target", call, rawFrame(1, 1, concat(le32(1), Bytes(7, 0))),
-         ErrorKind::badBodySize},
+         badBodySize},
     };
 }
 
@@ -262,7 +219,9 @@ TEST(HelperWire, AHostileHeaderIsRefusedBeforeTheBodyArrives)
     EXPECT_EQ(counts.error()->kind, ErrorKind::tooManyTargets);
 }
 
-TEST(HelperWire, TheLargestFrameIsAcceptedAndAnOversizedStatusIsSentAsEmpty)
+// The largest frame is accepted; an oversized status is sent as empty and more than 64 targets
+// are refused.
+TEST(HelperWire, EncodingStaysWithinTheFrameLimits)
 {
     const Bytes json(HelperWire::kMaxStatusSize, 'x');
     const Bytes largest = encodeStatusReply(3, json);
@@ -271,13 +230,8 @@ TEST(HelperWire, TheLargestFrameIsAcceptedAndAnOversizedStatusIsSentAsEmpty)
     const auto decoded = decoder.feed(largest);
     ASSERT_EQ(decoded.size(), 1u);
     EXPECT_EQ(decoded[0].statusData, json);
+    EXPECT_EQ(encodeStatusReply(3, Bytes(json.size() + 1, 'x')), encodeStatusReply(3, {}));
 
-    const Bytes tooLarge(HelperWire::kMaxStatusSize + 1, 'x');
-    EXPECT_EQ(encodeStatusReply(3, tooLarge), encodeStatusReply(3, {}));
-}
-
-TEST(HelperWire, SetTargetsRefusesToEncodeMoreThan64Targets)
-{
     const std::vector<double> targets(65, 1000);
     EXPECT_THROW(encodeSetTargetsCall(1, targets), std::length_error);
     EXPECT_THROW(encodeSetTargetsReply(1, targets), std::length_error);

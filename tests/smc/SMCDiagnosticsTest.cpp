@@ -52,6 +52,17 @@ std::vector<std::string> section(const std::vector<std::string>& all, const std:
     return result;
 }
 
+const std::string kFanCount = "-- fan count ------------------------------------------------";
+const std::string kUnlock = "-- firmware unlock ------------------------------------------";
+const std::string kDirectory = "-- key directory --------------------------------------------";
+const std::string kDiscovery = "-- sensor discovery (what the app actually ends up using) ----";
+
+std::string perFan(int slots)
+{
+    return "-- per-fan keys (probing " + std::to_string(slots) +
+           " slot(s)) ---------------------------";
+}
+
 nlohmann::json floatKey(const std::string& name, double value)
 {
     return {{"name", name}, {"type", "flt "}, {"value", value}};
@@ -94,13 +105,11 @@ TEST_F(SMCDiagnosticsTest, TwoFanLaptopHeaderFansAndUnlock)
                         "",
                         "SMC connection: OK",
                     }));
-    EXPECT_EQ(section(report, "-- fan count ------------------------------------------------"),
-              (std::vector<std::string>{
-                  "-- fan count ------------------------------------------------",
-                  "FNum           : 2",
-              }));
-    const auto fans =
-        section(report, "-- per-fan keys (probing 2 slot(s)) ---------------------------");
+    EXPECT_EQ(section(report, kFanCount), (std::vector<std::string>{
+                                              kFanCount,
+                                              "FNum           : 2",
+                                          }));
+    const auto fans = section(report, perFan(2));
     ASSERT_EQ(fans.size(), 2u + 2u * 9u);
     EXPECT_EQ(fans[1], "Ac=actual Tg=target Mn=min Mx=max Md/md=mode");
     EXPECT_EQ(fans[2], "  fan 0:");
@@ -109,7 +118,7 @@ TEST_F(SMCDiagnosticsTest, TwoFanLaptopHeaderFansAndUnlock)
     EXPECT_EQ(fans[11], "  fan 1:");
     EXPECT_EQ(fans[16], "    F1Md  type=ui8  size=1 bytes=[00] = 0");
     EXPECT_EQ(fans[19], "    F1Tp  absent");
-    EXPECT_EQ(section(report, "-- firmware unlock ------------------------------------------")[1],
+    EXPECT_EQ(section(report, kUnlock)[1],
               "Ftst           : present type=ui8  size=1 bytes=[00] = 0");
     EXPECT_EQ(report.back(), "End of dump.");
     EXPECT_EQ(report[report.size() - 2], "");
@@ -118,23 +127,18 @@ TEST_F(SMCDiagnosticsTest, TwoFanLaptopHeaderFansAndUnlock)
 TEST_F(SMCDiagnosticsTest, DesktopWithLowerCaseModeKeyAndNoUnlock)
 {
     const auto report = dumpOf("one-fan-desktop");
-    const auto fans =
-        section(report, "-- per-fan keys (probing 1 slot(s)) ---------------------------");
+    const auto fans = section(report, perFan(1));
     ASSERT_GE(fans.size(), 8u);
     EXPECT_EQ(fans[7], "    F0Md  absent");
     EXPECT_EQ(fans[8].rfind("    F0md  type=ui8  size=1 bytes=[", 0), 0u) << fans[8];
-    EXPECT_EQ(section(report, "-- firmware unlock ------------------------------------------")[1],
-              "Ftst           : absent (expected on M5 and later)");
+    EXPECT_EQ(section(report, kUnlock)[1], "Ftst           : absent (expected on M5 and later)");
 }
 
 TEST_F(SMCDiagnosticsTest, FanlessMachineProbesNoSlots)
 {
     const auto report = dumpOf("fanless");
-    EXPECT_EQ(section(report, "-- fan count ------------------------------------------------")[1],
-              "FNum           : 0");
-    EXPECT_EQ(
-        section(report, "-- per-fan keys (probing 0 slot(s)) ---------------------------").size(),
-        2u);
+    EXPECT_EQ(section(report, kFanCount)[1], "FNum           : 0");
+    EXPECT_EQ(section(report, perFan(0)).size(), 2u);
 }
 
 TEST_F(SMCDiagnosticsTest, UnreadableFanCountProbesFourSlots)
@@ -146,15 +150,14 @@ TEST_F(SMCDiagnosticsTest, UnreadableFanCountProbesFourSlots)
         {{"name", "F0Tg"}, {"type", "flt "}, {"size", 2}, {"hex", "9644"}},
         {{"name", "F0Md"}, {"type", "ui8 "}, {"value", 1}},
     }));
-    EXPECT_EQ(section(report, "-- fan count ------------------------------------------------"),
+    EXPECT_EQ(section(report, kFanCount),
               (std::vector<std::string>{
-                  "-- fan count ------------------------------------------------",
+                  kFanCount,
                   "FNum           : UNREADABLE (SMC key FNum error (result 132))",
                   "                 -> the app would see 0 fans because of this",
                   "also present   : FS!  type=ui16 size=2 bytes=[00 00]",
               }));
-    const auto fans =
-        section(report, "-- per-fan keys (probing 4 slot(s)) ---------------------------");
+    const auto fans = section(report, perFan(4));
     ASSERT_EQ(fans.size(), 2u + 4u * 9u);
     EXPECT_EQ(fans[3], "    F0Ac  type=flt  size=4 bytes=[00 00 96 44] = 1200.0");
     EXPECT_EQ(fans[4], "    F0Tg  type=flt  size=2 bytes=[96 44]");
@@ -172,10 +175,9 @@ TEST_F(SMCDiagnosticsTest, DirectoryListsFanKeysAndSamplesTwelveSensors)
         keys.push_back(floatKey(name, 40 + i));
     }
     const auto report = dumpOf(machineWith(keys));
-    const auto directory =
-        section(report, "-- key directory --------------------------------------------");
+    const auto directory = section(report, kDirectory);
     EXPECT_EQ(directory, (std::vector<std::string>{
-                             "-- key directory --------------------------------------------",
+                             kDirectory,
                              "#KEY           : 23 keys total", // the 22 keys and #KEY itself
                              "",
                              "all F* keys (1):",
@@ -185,10 +187,9 @@ TEST_F(SMCDiagnosticsTest, DirectoryListsFanKeysAndSamplesTwelveSensors)
                              "    first few: Tp00, Tp01, Tp02, Tp03, Tp04, Tp05, Tp06, Tp07, "
                              "Tp08, Tp09, Tp10, Tp11",
                          }));
-    const auto discovery =
-        section(report, "-- sensor discovery (what the app actually ends up using) ----");
+    const auto discovery = section(report, kDiscovery);
     EXPECT_EQ(discovery, (std::vector<std::string>{
-                             "-- sensor discovery (what the app actually ends up using) ----",
+                             kDiscovery,
                              "CPU sensors    : 20   (Tp* / Te*)",
                              "GPU sensors    : 0   (Tg*)",
                              "reads back as  : cpu avg 49.5 max 59.0",
@@ -202,12 +203,10 @@ TEST_F(SMCDiagnosticsTest, DirectoryListsFanKeysAndSamplesTwelveSensors)
 TEST_F(SMCDiagnosticsTest, NoSensorsAtAllGivesBothVerdictsCpuFirst)
 {
     const auto report = dumpOf(machineWith({{{"name", "FNum"}, {"type", "ui8 "}, {"value", 0}}}));
-    const auto directory =
-        section(report, "-- key directory --------------------------------------------");
+    const auto directory = section(report, kDirectory);
     EXPECT_EQ(directory.back(),
               "    -> no recognised die sensors; temperatures would read as unavailable");
-    const auto discovery =
-        section(report, "-- sensor discovery (what the app actually ends up using) ----");
+    const auto discovery = section(report, kDiscovery);
     ASSERT_EQ(discovery.size(), 11u);
     EXPECT_EQ(discovery[5], "    -> NO CPU SENSORS. The helper's temperature safety floor has no");
     EXPECT_EQ(discovery[8], "    -> NO GPU SENSORS. Either the GPU was powered down just now, or");
@@ -249,10 +248,11 @@ TEST(SMCDiagnosticsFormat, ShortestTextThatReadsBackWithAFraction)
         float value;
         const char* text;
     } floats[] = {
-        {45.5f, "45.5"},     {1200.0f, "1200.0"},
-        {0.0f, "0.0"},       {100000.0f, "100000.0"},
-        {0.0001f, "0.0001"}, {44.9f, "44.9"},
-        {1e20f, "1e+20"},    {std::numeric_limits<float>::quiet_NaN(), "nan"},
+        {1200.0f, "1200.0"},
+        {0.0001f, "0.0001"},
+        {44.9f, "44.9"},
+        {1e20f, "1e+20"},
+        {std::numeric_limits<float>::quiet_NaN(), "nan"},
     };
     for (const auto& row : floats)
         EXPECT_EQ(SMCDiagnostics::formatNumber(row.value), row.text) << row.text;

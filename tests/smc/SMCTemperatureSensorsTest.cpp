@@ -1,23 +1,17 @@
 #include "smc/SMCTemperatureSensors.h"
 
+#include "platform/virtual-mac/SmcValueCodec.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/IOKit.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 
 namespace brisvane {
 namespace {
 
-std::vector<std::uint8_t> floatBytes(float value)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16),
-            std::uint8_t(bits >> 24)};
-}
+using SmcValueCodec::floatBytes;
 
 bool isCpuName(const std::string& n)
 {
@@ -73,10 +67,7 @@ private:
 // A profile with just the keys given, in the virtual SMC's own JSON form.
 MachineProfile profileWithKeys(nlohmann::json keys)
 {
-    nlohmann::json document = {{"description", "sensor test machine"},
-                               {"serviceClass", "AppleSMCKeysEndpoint"},
-                               {"keys", std::move(keys)}};
-    return MachineProfile::fromJson(document, "sensor-test", MachineProfile::directory());
+    return MachineProfile::fromJson({{"keys", std::move(keys)}}, "sensor-test", ".");
 }
 
 nlohmann::json floatKey(const char* name, double celsius)
@@ -137,17 +128,12 @@ struct ScheduleCase {
 
 TEST(SMCTemperatureSensors, TheRediscoveryScheduleHoldsToTheSecondUpToItsCaps)
 {
+    const std::vector<double> cpuEmpty{1, 2, 4, 8, 16, 32, 64, 128, 256, 300, 300, 300, 300, 300};
+    const std::vector<double> gpuEmpty{60,   120,  240,  480,  960,  1920, 3600,
+                                       3600, 3600, 3600, 3600, 3600, 3600, 3600};
     const ScheduleCase cases[] = {
-        {"CPU group empty",
-         false,
-         true,
-         0,
-         {1, 2, 4, 8, 16, 32, 64, 128, 256, 300, 300, 300, 300, 300, 300}},
-        {"only GPU group empty",
-         true,
-         false,
-         0,
-         {60, 120, 240, 480, 960, 1920, 3600, 3600, 3600, 3600, 3600, 3600, 3600, 3600, 3600}},
+        {"CPU group empty", false, true, 0, cpuEmpty},
+        {"only GPU group empty", true, false, 0, gpuEmpty},
         {"both groups empty", false, false, 1, {2, 4, 8, 16, 32, 64, 128, 256, 300, 300, 300}},
     };
     for (const auto& c : cases) {

@@ -7,76 +7,49 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 namespace brisvane {
 namespace {
 
 using Mode = LaunchOptions::Mode;
 
-struct OptionsCase {
-    QStringList arguments; // after the program's name
-    Mode mode;
-};
-
-void PrintTo(const OptionsCase& row, std::ostream* os)
+// Each row: the mode, and the arguments (split at spaces) that give it.
+TEST(LaunchOptionsTest, ModeFromTheArguments)
 {
-    *os << row.arguments.join(u' ').toStdString();
-}
-
-class LaunchOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
-
-TEST_P(LaunchOptionsTest, ModeFromTheArguments)
-{
-    QStringList arguments = GetParam().arguments;
-    arguments.prepend(QStringLiteral("Brisvane"));
-    const LaunchOptions options = LaunchOptions::parse(arguments);
-    EXPECT_EQ(options.mode, GetParam().mode) << options.error.toStdString();
-    EXPECT_EQ(options.error.isEmpty(), GetParam().mode != Mode::usageError);
-    EXPECT_EQ(options.openPanel, GetParam().mode == Mode::windowed &&
-                                     GetParam().arguments.contains(QStringLiteral("--panel")));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LaunchOptionsTest,
-    ::testing::Values(
-        OptionsCase{{}, Mode::windowed}, OptionsCase{{"-ActivatePreset", "Cool"}, Mode::windowed},
-        OptionsCase{{"-ActivatePreset", "Full Speed", "-ForceColorScheme", "dark"}, Mode::windowed},
-        OptionsCase{{"--headless"}, Mode::headless},
-        OptionsCase{{"--headless", "-ActivatePreset", "Cool"}, Mode::headless},
-        OptionsCase{{"-ActivatePreset", "Cool", "--headless"}, Mode::headless},
+    const std::pair<Mode, QStringList> rows[] = {
         // A "-Key" takes the next argument as its value, whatever it looks like.
-        OptionsCase{{"-ActivatePreset", "--headless"}, Mode::windowed},
-        OptionsCase{{"-CloseMainWindowAfterSeconds", "-1", "--headless"}, Mode::headless},
-        OptionsCase{{"--install-helper"}, Mode::installHelper},
-        OptionsCase{{"--uninstall-helper"}, Mode::uninstallHelper}, OptionsCase{{"-h"}, Mode::help},
-        OptionsCase{{"--help", "--bogus"}, Mode::usageError},
-        OptionsCase{{"--version"}, Mode::version}, OptionsCase{{"-DumpSMCKeys"}, Mode::dumpSMCKeys},
-        OptionsCase{{"--headless", "--bogus", "-DumpSMCKeys"}, Mode::dumpSMCKeys},
-        OptionsCase{{"-dumpsmckeys"}, Mode::windowed}, OptionsCase{{"--bogus"}, Mode::usageError},
-        OptionsCase{{"-x"}, Mode::usageError}, OptionsCase{{"stray"}, Mode::usageError},
-        OptionsCase{{"--headless", "--install-helper"}, Mode::usageError},
-        OptionsCase{{"--install-helper", "--uninstall-helper"}, Mode::usageError},
-        OptionsCase{{"--panel"}, Mode::windowed},
-        OptionsCase{{"--panel", "--headless"}, Mode::usageError}));
+        {Mode::windowed,
+         {"", "-ActivatePreset Cool", "-ActivatePreset Cool -ForceColorScheme dark",
+          "-ActivatePreset --headless", "-dumpsmckeys", "--panel"}},
+        {Mode::headless,
+         {"--headless", "--headless -ActivatePreset Cool", "-ActivatePreset Cool --headless",
+          "-CloseMainWindowAfterSeconds -1 --headless"}},
+        {Mode::installHelper, {"--install-helper"}},
+        {Mode::uninstallHelper, {"--uninstall-helper"}},
+        {Mode::help, {"-h"}},
+        {Mode::version, {"--version"}},
+        {Mode::dumpSMCKeys, {"-DumpSMCKeys", "--headless --bogus -DumpSMCKeys"}},
+        {Mode::usageError,
+         {"--help --bogus", "--bogus", "-x", "stray", "--panel --headless",
+          "--headless --install-helper", "--install-helper --uninstall-helper"}}};
+    for (const auto& [mode, argumentLines] : rows) {
+        for (const QString& line : argumentLines) {
+            SCOPED_TRACE(line.toStdString());
+            const QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
+            const LaunchOptions options = LaunchOptions::parse(QStringList{"Brisvane"} + arguments);
+            EXPECT_EQ(options.mode, mode) << options.error.toStdString();
+            EXPECT_EQ(options.error.isEmpty(), mode != Mode::usageError);
+            EXPECT_EQ(options.openPanel, mode == Mode::windowed && arguments.contains("--panel"));
+        }
+    }
+}
 
 // Whatever UserDefaults takes as a key or its value is exactly what the parser does not see.
 TEST(LaunchOptionsSplitTest, SetsAsideWhatUserDefaultsReads)
 {
-    const QStringList arguments{"Brisvane",
-                                "-ActivatePreset",
-                                "Full Speed",
-                                "--headless",
-                                "-DumpSMCKeys",
-                                "-InitialSection",
-                                "-Flag",
-                                "-_x",
-                                "y",
-                                "-",
-                                "--",
-                                "-9",
-                                "-h",
-                                "-Last"};
+    const QStringList arguments = QStringLiteral("Brisvane|-ActivatePreset|Full Speed|--headless|"
+                                                 "-DumpSMCKeys|-InitialSection|-Flag|-_x|y|-|--|"
+                                                 "-9|-h|-Last")
+                                      .split(u'|');
     const QStringList kept = LaunchOptions::programOptions(arguments);
     EXPECT_EQ(kept, (QStringList{"Brisvane", "--headless", "-", "--", "-9", "-h"}));
     const QVariantMap domain = UserDefaults::argumentDomain(arguments);

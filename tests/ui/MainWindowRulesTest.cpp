@@ -1,6 +1,4 @@
-// The main window's rules in pure C++: the sections and the start section, the control state
-// that enables the pills and picks the caption, preset captions, pill titles and rows, and the
-// height fitting arithmetic.
+// The main window's rules in pure C++: start section, control state, presets, pills, height.
 
 #include "app/ui/window/MainSection.h"
 #include "app/ui/window/MainWindowHeightController.h"
@@ -16,20 +14,6 @@ using Kind = PresetControlState::Kind;
 using Phase = HelperControlPhase;
 using Tint = PresetControlStatus::Tint;
 
-TEST(MainSectionTest, SectionsInOrderWithTheirRawValuesTitlesAndIcons)
-{
-    QStringList seen;
-    for (MainSection section : allMainSections)
-        seen << rawValue(section) + u' ' + QLatin1StringView(titleKey(section)) + u' ' +
-                    iconName(section);
-    EXPECT_EQ(seen, QStringList({
-                        "dashboard mainWindow.section.dashboard gauge.with.dots.needle.50percent",
-                        "curves mainWindow.section.curves chart.xyaxis.line",
-                        "presets mainWindow.section.presets square.stack.3d.up",
-                        "settings mainWindow.section.settings gearshape",
-                    }));
-}
-
 TEST(MainSectionTest, InitialSectionInAnyLetterCaseElseTheDashboard)
 {
     const std::vector<std::pair<std::optional<QString>, MainSection>> rows{
@@ -44,57 +28,45 @@ TEST(MainSectionTest, InitialSectionInAnyLetterCaseElseTheDashboard)
         EXPECT_EQ(initialMainSection(value), expected) << value.value_or("(absent)").toStdString();
 }
 
-struct ResolverRow {
-    const char* name;
-    HelperState helper;
-    std::optional<Phase> phase;
-    bool boosting;
-    Kind kind;
-    const char* textKey; // "" for no status
-    const char* symbol;
-    Tint tint;
-    bool inProgress;
-};
-
 TEST(PresetControlStateResolverTest, TheFirstMatchingRuleWins)
 {
-    const ResolverRow rows[] = {
-        {"not installed", HelperState::notInstalled, std::nullopt, false, Kind::unavailable,
-         "mainWindow.presetBar.helperMissing", "exclamationmark.triangle.fill", Tint::neutral,
-         false},
-        {"not installed with a stale failure", HelperState::notInstalled, Phase::failed, true,
-         Kind::unavailable, "mainWindow.presetBar.helperMissing", "exclamationmark.triangle.fill",
-         Tint::neutral, false},
-        {"firmware failure", HelperState::installed, Phase::failed, false, Kind::switchable,
-         "mainWindow.presetBar.hardwareFailure", "exclamationmark.triangle.fill", Tint::warning,
-         false},
-        {"firmware failure while boosting", HelperState::unreachable, Phase::failed, true,
-         Kind::switchable, "mainWindow.presetBar.hardwareFailure", "exclamationmark.triangle.fill",
-         Tint::warning, false},
-        {"unlocking", HelperState::installed, Phase::unlocking, false, Kind::busy,
-         "shared.mode.startingBoost", "hourglass", Tint::accent, true},
-        {"unreachable while unlocking", HelperState::unreachable, Phase::unlocking, true,
-         Kind::busy, "shared.mode.startingBoost", "hourglass", Tint::accent, true},
-        {"boosting while controlling", HelperState::installed, Phase::controlling, true,
-         Kind::switchable, "shared.mode.boosting", "bolt.fill", Tint::warning, false},
-        {"boosting without a status", HelperState::unreachable, std::nullopt, true,
-         Kind::switchable, "shared.mode.boosting", "bolt.fill", Tint::warning, false},
-        {"idle", HelperState::installed, Phase::idle, false, Kind::switchable, "", "",
-         Tint::neutral, false},
-        {"unreachable without a status", HelperState::unreachable, std::nullopt, false,
-         Kind::switchable, "", "", Tint::neutral, false},
+    using enum HelperState;
+    using enum Phase;
+    using enum Kind;
+    const char* warning = "exclamationmark.triangle.fill";
+    const PresetControlStatus missing{warning, "mainWindow.presetBar.helperMissing", Tint::neutral,
+                                      false};
+    const PresetControlStatus refused{warning, "mainWindow.presetBar.hardwareFailure",
+                                      Tint::warning, false};
+    const PresetControlStatus starting{"hourglass", "shared.mode.startingBoost", Tint::accent,
+                                       true};
+    const PresetControlStatus boosting{"bolt.fill", "shared.mode.boosting", Tint::warning, false};
+    const struct {
+        const char* name;
+        HelperState helper;
+        std::optional<Phase> phase;
+        bool boosting;
+        Kind kind;
+        std::optional<PresetControlStatus> status;
+    } rows[] = {
+        {"not installed", notInstalled, std::nullopt, false, unavailable, missing},
+        {"not installed with a stale failure", notInstalled, failed, true, unavailable, missing},
+        {"firmware failure", installed, failed, false, switchable, refused},
+        {"firmware failure while boosting", unreachable, failed, true, switchable, refused},
+        {"unlocking", installed, unlocking, false, busy, starting},
+        {"unreachable while unlocking", unreachable, unlocking, true, busy, starting},
+        {"boosting while controlling", installed, controlling, true, switchable, boosting},
+        {"boosting without a status", unreachable, std::nullopt, true, switchable, boosting},
+        {"idle", installed, idle, false, switchable, std::nullopt},
+        {"unreachable without a status", unreachable, std::nullopt, false, switchable,
+         std::nullopt},
     };
-    for (const ResolverRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const PresetControlState state =
             PresetControlStateResolver::state(row.helper, row.phase, row.boosting);
         EXPECT_EQ(state.kind, row.kind);
-        if (!*row.textKey) {
-            EXPECT_FALSE(state.status.has_value());
-            continue;
-        }
-        EXPECT_EQ(state.status,
-                  (PresetControlStatus{row.symbol, row.textKey, row.tint, row.inProgress}));
+        EXPECT_EQ(state.status, row.status);
     }
 }
 
@@ -140,8 +112,8 @@ TEST(PresetPillTitleTest, LongNamesAreShortenedToNineCharacters)
 
 TEST(PresetPillRowTest, TheWidestRowThatFitsThenTheOverflowMenu)
 {
-    // 9 slots of 100 points, spacing 8, an overflow menu of 30: a row of n pills with the menu
-    // needs 108 n + 30.
+    // 9 slots of 100 points, spacing 8, an overflow menu of 30: n pills and the menu need 108 n
+    // + 30.
     const QList<double> nine(9, 100.0);
     const std::vector<std::pair<double, int>> rows{
         {2000, 8}, {894, 8}, {893, 6}, {678, 6}, {677, 4}, {246, 2}, {245, 1}, {50, 1},
@@ -154,47 +126,33 @@ TEST(PresetPillRowTest, TheWidestRowThatFitsThenTheOverflowMenu)
     EXPECT_EQ(PresetPillRow::pillCount({}, 30, 8, 316), 0);
 }
 
-struct HeightRow {
-    const char* name;
-    double natural;
-    QRectF frame;
-    double contentHeight;
-    std::optional<QRectF> expected;
-};
-
 TEST(MainWindowHeightTest, FitsTheContentWithinTheScreen)
 {
-    // A 1,000-point visible area below a 25-point bar; the window has 100 points of chrome.
+    // A 1,000-point visible area below a 25-point bar; the window, 820 wide at x 100, has 100
+    // points of chrome. Rows: the natural content height, the frame's top and height, the
+    // content area's height, and the fitted frame's top and height (a height of 0: no resize).
     const QRectF screen(0, 25, 1440, 1000);
-    const HeightRow rows[] = {
-        {"short content gets the minimum",
-         300,
-         {100, 100, 820, 700},
-         600,
-         QRectF(100, 100, 820, 520)},
-        {"tall content is limited by the screen",
-         2000,
-         {100, 100, 820, 700},
-         600,
-         QRectF(100, 49, 820, 976)},
-        {"a change under 1 point does nothing", 600.6, {100, 100, 820, 700}, 600, std::nullopt},
-        {"a change of 1 point resizes", 601, {100, 100, 820, 700}, 600, QRectF(100, 100, 820, 701)},
-        {"no height yet", 0, {100, 100, 820, 700}, 600, std::nullopt},
-        {"near the bottom it moves up only as needed",
-         800,
-         {100, 400, 820, 520},
-         420,
-         QRectF(100, 125, 820, 900)},
-        {"shrinking keeps the top edge",
-         500,
-         {100, 400, 820, 620},
-         520,
-         QRectF(100, 400, 820, 600)},
+    struct Row {
+        const char* name;
+        double natural, top, height, content, fittedTop, fittedHeight;
     };
-    for (const HeightRow& row : rows) {
+    const Row rows[] = {
+        {"short content gets the minimum", 300, 100, 700, 600, 100, 520},
+        {"tall content is limited by the screen", 2000, 100, 700, 600, 49, 976},
+        {"a change under 1 point does nothing", 600.6, 100, 700, 600, 0, 0},
+        {"a change of 1 point resizes", 601, 100, 700, 600, 100, 701},
+        {"no height yet", 0, 100, 700, 600, 0, 0},
+        {"near the bottom it moves up only as needed", 800, 400, 520, 420, 125, 900},
+        {"shrinking keeps the top edge", 500, 400, 620, 520, 400, 600},
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(MainWindowHeight::fittedFrame(row.natural, row.frame, row.contentHeight, screen),
-                  row.expected);
+        std::optional<QRectF> expected;
+        if (row.fittedHeight > 0)
+            expected = QRectF(100, row.fittedTop, 820, row.fittedHeight);
+        EXPECT_EQ(MainWindowHeight::fittedFrame(row.natural, QRectF(100, row.top, 820, row.height),
+                                                row.content, screen),
+                  expected);
     }
 }
 

@@ -1,16 +1,12 @@
-// The menu bar: the label's texts and its image cache, the wrapping layout of the chips, the
-// fan row's fill, and the panel on the offscreen platform in the states it switches between.
+// The menu bar: the label's texts and image cache, the chips' layout, the fan row and the panel.
 
 #include "tests/app/EventLoopSupport.h"
 #include "tests/app/TelemetryTestSupport.h"
 #include "tests/ui/UiTestSupport.h"
 
-#include "app/ui/BrisvaneApp.h"
 #include "app/ui/menubar/FlowLayout.h"
 #include "app/ui/menubar/MenuBarLabel.h"
 #include "app/ui/menubar/MenuBarModel.h"
-
-#include "app/core/AppDelegate.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -103,11 +99,7 @@ TEST(FlowLayoutTest, SizeAndPlacement)
         {"no children", {}, 100, {0, 0}, {}},
         {"one row", {{40, 20}, {50, 24}}, 100, {96, 24}, {{0, 0}, {46, 0}}},
         {"a wrap", {{40, 20}, {50, 24}, {30, 20}}, 100, {96, 50}, {{0, 0}, {46, 0}, {0, 30}}},
-        {"a child wider than the bounds",
-         {{40, 20}, {150, 24}, {30, 20}},
-         100,
-         {150, 76},
-         {{0, 0}, {0, 26}, {0, 56}}},
+        {"too wide", {{40, 20}, {150, 24}, {30, 20}}, 100, {150, 76}, {{0, 0}, {0, 26}, {0, 56}}},
         {"a wide child first", {{150, 24}, {30, 20}}, 100, {150, 50}, {{0, 0}, {0, 30}}},
     };
     for (const Case& c : cases) {
@@ -122,43 +114,22 @@ TEST(FlowLayoutTest, SizeAndPlacement)
 
 TEST(MenuBarFanRowTest, FillWidth)
 {
-    struct Case {
-        double actual;
-        double max;
-        double width;
-    };
-    const Case cases[] = {
-        {0, 6000, 8},      // parked: the minimum (the row draws no fill then)
-        {60, 6000, 8},     // a sliver still shows
-        {3000, 6000, 100}, // half of a 200-point track
-        {9000, 6000, 200}, // above the maximum: full
-        {3000, 0, 8},      // no maximum
-        {3000, -1, 8},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.actual << " of " << c.max);
-        EXPECT_DOUBLE_EQ(MenuBarModel::fanFillWidth(c.actual, c.max, 200), c.width);
-    }
+    // A 200-point track: at least 8 (a parked fan, a sliver, no maximum), at most all of it.
+    const struct {
+        double actual, max, width;
+    } rows[] = {{0, 6000, 8},      {60, 6000, 8}, {3000, 6000, 100},
+                {9000, 6000, 200}, {3000, 0, 8},  {3000, -1, 8}};
+    for (const auto& row : rows)
+        EXPECT_DOUBLE_EQ(MenuBarModel::fanFillWidth(row.actual, row.max, 200), row.width)
+            << row.actual << " of " << row.max;
 }
 
-class MenuBarPanelTest : public test::UiTest {
+class MenuBarPanelTest : public test::AppTest {
 protected:
-    void TearDown() override
+    void SetUp() override
     {
-        m_app.reset();
-        m_delegate.reset();
-        m_state.reset();
-        UiTest::TearDown();
-    }
-
-    void launch(HelperState helperState)
-    {
-        m_defaults = makeDefaults();
-        m_state = makeState(*m_defaults, helperState);
-        m_delegate = std::make_unique<AppDelegate>([this] { ++m_terminated; },
-                                                   root() + QStringLiteral("/instance"));
-        m_app = std::make_unique<BrisvaneApp>(*m_state, *m_delegate, *m_defaults);
-        ASSERT_TRUE(m_app->buildScenes(false));
+        AppTest::SetUp();
+        launch({}, false);
         m_app->showMenuBarPanel();
         ASSERT_TRUE(processEventsUntil([&] { return panel()->isExposed(); }));
     }
@@ -175,18 +146,10 @@ protected:
         return nullptr;
     }
     bool shows(const char* name) const { return item(name) && item(name)->isVisible(); }
-
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<AppDelegate> m_delegate;
-    std::unique_ptr<BrisvaneApp> m_app;
-    int m_terminated = 0;
 };
 
 TEST_F(MenuBarPanelTest, ShowsWhatTheStateCallsFor)
 {
-    launch(HelperState::installed);
-    EXPECT_EQ(panel()->width(), 300);
     EXPECT_TRUE(shows("waitingRow"));
     m_state->telemetry().ingest(sampleAt(50));
     EXPECT_TRUE(processEventsUntil([&] { return !shows("waitingRow"); }));
@@ -221,7 +184,6 @@ TEST_F(MenuBarPanelTest, ShowsWhatTheStateCallsFor)
 
 TEST_F(MenuBarPanelTest, ChipsFollowThePresetsAndChooseOne)
 {
-    launch(HelperState::installed);
     MenuBarModel model;
     model.setAppState(m_state.get());
     const QVariantList chips = model.chips();

@@ -1,5 +1,4 @@
-// What the window and --headless make of the state: the readings page's texts and fan rows,
-// and the headless status line.
+// What the window and --headless make of the state.
 
 #include "tests/app/TelemetryTestSupport.h"
 #include "tests/ui/UiTestSupport.h"

@@ -1,11 +1,10 @@
-// Symbols never come out blank: every name the app uses has an icon in the table, every icon
-// the table names is embedded, and the provider tints and sizes what it draws, with a visible
-// fallback (logged once) for a name it does not know.
+// Symbols never come out blank: every name the app uses maps to an embedded icon, or a fallback.
 
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/design/SymbolImageProvider.h"
 #include "app/ui/design/SymbolTable.h"
+#include "app/ui/window/MainSection.h"
 
 #include "app/core/FanPreset.h"
 #include "app/core/PresetStore.h"
@@ -50,22 +49,20 @@ QSet<QString> symbolNamesInSources()
 
 class SymbolsTest : public test::UiTest {};
 
-TEST_F(SymbolsTest, EveryNameTheAppUsesIsMapped)
+TEST_F(SymbolsTest, EveryNameTheAppUsesIsMappedToAnEmbeddedIcon)
 {
     QSet<QString> names = symbolNamesInSources();
     EXPECT_TRUE(names.contains(QStringLiteral("cpu"))) << "the source scan found nothing";
     for (const FanPreset& preset : FanPreset::builtIns(2))
         names.insert(preset.symbolName);
+    for (MainSection section : allMainSections)
+        names.insert(iconName(section));
     names.insert(QString::fromLatin1(PresetStore::kNewPresetSymbolName));
-    for (const QString& name : names)
-        EXPECT_TRUE(SymbolTable::shared().iconName(name).has_value())
-            << "no icon for \"" << name.toStdString() << "\": add it to symbols.table";
-}
-
-TEST_F(SymbolsTest, EveryMappedIconIsEmbedded)
-{
     const SymbolTable& table = SymbolTable::shared();
-    ASSERT_FALSE(table.symbolNames().isEmpty());
+    for (const QString& name : names)
+        EXPECT_TRUE(table.iconName(name).has_value())
+            << "no icon for \"" << name.toStdString() << "\": add it to symbols.table";
+
     QStringList icons{QString::fromLatin1(SymbolTable::kFallbackIcon)};
     for (const QString& name : table.symbolNames())
         icons.append(*table.iconName(name));
@@ -82,25 +79,17 @@ TEST_F(SymbolsTest, TheTableSkipsCommentsAndKeepsTheFirstOfATwiceNamedSymbol)
     EXPECT_FALSE(table.iconName(QStringLiteral("broken")).has_value());
 }
 
-// The share of the image's pixels that are visible, and whether each is the tint.
-struct Coverage {
-    int visible = 0;
-    int offTint = 0;
-};
-
-Coverage coverage(const QImage& image, QColor tint)
+// How many of the image's pixels are visible, and how many opaque ones are not the tint.
+std::pair<int, int> coverage(const QImage& image, QColor tint)
 {
-    Coverage result;
+    int visible = 0, offTint = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() == 0)
-                continue;
-            ++result.visible;
-            if (pixel.alpha() == 255 && pixel.rgb() != tint.rgb())
-                ++result.offTint;
+            visible += pixel.alpha() > 0;
+            offTint += pixel.alpha() == 255 && pixel.rgb() != tint.rgb();
         }
-    return result;
+    return {visible, offTint};
 }
 
 QStringList g_warnings;
@@ -119,9 +108,9 @@ TEST_F(SymbolsTest, TheProviderTintsAtTheRequestedSizeAndFallsBackVisibly)
         provider.requestImage(QStringLiteral("snowflake?color=ff3b30"), &size, QSize(48, 48));
     EXPECT_EQ(snowflake.size(), QSize(48, 48));
     EXPECT_EQ(size, QSize(48, 48));
-    const Coverage tinted = coverage(snowflake, QColor(0xff, 0x3b, 0x30));
-    EXPECT_GT(tinted.visible, 48 * 48 / 10);
-    EXPECT_EQ(tinted.offTint, 0);
+    const auto [visible, offTint] = coverage(snowflake, QColor(0xff, 0x3b, 0x30));
+    EXPECT_GT(visible, 48 * 48 / 10);
+    EXPECT_EQ(offTint, 0);
 
     g_warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
@@ -130,7 +119,7 @@ TEST_F(SymbolsTest, TheProviderTintsAtTheRequestedSizeAndFallsBackVisibly)
     qInstallMessageHandler(previous);
     EXPECT_EQ(unknown.size(),
               QSize(SymbolImageProvider::kDefaultSize, SymbolImageProvider::kDefaultSize));
-    EXPECT_GT(coverage(unknown, Qt::black).visible, 0) << "the fallback is visible";
+    EXPECT_GT(coverage(unknown, Qt::black).first, 0) << "the fallback is visible";
     EXPECT_EQ(g_warnings.size(), 1) << "logged once";
 }
 

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPalette>
+#include <QQmlComponent>
 #include <QQmlExtensionPlugin>
 #include <QSettings>
 #include <QStandardPaths>
@@ -44,7 +46,26 @@ void UiTest::SetUp()
 
 void UiTest::TearDown()
 {
+    QGuiApplication::setPalette(QPalette());
     m_root.reset();
+}
+
+void UiTest::setPlatformDark(bool dark)
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, dark ? QColor(0x20, 0x20, 0x20) : QColor(0xef, 0xef, 0xef));
+    QGuiApplication::setPalette(palette);
+}
+
+std::unique_ptr<QObject> UiTest::create(QQmlEngine& engine, const char* qml)
+{
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QQmlComponent component(&engine);
+    component.setData(qml, {});
+    std::unique_ptr<QObject> created(component.create());
+    if (!created)
+        ADD_FAILURE() << component.errorString().toStdString();
+    return created;
 }
 
 QString UiTest::makeDirectory(const QString& name) const
@@ -73,6 +94,24 @@ std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults, HelperState 
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
     return std::make_unique<AppState>(std::move(telemetry), std::move(helper), std::move(presets),
                                       std::move(engine));
+}
+
+void AppTest::TearDown()
+{
+    m_app.reset();
+    m_delegate.reset();
+    m_state.reset();
+    UiTest::TearDown();
+}
+
+void AppTest::launch(const QStringList& arguments, bool present, HelperState helper)
+{
+    m_defaults = makeDefaults(arguments);
+    m_state = makeState(*m_defaults, helper);
+    m_delegate = std::make_unique<AppDelegate>([this] { ++m_terminated; },
+                                               root() + QStringLiteral("/instance"));
+    m_app = std::make_unique<BrisvaneApp>(*m_state, *m_delegate, *m_defaults);
+    ASSERT_TRUE(m_app->buildScenes(present));
 }
 
 } // namespace brisvane::test

@@ -1,14 +1,14 @@
 #pragma once
-// Shared fixture for the user-interface tests: one QApplication per process on the offscreen
-// platform (no display, no tray) with the English catalogue, and for every test fresh HOME and
-// XDG folders with QStandardPaths in test mode, user defaults over a private settings file and
-// an AppState built from ready-made parts around a PreviewHelperClient.
+// One offscreen QApplication per process; per test, fresh folders, defaults and an AppState.
 
+#include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 #include "app/core/PreviewHelperClient.h"
 #include "app/core/UserDefaults.h"
+#include "app/ui/BrisvaneApp.h"
 
 #include <QApplication>
+#include <QQmlEngine>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ QApplication& uiApplication();
 class UiTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override; // also gives the platform its own palette back
 
     QString root() const { return m_root->path(); }
     QString makeDirectory(const QString& name) const;
@@ -35,9 +35,27 @@ protected:
     {
         return static_cast<PreviewHelperClient&>(state.helper());
     }
+    // A light or dark platform palette, as a desktop's appearance switch sets it.
+    static void setPlatformDark(bool dark);
+    // `qml` made by `engine`; null, and a failure with the component's errors, if it fails.
+    static std::unique_ptr<QObject> create(QQmlEngine& engine, const char* qml);
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
+};
+
+// The whole app as main() builds it: the state, the delegate and the scenes.
+class AppTest : public UiTest {
+protected:
+    void TearDown() override;
+    void launch(const QStringList& arguments = {}, bool present = true,
+                HelperState helper = HelperState::installed);
+
+    int m_terminated = 0;
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<BrisvaneApp> m_app;
 };
 
 } // namespace brisvane::test

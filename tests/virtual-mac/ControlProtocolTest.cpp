@@ -30,22 +30,24 @@ TEST_P(ControlErrors, AnswerNotOkWithAReason)
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, ControlErrors,
-    ::testing::Values(BadRequest{"load 1.5 0", "between 0 and 1"},
-                      BadRequest{"load 0.5", "usage: load CPU GPU"},
-                      BadRequest{"load x 0", "CPU must be a number"},
-                      BadRequest{"temp nan", "C must be a number"},
-                      BadRequest{"firmware accept-mode-after -1", "0 or more"},
-                      BadRequest{"firmware sleep 3", "usage: firmware"},
-                      BadRequest{"fault F0Ac poke 132", "usage: fault"},
-                      BadRequest{"fault F0Ac read 0", "RESULT must be an integer from 1"},
-                      BadRequest{"fault F0Ac read 300", "RESULT must be"},
-                      BadRequest{"fault F0Ac read 0x84 0", "COUNT must be"},
-                      BadRequest{"fault F0A read 132", "four characters"},
-                      BadRequest{"transport-fault 0", "non-zero"},
-                      BadRequest{"transport-fault 0x1ffffffff", "KERN must be"},
-                      BadRequest{"advance -3", "between 0 and 86400"},
-                      BadRequest{"violations now", "usage: violations"},
-                      BadRequest{"set F0Tg 0040e7", "takes 4 bytes"}),
+    ::testing::Values(
+        BadRequest{"load 1.5 0", "between 0 and 1"}, BadRequest{"load 0.5", "usage: load CPU GPU"},
+        BadRequest{"load x 0", "CPU must be a number"},
+        BadRequest{"temp nan", "C must be a number"},
+        BadRequest{"firmware accept-mode-after -1", "0 or more"},
+        BadRequest{"firmware sleep 3", "usage: firmware"},
+        BadRequest{"fault F0Ac poke 132", "usage: fault"},
+        BadRequest{"fault F0Ac read 0", "RESULT must be an integer from 1"},
+        BadRequest{"fault F0Ac read 300", "RESULT must be"},
+        BadRequest{"fault F0Ac read 0x84 0", "COUNT must be"},
+        BadRequest{"fault F0A read 132", "four characters"},
+        BadRequest{"transport-fault 0", "non-zero"},
+        BadRequest{"transport-fault 0x1ffffffff", "KERN must be"},
+        BadRequest{"advance -3", "between 0 and 86400"},
+        BadRequest{"violations now", "usage: violations"},
+        BadRequest{"set F0Tg 0040e7", "takes 4 bytes"}, BadRequest{"set F0Mx zz", "hex"},
+        BadRequest{"get NOPE", "no key NOPE"}, BadRequest{"get", "usage: get KEY"},
+        BadRequest{"fly away", "unknown command: fly"}, BadRequest{"   ", "empty request"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(ControlProtocol, CommandsDriveTheModel)
@@ -78,6 +80,19 @@ TEST(ControlProtocol, CommandsDriveTheModel)
 
     EXPECT_DOUBLE_EQ(ControlProtocol::execute(smc, "advance 2.5")["t"].get<double>(), 2.5);
     EXPECT_EQ(ControlProtocol::execute(smc, "violations")["violations"], json::array());
+}
+
+TEST(ControlProtocol, StatusGetAndSetSpeakOfTheMachineServed)
+{
+    VirtualSmc smc("one-fan-desktop");
+    const json status = ControlProtocol::execute(smc, "status");
+    EXPECT_EQ(status["profile"], "one-fan-desktop");
+    ASSERT_EQ(status["fans"].size(), 1u);
+    EXPECT_EQ(status["fans"][0]["mode"], 0);
+    EXPECT_TRUE(status["ftst"].is_null()) << "this machine has no Ftst";
+    EXPECT_EQ(ControlProtocol::execute(smc, "set F0Mx 0000fa44")["value"], 2000.0);
+    EXPECT_EQ(ControlProtocol::execute(smc, "get F0Mx")["bytes"], "0000fa44");
+    EXPECT_EQ(smc.readFloatKey("F0Mx"), 2000.0f);
 }
 
 TEST(ControlProtocol, ViolationsReportFanKindAndTimes)

@@ -4,6 +4,7 @@
 #include "SmcValueCodec.h"
 #include "VirtualSmc.h"
 #include "VsmcTestSupport.h"
+#include "smc/SMCTemperatureSensors.h"
 
 #include <gtest/gtest.h>
 
@@ -139,91 +140,20 @@ TEST_F(MonitoredMac, EnteringManualModeStartsTheSilenceClock)
     EXPECT_EQ(smc.violations()[0].fan, 1);
 }
 
-} // namespace
-} // namespace brisvane
-
-namespace brisvane {
-namespace {
-
 // A controller that does what a correct once-a-second daemon does: while idle it remembers the
 // firmware's targets; asked for control it unlocks, retries manual mode each tick, then writes
-// max(request, safety floor of its own hottest sample, the remembered target) every tick. The
-// monitor must never flag it, however the heat changes under it.
-class CorrectController {
-public:
-    explicit CorrectController(SMCConnection& smc)
-        : m_smc(smc)
-    {}
-
-    void tick(double now, bool wanted, double requestRPM)
-    {
-        const bool controlling = m_phase == Phase::controlling;
-        if (now - m_sampledAt >= (controlling ? (m_hottest >= 50 ? 0 : 3) : 5)) {
-            m_hottest = hottest();
-            m_sampledAt = now;
-        }
-        if (!wanted) {
-            if (m_phase != Phase::idle) {
-                for (int i = 0; i < 2; ++i)
-                    m_smc.writeUInt8("F" + std::to_string(i) + "Md", 0);
-                m_smc.writeUInt8("Ftst", 0);
-                m_phase = Phase::idle;
-            }
-            for (int i = 0; i < 2; ++i)
-                m_autoFloor[i] = m_smc.readFloat("F" + std::to_string(i) + "Tg");
-            return;
-        }
-        if (m_phase == Phase::idle) {
-            m_smc.writeUInt8("Ftst", 1);
-            m_phase = Phase::unlocking;
-        }
-        if (m_phase == Phase::unlocking) {
-            try {
-                for (int i = 0; i < 2; ++i)
-                    m_smc.writeUInt8("F" + std::to_string(i) + "Md", 1);
-                m_phase = Phase::controlling;
-            } catch (const SMCError&) {
-                return;
-            }
-        }
-        m_hottest = hottest();
-        m_sampledAt = now;
-        const double floor = SafetyMonitor::floorPercent(m_hottest);
-        for (int i = 0; i < 2; ++i) {
-            const double safety = floor > 0 ? 1200 + floor / 100 * 4800 : 0;
-            const double target = std::min(std::max({requestRPM, safety, m_autoFloor[i]}), 6000.0);
-            m_smc.writeFloat("F" + std::to_string(i) + "Tg", static_cast<float>(target));
-        }
-    }
-
-private:
-    enum class Phase { idle, unlocking, controlling };
-    double hottest()
-    {
-        double hottest = 0;
-        for (const char* key : {"Tp01", "Tp05", "Tp09", "Tp0D", "Tp0T", "Tp0b", "Tp0f", "Tp0j",
-                                "Te05", "Te0L", "Te0P", "Te0S", "Tg05", "Tg0D", "Tg0L", "Tg0T"}) {
-            const double v = m_smc.readFloat(key);
-            if (v > 1 && v < 128)
-                hottest = std::max(hottest, v);
-        }
-        return hottest;
-    }
-
-    SMCConnection& m_smc;
-    Phase m_phase = Phase::idle;
-    double m_hottest = 0;
-    double m_sampledAt = -100;
-    double m_autoFloor[2] = {0, 0};
-};
-
+// max(request, safety floor of the hottest die it just read, the remembered target) every tick.
+// The monitor must never flag it, however the heat changes under it.
 TEST(SafetyMonitor, NeverFlagsACorrectOnceASecondController)
 {
     VirtualSmc smc;
     auto registration = smc.registerAsService();
-    SMCConnection connection;
-    CorrectController controller(connection);
-    smc.advance(0.37); // ticks fall between the firmware's whole seconds
+    auto connection = std::make_shared<SMCConnection>();
+    SMCTemperatureSensors sensors(connection);
+    const auto key = [](int fan, const char* suffix) { return "F" + std::to_string(fan) + suffix; };
+    bool unlocked = false, controlling = false;
+    double remembered[2] = {0, 0};
+
     struct Phase {
         double until;
         double cpu, gpu;
@@ -233,15 +163,41 @@ TEST(SafetyMonitor, NeverFlagsACorrectOnceASecondController)
     const Phase phases[] = {{20, 0.8, 0.2, false, 0},    {60, 1.0, 1.0, true, 0},
                             {90, 0.2, 0.0, true, 2000},  {110, 1.0, 0.5, false, 0},
                             {150, 1.0, 0.5, true, 1500}, {200, 0.0, 0.0, true, 0}};
+    smc.advance(0.37); // ticks fall between the firmware's whole seconds
     for (const Phase& phase : phases) {
         smc.setWorkload(phase.cpu, phase.gpu);
-        while (smc.now() < phase.until) {
-            controller.tick(smc.now(), phase.wanted, phase.request);
-            smc.advance(1.0);
+        for (; smc.now() < phase.until; smc.advance(1.0)) {
+            if (!phase.wanted) {
+                if (unlocked) {
+                    for (int fan = 0; fan < 2; ++fan)
+                        connection->writeUInt8(key(fan, "Md"), 0);
+                    connection->writeUInt8("Ftst", 0);
+                    unlocked = controlling = false;
+                }
+                for (int fan = 0; fan < 2; ++fan)
+                    remembered[fan] = connection->readFloat(key(fan, "Tg"));
+                continue;
+            }
+            if (!unlocked)
+                connection->writeUInt8("Ftst", 1);
+            unlocked = true;
+            try {
+                for (int fan = 0; fan < 2 && !controlling; ++fan)
+                    connection->writeUInt8(key(fan, "Md"), 1);
+                controlling = true;
+            } catch (const SMCError&) {
+                continue; // the firmware's unlock delay
+            }
+            const double floor = SafetyMonitor::floorPercent(sensors.snapshot().hottest);
+            const double safety = floor > 0 ? 1200 + floor / 100 * 4800 : 0;
+            for (int fan = 0; fan < 2; ++fan)
+                connection->writeFloat(
+                    key(fan, "Tg"),
+                    static_cast<float>(
+                        std::min(std::max({phase.request, safety, remembered[fan]}), 6000.0)));
         }
     }
-    const auto findings = smc.violations();
-    for (const auto& v : findings)
+    for (const auto& v : smc.violations())
         ADD_FAILURE() << "fan " << v.fan << " " << SafetyViolation::kindName(v.kind) << " at "
                       << v.from << "-" << v.to << ": target " << v.targetRPM << " < "
                       << v.requiredRPM << " at " << v.hottestCelsius << " °C";

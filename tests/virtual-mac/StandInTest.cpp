@@ -1,5 +1,5 @@
 // The stand-in launchctl and osascript inside a virtual Mac made by brisvane-sim, as real
-// processes, including the installer's own script.
+// processes. The app's own installer scripts run through them in the app's end-to-end tests.
 #include "AppleScriptSource.h"
 #include "LaunchdDomain.h"
 #include "VsmcTestSupport.h"
@@ -26,30 +26,16 @@ if [ "$1" = once ]; then exit "$2"; fi
 while :; do sleep 0.05; done
 )";
 
-std::string jobPlist(const std::string& program, const std::string& extraKeys,
-                     const std::string& firstArgument = "", const std::string& secondArgument = "1")
+std::string jobPlist(const std::string& extraKeys, const std::string& firstArgument = "",
+                     const std::string& secondArgument = "1")
 {
-    return R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>Label</key>
-	<string>)" +
-           std::string(kLabel) + R"(</string>
-	<key>ProgramArguments</key>
-	<array>
-		<string>)" +
-           program + R"(</string>
-		<string>)" +
-           firstArgument + R"(</string>
-		<string>)" +
-           secondArgument + R"(</string>
-	</array>
-)" + extraKeys +
-           R"(
-</dict>
-</plist>
-)";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+           "<key>Label</key><string>" +
+           std::string(kLabel) +
+           "</string>\n<key>ProgramArguments</key><array>"
+           "<string>/usr/local/libexec/testjob</string><string>" +
+           firstArgument + "</string><string>" + secondArgument + "</string></array>\n" +
+           extraKeys + "\n</dict>\n</plist>\n";
 }
 
 class LaunchctlStandIn : public ::testing::Test {
@@ -63,31 +49,30 @@ protected:
     }
     std::string log() const { return test::readFile(domain.logFile(kLabel)); }
 
-    void install(const std::string& extraKeys, const std::string& argument = "")
+    // Installs the test job with `extraKeys` in its plist and bootstraps it.
+    void load(const std::string& extraKeys, const std::string& argument = "")
     {
         test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
-        test::writeFile(plistPath(), jobPlist("/usr/local/libexec/testjob", extraKeys, argument));
+        test::writeFile(plistPath(), jobPlist(extraKeys, argument));
+        const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
+        ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
     }
-    std::optional<pid_t> jobPid() const
+    test::RunResult bootout() const
     {
-        const auto state = domain.describe(kLabel);
-        if (!state || !(*state)["pid"].is_number())
-            return std::nullopt;
-        return (*state)["pid"].get<pid_t>();
+        return mac.launchctl({"bootout", std::string("system/") + kLabel});
     }
     // The running job's pid once it has started and said so; -1 (and a failure) if it never does.
     pid_t startedJob() const
     {
-        std::optional<pid_t> pid;
+        pid_t pid = -1;
         const bool started = test::eventually([&] {
-            pid = jobPid();
-            return pid && log().find("started") != std::string::npos;
+            const auto state = domain.describe(kLabel);
+            pid = state && (*state)["pid"].is_number() ? (*state)["pid"].get<pid_t>() : -1;
+            return pid > 0 && log().find("started") != std::string::npos;
         });
-        if (!started) {
+        if (!started)
             ADD_FAILURE() << "the job did not start; log: " << log();
-            return -1;
-        }
-        return *pid;
+        return started ? pid : -1;
     }
     int runs() const
     {
@@ -97,9 +82,7 @@ protected:
 
 TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
 {
-    install("<key>RunAtLoad</key><true/>", "hello world");
-    const auto bootstrap = mac.launchctl({"bootstrap", "system", plistPath().string()});
-    ASSERT_EQ(bootstrap.status, 0) << bootstrap.output;
+    load("<key>RunAtLoad</key><true/>", "hello world");
     const pid_t job = startedJob();
     ASSERT_GT(job, 0);
     EXPECT_THAT(log(), HasSubstr("started in " + mac.root().string() + " with hello world 1"));
@@ -110,58 +93,29 @@ TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
     EXPECT_THAT(print.output,
                 HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
     EXPECT_TRUE(ProcessControl::isAlive(job));
-
-    const auto again = mac.launchctl({"bootstrap", "system", plistPath().string()});
-    EXPECT_EQ(again.status, 37);
-    EXPECT_THAT(again.output, HasSubstr("Bootstrap failed: 37"));
-}
-
-TEST_F(LaunchctlStandIn, AKilledJobIsStartedAgainWhenKeptAlive)
-{
-    install("<key>KeepAlive</key><true/>");
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
-    const pid_t first = startedJob();
-    ASSERT_GT(first, 0);
-    ::kill(first, SIGKILL);
-    std::optional<pid_t> second;
-    ASSERT_TRUE(test::eventually([&] {
-        second = jobPid();
-        return second && *second != first;
-    }));
-    EXPECT_EQ(runs(), 2);
-    EXPECT_TRUE(ProcessControl::isAlive(*second));
-    EXPECT_THAT(log(), HasSubstr("exited (Killed)"));
 }
 
 TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
 {
-    install("<key>KeepAlive</key><true/>");
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load("<key>KeepAlive</key><true/>");
     const pid_t job = startedJob();
     ASSERT_GT(job, 0);
 
-    const auto bootout = mac.launchctl({"bootout", std::string("system/") + kLabel});
-    EXPECT_EQ(bootout.status, 0) << bootout.output;
+    const auto stopped = bootout();
+    EXPECT_EQ(stopped.status, 0) << stopped.output;
     EXPECT_FALSE(ProcessControl::isAlive(job)) << "bootout returns once the job is gone";
     EXPECT_THAT(log(), HasSubstr("got TERM"));
-
-    const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
-    EXPECT_EQ(print.status, 113);
-    EXPECT_THAT(print.output, HasSubstr("Could not find service \"org.example.testjob\""));
-    const auto second = mac.launchctl({"bootout", std::string("system/") + kLabel});
-    EXPECT_EQ(second.status, 3);
-    EXPECT_THAT(second.output, HasSubstr("Boot-out failed: 3: No such process"));
+    EXPECT_FALSE(domain.describe(kLabel));
     EXPECT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0)
         << "a booted-out job can be loaded again";
 }
 
 TEST_F(LaunchctlStandIn, BootoutKillsAJobThatIgnoresSigtermAfterItsExitTimeout)
 {
-    install("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
     const pid_t job = startedJob();
     ASSERT_GT(job, 0);
-    EXPECT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
+    EXPECT_EQ(bootout().status, 0);
     EXPECT_FALSE(ProcessControl::isAlive(job));
 }
 
@@ -169,13 +123,12 @@ TEST_F(LaunchctlStandIn, SuccessfulExitFalseRestartsOnlyAfterAFailure)
 {
     const std::string keepAlive =
         "<key>KeepAlive</key><dict><key>SuccessfulExit</key><false/></dict>";
-    install(keepAlive, "once"); // exits 1 every time, so it keeps being started
-    ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
+    load(keepAlive, "once"); // exits 1 every time, so it keeps being started
     ASSERT_TRUE(test::eventually([&] { return runs() >= 2; }));
-    ASSERT_EQ(mac.launchctl({"bootout", std::string("system/") + kLabel}).status, 0);
+    ASSERT_EQ(bootout().status, 0);
 
     // The same job exiting 0 runs once and stays down.
-    test::writeFile(plistPath(), jobPlist("/usr/local/libexec/testjob", keepAlive, "once", "0"));
+    test::writeFile(plistPath(), jobPlist(keepAlive, "once", "0"));
     ASSERT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0);
     ASSERT_TRUE(test::eventually([&] {
         auto s = domain.describe(kLabel);
@@ -184,37 +137,41 @@ TEST_F(LaunchctlStandIn, SuccessfulExitFalseRestartsOnlyAfterAFailure)
     EXPECT_EQ(runs(), 1);
 }
 
-TEST_F(LaunchctlStandIn, RefusesBadPlistsAndOtherDomains)
+TEST_F(LaunchctlStandIn, RefusalsCarryLaunchctlsStatusAndText)
 {
-    test::writeFile(plistPath(), "<plist><dict><key>Label</key></dict></plist>");
-    const auto bad = mac.launchctl({"bootstrap", "system", plistPath().string()});
-    EXPECT_EQ(bad.status, 5);
-    EXPECT_THAT(bad.output, HasSubstr("Bootstrap failed: 5"));
-    EXPECT_EQ(mac.launchctl({"bootstrap", "gui/501", plistPath().string()}).status, 64);
-    EXPECT_EQ(mac.launchctl({"print", "user/501/x"}).status, 64);
+    load("<key>KeepAlive</key><true/>");
+    const fs::path bad = mac.root() / "Library/LaunchDaemons/bad.plist";
+    test::writeFile(bad, "<plist><dict><key>Label</key></dict></plist>");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* text;
+    } rows[] = {
+        {{"bootstrap", "system", plistPath().string()}, 37, "Bootstrap failed: 37"},
+        {{"bootstrap", "system", bad.string()}, 5, "Bootstrap failed: 5"},
+        {{"print", "system/org.example.none"}, 113, "Could not find service \"org.example.none\""},
+        {{"bootout", "system/org.example.none"}, 3, "Boot-out failed: 3: No such process"},
+        {{"bootstrap", "gui/501", plistPath().string()}, 64, ""},
+        {{"print", "user/501/x"}, 64, ""},
+    };
+    for (const auto& row : rows) {
+        const auto result = mac.launchctl(row.args);
+        EXPECT_EQ(result.status, row.status) << row.args[0] << " " << row.args[1];
+        EXPECT_THAT(result.output, HasSubstr(row.text));
+    }
 }
 
-TEST(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
+class BrisvaneSimDown : public LaunchctlStandIn {};
+
+TEST_F(BrisvaneSimDown, BootsOutTheJobsItsLaunchctlStarted)
 {
-    std::optional<pid_t> job;
-    fs::path root;
-    {
-        test::SimulatedMac mac;
-        root = mac.root();
-        test::writeFile(mac.root() / "usr/local/libexec/testjob", kJobScript, true);
-        const auto plist = mac.root() / "Library/LaunchDaemons/job.plist";
-        test::writeFile(plist,
-                        jobPlist("/usr/local/libexec/testjob", "<key>KeepAlive</key><true/>"));
-        ASSERT_EQ(mac.launchctl({"bootstrap", "system", plist.string()}).status, 0);
-        LaunchdDomain domain(mac.root());
-        ASSERT_TRUE(test::eventually([&] {
-            const auto state = domain.describe(kLabel);
-            if (state && (*state)["pid"].is_number())
-                job = (*state)["pid"].get<pid_t>();
-            return job.has_value();
-        }));
-    }
-    EXPECT_FALSE(ProcessControl::isAlive(*job));
+    load("<key>KeepAlive</key><true/>");
+    const pid_t job = startedJob();
+    ASSERT_GT(job, 0);
+    const auto down =
+        test::run({test::binary("brisvane-sim").string(), "down", mac.root().string()});
+    EXPECT_EQ(down.status, 0) << down.output;
+    EXPECT_FALSE(ProcessControl::isAlive(job));
 }
 
 class OsascriptStandIn : public ::testing::Test {
@@ -281,57 +238,6 @@ TEST_F(OsascriptStandIn, RunsWithTheRootsBinFirstOnPath)
     EXPECT_EQ(which.output, (mac.root() / "bin/launchctl").string() + "\n" +
                                 (mac.root() / "bin/chown").string() + "\n" + mac.root().string() +
                                 "\n");
-}
-
-// The installer's and the uninstaller's scripts, built as the app builds them, with a small
-// stand-in daemon: everything runs without real root.
-TEST_F(OsascriptStandIn, InstallerAndUninstallerScriptsRunCleanly)
-{
-    test::TemporaryRoot bundle;
-    const std::string label = "org.example.helper";
-    const fs::path shippedExe = bundle.path() / "BrisvaneHelper";
-    const fs::path shippedPlist = bundle.path() / (label + ".plist");
-    test::writeFile(shippedExe, kJobScript, true);
-    std::string plist = jobPlist("/Library/PrivilegedHelperTools/" + label,
-                                 "<key>KeepAlive</key><true/><key>RunAtLoad</key><true/>");
-    plist.replace(plist.find(kLabel), std::string(kLabel).size(), label);
-    test::writeFile(shippedPlist, plist);
-
-    const std::string root = mac.root().string();
-    const std::string helper = root + "/Library/PrivilegedHelperTools/" + label;
-    const std::string daemonPlist = root + "/Library/LaunchDaemons/" + label + ".plist";
-    const std::string install =
-        "mkdir -p " + root + "/Library/PrivilegedHelperTools\n" + "launchctl bootout system/" +
-        label + " 2>/dev/null || true\n" + "cp '" + shippedExe.string() + "' '" + helper + "'\n" +
-        "chown root:wheel '" + helper + "'\n" + "chmod 755 '" + helper + "'\n" + "cp '" +
-        shippedPlist.string() + "' '" + daemonPlist + "'\n" + "chown root:wheel '" + daemonPlist +
-        "'\n" + "chmod 644 '" + daemonPlist + "'\n" + "launchctl bootstrap system '" + daemonPlist +
-        "'";
-    for (int round = 0; round < 2; ++round) { // installing over an installed daemon works too
-        const auto installed = mac.osascript(admin(install));
-        ASSERT_EQ(installed.status, 0) << installed.output;
-    }
-    LaunchdDomain domain(mac.root());
-    ASSERT_TRUE(test::eventually([&] {
-        return test::readFile(domain.logFile(label)).find("started in " + root) !=
-               std::string::npos;
-    }));
-    EXPECT_EQ(fs::status(helper).permissions() & fs::perms::all,
-              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                  fs::perms::others_read | fs::perms::others_exec);
-
-    const std::string uninstall = "launchctl bootout system/" + label + " 2>/dev/null || true\n" +
-                                  "rm -f '" + daemonPlist + "' '" + helper + "'";
-    const auto removed = mac.osascript(admin(uninstall));
-    ASSERT_EQ(removed.status, 0) << removed.output;
-    EXPECT_FALSE(domain.describe(label));
-    EXPECT_FALSE(fs::exists(helper));
-    EXPECT_FALSE(fs::exists(daemonPlist));
-    EXPECT_EQ(mac.osascript(admin(uninstall)).status, 0) << "uninstalling twice is harmless";
-
-    const auto missing = mac.osascript(admin("chown root:wheel '" + root + "/nothing'"));
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_THAT(missing.output, HasSubstr("No such file or directory"));
 }
 
 } // namespace

@@ -25,6 +25,13 @@ struct ResultCase {
     std::uint8_t result;
 };
 
+SMCParamStruct indexRequest(std::uint32_t index)
+{
+    auto record = request(SMCCommand::getKeyFromIndex);
+    record.data32 = index;
+    return record;
+}
+
 std::string PrintToString(const ResultCase& c)
 {
     return c.name;
@@ -49,20 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ResultCase{"writeWrongSize", writeRequest("F0Tg", {1}, 1), 0x86},
                       ResultCase{"writeOversized", writeRequest("F0Tg", {}, 40), 0x86},
                       ResultCase{"writeUnknownKey", writeRequest("ZZZZ", {1}, 1), 0x84},
-                      ResultCase{"indexInRange",
-                                 [] {
-                                     auto r = request(SMCCommand::getKeyFromIndex);
-                                     r.data32 = 3;
-                                     return r;
-                                 }(),
-                                 0},
-                      ResultCase{"indexPastTheEnd",
-                                 [] {
-                                     auto r = request(SMCCommand::getKeyFromIndex);
-                                     r.data32 = 100000;
-                                     return r;
-                                 }(),
-                                 0x84},
+                      ResultCase{"indexInRange", indexRequest(3), 0},
+                      ResultCase{"indexPastTheEnd", indexRequest(100000), 0x84},
                       ResultCase{"unknownCommand", request(static_cast<SMCCommand>(7), "F0Ac"),
                                  0x82}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -85,21 +80,6 @@ TEST(VirtualSmc, OtherSelectorsAndMalformedCallsAreBadArgumentsWithAZeroedRecord
     EXPECT_EQ(smc.callCounts().other, 3u);
 }
 
-TEST(VirtualSmc, KeyInfoAndReadsCarryTypeSizeAttributesAndBytes)
-{
-    VirtualSmc smc;
-    const SMCParamStruct info = call(smc, request(SMCCommand::getKeyInfo, "F0Tg"));
-    EXPECT_EQ(info.keyInfo.dataSize, 4u);
-    EXPECT_EQ(info.keyInfo.dataType, smcFourCC("flt "));
-    EXPECT_NE(info.keyInfo.dataAttributes, 0);
-
-    auto read = request(SMCCommand::readKey, "F0Mx");
-    read.keyInfo.dataSize = 4;
-    const SMCParamStruct reply = call(smc, read);
-    EXPECT_THAT(std::vector<std::uint8_t>(reply.bytes.begin(), reply.bytes.begin() + 4),
-                ElementsAre(0x00, 0x80, 0xbb, 0x45)); // 6000.0f
-}
-
 TEST(VirtualSmc, CountKeyIsTheDirectorySizeBigEndianAndIndexesCoverEveryKeyOnce)
 {
     VirtualSmc smc;
@@ -113,9 +93,7 @@ TEST(VirtualSmc, CountKeyIsTheDirectorySizeBigEndianAndIndexesCoverEveryKeyOnce)
     std::set<std::uint32_t> seen;
     std::uint32_t previous = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
-        auto r = request(SMCCommand::getKeyFromIndex);
-        r.data32 = i;
-        const SMCParamStruct reply = call(smc, r);
+        const SMCParamStruct reply = call(smc, indexRequest(i));
         ASSERT_EQ(reply.result, 0) << i;
         EXPECT_GT(reply.key, previous) << "directory order at " << i;
         previous = reply.key;
@@ -156,7 +134,7 @@ TEST(VirtualSmc, CountsEachCommandUntilReset)
     call(smc, request(SMCCommand::readKey, "FNum"));
     call(smc, request(SMCCommand::readKey, "F0Ac"));
     call(smc, writeRequest("Ftst", {1}, 1));
-    call(smc, request(SMCCommand::getKeyFromIndex));
+    call(smc, indexRequest(0));
     const SmcCallCounts counts = smc.callCounts();
     EXPECT_EQ(counts.getKeyInfo, 1u);
     EXPECT_EQ(counts.readKey, 2u);
@@ -182,46 +160,6 @@ protected:
     VirtualSmc smc;
     VirtualSmc::ServiceRegistration registration = smc.registerAsService();
 };
-
-TEST_F(RegisteredVirtualSmc, SMCConnectionReadsFansAndWritesTargets)
-{
-    SMCConnection connection;
-    EXPECT_EQ(connection.fanCount(), 2);
-    EXPECT_EQ(connection.readFloat("F0Mx"), 6000.0f);
-    EXPECT_EQ(connection.readFloat("F1Mn"), 1200.0f);
-    EXPECT_EQ(connection.fanModeKey(0), "F0Md");
-    const auto fans = connection.readAllFans();
-    ASSERT_EQ(fans.size(), 2u);
-    EXPECT_EQ(fans[1].modeRaw, std::optional<std::uint8_t>(0));
-
-    smc.takeJournal();
-    connection.writeFloat("F0Tg", 1850);
-    const auto journal = smc.takeJournal();
-    ASSERT_EQ(journal.size(), 1u);
-    EXPECT_EQ(SmcValueCodec::toHex(journal[0].bytes), "0040e744");
-    EXPECT_EQ(journal[0].result, 0);
-}
-
-TEST_F(RegisteredVirtualSmc, SMCConnectionSeesLongEmptyAndUnknownKeysAsTheSMCDoes)
-{
-    SMCConnection connection;
-    EXPECT_EQ(connection.readBytes("zEPD").data.size(), 32u) << "a 48-byte key reads 32 bytes";
-    EXPECT_TRUE(connection.readBytes("zKL0").data.empty());
-    EXPECT_EQ(connection.keyCount(), smc.keyCount());
-    try {
-        connection.readBytes("ZZZZ");
-        FAIL() << "an unknown key must fail";
-    } catch (const SMCError& e) {
-        EXPECT_EQ(e.kind(), SMCError::Kind::keyError);
-        EXPECT_EQ(e.smcResult(), 0x84);
-    }
-    try {
-        connection.writeUInt8("FNum", 3);
-        FAIL() << "FNum is read-only";
-    } catch (const SMCError& e) {
-        EXPECT_EQ(e.smcResult(), 0x86);
-    }
-}
 
 TEST_F(RegisteredVirtualSmc, ConnectionsOnSeveralThreadsEachSeeWholeCalls)
 {

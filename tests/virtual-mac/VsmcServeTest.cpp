@@ -1,10 +1,12 @@
 // brisvane-vsmc and brisvane-sim as real processes: SMCKit over the user-client socket, the
-// control socket, and the sandbox tool's up and down.
+// control socket, the sandbox tool's up and down, and scenarios that only a served machine shows
+// (results and faults over the wire, the monitor's findings, model time that follows the clock).
 #include "VsmcTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 namespace brisvane {
@@ -31,6 +33,9 @@ TEST(VsmcServe, SMCConnectionOverTheSocketReadsFansAndItsWritesShowInCtlWrites)
     EXPECT_EQ(reply["writes"][0]["bytes"], "0040e744");
     EXPECT_EQ(reply["writes"][0]["result"], 0);
     EXPECT_TRUE(mac.control("writes")["writes"].empty()) << "writes drains the journal";
+    const json refused = mac.control("fly away");
+    EXPECT_EQ(refused["ok"], false);
+    EXPECT_THAT(refused.value("error", ""), HasSubstr("unknown command: fly"));
 }
 
 TEST(VsmcServe, ServesManyClientsAtOnce)
@@ -50,55 +55,6 @@ TEST(VsmcServe, ServesManyClientsAtOnce)
     for (auto& client : clients)
         client.join();
     EXPECT_EQ(good, 300);
-}
-
-struct ControlCase {
-    const char* line;
-    bool ok;
-    const char* field; // a field the answer must carry, or the error's text
-};
-
-class VsmcControl : public ::testing::TestWithParam<ControlCase> {
-protected:
-    static inline std::unique_ptr<test::ServedVirtualMac> mac;
-    static void SetUpTestSuite() { mac = std::make_unique<test::ServedVirtualMac>(); }
-    static void TearDownTestSuite() { mac.reset(); }
-};
-
-TEST_P(VsmcControl, AnswersOneJsonLinePerRequest)
-{
-    const json reply = mac->control(GetParam().line);
-    EXPECT_EQ(reply["ok"], GetParam().ok) << reply;
-    if (GetParam().ok)
-        EXPECT_TRUE(reply.contains(GetParam().field)) << reply;
-    else
-        EXPECT_THAT(reply["error"].get<std::string>(), HasSubstr(GetParam().field));
-}
-
-INSTANTIATE_TEST_SUITE_P(Requests, VsmcControl,
-                         ::testing::Values(ControlCase{"status", true, "fans"},
-                                           ControlCase{"get F0Mx", true, "bytes"},
-                                           ControlCase{"set F1Mx 0080bb45", true, "value"},
-                                           ControlCase{"writes", true, "writes"},
-                                           ControlCase{"get NOPE", false, "no key NOPE"},
-                                           ControlCase{"set F0Mx 00", false, "takes 4 bytes"},
-                                           ControlCase{"set F0Mx zz", false, "hex"},
-                                           ControlCase{"get", false, "usage: get KEY"},
-                                           ControlCase{"fly away", false, "unknown command: fly"},
-                                           ControlCase{"   ", false, "empty request"}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
-
-TEST(VsmcServe, StatusReportsFansAndTheMachine)
-{
-    test::ServedVirtualMac mac("one-fan-desktop");
-    const json status = mac.control("status");
-    EXPECT_EQ(status["profile"], "one-fan-desktop");
-    ASSERT_EQ(status["fans"].size(), 1u);
-    EXPECT_EQ(status["fans"][0]["min"], 800.0);
-    EXPECT_EQ(status["fans"][0]["max"], 3500.0);
-    EXPECT_EQ(status["fans"][0]["mode"], 0);
-    EXPECT_TRUE(status["ftst"].is_null()) << "this machine has no Ftst";
-    EXPECT_GT(status["hottest"].get<double>(), 30.0);
 }
 
 TEST(VsmcServe, RefusesToServeWhereAnotherServerAnswers)
@@ -156,6 +112,103 @@ TEST(BrisvaneSim, RejectsAnUnknownProfileWithoutStartingAnything)
     EXPECT_EQ(up.status, 1);
     EXPECT_THAT(up.output, HasSubstr("no-such-machine"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "var/run/brisvane-vsmc.pid"));
+}
+
+// SMCKit talks to brisvane-vsmc over its socket; the test steers and inspects it through the
+// control socket.
+class Scenario : public ::testing::Test {
+protected:
+    explicit Scenario(std::vector<std::string> arguments = {})
+        : mac(VirtualSmc::kDefaultProfile, std::move(arguments))
+        , root(mac.root())
+    {}
+
+    json control(const std::string& line)
+    {
+        const json reply = mac.control(line);
+        EXPECT_EQ(reply["ok"], true) << line << ": " << reply;
+        return reply;
+    }
+    std::vector<json> writes() { return control("writes")["writes"].get<std::vector<json>>(); }
+
+    // What a call through SMCKit failed with, or nothing.
+    static std::string errorOf(const std::function<void()>& call)
+    {
+        try {
+            call();
+            return "";
+        } catch (const SMCError& e) {
+            return e.description();
+        }
+    }
+    bool writeByte(const std::string& key, std::uint8_t value)
+    {
+        return errorOf([&] { smc.writeUInt8(key, value); }).empty();
+    }
+
+    test::ServedVirtualMac mac;
+    test::ScopedSystemRoot root;
+    SMCConnection smc;
+};
+
+TEST_F(Scenario, TheMonitorReportsAManualFanHeldBelowTheFloor)
+{
+    // At 85 °C the floor is 70 % (4560 RPM), but the firmware had chosen more before the
+    // takeover: 25 % + 75 % × 15/22 of the range, 4855 RPM. The larger one is required.
+    control("temp 85");
+    control("advance 2");
+    ASSERT_TRUE(writeByte("Ftst", 1));
+    control("advance 3");
+    ASSERT_TRUE(writeByte("F1Md", 1));
+    for (const float rpm : {3000, 3000, 3000, 3000, 4855, 4855, 4855}) {
+        smc.writeFloat("F1Tg", rpm);
+        control("advance 1");
+    }
+    const json found = control("violations")["violations"];
+    ASSERT_EQ(found.size(), 1u) << found;
+    EXPECT_EQ(found[0]["fan"], 1);
+    EXPECT_EQ(found[0]["kind"], "below-floor");
+    EXPECT_EQ(found[0]["seconds"], 4);
+    EXPECT_EQ(found[0]["target"], 3000.0);
+    EXPECT_NEAR(found[0]["required"].get<double>(), 4855, 1);
+    EXPECT_EQ(found[0]["hottest"], 85.0);
+    EXPECT_LT(found[0]["from"].get<double>(), found[0]["to"].get<double>());
+}
+
+TEST_F(Scenario, InjectedResultsAndKernelCodesReachTheClient)
+{
+    control("fault F1Tg write 0x87");
+    EXPECT_EQ(errorOf([&] { smc.writeFloat("F1Tg", 2000); }), "SMC key F1Tg error (result 135)");
+    const auto journal = writes();
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(journal[0]["key"], "F1Tg");
+    EXPECT_EQ(journal[0]["result"], 0x87);
+
+    control("transport-fault 0xe00002bc 1");
+    EXPECT_EQ(errorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002bc)");
+    EXPECT_EQ(smc.readFloat("F0Mx"), 6000.0f);
+    EXPECT_TRUE(control("status")["ok"]);
+}
+
+// Model time following the real clock (sped up): the unlock delay passes by itself.
+class RealTimeScenario : public Scenario {
+protected:
+    RealTimeScenario()
+        : Scenario({"--time-scale", "20"})
+    {}
+};
+
+TEST_F(RealTimeScenario, TheUnlockDelayPassesInServedTime)
+{
+    ASSERT_TRUE(writeByte("Ftst", 1));
+    ASSERT_TRUE(test::eventually([&] { return writeByte("F0Md", 1); }));
+    const auto journal = writes();
+    ASSERT_GE(journal.size(), 2u);
+    EXPECT_EQ(journal.front()["key"], "Ftst");
+    EXPECT_EQ(journal.back()["result"], 0);
+    EXPECT_GE(journal.back()["t"].get<double>() - journal.front()["t"].get<double>(), 3.0);
+    for (std::size_t i = 1; i + 1 < journal.size(); ++i)
+        EXPECT_EQ(journal[i]["result"], 0x86);
 }
 
 } // namespace

@@ -113,6 +113,25 @@ bool eventually(Condition condition, std::chrono::milliseconds limit = std::chro
     return true;
 }
 
+inline std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& content,
+                      bool executable = false)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    if (executable)
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all |
+                                               std::filesystem::perms::group_read |
+                                               std::filesystem::perms::group_exec);
+}
+
 // Runs a program, waits for it, and returns its exit status and everything it printed.
 struct RunResult {
     int status = -1;
@@ -133,10 +152,7 @@ inline RunResult run(const std::vector<std::string>& argv,
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::ifstream in(log);
-    std::stringstream text;
-    text << in.rdbuf();
-    result.output = text.str();
+    result.output = readFile(log);
     std::filesystem::remove(log);
     return result;
 }
@@ -176,29 +192,6 @@ private:
     TemporaryRoot m_root;
     pid_t m_pid = -1;
 };
-
-} // namespace brisvane::test
-
-namespace brisvane::test {
-
-inline std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& content,
-                      bool executable = false)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-    if (executable)
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all |
-                                               std::filesystem::perms::group_read |
-                                               std::filesystem::perms::group_exec);
-}
 
 // A whole virtual Mac made by brisvane-sim up, taken down (jobs and all) at the end.
 class SimulatedMac {

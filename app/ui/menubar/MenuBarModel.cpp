@@ -1,8 +1,5 @@
 #include "app/ui/menubar/MenuBarModel.h"
 
-#include "app/core/SharedFanName.h"
-#include "app/ui/design/Readouts.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -19,20 +16,9 @@ QString MenuBarModel::degreesText(double celsius)
     return qtTrId("menuBar.temperature.degrees").arg(static_cast<long long>(std::round(celsius)));
 }
 
-MenuBarModel::MenuBarModel(QObject* parent)
-    : QAbstractListModel(parent)
-{}
-
-void MenuBarModel::setAppState(AppState* state)
+void MenuBarModel::observe(AppState* state)
 {
-    if (m_appState == state)
-        return;
-    if (m_appState)
-        disconnect(m_appState, nullptr, this, nullptr);
-    m_appState = state;
     if (state) {
-        connect(&state->telemetry(), &TelemetryStore::latestChanged, this,
-                &MenuBarModel::updateReadings);
         connect(&state->helper(), &HelperControlling::stateChanged, this,
                 &MenuBarModel::helperChanged);
         connect(&state->helper(), &HelperControlling::lastStatusChanged, this,
@@ -41,58 +27,39 @@ void MenuBarModel::setAppState(AppState* state)
         connect(&state->presets(), &PresetStore::activePresetIDChanged, this,
                 &MenuBarModel::chipsChanged);
     }
-    updateReadings();
-    emit appStateChanged();
     emit helperChanged();
     emit chipsChanged();
 }
 
-void MenuBarModel::updateReadings()
-{
-    const std::optional<TelemetrySample> sample =
-        m_appState ? m_appState->telemetry().latest() : std::nullopt;
-    const std::vector<SMCFanReading> fans = sample ? sample->fans : std::vector<SMCFanReading>{};
-    if (fans.size() != m_fans.size()) {
-        beginResetModel();
-        m_fans = fans;
-        endResetModel();
-    } else if (fans != m_fans) {
-        m_fans = fans;
-        emit dataChanged(index(0), index(rowCount() - 1));
-    }
-    m_hasSample = sample.has_value();
-    m_cpuCelsius = sample ? sample->temperatures.cpuMax : 0;
-    m_gpuCelsius = sample ? sample->temperatures.gpuMax : 0;
-    emit readingsChanged();
-}
-
 bool MenuBarModel::helperInstalled() const
 {
-    return m_appState && m_appState->helper().isInstalled();
+    return appState() && appState()->helper().isInstalled();
+}
+
+bool MenuBarModel::lastPhaseIs(HelperControlPhase phase) const
+{
+    if (!appState())
+        return false;
+    const std::optional<HelperStatus>& status = appState()->helper().lastStatus();
+    return status && status->phase == phase;
 }
 
 bool MenuBarModel::isTakingControl() const
 {
-    if (!m_appState)
-        return false;
-    const std::optional<HelperStatus>& status = m_appState->helper().lastStatus();
-    return status && status->phase == HelperControlPhase::unlocking;
+    return lastPhaseIs(HelperControlPhase::unlocking);
 }
 
 bool MenuBarModel::controlUnavailable() const
 {
-    if (!m_appState)
-        return false;
-    const std::optional<HelperStatus>& status = m_appState->helper().lastStatus();
-    return status && status->phase == HelperControlPhase::failed;
+    return lastPhaseIs(HelperControlPhase::failed);
 }
 
 QVariantList MenuBarModel::chips() const
 {
     QVariantList chips;
-    if (!m_appState)
+    if (!appState())
         return chips;
-    const PresetStore& presets = m_appState->presets();
+    const PresetStore& presets = appState()->presets();
     const std::optional<QUuid>& active = presets.activePresetID();
     chips.append(QVariantMap{{QStringLiteral("id"), QString()},
                              {QStringLiteral("title"), qtTrId("shared.mode.automatic")},
@@ -108,49 +75,10 @@ QVariantList MenuBarModel::chips() const
 
 void MenuBarModel::choosePreset(const QString& id)
 {
-    if (!m_appState)
+    if (!appState())
         return;
-    m_appState->presets().setActivePresetIDText(id);
-    m_appState->engine().pushSoon();
-}
-
-int MenuBarModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_fans.size());
-}
-
-QVariant MenuBarModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= rowCount())
-        return {};
-    const SMCFanReading& fan = m_fans[static_cast<std::size_t>(index.row())];
-    const QString name = sharedFanName(fan.index, rowCount());
-    switch (role) {
-    case nameRole:
-        return name;
-    case actualRPMRole:
-        return fan.actualRPM;
-    case maximumRPMRole:
-        return fan.maxRPM;
-    case speedTextRole:
-        return fan.actualRPM > 0
-                   ? QString::number(static_cast<long long>(std::trunc(fan.actualRPM)))
-                   : QString();
-    case accessibleRole:
-        return fan.actualRPM > 0 ? Readouts::fanAccessibleName(name, fan.actualRPM)
-                                 : name + QStringLiteral(", ") + qtTrId("menuBar.fan.parked");
-    default:
-        return {};
-    }
-}
-
-QHash<int, QByteArray> MenuBarModel::roleNames() const
-{
-    return {{nameRole, "name"},
-            {actualRPMRole, "actualRPM"},
-            {maximumRPMRole, "maximumRPM"},
-            {speedTextRole, "speedText"},
-            {accessibleRole, "accessibleText"}};
+    appState()->presets().setActivePresetIDText(id);
+    appState()->engine().pushSoon();
 }
 
 } // namespace brisvane

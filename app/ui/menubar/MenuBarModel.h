@@ -3,32 +3,20 @@
 // one row per fan of the latest sample (this model's rows), the CPU and GPU maxima, the helper's
 // install state and phase, and the preset chips. Choosing a chip goes through here too.
 
-#include "app/core/AppState.h"
+#include "app/ui/design/FanReadingsModel.h"
 
-#include <QAbstractListModel>
-#include <QPointer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
-#include <vector>
-
 namespace brisvane {
 
-class MenuBarModel : public QAbstractListModel {
+// The base is named in full so that the QML type registrar finds it in the design module.
+class MenuBarModel : public brisvane::FanReadingsModel {
     Q_OBJECT
     QML_ELEMENT
 
 public:
     static constexpr double kMinimumFill = 8;
-
-    enum Roles {
-        nameRole = Qt::UserRole + 1, // the fan's display name
-        actualRPMRole,
-        maximumRPMRole,
-        speedTextRole,  // "2400", or empty when parked
-        accessibleRole, // "Left fan, 2,400 rpm" or "Left fan, Stopped"
-    };
-    Q_ENUM(Roles)
 
     // The speed bar's fill width in a track `trackWidth` wide: the share of the maximum,
     // clamped to [0, 1] (0 without a maximum), but never under the 8-point minimum.
@@ -36,19 +24,7 @@ public:
     // "45 °C", rounded half away from zero.
     static QString degreesText(double celsius);
 
-    explicit MenuBarModel(QObject* parent = nullptr);
-
-    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged
-                   REQUIRED)
-    AppState* appState() const { return m_appState; }
-    void setAppState(AppState* state);
-
-    Q_PROPERTY(bool hasSample READ hasSample NOTIFY readingsChanged)
-    bool hasSample() const { return m_hasSample; }
-    Q_PROPERTY(double cpuCelsius READ cpuCelsius NOTIFY readingsChanged)
-    double cpuCelsius() const { return m_cpuCelsius; }
-    Q_PROPERTY(double gpuCelsius READ gpuCelsius NOTIFY readingsChanged)
-    double gpuCelsius() const { return m_gpuCelsius; }
+    using FanReadingsModel::FanReadingsModel;
 
     // Installed or unreachable: the controls; otherwise the hint.
     Q_PROPERTY(bool helperInstalled READ helperInstalled NOTIFY helperChanged)
@@ -66,24 +42,16 @@ public:
     // `id` "" is the automatic slot.
     Q_INVOKABLE void choosePreset(const QString& id);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
-
 signals:
-    void appStateChanged();
-    void readingsChanged();
     void helperChanged();
     void chipsChanged();
 
-private:
-    void updateReadings();
+protected:
+    void observe(AppState* state) override;
 
-    QPointer<AppState> m_appState;
-    bool m_hasSample = false;
-    double m_cpuCelsius = 0;
-    double m_gpuCelsius = 0;
-    std::vector<SMCFanReading> m_fans;
+private:
+    // The daemon's last reported phase is `phase`.
+    bool lastPhaseIs(HelperControlPhase phase) const;
 };
 
 // The rows' rules as QML calls them.

@@ -67,15 +67,8 @@ void ActivePresetBar::updatePills()
     if (m_appState) {
         const PresetStore& store = m_appState->presets();
         for (const PresetSlot& slot : store.slotOrder()) {
-            const FanPreset* preset = nullptr;
-            if (slot.presetID()) {
-                for (const FanPreset& candidate : store.presets()) {
-                    if (candidate.id == *slot.presetID()) {
-                        preset = &candidate;
-                        break;
-                    }
-                }
-            }
+            const FanPreset* preset =
+                slot.presetID() ? store.presetWithID(*slot.presetID()) : nullptr;
             // A slot whose preset is gone is shown as a slot without a preset.
             pills.append(
                 preset ? Pill{slot, preset->symbolName, preset->name}

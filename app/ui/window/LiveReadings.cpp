@@ -1,30 +1,10 @@
 #include "app/ui/window/LiveReadings.h"
 
-#include "app/core/SharedFanName.h"
-
-#include <algorithm>
-#include <cmath>
-
 namespace brisvane {
 
-LiveReadings::LiveReadings(QObject* parent)
-    : QAbstractListModel(parent)
-{}
-
-void LiveReadings::setAppState(AppState* state)
+void LiveReadings::observe(AppState* state)
 {
-    if (m_appState == state)
-        return;
-    if (m_appState) {
-        for (QObject* part :
-             std::initializer_list<QObject*>{&m_appState->telemetry(), &m_appState->presets(),
-                                             &m_appState->helper(), &m_appState->engine()})
-            part->disconnect(this);
-    }
-    m_appState = state;
     if (state) {
-        TelemetryStore* telemetry = &state->telemetry();
-        connect(telemetry, &TelemetryStore::latestChanged, this, &LiveReadings::updateReadings);
         connect(&state->presets(), &PresetStore::activePresetChanged, this,
                 &LiveReadings::updateControl);
         connect(&state->helper(), &HelperControlling::stateChanged, this,
@@ -34,44 +14,22 @@ void LiveReadings::setAppState(AppState* state)
         connect(&state->engine(), &ControlEngine::isOverridingChanged, this,
                 &LiveReadings::updateControl);
     }
-    updateReadings();
     updateControl();
-    emit appStateChanged();
-}
-
-void LiveReadings::updateReadings()
-{
-    const std::optional<TelemetrySample> sample =
-        m_appState ? m_appState->telemetry().latest() : std::nullopt;
-    m_hasSample = sample.has_value();
-    constexpr double unread = std::numeric_limits<double>::quiet_NaN();
-    m_cpuCelsius = sample ? sample->temperatures.cpuMax : unread;
-    m_gpuCelsius = sample ? sample->temperatures.gpuMax : unread;
-    std::vector<SMCFanReading> fans = sample ? sample->fans : std::vector<SMCFanReading>{};
-    if (fans.size() == m_fans.size()) {
-        m_fans = std::move(fans);
-        if (!m_fans.empty())
-            emit dataChanged(index(0), index(rowCount() - 1));
-    } else {
-        beginResetModel();
-        m_fans = std::move(fans);
-        endResetModel();
-    }
-    emit readingsChanged();
 }
 
 void LiveReadings::updateControl()
 {
-    if (!m_appState) {
+    const AppState* state = appState();
+    if (!state) {
         m_presetText.clear();
         m_helperText.clear();
         emit controlChanged();
         return;
     }
-    const std::optional<FanPreset>& preset = m_appState->presets().activePreset();
+    const std::optional<FanPreset>& preset = state->presets().activePreset();
     m_presetText = preset ? preset->name : qtTrId("shared.mode.automatic");
 
-    const HelperControlling& helper = m_appState->helper();
+    const HelperControlling& helper = state->helper();
     const std::optional<HelperStatus>& status = helper.lastStatus();
     if (helper.state() == HelperState::notInstalled)
         m_helperText = qtTrId("settings.helper.status.notInstalled.title");
@@ -81,38 +39,11 @@ void LiveReadings::updateControl()
         m_helperText = qtTrId("settings.helper.unlockingCaption");
     else if (status && status->phase == HelperControlPhase::failed)
         m_helperText = qtTrId("shared.mode.controlUnavailable");
-    else if (m_appState->engine().isOverriding())
+    else if (state->engine().isOverriding())
         m_helperText = qtTrId("shared.mode.boosting");
     else
         m_helperText = qtTrId("settings.helper.status.installed.title");
     emit controlChanged();
-}
-
-int LiveReadings::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_fans.size());
-}
-
-QVariant LiveReadings::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= rowCount())
-        return {};
-    const SMCFanReading& fan = m_fans[static_cast<std::size_t>(index.row())];
-    switch (role) {
-    case nameRole:
-        return sharedFanName(fan.index, rowCount());
-    case actualRPMRole:
-        return fan.actualRPM;
-    case maximumRPMRole:
-        return fan.maxRPM;
-    default:
-        return {};
-    }
-}
-
-QHash<int, QByteArray> LiveReadings::roleNames() const
-{
-    return {{nameRole, "name"}, {actualRPMRole, "actualRPM"}, {maximumRPMRole, "maximumRPM"}};
 }
 
 } // namespace brisvane
