@@ -1,16 +1,18 @@
 #pragma once
 // What several benchmarks measure the same way: a process's CPU time, wake-ups and memory from
-// /proc, and a brisvane-vsmc served into a temporary root.
+// /proc, and a brisvane-vsmc served into a temporary root; the rest comes from the test support.
 
 #include "platform/virtual-mac/ControlClient.h"
 #include "platform/virtual-mac/ProcessControl.h"
+#include "tests/support/Environment.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/Files.h"
+#include "tests/support/Process.h"
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -69,17 +71,6 @@ inline std::pair<long, long> memoryKiB(const std::string& pid = "self")
     return {rss > 0 ? rss : -1, pss > 0 ? pss : -1};
 }
 
-inline bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 // brisvane-vsmc serving `profile` into a fresh folder under /tmp, stopped and removed at the end.
 class ServedVsmc {
 public:
@@ -93,7 +84,7 @@ public:
         m_pid = ProcessControl::spawn({BRISVANE_BUILD_DIR "/bin/brisvane-vsmc", "serve", "--root",
                                        m_root.string(), "--profile", profile},
                                       m_root / "var/log/brisvane-vsmc.log", {}, false);
-        m_up = waitFor(
+        m_up = test::eventually(
             [&] {
                 try {
                     return ControlClient::request(m_root, "status", std::chrono::milliseconds(200))

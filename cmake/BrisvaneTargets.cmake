@@ -6,8 +6,8 @@ function(brisvane_target_defaults target)
     BRISVANE_BUILD_DIR="${PROJECT_BINARY_DIR}")
 endfunction()
 
-# A GoogleTest executable whose cases become CTest tests, listed when ctest runs so that
-# building never has to execute anything.
+# A GoogleTest executable on the shared test support whose cases become CTest tests, listed
+# when ctest runs so that building never has to execute anything.
 function(brisvane_add_gtest name)
   cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LABEL)
@@ -19,7 +19,7 @@ function(brisvane_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/tests")
   brisvane_target_defaults(${name})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} brisvane_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}

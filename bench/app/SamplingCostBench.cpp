@@ -12,8 +12,12 @@
 #include "app/core/UserDefaults.h"
 
 #include "BenchSupport.h"
+#include "platform/virtual-mac/ControlClient.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
+#include "tests/support/Environment.h"
+#include "tests/support/Files.h"
+#include "tests/support/Process.h"
 
 #include <QCoreApplication>
 #include <QCoroTask>
@@ -93,42 +97,32 @@ void smcCallsPerSample()
     std::printf("  minimum  %d (%d sensor reads + FNum + 5 per fan)\n\n", minimum, sensorKeys);
 }
 
-// A virtual Mac made by brisvane-sim, taken down at the end.
+// A virtual Mac made by brisvane-sim, taken down at the end; the app finds it through the
+// environment, and no system bus.
 class SimulatedMac {
 public:
     SimulatedMac()
+        : m_env({{"BRISVANE_SYSTEM_ROOT", m_root.path().string()},
+                 {"DBUS_SYSTEM_BUS_ADDRESS", test::systemBusAddress(m_root.path())}})
     {
-        char pattern[] = "/tmp/bench-app-XXXXXX";
-        m_root = ::mkdtemp(pattern);
-        run("up");
-        ::setenv("BRISVANE_SYSTEM_ROOT", m_root.c_str(), 1);
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS",
-                 ("unix:path=" + (m_root / "var/run/dbus/system_bus_socket").string()).c_str(), 1);
+        sim("up");
     }
-    ~SimulatedMac()
-    {
-        run("down");
-        ::unsetenv("BRISVANE_SYSTEM_ROOT");
-        std::filesystem::remove_all(m_root);
-    }
+    ~SimulatedMac() { sim("down"); }
     void control(const std::string& line) const
     {
-        const std::string command =
-            std::string(BRISVANE_BUILD_DIR "/bin/brisvane-vsmc ctl --root ") + m_root.string() +
-            " " + line + " > /dev/null";
-        if (std::system(command.c_str()) != 0)
+        if (!ControlClient::request(m_root.path(), line).value("ok", false))
             std::fprintf(stderr, "ctl %s failed\n", line.c_str());
     }
 
 private:
-    void run(const char* verb) const
+    void sim(const char* verb) const
     {
-        const std::string command = std::string(BRISVANE_BUILD_DIR "/bin/brisvane-sim ") + verb +
-                                    " " + m_root.string() + " > /dev/null";
-        if (std::system(command.c_str()) != 0)
+        if (test::run({test::binary("brisvane-sim").string(), verb, m_root.path().string()})
+                .status != 0)
             std::fprintf(stderr, "brisvane-sim %s failed\n", verb);
     }
-    std::filesystem::path m_root;
+    test::TemporaryRoot m_root;
+    test::ScopedEnvironment m_env;
 };
 
 QCoro::Task<bool> installed(HelperClient* client)

@@ -4,7 +4,7 @@
 //
 //   helper_daemon_bench [--window SECONDS] [--calls N]
 #include "BenchSupport.h"
-#include "HelperWireClient.h"
+#include "tests/e2e/HelperWireClient.h"
 
 #include "platform/virtual-mac/ControlClient.h"
 #include "platform/virtual-mac/ProcessControl.h"
@@ -88,15 +88,15 @@ int main(int argc, char** argv)
         ControlClient::request(root, "firmware accept-mode-after 0");
 
     // No system bus: the figures are the daemon's own, not a D-Bus connection's.
-    const pid_t daemon = ProcessControl::spawn(
-        {BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper"},
-        root / "var/log/BrisvaneHelper.log",
-        {{"BRISVANE_SYSTEM_ROOT", root.string()},
-         {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + (root / "var/run/dbus/none").string()}},
-        false);
+    const pid_t daemon =
+        ProcessControl::spawn({test::buildPath("libexec/brisvane/BrisvaneHelper").string()},
+                              root / "var/log/BrisvaneHelper.log",
+                              {{"BRISVANE_SYSTEM_ROOT", root.string()},
+                               {"DBUS_SYSTEM_BUS_ADDRESS", test::systemBusAddress(root)}},
+                              false);
     const std::string socketPath =
         (root / "var/run" / (std::string(HelperConstants::machServiceName) + ".socket")).string();
-    const bool daemonUp = vsmc.up() && bench::waitFor(
+    const bool daemonUp = vsmc.up() && test::eventually(
                                            [&] {
                                                try {
                                                    test::HelperWireClient(socketPath).statusData();
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
         test::HelperWireClient app(socketPath);
         printLatency("status round trip (idle)", roundTrips(calls, [&] { app.statusData(); }));
         app.setTargets({3000, 3000});
-        bench::waitFor([&] { return app.status().isControlling(); }, 10s);
+        test::eventually([&] { return app.status().isControlling(); }, 10s);
         printLatency("setTargets round trip (controlling)", roundTrips(calls, [&] {
                          app.setTargets({3000, 3100});
                      }));

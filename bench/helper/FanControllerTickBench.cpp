@@ -8,6 +8,8 @@
 #include "platform/virtual-mac/SmcValueCodec.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
+#include "tests/support/Environment.h"
+#include "tests/support/Files.h"
 
 #include <chrono>
 #include <cstdio>
@@ -116,10 +118,8 @@ void print(const char* phase, const Figures& measured, double expectedTotal)
 
 int main()
 {
-    char root[] = "/tmp/brisvane-bench-XXXXXX";
-    if (::mkdtemp(root) == nullptr)
-        return 1;
-    ::setenv("BRISVANE_SYSTEM_ROOT", root, 1);
+    const test::TemporaryRoot root;
+    const test::ScopedEnv systemRoot("BRISVANE_SYSTEM_ROOT", root.path().string());
 
     const double fans = 2;
     Figures idle, cool, hot;

@@ -33,13 +33,12 @@ BENCHMARK(readAllFansInProcess);
 void readFloatOverSocket(benchmark::State& state)
 {
     bench::ServedVsmc served;
-    ::setenv("BRISVANE_SYSTEM_ROOT", served.root().c_str(), 1);
+    const test::ScopedEnv root("BRISVANE_SYSTEM_ROOT", served.root().string());
     SMCConnection smc;
     smc.readFloat("F0Ac");
     for (auto _ : state)
         benchmark::DoNotOptimize(smc.readFloat("F0Ac"));
     state.SetLabel("one SMC call per iteration");
-    ::unsetenv("BRISVANE_SYSTEM_ROOT");
 }
 BENCHMARK(readFloatOverSocket)->Unit(benchmark::kMicrosecond);
 

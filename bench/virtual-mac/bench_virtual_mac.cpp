@@ -82,7 +82,7 @@ int main()
             std::fprintf(stderr, "brisvane-vsmc did not come up\n");
             return 1;
         }
-        ::setenv("BRISVANE_SYSTEM_ROOT", served.root().c_str(), 1);
+        const test::ScopedEnv root("BRISVANE_SYSTEM_ROOT", served.root().string());
         report("socket");
     }
     VirtualSmc inProcess("large-directory");

@@ -9,6 +9,7 @@
 #include "app/core/HelperClient.h"
 
 #include <QCoroTask>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -63,14 +64,8 @@ protected:
         AppCoreTest::SetUp();
         m_root = makeDirectory("root");
         m_prefix = makeDirectory("bundle");
-        m_rootEnv = std::make_unique<test::ScopedEnv>("BRISVANE_SYSTEM_ROOT", m_root);
-        m_prefixEnv = std::make_unique<test::ScopedEnv>(AppBundle::kPrefixVariable, m_prefix);
-    }
-    void TearDown() override
-    {
-        m_prefixEnv.reset();
-        m_rootEnv.reset();
-        AppCoreTest::TearDown();
+        setEnv("BRISVANE_SYSTEM_ROOT", m_root);
+        setEnv(AppBundle::kPrefixVariable, m_prefix);
     }
     // The helper files shipped in the bundle, or (installed) as the script would have placed them.
     void placeFiles(const QString& base, bool executable, bool plist, bool installed = false)
@@ -89,7 +84,6 @@ protected:
     }
 
     QString m_root, m_prefix;
-    std::unique_ptr<test::ScopedEnv> m_rootEnv, m_prefixEnv;
 };
 
 TEST_F(AdminScriptRunnerTest, TheScriptBecomesOneAppleScriptStringLiteral)
@@ -118,7 +112,7 @@ TEST_F(AdminScriptRunnerTest, RunsOsascriptFromTheSystemRoot)
     EXPECT_EQ(
         runner.lastArguments,
         (QStringList{"-e", R"(do shell script "echo \"hi\"" with administrator privileges)"}));
-    test::ScopedEnv noRoot("BRISVANE_SYSTEM_ROOT", std::nullopt);
+    setEnv("BRISVANE_SYSTEM_ROOT", std::nullopt);
     EXPECT_EQ(AdminScriptRunner::osascriptPath(), "/usr/bin/osascript");
 }
 

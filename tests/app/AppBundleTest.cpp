@@ -18,17 +18,17 @@ TEST_F(AppBundleTest, ThePrefixIsTheProgramsParentFolderUnlessOverridden)
     const QDir parent(QCoreApplication::applicationDirPath() + "/..");
     for (const std::optional<QString>& unset :
          {std::optional<QString>(), std::optional(QString())}) {
-        test::ScopedEnv prefix(AppBundle::kPrefixVariable, unset);
+        setEnv(AppBundle::kPrefixVariable, unset);
         EXPECT_EQ(QDir(AppBundle::prefix()), parent);
     }
-    test::ScopedEnv prefix(AppBundle::kPrefixVariable, QStringLiteral("/opt/brisvane"));
+    setEnv(AppBundle::kPrefixVariable, QStringLiteral("/opt/brisvane"));
     EXPECT_EQ(AppBundle::prefix(), "/opt/brisvane");
 }
 
 TEST_F(AppBundleTest, ResourcesAreFoundInTheInstalledLayout)
 {
     const QString prefix = makeDirectory("prefix");
-    test::ScopedEnv env(AppBundle::kPrefixVariable, prefix);
+    setEnv(AppBundle::kPrefixVariable, prefix);
     EXPECT_FALSE(AppBundle::resourcePath("BrisvaneHelper"));
 
     test::writeFile(prefix + "/libexec/brisvane/BrisvaneHelper", "x");

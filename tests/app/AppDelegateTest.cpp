@@ -3,22 +3,15 @@
 // process stand for two copies of the app.
 
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/EventLoopSupport.h"
 #include "tests/app/RecordingHelper.h"
+#include "tests/support/EventLoop.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 
-#include <QFileInfo>
 #include <QLocalSocket>
 
 #include <gtest/gtest.h>
-
-#include <cstring>
-
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace brisvane {
 namespace {
@@ -151,17 +144,7 @@ TEST_F(AppDelegateTest, EachNewCopyMakesTheRunningOneQuitAndTakesTheName)
 
 TEST_F(AppDelegateTest, AStaleNameFromAKilledCopyIsTakenOver)
 {
-    // A socket file nobody listens on any more, as a killed copy leaves it.
-    const QString path = root() + QStringLiteral("/a");
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
-                 sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-    ASSERT_TRUE(QFileInfo::exists(path));
+    ASSERT_TRUE(test::leaveStaleSocket((root() + QStringLiteral("/a")).toStdString()));
 
     int terminated = 0;
     const auto delegate = makeDelegate(terminated);

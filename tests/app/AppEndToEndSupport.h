@@ -3,7 +3,7 @@
 // osascript, brisvane-vsmc, and the real daemon installed from the built bundle resources.
 
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/EventLoopSupport.h"
+#include "tests/support/EventLoop.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include "app/core/AppBundle.h"
@@ -26,21 +26,14 @@ protected:
     {
         AppCoreTest::SetUp();
         m_mac = std::make_unique<SimulatedMac>(profile());
-        m_root = std::make_unique<ScopedSystemRoot>(m_mac->root());
-        // No system bus inside the virtual Mac: the daemon runs without sleep handling.
-        const QString bus = QString::fromStdString(
-            "unix:path=" + (m_mac->root() / "var/run/dbus/system_bus_socket").string());
-        m_env.push_back(std::make_unique<ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", bus));
-        m_env.push_back(std::make_unique<ScopedEnv>("BRISVANE_SIM_ADMIN", std::nullopt));
-        // The build tree's own layout.
-        m_env.push_back(std::make_unique<ScopedEnv>(AppBundle::kPrefixVariable, std::nullopt));
+        const std::string root = m_mac->root().string();
+        setEnv("BRISVANE_SYSTEM_ROOT", QString::fromStdString(root));
+        setEnv("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(systemBusAddress(root)));
+        setEnv("BRISVANE_SIM_ADMIN", std::nullopt);
+        setEnv(AppBundle::kPrefixVariable, std::nullopt); // the build tree's own layout
     }
     void TearDown() override
     {
-        while (!m_env.empty()) // newest first, so each guard restores what it found
-            m_env.pop_back();
-        m_root.reset();
-        m_mac.reset();
         AppCoreTest::TearDown();
     }
     // How the stand-in osascript answers the password dialog ("cancel"), until the test ends.
@@ -70,15 +63,7 @@ protected:
     {
         return test::readFile(m_mac->root() / "var/log/org.brisvane.Brisvane.helper.log");
     }
-    // The daemon's pid as the stand-in launchd reports it.
-    std::optional<pid_t> daemonPid() const
-    {
-        const RunResult printed = launchctl({"print", "system/org.brisvane.Brisvane.helper"});
-        const auto at = printed.output.find("\tpid = ");
-        if (printed.status != 0 || at == std::string::npos)
-            return std::nullopt;
-        return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
-    }
+    std::optional<pid_t> daemonPid() const { return m_mac->daemonPid(); }
     bool jobLoaded() const
     {
         return launchctl({"print", "system/org.brisvane.Brisvane.helper"}).status == 0;
@@ -108,8 +93,6 @@ protected:
 
 private:
     std::unique_ptr<SimulatedMac> m_mac;
-    std::unique_ptr<ScopedSystemRoot> m_root;
-    std::vector<std::unique_ptr<ScopedEnv>> m_env;
 };
 
 } // namespace brisvane::test

@@ -20,12 +20,7 @@ protected:
         AppCoreTest::SetUp();
         // An empty system root: no SMC to sample, no daemon installed.
         m_systemRoot = makeDirectory(QStringLiteral("system-root"));
-        m_rootEnv = std::make_unique<test::ScopedEnv>("BRISVANE_SYSTEM_ROOT", m_systemRoot);
-    }
-    void TearDown() override
-    {
-        m_rootEnv.reset();
-        AppCoreTest::TearDown();
+        setEnv("BRISVANE_SYSTEM_ROOT", m_systemRoot);
     }
 
     // One launch of the app with these arguments; the state ends with the launch.
@@ -36,7 +31,6 @@ protected:
     }
 
     QString m_systemRoot;
-    std::unique_ptr<test::ScopedEnv> m_rootEnv;
     std::unique_ptr<UserDefaults> m_defaults;
 };
 

@@ -65,49 +65,30 @@ QCoreApplication& application()
     return *app;
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::optional<QString>& value)
-    : m_name(name)
-{
-    if (qEnvironmentVariableIsSet(name))
-        m_old = qgetenv(name);
-    if (value)
-        qputenv(name, QFile::encodeName(*value));
-    else
-        qunsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv()
-{
-    if (m_old)
-        qputenv(m_name, *m_old);
-    else
-        qunsetenv(m_name);
-}
-
 void AppCoreTest::SetUp()
 {
     application();
-    m_root = std::make_unique<QTemporaryDir>();
-    ASSERT_TRUE(m_root->isValid());
+    m_root = std::make_unique<TemporaryRoot>();
     // QStandardPaths reads these on every call, so each test gets its own user folders.
-    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-        m_userFolders.push_back(std::make_unique<ScopedEnv>(
-            variable, makeDirectory(QString::fromLatin1(variable).toLower())));
-    ASSERT_TRUE(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                    .startsWith(m_root->path()));
+    m_env = std::make_unique<ScopedEnvironment>(userFolders(m_root->path()));
+    ASSERT_TRUE(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).startsWith(root()));
 }
 
 void AppCoreTest::TearDown()
 {
-    m_userFolders.clear();
+    m_env.reset();
     m_root.reset();
+}
+
+void AppCoreTest::setEnv(const char* name, const std::optional<QString>& value)
+{
+    m_env->set(name, value ? std::optional(value->toStdString()) : std::nullopt);
 }
 
 QString AppCoreTest::makeDirectory(const QString& name) const
 {
-    const QString path = m_root->filePath(name);
-    QDir().mkpath(path);
-    return path;
+    return QString::fromStdString(m_root->makeDirectory(name.toStdString()).string());
 }
 
 std::unique_ptr<UserDefaults> AppCoreTest::makeDefaults(const QStringList& arguments) const

@@ -1,7 +1,10 @@
 #pragma once
 // Shared fixture for the app-core tests: one QCoreApplication per process with the English
-// catalogue, and for every test fresh HOME, XDG_DATA_HOME and XDG_CONFIG_HOME folders with
-// QStandardPaths in test mode, so no test ever reads or writes the real user's files.
+// catalogue, and for every test fresh user folders with QStandardPaths in test mode, so no test
+// ever reads or writes the real user's files.
+
+#include "tests/support/Environment.h"
+#include "tests/support/Files.h"
 
 #include "app/core/FanPreset.h"
 #include "app/core/PresetSlot.h"
@@ -10,7 +13,6 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
-#include <QTemporaryDir>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>
@@ -37,20 +39,6 @@ namespace brisvane::test {
 
 QCoreApplication& application();
 
-// Sets (or, given nullopt, unsets) an environment variable and puts the old value back at the
-// end of the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<QString>& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
-
 class AppCoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -58,15 +46,17 @@ protected:
 
     // A folder of its own inside this test's temporary root.
     QString makeDirectory(const QString& name) const;
+    // Sets (nullopt: unsets) a variable until the test ends.
+    void setEnv(const char* name, const std::optional<QString>& value);
     // User defaults over this test's settings file; several instances share it, as successive
     // launches of the app do.
     std::unique_ptr<UserDefaults> makeDefaults(const QStringList& arguments = {}) const;
-    QString settingsPath() const { return m_root->filePath(QStringLiteral("settings.ini")); }
-    QString root() const { return m_root->path(); }
+    QString settingsPath() const { return root() + QStringLiteral("/settings.ini"); }
+    QString root() const { return QString::fromStdString(m_root->path().string()); }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_root;
-    std::vector<std::unique_ptr<ScopedEnv>> m_userFolders;
+    std::unique_ptr<TemporaryRoot> m_root;
+    std::unique_ptr<ScopedEnvironment> m_env;
 };
 
 // Records what reaches the Qt message handler while it is alive.

@@ -2,9 +2,9 @@
 // cycle and its release, the debounced push, shutdown and the debug log.
 
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/EventLoopSupport.h"
 #include "tests/app/RecordingHelper.h"
 #include "tests/app/TelemetryTestSupport.h"
+#include "tests/support/EventLoop.h"
 
 #include "app/core/ControlEngine.h"
 #include "app/core/PresetStore.h"

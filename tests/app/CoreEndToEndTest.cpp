@@ -68,8 +68,7 @@ TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesT
             continue;
         const int fan = write.key == "F0Tg" ? 0 : 1;
         EXPECT_EQ(write.result, 0);
-        EXPECT_TRUE(curveTargets[fan].count(write.asFloat()))
-            << write.key << " <- " << write.asFloat() << " at t=" << write.t;
+        EXPECT_TRUE(curveTargets[fan].count(write.asFloat())) << write << " at t=" << write.t;
         ++targetWrites;
     }
     EXPECT_GE(targetWrites, 4);
@@ -90,11 +89,7 @@ TEST_F(CoreEndToEndTest, CoolDrivesTheFansByItsCurveAndTheAutomaticSlotReleasesT
         << daemonLog();
     EXPECT_TRUE(engine.effectiveTargets().isEmpty());
     EXPECT_EQ(engine.requestedPercents(), (QList<double>{0, 0}));
-    std::vector<std::string> releaseOrder;
-    for (const test::SmcWrite& write : takeWrites())
-        if (write.key == "F0Md" || write.key == "F1Md" || write.key == "Ftst")
-            releaseOrder.push_back(write.key + "<-" + write.bytes);
-    EXPECT_EQ(releaseOrder, (std::vector<std::string>{"F0Md<-00", "F1Md<-00", "Ftst<-00"}));
+    EXPECT_EQ(test::writeOrder(takeWrites()), test::kReleaseOrder);
     ASSERT_TRUE(test::processEventsUntil(
         [&] { return helper.lastStatus()->phase == HelperControlPhase::idle; }, 10s));
 

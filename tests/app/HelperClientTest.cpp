@@ -3,7 +3,7 @@
 // reads them, and the outdated-version check.
 
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/EventLoopSupport.h"
+#include "tests/support/EventLoop.h"
 
 #include "app/core/HelperClient.h"
 #include "app/core/PreviewHelperClient.h"
@@ -26,13 +26,7 @@ protected:
     void SetUp() override
     {
         AppCoreTest::SetUp();
-        m_rootEnv =
-            std::make_unique<test::ScopedEnv>("BRISVANE_SYSTEM_ROOT", makeDirectory("system root"));
-    }
-    void TearDown() override
-    {
-        m_rootEnv.reset();
-        AppCoreTest::TearDown();
+        setEnv("BRISVANE_SYSTEM_ROOT", makeDirectory("system root"));
     }
 
     QString plistPath() const
@@ -52,8 +46,6 @@ protected:
         if (helper)
             test::writeFile(helperPath(), "#!/bin/sh\n");
     }
-
-    std::unique_ptr<test::ScopedEnv> m_rootEnv;
 };
 
 TEST_F(HelperClientTest, WithoutBothFilesNothingIsEverSent)
@@ -140,7 +132,7 @@ QStringList wordsAsTheShellSeesThem(const QString& script)
 TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord)
 {
     const QString awkward = makeDirectory(QStringLiteral("it's a \"root\" with $HOME and \\ `x`"));
-    test::ScopedEnv rootEnv("BRISVANE_SYSTEM_ROOT", awkward);
+    setEnv("BRISVANE_SYSTEM_ROOT", awkward);
     const QString bundle = makeDirectory(QStringLiteral("Bris'vane's bundle"));
     const QString executable = bundle + "/BrisvaneHelper";
     const QString plist = bundle + "/org.brisvane.Brisvane.helper.plist";

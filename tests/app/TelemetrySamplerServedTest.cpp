@@ -2,7 +2,7 @@
 // pinned temperature showing up in the next sample, and an SMC that goes away mid-run.
 
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/EventLoopSupport.h"
+#include "tests/support/EventLoop.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include "app/core/TelemetrySampler.h"

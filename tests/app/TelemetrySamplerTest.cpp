@@ -2,14 +2,13 @@
 // the main thread, in order, and an SMC that cannot be opened produces none.
 
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/EventLoopSupport.h"
+#include "tests/support/EventLoop.h"
 
 #include "app/core/TelemetrySampler.h"
 #include "app/core/TelemetryStore.h"
 
 #include "platform/virtual-mac/VirtualSmc.h"
 
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,13 +26,7 @@ protected:
         AppCoreTest::SetUp();
         m_defaults = makeDefaults();
         // No virtual Mac sockets here: only a registered service can answer.
-        m_rootEnv =
-            std::make_unique<test::ScopedEnv>("BRISVANE_SYSTEM_ROOT", makeDirectory("root"));
-    }
-    void TearDown() override
-    {
-        m_rootEnv.reset();
-        AppCoreTest::TearDown();
+        setEnv("BRISVANE_SYSTEM_ROOT", makeDirectory("root"));
     }
 
     // The store with a hook on the sampler's `started`, delivered on the main thread.
@@ -46,7 +39,6 @@ protected:
     }
 
     std::unique_ptr<UserDefaults> m_defaults;
-    std::unique_ptr<test::ScopedEnv> m_rootEnv;
     std::optional<bool> m_opened;
 };
 

@@ -3,7 +3,7 @@
 // handing them back, one copy per user (a polite quit, else a kill after 2 s), and quitting
 // against a daemon that no longer answers. Windowed copies run on the offscreen platform.
 
-#include "DaemonTestSupport.h"
+#include "tests/e2e/DaemonTestSupport.h"
 
 #include "shared/HelperShared.h"
 
@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace brisvane::test {
@@ -45,13 +44,6 @@ protected:
             ::kill(m_stoppedDaemon, SIGCONT);
     }
 
-    void SetUp() override
-    {
-        for (const char* folder : {"home", "config", "data", "runtime"})
-            std::filesystem::create_directories(m_user.path() / folder);
-        ::chmod((m_user.path() / "runtime").c_str(), 0700);
-    }
-
     void bringUpMac()
     {
         m_mac = std::make_unique<SimulatedMac>();
@@ -61,21 +53,17 @@ protected:
 
     std::map<std::string, std::string> environment() const
     {
-        return {
-            {"HOME", (m_user.path() / "home").string()},
-            {"XDG_CONFIG_HOME", (m_user.path() / "config").string()},
-            {"XDG_DATA_HOME", (m_user.path() / "data").string()},
-            {"XDG_RUNTIME_DIR", (m_user.path() / "runtime").string()},
-            {"BRISVANE_SYSTEM_ROOT", m_systemRoot.string()},
-            // No system bus in a virtual Mac: the daemon runs without sleep handling.
-            {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + (m_systemRoot / "no-bus").string()},
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"LC_ALL", "C.UTF-8"},
-        };
+        std::map<std::string, std::string> env = m_userFolders;
+        env.insert({{"BRISVANE_SYSTEM_ROOT", m_systemRoot.string()},
+                    {"DBUS_SYSTEM_BUS_ADDRESS", systemBusAddress(m_systemRoot)},
+                    {"QT_QPA_PLATFORM", "offscreen"},
+                    {"LC_ALL", "C.UTF-8"}});
+        return env;
     }
     std::filesystem::path instanceSocket() const
     {
-        return m_user.path() / "runtime" / ("org.brisvane.Brisvane-" + std::to_string(::getuid()));
+        return m_userFolders.at("XDG_RUNTIME_DIR") + "/org.brisvane.Brisvane-" +
+               std::to_string(::getuid());
     }
 
     RunResult runApp(const std::vector<std::string>& arguments,
@@ -144,15 +132,7 @@ protected:
                            kReleaseOrder.end()) != order.end();
     }
 
-    std::optional<pid_t> daemonPid() const
-    {
-        const RunResult printed =
-            m_mac->launchctl({"print", "system/org.brisvane.Brisvane.helper"});
-        const auto at = printed.output.find("\tpid = ");
-        if (printed.status != 0 || at == std::string::npos)
-            return std::nullopt;
-        return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
-    }
+    std::optional<pid_t> daemonPid() const { return m_mac->daemonPid(); }
     void stopDaemon(pid_t pid)
     {
         ASSERT_EQ(::kill(pid, SIGSTOP), 0);
@@ -160,6 +140,7 @@ protected:
     }
 
     TemporaryRoot m_user;
+    const std::map<std::string, std::string> m_userFolders = userFolders(m_user.path());
     std::unique_ptr<SimulatedMac> m_mac;
     std::filesystem::path m_systemRoot = m_user.path() / "no-mac";
     std::vector<pid_t> m_apps;

@@ -1,7 +1,7 @@
 // The daemon against a virtual SMC that misbehaves: a stall of the whole SMC while the daemon
 // controls, and a firmware that refuses to take a fan back. Either way the fans end with macOS or
 // under control, never manual and unattended.
-#include "DaemonTestSupport.h"
+#include "tests/e2e/DaemonTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The daemon as launchd runs it: installed from the shipped plist, started by the stand-in
 // launchctl, restarted after a crash, stopped by bootout, and ended only by those allowed to.
-#include "DaemonTestSupport.h"
-#include "OtherUser.h"
+#include "tests/e2e/DaemonTestSupport.h"
+#include "tests/e2e/OtherUser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The daemon as a process in a virtual Mac: takeover by heartbeat, the release after it, signals,
 // a crash and its restart, and the two operations that end the process.
-#include "DaemonTestSupport.h"
+#include "tests/e2e/DaemonTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,9 +8,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 
 namespace brisvane::test {
 namespace {
@@ -174,15 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DaemonLifecycle, replacesAStaleSocketListensForEveryoneAndStartsWithoutSleepHandling)
 {
     DaemonRig rig;
-    // A socket file nobody listens on, as a crashed daemon leaves it.
-    {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, rig.socketPath().c_str());
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::close(fd);
-    }
+    ASSERT_TRUE(leaveStaleSocket(rig.socketPath()));
     rig.startDaemon();
 
     struct stat info {};

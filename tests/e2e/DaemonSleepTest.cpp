@@ -1,6 +1,6 @@
 // System sleep with logind played by python-dbusmock on a private system bus: the daemon's delay
 // lock closes only after the fans are released, and a new one is taken on wake.
-#include "DaemonTestSupport.h"
+#include "tests/e2e/DaemonTestSupport.h"
 
 #include "helper/SleepWatcher.h"
 

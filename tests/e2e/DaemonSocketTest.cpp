@@ -1,6 +1,6 @@
 // Hostile and broken clients on the daemon's socket: each one ends only its own connection, and a
 // well-behaved app connected at the same time sees no difference.
-#include "DaemonTestSupport.h"
+#include "tests/e2e/DaemonTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

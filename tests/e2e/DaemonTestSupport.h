@@ -1,10 +1,9 @@
 #pragma once
 // End-to-end rigs: a temporary virtual Mac with the real BrisvaneHelper in it (started directly
-// or by the stand-in launchctl), the SMC write journal as the tests read it, and a private
-// system bus with logind played by python-dbusmock.
+// or by the stand-in launchctl), and a private system bus with logind played by python-dbusmock.
 
-#include "HelperWireClient.h"
-#include "VsmcTestSupport.h"
+#include "tests/e2e/HelperWireClient.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include "shared/HelperShared.h"
 
@@ -16,23 +15,18 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <sys/socket.h>
-#include <sys/wait.h>
 
 namespace brisvane::test {
 
 using namespace std::chrono_literals;
 
-// What a release writes, in its order.
-inline const std::vector<std::string> kReleaseOrder{"F0Md=0", "F1Md=0", "Ftst=0"};
-
 inline std::filesystem::path daemonBinary()
 {
-    return std::filesystem::path(BRISVANE_BUILD_DIR "/libexec/brisvane/BrisvaneHelper");
+    return buildPath("libexec/brisvane/BrisvaneHelper");
 }
 
 inline std::size_t countOccurrences(const std::string& text, const std::string& needle)
@@ -41,44 +35,6 @@ inline std::size_t countOccurrences(const std::string& text, const std::string& 
     for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
         ++count;
     return count;
-}
-
-// The writes as text, consecutive repeats collapsed: a takeover or a release as a short list.
-inline std::vector<std::string> writeOrder(const std::vector<SmcWrite>& writes,
-                                           bool withTargets = false)
-{
-    std::vector<std::string> order;
-    for (const SmcWrite& write : writes) {
-        if (!withTargets && write.key.ends_with("Tg"))
-            continue;
-        std::ostringstream text;
-        text << write;
-        if (order.empty() || order.back() != text.str())
-            order.push_back(text.str());
-    }
-    return order;
-}
-
-// A child's exit status, or 128 + signal; nothing if it did not end within `limit`.
-inline std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
-{
-    std::optional<int> status;
-    eventually(
-        [&] {
-            int raw = 0;
-            if (::waitpid(pid, &raw, WNOHANG) != pid)
-                return false;
-            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return true;
-        },
-        limit);
-    return status;
-}
-
-// The system-bus address of a test root (nothing listens there unless a test starts a bus).
-inline std::string systemBusAddress(const std::filesystem::path& root)
-{
-    return "unix:path=" + (root / "var/run/dbus/system_bus_socket").string();
 }
 
 // A virtual Mac with the daemon in it: the virtual SMC's control socket and journal, the
@@ -240,7 +196,7 @@ public:
     pid_t vsmcPid() const { return m_vsmc.pid(); }
     std::optional<int> waitDaemonExit(std::chrono::milliseconds limit = 5s)
     {
-        std::optional<int> status = waitForExit(m_daemon, limit);
+        const std::optional<int> status = waitForExit(m_daemon, limit);
         if (status)
             m_daemon = -1;
         return status;
@@ -265,9 +221,9 @@ public:
         std::filesystem::create_directories(tool.parent_path());
         std::filesystem::copy_file(daemonBinary(), tool);
         std::filesystem::create_directories(plistPath().parent_path());
-        std::filesystem::copy_file(std::filesystem::path(BRISVANE_BUILD_DIR "/share/brisvane") /
-                                       (std::string(HelperConstants::machServiceName) + ".plist"),
-                                   plistPath());
+        std::filesystem::copy_file(
+            buildPath("share/brisvane/" + std::string(HelperConstants::machServiceName) + ".plist"),
+            plistPath());
     }
 
     std::filesystem::path plistPath() const
@@ -283,9 +239,7 @@ public:
     // launchctl with the root's system bus in the environment it hands on to the job.
     RunResult launchctl(const std::vector<std::string>& args) const
     {
-        std::vector<std::string> argv{(root() / "bin/launchctl").string()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return run(argv, {{"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}});
+        return m_mac.launchctl(args, {{"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}});
     }
     // bootstrap, then until the daemon answers.
     void bootstrap()

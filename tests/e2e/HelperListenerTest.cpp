@@ -1,9 +1,9 @@
 // The listener in this process over a controller stand-in whose replies the test hands out: what
 // a slow controller means for a client that pipelines calls, and for everyone else; who makes
 // room at the connection cap; who may end the daemon.
-#include "HelperWireClient.h"
-#include "OtherUser.h"
-#include "VsmcTestSupport.h"
+#include "tests/e2e/HelperWireClient.h"
+#include "tests/e2e/OtherUser.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include "helper/HelperListener.h"
 #include "helper/HelperLog.h"

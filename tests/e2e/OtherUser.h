@@ -3,7 +3,7 @@
 // process without rights can do to the daemon. The child reports in lines through a pipe; it is
 // killed and reaped with this object. Needs root (tests skip without it).
 
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <chrono>
 #include <csignal>

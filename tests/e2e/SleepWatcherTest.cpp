@@ -1,6 +1,6 @@
 // The sleep watcher in this process against logind played by python-dbusmock: while the
 // before-sleep work runs, the lock is still held, so logind cannot put the machine to sleep yet.
-#include "DaemonTestSupport.h"
+#include "tests/e2e/DaemonTestSupport.h"
 
 #include "helper/HelperLog.h"
 #include "helper/SleepWatcher.h"
@@ -8,26 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <memory>
 
 namespace brisvane::test {
 namespace {
 
-class ScopedSystemBusAddress {
-public:
-    explicit ScopedSystemBusAddress(const std::string& address)
-    {
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
-    }
-    ~ScopedSystemBusAddress() { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
-};
-
 TEST(SleepWatcher, theLockIsHeldWhileTheFansAreReleasedClosedRightAfterAndOnStop)
 {
     TemporaryRoot root;
     PrivateSystemBus bus(root.path());
-    ScopedSystemBusAddress address(bus.address());
+    ScopedEnv address("DBUS_SYSTEM_BUS_ADDRESS", bus.address());
     HelperLog log("test", "control");
     HelperLogCapture capture(log);
 

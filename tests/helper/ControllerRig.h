@@ -4,7 +4,7 @@
 // by its own control thread). Faults, pinned temperatures and the firmware's unlock delay are
 // the virtual SMC's own.
 
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include "helper/FanController.h"
 #include "helper/HelperLog.h"
@@ -22,9 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace brisvane::testing {
-
-using test::eventually;
+namespace brisvane::test {
 
 inline MachineProfile profileNamed(const std::string& name,
                                    const std::function<void(MachineProfile&)>& edit = {})
@@ -150,7 +148,7 @@ public:
         std::vector<std::string> texts;
         if (model) {
             for (const SmcJournalEntry& entry : model->takeJournal())
-                texts.push_back(test::writeText(entry.key, entry.bytes, entry.result));
+                texts.push_back(writeText(entry.key, entry.bytes, entry.result));
         }
         return texts;
     }
@@ -177,8 +175,8 @@ public:
     }
     int exits() const { return m_exits->load(); }
 
-    test::TemporaryRoot root; // first: in place before any SMC lookup
-    test::ScopedSystemRoot systemRoot{root.path()};
+    TemporaryRoot root; // first: in place before any SMC lookup
+    ScopedSystemRoot systemRoot{root.path()};
     ManualClock clock;
     HelperLog log{std::string(HelperConstants::machServiceName), "control"};
     HelperLogCapture capture{log};
@@ -190,4 +188,4 @@ private:
     std::shared_ptr<std::atomic<int>> m_exits = std::make_shared<std::atomic<int>>(0);
 };
 
-} // namespace brisvane::testing
+} // namespace brisvane::test

@@ -1,6 +1,6 @@
 // Every way control ends (release request, emergency release, shutdown, uninstall), the delayed
 // exit, and the emergency release across threads with the real control thread.
-#include "ControllerRig.h"
+#include "tests/helper/ControllerRig.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,9 @@
 #include <thread>
 #include <vector>
 
-namespace brisvane {
+namespace brisvane::test {
 namespace {
 
-using testing::ControllerRig;
-using testing::eventually;
-using testing::instantFirmware;
 using Phase = HelperControlPhase;
 using namespace std::chrono_literals;
 
@@ -152,7 +149,7 @@ TEST(FanControllerUninstall, RemovesWhatItCanOfItsFilesUnderTheSystemRoot)
     const auto unrelated = library / "LaunchDaemons/other.plist";
     for (const auto& file : {library / "LaunchDaemons/org.brisvane.Brisvane.helper.plist/inside",
                              tool, std::filesystem::path(record), unrelated})
-        test::writeFile(file, "x");
+        writeFile(file, "x");
     rig.setUp();
     rig.drain();
 
@@ -254,4 +251,4 @@ TEST(FanControllerControlThread, ShutDownRepliesThenExitsOffTheControlThread)
 }
 
 } // namespace
-} // namespace brisvane
+} // namespace brisvane::test

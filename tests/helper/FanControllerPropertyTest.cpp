@@ -1,7 +1,7 @@
 // Random sequences of requests, ticks, clock jumps, faults and temperatures (seeded, so a failure
 // can be replayed by its seed). After every step: each target written lies between the floors
 // and the fan's maximum, and once the heartbeat has run out the next tick leaves the fans idle.
-#include "ControllerRig.h"
+#include "tests/helper/ControllerRig.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,9 @@
 #include <string>
 #include <vector>
 
-namespace brisvane {
+namespace brisvane::test {
 namespace {
 
-using testing::ControllerRig;
-using testing::profileNamed;
 using Phase = HelperControlPhase;
 
 constexpr int kSequences = 400;
@@ -218,4 +216,4 @@ TEST(FanControllerProperty, TargetsStayBetweenTheFloorsAndTheMaximumAndTheHeartb
 }
 
 } // namespace
-} // namespace brisvane
+} // namespace brisvane::test

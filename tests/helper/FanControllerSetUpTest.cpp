@@ -1,6 +1,6 @@
 // The controller's set-up over machines of every shape, what it cleans up after an earlier run,
 // the status as the app decodes it in each phase, and the first tick of the real timer.
-#include "ControllerRig.h"
+#include "tests/helper/ControllerRig.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,9 @@
 #include <thread>
 #include <vector>
 
-namespace brisvane {
+namespace brisvane::test {
 namespace {
 
-using testing::ControllerRig;
-using testing::floatBytes;
-using testing::profileNamed;
 using Phase = HelperControlPhase;
 
 const std::string kMonitoredOnly =
@@ -301,8 +298,8 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
 // each at its second and not a moment before.
 TEST(FanControllerTimer, TicksOneSecondAfterSetUpThenEverySecond)
 {
-    test::TemporaryRoot root;
-    test::ScopedSystemRoot systemRoot(root.path());
+    TemporaryRoot root;
+    ScopedSystemRoot systemRoot(root.path());
     ManualClock clock;
     auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
     model->pinTemperature(41);
@@ -345,4 +342,4 @@ TEST(FanControllerTimer, TicksOneSecondAfterSetUpThenEverySecond)
 }
 
 } // namespace
-} // namespace brisvane
+} // namespace brisvane::test

@@ -1,6 +1,6 @@
 // The controller's state machine, one row per transition: from a state reached over a scripted
 // virtual SMC, one event, then the phase, lastError, the SMC writes and the log lines it caused.
-#include "ControllerRig.h"
+#include "tests/helper/ControllerRig.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace brisvane {
+namespace brisvane::test {
 namespace {
 
-using testing::ControllerRig;
-using testing::profileNamed;
 using Phase = HelperControlPhase;
 
 const std::vector<double> kRequest{3000, 3000};
@@ -303,4 +301,4 @@ INSTANTIATE_TEST_SUITE_P(Rows, FanControllerTransition, ::testing::ValuesIn(kTra
                          [](const auto& info) { return info.param.name; });
 
 } // namespace
-} // namespace brisvane
+} // namespace brisvane::test

@@ -1,7 +1,7 @@
 // The targets the controller writes under its two floors, what a failed write leaves behind, the
 // heartbeat, the takeover deadline and back-off, machines it cannot control, and how often it
 // samples the temperature.
-#include "ControllerRig.h"
+#include "tests/helper/ControllerRig.h"
 
 #include "smc/SMCTemperatureSensors.h"
 
@@ -14,12 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace brisvane {
+namespace brisvane::test {
 namespace {
 
-using testing::ControllerRig;
-using testing::floatBytes;
-using testing::profileNamed;
 using Phase = HelperControlPhase;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -61,7 +58,7 @@ class FanControllerTargets : public ::testing::TestWithParam<TargetCase> {};
 TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
 {
     const TargetCase& row = GetParam();
-    ControllerRig rig(testing::instantFirmware());
+    ControllerRig rig(instantFirmware());
     rig.model->setKeyBytes("F0Mx", floatBytes(4800));
     rig.model->setKeyBytes("F0Tg", floatBytes(row.autoFloors[0]));
     rig.model->setKeyBytes("F1Tg", floatBytes(row.autoFloors[1]));
@@ -76,8 +73,8 @@ TEST_P(FanControllerTargets, WritesTheLargestFloorCappedAtTheMaximum)
     }
     std::vector<std::string> expectedWrites;
     for (std::size_t i = 0; i < row.expected.size(); ++i)
-        expectedWrites.push_back(test::writeText(
-            "F" + std::to_string(i) + "Tg", floatBytes(static_cast<float>(row.expected[i])), 0));
+        expectedWrites.push_back(writeText("F" + std::to_string(i) + "Tg",
+                                           floatBytes(static_cast<float>(row.expected[i])), 0));
     EXPECT_EQ(targetWrites, expectedWrites);
     EXPECT_EQ(rig.status().effectiveTargets, row.expected);
 }
@@ -139,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(RequestAfterATick, FanControllerHeartbeat,
 // target nobody writes for as long as the app keeps asking.
 TEST(FanControllerTakeoverDeadline, FanThatTookManualModeIsReturnedWhenTheTakeoverFails)
 {
-    ControllerRig rig(testing::instantFirmware());
+    ControllerRig rig(instantFirmware());
     rig.failWrites("F1Md");
     rig.setUp(40);
     rig.setTargets({3000, 3000});
@@ -253,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(Refusals, FanControllerHandBack, ::testing::ValuesIn(kH
 // waiting, manual at its old target, for the takeover's deadline.
 TEST(FanControllerHandBackDuringTakeover, AFanTheTakeoverHasNotReachedIsStillHandedBack)
 {
-    ControllerRig rig(testing::instantFirmware());
+    ControllerRig rig(instantFirmware());
     rig.setUp();
     rig.setTargets({3000, 3000});
     ASSERT_EQ(rig.phase(), Phase::controlling);
@@ -432,4 +429,4 @@ TEST(FanControllerSafetyMonitor, AFanThatTookManualModeIsDrivenWhileAnotherRefus
 } // namespace monitor
 
 } // namespace
-} // namespace brisvane
+} // namespace brisvane::test

@@ -3,13 +3,11 @@
 #include "smc/SMCKit.h"
 
 #include "VirtualSmc.h"
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sys/socket.h>
-#include <sys/un.h>
 
 namespace brisvane {
 namespace {
@@ -180,13 +178,7 @@ TEST(SMCConnectionOpen, ASocketNobodyServesIsARefusedOpen)
     TemporaryRoot root;
     ScopedSystemRoot scoped(root.path());
     std::filesystem::create_directories(root.path() / "var/run/iokit");
-    const std::string path = (root.path() / "var/run/iokit/AppleSMC").string();
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd); // the file stays, nobody listens
+    ASSERT_TRUE(test::leaveStaleSocket(root.path() / "var/run/iokit/AppleSMC"));
     EXPECT_EQ(errorOf([] { SMCConnection smc; }), "IOServiceOpen failed (0xe00002e2)");
 }
 

@@ -1,6 +1,6 @@
 // Design elements in a window: an appearance switch while they run, nothing animating off screen.
 
-#include "tests/app/EventLoopSupport.h"
+#include "tests/support/EventLoop.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/design/SpinningFanBladesView.h"

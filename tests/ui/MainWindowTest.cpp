@@ -1,7 +1,7 @@
 // The main window scene on the offscreen platform; renderings land in build/tests/ for a look.
 
-#include "tests/app/EventLoopSupport.h"
 #include "tests/app/TelemetryTestSupport.h"
+#include "tests/support/EventLoop.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/ActivationPolicy.h"

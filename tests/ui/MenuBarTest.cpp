@@ -1,7 +1,7 @@
 // The menu bar: the label's texts and image cache, the chips' layout, the fan row and the panel.
 
-#include "tests/app/EventLoopSupport.h"
 #include "tests/app/TelemetryTestSupport.h"
+#include "tests/support/EventLoop.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/menubar/FlowLayout.h"

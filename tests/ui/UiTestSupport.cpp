@@ -3,7 +3,6 @@
 #include "app/core/Translations.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPalette>
 #include <QQmlComponent>
 #include <QQmlExtensionPlugin>
@@ -39,14 +38,13 @@ void UiTest::SetUp()
     uiApplication();
     m_root = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_root->isValid());
-    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-        qputenv(variable,
-                QFile::encodeName(makeDirectory(QString::fromLatin1(variable).toLower())));
+    m_env = std::make_unique<ScopedEnvironment>(userFolders(m_root->path().toStdString()));
 }
 
 void UiTest::TearDown()
 {
     QGuiApplication::setPalette(QPalette());
+    m_env.reset();
     m_root.reset();
 }
 

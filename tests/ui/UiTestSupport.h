@@ -1,6 +1,8 @@
 #pragma once
 // One offscreen QApplication per process; per test, fresh folders, defaults and an AppState.
 
+#include "tests/support/Environment.h"
+
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 #include "app/core/PreviewHelperClient.h"
@@ -42,6 +44,7 @@ protected:
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<ScopedEnvironment> m_env;
 };
 
 // The whole app as main() builds it: the state, the delegate and the scenes.

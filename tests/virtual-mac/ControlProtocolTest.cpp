@@ -2,7 +2,7 @@
 #include "ControlProtocol.h"
 
 #include "VirtualSmc.h"
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "SmcValueCodec.h"
 #include "VirtualSmc.h"
-#include "VsmcTestSupport.h"
 #include "smc/SMCTemperatureSensors.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gtest/gtest.h>
 

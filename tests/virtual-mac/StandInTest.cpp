@@ -2,7 +2,7 @@
 // processes. The app's own installer scripts run through them in the app's end-to-end tests.
 #include "AppleScriptSource.h"
 #include "LaunchdDomain.h"
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "VirtualSmc.h"
 
 #include "SmcValueCodec.h"
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // brisvane-vsmc and brisvane-sim as real processes: SMCKit over the user-client socket, the
 // control socket, the sandbox tool's up and down, and scenarios that only a served machine shows
 // (results and faults over the wire, the monitor's findings, model time that follows the clock).
-#include "VsmcTestSupport.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

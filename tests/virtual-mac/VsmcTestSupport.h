@@ -1,28 +1,25 @@
 #pragma once
-// Helpers shared by the virtual Mac's tests: raw SMC records, temporary system roots, and a
-// brisvane-vsmc process served into one.
+// The virtual Mac's rig on the shared test support: raw SMC records, and brisvane-vsmc or a
+// whole virtual Mac made by brisvane-sim in a temporary root.
 
-#include "ControlClient.h"
-#include "ProcessControl.h"
-#include "VirtualSmc.h"
+#include "tests/support/Environment.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/Files.h"
+#include "tests/support/Process.h"
+#include "tests/support/SmcJournal.h"
+
+#include "platform/virtual-mac/ControlClient.h"
+#include "platform/virtual-mac/ProcessControl.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <ostream>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace brisvane::test {
 
@@ -53,109 +50,12 @@ inline SMCParamStruct call(iokit::UserClient& client, const SMCParamStruct& inpu
     return output;
 }
 
-// A folder under /tmp (short, for socket paths) removed with everything in it.
-class TemporaryRoot {
-public:
-    TemporaryRoot()
-    {
-        std::string pattern = "/tmp/vmac-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TemporaryRoot()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 // Points BRISVANE_SYSTEM_ROOT somewhere for the life of the object.
-class ScopedSystemRoot {
-public:
+struct ScopedSystemRoot : ScopedEnv {
     explicit ScopedSystemRoot(const std::filesystem::path& root)
-    {
-        if (const char* old = std::getenv("BRISVANE_SYSTEM_ROOT"))
-            m_old = old;
-        ::setenv("BRISVANE_SYSTEM_ROOT", root.c_str(), 1);
-    }
-    ~ScopedSystemRoot()
-    {
-        if (m_old)
-            ::setenv("BRISVANE_SYSTEM_ROOT", m_old->c_str(), 1);
-        else
-            ::unsetenv("BRISVANE_SYSTEM_ROOT");
-    }
-
-private:
-    std::optional<std::string> m_old;
+        : ScopedEnv("BRISVANE_SYSTEM_ROOT", root.string())
+    {}
 };
-
-inline std::filesystem::path binary(const std::string& name)
-{
-    return std::filesystem::path(BRISVANE_BUILD_DIR "/bin") / name;
-}
-
-// Polls `condition` every 10 ms until it holds or `limit` passes.
-template <typename Condition>
-bool eventually(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-inline std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& content,
-                      bool executable = false)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
-    if (executable)
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all |
-                                               std::filesystem::perms::group_read |
-                                               std::filesystem::perms::group_exec);
-}
-
-// Runs a program, waits for it, and returns its exit status and everything it printed.
-struct RunResult {
-    int status = -1;
-    std::string output;
-};
-
-inline RunResult run(const std::vector<std::string>& argv,
-                     const std::map<std::string, std::string>& environment = {})
-{
-    std::string log = "/tmp/vmac-run-XXXXXX";
-    const int fd = ::mkstemp(log.data());
-    if (fd < 0)
-        throw std::runtime_error("mkstemp failed");
-    ::close(fd);
-    RunResult result;
-    const pid_t pid = ProcessControl::spawn(argv, log, environment, false);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.output = readFile(log);
-    std::filesystem::remove(log);
-    return result;
-}
 
 // brisvane-vsmc serving a profile into a temporary root, stopped at the end.
 class ServedVirtualMac {
@@ -206,11 +106,21 @@ public:
     ~SimulatedMac() { run({binary("brisvane-sim").string(), "down", m_root.path().string()}); }
 
     const std::filesystem::path& root() const { return m_root.path(); }
-    RunResult launchctl(const std::vector<std::string>& args) const
+    RunResult launchctl(const std::vector<std::string>& args,
+                        const std::map<std::string, std::string>& environment = {}) const
     {
         std::vector<std::string> argv{(root() / "bin/launchctl").string()};
         argv.insert(argv.end(), args.begin(), args.end());
-        return run(argv);
+        return run(argv, environment);
+    }
+    // The daemon's pid as the stand-in launchd reports it.
+    std::optional<pid_t> daemonPid() const
+    {
+        const RunResult printed = launchctl({"print", "system/org.brisvane.Brisvane.helper"});
+        const auto at = printed.output.find("\tpid = ");
+        if (printed.status != 0 || at == std::string::npos)
+            return std::nullopt;
+        return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
     }
     RunResult osascript(const std::string& source,
                         const std::map<std::string, std::string>& environment = {}) const
@@ -225,66 +135,5 @@ public:
 private:
     TemporaryRoot m_root;
 };
-
-// One entry of the virtual SMC's write journal, as `ctl writes` reports it.
-struct SmcWrite {
-    double t = 0;
-    std::string key;
-    std::string bytes; // hex
-    int result = 0;
-
-    bool accepted() const { return result == 0; }
-    // The bytes of a 4-byte "flt " key (little-endian).
-    float asFloat() const
-    {
-        std::uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) |
-                   static_cast<std::uint32_t>(std::stoul(bytes.substr(i * 2, 2), nullptr, 16));
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-};
-
-// "F0Md=1", "F0Tg=2910", and " refused 0x86" after a write the SMC did not take: a journal
-// entry as the daemon's tests compare it, whichever journal it comes from.
-inline std::string writeText(const std::string& key, const std::vector<std::uint8_t>& bytes,
-                             int result)
-{
-    std::ostringstream line;
-    line << key << '=';
-    if (bytes.size() == 4) {
-        float value;
-        std::memcpy(&value, bytes.data(), 4); // little-endian, as is the host
-        line << value;
-    } else if (bytes.size() == 1) {
-        line << int(bytes[0]);
-    } else {
-        line << '?';
-    }
-    if (result != 0)
-        line << " refused 0x" << std::hex << result;
-    return line.str();
-}
-
-inline std::ostream& operator<<(std::ostream& out, const SmcWrite& write)
-{
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i + 1 < write.bytes.size(); i += 2)
-        bytes.push_back(
-            static_cast<std::uint8_t>(std::stoul(write.bytes.substr(i, 2), nullptr, 16)));
-    return out << writeText(write.key, bytes, write.result);
-}
-
-// The entries of a `writes` reply, in journal order.
-inline std::vector<SmcWrite> smcWrites(const nlohmann::json& reply)
-{
-    std::vector<SmcWrite> writes;
-    for (const auto& entry : reply.at("writes"))
-        writes.push_back({entry.value("t", 0.0), entry.value("key", ""), entry.value("bytes", ""),
-                          entry.value("result", 0)});
-    return writes;
-}
 
 } // namespace brisvane::test

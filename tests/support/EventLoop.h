@@ -1,6 +1,5 @@
 #pragma once
-// Waiting in tests without fixed sleeps: the main thread's event loop runs until a condition
-// holds or a bound passes.
+// For suites with a Qt event loop: include only where Qt is linked.
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -11,8 +10,8 @@
 
 namespace brisvane::test {
 
-// Processes events (timers, sockets, queued signals) until `condition` holds; false when
-// `limit` passed first.
+// eventually() for the main thread: timers, sockets, queued signals and deferred deletes run
+// while it waits.
 template <typename Condition>
 bool processEventsUntil(Condition condition,
                         std::chrono::milliseconds limit = std::chrono::seconds(10))
