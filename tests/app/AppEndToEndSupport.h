@@ -35,11 +35,7 @@ protected:
     void TearDown() override
     {
         AppCoreTest::TearDown();
-    }
-    // How the stand-in osascript answers the password dialog ("cancel"), until the test ends.
-    void setAdminAnswer(const std::optional<QString>& answer)
-    {
-        m_env.push_back(std::make_unique<ScopedEnv>("BRISVANE_SIM_ADMIN", answer));
+        m_mac.reset();
     }
     virtual std::string profile() const { return VirtualSmc::kDefaultProfile; }
 

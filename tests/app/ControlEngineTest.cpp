@@ -269,19 +269,6 @@ TEST_F(ControlEngineTest, NothingIsSentWithoutAnInstalledHelperOrWithoutFans)
     EXPECT_EQ(m_helper.count("setTargets"), 1);
 }
 
-TEST_F(ControlEngineTest, EachPushIsLoggedWithPresetTemperatureAndPercents)
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("org.brisvane.Brisvane.engine.debug=true"));
-    test::LogCapture log;
-    sampleArrives(50);
-    activateCool();
-    m_engine->setQuickBoostPercent(12.5);
-    sampleArrives(64);
-    EXPECT_EQ(messages(log),
-              (QStringList{"push: preset=none temperature=50.000000 percents=[0, 0]",
-                           "push: preset=Cool temperature=64.000000 percents=[49, 49]"}));
-}
-
 TEST_F(ControlEngineTest, ShutDownCancelsThePendingPushAndReleases)
 {
     activateCool();

@@ -50,36 +50,6 @@ TEST_F(FanPresetTest, percentsEvaluateEachFansCurveAndTheLastServesExtraFans)
             << c.curves.size() << " curves, " << c.fanCount << " fans at " << c.celsius;
 }
 
-TEST_F(FanPresetTest, builtInsHaveOneCurvePerFan)
-{
-    for (int fans : {0, 1, 3}) {
-        const QList<FanPreset> builtIns = FanPreset::builtIns(fans);
-        ASSERT_EQ(builtIns.size(), 2);
-        EXPECT_EQ(builtIns[0].curves, QList<FanCurve>(fans, FanPreset::coolCurve()));
-        EXPECT_EQ(builtIns[1].curves, QList<FanCurve>(fans, FanPreset::fullSpeedCurve()));
-        EXPECT_TRUE(builtIns[0].isBuiltIn && builtIns[1].isBuiltIn);
-    }
-}
-
-TEST_F(FanPresetTest, equalityAndHashCoverEveryField)
-{
-    const FanPreset base = presetWith({FanPreset::coolCurve()});
-    QList<FanPreset> variants(5, base);
-    variants[0].id = QUuid::createUuid();
-    variants[1].name = "Other";
-    variants[2].symbolName = "wind";
-    variants[3].curves[0].points[2].percent += 1;
-    variants[4].isBuiltIn = true;
-    QSet<FanPreset> set{base};
-    for (const FanPreset& variant : variants) {
-        EXPECT_NE(variant, base);
-        set.insert(variant);
-    }
-    EXPECT_EQ(set.size(), 6);
-    set.insert(FanPreset(base));
-    EXPECT_EQ(set.size(), 6);
-}
-
 const char* const kPresetJSON = R"({
     "curves": [{"points": [{"percent": 0, "tempC": 40}, {"percent": 80.5, "tempC": 70}]}],
     "id": "0F1E2D3C-4B5A-4968-8776-a5b4c3d2e1f0",

@@ -1,6 +1,6 @@
 // The helper client against the real daemon in a virtual Mac: install from the built bundle
 // resources through the stand-in osascript and launchctl, status, a daemon that stops and comes
-// back, a late reply, uninstall, a cancelled password dialog, and a lone installed file.
+// back, a late reply, uninstall, and a lone installed file.
 
 #include "tests/app/AppEndToEndSupport.h"
 
@@ -167,32 +167,6 @@ TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles)
     EXPECT_FALSE(jobLoaded());
     EXPECT_NE(daemonLog().find("uninstalled; exiting"), std::string::npos) << daemonLog();
     EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
-}
-
-TEST_F(HelperClientDaemonTest, ACancelledPasswordDialogFailsInstallAndIsSilentOnUninstall)
-{
-    HelperClient client;
-    client.refreshInstallState();
-    setAdminAnswer(QStringLiteral("cancel"));
-    std::optional<QString> failure = QCoro::waitFor(installCatching(&client));
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(*failure, "The administrator script failed: execution error: User canceled. (-128)");
-    EXPECT_EQ(client.state(), HelperState::notInstalled);
-    EXPECT_FALSE(std::filesystem::exists(installedHelper()));
-    EXPECT_FALSE(jobLoaded());
-
-    setAdminAnswer(std::nullopt);
-    install(client);
-
-    // A stopped daemon with its files in place: the uninstall call goes unanswered and the
-    // cancelled script removes nothing, so the files still say installed.
-    ASSERT_EQ(launchctl({"bootout", "system/" + kLabel}).status, 0);
-    setAdminAnswer(QStringLiteral("cancel"));
-    QCoro::waitFor(client.uninstall());
-    EXPECT_EQ(client.state(), HelperState::unreachable);
-    EXPECT_FALSE(client.lastStatus());
-    EXPECT_TRUE(std::filesystem::exists(installedHelper()));
-    EXPECT_TRUE(std::filesystem::exists(installedPlist()));
 }
 
 TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection)

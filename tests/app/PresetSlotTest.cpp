@@ -30,15 +30,5 @@ TEST(PresetSlot, anythingElseIsNoSlot)
         EXPECT_FALSE(PresetSlot::fromID(id).has_value()) << QString::fromUtf16(id).toStdString();
 }
 
-TEST(PresetSlot, equalityAndHashFollowTheCaseAndTheUuid)
-{
-    const QSet<PresetSlot> slotSet{
-        PresetSlot::automatic(),     PresetSlot::automatic(),
-        PresetSlot::preset(kUuid),   PresetSlot::preset(kUuid),
-        PresetSlot::preset(QUuid()), PresetSlot::preset(QUuid::createUuid())};
-    EXPECT_EQ(slotSet.size(), 4); // the nil UUID is a preset, not the automatic slot
-    EXPECT_NE(PresetSlot::automatic(), PresetSlot::preset(QUuid()));
-}
-
 } // namespace
 } // namespace brisvane

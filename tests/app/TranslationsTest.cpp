@@ -60,12 +60,5 @@ TEST_F(TranslationsTest, everyKeyHasATextAndTheBuiltCatalogueGivesIt)
     }
 }
 
-TEST_F(TranslationsTest, installedCatalogueResolvesKeysWithArguments)
-{
-    EXPECT_EQ(qtTrId("shared.fan.numbered").arg(3), "Fan 3");
-    EXPECT_EQ(qtTrId("curves.chart.callout.estimatedRPM").arg(68).arg(61).arg("4,128"),
-              "68 °C · 61% · about 4,128 RPM");
-}
-
 } // namespace
 } // namespace brisvane

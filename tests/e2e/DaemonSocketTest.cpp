@@ -92,20 +92,11 @@ TEST_F(DaemonSocket, aMalformedStreamEndsOnlyItsOwnConnection)
     const std::vector<std::uint8_t> wholeCall =
         encodeSetTargetsCall(1, std::vector<double>{4000, 4000});
     const std::vector<std::uint8_t> halfCall(wholeCall.begin(), wholeCall.begin() + 11);
-    std::vector<std::uint8_t> tooManyBody{65, 0, 0, 0};
-    tooManyBody.resize(4 + 65 * 8, 0);
+    // One row per way a stream can fail; the decoder's own tests hold every malformed frame.
     const std::vector<MalformedCase> rows{
         {"length over 65536", {0x01, 0x00, 0x01, 0x00}, "frame length 65537"},
-        {"zero length", {0, 0, 0, 0}, "frame length 0"},
-        {"shorter than its header", lengthPrefixed({1, 3, 7}), "frame of 3 bytes has no header"},
-        {"unknown operation", frame(1, 9), "unknown operation 9"},
-        {"operation 0", frame(1, 0), "unknown operation 0"},
         {"a reply sent as a call", frame(2, 3), "unexpected frame kind 2"},
-        {"kind 0", frame(0, 3), "unexpected frame kind 0"},
         {"status with a body", frame(1, 3, {0}), "operation 3 with a body of 1"},
-        {"count larger than the body", frame(1, 1, {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x40}),
-         "operation 1 with a body of 12"},
-        {"65 targets", frame(1, 1, tooManyBody), "65 targets"},
         {"valid calls, then garbage",
          concat(concat(encodeStatusCall(1), encodeStatusCall(2)), {0xff, 0xff, 0xff, 0xff}),
          "frame length 4294967295", 2},

@@ -246,8 +246,6 @@ TEST_P(FanControllerLeftovers, ReturnsModesFirstAndTheUnlockLast)
 INSTANTIATE_TEST_SUITE_P(Leftovers, FanControllerLeftovers, ::testing::ValuesIn(kLeftoverCases),
                          [](const auto& info) { return info.param.name; });
 
-// Status
-
 // Every field as the app decodes it, while controlling; in the other phases the property test
 // holds that effectiveTargets stay empty.
 TEST(FanControllerStatus, DecodesAsTheAppSeesIt)
@@ -291,8 +289,6 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
     rig.tick(0);
     EXPECT_EQ(rig.status().autoFloors.at(1), before);
 }
-
-// The real timer
 
 // The real timer over the manual clock: the first tick 1.0 s after set-up, then one every 1.0 s,
 // each at its second and not a moment before.

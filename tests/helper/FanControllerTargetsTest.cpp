@@ -317,8 +317,6 @@ TEST(FanControllerNoFans, TickSamplesNothing)
     EXPECT_EQ(rig.status().hottestSensorCelsius, 0.0);
 }
 
-// Sampling
-
 struct SamplingCase {
     std::string name;
     double celsius;
@@ -387,10 +385,7 @@ TEST_P(FanControllerSampling, TakesSnapshotsAtThePhasesInterval)
 INSTANTIATE_TEST_SUITE_P(Phases, FanControllerSampling, ::testing::ValuesIn(kSamplingCases),
                          [](const auto& info) { return info.param.name; });
 
-// The virtual SMC's own safety monitor as an independent judge
-
-namespace monitor {
-
+// The virtual SMC's own safety monitor as an independent judge.
 std::string describe(const std::vector<SafetyViolation>& violations)
 {
     std::string text;
@@ -425,8 +420,6 @@ TEST(FanControllerSafetyMonitor, AFanThatTookManualModeIsDrivenWhileAnotherRefus
     ASSERT_EQ(rig.phase(), Phase::failed);
     EXPECT_TRUE(rig.model->violations().empty()) << describe(rig.model->violations());
 }
-
-} // namespace monitor
 
 } // namespace
 } // namespace brisvane::test

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace brisvane {
@@ -45,21 +44,6 @@ TEST(HelperLogCapture, RecordsFormattedMessagesWithTheirLevels)
     };
     EXPECT_EQ(capture.take(), expected);
     EXPECT_TRUE(capture.lines().empty());
-}
-
-TEST(HelperLogCapture, CollectsLinesFromSeveralThreads)
-{
-    HelperLog log("s", "c");
-    HelperLogCapture capture(log);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&log] {
-            for (int i = 0; i < 100; ++i)
-                log.info("line %d", i);
-        });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(capture.lines().size(), 400u);
 }
 
 TEST(HelperLogStderr, CarriesInfoAndErrorButDebugOnlyWhenEnabled)

@@ -76,16 +76,6 @@ TEST_F(ProfileFiles, ExtendingReplacesKeysByNameRemovesKeysAndMergesSections)
     EXPECT_EQ(profile.keys.size(), 3u) << "FNum, AAAA and #KEY";
 }
 
-TEST_F(ProfileFiles, GeneratedFillerMakesLargeDirectoriesOfUniqueKeys)
-{
-    const auto path = write("big", R"({"keys": [{"name": "FNum", "type": "ui8 ", "value": 0}],
-                                       "generate": {"count": 1600, "seed": 3}})");
-    const MachineProfile profile = MachineProfile::load(path);
-    EXPECT_EQ(profile.keys.size(), 1602u);
-    for (std::size_t i = 1; i < profile.keys.size(); ++i)
-        EXPECT_LT(profile.keys.at(i - 1).code(), profile.keys.at(i).code());
-}
-
 struct BadProfile {
     const char* text;
     const char* message;

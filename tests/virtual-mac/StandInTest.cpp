@@ -80,36 +80,6 @@ protected:
     }
 };
 
-TEST_F(LaunchctlStandIn, BootstrapStartsTheJobUnderTheRootAndPrintShowsIt)
-{
-    load("<key>RunAtLoad</key><true/>", "hello world");
-    const pid_t job = startedJob();
-    ASSERT_GT(job, 0);
-    EXPECT_THAT(log(), HasSubstr("started in " + mac.root().string() + " with hello world 1"));
-
-    const auto print = mac.launchctl({"print", std::string("system/") + kLabel});
-    EXPECT_EQ(print.status, 0);
-    EXPECT_THAT(print.output, HasSubstr("state = running"));
-    EXPECT_THAT(print.output,
-                HasSubstr("program = " + (mac.root() / "usr/local/libexec/testjob").string()));
-    EXPECT_TRUE(ProcessControl::isAlive(job));
-}
-
-TEST_F(LaunchctlStandIn, BootoutStopsTheJobWithSigtermAndForgetsIt)
-{
-    load("<key>KeepAlive</key><true/>");
-    const pid_t job = startedJob();
-    ASSERT_GT(job, 0);
-
-    const auto stopped = bootout();
-    EXPECT_EQ(stopped.status, 0) << stopped.output;
-    EXPECT_FALSE(ProcessControl::isAlive(job)) << "bootout returns once the job is gone";
-    EXPECT_THAT(log(), HasSubstr("got TERM"));
-    EXPECT_FALSE(domain.describe(kLabel));
-    EXPECT_EQ(mac.launchctl({"bootstrap", "system", plistPath().string()}).status, 0)
-        << "a booted-out job can be loaded again";
-}
-
 TEST_F(LaunchctlStandIn, BootoutKillsAJobThatIgnoresSigtermAfterItsExitTimeout)
 {
     load("<key>RunAtLoad</key><true/><key>ExitTimeOut</key><integer>1</integer>", "stubborn");
@@ -228,16 +198,6 @@ TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
     const auto syntax = mac.osascript("do shell script \"a\\nb\" with administrator privileges");
     EXPECT_EQ(syntax.status, 1);
     EXPECT_THAT(syntax.output, HasSubstr("syntax error"));
-}
-
-TEST_F(OsascriptStandIn, RunsWithTheRootsBinFirstOnPath)
-{
-    const auto which =
-        mac.osascript(admin("command -v launchctl; command -v chown; echo $BRISVANE_SYSTEM_ROOT"));
-    ASSERT_EQ(which.status, 0) << which.output;
-    EXPECT_EQ(which.output, (mac.root() / "bin/launchctl").string() + "\n" +
-                                (mac.root() / "bin/chown").string() + "\n" + mac.root().string() +
-                                "\n");
 }
 
 } // namespace

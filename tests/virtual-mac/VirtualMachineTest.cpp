@@ -139,27 +139,6 @@ TEST(VirtualFirmware, ManualFansObeyWrittenTargetsAndActualSpeedFollowsWithLag)
     EXPECT_NEAR(actual(smc, 0), 6000, 5);
 }
 
-TEST(VirtualFirmware, NoiseStaysSmallWithinTheRangeAndIsReproducibleBySeed)
-{
-    auto readings = [](std::uint32_t seed) {
-        VirtualSmc smc;
-        smc.setFanNoise(20, seed);
-        std::vector<float> values;
-        for (int i = 0; i < 50; ++i) {
-            smc.advance(0.2);
-            values.push_back(*smc.readFloatKey("F1Ac"));
-        }
-        return values;
-    };
-    const auto first = readings(7);
-    EXPECT_EQ(first, readings(7));
-    EXPECT_NE(first, readings(8));
-    for (float v : first) {
-        EXPECT_GE(v, 1200.0f) << "never below the minimum";
-        EXPECT_LE(v, 1220.0f);
-    }
-}
-
 struct SteadyCase {
     const char* profile;
     double cpu, gpu, seconds; // the workload and how long it runs with the firmware's cooling
@@ -261,38 +240,6 @@ TEST(VirtualSmcFaults, TransportFaultsFailWholeCallsWithTheKernelCode)
     EXPECT_EQ(connection.fanCount(), 0);
     smc.clearTransportFault();
     EXPECT_EQ(connection.fanCount(), 2);
-}
-
-TEST(VirtualSmcScripting, AWriteScriptDecidesWritesAheadOfTheFirmware)
-{
-    VirtualSmc smc;
-    int attempts = 0;
-    // Firmware that takes manual mode on the fourth attempt, whatever the unlock.
-    smc.setWriteScript([&](const std::string& key, const std::vector<std::uint8_t>& bytes,
-                           double) -> std::optional<std::uint8_t> {
-        if (key != "F0Md" || bytes.at(0) != 1)
-            return std::nullopt;
-        return ++attempts < 4 ? 0x86 : 0;
-    });
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(writeByte(smc, "F0Md", 1), 0x86);
-    EXPECT_EQ(writeByte(smc, "F0Md", 1), 0);
-    EXPECT_EQ(smc.status().fans[0].mode, 1);
-    EXPECT_EQ(writeByte(smc, "F1Md", 1), 0x86) << "other writes take the firmware's course";
-}
-
-TEST(VirtualSmcTime, FollowsAManualClockScaledAndAddsManualAdvances)
-{
-    VirtualSmc smc;
-    ManualClock clock;
-    smc.followClock(clock, 2.0);
-    clock.advanceSeconds(1.5);
-    EXPECT_DOUBLE_EQ(smc.now(), 3.0);
-    smc.advance(1.0);
-    clock.advanceSeconds(0.5);
-    EXPECT_DOUBLE_EQ(smc.now(), 5.0);
-    ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
-    EXPECT_DOUBLE_EQ(smc.journal().back().t, 5.0);
 }
 
 } // namespace

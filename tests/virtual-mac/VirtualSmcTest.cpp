@@ -127,34 +127,6 @@ TEST(VirtualSmc, JournalRecordsEveryWriteWithItsResultAndTakingEmptiesIt)
     EXPECT_EQ(smc.readFloatKey("F0Mx"), 6000.0f);
 }
 
-TEST(VirtualSmc, CountsEachCommandUntilReset)
-{
-    VirtualSmc smc;
-    call(smc, request(SMCCommand::getKeyInfo, "FNum"));
-    call(smc, request(SMCCommand::readKey, "FNum"));
-    call(smc, request(SMCCommand::readKey, "F0Ac"));
-    call(smc, writeRequest("Ftst", {1}, 1));
-    call(smc, indexRequest(0));
-    const SmcCallCounts counts = smc.callCounts();
-    EXPECT_EQ(counts.getKeyInfo, 1u);
-    EXPECT_EQ(counts.readKey, 2u);
-    EXPECT_EQ(counts.writeKey, 1u);
-    EXPECT_EQ(counts.getKeyFromIndex, 1u);
-    EXPECT_EQ(counts.total(), 5u);
-    smc.resetCallCounts();
-    EXPECT_EQ(smc.callCounts().total(), 0u);
-}
-
-TEST(VirtualSmc, SetKeyBytesChecksTheKeyAndItsSize)
-{
-    VirtualSmc smc;
-    smc.setKeyBytes("F0Mx", SmcValueCodec::floatBytes(5000));
-    EXPECT_EQ(smc.readFloatKey("F0Mx"), 5000.0f);
-    EXPECT_THROW(smc.setKeyBytes("F0Mx", {1, 2}), std::invalid_argument);
-    EXPECT_THROW(smc.setKeyBytes("ZZZZ", {1}), std::invalid_argument);
-    EXPECT_TRUE(smc.takeJournal().empty()) << "direct access is not an SMC write";
-}
-
 class RegisteredVirtualSmc : public ::testing::Test {
 protected:
     VirtualSmc smc;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <thread>
 
 namespace brisvane {
 namespace {
@@ -38,25 +37,6 @@ TEST(VsmcServe, SMCConnectionOverTheSocketReadsFansAndItsWritesShowInCtlWrites)
     EXPECT_THAT(refused.value("error", ""), HasSubstr("unknown command: fly"));
 }
 
-TEST(VsmcServe, ServesManyClientsAtOnce)
-{
-    test::ServedVirtualMac mac;
-    test::ScopedSystemRoot root(mac.root());
-    std::vector<std::thread> clients;
-    std::atomic<int> good{0};
-    for (int c = 0; c < 6; ++c)
-        clients.emplace_back([&] {
-            SMCConnection connection;
-            for (int i = 0; i < 50; ++i)
-                good += connection.readFloat("F1Mx") == 6000.0f;
-        });
-    // The control socket answers while the user clients are busy.
-    EXPECT_TRUE(mac.control("status")["ok"]);
-    for (auto& client : clients)
-        client.join();
-    EXPECT_EQ(good, 300);
-}
-
 TEST(VsmcServe, RefusesToServeWhereAnotherServerAnswers)
 {
     test::ServedVirtualMac mac;
@@ -65,16 +45,6 @@ TEST(VsmcServe, RefusesToServeWhereAnotherServerAnswers)
     EXPECT_EQ(second.status, 1);
     EXPECT_THAT(second.output, HasSubstr("already being served"));
     EXPECT_TRUE(mac.control("status")["ok"]) << "the first server is untouched";
-}
-
-TEST(VsmcServe, StopsOnSigtermAndRemovesItsSockets)
-{
-    auto mac = std::make_unique<test::ServedVirtualMac>();
-    const auto socket = mac->root() / "var/run/iokit/AppleSMCKeysEndpoint";
-    EXPECT_TRUE(std::filesystem::is_socket(socket));
-    ::kill(mac->pid(), SIGTERM);
-    EXPECT_TRUE(ProcessControl::waitGone(mac->pid(), std::chrono::seconds(5)));
-    EXPECT_FALSE(std::filesystem::exists(socket));
 }
 
 TEST(BrisvaneSim, UpStartsAServedRootAndDownStopsIt)
