@@ -38,8 +38,6 @@ class AppProcessTest : public ::testing::Test {
 protected:
     ~AppProcessTest() override
     {
-        for (pid_t pid : m_apps)
-            ProcessControl::stop(pid, 5s);
         if (m_stoppedDaemon > 0)
             ::kill(m_stoppedDaemon, SIGCONT);
     }
@@ -76,20 +74,12 @@ protected:
         return run(argv, env);
     }
     // A copy of Brisvane in the background; its output goes to <name>.log.
-    pid_t startApp(const std::string& name, const std::vector<std::string>& arguments)
+    ChildProcess& startApp(const std::string& name, const std::vector<std::string>& arguments)
     {
         std::vector<std::string> argv{brisvane()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        const pid_t pid = ProcessControl::spawn(argv, logPath(name), environment(), false);
-        m_apps.push_back(pid);
-        return pid;
-    }
-    std::optional<int> waitForApp(pid_t pid, std::chrono::milliseconds limit)
-    {
-        const std::optional<int> status = waitForExit(pid, limit);
-        if (status)
-            std::erase(m_apps, pid);
-        return status;
+        return *m_apps.emplace_back(
+            std::make_unique<ChildProcess>(argv, logPath(name), environment()));
     }
     std::filesystem::path logPath(const std::string& name) const
     {
@@ -143,7 +133,7 @@ protected:
     const std::map<std::string, std::string> m_userFolders = userFolders(m_user.path());
     std::unique_ptr<SimulatedMac> m_mac;
     std::filesystem::path m_systemRoot = m_user.path() / "no-mac";
-    std::vector<pid_t> m_apps;
+    std::vector<std::unique_ptr<ChildProcess>> m_apps;
     pid_t m_stoppedDaemon = -1;
 };
 
@@ -221,7 +211,7 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
     control("temp 64");
     takeWrites();
 
-    const pid_t app = startApp("headless", {"--headless", "-ActivatePreset", "Cool"});
+    ChildProcess& app = startApp("headless", {"--headless", "-ActivatePreset", "Cool"});
     ASSERT_TRUE(eventually([&] { return targetsAtLeast(3552); }, 20s)) << fans().dump() << "\n"
                                                                        << appLog("headless");
     control("temp 72");
@@ -246,8 +236,8 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
         }
     }
 
-    ASSERT_EQ(::kill(app, SIGTERM), 0);
-    EXPECT_EQ(waitForApp(app, 10s), 0) << appLog("headless");
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(10s), 0) << appLog("headless");
     EXPECT_TRUE(released());
     EXPECT_TRUE(fansInMode(0));
     EXPECT_EQ(control("status")["ftst"], 0);
@@ -263,19 +253,20 @@ TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence)
     bringUpMac();
     installHelper();
     control("temp 64");
-    const pid_t first = startApp("first", {"-ActivatePreset", "Full Speed"});
+    ChildProcess& first = startApp("first", {"-ActivatePreset", "Full Speed"});
+    const pid_t firstPid = first.pid();
     ASSERT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s)) << appLog("first");
     takeWrites();
 
-    const pid_t second = startApp("second", {"-ActivatePreset", "Full Speed"});
-    EXPECT_EQ(waitForApp(first, 15s), 0) << appLog("first");
+    ChildProcess& second = startApp("second", {"-ActivatePreset", "Full Speed"});
+    EXPECT_EQ(first.waitForExit(15s), 0) << appLog("first");
     const std::string firstLog = appLog("first");
     EXPECT_NE(firstLog.find("a newer copy asked this one to quit"), std::string::npos) << firstLog;
     EXPECT_NE(firstLog.find("quit: fans handed back after"), std::string::npos) << firstLog;
     EXPECT_NE(firstLog.find("quit: helper shut down after"), std::string::npos) << firstLog;
     // Only the first copy ever asks for a release: the second wants full speed.
     EXPECT_TRUE(released());
-    EXPECT_NE(appLog("second").find("asking the running copy (pid " + std::to_string(first) +
+    EXPECT_NE(appLog("second").find("asking the running copy (pid " + std::to_string(firstPid) +
                                     ") to quit"),
               std::string::npos)
         << appLog("second");
@@ -283,32 +274,33 @@ TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence)
     EXPECT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s))
         << "the new copy takes over:\n"
         << appLog("second");
-    ASSERT_EQ(::kill(second, SIGTERM), 0);
-    EXPECT_EQ(waitForApp(second, 10s), 0) << appLog("second");
+    ASSERT_EQ(::kill(second.pid(), SIGTERM), 0);
+    EXPECT_EQ(second.waitForExit(10s), 0) << appLog("second");
 }
 
 TEST_F(AppProcessTest, AnOlderCopyThatDoesNotQuitIsKilledAfterTwoSeconds)
 {
     std::filesystem::create_directories(systemRoot());
-    const pid_t first = startApp("first", {"--headless"});
+    ChildProcess& first = startApp("first", {"--headless"});
+    const pid_t firstPid = first.pid();
     ASSERT_TRUE(eventually([&] { return std::filesystem::is_socket(instanceSocket()); }))
         << appLog("first");
-    ASSERT_EQ(::kill(first, SIGSTOP), 0);
+    ASSERT_EQ(::kill(first.pid(), SIGSTOP), 0);
 
-    const pid_t second = startApp("second", {"--headless"});
-    EXPECT_EQ(waitForApp(first, 10s), 128 + SIGKILL);
+    ChildProcess& second = startApp("second", {"--headless"});
+    EXPECT_EQ(first.waitForExit(10s), 128 + SIGKILL);
     const std::string log = appLog("second");
-    EXPECT_NE(log.find("the running copy (pid " + std::to_string(first) +
+    EXPECT_NE(log.find("the running copy (pid " + std::to_string(firstPid) +
                        ") did not quit within 2000 ms; killing it"),
               std::string::npos)
         << log;
 
     // The new copy answers for the next one.
-    const pid_t third = startApp("third", {"--headless"});
-    EXPECT_EQ(waitForApp(second, 10s), 0) << appLog("second");
+    ChildProcess& third = startApp("third", {"--headless"});
+    EXPECT_EQ(second.waitForExit(10s), 0) << appLog("second");
     EXPECT_NE(appLog("second").find("a newer copy asked this one to quit"), std::string::npos);
-    ASSERT_EQ(::kill(third, SIGINT), 0);
-    EXPECT_EQ(waitForApp(third, 10s), 0) << appLog("third");
+    ASSERT_EQ(::kill(third.pid(), SIGINT), 0);
+    EXPECT_EQ(third.waitForExit(10s), 0) << appLog("third");
 }
 
 // Each of the two calls ends by its 3 s limit: the quit takes about 6 s, and a generous bound
@@ -318,15 +310,15 @@ TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds)
     bringUpMac();
     installHelper();
     control("temp 64");
-    const pid_t app = startApp("window", {"-ActivatePreset", "Full Speed"});
+    ChildProcess& app = startApp("window", {"-ActivatePreset", "Full Speed"});
     ASSERT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s)) << appLog("window");
     const std::optional<pid_t> daemon = daemonPid();
     ASSERT_TRUE(daemon);
     stopDaemon(*daemon);
 
     const auto asked = std::chrono::steady_clock::now();
-    ASSERT_EQ(::kill(app, SIGTERM), 0);
-    EXPECT_EQ(waitForApp(app, 15s), 0) << appLog("window");
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(15s), 0) << appLog("window");
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 9s);
 
     const std::string log = appLog("window");
