@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         AppCoreTest::SetUp();
-        m_mac = std::make_unique<SimulatedMac>(profile());
+        m_mac = std::make_unique<SimulatedMac>();
         const std::string root = m_mac->root().string();
         setEnv("BRISVANE_SYSTEM_ROOT", QString::fromStdString(root));
         setEnv("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(systemBusAddress(root)));
@@ -37,7 +37,6 @@ protected:
         AppCoreTest::TearDown();
         m_mac.reset();
     }
-    virtual std::string profile() const { return VirtualSmc::kDefaultProfile; }
 
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
     RunResult launchctl(const std::vector<std::string>& args) const

@@ -9,7 +9,6 @@
 
 #include "platform/virtual-mac/VirtualSmc.h"
 
-
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -66,7 +66,6 @@ public:
     {}
 
     int fd() const { return m_fd; }
-    std::uint32_t nextId() const { return m_nextId; }
 
     void send(std::span<const std::uint8_t> bytes)
     {
