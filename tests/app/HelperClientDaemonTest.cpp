@@ -1,6 +1,6 @@
 // The helper client against the real daemon in a virtual Mac: install from the built bundle
 // resources through the stand-in osascript and launchctl, status, a daemon that stops and comes
-// back, a late reply, uninstall, and a lone installed file.
+// back, a late reply, and uninstall.
 
 #include "tests/app/AppEndToEndSupport.h"
 
@@ -167,27 +167,6 @@ TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles)
     EXPECT_FALSE(jobLoaded());
     EXPECT_NE(daemonLog().find("uninstalled; exiting"), std::string::npos) << daemonLog();
     EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
-}
-
-TEST_F(HelperClientDaemonTest, OneMissingFileMeansNotInstalledWithoutAConnection)
-{
-    HelperClient client;
-    ASSERT_NO_FATAL_FAILURE(install(client));
-    const int attempts = client.connectionAttempts();
-    std::filesystem::remove(installedPlist()); // the daemon itself still runs
-
-    client.refreshInstallState();
-    EXPECT_EQ(client.state(), HelperState::notInstalled);
-    EXPECT_FALSE(client.hasConnection());
-    EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
-    EXPECT_FALSE(QCoro::waitFor(client.setTargets({3000, 3000})));
-    QCoro::waitFor(client.releaseControl());
-    EXPECT_EQ(client.connectionAttempts(), attempts);
-    // A client started now never connects at all.
-    HelperClient fresh;
-    fresh.refreshInstallState();
-    EXPECT_FALSE(QCoro::waitFor(fresh.fetchStatus()));
-    EXPECT_EQ(fresh.connectionAttempts(), 0);
 }
 
 } // namespace

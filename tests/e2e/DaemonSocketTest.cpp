@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <limits>
 #include <random>
 #include <thread>
 
@@ -224,50 +223,6 @@ TEST_F(DaemonSocket, aCrowdOfIdleAndHalfFrameConnectionsNeverLocksTheAppOut)
     EXPECT_GE(reports, 1u);
     EXPECT_LE(reports, 20u) << "reported at a limited rate";
     expectNothingElseChanged();
-}
-
-struct SanitisedCase {
-    const char* name;
-    std::vector<double> requested;
-    // Fan by fan; nullopt: the fan's autoFloor (what macOS chose before the takeover).
-    std::vector<std::optional<double>> effective;
-};
-
-TEST(DaemonTargets, targetsAreSanitisedByTheDaemonAfterCrossingTheWire)
-{
-    DaemonRig rig;
-    rig.control("temp 45"); // no safety floor: only the request and macOS's choice count
-    rig.control("firmware accept-mode-after 0");
-    rig.startDaemon();
-    HelperWireClient app = rig.connect();
-    const std::vector<double> autoFloors = app.status().autoFloors;
-    ASSERT_EQ(autoFloors.size(), 2u);
-    app.setTargets({3000, 3000});
-
-    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    // The fan-by-fan rules are the controller's tests'; here, what survives the wire.
-    const std::vector<SanitisedCase> rows{
-        {"negative, NaN and one beyond the fans", {-5, nan, 2000}, {std::nullopt, std::nullopt}},
-        {"infinity, and above the maximum", {inf, 7000}, {std::nullopt, 6000}},
-        {"shorter than the fans", {2000}, {2000, std::nullopt}},
-    };
-    for (const SanitisedCase& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::vector<double> expected;
-        for (std::size_t i = 0; i < row.effective.size(); ++i)
-            expected.push_back(row.effective[i].value_or(autoFloors[i]));
-        const std::size_t start = rig.writes().size();
-        EXPECT_EQ(app.setTargets(row.requested), expected);
-        const std::vector<SmcWrite> written = rig.writesSince(start);
-        ASSERT_GE(written.size(), 2u);
-        for (std::size_t i = 0; i < 2; ++i) {
-            EXPECT_EQ(written[i].key, "F" + std::to_string(i) + "Tg");
-            EXPECT_EQ(written[i].asFloat(), static_cast<float>(expected[i]));
-        }
-    }
-    EXPECT_TRUE(app.status().isControlling());
-    EXPECT_EQ(rig.violations(), nlohmann::json::array());
 }
 
 } // namespace
