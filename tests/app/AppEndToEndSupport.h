@@ -44,8 +44,6 @@ protected:
         return m_mac->launchctl(args);
     }
 
-    std::vector<SmcWrite> takeWrites() const { return smcWrites(control("writes")); }
-
     std::filesystem::path installedHelper() const
     {
         return HelperConstants::helperInstallSystemPath();
