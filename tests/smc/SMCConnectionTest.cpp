@@ -2,8 +2,8 @@
 // caching and error rules, and against brisvane-vsmc processes for the transport.
 #include "smc/SMCKit.h"
 
-#include "VirtualSmc.h"
 #include "VsmcTestSupport.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The control language in-process: every command's effect, and clear errors for bad requests.
-#include "ControlProtocol.h"
+#include "platform/virtual-mac/ControlProtocol.h"
 
-#include "VirtualSmc.h"
 #include "VsmcTestSupport.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The safety monitor: its floor table, and what it records of fans driven by SMC writes.
-#include "SafetyMonitor.h"
+#include "platform/virtual-mac/SafetyMonitor.h"
 
-#include "SmcValueCodec.h"
-#include "VirtualSmc.h"
 #include "VsmcTestSupport.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
 
 #include <gtest/gtest.h>

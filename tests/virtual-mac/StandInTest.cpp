@@ -1,8 +1,8 @@
 // The stand-in launchctl and osascript inside a virtual Mac made by brisvane-sim, as real
 // processes. The app's own installer scripts run through them in the app's end-to-end tests.
-#include "AppleScriptSource.h"
-#include "LaunchdDomain.h"
 #include "VsmcTestSupport.h"
+#include "platform/virtual-mac/AppleScriptSource.h"
+#include "platform/virtual-mac/LaunchdDomain.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The machine around the virtual SMC, in model time: the firmware's curve and unlock, the fans'
 // lag and noise, the thermal model, faults and scripted firmware.
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
-#include "SmcValueCodec.h"
 #include "VsmcTestSupport.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

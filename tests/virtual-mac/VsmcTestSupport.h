@@ -2,9 +2,9 @@
 // Helpers shared by the virtual Mac's tests: raw SMC records, temporary system roots, and a
 // brisvane-vsmc process served into one.
 
-#include "ControlClient.h"
-#include "ProcessControl.h"
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/ControlClient.h"
+#include "platform/virtual-mac/ProcessControl.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include <gtest/gtest.h>
 
