@@ -392,20 +392,25 @@ void FanController::setTargets(std::vector<double> targets,
     post([this, targets = std::move(targets), reply = std::move(reply)] {
         m_requestedTargets = sanitisedTargets(targets);
         m_lastCommand = m_clock.now();
-        switch (m_phase) {
-        case HelperControlPhase::controlling:
-            applyTargets();
-            break;
-        case HelperControlPhase::unlocking:
-            continueUnlock();
-            break;
-        case HelperControlPhase::idle:
-        case HelperControlPhase::failed:
-            beginTakeover();
-            break;
-        }
+        pursueRequest();
         reply(m_effectiveTargets);
     });
+}
+
+void FanController::pursueRequest()
+{
+    switch (m_phase) {
+    case HelperControlPhase::idle:
+    case HelperControlPhase::failed:
+        beginTakeover();
+        break;
+    case HelperControlPhase::unlocking:
+        continueUnlock();
+        break;
+    case HelperControlPhase::controlling:
+        applyTargets();
+        break;
+    }
 }
 
 void FanController::beginTakeover()
@@ -496,24 +501,18 @@ void FanController::tick()
     sampleHottest(interval);
 
     if (fresh) {
-        switch (m_phase) {
-        case HelperControlPhase::idle:
-        case HelperControlPhase::failed:
-            // The fans are still macOS's (through a failed takeover's back-off, say): what it
-            // chooses meanwhile is the floor of the next takeover.
+        const auto outOfControl = [this] {
+            return m_phase == HelperControlPhase::idle || m_phase == HelperControlPhase::failed;
+        };
+        const bool wasOutOfControl = outOfControl();
+        // The fans are still macOS's (through a failed takeover's back-off, say): what it
+        // chooses meanwhile is the floor of the next takeover.
+        if (wasOutOfControl)
             refreshAutoFloors();
-            beginTakeover();
-            // Still out of control (the back-off after a failed takeover): finish the hand-back.
-            if (m_phase == HelperControlPhase::idle || m_phase == HelperControlPhase::failed)
-                finishHandBack();
-            break;
-        case HelperControlPhase::unlocking:
-            continueUnlock();
-            break;
-        case HelperControlPhase::controlling:
-            applyTargets();
-            break;
-        }
+        pursueRequest();
+        // Still out of control (the back-off after a failed takeover): finish the hand-back.
+        if (wasOutOfControl && outOfControl())
+            finishHandBack();
         return;
     }
 
@@ -566,6 +565,14 @@ void FanController::applyTargets()
         m_effectiveTargets = std::move(*written);
 }
 
+double FanController::effectiveTarget(double requested, double autoFloor, double floorPercent,
+                                      double minRPM, double maxRPM)
+{
+    const double safety =
+        floorPercent > 0 ? minRPM + (floorPercent / 100.0) * (maxRPM - minRPM) : 0.0;
+    return std::min(std::max({requested, safety, autoFloor}), maxRPM);
+}
+
 std::optional<std::vector<double>> FanController::writeTargets(int count)
 {
     if (!m_smc || !m_requestedTargets || count <= 0)
@@ -575,12 +582,9 @@ std::optional<std::vector<double>> FanController::writeTargets(int count)
     std::vector<double> written;
     written.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const double lo = valueAt(m_minRPMs, i);
-        const double hi = valueAt(m_maxRPMs, i);
-        const double safety = floor > 0 ? lo + (floor / 100.0) * (hi - lo) : 0.0;
-        const double wanted =
-            std::max({valueAt(*m_requestedTargets, i), safety, valueAt(m_autoFloors, i)});
-        const double target = std::min(wanted, hi);
+        const double target =
+            effectiveTarget(valueAt(*m_requestedTargets, i), valueAt(m_autoFloors, i), floor,
+                            valueAt(m_minRPMs, i), valueAt(m_maxRPMs, i));
         try {
             m_smc->writeFloat(fanKey(i, "Tg"), static_cast<float>(target));
         } catch (const SMCError& error) {

@@ -57,6 +57,12 @@ public:
     // first use.
     static void configureShared(Options options);
 
+    // The speed one fan is driven at: the app's request, raised to the safety floor
+    // (`floorPercent` of the fan's range, nothing at 0) and to the speed macOS chose
+    // (`autoFloor`), and never above the fan's maximum.
+    static double effectiveTarget(double requested, double autoFloor, double floorPercent,
+                                  double minRPM, double maxRPM);
+
     explicit FanController(Options options);
     // Stops and joins the control thread (never reached for shared()).
     ~FanController() override;
@@ -122,6 +128,9 @@ private:
     void withdrawUnlock();
     void finishHandBack();
 
+    // One step toward a fresh request, whatever the phase: take the fans over, go on
+    // unlocking, or write the targets.
+    void pursueRequest();
     void beginTakeover();
     void continueUnlock();
     void failTakeover(const std::string& message);

@@ -2,13 +2,11 @@
 
 #include "SMCKit.h"
 #include "SMCTemperatureSensors.h"
-#include "shared/HelperShared.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -273,8 +271,6 @@ std::string SMCDiagnostics::sysctlString(const std::string& name)
 SMCDiagnostics::Environment SMCDiagnostics::Environment::current()
 {
     Environment environment;
-    environment.shortVersion = BRISVANE_APP_VERSION;
-    environment.bundleVersion = BRISVANE_APP_BUILD;
     environment.sysctlString = &SMCDiagnostics::sysctlString;
 #if defined(__APPLE__)
     environment.operatingSystemVersion = appleVersionString();
@@ -282,12 +278,6 @@ SMCDiagnostics::Environment SMCDiagnostics::Environment::current()
     environment.operatingSystemVersion = linuxVersionString();
 #endif
     return environment;
-}
-
-void SMCDiagnostics::dump()
-{
-    dump(std::cout, Environment::current());
-    std::cout.flush();
 }
 
 void SMCDiagnostics::dump(std::ostream& out, const Environment& environment)
@@ -299,7 +289,7 @@ void SMCDiagnostics::dump(std::ostream& out, const Environment& environment)
         << "=============================\n"
         << "app version   : " << environment.shortVersion.value_or("?") << " ("
         << environment.bundleVersion.value_or("?") << "), helper code "
-        << HelperConstants::helperVersion << "\n"
+        << environment.helperVersion.value_or("?") << "\n"
         << "hardware model: " << sysctl("hw.model") << "\n"
         << "cpu           : " << sysctl("machdep.cpu.brand_string") << "\n"
         << "macOS         : " << environment.operatingSystemVersion << "\n"

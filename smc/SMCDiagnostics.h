@@ -14,17 +14,17 @@ class SMCConnection;
 struct SMCDiagnostics {
     // What the report says about the program and the machine around the SMC.
     struct Environment {
-        std::optional<std::string> shortVersion; // the bundle's short version, "?" when absent
+        // The program's versions, handed in by it; each reads "?" when absent.
+        std::optional<std::string> shortVersion;
         std::optional<std::string> bundleVersion;
+        std::optional<std::string> helperVersion;
         std::function<std::string(const std::string&)> sysctlString;
         std::string operatingSystemVersion;
 
-        // Version 1.0 (1) and this machine's system values.
+        // This machine's system values, without the versions.
         static Environment current();
     };
 
-    // Writes the report to standard output.
-    static void dump();
     static void dump(std::ostream& out, const Environment& environment);
 
     // Shortest text that reads back as the same value, always with a fractional part.

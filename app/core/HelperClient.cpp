@@ -1,17 +1,12 @@
 #include "app/core/HelperClient.h"
 
-#include "app/core/AppBundle.h"
 #include "app/core/Logging.h"
-
-#include "smc/SystemRoot.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 #include <coroutine>
 #include <span>
-
-#include <unistd.h>
 
 namespace brisvane {
 namespace {
@@ -29,17 +24,6 @@ QString fromSystemPath(const std::string& path)
 bool fileExists(const std::string& path)
 {
     return QFileInfo(fromSystemPath(path)).isFile();
-}
-
-// A word that /bin/sh reads as itself without quotes.
-bool isPlainShellWord(const QString& word)
-{
-    if (word.isEmpty())
-        return false;
-    for (QChar c : word)
-        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && !QStringView(u"/._-+,:@%").contains(c))
-            return false;
-    return true;
 }
 
 } // namespace
@@ -74,7 +58,7 @@ HelperClient::HelperClient(QObject* parent)
 
 HelperClient::HelperClient(std::unique_ptr<AdminScriptRunner> runner, QObject* parent)
     : HelperControlling(parent)
-    , m_runner(std::move(runner))
+    , m_installer(std::move(runner))
     , m_reconnectTimer(new QTimer(this))
 {
     m_reconnectTimer->setSingleShot(true);
@@ -333,68 +317,11 @@ QCoro::Task<std::optional<HelperStatus>> HelperClient::fetchStatus()
     co_return status;
 }
 
-QString HelperClient::shellQuoted(const QString& path)
-{
-    QString quoted = path;
-    quoted.replace(u'\'', QStringLiteral("'\\''"));
-    return u'\'' + quoted + u'\'';
-}
-
-QString HelperClient::installScript(const QString& shippedExecutable, const QString& shippedPlist,
-                                    uint installingUser)
-{
-    const QString label = QString::fromUtf8(HelperConstants::machServiceName);
-    const QString toolsFolder = fromSystemPath(systemPath("/Library/PrivilegedHelperTools"));
-    const QString helper = shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath()));
-    const QString plist = shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath()));
-    const QString record =
-        shellQuoted(fromSystemPath(HelperConstants::installerRecordSystemPath()));
-    const QStringList lines{
-        QStringLiteral("mkdir -p ") +
-            (isPlainShellWord(toolsFolder) ? toolsFolder : shellQuoted(toolsFolder)),
-        QStringLiteral("launchctl bootout system/") + label +
-            QStringLiteral(" 2>/dev/null || true"),
-        QStringLiteral("cp ") + shellQuoted(shippedExecutable) + u' ' + helper,
-        QStringLiteral("chown root:wheel ") + helper,
-        QStringLiteral("chmod 755 ") + helper,
-        QStringLiteral("echo %1 > ").arg(installingUser) + record,
-        QStringLiteral("chown root:wheel ") + record,
-        QStringLiteral("chmod 644 ") + record,
-        QStringLiteral("cp ") + shellQuoted(shippedPlist) + u' ' + plist,
-        QStringLiteral("chown root:wheel ") + plist,
-        QStringLiteral("chmod 644 ") + plist,
-        QStringLiteral("launchctl bootstrap system ") + plist,
-    };
-    return lines.join(u'\n');
-}
-
-QString HelperClient::uninstallScript()
-{
-    const QString label = QString::fromUtf8(HelperConstants::machServiceName);
-    const QStringList lines{
-        QStringLiteral("launchctl bootout system/") + label +
-            QStringLiteral(" 2>/dev/null || true"),
-        QStringLiteral("rm -f ") +
-            shellQuoted(fromSystemPath(HelperConstants::daemonPlistSystemPath())) + u' ' +
-            shellQuoted(fromSystemPath(HelperConstants::helperInstallSystemPath())) + u' ' +
-            shellQuoted(fromSystemPath(HelperConstants::installerRecordSystemPath())),
-    };
-    return lines.join(u'\n');
-}
-
 QCoro::Task<void> HelperClient::install()
 {
-    const std::optional<QString> executable =
-        AppBundle::resourcePath(QStringLiteral("BrisvaneHelper"));
-    if (!executable)
-        throw InstallError::resourcesMissing();
-    const std::optional<QString> plist = AppBundle::resourcePath(
-        QString::fromUtf8(HelperConstants::machServiceName), QStringLiteral("plist"));
-    if (!plist)
-        throw InstallError::resourcesMissing();
-
-    co_await m_runner->runWithAdminPrivileges(
-        installScript(*executable, *plist, static_cast<uint>(::getuid())));
+    // Awaited by name: GCC 12 resumes a finished frame when this call is awaited as a temporary.
+    QCoro::Task<void> script = m_installer.install();
+    co_await std::move(script);
 
     // Installed means the files are in place and the daemon answers, whatever the script said.
     refreshInstallState();
@@ -414,7 +341,8 @@ QCoro::Task<void> HelperClient::uninstall()
         co_await call(std::move(request));
     }
     try {
-        co_await m_runner->runWithAdminPrivileges(uninstallScript());
+        QCoro::Task<void> script = m_installer.uninstall();
+        co_await std::move(script);
     } catch (const HelperInstallError&) {
         // Cancelled or failed: the state below says what is left.
     } catch (const AdminScriptRunner::LaunchError&) {

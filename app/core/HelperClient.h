@@ -1,11 +1,11 @@
 #pragma once
 // The app's only door to the helper daemon. It derives the install state from the daemon's two
 // installed files, keeps one connection to the daemon's socket, bounds every remote call to
-// 3 seconds, decodes the daemon's status, and installs or removes the daemon with administrator
-// rights. Main thread only.
+// 3 seconds and decodes the daemon's status. Installing and removing go through a
+// HelperInstaller; the client says whether the daemon then answers. Main thread only.
 
-#include "app/core/AdminScriptRunner.h"
 #include "app/core/HelperControlling.h"
+#include "app/core/HelperInstaller.h"
 
 #include "shared/HelperWire.h"
 
@@ -48,14 +48,6 @@ public:
     QCoro::Task<void> install() override;
     QCoro::Task<void> uninstall() override;
 
-    // The administrator scripts, built from the paths under the current system root. The
-    // install script records `installingUser`, the uid the daemon lets uninstall and stop it.
-    static QString installScript(const QString& shippedExecutable, const QString& shippedPlist,
-                                 uint installingUser);
-    static QString uninstallScript();
-    // `path` as one word for /bin/sh: single-quoted, a single quote inside as '\''.
-    static QString shellQuoted(const QString& path);
-
     // Observation for tests: whether a connection is held, and how many were ever opened.
     bool hasConnection() const { return m_connection != nullptr; }
     int connectionAttempts() const { return m_connectionAttempts; }
@@ -83,7 +75,7 @@ private:
     void reportError(const QString& description);
     void forgetConnection();
 
-    std::unique_ptr<AdminScriptRunner> m_runner;
+    HelperInstaller m_installer;
     QLocalSocket* m_connection = nullptr;
     bool m_connected = false;
     HelperFrameDecoder m_decoder{HelperFrameKind::reply};

@@ -1,5 +1,5 @@
 // AppleScript sources for the osascript stand-in, and the escaping round trip.
-#include "AppleScriptSource.h"
+#include "platform/virtual-mac/AppleScriptSource.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,6 +1,6 @@
 // launchd property lists for the launchctl stand-in: parse, then read as a job.
-#include "LaunchdJob.h"
-#include "PropertyList.h"
+#include "platform/virtual-mac/LaunchdJob.h"
+#include "platform/virtual-mac/PropertyList.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 // Arbitrary control-socket lines: the answer is always one JSON object with "ok".
-#include "ControlProtocol.h"
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/ControlProtocol.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include <cstdlib>
 #include <string_view>

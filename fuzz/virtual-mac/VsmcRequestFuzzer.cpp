@@ -1,6 +1,6 @@
 // Arbitrary user-client calls (selector + 80-byte record, 84 bytes each) against one model,
 // with model time stepping between them. Every answer must be one an SMC gives.
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include <cstdlib>
 #include <cstring>

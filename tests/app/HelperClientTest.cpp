@@ -143,7 +143,7 @@ TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord)
     // The uid goes by redirection, not by a recorded command: it lands in the real file.
     QDir().mkpath(tools);
 
-    EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::installScript(executable, plist, 501)),
+    EXPECT_EQ(wordsAsTheShellSeesThem(HelperInstaller::installScript(executable, plist, 501)),
               (QStringList{">mkdir",     "-p",         tools,
                            ">launchctl", "bootout",    "system/org.brisvane.Brisvane.helper",
                            ">cp",        executable,   helper,
@@ -156,7 +156,7 @@ TEST_F(HelperClientTest, EveryPathReachesTheShellAsOneWord)
                            ">chmod",     "644",        daemons,
                            ">launchctl", "bootstrap",  "system",
                            daemons}));
-    EXPECT_EQ(wordsAsTheShellSeesThem(HelperClient::uninstallScript()),
+    EXPECT_EQ(wordsAsTheShellSeesThem(HelperInstaller::uninstallScript()),
               (QStringList{">launchctl", "bootout", "system/org.brisvane.Brisvane.helper", ">rm",
                            "-f", daemons, helper, record}));
     QFile written(record);

@@ -2,7 +2,7 @@
 // caching and error rules, and against brisvane-vsmc processes for the transport.
 #include "smc/SMCKit.h"
 
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gtest/gtest.h>

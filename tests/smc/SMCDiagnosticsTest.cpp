@@ -1,8 +1,8 @@
 // The diagnostic report, line for line, over virtual machines built to show each section's rules.
 #include "smc/SMCDiagnostics.h"
 
-#include "VirtualSmc.h"
-#include "VsmcTestSupport.h"
+#include "platform/virtual-mac/VirtualSmc.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@ SMCDiagnostics::Environment fixedEnvironment()
     SMCDiagnostics::Environment environment;
     environment.shortVersion = "1.0";
     environment.bundleVersion = "1";
+    environment.helperVersion = "1.0.2";
     environment.sysctlString = [](const std::string& name) {
         return name == "hw.model" ? std::string("Mac15,6") : std::string("unknown");
     };
@@ -269,7 +270,7 @@ TEST(SMCDiagnosticsEnvironment, MissingBundleValuesReadAsQuestionMarks)
     SMCDiagnostics::Environment environment;
     std::ostringstream out;
     SMCDiagnostics::dump(out, environment);
-    EXPECT_EQ(lines(out.str())[2], "app version   : ? (?), helper code 1.0.2");
+    EXPECT_EQ(lines(out.str())[2], "app version   : ? (?), helper code ?");
     EXPECT_EQ(lines(out.str())[3], "hardware model: unknown");
 }
 

@@ -1,7 +1,7 @@
 // The control language in-process: every command's effect, and clear errors for bad requests.
-#include "ControlProtocol.h"
+#include "platform/virtual-mac/ControlProtocol.h"
 
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>

@@ -1,8 +1,8 @@
 // Profiles and value encodings: every shipped machine is usable, and bad profiles fail clearly.
-#include "MachineProfile.h"
+#include "platform/virtual-mac/MachineProfile.h"
 
-#include "SmcValueCodec.h"
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 

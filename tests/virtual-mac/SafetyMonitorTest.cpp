@@ -1,8 +1,8 @@
 // The safety monitor: its floor table, and what it records of fans driven by SMC writes.
-#include "SafetyMonitor.h"
+#include "platform/virtual-mac/SafetyMonitor.h"
 
-#include "SmcValueCodec.h"
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 

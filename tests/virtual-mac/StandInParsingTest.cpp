@@ -1,7 +1,7 @@
 // The stand-ins' parsers of outside input: launchd property lists and AppleScript sources.
-#include "AppleScriptSource.h"
-#include "LaunchdJob.h"
-#include "PropertyList.h"
+#include "platform/virtual-mac/AppleScriptSource.h"
+#include "platform/virtual-mac/LaunchdJob.h"
+#include "platform/virtual-mac/PropertyList.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

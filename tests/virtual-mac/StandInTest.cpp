@@ -1,7 +1,7 @@
 // The stand-in launchctl and osascript inside a virtual Mac made by brisvane-sim, as real
 // processes. The app's own installer scripts run through them in the app's end-to-end tests.
-#include "AppleScriptSource.h"
-#include "LaunchdDomain.h"
+#include "platform/virtual-mac/AppleScriptSource.h"
+#include "platform/virtual-mac/LaunchdDomain.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>

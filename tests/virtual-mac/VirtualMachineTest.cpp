@@ -1,8 +1,8 @@
 // The machine around the virtual SMC, in model time: the firmware's curve and unlock, the fans'
 // lag and noise, the thermal model, faults and scripted firmware.
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
-#include "SmcValueCodec.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>

@@ -1,8 +1,8 @@
 // The virtual SMC as a user client: result codes, the journal, the counters, and SMCKit on top
 // of it through an in-process registration.
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
-#include "SmcValueCodec.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gmock/gmock.h>

@@ -2,7 +2,7 @@
 // and several clients), and the time of sensor discovery's full directory walk of the
 // large-directory profile.
 #include "BenchSupport.h"
-#include "VirtualSmc.h"
+#include "platform/virtual-mac/VirtualSmc.h"
 
 #include "smc/SMCTemperatureSensors.h"
 

@@ -12,6 +12,7 @@
 #include "app/core/Translations.h"
 #include "app/core/UserDefaults.h"
 
+#include "shared/HelperShared.h"
 #include "smc/SMCDiagnostics.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
@@ -98,6 +100,17 @@ int runHeadless(int argc, char** argv)
     return app.exec();
 }
 
+// The SMC report, with this program's versions and the daemon's it was built with.
+void dumpSMCKeys()
+{
+    auto environment = SMCDiagnostics::Environment::current();
+    environment.shortVersion = AppBundle::shortVersion().toStdString();
+    environment.bundleVersion = AppBundle::buildVersion().toStdString();
+    environment.helperVersion = std::string(HelperConstants::helperVersion);
+    SMCDiagnostics::dump(std::cout, environment);
+    std::cout.flush();
+}
+
 int runHelperCommand(int argc, char** argv, LaunchOptions::Mode mode)
 {
     QCoreApplication app(argc, argv);
@@ -121,7 +134,7 @@ int main(int argc, char** argv)
     switch (options.mode) {
     case LaunchOptions::Mode::dumpSMCKeys:
         // Before any application object: works without a display, a daemon or an SMC.
-        SMCDiagnostics::dump();
+        dumpSMCKeys();
         return 0;
     case LaunchOptions::Mode::help:
         std::fputs(qUtf8Printable(LaunchOptions::helpText()), stdout);
