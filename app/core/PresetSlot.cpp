@@ -7,6 +7,11 @@ namespace {
 constexpr QLatin1StringView kAutomaticID("automatic");
 }
 
+QString PresetSlot::automaticTitle()
+{
+    return qtTrId("shared.mode.automatic");
+}
+
 std::optional<PresetSlot> PresetSlot::fromID(QStringView id)
 {
     if (id == kAutomaticID)

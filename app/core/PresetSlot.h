@@ -21,6 +21,10 @@ public:
     static PresetSlot automatic() { return PresetSlot(); }
     static PresetSlot preset(const QUuid& id) { return PresetSlot(id); }
 
+    // How the automatic slot is shown wherever slots are listed.
+    static QString automaticSymbolName() { return QStringLiteral("gearshape"); }
+    static QString automaticTitle();
+
     // The inverse of id(): "automatic", or any UUID text; anything else is no slot.
     static std::optional<PresetSlot> fromID(QStringView id);
 

@@ -62,8 +62,8 @@ QVariantList MenuBarModel::chips() const
     const PresetStore& presets = appState()->presets();
     const std::optional<QUuid>& active = presets.activePresetID();
     chips.append(QVariantMap{{QStringLiteral("id"), QString()},
-                             {QStringLiteral("title"), qtTrId("shared.mode.automatic")},
-                             {QStringLiteral("symbol"), QStringLiteral("gearshape")},
+                             {QStringLiteral("title"), PresetSlot::automaticTitle()},
+                             {QStringLiteral("symbol"), PresetSlot::automaticSymbolName()},
                              {QStringLiteral("active"), !active.has_value()}});
     for (const FanPreset& preset : presets.presets())
         chips.append(QVariantMap{{QStringLiteral("id"), preset.idText()},

@@ -70,9 +70,9 @@ void ActivePresetBar::updatePills()
             const FanPreset* preset =
                 slot.presetID() ? store.presetWithID(*slot.presetID()) : nullptr;
             // A slot whose preset is gone is shown as a slot without a preset.
-            pills.append(
-                preset ? Pill{slot, preset->symbolName, preset->name}
-                       : Pill{slot, QStringLiteral("gearshape"), qtTrId("shared.mode.automatic")});
+            pills.append(preset ? Pill{slot, preset->symbolName, preset->name}
+                                : Pill{slot, PresetSlot::automaticSymbolName(),
+                                       PresetSlot::automaticTitle()});
         }
     }
     beginResetModel();

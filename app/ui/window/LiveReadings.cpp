@@ -27,7 +27,7 @@ void LiveReadings::updateControl()
         return;
     }
     const std::optional<FanPreset>& preset = state->presets().activePreset();
-    m_presetText = preset ? preset->name : qtTrId("shared.mode.automatic");
+    m_presetText = preset ? preset->name : PresetSlot::automaticTitle();
 
     const HelperControlling& helper = state->helper();
     const std::optional<HelperStatus>& status = helper.lastStatus();

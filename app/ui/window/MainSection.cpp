@@ -1,50 +1,46 @@
 #include "app/ui/window/MainSection.h"
 
+#include <iterator>
+
 namespace brisvane {
+
+namespace {
+
+struct SectionNames {
+    const char* rawValue;
+    const char* titleKey;
+    const char* iconName;
+};
+
+// In the order of the enum.
+constexpr SectionNames kSectionNames[] = {
+    {"dashboard", "mainWindow.section.dashboard", "gauge.with.dots.needle.50percent"},
+    {"curves", "mainWindow.section.curves", "chart.xyaxis.line"},
+    {"presets", "mainWindow.section.presets", "square.stack.3d.up"},
+    {"settings", "mainWindow.section.settings", "gearshape"},
+};
+static_assert(std::size(kSectionNames) == allMainSections.size());
+
+const SectionNames& namesOf(MainSection section)
+{
+    return kSectionNames[static_cast<std::size_t>(section)];
+}
+
+} // namespace
 
 QString rawValue(MainSection section)
 {
-    switch (section) {
-    case MainSection::dashboard:
-        return QStringLiteral("dashboard");
-    case MainSection::curves:
-        return QStringLiteral("curves");
-    case MainSection::presets:
-        return QStringLiteral("presets");
-    case MainSection::settings:
-        return QStringLiteral("settings");
-    }
-    return {};
+    return QString::fromLatin1(namesOf(section).rawValue);
 }
 
 const char* titleKey(MainSection section)
 {
-    switch (section) {
-    case MainSection::dashboard:
-        return "mainWindow.section.dashboard";
-    case MainSection::curves:
-        return "mainWindow.section.curves";
-    case MainSection::presets:
-        return "mainWindow.section.presets";
-    case MainSection::settings:
-        return "mainWindow.section.settings";
-    }
-    return "";
+    return namesOf(section).titleKey;
 }
 
 QString iconName(MainSection section)
 {
-    switch (section) {
-    case MainSection::dashboard:
-        return QStringLiteral("gauge.with.dots.needle.50percent");
-    case MainSection::curves:
-        return QStringLiteral("chart.xyaxis.line");
-    case MainSection::presets:
-        return QStringLiteral("square.stack.3d.up");
-    case MainSection::settings:
-        return QStringLiteral("gearshape");
-    }
-    return {};
+    return QString::fromLatin1(namesOf(section).iconName);
 }
 
 std::optional<MainSection> mainSection(QStringView raw)

@@ -72,9 +72,13 @@ void MainWindowHeightController::resizeWindowNow()
     if (!screen)
         return;
     const QMargins margins = window->frameMargins();
-    const std::optional<QRectF> frame =
-        MainWindowHeight::fittedFrame(m_latestNaturalContentHeight, window->frameGeometry(),
-                                      m_contentArea->height(), screen->availableGeometry());
+    // The chrome from the scene's own sizes: mid-animation the window is already taller or
+    // shorter than the scene, which catches up at its next resize event.
+    const double sceneChrome = window->contentItem()->height() - m_contentArea->height();
+    const QRectF current = window->frameGeometry();
+    const double contentHeight = current.height() - margins.top() - margins.bottom() - sceneChrome;
+    const std::optional<QRectF> frame = MainWindowHeight::fittedFrame(
+        m_latestNaturalContentHeight, current, contentHeight, screen->availableGeometry());
     if (!frame)
         return;
 
