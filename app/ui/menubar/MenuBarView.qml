@@ -244,6 +244,10 @@ Item {
                             stepSize: 5
                             snapMode: Slider.SnapAlways
                             value: root.appState.engine.quickBoostPercent
+                            // Qt 6.4's accessibility bridge reads a slider's range from these
+                            // two names, not from `from` and `to`.
+                            readonly property real minimumValue: from
+                            readonly property real maximumValue: to
                             Accessible.name: qsTrId("menuBar.boost.caption")
                             implicitHeight: 18
 
