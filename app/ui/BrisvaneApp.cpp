@@ -3,6 +3,7 @@
 #include "app/ui/MenuBarItem.h"
 #include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
+#include "app/ui/menubar/MenuBarPanelPlacement.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
@@ -74,6 +75,12 @@ bool BrisvaneApp::buildScenes(bool present)
     // The panel's buttons: it has closed itself already.
     connect(m_menuBarPanel, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
     connect(m_menuBarPanel, SIGNAL(quitRequested()), this, SLOT(quit()));
+    // The panel grows when the first sample arrives: above a tray at the bottom it would
+    // otherwise cover the icon or run off the screen.
+    connect(m_menuBarPanel, &QWindow::heightChanged, this, [this] {
+        if (m_menuBarPanel->isVisible())
+            placeMenuBarPanel();
+    });
     connect(m_menuBarPanel, &QWindow::visibleChanged, this, [this](bool visible) {
         if (!visible)
             m_panelHidden.start();
@@ -119,31 +126,56 @@ void BrisvaneApp::showMenuBarPanel()
 {
     if (!m_menuBarPanel)
         return;
-    const QRect icon = m_menuBarItem ? m_menuBarItem->geometry() : QRect();
+    placeMenuBarPanel();
+    m_menuBarPanel->show();
+    m_menuBarPanel->raise();
+    m_menuBarPanel->requestActivate();
+}
+
+void BrisvaneApp::showMenuBarPanelAtLaunch()
+{
+    if (!m_menuBarItem) {
+        showMenuBarPanel();
+        return;
+    }
+    // The tray embeds the new icon a moment after it is shown; until then the icon reports
+    // where its unmapped window sits. Wait, boundedly, for it to move into the tray.
+    const QRect unplaced = m_menuBarItem->geometry();
+    auto* poll = new QTimer(this);
+    poll->setInterval(kTrayPlacementPollMs);
+    QElapsedTimer waited;
+    waited.start();
+    connect(poll, &QTimer::timeout, this, [this, poll, unplaced, waited] {
+        const bool moved = m_menuBarItem->geometry() != unplaced;
+        if (!moved && waited.elapsed() < kTrayPlacementWaitMs)
+            return;
+        poll->deleteLater();
+        // An icon that never moved gives no usable place until it is clicked: the panel takes
+        // the fallback.
+        m_trayIconUnplaced = !moved;
+        showMenuBarPanel();
+    });
+    poll->start();
+}
+
+void BrisvaneApp::placeMenuBarPanel()
+{
+    QRect icon;
+    if (m_menuBarItem && !m_trayIconUnplaced)
+        icon = m_menuBarItem->geometry();
     QScreen* screen = icon.isValid() ? QGuiApplication::screenAt(icon.center()) : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    const QSize size = m_menuBarPanel->size();
-    QPoint origin(available.right() - size.width() - 8, available.top() + 4);
-    if (icon.isValid()) {
-        // Under the icon, or over it when the tray is at the bottom of the screen.
-        const bool below = icon.center().y() < available.center().y();
-        origin = QPoint(icon.center().x() - size.width() / 2,
-                        below ? icon.bottom() + 4 : icon.top() - size.height() - 4);
-    }
-    origin.setX(std::clamp(origin.x(), available.left(),
-                           std::max(available.left(), available.right() - size.width())));
-    m_menuBarPanel->setPosition(origin);
-    m_menuBarPanel->show();
-    m_menuBarPanel->raise();
-    m_menuBarPanel->requestActivate();
+    m_menuBarPanel->setPosition(
+        MenuBarPanelPlacement::position(icon, available, m_menuBarPanel->size()));
 }
 
 void BrisvaneApp::toggleMenuBarPanel()
 {
     if (!m_menuBarPanel)
         return;
+    m_trayIconUnplaced = false;
     if (m_menuBarPanel->isVisible()) {
         m_menuBarPanel->hide();
         return;

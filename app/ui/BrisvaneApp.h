@@ -50,6 +50,9 @@ public:
     // Shows the menu-bar panel under the tray icon (at the top right of the screen without
     // one) and gives it focus; it closes when it loses it.
     void showMenuBarPanel();
+    // --panel: as showMenuBarPanel, once the tray has taken in the icon (for at most
+    // kTrayPlacementWaitMs).
+    void showMenuBarPanelAtLaunch();
     // The tray icon's click: opens the panel, or closes it when it is open.
     void toggleMenuBarPanel();
 
@@ -71,6 +74,7 @@ signals:
 private:
     QQuickWindow* load(const char* url, const QVariantMap& properties);
     void onMainWindowVisibleChanged(bool visible);
+    void placeMenuBarPanel();
 
     AppState& m_state;
     AppDelegate& m_delegate;
@@ -82,6 +86,9 @@ private:
     QPointer<MainWindowController> m_controller;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
     static constexpr int kPanelReopenGuardMs = 300;
+    static constexpr int kTrayPlacementPollMs = 50;
+    static constexpr int kTrayPlacementWaitMs = 1000;
+    bool m_trayIconUnplaced = false;
     QElapsedTimer m_panelHidden;
     bool m_firstShown = false;
     std::optional<MainWindowController::ContentShown> m_contentShown;

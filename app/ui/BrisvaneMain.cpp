@@ -77,7 +77,7 @@ int runWindowed(int argc, char** argv, bool openPanel)
     if (!scenes.buildScenes())
         return 1;
     if (openPanel)
-        scenes.showMenuBarPanel();
+        scenes.showMenuBarPanelAtLaunch();
     return app.exec();
 }
 

@@ -80,7 +80,7 @@ void MenuBarItem::updateLabel()
     const QImage image =
         MenuBarLabel::tinted(MenuBarLabel::templateImage(temperature, fanSpeed, scale), ink);
     if (MenuBarLabel::drawCount() != drawnBefore)
-        RenderStats::trayImageDrawn();
+        RenderStats::trayImageDrawn(temperature + QLatin1Char(' ') + fanSpeed);
     m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
 }
 

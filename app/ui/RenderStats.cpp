@@ -33,10 +33,10 @@ void watchFrames(QQuickWindow& window, const char* name)
         Qt::DirectConnection);
 }
 
-void trayImageDrawn()
+void trayImageDrawn(const QString& label)
 {
     static long drawn = 0;
-    qCDebug(uiStatsLog, "tray image drawn %ld", ++drawn);
+    qCDebug(uiStatsLog, "tray image drawn %ld: %s", ++drawn, qUtf8Printable(label));
 }
 
 } // namespace RenderStats

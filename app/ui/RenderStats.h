@@ -4,6 +4,7 @@
 // QT_LOGGING_RULES turns it on, so the product's output never carries them.
 
 #include <QLoggingCategory>
+#include <QString>
 
 class QQuickWindow;
 
@@ -16,8 +17,8 @@ namespace RenderStats {
 // "<name> frame <n> hidden" when the window swaps a frame while it is not visible, else
 // "... shown"; `name` is a literal that outlives the window.
 void watchFrames(QQuickWindow& window, const char* name);
-// "tray image drawn <n>".
-void trayImageDrawn();
+// "tray image drawn <n>: <label>", the label's two lines joined by a space.
+void trayImageDrawn(const QString& label);
 
 } // namespace RenderStats
 } // namespace brisvane

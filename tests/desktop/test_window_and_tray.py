@@ -73,6 +73,9 @@ class WindowTrayAndPanel(bd.AppTest):
 
     def test_6_boost_at_50_under_automatic_raises_the_targets_to_half_the_range(self):
         bd.press(self.button("Automatic"))
+        value = self.slider().queryValue()
+        self.assertEqual((value.minimumValue, value.maximumValue, value.minimumIncrement),
+                         (0, 100, 5))
         bd.set_value(self.slider(), 50)
         self.wait_for_fans(lambda f: f["mode"] != AUTOMATIC_MODE
                            and f["target"] >= f["min"] + 0.5 * (f["max"] - f["min"]) - 1,
@@ -97,6 +100,13 @@ class WindowTrayAndPanel(bd.AppTest):
         self.desktop.start_app("--panel")
         self.__class__.app = bd.application()
         bd.find(self.panel(), roles=("label", "static text"), name="^Helper Not Installed$")
+        # Opened at launch, before the tray took the icon in: still under the icon.
+        icon_x, icon_y, icon_width, icon_height = self.desktop.window_geometry(
+            self.desktop.tray_icons()[0])
+        panel_x, panel_y, panel_width, _ = self.desktop.window_geometry(
+            self.desktop.visible_windows(PANEL_TITLE)[0])
+        self.assertTrue(panel_x <= icon_x + icon_width // 2 <= panel_x + panel_width)
+        self.assertGreaterEqual(panel_y, icon_y + icon_height)
         self.assertFalse(bd.find_all(self.panel(), roles=("push button",), name="^Full Speed$"))
         self.hide_main_window()
         bd.press(self.button("Open Settings"))

@@ -7,6 +7,7 @@
 #include "app/ui/menubar/FlowLayout.h"
 #include "app/ui/menubar/MenuBarLabel.h"
 #include "app/ui/menubar/MenuBarModel.h"
+#include "app/ui/menubar/MenuBarPanelPlacement.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -122,6 +123,32 @@ TEST(MenuBarFanRowTest, FillWidth)
     for (const auto& row : rows)
         EXPECT_DOUBLE_EQ(MenuBarModel::fanFillWidth(row.actual, row.max, 200), row.width)
             << row.actual << " of " << row.max;
+}
+
+TEST(MenuBarPanelPlacementTest, UnderTheIconInsideTheScreen)
+{
+    const QRect screen(0, 0, 1280, 800);
+    const QSize panel(300, 400);
+    struct Case {
+        const char* name;
+        QRect icon;
+        QRect available;
+        QSize panel;
+        QPoint origin;
+    };
+    const Case cases[] = {
+        {"centred under the icon", {600, 0, 32, 32}, screen, panel, {466, 36}},
+        {"at the right edge", {1248, 0, 32, 32}, screen, panel, {980, 36}},
+        {"at the left edge", {0, 0, 32, 32}, screen, panel, {0, 36}},
+        {"over a tray at the bottom", {600, 768, 32, 32}, screen, panel, {466, 364}},
+        {"on a second screen", {2500, 0, 24, 24}, {1280, 24, 1440, 876}, panel, {2362, 28}},
+        {"no geometry: top right, under the menu bar", {}, {0, 24, 1280, 776}, panel, {972, 28}},
+        {"taller than the screen", {600, 0, 32, 32}, {0, 0, 1280, 300}, panel, {466, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MenuBarPanelPlacement::position(c.icon, c.available, c.panel), c.origin);
+    }
 }
 
 class MenuBarPanelTest : public test::AppTest {

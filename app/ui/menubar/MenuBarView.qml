@@ -226,11 +226,14 @@ Item {
                                    ? Theme.colors.accent : Theme.colors.secondaryText
                         }
                     }
+                    // The symbol centred in the rows' 20-point symbol column, the track
+                    // starting where the fans' bars do.
                     RowLayout {
                         Layout.fillWidth: true
-                        spacing: 6
+                        spacing: 4
 
                         SymbolImage {
+                            Layout.leftMargin: 4
                             name: "wind"
                             size: 12
                             color: Theme.colors.secondaryText
@@ -244,8 +247,14 @@ Item {
                             stepSize: 5
                             snapMode: Slider.SnapAlways
                             value: root.appState.engine.quickBoostPercent
+                            // Qt 6.4's accessibility bridge reads a slider's range from these
+                            // two names, not from `from` and `to`.
+                            readonly property real minimumValue: from
+                            readonly property real maximumValue: to
                             Accessible.name: qsTrId("menuBar.boost.caption")
                             implicitHeight: 18
+                            // The track ends where the rows above end, under the percent.
+                            padding: 0
 
                             background: Rectangle {
                                 x: boost.leftPadding
