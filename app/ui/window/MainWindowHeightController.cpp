@@ -71,14 +71,18 @@ void MainWindowHeightController::resizeWindowNow()
     QScreen* screen = window->screen();
     if (!screen)
         return;
+    // Mid-animation, or before the first layout, the window's size runs ahead of the scene's,
+    // which catches up at its next resize event: the chrome is measured once they agree.
+    if (std::abs(window->contentItem()->height() - window->height()) >= 1 &&
+        ++m_turnsWaitedForScene <= kMostTurnsToWaitForScene) {
+        m_scheduledResize.start();
+        return;
+    }
+    m_turnsWaitedForScene = 0;
     const QMargins margins = window->frameMargins();
-    // The chrome from the scene's own sizes: mid-animation the window is already taller or
-    // shorter than the scene, which catches up at its next resize event.
-    const double sceneChrome = window->contentItem()->height() - m_contentArea->height();
-    const QRectF current = window->frameGeometry();
-    const double contentHeight = current.height() - margins.top() - margins.bottom() - sceneChrome;
-    const std::optional<QRectF> frame = MainWindowHeight::fittedFrame(
-        m_latestNaturalContentHeight, current, contentHeight, screen->availableGeometry());
+    const std::optional<QRectF> frame =
+        MainWindowHeight::fittedFrame(m_latestNaturalContentHeight, window->frameGeometry(),
+                                      m_contentArea->height(), screen->availableGeometry());
     if (!frame)
         return;
 

@@ -65,6 +65,9 @@ private:
     double m_latestNaturalContentHeight = 0;
     // Fires once the current event-loop turn is over, so that its reports make one resize.
     QTimer m_scheduledResize;
+    // A scene that never catches up must not keep the event loop spinning.
+    static constexpr int kMostTurnsToWaitForScene = 50;
+    int m_turnsWaitedForScene = 0;
     QPointer<QParallelAnimationGroup> m_animation;
 };
 
