@@ -35,7 +35,7 @@ struct EvaluationCase {
 
 class FanCurveEvaluation : public ::testing::TestWithParam<EvaluationCase> {};
 
-TEST_P(FanCurveEvaluation, percent)
+TEST_P(FanCurveEvaluation, Percent)
 {
     const EvaluationCase& c = GetParam();
     EXPECT_DOUBLE_EQ(c.curve.percent(c.temperature), c.expected);
@@ -79,7 +79,7 @@ struct MoveCase {
 
 class FanCurveMove : public ::testing::TestWithParam<MoveCase> {};
 
-TEST_P(FanCurveMove, holdsThePointBetweenItsNeighbours)
+TEST_P(FanCurveMove, HoldsThePointBetweenItsNeighbours)
 {
     MoveCase c = GetParam();
     c.curve.move(c.index, c.to);
@@ -141,7 +141,7 @@ struct InsertCase {
 
 class FanCurveInsert : public ::testing::TestWithParam<InsertCase> {};
 
-TEST_P(FanCurveInsert, keepsTheCurveSorted)
+TEST_P(FanCurveInsert, KeepsTheCurveSorted)
 {
     InsertCase c = GetParam();
     c.curve.insert(c.point);
@@ -161,14 +161,14 @@ INSTANTIATE_TEST_SUITE_P(
             "outsideRange", kNewPreset, {150, 120}, {{55, 0}, {75, 50}, {95, 100}, {150, 120}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FanCurve, constructionSortsStablyByTemperature)
+TEST(FanCurve, ConstructionSortsStablyByTemperature)
 {
     const FanCurve curve({{70, 1}, {40, 2}, {70, 3}, {40, 4}, {55, 5}});
     const QList<FanCurvePoint> expected{{40, 2}, {40, 4}, {55, 5}, {70, 1}, {70, 3}};
     EXPECT_EQ(curve.points, expected);
 }
 
-TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile)
+TEST(FanCurve, JsonRoundTripKeepsTheOrderOfTheFile)
 {
     const QByteArray json = R"({"points": [{"tempC": 60, "percent": 50, "extra": true},
                                            {"percent": 10.25, "tempC": 40}]})";
@@ -180,7 +180,7 @@ TEST(FanCurve, jsonRoundTripKeepsTheOrderOfTheFile)
               (QStringList{"percent", "tempC"}));
 }
 
-TEST(FanCurve, jsonRejectsMissingAndMistypedValues)
+TEST(FanCurve, JsonRejectsMissingAndMistypedValues)
 {
     for (const char* json : {
              R"({})",

@@ -23,7 +23,7 @@ FanPreset presetWith(QList<FanCurve> curves)
     return FanPreset{QUuid::createUuid(), "P", "fanblades", std::move(curves), false};
 }
 
-TEST_F(FanPresetTest, percentsEvaluateEachFansCurveAndTheLastServesExtraFans)
+TEST_F(FanPresetTest, PercentsEvaluateEachFansCurveAndTheLastServesExtraFans)
 {
     const FanCurve low({{20, 10}});
     const FanCurve high({{20, 90}});
@@ -59,7 +59,7 @@ const char* const kPresetJSON = R"({
     "comment": "ignored"
 })";
 
-TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase)
+TEST_F(FanPresetTest, JsonDecodesEveryFieldAndWritesTheIdUpperCase)
 {
     const FanPreset preset = FanPreset::fromJson(QJsonDocument::fromJson(kPresetJSON).object());
     EXPECT_EQ(preset.idText(), "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0");
@@ -75,7 +75,7 @@ TEST_F(FanPresetTest, jsonDecodesEveryFieldAndWritesTheIdUpperCase)
     EXPECT_EQ(FanPreset::fromJson(encoded), preset);
 }
 
-TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType)
+TEST_F(FanPresetTest, JsonRequiresEveryKeyWithItsType)
 {
     const QJsonObject valid = QJsonDocument::fromJson(kPresetJSON).object();
     for (const char* key : {"curves", "id", "isBuiltIn", "name", "symbolName"}) {
@@ -104,7 +104,7 @@ TEST_F(FanPresetTest, jsonRequiresEveryKeyWithItsType)
     }
 }
 
-TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys)
+TEST_F(FanPresetTest, PresetFileIsAnArrayPrettyPrintedWithSortedKeys)
 {
     FanPreset preset = presetWith({FanCurve({{55, 0}, {95, 100}})});
     preset.id = QUuid::fromString(QStringLiteral("a1b2c3d4-0000-4000-8000-00000000abcd"));
@@ -136,7 +136,7 @@ TEST_F(FanPresetTest, presetFileIsAnArrayPrettyPrintedWithSortedKeys)
     EXPECT_EQ(PresetFile::encode({}).trimmed(), "[\n]");
 }
 
-TEST_F(FanPresetTest, presetFileFailsAsAWhole)
+TEST_F(FanPresetTest, PresetFileFailsAsAWhole)
 {
     const QByteArray good = PresetFile::encode({presetWith({})});
     const QByteArray oneBad = R"([{"curves": [], "id": "A1B2C3D4-0000-4000-8000-00000000ABCD",

@@ -11,7 +11,7 @@ namespace {
 
 const QUuid kUuid = QUuid::fromString(QStringLiteral("6e6c0001-0000-4000-8000-000000000001"));
 
-TEST(PresetSlot, idsRoundTrip)
+TEST(PresetSlot, IdsRoundTrip)
 {
     EXPECT_EQ(PresetSlot::automatic().id(), "automatic");
     EXPECT_EQ(PresetSlot::preset(kUuid).id(), "6E6C0001-0000-4000-8000-000000000001");
@@ -22,7 +22,7 @@ TEST(PresetSlot, idsRoundTrip)
               PresetSlot::preset(kUuid));
 }
 
-TEST(PresetSlot, anythingElseIsNoSlot)
+TEST(PresetSlot, AnythingElseIsNoSlot)
 {
     for (const char16_t* id :
          {u"", u"Automatic", u"automatic ", u"none", u"6E6C0001",

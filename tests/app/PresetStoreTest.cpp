@@ -98,7 +98,7 @@ protected:
     std::unique_ptr<UserDefaults> m_defaults;
 };
 
-TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing)
+TEST_F(PresetStoreTest, FirstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNothing)
 {
     test::LogCapture log;
     auto store = openStore();
@@ -113,7 +113,7 @@ TEST_F(PresetStoreTest, firstLaunchHasTheBuiltInsAndTheAutomaticSlotAndWritesNot
     EXPECT_FALSE(slotOrderStored());
 }
 
-TEST_F(PresetStoreTest, fanCountBelowOneIsRaisedToOne)
+TEST_F(PresetStoreTest, FanCountBelowOneIsRaisedToOne)
 {
     PresetStore store(0, root() + "/p", *m_defaults);
     EXPECT_EQ(store.fanCount(), 1);
@@ -121,7 +121,7 @@ TEST_F(PresetStoreTest, fanCountBelowOneIsRaisedToOne)
     EXPECT_EQ(store.addPreset("A")->curves.size(), 1);
 }
 
-TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch)
+TEST_F(PresetStoreTest, UserPresetsAndTheirOrderSurviveARelaunch)
 {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
@@ -144,7 +144,7 @@ TEST_F(PresetStoreTest, userPresetsAndTheirOrderSurviveARelaunch)
               QStringLiteral("loaded: saved=%1 active=%1 presets=4").arg(uuidText(b.id)));
 }
 
-TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive)
+TEST_F(PresetStoreTest, StaleOrMalformedActiveIDsLeaveTheAutomaticSlotActive)
 {
     const struct {
         QString stored;
@@ -169,7 +169,7 @@ TEST_F(PresetStoreTest, staleOrMalformedActiveIDsLeaveTheAutomaticSlotActive)
     }
 }
 
-TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
+TEST_F(PresetStoreTest, ReconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
 {
     const FanPreset a = userPreset("A");
     const QList<FanPreset> presets = FanPreset::builtIns(2) + QList<FanPreset>{a};
@@ -189,7 +189,7 @@ TEST_F(PresetStoreTest, reconciledSlotOrderKeepsKnownSlotsAndAppendsMissingOnes)
         EXPECT_EQ(PresetStore::reconciledSlotOrder(presets, c.saved), c.expected);
 }
 
-TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad)
+TEST_F(PresetStoreTest, SavedSlotOrderIsReconciledAtLoad)
 {
     const FanPreset a = userPreset("A");
     test::writeFile(defaultFilePath(), PresetFile::encode({a}));
@@ -201,7 +201,7 @@ TEST_F(PresetStoreTest, savedSlotOrderIsReconciledAtLoad)
               (QList<PresetSlot>{kFullSlot, kAutomatic, kCoolSlot, PresetSlot::preset(a.id)}));
 }
 
-TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace)
+TEST_F(PresetStoreTest, SlotOrderMovesTheDraggedSlotIntoTheTargetsPlace)
 {
     const PresetSlot a = PresetSlot::preset(QUuid::createUuid());
     const PresetSlot b = PresetSlot::preset(QUuid::createUuid());
@@ -222,7 +222,7 @@ TEST_F(PresetStoreTest, slotOrderMovesTheDraggedSlotIntoTheTargetsPlace)
             << x.source.id().toStdString() << " onto " << x.target.id().toStdString();
 }
 
-TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges)
+TEST_F(PresetStoreTest, MoveSlotWritesOnlyWhenTheOrderChanges)
 {
     auto store = openStore();
     QSignalSpy slotsChanged(store.get(), &PresetStore::slotOrderChanged);
@@ -240,7 +240,7 @@ TEST_F(PresetStoreTest, moveSlotWritesOnlyWhenTheOrderChanges)
                                               uuidText(FanPreset::fullSpeedID), "automatic"}));
 }
 
-TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault)
+TEST_F(PresetStoreTest, AStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault)
 {
     const QStringList saved{uuidText(FanPreset::fullSpeedID), "automatic"};
     m_defaults->setStringArray(PresetStore::kPresetSlotOrderKey, saved);
@@ -266,7 +266,7 @@ TEST_F(PresetStoreTest, aStoreWithItsOwnDirectoryNeverTouchesTheSlotOrderDefault
 
 // A new preset has the default curve; a copy of Cool keeps its curve and icon. Neither is
 // activated, both are saved and appended to the slot order.
-TEST_F(PresetStoreTest, addAndDuplicateAppendAnInactiveUserPreset)
+TEST_F(PresetStoreTest, AddAndDuplicateAppendAnInactiveUserPreset)
 {
     auto store = openStore();
     QSignalSpy presetsChanged(store.get(), &PresetStore::presetsChanged);
@@ -288,7 +288,7 @@ TEST_F(PresetStoreTest, addAndDuplicateAppendAnInactiveUserPreset)
               (QList<FanPreset>{*added, *copy}));
 }
 
-TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted)
+TEST_F(PresetStoreTest, ThreeUserPresetsAreTheLimitUntilOneIsDeleted)
 {
     auto store = openStore();
     QSignalSpy canAddChanged(store.get(), &PresetStore::canAddPresetChanged);
@@ -314,7 +314,7 @@ TEST_F(PresetStoreTest, threeUserPresetsAreTheLimitUntilOneIsDeleted)
     EXPECT_EQ(names(store->presets()), (QStringList{"Cool", "Full Speed", "B", "A Copy", "E"}));
 }
 
-TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll)
+TEST_F(PresetStoreTest, AFileWithMoreThanThreeUserPresetsLoadsThemAll)
 {
     QList<FanPreset> four;
     for (const char* name : {"A", "B", "C", "D"})
@@ -326,7 +326,7 @@ TEST_F(PresetStoreTest, aFileWithMoreThanThreeUserPresetsLoadsThemAll)
     EXPECT_FALSE(store->addPreset("E"));
 }
 
-TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone)
+TEST_F(PresetStoreTest, UpdateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone)
 {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
@@ -359,7 +359,7 @@ TEST_F(PresetStoreTest, updateReplacesInPlaceAndLeavesBuiltInsAndUnknownIdsAlone
     EXPECT_EQ(activePresetChanged.count(), 1);
 }
 
-TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot)
+TEST_F(PresetStoreTest, DeletingTheActivePresetActivatesTheAutomaticSlot)
 {
     auto store = openStore();
     const FanPreset a = *store->addPreset("A");
@@ -380,7 +380,7 @@ TEST_F(PresetStoreTest, deletingTheActivePresetActivatesTheAutomaticSlot)
     EXPECT_EQ(PresetFile::decode(test::readFile(defaultFilePath())), QList<FanPreset>{});
 }
 
-TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange)
+TEST_F(PresetStoreTest, ActivatingWritesTheChoiceAndNotifiesOnlyOnChange)
 {
     auto store = openStore();
     QSignalSpy activeChanged(store.get(), &PresetStore::activePresetIDChanged);
@@ -410,7 +410,7 @@ TEST_F(PresetStoreTest, activatingWritesTheChoiceAndNotifiesOnlyOnChange)
     EXPECT_EQ(activePresetChanged.count(), 2);
 }
 
-TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone)
+TEST_F(PresetStoreTest, SessionOnlyActivationLeavesTheStoredChoiceAlone)
 {
     auto store = openStore();
     store->setActivePresetID(FanPreset::fullSpeedID);
@@ -435,7 +435,7 @@ TEST_F(PresetStoreTest, sessionOnlyActivationLeavesTheStoredChoiceAlone)
     EXPECT_EQ(storedActiveID(), uuidText(FanPreset::coolID));
 }
 
-TEST_F(PresetStoreTest, builtInEntriesInTheFileAreDroppedAtLoad)
+TEST_F(PresetStoreTest, BuiltInEntriesInTheFileAreDroppedAtLoad)
 {
     FanPreset fakeCool = FanPreset::builtIns(2)[0];
     fakeCool.name = "Cool from a file";
@@ -459,7 +459,7 @@ const QByteArray kOneBadEntry = R"([
      "name": "No isBuiltIn", "symbolName": "leaf"}
 ])";
 
-TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsideAtTheNextSave)
+TEST_F(PresetStoreTest, AFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsideAtTheNextSave)
 {
     test::writeFile(defaultFilePath(), kOneBadEntry);
     auto store = openStore();
@@ -494,7 +494,7 @@ TEST_F(PresetStoreTest, aFileWithOneMalformedEntryLoadsNoUserPresetsAndIsKeptAsi
     EXPECT_EQ(names(PresetFile::decode(test::readFile(defaultFilePath()))), QStringList{"Third"});
 }
 
-TEST_F(PresetStoreTest, aBadFileRemovedBeforeTheSaveIsNotLookedFor)
+TEST_F(PresetStoreTest, ABadFileRemovedBeforeTheSaveIsNotLookedFor)
 {
     test::writeFile(defaultFilePath(), "not json");
     auto store = openStore();
@@ -534,7 +534,7 @@ private:
     bool m_wasRoot = false;
 };
 
-TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole)
+TEST_F(PresetStoreTest, AFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole)
 {
     const QString folder = makeDirectory("data/Brisvane");
     auto store = openStore(folder);
@@ -558,7 +558,7 @@ TEST_F(PresetStoreTest, aFailedWriteKeepsTheChangeInMemoryAndTheOldFileWhole)
     EXPECT_EQ(PresetFile::decode(test::readFile(store->filePath())), QList<FanPreset>{renamed});
 }
 
-TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten)
+TEST_F(PresetStoreTest, AnUnreadableFileThatCannotBeMovedAsideIsNotOverwritten)
 {
     const QString folder = makeDirectory("data/Brisvane");
     test::writeFile(folder + "/presets.json", kOneBadEntry);
@@ -577,7 +577,7 @@ TEST_F(PresetStoreTest, anUnreadableFileThatCannotBeMovedAsideIsNotOverwritten)
               (QStringList{"A", "B"}));
 }
 
-TEST_F(PresetStoreTest, aDirectoryThatCannotBeCreatedLosesNothingInMemory)
+TEST_F(PresetStoreTest, ADirectoryThatCannotBeCreatedLosesNothingInMemory)
 {
     test::writeFile(root() + "/plain-file", "x");
     auto store = openStore(root() + "/plain-file/Brisvane");

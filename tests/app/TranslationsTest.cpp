@@ -43,7 +43,7 @@ QMap<QString, QString> messagesOf(const QString& path)
 
 class TranslationsTest : public test::AppCoreTest {};
 
-TEST_F(TranslationsTest, everyKeyHasATextAndTheBuiltCatalogueGivesIt)
+TEST_F(TranslationsTest, EveryKeyHasATextAndTheBuiltCatalogueGivesIt)
 {
     const QMap<QString, QString> messages = messagesOf(QStringLiteral(BRISVANE_TS_FILE));
     ASSERT_GT(messages.size(), 100);

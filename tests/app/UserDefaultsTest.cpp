@@ -14,7 +14,7 @@ namespace {
 
 class UserDefaultsTest : public test::AppCoreTest {};
 
-TEST_F(UserDefaultsTest, argumentsOverrideTheStoreWhichOverridesRegisteredDefaults)
+TEST_F(UserDefaultsTest, ArgumentsOverrideTheStoreWhichOverridesRegisteredDefaults)
 {
     {
         auto stored = makeDefaults();
@@ -34,7 +34,7 @@ TEST_F(UserDefaultsTest, argumentsOverrideTheStoreWhichOverridesRegisteredDefaul
     EXPECT_FALSE(defaults->isInArgumentDomain("ForceColorScheme"));
 }
 
-TEST_F(UserDefaultsTest, argumentValuesAreNeverWrittenToTheStore)
+TEST_F(UserDefaultsTest, ArgumentValuesAreNeverWrittenToTheStore)
 {
     auto defaults = makeDefaults({"-activePresetID", "ARG", "-CloseMainWindowAfterSeconds", "5"});
     QSignalSpy changed(defaults.get(), &UserDefaults::changed);
@@ -59,7 +59,7 @@ TEST_F(UserDefaultsTest, argumentValuesAreNeverWrittenToTheStore)
     EXPECT_FALSE(makeDefaults()->contains("activePresetID"));
 }
 
-TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags)
+TEST_F(UserDefaultsTest, ArgumentDomainTakesKeyValuePairsAndSkipsFlags)
 {
     const QVariantMap domain = UserDefaults::argumentDomain(
         {"Brisvane", "-DumpSMCKeys", "-ActivatePreset", "Full Speed", "stray", "-Offset", "-5",
@@ -74,7 +74,7 @@ TEST_F(UserDefaultsTest, argumentDomainTakesKeyValuePairsAndSkipsFlags)
     EXPECT_TRUE(UserDefaults::argumentDomain({"-Brisvane", "value"}).isEmpty());
 }
 
-TEST_F(UserDefaultsTest, argumentsReadAsTheMacReadsBoolsAndNumbers)
+TEST_F(UserDefaultsTest, ArgumentsReadAsTheMacReadsBoolsAndNumbers)
 {
     // The registered defaults show through only where the argument holds no text at all.
     constexpr std::nullopt_t no = std::nullopt;
@@ -100,7 +100,7 @@ TEST_F(UserDefaultsTest, argumentsReadAsTheMacReadsBoolsAndNumbers)
     }
 }
 
-TEST_F(UserDefaultsTest, argumentsReadAsStringArrays)
+TEST_F(UserDefaultsTest, ArgumentsReadAsStringArrays)
 {
     constexpr std::nullopt_t no = std::nullopt;
     const struct {
@@ -126,14 +126,14 @@ TEST_F(UserDefaultsTest, argumentsReadAsStringArrays)
     }
 }
 
-TEST_F(UserDefaultsTest, anUnreadableArgumentDoesNotFallThroughToTheStore)
+TEST_F(UserDefaultsTest, AnUnreadableArgumentDoesNotFallThroughToTheStore)
 {
     makeDefaults()->setDouble("CloseMainWindowAfterSeconds", 3);
     auto defaults = makeDefaults({"-CloseMainWindowAfterSeconds", "soon"});
     EXPECT_FALSE(defaults->doubleValue("CloseMainWindowAfterSeconds").has_value());
 }
 
-TEST_F(UserDefaultsTest, storedValuesKeepTheirTypesAcrossLaunches)
+TEST_F(UserDefaultsTest, StoredValuesKeepTheirTypesAcrossLaunches)
 {
     {
         auto defaults = makeDefaults();
@@ -154,7 +154,7 @@ TEST_F(UserDefaultsTest, storedValuesKeepTheirTypesAcrossLaunches)
     EXPECT_EQ(defaults->stringValue("text"), "(not, an, array)");
 }
 
-TEST_F(UserDefaultsTest, writingAnEqualValueNotifiesNobody)
+TEST_F(UserDefaultsTest, WritingAnEqualValueNotifiesNobody)
 {
     auto defaults = makeDefaults();
     QSignalSpy changed(defaults.get(), &UserDefaults::changed);

@@ -40,7 +40,7 @@ private:
     std::thread m_thread;
 };
 
-TEST(DaemonFaults, aThreeSecondSmcStallCostsOnlyTheCallsMadeDuringIt)
+TEST(DaemonFaults, AThreeSecondSmcStallCostsOnlyTheCallsMadeDuringIt)
 {
     DaemonRig rig;
     rig.startControlling();
@@ -67,7 +67,7 @@ TEST(DaemonFaults, aThreeSecondSmcStallCostsOnlyTheCallsMadeDuringIt)
     EXPECT_EQ(rig.violations(), nlohmann::json::array());
 }
 
-TEST(DaemonFaults, aHandBackTheFirmwareRefusesIsWrittenAgainUntilItIsTaken)
+TEST(DaemonFaults, AHandBackTheFirmwareRefusesIsWrittenAgainUntilItIsTaken)
 {
     DaemonRig rig;
     rig.startControlling();

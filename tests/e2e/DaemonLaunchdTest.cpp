@@ -12,7 +12,7 @@ namespace {
 
 // The shipped plist as launchd reads it: started at bootstrap, started again after a crash
 // (whose leftovers set-up hands back), stopped by bootout with a SIGTERM that releases first.
-TEST(DaemonLaunchd, theDaemonComesBackAfterACrashAndBootoutStopsItAfterTheRelease)
+TEST(DaemonLaunchd, TheDaemonComesBackAfterACrashAndBootoutStopsItAfterTheRelease)
 {
     LaunchdRig rig;
     rig.control("firmware accept-mode-after 0");
@@ -46,7 +46,7 @@ TEST(DaemonLaunchd, theDaemonComesBackAfterACrashAndBootoutStopsItAfterTheReleas
     EXPECT_EQ(rig.violations(), nlohmann::json::array());
 }
 
-TEST(DaemonLaunchd, onlyRootAndTheInstallingUserMayRemoveOrStopTheDaemon)
+TEST(DaemonLaunchd, OnlyRootAndTheInstallingUserMayRemoveOrStopTheDaemon)
 {
     const auto nobody = OtherUser::nobody();
     if (!nobody)

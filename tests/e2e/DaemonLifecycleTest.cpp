@@ -15,7 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-TEST(DaemonLifecycle, heartbeatDrivesTheTakeoverAndItsEndReleasesSixToSevenSecondsLater)
+TEST(DaemonLifecycle, HeartbeatDrivesTheTakeoverAndItsEndReleasesSixToSevenSecondsLater)
 {
     DaemonRig rig;
     rig.control("firmware accept-mode-after 1.5");
@@ -87,7 +87,7 @@ struct SignalCase {
 
 class DaemonSignal : public ::testing::TestWithParam<SignalCase> {};
 
-TEST_P(DaemonSignal, releasesTheFansThenExitsWithStatusZero)
+TEST_P(DaemonSignal, ReleasesTheFansThenExitsWithStatusZero)
 {
     const SignalCase& row = GetParam();
     DaemonRig rig;
@@ -127,7 +127,7 @@ struct EndingCase {
 
 class DaemonEnding : public ::testing::TestWithParam<EndingCase> {};
 
-TEST_P(DaemonEnding, repliesThenReleasesAndExitsAfterTheDelay)
+TEST_P(DaemonEnding, RepliesThenReleasesAndExitsAfterTheDelay)
 {
     const EndingCase& row = GetParam();
     DaemonRig rig;
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EndingCase{"UninstallAlreadyGone", false, false, "uninstalled; exiting"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DaemonLifecycle, replacesAStaleSocketListensForEveryoneAndStartsWithoutSleepHandling)
+TEST(DaemonLifecycle, ReplacesAStaleSocketListensForEveryoneAndStartsWithoutSleepHandling)
 {
     DaemonRig rig;
     ASSERT_TRUE(leaveStaleSocket(rig.socketPath()));
@@ -187,7 +187,7 @@ TEST(DaemonLifecycle, replacesAStaleSocketListensForEveryoneAndStartsWithoutSlee
     EXPECT_EQ(rig.logCount("sleep"), 0u) << rig.daemonLog();
 }
 
-TEST(DaemonLifecycle, aSecondDaemonLeavesTheServingOneAndTheFansAlone)
+TEST(DaemonLifecycle, ASecondDaemonLeavesTheServingOneAndTheFansAlone)
 {
     DaemonRig rig;
     rig.startControlling();

@@ -16,7 +16,7 @@ const char* const kSleepLine = "system going to sleep - fans released, sleep loc
 const char* const kWakeLine = "system woke - sleep lock taken again";
 const char* const kStillHeldLine = "system woke - sleep lock still held";
 
-TEST(DaemonSleep, releasesTheFansBeforeClosingTheLockAndTakesANewLockOnWake)
+TEST(DaemonSleep, ReleasesTheFansBeforeClosingTheLockAndTakesANewLockOnWake)
 {
     DaemonRig rig;
     PrivateSystemBus bus(rig.root());
@@ -66,7 +66,7 @@ TEST(DaemonSleep, releasesTheFansBeforeClosingTheLockAndTakesANewLockOnWake)
     EXPECT_EQ(rig.violations(), nlohmann::json::array());
 }
 
-TEST(DaemonSleep, sleepWhileIdleWritesNothingAndEveryWakeHoldsOneLock)
+TEST(DaemonSleep, SleepWhileIdleWritesNothingAndEveryWakeHoldsOneLock)
 {
     DaemonRig rig;
     PrivateSystemBus bus(rig.root());
@@ -92,7 +92,7 @@ TEST(DaemonSleep, sleepWhileIdleWritesNothingAndEveryWakeHoldsOneLock)
     EXPECT_EQ(rig.logCount("fans returned to macOS control"), 0u);
 }
 
-TEST(DaemonSleep, aBusWithoutLogindMeansNoSleepHandlingAndNoWordAboutIt)
+TEST(DaemonSleep, ABusWithoutLogindMeansNoSleepHandlingAndNoWordAboutIt)
 {
     DaemonRig rig;
     PrivateSystemBus bus(rig.root(), PrivateSystemBus::Logind::absent);

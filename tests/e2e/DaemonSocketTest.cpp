@@ -86,7 +86,7 @@ struct MalformedCase {
     int repliesFirst = 0;
 };
 
-TEST_F(DaemonSocket, aMalformedStreamEndsOnlyItsOwnConnection)
+TEST_F(DaemonSocket, AMalformedStreamEndsOnlyItsOwnConnection)
 {
     const std::vector<std::uint8_t> wholeCall =
         encodeSetTargetsCall(1, std::vector<double>{4000, 4000});
@@ -123,7 +123,7 @@ TEST_F(DaemonSocket, aMalformedStreamEndsOnlyItsOwnConnection)
     expectNothingElseChanged();
 }
 
-TEST_F(DaemonSocket, randomBytesNeverReachTheFans)
+TEST_F(DaemonSocket, RandomBytesNeverReachTheFans)
 {
     std::mt19937 random(20250131);
     std::vector<HelperWireClient> clients;
@@ -149,7 +149,7 @@ TEST_F(DaemonSocket, randomBytesNeverReachTheFans)
     expectNothingElseChanged();
 }
 
-TEST_F(DaemonSocket, aClientStalledMidFrameIsDroppedWithoutDelayingOthers)
+TEST_F(DaemonSocket, AClientStalledMidFrameIsDroppedWithoutDelayingOthers)
 {
     HelperWireClient stalled = rig.connect();
     const std::vector<std::uint8_t> call = encodeSetTargetsCall(1, std::vector<double>{5000, 5000});
@@ -169,7 +169,7 @@ TEST_F(DaemonSocket, aClientStalledMidFrameIsDroppedWithoutDelayingOthers)
     expectNothingElseChanged();
 }
 
-TEST_F(DaemonSocket, aClientThatNeverReadsItsRepliesIsDropped)
+TEST_F(DaemonSocket, AClientThatNeverReadsItsRepliesIsDropped)
 {
     HelperWireClient flooder = rig.connect();
     std::atomic<bool> sendFailed{false};
@@ -199,7 +199,7 @@ TEST_F(DaemonSocket, aClientThatNeverReadsItsRepliesIsDropped)
     expectNothingElseChanged();
 }
 
-TEST_F(DaemonSocket, aCrowdOfIdleAndHalfFrameConnectionsNeverLocksTheAppOut)
+TEST_F(DaemonSocket, ACrowdOfIdleAndHalfFrameConnectionsNeverLocksTheAppOut)
 {
     const std::vector<std::uint8_t> call = encodeStatusCall(1);
     std::vector<HelperWireClient> crowd;

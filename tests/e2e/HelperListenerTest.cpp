@@ -115,7 +115,7 @@ protected:
     std::thread m_thread;
 };
 
-TEST_F(HelperListenerTest, aPipeliningClientHasOnlyItsShareOfTheControllerAndRepliesStayInOrder)
+TEST_F(HelperListenerTest, APipeliningClientHasOnlyItsShareOfTheControllerAndRepliesStayInOrder)
 {
     HelperListener::Limits limits;
     limits.maxCallsInFlight = 4;
@@ -153,7 +153,7 @@ TEST_F(HelperListenerTest, aPipeliningClientHasOnlyItsShareOfTheControllerAndRep
     EXPECT_TRUE(errors().empty());
 }
 
-TEST_F(HelperListenerTest, aFrameHasItsTimeFromItsFirstByteAndWaitingForTheControllerIsNotCounted)
+TEST_F(HelperListenerTest, AFrameHasItsTimeFromItsFirstByteAndWaitingForTheControllerIsNotCounted)
 {
     HelperListener::Limits limits;
     limits.frameTimeout = 300ms;
@@ -178,7 +178,7 @@ TEST_F(HelperListenerTest, aFrameHasItsTimeFromItsFirstByteAndWaitingForTheContr
                             "closing a client connection: a frame was incomplete after 0.3 s"});
 }
 
-TEST_F(HelperListenerTest, atTheCapANewcomerIsServedAndConnectionsThatNeverCalledMakeRoom)
+TEST_F(HelperListenerTest, AtTheCapANewcomerIsServedAndConnectionsThatNeverCalledMakeRoom)
 {
     HelperListener::Limits limits;
     limits.maxConnections = 3;
@@ -213,7 +213,7 @@ TEST_F(HelperListenerTest, atTheCapANewcomerIsServedAndConnectionsThatNeverCalle
                                 " to make room: 3 clients connected (2 closed so far)"}));
 }
 
-TEST_F(HelperListenerTest, atTheCapTheUserHoldingTheMostPlacesGivesOneUp)
+TEST_F(HelperListenerTest, AtTheCapTheUserHoldingTheMostPlacesGivesOneUp)
 {
     const auto nobody = OtherUser::nobody();
     if (!nobody)
@@ -244,7 +244,7 @@ TEST_F(HelperListenerTest, atTheCapTheUserHoldingTheMostPlacesGivesOneUp)
                                                 std::to_string(nobody->first))));
 }
 
-TEST_F(HelperListenerTest, endingTheDaemonFollowsThePolicyAndOtherCallsStayOpen)
+TEST_F(HelperListenerTest, EndingTheDaemonFollowsThePolicyAndOtherCallsStayOpen)
 {
     start(HelperListener::Limits{});
     m_listener->setEndingPolicy([](uid_t) { return false; });
@@ -271,7 +271,7 @@ struct RecordCase {
     bool ownedByNobody = false;
 };
 
-TEST(InstallerRecord, onlyAUidInAFileNoOtherUserCouldWriteCounts)
+TEST(InstallerRecord, OnlyAUidInAFileNoOtherUserCouldWriteCounts)
 {
     TemporaryRoot root;
     using std::filesystem::perms;

@@ -13,7 +13,7 @@
 namespace brisvane::test {
 namespace {
 
-TEST(SleepWatcher, theLockIsHeldWhileTheFansAreReleasedClosedRightAfterAndOnStop)
+TEST(SleepWatcher, TheLockIsHeldWhileTheFansAreReleasedClosedRightAfterAndOnStop)
 {
     TemporaryRoot root;
     PrivateSystemBus bus(root.path());
