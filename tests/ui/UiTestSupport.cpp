@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_DashboardPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 
