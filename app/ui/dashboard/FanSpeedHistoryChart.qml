@@ -17,17 +17,19 @@ ColumnLayout {
     Accessible.role: Accessible.Chart
     Accessible.name: model.summary
 
-    RowLayout {
+    // Positioners rather than layouts: the entries are replaced when the legend changes.
+    Row {
         spacing: 14
         Repeater {
             model: root.model.legend
-            delegate: RowLayout {
+            delegate: Row {
                 id: entry
                 required property var modelData
                 spacing: Theme.spacingTight + 2
                 Shape {
-                    implicitWidth: 18
-                    implicitHeight: 2
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 18
+                    height: 2
                     ShapePath {
                         strokeColor: entry.modelData.color
                         strokeWidth: 2
@@ -45,6 +47,7 @@ ColumnLayout {
                     }
                 }
                 Text {
+                    anchors.verticalCenter: parent.verticalCenter
                     text: entry.modelData.name
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.captionSize + 1

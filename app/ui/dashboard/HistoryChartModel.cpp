@@ -187,46 +187,55 @@ void HistoryChartModel::update()
     }
 
     // Domains, ticks and labels follow the newest sample.
-    const double newestX =
-        m_samples.isEmpty()
-            ? 0
-            : (m_samples.last().timestamp.toMSecsSinceEpoch() - m_originMSecs) / 1000.0;
+    m_newestX = m_samples.isEmpty()
+                    ? 0
+                    : (m_samples.last().timestamp.toMSecsSinceEpoch() - m_originMSecs) / 1000.0;
     const ChartDomain minutes = HistoryChartAxis::timeDomain(m_samples);
-    m_xDomain = {newestX + 60 * minutes.lower, newestX + 60 * minutes.upper};
-    m_timeTicks.clear();
+    m_xDomain = {m_newestX + 60 * minutes.lower, m_newestX + 60 * minutes.upper};
+    QVariantList timeTicks;
     for (double tickMinutes : HistoryChartAxis::relativeTimeTickValues(m_samples))
-        m_timeTicks.append(tick("x", newestX + 60 * tickMinutes,
-                                HistoryChartAxis::relativeTimeLabel(tickMinutes)));
+        timeTicks.append(
+            tick("minutes", tickMinutes, HistoryChartAxis::relativeTimeLabel(tickMinutes)));
 
-    m_valueTicks.clear();
-    m_legend.clear();
+    QVariantList valueTicks;
+    QVariantList legend;
     if (m_kind == Kind::Temperature) {
         m_yDomain =
             TemperatureHistoryChart::temperatureDomain(TemperatureHistoryChart::points(m_samples));
         for (double value : TemperatureHistoryChart::degreeTickValues(m_yDomain))
-            m_valueTicks.append(tick("y", value, TemperatureHistoryChart::degreeLabel(value)));
-        m_legend.append(
-            QVariantMap{{QStringLiteral("name"), qtTrId("dashboard.chart.cpuMaxLegend")},
-                        {QStringLiteral("color"), m_colors.cpuSeries()},
-                        {QStringLiteral("dashed"), false}});
-        m_legend.append(
-            QVariantMap{{QStringLiteral("name"), qtTrId("dashboard.chart.gpuMaxLegend")},
-                        {QStringLiteral("color"), m_colors.gpuSeries()},
-                        {QStringLiteral("dashed"), false}});
+            valueTicks.append(tick("y", value, TemperatureHistoryChart::degreeLabel(value)));
+        legend.append(QVariantMap{{QStringLiteral("name"), qtTrId("dashboard.chart.cpuMaxLegend")},
+                                  {QStringLiteral("color"), m_colors.cpuSeries()},
+                                  {QStringLiteral("dashed"), false}});
+        legend.append(QVariantMap{{QStringLiteral("name"), qtTrId("dashboard.chart.gpuMaxLegend")},
+                                  {QStringLiteral("color"), m_colors.gpuSeries()},
+                                  {QStringLiteral("dashed"), false}});
         m_summary = temperatureSummary(m_samples);
     } else {
         m_yDomain = FanSpeedHistoryChart::speedDomain(
             FanSpeedHistoryChart::points(m_samples),
             m_samples.isEmpty() ? std::vector<SMCFanReading>{} : m_samples.last().fans);
         for (double value : FanSpeedHistoryChart::speedTickValues(m_yDomain))
-            m_valueTicks.append(tick("y", value, FanSpeedHistoryChart::compactSpeedLabel(value)));
+            valueTicks.append(tick("y", value, FanSpeedHistoryChart::compactSpeedLabel(value)));
         const QList<QColor> colors = FanSpeedHistoryChart::seriesColors(m_samples, m_primaryColor);
         const auto entries = FanSpeedHistoryChart::legend(m_samples);
         for (qsizetype i = 0; i < entries.size(); ++i)
-            m_legend.append(QVariantMap{{QStringLiteral("name"), entries[i].name},
-                                        {QStringLiteral("color"), colors.value(i)},
-                                        {QStringLiteral("dashed"), entries[i].dashed}});
+            legend.append(QVariantMap{{QStringLiteral("name"), entries[i].name},
+                                      {QStringLiteral("color"), colors.value(i)},
+                                      {QStringLiteral("dashed"), entries[i].dashed}});
         m_summary = fanSpeedSummary(m_samples);
+    }
+    if (timeTicks != m_timeTicks) {
+        m_timeTicks = timeTicks;
+        emit timeTicksChanged();
+    }
+    if (valueTicks != m_valueTicks) {
+        m_valueTicks = valueTicks;
+        emit valueTicksChanged();
+    }
+    if (legend != m_legend) {
+        m_legend = legend;
+        emit legendChanged();
     }
     emit chartChanged();
 }

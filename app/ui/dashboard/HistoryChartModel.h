@@ -78,14 +78,18 @@ public:
     double yLower() const { return m_yDomain.lower; }
     Q_PROPERTY(double yUpper READ yUpper NOTIFY chartChanged)
     double yUpper() const { return m_yDomain.upper; }
-    // [{x, label}] with x in data space.
-    Q_PROPERTY(QVariantList timeTicks READ timeTicks NOTIFY chartChanged)
+    // The newest sample's x in data space: the time ticks count back from it.
+    Q_PROPERTY(double newestX READ newestX NOTIFY chartChanged)
+    double newestX() const { return m_newestX; }
+    // [{minutes, label}], minutes back from the newest sample. The lists below change only when
+    // their contents do, so their views are not built again with every sample.
+    Q_PROPERTY(QVariantList timeTicks READ timeTicks NOTIFY timeTicksChanged)
     QVariantList timeTicks() const { return m_timeTicks; }
     // [{y, label}].
-    Q_PROPERTY(QVariantList valueTicks READ valueTicks NOTIFY chartChanged)
+    Q_PROPERTY(QVariantList valueTicks READ valueTicks NOTIFY valueTicksChanged)
     QVariantList valueTicks() const { return m_valueTicks; }
     // [{name, color, dashed}]: the names the user knows the series by.
-    Q_PROPERTY(QVariantList legend READ legend NOTIFY chartChanged)
+    Q_PROPERTY(QVariantList legend READ legend NOTIFY legendChanged)
     QVariantList legend() const { return m_legend; }
     // The chart for assistive technology: its series and their latest values.
     Q_PROPERTY(QString summary READ summary NOTIFY chartChanged)
@@ -107,6 +111,9 @@ signals:
     void kindChanged();
     void colorsChanged();
     void chartChanged();
+    void timeTicksChanged();
+    void valueTicksChanged();
+    void legendChanged();
 
 private:
     struct Series {
@@ -135,6 +142,7 @@ private:
     std::vector<Series> m_series;
     ChartDomain m_xDomain{-60, 0};
     ChartDomain m_yDomain{0, 1};
+    double m_newestX = 0;
     QString m_windowDescription;
     QVariantList m_timeTicks;
     QVariantList m_valueTicks;

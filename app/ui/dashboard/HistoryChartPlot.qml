@@ -65,7 +65,8 @@ Item {
             model: root.model.timeTicks
             delegate: Rectangle {
                 required property var modelData
-                x: Math.min(plot.width - 1, Math.round(plot.xAt(modelData.x)))
+                x: Math.min(plot.width - 1,
+                            Math.round(plot.xAt(root.model.newestX + 60 * modelData.minutes)))
                 y: 0
                 width: 1
                 height: plot.height
@@ -163,7 +164,9 @@ Item {
         model: root.showsTimeLabels ? root.model.timeTicks : []
         delegate: Text {
             required property var modelData
-            x: Math.max(0, Math.min(plot.width - width, plot.xAt(modelData.x) - width / 2))
+            x: Math.max(0, Math.min(plot.width - width,
+                                    plot.xAt(root.model.newestX + 60 * modelData.minutes)
+                                    - width / 2))
             y: plot.y + plot.height + root.labelOverhang + 4
             text: modelData.label
             font.family: Theme.fontFamily

@@ -16,21 +16,24 @@ ColumnLayout {
     Accessible.role: Accessible.Chart
     Accessible.name: model.summary
 
-    RowLayout {
+    // Positioners rather than layouts: the entries are replaced when the legend changes.
+    Row {
         spacing: 14
         Repeater {
             model: root.model.legend
-            delegate: RowLayout {
+            delegate: Row {
                 id: entry
                 required property var modelData
                 spacing: Theme.spacingTight + 1
                 Rectangle {
+                    anchors.verticalCenter: parent.verticalCenter
                     width: 7
                     height: 7
                     radius: 3.5
                     color: entry.modelData.color
                 }
                 Text {
+                    anchors.verticalCenter: parent.verticalCenter
                     text: entry.modelData.name
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.captionSize + 1
