@@ -17,7 +17,7 @@ struct Options {
     int fanCount = 2;
     // Samples 2 s apart, the newest at `end`: 900 fill the store's 30 minutes.
     int sampleCount = 900;
-    QDateTime end = QDateTime::currentDateTime();
+    QDateTime end = QDateTime::currentDateTimeUtc();
     // The last fan stands still over the last five minutes.
     bool lastFanParks = false;
 };

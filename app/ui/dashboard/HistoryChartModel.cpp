@@ -7,6 +7,7 @@
 #include "app/ui/design/Readouts.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace brisvane {
 
@@ -98,8 +99,9 @@ void HistoryChartModel::knotsFor(const Series& series, QList<qint64>& keys,
 {
     keys.clear();
     points.clear();
-    for (const TelemetrySample& sample : m_samples) {
-        const qint64 key = sample.timestamp.toMSecsSinceEpoch();
+    for (qsizetype i = 0; i < m_samples.size(); ++i) {
+        const TelemetrySample& sample = m_samples[i];
+        const qint64 key = m_sampleTimes[i];
         const double x = (key - m_originMSecs) / 1000.0;
         if (series.fanIndex < 0) {
             const SMCTemperatureSnapshot& t = sample.temperatures;
@@ -146,6 +148,9 @@ void HistoryChartModel::update()
     } else {
         m_samples.clear();
     }
+    m_sampleTimes.resize(m_samples.size());
+    for (qsizetype i = 0; i < m_samples.size(); ++i)
+        m_sampleTimes[i] = m_samples[i].timestamp.toMSecsSinceEpoch();
     m_windowDescription = HistoryCard::timeWindowDescription(m_samples);
 
     const QStringList names = currentSeriesNames();
@@ -157,7 +162,7 @@ void HistoryChartModel::update()
     if (names != shownNames || m_samples.isEmpty()) {
         beginResetModel();
         m_series.clear();
-        m_originMSecs = m_samples.isEmpty() ? 0 : m_samples.first().timestamp.toMSecsSinceEpoch();
+        m_originMSecs = m_sampleTimes.isEmpty() ? 0 : m_sampleTimes.first();
         for (const QString& name : names) {
             Series series{name, -1, {}, SmoothedPolyline(metric())};
             if (m_kind == Kind::FanSpeed)
@@ -187,9 +192,7 @@ void HistoryChartModel::update()
     }
 
     // Domains, ticks and labels follow the newest sample.
-    m_newestX = m_samples.isEmpty()
-                    ? 0
-                    : (m_samples.last().timestamp.toMSecsSinceEpoch() - m_originMSecs) / 1000.0;
+    m_newestX = m_sampleTimes.isEmpty() ? 0 : (m_sampleTimes.last() - m_originMSecs) / 1000.0;
     const ChartDomain minutes = HistoryChartAxis::timeDomain(m_samples);
     m_xDomain = {m_newestX + 60 * minutes.lower, m_newestX + 60 * minutes.upper};
     QVariantList timeTicks;
@@ -200,8 +203,7 @@ void HistoryChartModel::update()
     QVariantList valueTicks;
     QVariantList legend;
     if (m_kind == Kind::Temperature) {
-        m_yDomain =
-            TemperatureHistoryChart::temperatureDomain(TemperatureHistoryChart::points(m_samples));
+        m_yDomain = temperatureDomain();
         for (double value : TemperatureHistoryChart::degreeTickValues(m_yDomain))
             valueTicks.append(tick("y", value, TemperatureHistoryChart::degreeLabel(value)));
         legend.append(QVariantMap{{QStringLiteral("name"), qtTrId("dashboard.chart.cpuMaxLegend")},
@@ -212,9 +214,7 @@ void HistoryChartModel::update()
                                   {QStringLiteral("dashed"), false}});
         m_summary = temperatureSummary(m_samples);
     } else {
-        m_yDomain = FanSpeedHistoryChart::speedDomain(
-            FanSpeedHistoryChart::points(m_samples),
-            m_samples.isEmpty() ? std::vector<SMCFanReading>{} : m_samples.last().fans);
+        m_yDomain = speedDomain();
         for (double value : FanSpeedHistoryChart::speedTickValues(m_yDomain))
             valueTicks.append(tick("y", value, FanSpeedHistoryChart::compactSpeedLabel(value)));
         const QList<QColor> colors = FanSpeedHistoryChart::seriesColors(m_samples, m_primaryColor);
@@ -238,6 +238,34 @@ void HistoryChartModel::update()
         emit legendChanged();
     }
     emit chartChanged();
+}
+
+// The chart functions' domains, read straight off the samples instead of through their points.
+ChartDomain HistoryChartModel::temperatureDomain() const
+{
+    if (m_samples.isEmpty())
+        return TemperatureHistoryChart::temperatureDomain({});
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (const TelemetrySample& sample : m_samples) {
+        for (double celsius : {sample.temperatures.cpuMax, sample.temperatures.gpuMax}) {
+            lowest = std::min(lowest, celsius);
+            highest = std::max(highest, celsius);
+        }
+    }
+    return TemperatureHistoryChart::temperatureDomain(lowest, highest);
+}
+
+ChartDomain HistoryChartModel::speedDomain() const
+{
+    double fastest = 0;
+    for (const TelemetrySample& sample : m_samples) {
+        for (const SMCFanReading& fan : sample.fans)
+            fastest = std::max(fastest, fan.actualRPM);
+    }
+    const FanSpeedHistoryChart::FanSpeedPoint fastestPoint{0, 0, {}, fastest};
+    return FanSpeedHistoryChart::speedDomain(
+        {fastestPoint}, m_samples.isEmpty() ? std::vector<SMCFanReading>{} : m_samples.last().fans);
 }
 
 QString HistoryChartModel::temperatureSummary(const QList<TelemetrySample>& samples)

@@ -131,6 +131,8 @@ private:
     // Extends or trims the line when the new knots continue the old ones; false otherwise.
     static bool extend(Series& series, const QList<qint64>& keys, const QList<QPointF>& points);
     QPointF metric() const;
+    ChartDomain temperatureDomain() const;
+    ChartDomain speedDomain() const;
 
     QPointer<AppState> m_appState;
     Kind m_kind = Kind::Temperature;
@@ -138,6 +140,7 @@ private:
     QColor m_primaryColor = Qt::black;
 
     QList<TelemetrySample> m_samples;
+    QList<qint64> m_sampleTimes; // m_samples' timestamps, ms since the epoch
     qint64 m_originMSecs = 0;
     std::vector<Series> m_series;
     ChartDomain m_xDomain{-60, 0};
