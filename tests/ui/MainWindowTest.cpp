@@ -10,6 +10,7 @@
 #include "app/ui/ActivationPolicy.h"
 #include "app/ui/BrisvaneApp.h"
 #include "app/ui/MainWindowController.h"
+#include "app/ui/dashboard/TemperatureCardText.h"
 #include "app/ui/design/Theme.h"
 #include "app/ui/window/ActivePresetBar.h"
 #include "app/ui/window/MainWindowHeightController.h"
@@ -318,8 +319,10 @@ TEST_F(MainWindowTest, TheReadingsAreNamedForAssistiveTechnology)
             collect(node->child(i));
     };
     const auto expected = {
-        QStringLiteral("CPU, 45.5 °C"),
-        QStringLiteral("GPU, 41.0 °C"),
+        TemperatureCardText::accessibleName(qtTrId("dashboard.temperature.cpuTitle"), 44, 45.52,
+                                            45.52),
+        TemperatureCardText::accessibleName(qtTrId("dashboard.temperature.gpuTitle"), 41, 41.04,
+                                            41.04),
         qtTrId("shared.fan.left") + QStringLiteral(", 2,400 rpm"),
         qtTrId("shared.fan.right") + QStringLiteral(", 0 rpm"),
     };
@@ -329,6 +332,9 @@ TEST_F(MainWindowTest, TheReadingsAreNamedForAssistiveTechnology)
         return std::all_of(expected.begin(), expected.end(),
                            [&](const QString& name) { return names.contains(name); });
     })) << names.join(QStringLiteral(" | ")).toStdString();
+    // Only what is on screen: not the loading view, nor the helper banner of an installed helper.
+    EXPECT_FALSE(names.contains(qtTrId("dashboard.loading.title")));
+    EXPECT_FALSE(names.contains(qtTrId("dashboard.helperBanner.message")));
     QLocale::setDefault(QLocale::c());
 }
 

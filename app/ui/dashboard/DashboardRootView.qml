@@ -6,8 +6,9 @@ import Brisvane.UI.Design
 import Brisvane.UI.Dashboard
 
 // The dashboard: the loading view until the first sample, then the fans, the temperatures and
-// their history, or the unsupported view when the machine offers nothing readable. A null
-// state (the window is off screen) holds and follows nothing.
+// their history, or the unsupported view when the machine offers nothing readable. Only the
+// views shown exist, so assistive technology finds only what is on screen. A null state (the
+// window is off screen) holds and follows nothing.
 Item {
     id: root
 
@@ -30,32 +31,51 @@ Item {
         width: root.width - 2 * padding
         spacing: 20
 
-        SensorLoadingView {
-            Layout.fillWidth: true
-            visible: dashboard.isLoading
+        // Repeaters of one or no view: only the views shown exist.
+        Repeater {
+            model: dashboard.isLoading ? [true] : []
+            delegate: Component {
+                SensorLoadingView {
+                    Layout.fillWidth: true
+                }
+            }
         }
-        UnsupportedHardwareView {
-            Layout.fillWidth: true
-            visible: dashboard.isUnsupported
+        Repeater {
+            model: dashboard.isUnsupported ? [true] : []
+            delegate: Component {
+                UnsupportedHardwareView {
+                    Layout.fillWidth: true
+                }
+            }
         }
-        HelperMissingBanner {
-            Layout.fillWidth: true
-            visible: dashboard.showsContent && dashboard.showsHelperBanner
+        Repeater {
+            model: dashboard.showsContent && dashboard.showsHelperBanner ? [true] : []
+            delegate: Component {
+                HelperMissingBanner {
+                    Layout.fillWidth: true
+                }
+            }
         }
-        FanHeroCard {
-            Layout.fillWidth: true
-            visible: dashboard.showsContent
-            dashboard: dashboard
-        }
-        TemperatureOverviewRow {
-            Layout.fillWidth: true
-            visible: dashboard.showsContent
-            dashboard: dashboard
-        }
-        HistoryCard {
-            Layout.fillWidth: true
-            visible: dashboard.showsContent
-            appState: dashboard.showsContent ? root.appState : null
+        Repeater {
+            model: dashboard.showsContent ? [true] : []
+            delegate: Component {
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 20
+                    FanHeroCard {
+                        Layout.fillWidth: true
+                        dashboard: dashboard
+                    }
+                    TemperatureOverviewRow {
+                        Layout.fillWidth: true
+                        dashboard: dashboard
+                    }
+                    HistoryCard {
+                        Layout.fillWidth: true
+                        appState: root.appState
+                    }
+                }
+            }
         }
     }
 }
