@@ -157,10 +157,14 @@ def main():
             headless_memory = memory_kib(headless.pid)
             desktop.end(headless)
 
-            # Back from the tray, shown: its cost against the reference scene of its size.
+            # Back from the tray, shown: its cost against the reference scene of its size. The
+            # icon's own click opens the panel; its menu's first entry opens the window, and the
+            # keyboard reaches it without the accessibility bridge.
             icon = bd.wait_until(lambda: (desktop.tray_icons() or [None])[0], "the tray icon")
             x, y, w, h = desktop.window_geometry(icon)
-            desktop.click(x + w // 2, y + h // 2)
+            desktop.click(x + w // 2, y + h // 2, button=3)
+            time.sleep(1)  # the menu has no accessible object to wait for here
+            desktop.xdotool("key", "Down", "Return")
             bd.wait_until(lambda: desktop.visible_windows(visible), "the window shown")
             frames_before = count(log, MAIN_FRAME_SHOWN)
             shown, shown_wall = measure_cpu([windowed.pid], seconds)

@@ -21,7 +21,8 @@ BUILD_DIR = "build"
 ARTIFACTS = os.path.join(BUILD_DIR, "desktop-tests", "window_and_tray")
 PINNED_CELSIUS = 55
 MAIN_TITLE = r"^Brisvane$"
-TEMPERATURE = re.compile(r"^(CPU|GPU), (-?[\d,]+(?:\.\d)?) °C$")
+# The dashboard's temperature cards, which begin with their average.
+TEMPERATURE = re.compile(r"^(CPU|GPU) average, (-?[\d,]+(?:\.\d)?) °C, ")
 FAN_SPEED = re.compile(r"^(.+), ([\d,]+) rpm$")
 
 

@@ -34,47 +34,56 @@ Item {
         // Repeaters of one or no view: only the views shown exist.
         Repeater {
             model: dashboard.isLoading ? [true] : []
-            delegate: Component {
-                SensorLoadingView {
-                    Layout.fillWidth: true
-                }
-            }
+            delegate: loadingComponent
         }
         Repeater {
             model: dashboard.isUnsupported ? [true] : []
-            delegate: Component {
-                UnsupportedHardwareView {
-                    Layout.fillWidth: true
-                }
-            }
+            delegate: unsupportedComponent
         }
         Repeater {
             model: dashboard.showsContent && dashboard.showsHelperBanner ? [true] : []
-            delegate: Component {
-                HelperMissingBanner {
-                    Layout.fillWidth: true
-                }
-            }
+            delegate: bannerComponent
         }
         Repeater {
             model: dashboard.showsContent ? [true] : []
-            delegate: Component {
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 20
-                    FanHeroCard {
-                        Layout.fillWidth: true
-                        dashboard: dashboard
-                    }
-                    TemperatureOverviewRow {
-                        Layout.fillWidth: true
-                        dashboard: dashboard
-                    }
-                    HistoryCard {
-                        Layout.fillWidth: true
-                        appState: root.appState
-                    }
-                }
+            delegate: contentComponent
+        }
+    }
+
+    Component {
+        id: loadingComponent
+        SensorLoadingView {
+            Layout.fillWidth: true
+        }
+    }
+    Component {
+        id: unsupportedComponent
+        UnsupportedHardwareView {
+            Layout.fillWidth: true
+        }
+    }
+    Component {
+        id: bannerComponent
+        HelperMissingBanner {
+            Layout.fillWidth: true
+        }
+    }
+    Component {
+        id: contentComponent
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 20
+            FanHeroCard {
+                Layout.fillWidth: true
+                dashboard: dashboard
+            }
+            TemperatureOverviewRow {
+                Layout.fillWidth: true
+                dashboard: dashboard
+            }
+            HistoryCard {
+                Layout.fillWidth: true
+                appState: root.appState
             }
         }
     }

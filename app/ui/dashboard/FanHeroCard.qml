@@ -61,28 +61,31 @@ Card {
         }
         Repeater {
             model: root.dashboard.showsFanNote ? [true] : []
-            delegate: Component {
-                RowLayout {
-                    Layout.fillWidth: true
-                    spacing: Theme.spacingTight + 2
+            delegate: noteComponent
+        }
+    }
 
-                    SymbolImage {
-                        Layout.alignment: Qt.AlignTop
-                        name: "info.circle"
-                        size: 12
-                        color: Theme.colors.secondaryText
-                    }
-                    Text {
-                        Layout.fillWidth: true
-                        wrapMode: Text.WordWrap
-                        text: qsTrId("dashboard.fans.differentSpeedsNote")
-                        font.family: Theme.fontFamily
-                        font.pixelSize: Theme.captionSize
-                        color: Theme.colors.secondaryText
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                    }
-                }
+    Component {
+        id: noteComponent
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: Theme.spacingTight + 2
+
+            SymbolImage {
+                Layout.alignment: Qt.AlignTop
+                name: "info.circle"
+                size: 12
+                color: Theme.colors.secondaryText
+            }
+            Text {
+                Layout.fillWidth: true
+                wrapMode: Text.WordWrap
+                text: qsTrId("dashboard.fans.differentSpeedsNote")
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.captionSize
+                color: Theme.colors.secondaryText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
         }
     }

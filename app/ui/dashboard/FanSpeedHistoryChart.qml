@@ -15,13 +15,13 @@ ColumnLayout {
 
     spacing: Theme.spacingSmall
     Accessible.role: Accessible.Chart
-    Accessible.name: model.summary
+    Accessible.name: model ? model.summary : ""
 
     // Positioners rather than layouts: the entries are replaced when the legend changes.
     Row {
         spacing: 14
         Repeater {
-            model: root.model.legend
+            model: root.model ? root.model.legend : []
             delegate: Row {
                 id: entry
                 required property var modelData

@@ -63,62 +63,68 @@ Card {
         // Only the shown half exists, so assistive technology finds only what is on screen.
         Repeater {
             model: temperatures.hasChart ? [true] : []
-            delegate: Component {
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: Theme.spacingLarge
-                    TemperatureHistoryChart {
-                        Layout.fillWidth: true
-                        model: temperatures
-                    }
-                    Rectangle {
-                        Layout.fillWidth: true
-                        implicitHeight: 1
-                        color: Theme.separatorColor
-                    }
-                    FanSpeedHistoryChart {
-                        Layout.fillWidth: true
-                        model: fanSpeeds
-                    }
-                }
-            }
+            delegate: chartsComponent
         }
         Repeater {
             model: !temperatures.hasChart ? [true] : []
-            delegate: Component {
-                Item {
-                    Layout.fillWidth: true
-                    implicitHeight: 160
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: qsTrId("dashboard.history.collectingTitle")
+            delegate: collectingComponent
+        }
+    }
 
-                    Column {
-                        anchors.centerIn: parent
-                        spacing: 8
-                        SymbolImage {
-                            anchors.horizontalCenter: parent.horizontalCenter
-                            name: "chart.xyaxis.line"
-                            size: 28
-                            color: Theme.colors.tertiaryText
-                        }
-                        Text {
-                            anchors.horizontalCenter: parent.horizontalCenter
-                            text: qsTrId("dashboard.history.collectingTitle")
-                            font.family: Theme.fontFamily
-                            font.pixelSize: Theme.headlineSize
-                            font.weight: Font.DemiBold
-                            color: Theme.textColor
-                            Accessible.ignored: true
-                        }
-                        Text {
-                            anchors.horizontalCenter: parent.horizontalCenter
-                            text: qsTrId("dashboard.history.collectingSubtitle")
-                            font.family: Theme.fontFamily
-                            font.pixelSize: Theme.calloutSize
-                            color: Theme.colors.secondaryText
-                            Accessible.ignored: true
-                        }
-                    }
+    Component {
+        id: chartsComponent
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: Theme.spacingLarge
+            TemperatureHistoryChart {
+                Layout.fillWidth: true
+                model: temperatures
+            }
+            Rectangle {
+                Layout.fillWidth: true
+                implicitHeight: 1
+                color: Theme.separatorColor
+            }
+            FanSpeedHistoryChart {
+                Layout.fillWidth: true
+                model: fanSpeeds
+            }
+        }
+    }
+
+    Component {
+        id: collectingComponent
+        Item {
+            Layout.fillWidth: true
+            implicitHeight: 160
+            Accessible.role: Accessible.StaticText
+            Accessible.name: qsTrId("dashboard.history.collectingTitle")
+
+            Column {
+                anchors.centerIn: parent
+                spacing: 8
+                SymbolImage {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    name: "chart.xyaxis.line"
+                    size: 28
+                    color: Theme.colors.tertiaryText
+                }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: qsTrId("dashboard.history.collectingTitle")
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.headlineSize
+                    font.weight: Font.DemiBold
+                    color: Theme.textColor
+                    Accessible.ignored: true
+                }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: qsTrId("dashboard.history.collectingSubtitle")
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.calloutSize
+                    color: Theme.colors.secondaryText
+                    Accessible.ignored: true
                 }
             }
         }

@@ -22,6 +22,15 @@ Item {
     readonly property color gridColor: Qt.rgba(Theme.textColor.r, Theme.textColor.g,
                                                Theme.textColor.b, 0.1)
 
+    // The model's figures, safe while the chart is torn down after its model.
+    readonly property real xLower: model ? model.xLower : 0
+    readonly property real xUpper: model ? model.xUpper : 1
+    readonly property real yLower: model ? model.yLower : 0
+    readonly property real yUpper: model ? model.yUpper : 1
+    readonly property real newestX: model ? model.newestX : 0
+    readonly property var timeTicks: model ? model.timeTicks : []
+    readonly property var valueTicks: model ? model.valueTicks : []
+
     implicitHeight: plotHeight + 2 * labelOverhang + (showsTimeLabels ? timeLabelHeight.height + 4 : 0)
 
     Text {
@@ -35,14 +44,14 @@ Item {
     Item {
         id: plot
 
-        readonly property real xScale: width / Math.max(root.model.xUpper - root.model.xLower, 1e-9)
-        readonly property real yScale: height / Math.max(root.model.yUpper - root.model.yLower, 1e-9)
+        readonly property real xScale: width / Math.max(root.xUpper - root.xLower, 1e-9)
+        readonly property real yScale: height / Math.max(root.yUpper - root.yLower, 1e-9)
 
         function xAt(value: real): real {
-            return (value - root.model.xLower) * xScale;
+            return (value - root.xLower) * xScale;
         }
         function yAt(value: real): real {
-            return (root.model.yUpper - value) * yScale;
+            return (root.yUpper - value) * yScale;
         }
 
         y: root.labelOverhang
@@ -51,7 +60,7 @@ Item {
         clip: true
 
         Repeater {
-            model: root.model.valueTicks
+            model: root.valueTicks
             delegate: Rectangle {
                 required property var modelData
                 x: 0
@@ -62,11 +71,11 @@ Item {
             }
         }
         Repeater {
-            model: root.model.timeTicks
+            model: root.timeTicks
             delegate: Rectangle {
                 required property var modelData
                 x: Math.min(plot.width - 1,
-                            Math.round(plot.xAt(root.model.newestX + 60 * modelData.minutes)))
+                            Math.round(plot.xAt(root.newestX + 60 * modelData.minutes)))
                 y: 0
                 width: 1
                 height: plot.height
@@ -90,8 +99,8 @@ Item {
                 required property color areaBottomColor
 
                 // Data-space origin placed where the domains put it.
-                x: -root.model.xLower * plot.xScale
-                y: root.model.yUpper * plot.yScale
+                x: -root.xLower * plot.xScale
+                y: root.yUpper * plot.yScale
                 width: 1
                 height: 1
                 asynchronous: true
@@ -107,11 +116,11 @@ Item {
                     }
                     PathLine {
                         x: series.lastX
-                        y: root.model.yLower
+                        y: root.yLower
                     }
                     PathLine {
                         x: series.firstX
-                        y: root.model.yLower
+                        y: root.yLower
                     }
                 }
                 LinearGradient {
@@ -148,7 +157,7 @@ Item {
     }
 
     Repeater {
-        model: root.model.valueTicks
+        model: root.valueTicks
         delegate: Text {
             required property var modelData
             x: plot.width + 6
@@ -161,11 +170,11 @@ Item {
         }
     }
     Repeater {
-        model: root.showsTimeLabels ? root.model.timeTicks : []
+        model: root.showsTimeLabels ? root.timeTicks : []
         delegate: Text {
             required property var modelData
             x: Math.max(0, Math.min(plot.width - width,
-                                    plot.xAt(root.model.newestX + 60 * modelData.minutes)
+                                    plot.xAt(root.newestX + 60 * modelData.minutes)
                                     - width / 2))
             y: plot.y + plot.height + root.labelOverhang + 4
             text: modelData.label
