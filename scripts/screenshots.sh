@@ -58,7 +58,7 @@ done
 # The dashboard is taller than the offscreen platform's default screen: give it a tall one, so
 # that the window fits its content as it would on a laptop's display.
 screen_config=$root/screen.json
-echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":1600,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
+echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":2400,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
     >"$screen_config"
 for state in loading two-fans three-fans parked-fan one-sample unsupported helper-missing; do
     for scheme in light dark; do
