@@ -15,6 +15,7 @@ namespace {
 
 // A new sample that changes more knots than this at the tail counts as a rebuild.
 constexpr qsizetype kAppendedKnots = 2;
+constexpr qint64 kOriginLifetimeMSecs = 3'600'000;
 
 QVariantMap tick(const char* axis, double value, const QString& label)
 {
@@ -159,7 +160,11 @@ void HistoryChartModel::update()
         shownNames.append(series.name);
     QList<qint64> keys;
     QList<QPointF> points;
-    if (names != shownNames || m_samples.isEmpty()) {
+    // Data-space x grows with the session; starting over once an hour keeps the coordinates the
+    // scene graph receives (single precision) small.
+    const bool originIsStale =
+        !m_sampleTimes.isEmpty() && m_sampleTimes.first() - m_originMSecs > kOriginLifetimeMSecs;
+    if (names != shownNames || m_samples.isEmpty() || originIsStale) {
         beginResetModel();
         m_series.clear();
         m_originMSecs = m_sampleTimes.isEmpty() ? 0 : m_sampleTimes.first();
