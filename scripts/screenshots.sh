@@ -2,7 +2,9 @@
 # Renders the gallery and every screen that exists, light and dark, at scale 1 and 2, into
 # build/screenshots/<screen>-<light|dark>@<scale>x.png, and the main window's header in each
 # caption state and with nine preset slots at 800 and 1,400 wide, into
-# build/screenshots/header-<state>[-<width>]-<light|dark>.png. The screens show a virtual Mac whose
+# build/screenshots/header-<state>[-<width>]-<light|dark>.png, and the dashboard in each of its
+# states over a synthetic half hour into build/screenshots/dashboard-<state>-<light|dark>@<scale>x.png.
+# The screens show a virtual Mac whose
 # temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
 # from two runs can be compared. Needs no display: Qt renders offscreen.
 set -euo pipefail
@@ -50,5 +52,20 @@ for scheme in light dark; do
     for width in 800 1400; do
         build/bin/brisvane-screenshot header:nine-slots "$scheme" \
             "$out/header-nine-slots-$width-$scheme.png" "$width" 2>/dev/null
+    done
+done
+
+# The dashboard is taller than the offscreen platform's default screen: give it a tall one, so
+# that the window fits its content as it would on a laptop's display.
+screen_config=$root/screen.json
+echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":2400,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
+    >"$screen_config"
+for state in loading two-fans three-fans parked-fan one-sample unsupported helper-missing; do
+    for scheme in light dark; do
+        for scale in 1 2; do
+            QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=$scale \
+                build/bin/brisvane-screenshot "dashboard:$state" "$scheme" \
+                "$out/dashboard-$state-$scheme@${scale}x.png" 2>/dev/null
+        done
     done
 done

@@ -49,7 +49,9 @@ void TelemetrySampler::tick()
     if (!m_smc || !m_sensors)
         return;
     TelemetrySample sample;
-    sample.timestamp = QDateTime::currentDateTime();
+    // In UTC: the charts turn every kept sample's time into milliseconds on each new sample,
+    // which for local time costs a time-zone lookup each.
+    sample.timestamp = QDateTime::currentDateTimeUtc();
     sample.temperatures = m_sensors->snapshot();
     try {
         sample.fans = m_smc->readAllFans();

@@ -114,8 +114,10 @@ void TelemetryStore::ingest(const TelemetrySample& incoming)
     const bool gpuPeakRose = m_peakGPU < t.gpuMax && assignIfChanged(m_peakGPU, t.gpuMax);
 
     m_history.append(sample);
-    if (m_history.size() > kHistoryLimit)
+    if (m_history.size() > kHistoryLimit) {
+        m_evictedSampleCount += m_history.size() - kHistoryLimit;
         m_history.remove(0, m_history.size() - kHistoryLimit);
+    }
 
     // Every value is in place before anyone hears of the change.
     if (availabilityChanged)

@@ -53,6 +53,9 @@ public:
     const std::optional<TelemetrySample>& latest() const { return m_latest; }
     // Oldest first, at most kHistoryLimit samples.
     const QList<TelemetrySample>& history() const { return m_history; }
+    // How many samples have left the front of the history since launch: the first sample of
+    // history() is sample number evictedSampleCount() of the session.
+    qint64 evictedSampleCount() const { return m_evictedSampleCount; }
 
     // False once a sample arrives with no fans and no positive temperature; true again with the
     // first sample that has either.
@@ -106,6 +109,7 @@ private:
 
     std::optional<TelemetrySample> m_latest;
     QList<TelemetrySample> m_history;
+    qint64 m_evictedSampleCount = 0;
     bool m_smcAvailable = true;
     double m_peakCPU = 0;
     double m_peakGPU = 0;

@@ -120,9 +120,25 @@
         <source>CPU max</source>
         <translation>CPU max</translation>
     </message>
+    <message id="dashboard.chart.fanSpeedSummary">
+        <source>Fan speed history, %1: %2</source>
+        <translation>Fan speed history, %1: %2</translation>
+    </message>
+    <message id="dashboard.chart.fanSpeedSummaryEmpty">
+        <source>Fan speed history, no readings yet</source>
+        <translation>Fan speed history, no readings yet</translation>
+    </message>
     <message id="dashboard.chart.gpuMaxLegend">
         <source>GPU max</source>
         <translation>GPU max</translation>
+    </message>
+    <message id="dashboard.chart.temperatureSummary">
+        <source>Temperature history, %1: CPU max %2, GPU max %3</source>
+        <translation>Temperature history, %1: CPU max %2, GPU max %3</translation>
+    </message>
+    <message id="dashboard.chart.temperatureSummaryEmpty">
+        <source>Temperature history, no readings yet</source>
+        <translation>Temperature history, no readings yet</translation>
     </message>
     <message id="dashboard.fans.differentSpeedsNote">
         <source>Fans can run at different speeds: each has its own range, and macOS may ask more of one than the other.</source>

@@ -24,6 +24,7 @@
 #include <iostream>
 
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_DashboardPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 

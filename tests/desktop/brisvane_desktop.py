@@ -428,7 +428,8 @@ def checked(accessible):
 
 
 
-TEMPERATURE = re.compile(r"^(CPU|GPU), (-?[\d,]+(?:\.\d)?) °C$")
+# The dashboard's temperature cards, which begin with their average.
+TEMPERATURE = re.compile(r"^(CPU|GPU) average, (-?[\d,]+(?:\.\d)?) °C, ")
 FAN_SPEED = re.compile(r"^(.+), ([\d,]+) rpm$")
 MAIN_TITLE = r"^Brisvane$"
 PANEL_TITLE = r"^Brisvane Menu$"

@@ -52,7 +52,8 @@ class SymbolsTest : public test::UiTest {};
 TEST_F(SymbolsTest, EveryNameTheAppUsesIsMappedToAnEmbeddedIcon)
 {
     QSet<QString> names = symbolNamesInSources();
-    EXPECT_TRUE(names.contains(QStringLiteral("cpu"))) << "the source scan found nothing";
+    EXPECT_TRUE(names.contains(QStringLiteral("fanblades.slash")))
+        << "the source scan found nothing";
     for (const FanPreset& preset : FanPreset::builtIns(2))
         names.insert(preset.symbolName);
     for (MainSection section : allMainSections)

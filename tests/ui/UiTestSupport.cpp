@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_DashboardPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 

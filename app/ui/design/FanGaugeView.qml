@@ -59,7 +59,7 @@ Row {
         SpinningFanBlades {
             anchors.verticalCenter: parent.verticalCenter
             diameter: 16
-            revolutionsPerSecond: root.rpm > 0 ? 2.2 * root.fraction : 0
+            revolutionsPerSecond: Readouts.fanSpinRevolutionsPerSecond(root.rpm, root.maxRPM)
             fill: root.rpm > 0 ? FanMark.Airflow : FanMark.Parked
         }
         Text {

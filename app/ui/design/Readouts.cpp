@@ -44,4 +44,9 @@ double Readouts::gaugeFraction(double rpm, double maxRPM)
     return std::round(std::min(quotient, 1.0) * 1000) / 1000;
 }
 
+double Readouts::fanSpinRevolutionsPerSecond(double rpm, double maxRPM)
+{
+    return rpm > 0 ? 2.2 * gaugeFraction(rpm, maxRPM) : 0;
+}
+
 } // namespace brisvane

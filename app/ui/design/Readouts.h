@@ -33,6 +33,8 @@ public:
     // rpm / maxRPM in [0, 1], rounded to three decimals so that jitter does not restart the
     // gauge's animation; 0 without a maximum.
     Q_INVOKABLE static double gaugeFraction(double rpm, double maxRPM);
+    // The fan glyph beside a gauge turns 2.2 × the gauge's fraction per second; 0 while parked.
+    Q_INVOKABLE static double fanSpinRevolutionsPerSecond(double rpm, double maxRPM);
 };
 
 } // namespace brisvane

@@ -1,6 +1,7 @@
 // brisvane-screenshot: renders one screen to a PNG file, for scripts/screenshots.sh.
 //   brisvane-screenshot gallery|main-window|menubar-STATE|tray-label light|dark FILE
 //   brisvane-screenshot header:STATE light|dark FILE [WIDTH]
+//   brisvane-screenshot dashboard:STATE light|dark FILE
 // The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
 // or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
 // The menu-bar panel's states (waiting, two-fans, parked-fan, unlocking, failed,
@@ -19,6 +20,7 @@
 #include "app/core/AppState.h"
 #include "app/core/PresetFile.h"
 #include "app/core/PreviewHelperClient.h"
+#include "app/core/PreviewTelemetry.h"
 #include "app/core/Translations.h"
 #include "app/core/UserDefaults.h"
 
@@ -242,6 +244,51 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
     return save(*scenes.menuBarPanel(), file);
 }
 
+// The main window's dashboard over a synthetic half hour: loading (no sample yet), two-fans,
+// three-fans, parked-fan (the right fan stopped for the last five minutes), one-sample,
+// unsupported (a sample without fans) or helper-missing.
+int dashboard(const QString& dashboardState, const QString& scheme, const QString& file)
+{
+    QTemporaryDir settings;
+    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
+                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
+                                                      QSettings::IniFormat));
+    AppState::registerDefaults(defaults);
+    const bool helperMissing = dashboardState == QLatin1StringView("helper-missing");
+    auto telemetry = std::make_unique<TelemetryStore>(defaults);
+    auto helper = std::make_unique<PreviewHelperClient>(helperMissing ? HelperState::notInstalled
+                                                                      : HelperState::installed);
+    auto presets =
+        std::make_unique<PresetStore>(2, settings.filePath(QStringLiteral("presets")), defaults);
+    auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
+    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
+
+    PreviewTelemetry::Options history;
+    if (dashboardState == QLatin1StringView("three-fans")) {
+        history.fanCount = 3;
+    } else if (dashboardState == QLatin1StringView("parked-fan")) {
+        history.lastFanParks = true;
+    } else if (dashboardState == QLatin1StringView("one-sample")) {
+        history.sampleCount = 1;
+    } else if (dashboardState == QLatin1StringView("unsupported")) {
+        history.fanCount = 0;
+        history.sampleCount = 1;
+    } else if (dashboardState == QLatin1StringView("loading")) {
+        history.sampleCount = 0;
+    } else if (!QStringList{"two-fans", "helper-missing"}.contains(dashboardState)) {
+        std::fprintf(stderr, "brisvane-screenshot: no dashboard state %s\n",
+                     qUtf8Printable(dashboardState));
+        return 2;
+    }
+    PreviewTelemetry::feed(state.telemetry(), history);
+
+    AppDelegate delegate;
+    BrisvaneApp scenes(state, delegate, defaults);
+    if (!scenes.buildScenes())
+        return 1;
+    return save(*scenes.mainWindow(), file);
+}
+
 // The label as the tray shows it, on a strip of the tray's colour.
 int trayLabel(const QString& scheme, const QString& file)
 {
@@ -288,6 +335,8 @@ int main(int argc, char** argv)
     if (screen.startsWith(QLatin1StringView("header:")))
         return brisvane::header(screen.mid(7), arguments[2], arguments[3],
                                 arguments.size() == 5 ? arguments[4].toInt() : 0);
+    if (screen.startsWith(QLatin1StringView("dashboard:")))
+        return brisvane::dashboard(screen.mid(10), arguments[2], arguments[3]);
     if (screen == QLatin1StringView("gallery"))
         return brisvane::gallery(arguments[2], arguments[3]);
     if (screen == QLatin1StringView("main-window"))

@@ -3,6 +3,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
+import Brisvane.UI.Dashboard
 import Brisvane.UI.Window
 
 // The main window's content: the chosen section, scrolling, rendered only while the window is
@@ -41,11 +42,13 @@ Item {
             onImplicitHeightChanged: heightController.fitWindow(implicitHeight)
             Component.onCompleted: heightController.fitWindow(implicitHeight)
 
-            // The dashboard lets go of the state while another section is shown.
-            DashboardPlaceholder {
+            // The dashboard lets go of the state while another section is shown or the window
+            // is off screen: a hidden page has nothing to update, and taking the state back on
+            // showing fills it from the store at once.
+            DashboardRootView {
                 width: parent.width
                 visible: root.section === 0
-                appState: visible ? root.appState : null
+                appState: visible && MainWindowVisibility.isOnScreen ? root.appState : null
             }
             SectionPlaceholder {
                 visible: root.section !== 0

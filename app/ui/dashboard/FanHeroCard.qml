@@ -1,0 +1,92 @@
+pragma ComponentBehavior: Bound
+
+import QtQuick
+import QtQuick.Layouts
+import Brisvane.UI.Design
+import Brisvane.UI.Dashboard
+
+// Every fan of the latest sample as a gauge, side by side at equal widths, and a note when
+// there are several fans.
+Card {
+    id: root
+
+    required property DashboardModel dashboard
+
+    padding: 24
+    cornerRadius: 16
+    Accessible.role: Accessible.Grouping
+    Accessible.name: qsTrId("dashboard.fans.title")
+
+    ColumnLayout {
+        width: parent.width
+        spacing: Theme.spacingLarge
+
+        Text {
+            Layout.fillWidth: true
+            text: qsTrId("dashboard.fans.title")
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.titleSize
+            font.weight: Font.DemiBold
+            color: Theme.textColor
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: Theme.spacingExtraLarge
+
+            Repeater {
+                model: root.dashboard
+
+                delegate: Item {
+                    id: cell
+                    required property string name
+                    required property real actualRPM
+                    required property real maximumRPM
+
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    implicitHeight: gauge.implicitHeight
+
+                    FanGaugeView {
+                        id: gauge
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        title: cell.name
+                        rpm: cell.actualRPM
+                        maxRPM: cell.maximumRPM
+                    }
+                }
+            }
+        }
+        Repeater {
+            model: root.dashboard.showsFanNote ? [true] : []
+            delegate: noteComponent
+        }
+    }
+
+    Component {
+        id: noteComponent
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: Theme.spacingTight + 2
+
+            SymbolImage {
+                Layout.alignment: Qt.AlignTop
+                name: "info.circle"
+                size: 12
+                color: Theme.colors.secondaryText
+            }
+            Text {
+                Layout.fillWidth: true
+                wrapMode: Text.WordWrap
+                text: qsTrId("dashboard.fans.differentSpeedsNote")
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.captionSize
+                color: Theme.colors.secondaryText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+        }
+    }
+}
