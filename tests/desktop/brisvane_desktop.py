@@ -428,8 +428,8 @@ def checked(accessible):
 
 
 
-# The dashboard's temperature cards, which begin with their average.
-TEMPERATURE = re.compile(r"^(CPU|GPU) average, (-?[\d,]+(?:\.\d)?) °C, ")
+# The panel's temperature rows, and the dashboard's cards, which begin with their average.
+TEMPERATURE = re.compile(r"^(CPU|GPU)(?: average)?, (-?[\d,]+(?:\.\d)?) °C(?:$|, )")
 FAN_SPEED = re.compile(r"^(.+), ([\d,]+) rpm$")
 MAIN_TITLE = r"^Brisvane$"
 PANEL_TITLE = r"^Brisvane Menu$"

@@ -1,10 +1,10 @@
-// What the window and --headless make of the state.
+// What the fan readings and --headless make of the state.
 
 #include "tests/app/TelemetryTestSupport.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/ui/HeadlessSession.h"
-#include "app/ui/window/LiveReadings.h"
+#include "app/ui/dashboard/DashboardModel.h"
 
 #include <QSignalSpy>
 
@@ -28,7 +28,7 @@ protected:
 
 TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample)
 {
-    LiveReadings readings;
+    DashboardModel readings;
     readings.setAppState(m_state.get());
     EXPECT_FALSE(readings.hasSample());
     EXPECT_EQ(readings.rowCount(), 0);
@@ -44,56 +44,29 @@ TEST_F(ReadoutsTest, TheReadingsFollowTheLatestSample)
     ASSERT_EQ(readings.rowCount(), 2);
     EXPECT_EQ(rowsReset.count(), 1);
     const auto at = [&](int row, int role) { return readings.data(readings.index(row), role); };
-    EXPECT_EQ(at(0, LiveReadings::nameRole).toString(), qtTrId("shared.fan.left"));
-    EXPECT_EQ(at(1, LiveReadings::nameRole).toString(), qtTrId("shared.fan.right"));
-    EXPECT_EQ(at(0, LiveReadings::actualRPMRole).toDouble(), 2400.9);
-    EXPECT_EQ(at(1, LiveReadings::maximumRPMRole).toDouble(), fans[1].maxRPM);
+    EXPECT_EQ(at(0, DashboardModel::nameRole).toString(), qtTrId("shared.fan.left"));
+    EXPECT_EQ(at(1, DashboardModel::nameRole).toString(), qtTrId("shared.fan.right"));
+    EXPECT_EQ(at(0, DashboardModel::actualRPMRole).toDouble(), 2400.9);
+    EXPECT_EQ(at(1, DashboardModel::maximumRPMRole).toDouble(), fans[1].maxRPM);
 
     fans[0].actualRPM = 0;
     m_state->telemetry().ingest(test::sampleWith({50, 64.4, 40, 47.5}, fans, 1'700'000'002));
     EXPECT_EQ(readings.cpuCelsius(), 64.4);
-    EXPECT_EQ(at(0, LiveReadings::actualRPMRole).toDouble(), 0);
+    EXPECT_EQ(at(0, DashboardModel::actualRPMRole).toDouble(), 0);
     EXPECT_EQ(rowsReset.count(), 1) << "the same fans are updated in place";
 }
 
 TEST_F(ReadoutsTest, ReadingsFollowOnlyTheStateTheyShow)
 {
-    LiveReadings readings;
+    DashboardModel readings;
     readings.setAppState(m_state.get());
     const auto defaults = makeDefaults();
     const auto other = makeState(*defaults);
     readings.setAppState(other.get());
     m_state->telemetry().ingest(test::sampleAt(50));
-    m_state->presets().setActivePresetID(FanPreset::coolID);
     EXPECT_FALSE(readings.hasSample());
-    EXPECT_EQ(readings.presetText(), qtTrId("shared.mode.automatic"));
     other->telemetry().ingest(test::sampleAt(60));
     EXPECT_EQ(readings.cpuCelsius(), 60);
-}
-
-TEST_F(ReadoutsTest, TheControlLineNamesThePresetAndWhatTheHelperDoes)
-{
-    LiveReadings readings;
-    readings.setAppState(m_state.get());
-    PreviewHelperClient& helper = previewHelper(*m_state);
-    EXPECT_EQ(readings.presetText(), qtTrId("shared.mode.automatic"));
-    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.installed.title"));
-
-    m_state->presets().setActivePresetID(FanPreset::coolID);
-    EXPECT_EQ(readings.presetText(), QStringLiteral("Cool"));
-
-    HelperStatus status;
-    status.version = "1.0.2";
-    status.phase = HelperControlPhase::unlocking;
-    helper.setLastStatus(status);
-    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.unlockingCaption"));
-    status.phase = HelperControlPhase::failed;
-    helper.setLastStatus(status);
-    EXPECT_EQ(readings.helperText(), qtTrId("shared.mode.controlUnavailable"));
-    helper.setState(HelperState::unreachable);
-    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.unreachable.title"));
-    helper.setState(HelperState::notInstalled);
-    EXPECT_EQ(readings.helperText(), qtTrId("settings.helper.status.notInstalled.title"));
 }
 
 TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample)
