@@ -1,0 +1,165 @@
+#include "app/ui/curves/CurveEditor.h"
+
+#include "app/core/ControlEngine.h"
+#include "app/core/PresetStore.h"
+#include "app/ui/curves/CurveChart.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace brisvane {
+namespace {
+
+FanCurvePoint clamped(double tempC, double percent)
+{
+    return {std::clamp(tempC, FanCurve::kMinimumTempC, FanCurve::kMaximumTempC),
+            std::clamp(percent, 0.0, 100.0)};
+}
+
+} // namespace
+
+CurveEditor::CurveEditor(PresetStore& store, ControlEngine& engine, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_engine(engine)
+{
+    connect(&m_store, &PresetStore::presetsChanged, this, &CurveEditor::displayedCurveChanged);
+}
+
+std::optional<FanPreset> CurveEditor::selectedPreset() const
+{
+    if (m_selectedPresetID) {
+        if (const FanPreset* chosen = m_store.presetWithID(*m_selectedPresetID))
+            return *chosen;
+    }
+    if (m_store.activePreset())
+        return m_store.activePreset();
+    const QList<FanPreset>& presets = m_store.presets();
+    const auto user = std::find_if(presets.cbegin(), presets.cend(),
+                                   [](const FanPreset& preset) { return !preset.isBuiltIn; });
+    if (user != presets.cend())
+        return *user;
+    if (!presets.isEmpty())
+        return presets.first();
+    return std::nullopt;
+}
+
+void CurveEditor::setSelectedPresetID(const std::optional<QUuid>& id)
+{
+    if (id == m_selectedPresetID && !m_draft)
+        return;
+    m_selectedPresetID = id;
+    m_draft.reset();
+    emit selectionChanged();
+    emit displayedCurveChanged();
+}
+
+void CurveEditor::adoptInitialSelection()
+{
+    if (const auto shown = selectedPreset())
+        setSelectedPresetID(shown->id);
+}
+
+FanCurve CurveEditor::displayedCurve() const
+{
+    const std::optional<FanPreset> preset = m_draft ? m_draft : selectedPreset();
+    return preset && !preset->curves.isEmpty() ? preset->curves.first() : FanCurve{};
+}
+
+bool CurveEditor::isEditable() const
+{
+    const auto preset = selectedPreset();
+    return preset && !preset->isBuiltIn;
+}
+
+void CurveEditor::edit(const std::function<void(FanCurve&)>& change, bool isFinal)
+{
+    std::optional<FanPreset> preset = m_draft ? m_draft : selectedPreset();
+    if (!preset || preset->isBuiltIn)
+        return;
+    FanCurve curve = preset->curves.isEmpty() ? FanCurve{} : preset->curves.first();
+    change(curve);
+    preset->curves = QList<FanCurve>(m_store.fanCount(), curve);
+    if (!isFinal) {
+        m_draft = std::move(preset);
+        emit displayedCurveChanged();
+        return;
+    }
+    m_draft.reset();
+    m_store.update(*preset);
+    m_engine.pushSoon();
+    emit displayedCurveChanged();
+}
+
+void CurveEditor::movePoint(int index, double tempC, double percent, bool isFinal)
+{
+    edit([&](FanCurve& curve) { curve.move(index, clamped(tempC, percent)); }, isFinal);
+}
+
+void CurveEditor::nudgePoint(int index, int temperatureSteps, int percentSteps, bool large)
+{
+    const FanCurve curve = displayedCurve();
+    if (index < 0 || index >= curve.points.size())
+        return;
+    const double step = large ? kLargeNudgeStep : kNudgeStep;
+    const FanCurvePoint& point = curve.points[index];
+    movePoint(index, point.tempC + temperatureSteps * step, point.percent + percentSteps * step,
+              true);
+}
+
+void CurveEditor::addPoint(double tempC, double percent)
+{
+    const FanCurve shown = displayedCurve();
+    const bool crowded =
+        std::any_of(shown.points.cbegin(), shown.points.cend(), [&](const FanCurvePoint& point) {
+            return std::abs(point.tempC - tempC) < CurveChart::kMinimumSpacingC;
+        });
+    if (crowded || std::isnan(tempC) || std::isnan(percent))
+        return;
+    edit([&](FanCurve& curve) { curve.insert(clamped(tempC, percent)); }, true);
+}
+
+void CurveEditor::deletePoint(int index)
+{
+    if (!canDeletePoint() || index < 0 || index >= displayedCurve().points.size())
+        return;
+    edit([&](FanCurve& curve) { curve.points.removeAt(index); }, true);
+}
+
+QString CurveEditor::newPresetName(const QList<FanPreset>& presets)
+{
+    const auto taken = [&](const QString& name) {
+        return std::any_of(presets.cbegin(), presets.cend(),
+                           [&](const FanPreset& preset) { return preset.name == name; });
+    };
+    QString name = qtTrId("curves.newPresetName.base");
+    for (int number = 2; taken(name); ++number)
+        name = qtTrId("curves.newPresetName.numbered").arg(number);
+    return name;
+}
+
+std::optional<FanPreset> CurveEditor::createPreset()
+{
+    if (!m_store.canAddPreset())
+        return std::nullopt;
+    std::optional<FanPreset> created = m_store.addPreset(newPresetName(m_store.presets()));
+    if (created)
+        setSelectedPresetID(created->id);
+    return created;
+}
+
+std::optional<FanPreset> CurveEditor::duplicateForEditing(const FanPreset& preset)
+{
+    std::optional<FanPreset> copy = m_store.duplicate(preset);
+    if (copy)
+        setSelectedPresetID(copy->id);
+    return copy;
+}
+
+QString CurveEditor::customizeToolTip(bool canAddPreset)
+{
+    return canAddPreset ? QString()
+                        : qtTrId("presets.limitReachedHelp").arg(PresetStore::kMaximumUserPresets);
+}
+
+} // namespace brisvane

@@ -1,0 +1,283 @@
+// The curve editor's decisions: plot geometry, grid, the drawn line, tap and drag rules, the
+// callout, and how edits reach the preset store and the engine.
+
+#include "tests/app/TelemetryTestSupport.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include "app/core/ControlEngine.h"
+#include "app/core/PresetStore.h"
+#include "app/ui/curves/CurveChart.h"
+#include "app/ui/curves/CurveEditor.h"
+
+#include <gtest/gtest.h>
+
+namespace brisvane {
+namespace {
+
+// 90 × 100 points: one point per °C from 20 °C and one per percent from the top.
+constexpr CurvePlotGeometry kUnitPlot{90, 100};
+constexpr CurvePlotGeometry kWidePlot{900, 300};
+constexpr CurvePlotGeometry kSmallPlot{180, 100};
+
+class CurveEditorTest : public test::UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        m_defaults = makeDefaults();
+        m_state = makeState(*m_defaults);
+        m_editor = std::make_unique<CurveEditor>(store(), m_state->engine());
+    }
+    PresetStore& store() const { return m_state->presets(); }
+    // The user's editable copy of a built-in preset, selected.
+    FanPreset copyOf(const QUuid& builtIn)
+    {
+        return *m_editor->duplicateForEditing(*store().presetWithID(builtIn));
+    }
+    FanCurve storedCurve(const FanPreset& preset) const
+    {
+        const FanPreset* stored = store().presetWithID(preset.id);
+        EXPECT_EQ(stored->curves.size(), 2);
+        EXPECT_EQ(stored->curves.first(), stored->curves.last()) << "one curve for both fans";
+        return stored->curves.first();
+    }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<CurveEditor> m_editor;
+};
+
+TEST_F(CurveEditorTest, GeometryMapsBothWaysAndClampsToThePlot)
+{
+    EXPECT_EQ(kWidePlot.position(20, 100), QPointF(0, 0));
+    EXPECT_EQ(kWidePlot.position(110, 0), QPointF(900, 300));
+    const struct {
+        CurvePlotGeometry plot;
+        double x, y, tempC, percent;
+    } rows[] = {
+        {kWidePlot, 450, 150, 65, 50},
+        {kWidePlot, -40, -10, 20, 100},
+        {kWidePlot, 950, 400, 110, 0},
+        {CurvePlotGeometry{0, 0}, 10, 10, 20, 0},
+        {CurvePlotGeometry{-5, -5}, 10, -10, 20, 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_DOUBLE_EQ(row.plot.temperature(row.x), row.tempC) << row.x;
+        EXPECT_DOUBLE_EQ(row.plot.percent(row.y), row.percent) << row.y;
+    }
+}
+
+TEST_F(CurveEditorTest, TemperatureLinesAre30DegreesApartBelowNineColumns)
+{
+    const struct {
+        double width;
+        QList<double> values;
+    } rows[] = {
+        {9 * 34, {20, 30, 40, 50, 60, 70, 80, 90, 100, 110}},
+        {9 * 34 - 1, {20, 50, 80, 110}},
+    };
+    for (const auto& row : rows) {
+        QList<double> values;
+        for (const CurveGridLine& line : CurveChart::temperatureLines({row.width, 100}))
+            values.append(line.value);
+        EXPECT_EQ(values, row.values) << row.width;
+    }
+    const auto lines = CurveChart::temperatureLines(kWidePlot);
+    EXPECT_EQ(lines.first().label, QString()) << "the left edge has no label";
+    EXPECT_EQ(lines[1], (CurveGridLine{30, 100, QStringLiteral("30°")}));
+    EXPECT_EQ(CurveChart::percentLines(kUnitPlot).last(),
+              (CurveGridLine{100, 0, QStringLiteral("100%")}));
+}
+
+TEST_F(CurveEditorTest, LineIsTheEnginesCurveOverTheWholePlot)
+{
+    const struct {
+        FanCurve curve;
+        QPolygonF line;
+    } rows[] = {
+        {FanCurve(), {}},
+        {FanCurve({{40, 30}, {60, 80}}), {{0, 100}, {20, 100}, {20, 70}, {40, 20}, {90, 20}}},
+        {FanPreset::fullSpeedCurve(), {{0, 0}, {90, 0}}},
+        // From a hand-edited file: the plot's edges cut the line where the engine evaluates it.
+        {FanCurve({{10, 0}, {120, 100}}), {{0, 100 - 100.0 / 11}, {90, 100 - 1000.0 / 11}}},
+        {FanCurve({{115, 60}}), {{0, 100}, {90, 100}, {90, 100}}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CurveChart::linePolyline(row.curve, kUnitPlot), row.line);
+    const QPolygonF area = CurveChart::areaPolygon(rows[1].curve, kUnitPlot);
+    EXPECT_EQ(area.mid(area.size() - 2), QPolygonF({{90, 100}, {0, 100}}));
+
+    const auto live = CurveChart::liveMarker(rows[1].curve, kUnitPlot, 150.4);
+    ASSERT_TRUE(live);
+    EXPECT_EQ(live->lineX, 90);
+    EXPECT_EQ(live->labelX, 66) << "24 points from the edge";
+    EXPECT_EQ(live->label, QStringLiteral("150°"));
+    EXPECT_EQ(live->operatingPoint, QPointF(90, 20));
+    EXPECT_FALSE(CurveChart::liveMarker(rows[1].curve, kUnitPlot, std::nullopt));
+}
+
+TEST_F(CurveEditorTest, TapAddsOnlyClearOfEveryPoint)
+{
+    const FanCurve cool = FanPreset::coolCurve(); // first points (30, 0), (45, 15)
+    const struct {
+        CurvePlotGeometry plot;
+        double tempC, percent;
+        std::optional<FanCurvePoint> added;
+    } rows[] = {
+        {kWidePlot, 31, 100, std::nullopt},             // 1 °C beside, far away on screen
+        {kSmallPlot, 33, 0, std::nullopt},              // 3 °C beside, 6 points away
+        {kWidePlot, 33, 0, FanCurvePoint{33, 0}},       // 3 °C beside, 30 points away
+        {kWidePlot, 200, 50, FanCurvePoint{110, 50}},   // past the right edge
+        {kWidePlot, 37.4, 60.6, FanCurvePoint{37, 61}}, // rounded
+        {kWidePlot, -10, -10, FanCurvePoint{20, 0}},
+    };
+    for (const auto& row : rows) {
+        const QPointF tap = row.plot.position(row.tempC, row.percent);
+        EXPECT_EQ(CurveChart::tapCandidate(cool, row.plot, tap), row.added) << row.tempC;
+    }
+}
+
+TEST_F(CurveEditorTest, DragsStayWithinTheCurvesLimitsAndCommitOnce)
+{
+    const FanPreset preset = copyOf(FanPreset::coolID);
+    const struct {
+        QPointF pointer;
+        FanCurvePoint first;
+    } rows[] = {
+        {{-500, 400}, {20, 0}},     // far left: the lower bound
+        {{2000, -50}, {44, 100}},   // far right: 1 °C before the second point at 45 °C
+        {{252, 149}, {45 - 1, 50}}, // 45.2 °C stays 1 °C short; 50.3 % rounds
+    };
+    for (const auto& row : rows) {
+        const FanCurvePoint to = CurveChart::dragValue(kWidePlot, row.pointer);
+        m_editor->movePoint(0, to.tempC, to.percent, false);
+        EXPECT_EQ(m_editor->displayedCurve().points.first(), row.first);
+        EXPECT_EQ(storedCurve(preset), FanPreset::coolCurve()) << "a drag lives in the draft";
+        EXPECT_FALSE(m_state->engine().hasPendingPush());
+    }
+    // Released where the last step left it: still stored, for both fans, and pushed.
+    m_editor->movePoint(0, 44, 50, true);
+    EXPECT_FALSE(m_editor->draftPreset());
+    EXPECT_EQ(storedCurve(preset).points.first(), (FanCurvePoint{44, 50}));
+    EXPECT_TRUE(m_state->engine().hasPendingPush());
+}
+
+TEST_F(CurveEditorTest, BuiltInsAndTheLastPointCannotBeEdited)
+{
+    m_editor->setSelectedPresetID(FanPreset::coolID);
+    m_editor->movePoint(0, 25, 10, true);
+    m_editor->addPoint(100, 100);
+    m_editor->deletePoint(0);
+    EXPECT_EQ(store().presetWithID(FanPreset::coolID)->curves.first(), FanPreset::coolCurve());
+
+    const FanPreset single = copyOf(FanPreset::fullSpeedID);
+    EXPECT_FALSE(m_editor->canDeletePoint());
+    m_editor->deletePoint(0);
+    EXPECT_EQ(storedCurve(single), FanPreset::fullSpeedCurve());
+    EXPECT_FALSE(m_state->engine().hasPendingPush());
+
+    m_editor->addPoint(21, 0); // within 2 °C: ignored
+    m_editor->addPoint(150, 140);
+    EXPECT_EQ(storedCurve(single).points, (QList<FanCurvePoint>{{20, 100}, {110, 100}}));
+    m_editor->deletePoint(0);
+    EXPECT_EQ(storedCurve(single).points, (QList<FanCurvePoint>{{110, 100}}));
+}
+
+TEST_F(CurveEditorTest, KeyboardNudgesStepThroughTheSameLimits)
+{
+    const FanPreset preset = copyOf(FanPreset::coolID); // first (30, 0), second at 45 °C
+    const struct {
+        int dt, dp;
+        bool large;
+        FanCurvePoint first;
+    } steps[] = {
+        {1, 0, false, {31, 0}},  {1, 0, false, {32, 0}}, {1, 0, false, {33, 0}},
+        {0, 1, false, {33, 1}},  {0, 1, false, {33, 2}}, {0, -1, true, {33, 0}},
+        {1, 5, true, {38, 25}},  {1, 0, true, {43, 25}}, {1, 0, true, {44, 25}},
+        {-1, 0, true, {39, 25}},
+    };
+    for (const auto& step : steps) {
+        m_editor->nudgePoint(0, step.dt, step.dp, step.large);
+        EXPECT_EQ(storedCurve(preset).points.first(), step.first);
+    }
+    m_editor->movePoint(0, 70, 25, true); // a typed temperature: clamped like a drag
+    EXPECT_EQ(storedCurve(preset).points.first(), (FanCurvePoint{44, 25}));
+}
+
+TEST_F(CurveEditorTest, NewPresetsAreNumberedUpToTheLimit)
+{
+    const QStringList names = {QStringLiteral("My Curve"), QStringLiteral("My Curve 2"),
+                               QStringLiteral("My Curve 3")};
+    for (const QString& name : names) {
+        EXPECT_EQ(m_editor->customizeToolTip(store().canAddPreset()), QString());
+        const auto created = m_editor->createPreset();
+        ASSERT_TRUE(created);
+        EXPECT_EQ(created->name, name);
+        EXPECT_EQ(m_editor->selectedPreset()->id, created->id);
+        EXPECT_FALSE(store().activePresetID()) << "selecting is not activating";
+    }
+    EXPECT_FALSE(store().canAddPreset());
+    EXPECT_FALSE(m_editor->createPreset());
+    EXPECT_FALSE(m_editor->duplicateForEditing(store().presets().first()));
+    EXPECT_EQ(m_editor->customizeToolTip(store().canAddPreset()),
+              qtTrId("presets.limitReachedHelp").arg(3));
+
+    // A gap is filled first.
+    const FanPreset second = store().presets()[3];
+    store().deletePreset(second);
+    EXPECT_EQ(m_editor->createPreset()->name, names[1]);
+}
+
+TEST_F(CurveEditorTest, SelectionFallsBackAndAChangeDropsTheDraft)
+{
+    EXPECT_EQ(m_editor->selectedPreset()->id, FanPreset::coolID);
+    const FanPreset user = copyOf(FanPreset::fullSpeedID);
+    m_editor->setSelectedPresetID(QUuid::createUuid()); // gone: falls back
+    EXPECT_EQ(m_editor->selectedPreset()->id, user.id) << "the first user preset";
+    store().setActivePresetID(FanPreset::fullSpeedID);
+    EXPECT_EQ(m_editor->selectedPreset()->id, FanPreset::fullSpeedID) << "the active preset";
+    m_editor->adoptInitialSelection();
+    EXPECT_EQ(m_editor->selectedPresetID(), FanPreset::fullSpeedID);
+
+    m_editor->setSelectedPresetID(user.id);
+    m_editor->movePoint(0, 60, 40, false);
+    EXPECT_TRUE(m_editor->draftPreset());
+    m_editor->setSelectedPresetID(FanPreset::coolID);
+    EXPECT_FALSE(m_editor->draftPreset());
+    EXPECT_EQ(storedCurve(user), FanPreset::fullSpeedCurve());
+}
+
+TEST_F(CurveEditorTest, CalloutTextAndPlacement)
+{
+    const SMCFanReading fan = test::fanReading(0, 200, 900);
+    SMCFanReading fixed = fan;
+    fixed.minRPM = fixed.maxRPM;
+    const struct {
+        double tempC, percent;
+        std::optional<SMCFanReading> fan;
+        const char* text;
+    } texts[] = {
+        {62.9, 40.7, std::nullopt, "62 °C · 40%"},
+        {62, 0, fan, "62 °C · 0% · macOS decides"},
+        {62, 50, fan, "62 °C · 50% · about 550 RPM"},
+        {62, 150, fan, "62 °C · 150% · about 900 RPM"},
+        {62, 10, fixed, "62 °C · 10% · about 900 RPM"}, // no range: the engine asks for max
+    };
+    for (const auto& row : texts)
+        EXPECT_EQ(CurveChart::calloutText(row.tempC, row.percent, row.fan),
+                  QString::fromUtf8(row.text));
+
+    const struct {
+        CurvePlotGeometry plot;
+        QPointF anchor, center;
+    } places[] = {
+        {{400, 300}, {200, 47}, {200, 15}}, {{400, 300}, {200, 46}, {200, 78}},
+        {{400, 300}, {10, 200}, {78, 168}}, {{400, 300}, {395, 200}, {322, 168}},
+        {{100, 300}, {90, 200}, {50, 168}}, // narrower than both insets: centred
+    };
+    for (const auto& row : places)
+        EXPECT_EQ(CurveChart::calloutCenter(row.plot, row.anchor), row.center) << row.anchor.y();
+}
+
+} // namespace
+} // namespace brisvane
