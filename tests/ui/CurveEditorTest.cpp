@@ -49,8 +49,6 @@ protected:
 
 TEST_F(CurveEditorTest, GeometryMapsBothWaysAndClampsToThePlot)
 {
-    EXPECT_EQ(kWidePlot.position(20, 100), QPointF(0, 0));
-    EXPECT_EQ(kWidePlot.position(110, 0), QPointF(900, 300));
     const struct {
         CurvePlotGeometry plot;
         double x, y, tempC, percent;
@@ -59,7 +57,6 @@ TEST_F(CurveEditorTest, GeometryMapsBothWaysAndClampsToThePlot)
         {kWidePlot, -40, -10, 20, 100},
         {kWidePlot, 950, 400, 110, 0},
         {CurvePlotGeometry{0, 0}, 10, 10, 20, 0},
-        {CurvePlotGeometry{-5, -5}, 10, -10, 20, 0},
     };
     for (const auto& row : rows) {
         EXPECT_DOUBLE_EQ(row.plot.temperature(row.x), row.tempC) << row.x;
@@ -107,12 +104,9 @@ TEST_F(CurveEditorTest, LineIsTheEnginesCurveOverTheWholePlot)
     const QPolygonF area = CurveChart::areaPolygon(rows[1].curve, kUnitPlot);
     EXPECT_EQ(area.mid(area.size() - 2), QPolygonF({{90, 100}, {0, 100}}));
 
-    const auto live = CurveChart::liveMarker(rows[1].curve, kUnitPlot, 150.4);
-    ASSERT_TRUE(live);
-    EXPECT_EQ(live->lineX, 90);
-    EXPECT_EQ(live->labelX, 66) << "24 points from the edge";
-    EXPECT_EQ(live->label, QStringLiteral("150°"));
-    EXPECT_EQ(live->operatingPoint, QPointF(90, 20));
+    // Past the right edge: the line at the edge, its label 24 points inside, the dot on the line.
+    EXPECT_EQ(CurveChart::liveMarker(rows[1].curve, kUnitPlot, 150.4),
+              (CurveLiveMarker{90, 66, QStringLiteral("150°"), {90, 20}}));
     EXPECT_FALSE(CurveChart::liveMarker(rows[1].curve, kUnitPlot, std::nullopt));
 }
 
@@ -209,14 +203,12 @@ TEST_F(CurveEditorTest, NewPresetsAreNumberedUpToTheLimit)
     const QStringList names = {QStringLiteral("My Curve"), QStringLiteral("My Curve 2"),
                                QStringLiteral("My Curve 3")};
     for (const QString& name : names) {
-        EXPECT_EQ(m_editor->customizeToolTip(store().canAddPreset()), QString());
         const auto created = m_editor->createPreset();
         ASSERT_TRUE(created);
         EXPECT_EQ(created->name, name);
         EXPECT_EQ(m_editor->selectedPreset()->id, created->id);
         EXPECT_FALSE(store().activePresetID()) << "selecting is not activating";
     }
-    EXPECT_FALSE(store().canAddPreset());
     EXPECT_FALSE(m_editor->createPreset());
     EXPECT_FALSE(m_editor->duplicateForEditing(store().presets().first()));
     EXPECT_EQ(m_editor->customizeToolTip(store().canAddPreset()),
@@ -260,7 +252,6 @@ TEST_F(CurveEditorTest, CalloutTextAndPlacement)
         {62.9, 40.7, std::nullopt, "62 °C · 40%"},
         {62, 0, fan, "62 °C · 0% · macOS decides"},
         {62, 50, fan, "62 °C · 50% · about 550 RPM"},
-        {62, 150, fan, "62 °C · 150% · about 900 RPM"},
         {62, 10, fixed, "62 °C · 10% · about 900 RPM"}, // no range: the engine asks for max
     };
     for (const auto& row : texts)

@@ -129,4 +129,16 @@ QPointF calloutCenter(const CurvePlotGeometry& geometry, QPointF anchor)
     return {keptInside(anchor.x(), kCalloutEdgeInset, geometry.width), y};
 }
 
+QString pointAccessibleName(int index)
+{
+    return qtTrId("curves.chart.pointAccessibilityLabel").arg(index + 1);
+}
+
+QString pointAccessibleValue(const FanCurvePoint& point)
+{
+    return qtTrId("curves.chart.pointAccessibilityValue")
+        .arg(std::lround(point.tempC))
+        .arg(std::lround(point.percent));
+}
+
 } // namespace brisvane::CurveChart

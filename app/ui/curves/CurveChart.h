@@ -31,6 +31,8 @@ struct CurveLiveMarker {
     double labelX = 0;
     QString label;
     QPointF operatingPoint;
+
+    friend bool operator==(const CurveLiveMarker&, const CurveLiveMarker&) = default;
 };
 
 namespace CurveChart {
@@ -73,6 +75,10 @@ QString calloutText(double tempC, double percent, const std::optional<SMCFanRead
 // The callout's centre for a point at `anchor`: 32 points above it, or below it near the top,
 // and at least 78 points from either side.
 QPointF calloutCenter(const CurvePlotGeometry& geometry, QPointF anchor);
+
+// A handle's accessible name and value: "Point 2", "45 degrees, 15 percent". `index` from 0.
+QString pointAccessibleName(int index);
+QString pointAccessibleValue(const FanCurvePoint& point);
 
 } // namespace CurveChart
 } // namespace brisvane

@@ -23,7 +23,11 @@ CurveEditor::CurveEditor(PresetStore& store, ControlEngine& engine, QObject* par
     , m_store(store)
     , m_engine(engine)
 {
-    connect(&m_store, &PresetStore::presetsChanged, this, &CurveEditor::displayedCurveChanged);
+    // Without a choice of its own the editor follows the store (active, then first presets).
+    for (const auto signal : {&PresetStore::presetsChanged, &PresetStore::activePresetChanged}) {
+        connect(&m_store, signal, this, &CurveEditor::selectionChanged);
+        connect(&m_store, signal, this, &CurveEditor::displayedCurveChanged);
+    }
 }
 
 std::optional<FanPreset> CurveEditor::selectedPreset() const
