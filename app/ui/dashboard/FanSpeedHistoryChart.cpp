@@ -59,7 +59,7 @@ FanSpeedHistoryChart::points(const QList<TelemetrySample>& samples)
     QList<FanSpeedPoint> result;
     for (const TelemetrySample& sample : samples) {
         const double minutes = HistoryChartAxis::minutesFromNow(sample, samples.last());
-        const auto k = static_cast<qint64>(std::trunc(minutes * 60000));
+        const qint64 k = HistoryChartAxis::sampleKey(minutes);
         for (const SMCFanReading& fan : sample.fans)
             result.append({fan.index + 16 * k, minutes, seriesName(fan.index), fan.actualRPM});
     }
@@ -81,10 +81,7 @@ QList<double> FanSpeedHistoryChart::speedTickValues(ChartDomain domain)
 {
     const double span = domain.upper - domain.lower;
     const double step = span <= 5000 ? 1000 : span <= 10000 ? 2000 : 5000;
-    QList<double> ticks;
-    for (double value = std::ceil(domain.lower / step) * step; value <= domain.upper; value += step)
-        ticks.append(value);
-    return ticks;
+    return HistoryChartAxis::gridValues(domain, step);
 }
 
 QString FanSpeedHistoryChart::compactSpeedLabel(double rpm)

@@ -21,6 +21,19 @@ double minutesFromNow(const TelemetrySample& sample, const TelemetrySample& newe
     return newest.timestamp.msecsTo(sample.timestamp) / 60000.0;
 }
 
+qint64 sampleKey(double minutesFromNow)
+{
+    return static_cast<qint64>(std::trunc(minutesFromNow * 60000));
+}
+
+QList<double> gridValues(ChartDomain domain, double step)
+{
+    QList<double> values;
+    for (double value = std::ceil(domain.lower / step) * step; value <= domain.upper; value += step)
+        values.append(value);
+    return values;
+}
+
 ChartDomain timeDomain(const QList<TelemetrySample>& samples)
 {
     const double span = spanMinutes(samples);

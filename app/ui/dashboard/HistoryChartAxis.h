@@ -21,6 +21,10 @@ namespace HistoryChartAxis {
 
 // (sample − newest) in minutes.
 double minutesFromNow(const TelemetrySample& sample, const TelemetrySample& newest);
+// A sample's place in the point ids: its time from the newest in whole milliseconds.
+qint64 sampleKey(double minutesFromNow);
+// The multiples of `step` inside `domain`, lowest first: the grid lines of a value axis.
+QList<double> gridValues(ChartDomain domain, double step);
 // −span … 0, or −1 … 0 for a span of at most a minute or no samples. Samples oldest first.
 ChartDomain timeDomain(const QList<TelemetrySample>& samples);
 // Every step back from 0 while greater than −span: 0.5, 1, 3 or 5 minutes by the span.

@@ -14,7 +14,7 @@ TemperatureHistoryChart::points(const QList<TelemetrySample>& samples)
     result.reserve(2 * samples.size());
     for (const TelemetrySample& sample : samples) {
         const double minutes = HistoryChartAxis::minutesFromNow(sample, samples.last());
-        const auto k = static_cast<qint64>(std::trunc(minutes * 60000));
+        const qint64 k = HistoryChartAxis::sampleKey(minutes);
         result.append({2 * k, minutes, cpuSeriesName, sample.temperatures.cpuMax});
         result.append({2 * k + 1, minutes, gpuSeriesName, sample.temperatures.gpuMax});
     }
@@ -56,10 +56,7 @@ TemperatureHistoryChart::areaGradient(const QString& seriesName, const AppColors
 QList<double> TemperatureHistoryChart::degreeTickValues(ChartDomain domain)
 {
     const double step = (domain.upper - domain.lower) / 5 > 5 ? 10 : 5;
-    QList<double> ticks;
-    for (double value = std::ceil(domain.lower / step) * step; value <= domain.upper; value += step)
-        ticks.append(value);
-    return ticks;
+    return HistoryChartAxis::gridValues(domain, step);
 }
 
 QString TemperatureHistoryChart::degreeLabel(double celsius)
