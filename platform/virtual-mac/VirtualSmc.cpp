@@ -250,15 +250,6 @@ SMCParamStruct VirtualSmc::handleLocked(const SMCParamStruct& request)
 
 std::uint8_t VirtualSmc::writeLocked(SmcKeyEntry& key, const std::vector<std::uint8_t>& bytes)
 {
-    if (m_writeScript) {
-        if (auto scripted = m_writeScript(key.name, bytes, m_time)) {
-            if (*scripted == kSmcResultSuccess) {
-                key.bytes = bytes;
-                m_firmware->noteWrite(key, m_time);
-            }
-            return *scripted;
-        }
-    }
     if (!key.writable)
         return kSmcResultWriteRefused;
     if (auto verdict = m_firmware->screenWrite(key, bytes, m_time); verdict && *verdict != 0)
@@ -386,12 +377,6 @@ void VirtualSmc::setFanNoise(double amplitudeRPM, std::uint32_t seed)
     std::lock_guard lock(m_mutex);
     syncLocked();
     m_firmware->setNoise(amplitudeRPM, seed);
-}
-
-void VirtualSmc::setWriteScript(WriteScript script)
-{
-    std::lock_guard lock(m_mutex);
-    m_writeScript = std::move(script);
 }
 
 void VirtualSmc::injectFault(const std::string& key, SmcOperation operation, std::uint8_t result,

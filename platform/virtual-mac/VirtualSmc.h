@@ -16,7 +16,6 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -81,12 +80,6 @@ class VirtualSmc final : public iokit::UserClient {
 public:
     static constexpr const char* kDefaultProfile = "two-fan-laptop";
 
-    // A test's own firmware rule for writes: nothing lets the write take its normal course; a
-    // result answers it, and the bytes are stored (past every firmware rule) only when it is 0.
-    // Runs under the model's lock, so it must not call back into the VirtualSmc.
-    using WriteScript = std::function<std::optional<std::uint8_t>(
-        const std::string& key, const std::vector<std::uint8_t>& bytes, double t)>;
-
     // Registers a VirtualSmc as its profile's IOKit service for as long as it lives. Calls that
     // arrive after it ends answer kIOReturnNotResponding, so connections opened meanwhile never
     // reach a destroyed model.
@@ -140,7 +133,6 @@ public:
     void setModeAcceptDelay(std::optional<double> seconds);
     // Jitter of the actual fan speeds; 0 makes every reading exact.
     void setFanNoise(double amplitudeRPM, std::uint32_t seed = 1);
-    void setWriteScript(WriteScript script);
 
     // That operation on that key answers `result` (non-zero), `count` times or always.
     void injectFault(const std::string& key, SmcOperation operation, std::uint8_t result,
@@ -198,7 +190,6 @@ private:
     double m_gpuLoad = 0;
     bool m_anyLoadSeen = false;
     std::optional<double> m_pinnedCelsius;
-    WriteScript m_writeScript;
     std::map<std::pair<std::uint32_t, SmcOperation>, Fault> m_faults;
     std::optional<TransportFault> m_transportFault;
     std::atomic<double> m_callLatencySeconds{0.0}; // read before the mutex is taken
