@@ -2,8 +2,12 @@
 //   brisvane-screenshot gallery|main-window|menubar-STATE|tray-label light|dark FILE
 //   brisvane-screenshot header:STATE light|dark FILE [WIDTH]
 //   brisvane-screenshot dashboard:STATE light|dark FILE
+//   brisvane-screenshot presets:STATE light|dark FILE
 // The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
 // or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
+// The presets section's STATE is fresh, three-presets, drag, menu, rename or delete: the
+// grid of a new install, or with three presets of the user's, driven as a person would (a drag
+// held over a card, a card's context menu, the dialogs).
 // The menu-bar panel's states (waiting, two-fans, parked-fan, unlocking, failed,
 // helper-missing, boost-35) are built from pinned readings and a helper stand-in, so each shows
 // exactly one state; tray-label is the label image on a light or dark tray strip.
@@ -24,10 +28,12 @@
 #include "app/core/Translations.h"
 #include "app/core/UserDefaults.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPointingDevice>
 #include <QQmlApplicationEngine>
 #include <QQmlExtensionPlugin>
 #include <QQuickWindow>
@@ -186,6 +192,144 @@ int header(const QString& state, const QString& scheme, const QString& file, int
     return save(*scenes.mainWindow(), file, width);
 }
 
+// Three presets of the user's, with curves of their own.
+void writeThreePresetFile(const QString& directory)
+{
+    const struct {
+        const char* name;
+        QList<FanCurvePoint> points;
+    } rows[] = {
+        {"Quiet Desk", {{50, 0}, {70, 20}, {85, 55}, {100, 100}}},
+        {"Late Night Render", {{40, 10}, {60, 45}, {80, 90}, {90, 100}}},
+        {"Gaming", {{35, 20}, {55, 40}, {70, 70}, {80, 100}}},
+    };
+    QList<FanPreset> presets;
+    for (const auto& row : rows) {
+        FanPreset preset;
+        preset.id = QUuid::createUuid();
+        preset.name = QString::fromUtf8(row.name);
+        preset.symbolName = QStringLiteral("fanblades");
+        preset.curves = {FanCurve(row.points), FanCurve(row.points)};
+        presets.append(preset);
+    }
+    PresetFile::writeAtomically(directory + u'/' + QLatin1StringView(PresetStore::kFileName),
+                                PresetFile::encode(presets), nullptr);
+}
+
+// The largest object under `root` with this role and name, as assistive technology finds it:
+// a card rather than the header's pill of the same name.
+QAccessibleInterface* findAccessible(QAccessibleInterface* root, QAccessible::Role role,
+                                     const QString& name)
+{
+    QAccessibleInterface* largest = nullptr;
+    const auto area = [](QAccessibleInterface* object) {
+        return object ? object->rect().width() * object->rect().height() : -1;
+    };
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QAccessibleInterface* child = root->child(i);
+        if (child && child->role() == role && child->text(QAccessible::Name) == name &&
+            area(child) > area(largest))
+            largest = child;
+        if (QAccessibleInterface* found = findAccessible(child, role, name);
+            area(found) > area(largest))
+            largest = found;
+    }
+    return largest;
+}
+
+QPointF centreOf(QQuickWindow& window, QAccessibleInterface* object)
+{
+    return window.mapFromGlobal(object->rect().center());
+}
+
+void sendMouse(QQuickWindow& window, QEvent::Type type, QPointF position, Qt::MouseButton button,
+               Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, position, position, window.mapToGlobal(position), button, buttons,
+                      Qt::NoModifier, QPointingDevice::primaryPointingDevice());
+    QCoreApplication::sendEvent(&window, &event);
+    QCoreApplication::processEvents();
+}
+
+// The presets section in one state (see the top of this file).
+int presetsScreen(const QString& state, const QString& scheme, const QString& file)
+{
+    if (!QStringList{"fresh", "three-presets", "drag", "menu", "rename", "delete"}.contains(state)) {
+        std::fprintf(stderr, "brisvane-screenshot: no presets state %s\n", qUtf8Printable(state));
+        return 2;
+    }
+    QTemporaryDir settings;
+    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme,
+                           QStringLiteral("-InitialSection"), QStringLiteral("presets")},
+                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
+                                                      QSettings::IniFormat));
+    AppState::registerDefaults(defaults);
+    const QString presetDirectory = settings.filePath(QStringLiteral("presets"));
+    QDir().mkpath(presetDirectory);
+    if (state != QLatin1StringView("fresh"))
+        writeThreePresetFile(presetDirectory);
+    auto telemetry = std::make_unique<TelemetryStore>(defaults);
+    auto helper = std::make_unique<AcceptingHelper>(HelperState::installed);
+    auto presets = std::make_unique<PresetStore>(2, presetDirectory, defaults);
+    auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
+    telemetry->start(AppState::kSampleIntervalSeconds);
+    AppState appState(std::move(telemetry), std::move(helper), std::move(presets),
+                      std::move(engine));
+    if (state != QLatin1StringView("fresh"))
+        appState.presets().setActivePresetID(appState.presets().presets()[2].id);
+    AppDelegate delegate;
+    BrisvaneApp scenes(appState, delegate, defaults);
+    if (!scenes.buildScenes())
+        return 1;
+    QQuickWindow& window = *scenes.mainWindow();
+    window.show();
+    runUntil([&] { return appState.telemetry().latest().has_value(); }, 15s);
+    runUntil([] { return false; }, 500ms);
+
+    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&window);
+    const auto card = [&](const char* name) {
+        QAccessibleInterface* found =
+            findAccessible(root, QAccessible::Button, QString::fromUtf8(name));
+        if (!found)
+            std::fprintf(stderr, "brisvane-screenshot: no card %s\n", name);
+        return found;
+    };
+    if (state == QLatin1StringView("drag")) {
+        QAccessibleInterface* from = card("Automatic");
+        QAccessibleInterface* onto = card("Gaming");
+        if (!from || !onto)
+            return 1;
+        const QPointF start = centreOf(window, from);
+        const QPointF end = centreOf(window, onto) + QPointF(-30, 10);
+        sendMouse(window, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        for (int step = 1; step <= 20; ++step)
+            sendMouse(window, QEvent::MouseMove, start + (end - start) * step / 20, Qt::NoButton,
+                      Qt::LeftButton);
+    } else if (state != QLatin1StringView("fresh") &&
+               state != QLatin1StringView("three-presets")) {
+        QAccessibleInterface* target = card("Late Night Render");
+        if (!target)
+            return 1;
+        const QPointF position = centreOf(window, target);
+        sendMouse(window, QEvent::MouseButtonPress, position, Qt::RightButton, Qt::RightButton);
+        sendMouse(window, QEvent::MouseButtonRelease, position, Qt::RightButton, Qt::NoButton);
+        runUntil([] { return false; }, 300ms);
+        if (state != QLatin1StringView("menu")) {
+            const QString itemName = state == QLatin1StringView("rename")
+                                         ? qtTrId("presets.contextMenu.rename")
+                                         : qtTrId("presets.contextMenu.delete");
+            QAccessibleInterface* item = findAccessible(root, QAccessible::MenuItem, itemName);
+            if (!item || !item->actionInterface()) {
+                std::fprintf(stderr, "brisvane-screenshot: no menu item %s\n",
+                             qUtf8Printable(itemName));
+                return 1;
+            }
+            item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        }
+    }
+    return save(window, file);
+}
+
 SMCFanReading fan(int index, double rpm)
 {
     SMCFanReading reading;
@@ -335,6 +479,8 @@ int main(int argc, char** argv)
     if (screen.startsWith(QLatin1StringView("header:")))
         return brisvane::header(screen.mid(7), arguments[2], arguments[3],
                                 arguments.size() == 5 ? arguments[4].toInt() : 0);
+    if (screen.startsWith(QLatin1StringView("presets:")))
+        return brisvane::presetsScreen(screen.mid(8), arguments[2], arguments[3]);
     if (screen.startsWith(QLatin1StringView("dashboard:")))
         return brisvane::dashboard(screen.mid(10), arguments[2], arguments[3]);
     if (screen == QLatin1StringView("gallery"))

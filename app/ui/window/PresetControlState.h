@@ -4,6 +4,7 @@
 
 #include "app/core/FanPreset.h"
 #include "app/core/HelperControlling.h"
+#include "app/ui/design/PresetCaption.h"
 
 #include "shared/HelperShared.h"
 
@@ -52,12 +53,6 @@ struct PresetControlStateResolver {
 struct ActivePresetState {
     // The helper's state, its last status's phase, and a boost above 0 % while overriding.
     static PresetControlState current(const AppState& appState);
-};
-
-struct PresetCaption {
-    // The translation key of what a preset does; no preset is the automatic slot.
-    static const char* textKey(const std::optional<FanPreset>& preset);
-    static QString text(const std::optional<FanPreset>& preset);
 };
 
 struct PresetPillTitle {

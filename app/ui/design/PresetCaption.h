@@ -1,0 +1,19 @@
+#pragma once
+// What a preset does, in one line: the caption under the header's pills and on the presets
+// screen's cards.
+
+#include "app/core/FanPreset.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace brisvane {
+
+struct PresetCaption {
+    // The translation key of what a preset does; no preset is the automatic slot.
+    static const char* textKey(const std::optional<FanPreset>& preset);
+    static QString text(const std::optional<FanPreset>& preset);
+};
+
+} // namespace brisvane

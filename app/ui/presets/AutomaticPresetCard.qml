@@ -1,0 +1,26 @@
+import QtQuick
+import Brisvane.UI.Design
+import Brisvane.UI.Presets
+
+// The automatic slot: macOS runs the fans. Its thumbnail is a dashed baseline, not a curve.
+PresetCardButton {
+    id: root
+
+    required property string name
+    required property string symbolName
+    required property string caption
+
+    text: name
+    Accessible.description: caption
+
+    contentItem: PresetCardLayout {
+        iconSymbolName: root.symbolName
+        name: root.name
+        caption: root.caption
+        isActive: root.isActive
+
+        AutomaticBaselineThumbnail {
+            anchors.fill: parent
+        }
+    }
+}

@@ -1,0 +1,30 @@
+import QtQuick
+import Brisvane.UI.Design
+import Brisvane.UI.Presets
+
+// A built-in or user preset: its icon, name, caption and a miniature of its first curve.
+PresetCardButton {
+    id: root
+
+    required property string name
+    required property string symbolName
+    required property string caption
+    // PresetsModel's thumbnail role.
+    required property var thumbnail
+
+    text: name
+    Accessible.description: caption
+
+    contentItem: PresetCardLayout {
+        iconSymbolName: root.symbolName
+        name: root.name
+        caption: root.caption
+        isActive: root.isActive
+
+        MiniCurveThumbnail {
+            anchors.fill: parent
+            points: root.thumbnail
+            emphasised: root.isActive
+        }
+    }
+}

@@ -1,0 +1,339 @@
+#include "app/ui/presets/PresetsModel.h"
+
+#include "app/ui/design/PresetCaption.h"
+#include "app/ui/presets/MiniCurveThumbnailPath.h"
+#include "app/ui/presets/PresetGrid.h"
+
+namespace brisvane {
+
+PresetsModel::PresetsModel(QObject* parent)
+    : QAbstractListModel(parent)
+{}
+
+void PresetsModel::setAppState(AppState* state)
+{
+    if (m_appState == state)
+        return;
+    if (m_appState)
+        m_appState->presets().disconnect(this);
+    m_appState = state;
+    if (state) {
+        PresetStore* store = &state->presets();
+        connect(store, &PresetStore::presetsChanged, this, [this] {
+            sync();
+            if (m_pendingDeletionID)
+                emit deletionChanged(); // the title names the preset
+        });
+        connect(store, &PresetStore::slotOrderChanged, this, &PresetsModel::sync);
+        connect(store, &PresetStore::activePresetIDChanged, this, [this] {
+            if (!m_cards.isEmpty())
+                emit dataChanged(index(0), index(rowCount() - 1), {isActiveRole});
+        });
+        connect(store, &PresetStore::canAddPresetChanged, this,
+                &PresetsModel::canAddPresetChanged);
+    }
+    beginResetModel();
+    m_cards = cardsFromStore();
+    endResetModel();
+    setRenamingID(std::nullopt);
+    setPendingDeletionID(std::nullopt);
+    emit canAddPresetChanged();
+    emit appStateChanged();
+}
+
+bool PresetsModel::canAddPreset() const
+{
+    return m_appState && m_appState->presets().canAddPreset();
+}
+
+QString PresetsModel::newPresetSymbolName() const
+{
+    return canAddPreset() ? QStringLiteral("plus.circle.fill") : QStringLiteral("tray.full");
+}
+
+QString PresetsModel::newPresetTitle() const
+{
+    return canAddPreset() ? qtTrId("presets.card.newPreset") : qtTrId("presets.card.limitReached");
+}
+
+QString PresetsModel::newPresetToolTip() const
+{
+    return canAddPreset()
+               ? QString()
+               : qtTrId("presets.limitReachedHelp").arg(PresetStore::kMaximumUserPresets);
+}
+
+void PresetsModel::setRenameDraftName(const QString& name)
+{
+    if (m_renameDraftName == name)
+        return;
+    m_renameDraftName = name;
+    emit renameDraftNameChanged();
+}
+
+QString PresetsModel::deletionTitle() const
+{
+    const FanPreset* preset = m_appState && m_pendingDeletionID
+                                  ? m_appState->presets().presetWithID(*m_pendingDeletionID)
+                                  : nullptr;
+    return preset ? qtTrId("presets.delete.titleNamed").arg(preset->name)
+                  : qtTrId("presets.delete.titleFallback");
+}
+
+void PresetsModel::activate(const QString& slotID)
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    if (!m_appState || !slot)
+        return;
+    PresetStore& store = m_appState->presets();
+    if (slot->presetID() && !store.presetWithID(*slot->presetID()))
+        return;
+    store.setActivePresetID(slot->presetID());
+    m_appState->engine().pushSoon();
+}
+
+void PresetsModel::duplicate(const QString& slotID)
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    if (!m_appState || !slot || !slot->presetID())
+        return;
+    PresetStore& store = m_appState->presets();
+    if (const FanPreset* preset = store.presetWithID(*slot->presetID()))
+        store.duplicate(FanPreset(*preset)); // the store's list changes under the reference
+}
+
+QString PresetsModel::createPreset()
+{
+    if (!m_appState)
+        return {};
+    const std::optional<FanPreset> created =
+        m_appState->presets().addPreset(qtTrId("presets.newPresetDefaultName"));
+    if (!created)
+        return {};
+    const QString slotID = PresetSlot::preset(created->id).id();
+    beginRename(slotID);
+    return slotID;
+}
+
+const FanPreset* PresetsModel::userPreset(const QString& slotID) const
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    if (!m_appState || !slot || !slot->presetID())
+        return nullptr;
+    const FanPreset* preset = m_appState->presets().presetWithID(*slot->presetID());
+    return preset && !preset->isBuiltIn ? preset : nullptr;
+}
+
+void PresetsModel::beginRename(const QString& slotID)
+{
+    const FanPreset* preset = userPreset(slotID);
+    if (!preset)
+        return;
+    setRenameDraftName(preset->name);
+    setRenamingID(preset->id);
+}
+
+void PresetsModel::commitRename()
+{
+    const std::optional<QUuid> id = m_renamingID;
+    setRenamingID(std::nullopt);
+    const std::optional<QString> name = renamedName(m_renameDraftName);
+    if (!id || !name || !m_appState)
+        return;
+    // The stored preset, not a copy taken when the dialog opened: only the name changes.
+    const FanPreset* stored = m_appState->presets().presetWithID(*id);
+    if (!stored)
+        return;
+    FanPreset renamed = *stored;
+    renamed.name = *name;
+    m_appState->presets().update(renamed);
+}
+
+void PresetsModel::cancelRename()
+{
+    setRenamingID(std::nullopt);
+}
+
+void PresetsModel::beginDeletion(const QString& slotID)
+{
+    if (const FanPreset* preset = userPreset(slotID))
+        setPendingDeletionID(preset->id);
+}
+
+void PresetsModel::confirmDeletion()
+{
+    const std::optional<QUuid> id = m_pendingDeletionID;
+    setPendingDeletionID(std::nullopt);
+    if (!id || !m_appState)
+        return;
+    if (const FanPreset* preset = m_appState->presets().presetWithID(*id))
+        m_appState->presets().deletePreset(FanPreset(*preset));
+}
+
+void PresetsModel::cancelDeletion()
+{
+    setPendingDeletionID(std::nullopt);
+}
+
+bool PresetsModel::dropText(const QString& text, const QString& targetSlotID)
+{
+    const std::optional<PresetSlot> source = PresetSlot::fromID(text);
+    const std::optional<PresetSlot> target = PresetSlot::fromID(targetSlotID);
+    if (!m_appState || !source || !target)
+        return false;
+    m_appState->presets().moveSlot(*source, *target);
+    return true;
+}
+
+QVariantMap PresetsModel::gridColumns(double availableWidth) const
+{
+    const PresetGrid::Columns columns = PresetGrid::columns(availableWidth);
+    return {{QStringLiteral("count"), columns.count},
+            {QStringLiteral("cardWidth"), columns.cardWidth},
+            {QStringLiteral("rowWidth"), columns.rowWidth}};
+}
+
+QStringList PresetsModel::menuEntries(const std::optional<FanPreset>& preset)
+{
+    if (!preset)
+        return {};
+    QStringList entries{QStringLiteral("activate"), QStringLiteral("-"),
+                        QStringLiteral("duplicate")};
+    if (!preset->isBuiltIn)
+        entries << QStringLiteral("rename") << QStringLiteral("-") << QStringLiteral("delete");
+    return entries;
+}
+
+std::optional<QString> PresetsModel::renamedName(const QString& draft)
+{
+    QString name = draft.trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+void PresetsModel::setRenamingID(const std::optional<QUuid>& id)
+{
+    if (m_renamingID == id)
+        return;
+    m_renamingID = id;
+    emit renamingChanged();
+}
+
+void PresetsModel::setPendingDeletionID(const std::optional<QUuid>& id)
+{
+    if (m_pendingDeletionID == id)
+        return;
+    m_pendingDeletionID = id;
+    emit deletionChanged();
+}
+
+QList<PresetsModel::Card> PresetsModel::cardsFromStore() const
+{
+    QList<Card> cards;
+    if (!m_appState)
+        return cards;
+    const PresetStore& store = m_appState->presets();
+    for (const PresetSlot& slot : store.slotOrder()) {
+        if (!slot.presetID()) {
+            cards.append({slot, std::nullopt});
+        } else if (const FanPreset* preset = store.presetWithID(*slot.presetID())) {
+            cards.append({slot, *preset});
+        }
+    }
+    return cards;
+}
+
+void PresetsModel::sync()
+{
+    const QList<Card> next = cardsFromStore();
+    const auto rowOf = [this](const PresetSlot& slot, qsizetype from) -> qsizetype {
+        for (qsizetype row = from; row < m_cards.size(); ++row) {
+            if (m_cards[row].slot == slot)
+                return row;
+        }
+        return -1;
+    };
+    const auto inNext = [&next](const PresetSlot& slot) {
+        return std::any_of(next.cbegin(), next.cend(),
+                           [&slot](const Card& card) { return card.slot == slot; });
+    };
+    for (qsizetype row = m_cards.size() - 1; row >= 0; --row) {
+        if (!inNext(m_cards[row].slot)) {
+            beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+            m_cards.removeAt(row);
+            endRemoveRows();
+        }
+    }
+    // Rows before `k` already match; the slot for `k` is at `k` or later, or new.
+    for (qsizetype k = 0; k < next.size(); ++k) {
+        const int at = static_cast<int>(k);
+        const qsizetype row = rowOf(next[k].slot, k);
+        if (row < 0) {
+            beginInsertRows({}, at, at);
+            m_cards.insert(k, next[k]);
+            endInsertRows();
+            continue;
+        }
+        if (row != k) {
+            beginMoveRows({}, static_cast<int>(row), static_cast<int>(row), {}, at);
+            m_cards.move(row, k);
+            endMoveRows();
+        }
+        if (m_cards[k].preset != next[k].preset) {
+            m_cards[k] = next[k];
+            emit dataChanged(index(at), index(at));
+        }
+    }
+}
+
+int PresetsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_cards.size());
+}
+
+QVariant PresetsModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Card& card = m_cards[index.row()];
+    switch (role) {
+    case slotIDRole:
+        return card.slot.id();
+    case isAutomaticRole:
+        return card.slot.isAutomatic();
+    case isUserPresetRole:
+        return card.preset && !card.preset->isBuiltIn;
+    case nameRole:
+        return card.preset ? card.preset->name : PresetSlot::automaticTitle();
+    case symbolNameRole:
+        return card.preset ? card.preset->symbolName
+                           : QStringLiteral("gearshape.arrow.trianglehead.2.clockwise.rotate.90");
+    case captionRole:
+        return PresetCaption::text(card.preset);
+    case toolTipRole:
+        return card.preset ? card.preset->name : qtTrId("presets.card.automaticHelp");
+    case isActiveRole:
+        return m_appState && m_appState->presets().activePresetID() == card.slot.presetID();
+    case thumbnailRole:
+        if (!card.preset || card.preset->curves.isEmpty())
+            return QVariant::fromValue(QPolygonF());
+        return QVariant::fromValue(
+            MiniCurveThumbnailPath::points(card.preset->curves.first(), {1, 1}));
+    case menuEntriesRole:
+        return menuEntries(card.preset);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> PresetsModel::roleNames() const
+{
+    return {{slotIDRole, "slotID"},           {isAutomaticRole, "isAutomatic"},
+            {isUserPresetRole, "isUserPreset"}, {nameRole, "name"},
+            {symbolNameRole, "symbolName"},     {captionRole, "caption"},
+            {toolTipRole, "toolTip"},           {isActiveRole, "isActive"},
+            {thumbnailRole, "thumbnail"},       {menuEntriesRole, "menuEntries"}};
+}
+
+} // namespace brisvane

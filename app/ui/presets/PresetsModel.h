@@ -1,0 +1,131 @@
+#pragma once
+// What the presets screen shows and does: one card per preset slot in the user's order, the
+// new-preset card, the context menus, the rename and delete dialogs, and the drops that reorder
+// the slots. Every change goes through the preset store; activating also asks the engine to push.
+
+#include "app/core/AppState.h"
+#include "app/core/PresetSlot.h"
+
+#include <QAbstractListModel>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace brisvane {
+
+class PresetsModel : public QAbstractListModel {
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    enum Roles {
+        slotIDRole = Qt::UserRole + 1, // PresetSlot::id(): also the drag payload
+        isAutomaticRole,
+        isUserPresetRole,
+        nameRole,
+        symbolNameRole,
+        captionRole,
+        toolTipRole,
+        isActiveRole,
+        thumbnailRole,   // QPolygonF of the first curve in a 1 × 1 plot; empty for automatic
+        menuEntriesRole, // menuEntries()
+    };
+    Q_ENUM(Roles)
+
+    explicit PresetsModel(QObject* parent = nullptr);
+
+    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged
+                   REQUIRED)
+    AppState* appState() const { return m_appState; }
+    void setAppState(AppState* state);
+
+    // Duplicate and create are offered only below the user-preset limit.
+    Q_PROPERTY(bool canAddPreset READ canAddPreset NOTIFY canAddPresetChanged)
+    bool canAddPreset() const;
+    // The new-preset card, or the disabled limit card with its tooltip ("" when none).
+    Q_PROPERTY(QString newPresetSymbolName READ newPresetSymbolName NOTIFY canAddPresetChanged)
+    QString newPresetSymbolName() const;
+    Q_PROPERTY(QString newPresetTitle READ newPresetTitle NOTIFY canAddPresetChanged)
+    QString newPresetTitle() const;
+    Q_PROPERTY(QString newPresetToolTip READ newPresetToolTip NOTIFY canAddPresetChanged)
+    QString newPresetToolTip() const;
+
+    // The rename dialog is open while a preset is being renamed; the field edits the draft.
+    Q_PROPERTY(bool isRenaming READ isRenaming NOTIFY renamingChanged)
+    bool isRenaming() const { return m_renamingID.has_value(); }
+    Q_PROPERTY(QString renameDraftName READ renameDraftName WRITE setRenameDraftName NOTIFY
+                   renameDraftNameChanged)
+    const QString& renameDraftName() const { return m_renameDraftName; }
+    void setRenameDraftName(const QString& name);
+
+    // The delete confirmation is open while a deletion is pending.
+    Q_PROPERTY(bool isConfirmingDeletion READ isConfirmingDeletion NOTIFY deletionChanged)
+    bool isConfirmingDeletion() const { return m_pendingDeletionID.has_value(); }
+    Q_PROPERTY(QString deletionTitle READ deletionTitle NOTIFY deletionChanged)
+    QString deletionTitle() const;
+
+    // The slot becomes active (a preset, or macOS for the automatic slot), then a push.
+    Q_INVOKABLE void activate(const QString& slotID);
+    // A user copy of the slot's preset, appended last; neither selected nor activated.
+    Q_INVOKABLE void duplicate(const QString& slotID);
+    // A user preset named "New Preset", not activated, with the rename dialog open for it.
+    // Returns its slot id, or "" at the limit.
+    Q_INVOKABLE QString createPreset();
+
+    Q_INVOKABLE void beginRename(const QString& slotID);
+    // Stores the trimmed draft as the name, unless nothing is left of it; never pushes.
+    Q_INVOKABLE void commitRename();
+    Q_INVOKABLE void cancelRename();
+
+    Q_INVOKABLE void beginDeletion(const QString& slotID);
+    // Deletes the pending preset; if it was active, the automatic slot takes over.
+    Q_INVOKABLE void confirmDeletion();
+    Q_INVOKABLE void cancelDeletion();
+
+    // A drop on the card of `targetSlotID`: the dropped text names the slot that takes the
+    // card's place. False (refused, nothing changes) when the text names no slot.
+    Q_INVOKABLE bool dropText(const QString& text, const QString& targetSlotID);
+
+    // PresetGrid::columns as {count, cardWidth, rowWidth}.
+    Q_INVOKABLE QVariantMap gridColumns(double availableWidth) const;
+
+    // The context menu of a card: "activate", "duplicate", "rename", "delete" and "-" for a
+    // divider. Built-in presets offer no rename or delete; the automatic card has no menu.
+    static QStringList menuEntries(const std::optional<FanPreset>& preset);
+    // The draft with white space and line breaks trimmed from both ends; nothing if empty.
+    static std::optional<QString> renamedName(const QString& draft);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+signals:
+    void appStateChanged();
+    void canAddPresetChanged();
+    void renamingChanged();
+    void renameDraftNameChanged();
+    void deletionChanged();
+
+private:
+    struct Card {
+        PresetSlot slot;
+        std::optional<FanPreset> preset; // absent for the automatic slot
+    };
+    // The slot order, skipping slots whose preset is gone.
+    QList<Card> cardsFromStore() const;
+    // Brings the rows in line with the store by removals, moves and insertions, so that views
+    // animate a reorder instead of rebuilding every card.
+    void sync();
+    const FanPreset* userPreset(const QString& slotID) const;
+    void setRenamingID(const std::optional<QUuid>& id);
+    void setPendingDeletionID(const std::optional<QUuid>& id);
+
+    QPointer<AppState> m_appState;
+    QList<Card> m_cards;
+    std::optional<QUuid> m_renamingID;
+    QString m_renameDraftName;
+    std::optional<QUuid> m_pendingDeletionID;
+};
+
+} // namespace brisvane

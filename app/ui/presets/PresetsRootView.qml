@@ -1,0 +1,273 @@
+pragma ComponentBehavior: Bound
+
+import QtQuick
+import QtQuick.Controls.Basic
+import Brisvane.UI.Design
+import Brisvane.UI.Presets
+
+// The presets section: the explainer, then a card per preset slot in the user's order and the
+// new-preset card, in as many columns as fit. Cards are activated by a click, reordered by
+// dragging one onto another, and offer duplicate, rename and delete in their context menus.
+Item {
+    id: root
+
+    required property AppState appState
+
+    readonly property real padding: 20
+    readonly property real cardHeight: 204
+    // The card being dragged, and where the pointer holds it.
+    property PresetCardButton draggedCard: null
+    property point dragGrabOffset
+
+    implicitHeight: column.implicitHeight + 2 * padding
+
+    PresetsModel {
+        id: presets
+        appState: root.appState
+    }
+
+    Column {
+        id: column
+
+        x: root.padding
+        y: root.padding
+        width: root.width - 2 * root.padding
+        spacing: 18
+
+        Text {
+            width: parent.width
+            text: qsTrId("presets.explainer")
+            wrapMode: Text.WordWrap
+            font.family: Theme.fontFamily
+            font.pixelSize: Theme.bodySize
+            color: Theme.colors.secondaryText
+        }
+
+        Grid {
+            id: grid
+
+            readonly property var layout: presets.gridColumns(column.width)
+
+            x: (column.width - layout.rowWidth) / 2
+            columns: layout.count
+            columnSpacing: 18
+            rowSpacing: 18
+
+            // A reorder slides the cards to their new places.
+            move: Transition {
+                NumberAnimation {
+                    properties: "x,y"
+                    duration: 280
+                    easing.type: Easing.OutCubic
+                }
+            }
+
+            Repeater {
+                model: presets
+                delegate: Item {
+                    id: cell
+
+                    required property string slotID
+                    required property bool isAutomatic
+                    required property string name
+                    required property string symbolName
+                    required property string caption
+                    required property string toolTip
+                    required property bool isActive
+                    required property var thumbnail
+                    required property var menuEntries
+
+                    width: grid.layout.cardWidth
+                    height: root.cardHeight
+
+                    // The place the dragged card left.
+                    DashedOutline {
+                        anchors.fill: parent
+                        visible: root.draggedCard !== null && root.draggedCard.slotID === cell.slotID
+                        color: Qt.alpha(Theme.textColor, 0.3)
+                        fill: Qt.alpha(Theme.textColor, 0.03)
+                    }
+
+                    // One of the two kinds of card.
+                    Repeater {
+                        model: cell.isAutomatic ? 1 : 0
+                        delegate: AutomaticPresetCard {
+                            id: automatic
+                            anchors.fill: parent
+                            presets: presets
+                            slotID: cell.slotID
+                            isActive: cell.isActive
+                            name: cell.name
+                            symbolName: cell.symbolName
+                            caption: cell.caption
+                            cardToolTip: cell.toolTip
+                            isDragged: root.draggedCard === automatic
+                            onDragStarted: scenePosition => root.beginDrag(automatic, scenePosition)
+                            onDragMoved: scenePosition => root.moveDrag(scenePosition)
+                            onDragEnded: root.endDrag()
+                        }
+                    }
+                    Repeater {
+                        model: cell.isAutomatic ? 0 : 1
+                        delegate: PresetCard {
+                            id: preset
+                            anchors.fill: parent
+                            presets: presets
+                            slotID: cell.slotID
+                            isActive: cell.isActive
+                            name: cell.name
+                            symbolName: cell.symbolName
+                            caption: cell.caption
+                            cardToolTip: cell.toolTip
+                            thumbnail: cell.thumbnail
+                            isDragged: root.draggedCard === preset
+                            onDragStarted: scenePosition => root.beginDrag(preset, scenePosition)
+                            onDragMoved: scenePosition => root.moveDrag(scenePosition)
+                            onDragEnded: root.endDrag()
+                            onContextMenuRequested: position => root.openMenu(preset, cell.name,
+                                                                              cell.menuEntries,
+                                                                              position)
+                        }
+                    }
+                }
+            }
+
+            NewPresetCard {
+                width: grid.layout.cardWidth
+                height: root.cardHeight
+                presets: presets
+            }
+        }
+    }
+
+    // The dragged card follows the pointer above the grid while its place stays empty; the drag
+    // carries the slot's id as text to the card it is dropped on.
+    ShaderEffectSource {
+        id: dragPreview
+
+        readonly property string dragText: root.draggedCard ? root.draggedCard.slotID : ""
+
+        z: 10
+        visible: root.draggedCard !== null
+        sourceItem: root.draggedCard
+        hideSource: true
+        width: root.draggedCard ? root.draggedCard.width : 0
+        height: root.draggedCard ? root.draggedCard.height : 0
+        scale: 1.03
+
+        Drag.active: visible
+        Drag.dragType: Drag.Internal
+        Drag.keys: ["text/plain"]
+        Drag.supportedActions: Qt.MoveAction
+        Drag.hotSpot: root.dragGrabOffset
+
+        Rectangle {
+            z: -1
+            anchors.fill: parent
+            anchors.topMargin: 8
+            anchors.bottomMargin: -8
+            anchors.leftMargin: 2
+            anchors.rightMargin: 2
+            radius: 16
+            color: Qt.rgba(0, 0, 0, Theme.isDark ? 0.4 : 0.16)
+        }
+        // The card's fill is translucent: the copy must hide the cards it passes over.
+        Rectangle {
+            z: -1
+            anchors.fill: parent
+            radius: 14
+            color: Theme.windowColor
+        }
+    }
+
+    function beginDrag(card: PresetCardButton, scenePosition: point) {
+        const origin = card.mapToItem(root, 0, 0);
+        dragPreview.x = origin.x;
+        dragPreview.y = origin.y;
+        dragGrabOffset = card.mapFromItem(null, scenePosition.x, scenePosition.y);
+        draggedCard = card;
+    }
+    function moveDrag(scenePosition: point) {
+        const position = root.mapFromItem(null, scenePosition.x, scenePosition.y);
+        dragPreview.x = position.x - dragGrabOffset.x;
+        dragPreview.y = position.y - dragGrabOffset.y;
+    }
+    function endDrag() {
+        if (draggedCard !== null)
+            dragPreview.Drag.drop();
+        draggedCard = null;
+    }
+
+    // The context menu of a preset card, built from the model's entries for it.
+    function openMenu(card: Item, name: string, entries: var, position: point) {
+        while (cardMenu.count > 0)
+            cardMenu.removeItem(cardMenu.itemAt(0));
+        cardMenu.slotID = card.slotID;
+        cardMenu.title = name;
+        for (const entry of entries) {
+            cardMenu.addItem(entry === "-" ? menuSeparator.createObject(null)
+                                           : menuItem.createObject(null, {entry: entry}));
+        }
+        cardMenu.popup(card, position.x, position.y);
+    }
+
+    Menu {
+        id: cardMenu
+
+        property string slotID
+    }
+
+    Component {
+        id: menuSeparator
+        MenuSeparator {}
+    }
+    Component {
+        id: menuItem
+        MenuItem {
+            id: item
+
+            required property string entry
+
+            text: {
+                switch (entry) {
+                case "activate":
+                    return qsTrId("presets.contextMenu.activate");
+                case "duplicate":
+                    return qsTrId("presets.contextMenu.duplicate");
+                case "rename":
+                    return qsTrId("presets.contextMenu.rename");
+                default:
+                    return qsTrId("presets.contextMenu.delete");
+                }
+            }
+            enabled: entry !== "duplicate" || presets.canAddPreset
+            Accessible.name: text
+            Accessible.onPressAction: {
+                item.triggered();
+                cardMenu.close();
+            }
+            onTriggered: {
+                switch (entry) {
+                case "activate":
+                    presets.activate(cardMenu.slotID);
+                    break;
+                case "duplicate":
+                    presets.duplicate(cardMenu.slotID);
+                    break;
+                case "rename":
+                    presets.beginRename(cardMenu.slotID);
+                    break;
+                default:
+                    presets.beginDeletion(cardMenu.slotID);
+                }
+            }
+        }
+    }
+
+    RenamePresetDialog {
+        presets: presets
+    }
+    DeletePresetDialog {
+        presets: presets
+    }
+}
