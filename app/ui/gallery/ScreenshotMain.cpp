@@ -254,7 +254,8 @@ void sendMouse(QQuickWindow& window, QEvent::Type type, QPointF position, Qt::Mo
 // The presets section in one state (see the top of this file).
 int presetsScreen(const QString& state, const QString& scheme, const QString& file)
 {
-    if (!QStringList{"fresh", "three-presets", "drag", "menu", "rename", "delete"}.contains(state)) {
+    if (!QStringList{"fresh", "three-presets", "drag", "menu", "rename", "delete"}.contains(
+            state)) {
         std::fprintf(stderr, "brisvane-screenshot: no presets state %s\n", qUtf8Printable(state));
         return 2;
     }
@@ -305,8 +306,7 @@ int presetsScreen(const QString& state, const QString& scheme, const QString& fi
         for (int step = 1; step <= 20; ++step)
             sendMouse(window, QEvent::MouseMove, start + (end - start) * step / 20, Qt::NoButton,
                       Qt::LeftButton);
-    } else if (state != QLatin1StringView("fresh") &&
-               state != QLatin1StringView("three-presets")) {
+    } else if (state != QLatin1StringView("fresh") && state != QLatin1StringView("three-presets")) {
         QAccessibleInterface* target = card("Late Night Render");
         if (!target)
             return 1;

@@ -29,8 +29,7 @@ void PresetsModel::setAppState(AppState* state)
             if (!m_cards.isEmpty())
                 emit dataChanged(index(0), index(rowCount() - 1), {isActiveRole});
         });
-        connect(store, &PresetStore::canAddPresetChanged, this,
-                &PresetsModel::canAddPresetChanged);
+        connect(store, &PresetStore::canAddPresetChanged, this, &PresetsModel::canAddPresetChanged);
     }
     beginResetModel();
     m_cards = cardsFromStore();
@@ -329,11 +328,16 @@ QVariant PresetsModel::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> PresetsModel::roleNames() const
 {
-    return {{slotIDRole, "slotID"},           {isAutomaticRole, "isAutomatic"},
-            {isUserPresetRole, "isUserPreset"}, {nameRole, "name"},
-            {symbolNameRole, "symbolName"},     {captionRole, "caption"},
-            {toolTipRole, "toolTip"},           {isActiveRole, "isActive"},
-            {thumbnailRole, "thumbnail"},       {menuEntriesRole, "menuEntries"}};
+    return {{slotIDRole, "slotID"},
+            {isAutomaticRole, "isAutomatic"},
+            {isUserPresetRole, "isUserPreset"},
+            {nameRole, "name"},
+            {symbolNameRole, "symbolName"},
+            {captionRole, "caption"},
+            {toolTipRole, "toolTip"},
+            {isActiveRole, "isActive"},
+            {thumbnailRole, "thumbnail"},
+            {menuEntriesRole, "menuEntries"}};
 }
 
 } // namespace brisvane
