@@ -3,7 +3,9 @@
 # build/screenshots/<screen>-<light|dark>@<scale>x.png, and the main window's header in each
 # caption state and with nine preset slots at 800 and 1,400 wide, into
 # build/screenshots/header-<state>[-<width>]-<light|dark>.png, and the dashboard in each of its
-# states over a synthetic half hour into build/screenshots/dashboard-<state>-<light|dark>@<scale>x.png.
+# states over a synthetic half hour into build/screenshots/dashboard-<state>-<light|dark>@<scale>x.png,
+# and the presets section (a fresh grid, three presets of the user's, a drag held over a card, a
+# card's menu, both dialogs) into build/screenshots/presets-<state>-<light|dark>@2x.png.
 # The screens show a virtual Mac whose
 # temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
 # from two runs can be compared. Needs no display: Qt renders offscreen.
@@ -67,5 +69,13 @@ for state in loading two-fans three-fans parked-fan one-sample unsupported helpe
                 build/bin/brisvane-screenshot "dashboard:$state" "$scheme" \
                 "$out/dashboard-$state-$scheme@${scale}x.png" 2>/dev/null
         done
+    done
+done
+
+for state in fresh three-presets drag menu rename delete; do
+    for scheme in light dark; do
+        QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=2 \
+            build/bin/brisvane-screenshot "presets:$state" "$scheme" \
+            "$out/presets-$state-$scheme@2x.png" 2>/dev/null
     done
 done

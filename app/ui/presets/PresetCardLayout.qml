@@ -50,7 +50,6 @@ Item {
         x: root.padding
         y: nameText.y + nameText.height + 2
         width: root.width - 2 * root.padding
-        height: 2 * fontMetrics.lineSpacing
         text: root.caption
         wrapMode: Text.WordWrap
         maximumLineCount: 2
@@ -69,7 +68,8 @@ Item {
     Item {
         id: thumbnailArea
         x: root.padding
-        y: captionText.y + captionText.height + 8
+        // Two lines are kept for every caption, so that the thumbnails line up.
+        y: captionText.y + Math.ceil(2 * fontMetrics.lineSpacing) + 10
         width: root.width - 2 * root.padding
         height: root.height - y - root.padding
     }

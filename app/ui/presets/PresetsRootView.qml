@@ -215,11 +215,27 @@ Item {
         id: cardMenu
 
         property string slotID
+
+        topPadding: 5
+        bottomPadding: 5
+        background: Rectangle {
+            implicitWidth: 190
+            radius: 8
+            color: Theme.isDark ? "#2c2c2e" : "#f6f6f6"
+            border.color: Qt.alpha(Theme.textColor, Theme.isDark ? 0.22 : 0.14)
+        }
     }
 
     Component {
         id: menuSeparator
-        MenuSeparator {}
+        MenuSeparator {
+            topPadding: 4
+            bottomPadding: 4
+            contentItem: Rectangle {
+                implicitHeight: 1
+                color: Qt.alpha(Theme.textColor, 0.12)
+            }
+        }
     }
     Component {
         id: menuItem
@@ -241,6 +257,27 @@ Item {
                 }
             }
             enabled: entry !== "duplicate" || presets.canAddPreset
+            implicitHeight: 24
+            leftPadding: 12
+            rightPadding: 12
+            contentItem: Text {
+                text: item.text
+                verticalAlignment: Text.AlignVCenter
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.bodySize
+                color: !item.enabled ? Theme.colors.tertiaryText
+                                     : item.highlighted ? "white"
+                                                        : item.entry === "delete"
+                                                          ? (Theme.isDark ? "#ff453a" : "#e0352b")
+                                                          : Theme.textColor
+                Accessible.ignored: true
+            }
+            background: Rectangle {
+                x: 5
+                width: item.width - 10
+                radius: 4
+                color: item.highlighted && item.enabled ? Theme.colors.accent : "transparent"
+            }
             Accessible.name: text
             Accessible.onPressAction: {
                 item.triggered();
