@@ -6,13 +6,6 @@ import Brisvane.UI.Presets
 PresetCardButton {
     id: root
 
-    required property string name
-    required property string symbolName
-    required property string caption
-
-    text: name
-    Accessible.description: caption
-
     contentItem: PresetCardLayout {
         iconSymbolName: root.symbolName
         name: root.name

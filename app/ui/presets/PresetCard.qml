@@ -6,15 +6,6 @@ import Brisvane.UI.Presets
 PresetCardButton {
     id: root
 
-    required property string name
-    required property string symbolName
-    required property string caption
-    // PresetsModel's thumbnail role.
-    required property var thumbnail
-
-    text: name
-    Accessible.description: caption
-
     contentItem: PresetCardLayout {
         iconSymbolName: root.symbolName
         name: root.name

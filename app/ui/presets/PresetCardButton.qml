@@ -12,6 +12,11 @@ PressableButton {
     required property PresetsModel presets
     required property string slotID
     required property bool isActive
+    required property string name
+    required property string symbolName
+    required property string caption
+    // PresetsModel's thumbnail role; empty for the automatic slot.
+    property var thumbnail: []
     property string cardToolTip
     // Set by the grid while this card is the one being dragged.
     property bool isDragged: false
@@ -24,8 +29,12 @@ PressableButton {
     // `position` in the card's coordinates.
     signal contextMenuRequested(point position)
 
+    text: name
     hoverEnabled: true
     padding: 0
+    // While dragged the grid shows a copy under the pointer and this card's place is empty.
+    opacity: isDragged ? 0 : 1
+    Accessible.description: caption
     Accessible.checkable: true
     Accessible.checked: isActive
     ToolTip.visible: hovered && !isDragged && !dropArea.containsDrag && cardToolTip !== ""

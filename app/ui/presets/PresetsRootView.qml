@@ -142,15 +142,13 @@ Item {
 
     // The dragged card follows the pointer above the grid while its place stays empty; the drag
     // carries the slot's id as text to the card it is dropped on.
-    ShaderEffectSource {
+    Item {
         id: dragPreview
 
         readonly property string dragText: root.draggedCard ? root.draggedCard.slotID : ""
 
         z: 10
         visible: root.draggedCard !== null
-        sourceItem: root.draggedCard
-        hideSource: true
         width: root.draggedCard ? root.draggedCard.width : 0
         height: root.draggedCard ? root.draggedCard.height : 0
         scale: 1.03
@@ -162,7 +160,6 @@ Item {
         Drag.hotSpot: root.dragGrabOffset
 
         Rectangle {
-            z: -1
             anchors.fill: parent
             anchors.topMargin: 8
             anchors.bottomMargin: -8
@@ -173,10 +170,33 @@ Item {
         }
         // The card's fill is translucent: the copy must hide the cards it passes over.
         Rectangle {
-            z: -1
             anchors.fill: parent
             radius: 14
             color: Theme.windowColor
+        }
+        PresetCardChrome {
+            anchors.fill: parent
+            isActive: root.draggedCard !== null && root.draggedCard.isActive
+            isHovered: true
+        }
+        // A copy of the card's face: layers of the card itself are lost by the software
+        // renderer at scales above 1.
+        PresetCardLayout {
+            anchors.fill: parent
+            iconSymbolName: root.draggedCard ? root.draggedCard.symbolName : ""
+            name: root.draggedCard ? root.draggedCard.name : ""
+            caption: root.draggedCard ? root.draggedCard.caption : ""
+            isActive: root.draggedCard !== null && root.draggedCard.isActive
+
+            AutomaticBaselineThumbnail {
+                anchors.fill: parent
+                visible: root.draggedCard !== null && root.draggedCard.slotID === "automatic"
+            }
+            MiniCurveThumbnail {
+                anchors.fill: parent
+                visible: root.draggedCard !== null && root.draggedCard.slotID !== "automatic"
+                points: root.draggedCard ? root.draggedCard.thumbnail : []
+            }
         }
     }
 
