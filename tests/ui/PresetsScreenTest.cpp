@@ -61,10 +61,14 @@ TEST(PresetGridTest, AsManyColumnsAsFitTheMinimumEachUpToTheMaximum)
         double available;
         PresetGrid::Columns columns;
     } rows[] = {
-        {-5, {1, 0, 0}},      {150, {1, 150, 150}}, // narrower than one card: the card shrinks,
-                                                    // nothing overflows
-        {437, {1, 280, 280}}, {438, {2, 210, 438}}, {740, {3, (740 - 36) / 3.0, 740}},
-        {893, {3, 280, 876}}, {894, {4, 210, 894}},
+        {-5, {1, 0, 0}},
+        {150, {1, 150, 150}}, // narrower than one card: the card shrinks,
+                              // nothing overflows
+        {437, {1, 280, 280}},
+        {438, {2, 210, 438}},
+        {740, {3, (740 - 36) / 3.0, 740}},
+        {893, {3, 280, 876}},
+        {894, {4, 210, 894}},
     };
     for (const auto& row : rows)
         EXPECT_EQ(PresetGrid::columns(row.available), row.columns) << row.available;

@@ -1,5 +1,4 @@
 import QtQuick
-import Brisvane.UI.Design
 import Brisvane.UI.Presets
 
 // The automatic slot: macOS runs the fans. Its thumbnail is a dashed baseline, not a curve.

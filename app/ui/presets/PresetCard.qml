@@ -1,5 +1,4 @@
 import QtQuick
-import Brisvane.UI.Design
 import Brisvane.UI.Presets
 
 // A built-in or user preset: its icon, name, caption and a miniature of its first curve.

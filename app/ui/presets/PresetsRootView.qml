@@ -219,7 +219,7 @@ Item {
     }
 
     // The context menu of a preset card, built from the model's entries for it.
-    function openMenu(card: Item, name: string, entries: var, position: point) {
+    function openMenu(card: PresetCardButton, name: string, entries: var, position: point) {
         while (cardMenu.count > 0)
             cardMenu.removeItem(cardMenu.itemAt(0));
         cardMenu.slotID = card.slotID;

@@ -52,7 +52,8 @@ Dialog {
         Accessible.ignored: true
     }
 
-    contentItem: Row {
+    Row {
+        width: dialog.availableWidth
         spacing: 10
 
         Text {
