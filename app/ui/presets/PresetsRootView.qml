@@ -124,7 +124,7 @@ Item {
                             onDragStarted: scenePosition => root.beginDrag(preset, scenePosition)
                             onDragMoved: scenePosition => root.moveDrag(scenePosition)
                             onDragEnded: root.endDrag()
-                            onContextMenuRequested: position => root.openMenu(preset, cell.name,
+                            onContextMenuRequested: position => root.openMenu(preset,
                                                                               cell.menuEntries,
                                                                               position)
                         }
@@ -219,11 +219,10 @@ Item {
     }
 
     // The context menu of a preset card, built from the model's entries for it.
-    function openMenu(card: PresetCardButton, name: string, entries: var, position: point) {
+    function openMenu(card: PresetCardButton, entries: var, position: point) {
         while (cardMenu.count > 0)
             cardMenu.removeItem(cardMenu.itemAt(0));
         cardMenu.slotID = card.slotID;
-        cardMenu.title = name;
         for (const entry of entries) {
             cardMenu.addItem(entry === "-" ? menuSeparator.createObject(null)
                                            : menuItem.createObject(null, {entry: entry}));
