@@ -322,7 +322,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisvane"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("brisvane.org"));
-    brisvane::Translations::install(app);
+    const QLocale system = QLocale::system();
+    brisvane::Translations::install(app, brisvane::Translations::chooseLocale(system.uiLanguages(), system));
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 && arguments.size() != 5) {
         std::fputs("usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "

@@ -14,22 +14,22 @@ PresetControlState PresetControlStateResolver::state(HelperState helperState,
     if (helperState == HelperState::notInstalled) {
         return {PresetControlState::Kind::unavailable,
                 PresetControlStatus{QStringLiteral("exclamationmark.triangle.fill"),
-                                    "mainWindow.presetBar.helperMissing", Tint::neutral, false}};
+                                    QT_TRID_NOOP("mainWindow.presetBar.helperMissing"), Tint::neutral, false}};
     }
     // An unreachable daemon is treated like an installed one: the next push reaches it again.
     if (controlPhase == HelperControlPhase::failed) {
         return {PresetControlState::Kind::switchable,
                 PresetControlStatus{QStringLiteral("exclamationmark.triangle.fill"),
-                                    "mainWindow.presetBar.hardwareFailure", Tint::warning, false}};
+                                    QT_TRID_NOOP("mainWindow.presetBar.hardwareFailure"), Tint::warning, false}};
     }
     if (controlPhase == HelperControlPhase::unlocking) {
         return {PresetControlState::Kind::busy,
-                PresetControlStatus{QStringLiteral("hourglass"), "shared.mode.startingBoost",
+                PresetControlStatus{QStringLiteral("hourglass"), QT_TRID_NOOP("shared.mode.startingBoost"),
                                     Tint::accent, true}};
     }
     if (isQuickBoosting) {
         return {PresetControlState::Kind::switchable,
-                PresetControlStatus{QStringLiteral("bolt.fill"), "shared.mode.boosting",
+                PresetControlStatus{QStringLiteral("bolt.fill"), QT_TRID_NOOP("shared.mode.boosting"),
                                     Tint::warning, false}};
     }
     return {PresetControlState::Kind::switchable, std::nullopt};
@@ -49,14 +49,14 @@ PresetControlState ActivePresetState::current(const AppState& appState)
 const char* PresetCaption::textKey(const std::optional<FanPreset>& preset)
 {
     if (!preset)
-        return "presets.card.automaticCaption";
+        return QT_TRID_NOOP("presets.card.automaticCaption");
     if (!preset->isBuiltIn)
-        return "presets.card.customCurveCaption";
+        return QT_TRID_NOOP("presets.card.customCurveCaption");
     if (preset->id == FanPreset::coolID)
-        return "presets.card.coolCaption";
+        return QT_TRID_NOOP("presets.card.coolCaption");
     if (preset->id == FanPreset::fullSpeedID)
-        return "presets.card.fullSpeedCaption";
-    return "presets.card.builtInCurveCaption";
+        return QT_TRID_NOOP("presets.card.fullSpeedCaption");
+    return QT_TRID_NOOP("presets.card.builtInCurveCaption");
 }
 
 QString PresetCaption::text(const std::optional<FanPreset>& preset)
