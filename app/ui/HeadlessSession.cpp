@@ -76,7 +76,8 @@ QString HeadlessSession::statusLine(const TelemetrySample& sample, const AppStat
     const std::optional<double> drive = state.telemetry().systemTemperature();
     QStringList fans;
     for (const SMCFanReading& fan : sample.fans)
-        fans.append(QStringLiteral("%1/%2").arg(wholeNumber(fan.actualRPM), wholeNumber(fan.targetRPM)));
+        fans.append(
+            QStringLiteral("%1/%2").arg(wholeNumber(fan.actualRPM), wholeNumber(fan.targetRPM)));
     const std::optional<FanPreset>& preset = state.presets().activePreset();
     const ControlEngine& engine = state.engine();
     return QStringLiteral("%1  cpu %2 gpu %3 drive %4 | fans %5 rpm | %6 %7 | in force %8 | "

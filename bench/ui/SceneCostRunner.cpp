@@ -125,7 +125,8 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QLocale system = QLocale::system();
-    brisvane::Translations::install(app, brisvane::Translations::chooseLocale(system.uiLanguages(), system));
+    brisvane::Translations::install(
+        app, brisvane::Translations::chooseLocale(system.uiLanguages(), system));
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("the QML file to show"));
     const QCommandLineOption reference(QStringLiteral("reference"),

@@ -26,7 +26,8 @@ struct Message {
 // id → message of every message in a .ts file, with a failure for each unfinished one.
 QMap<QString, Message> messagesOf(const QString& language)
 {
-    const QString path = QStringLiteral(BRISVANE_SOURCE_DIR "/app/i18n/brisvane_%1.ts").arg(language);
+    const QString path =
+        QStringLiteral(BRISVANE_SOURCE_DIR "/app/i18n/brisvane_%1.ts").arg(language);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     QMap<QString, Message> messages;
@@ -72,9 +73,10 @@ QSet<QString> keysUsedByTheCode()
         QStringLiteral("\\b(?:qtTrId|qsTrId|QT_TRID_NOOP)\\(\\s*\"([^\"]+)\""));
     QSet<QString> keys;
     for (const char* folder : {"/app", "/shared"}) {
-        QDirIterator files(QStringLiteral(BRISVANE_SOURCE_DIR) + QLatin1StringView(folder),
-                           {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.qml")},
-                           QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(
+            QStringLiteral(BRISVANE_SOURCE_DIR) + QLatin1StringView(folder),
+            {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.qml")}, QDir::Files,
+            QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
             if (!file.open(QIODevice::ReadOnly))
@@ -140,8 +142,8 @@ TEST_F(TranslationsTest, TheFirstPreferredLanguageWithACatalogueWins)
         {{"de"}, swissGerman, swissGerman}, // the system's region when it speaks German
         {{"fr", "de"}, french, QLocale(QLocale::German, QLocale::Germany)},
         {{"en-GB"}, swissGerman, QLocale(QLocale::English, QLocale::UnitedKingdom)},
-        {{"fr"}, french, usEnglish},       // no French texts: English, numbers included
-        {{}, QLocale::c(), QLocale::c()},  // scripts run under LC_ALL=C keep plain numbers
+        {{"fr"}, french, usEnglish},      // no French texts: English, numbers included
+        {{}, QLocale::c(), QLocale::c()}, // scripts run under LC_ALL=C keep plain numbers
         {{"C"}, swissGerman, usEnglish},
     };
     for (const Case& c : cases)

@@ -84,8 +84,9 @@ TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample)
                                  "1,200/1,200 rpm | Cool 49% 49% | in force - | helper installed"));
     const QLocale english;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_TRUE(HeadlessSession::statusLine(sample, *m_state)
-                    .contains(QStringLiteral("cpu 64,0°C gpu 41,3°C drive 64,0°C | fans 3.551/3.552")));
+    EXPECT_TRUE(
+        HeadlessSession::statusLine(sample, *m_state)
+            .contains(QStringLiteral("cpu 64,0°C gpu 41,3°C drive 64,0°C | fans 3.551/3.552")));
     QLocale::setDefault(english);
 
     previewHelper(*m_state).setState(HelperState::notInstalled);
