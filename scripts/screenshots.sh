@@ -9,6 +9,8 @@
 # The screens show a virtual Mac whose
 # temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
 # from two runs can be compared. Needs no display: Qt renders offscreen.
+# Then it renders every screen again in German, light at scale 2, into build/screenshots/de/:
+# long words find the labels that cannot grow. BRISVANE_SHOT_LANGUAGE=de renders only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -16,6 +18,12 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target brisvane-screenshot brisvane-vsmc brisvane-sim >/dev/null
 
 out=build/screenshots
+schemes="light dark"
+scales="1 2"
+if [ "${BRISVANE_SHOT_LANGUAGE:-en}" = de ]; then
+    out=build/screenshots/de schemes=light scales=2
+    export LANGUAGE=de LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
+fi
 mkdir -p "$out"
 root=$(mktemp -d /tmp/brisvane-shots-XXXXXX)
 home=$(mktemp -d /tmp/brisvane-shots-home-XXXXXX)
@@ -38,15 +46,15 @@ for state in waiting two-fans parked-fan unlocking failed helper-missing boost-3
     panels="$panels menubar-$state"
 done
 for screen in gallery main-window $panels tray-label; do
-    for scheme in light dark; do
-        for scale in 1 2; do
+    for scheme in $schemes; do
+        for scale in $scales; do
             QT_SCALE_FACTOR=$scale build/bin/brisvane-screenshot "$screen" "$scheme" \
                 "$out/$screen-$scheme@${scale}x.png" 2>/dev/null
         done
     done
 done
 
-for scheme in light dark; do
+for scheme in $schemes; do
     for state in automatic preset starting boosting helper-missing firmware-failure; do
         build/bin/brisvane-screenshot "header:$state" "$scheme" \
             "$out/header-$state-$scheme.png" 2>/dev/null
@@ -63,8 +71,8 @@ screen_config=$root/screen.json
 echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":2400,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
     >"$screen_config"
 for state in loading two-fans three-fans parked-fan one-sample unsupported helper-missing; do
-    for scheme in light dark; do
-        for scale in 1 2; do
+    for scheme in $schemes; do
+        for scale in $scales; do
             QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=$scale \
                 build/bin/brisvane-screenshot "dashboard:$state" "$scheme" \
                 "$out/dashboard-$state-$scheme@${scale}x.png" 2>/dev/null
@@ -73,9 +81,15 @@ for state in loading two-fans three-fans parked-fan one-sample unsupported helpe
 done
 
 for state in fresh three-presets drag menu rename delete; do
-    for scheme in light dark; do
+    for scheme in $schemes; do
         QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=2 \
             build/bin/brisvane-screenshot "presets:$state" "$scheme" \
             "$out/presets-$state-$scheme@2x.png" 2>/dev/null
     done
 done
+
+if [ "${BRISVANE_SHOT_LANGUAGE:-en}" = en ]; then
+    trap - EXIT
+    cleanup
+    BRISVANE_SHOT_LANGUAGE=de exec "$0"
+fi

@@ -1,22 +1,60 @@
 #include "app/core/Translations.h"
 
+#include "app/core/UserDefaults.h"
+
 #include <QCoreApplication>
-#include <QLocale>
 #include <QTranslator>
 
 namespace brisvane {
 
-bool Translations::install(QCoreApplication& app)
+QStringList Translations::availableLanguages()
 {
+    return {QStringLiteral("en"), QStringLiteral("de")};
+}
+
+QStringList Translations::preferredLanguages(const UserDefaults& defaults)
+{
+    const std::optional<QStringList> chosen =
+        defaults.stringArrayValue(QStringLiteral("AppleLanguages"));
+    if (chosen && !chosen->isEmpty())
+        return *chosen;
+    return QLocale::system().uiLanguages();
+}
+
+QLocale Translations::chooseLocale(const QStringList& preferred, const QLocale& system)
+{
+    const QStringList available = availableLanguages();
+    for (const QString& tag : preferred) {
+        // "de", "de-AT", "de_AT" and "de-Latn-AT" all name German; "C" names nothing.
+        const QLocale locale(tag);
+        const QString language = QLocale::languageToCode(locale.language());
+        if (locale.language() == QLocale::C || !available.contains(language))
+            continue;
+        const bool namesRegion = tag.size() > language.size();
+        if (namesRegion)
+            return locale;
+        if (system.language() == locale.language())
+            return system;
+        return locale;
+    }
+    if (system.language() == QLocale::English || system.language() == QLocale::C)
+        return system;
+    return QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+QTranslator* Translations::install(QCoreApplication& app, const QLocale& locale)
+{
+    QLocale::setDefault(locale);
     auto* translator = new QTranslator(&app);
-    const bool loaded = translator->load(QLocale(), QStringLiteral("brisvane"), QStringLiteral("_"),
-                                         QLatin1StringView(kResourceDirectory)) ||
-                        translator->load(QLatin1StringView(kEnglishCatalogue));
+    const QString directory = QLatin1StringView(kResourceDirectory);
+    const bool loaded =
+        translator->load(locale, QStringLiteral("brisvane"), QStringLiteral("_"), directory) ||
+        translator->load(QStringLiteral("brisvane_en"), directory);
     if (!loaded || !QCoreApplication::installTranslator(translator)) {
         delete translator;
-        return false;
+        return nullptr;
     }
-    return true;
+    return translator;
 }
 
 } // namespace brisvane

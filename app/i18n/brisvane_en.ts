@@ -184,6 +184,10 @@
         <source>Waiting for Sensors…</source>
         <translation>Waiting for Sensors…</translation>
     </message>
+    <message id="dashboard.temperature.averageAccessibleName">
+        <source>%1 average</source>
+        <translation>%1 average</translation>
+    </message>
     <message id="dashboard.temperature.averageLabel">
         <source>Average</source>
         <translation>Average</translation>
@@ -283,6 +287,10 @@
     <message id="menuBar.openSettingsButton">
         <source>Open Settings</source>
         <translation>Open Settings</translation>
+    </message>
+    <message id="menuBar.panel.title">
+        <source>Brisvane Menu</source>
+        <translation>Brisvane Menu</translation>
     </message>
     <message id="menuBar.preset.caption">
         <source>Preset</source>

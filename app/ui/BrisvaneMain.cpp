@@ -44,7 +44,9 @@ void nameApplication()
 
 void loadTranslations(QCoreApplication& app)
 {
-    if (!Translations::install(app))
+    const QLocale locale = Translations::chooseLocale(
+        Translations::preferredLanguages(UserDefaults::standard()), QLocale::system());
+    if (!Translations::install(app, locale))
         qCWarning(lifecycleLog, "the English texts could not be loaded");
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/core/AppState.h"
 
+#include <QLocale>
 #include <QPointer>
 #include <QStringList>
 
@@ -10,9 +11,15 @@
 namespace brisvane {
 namespace {
 
+// Numbers in the user's language, like every number the app shows: "55,3°C" in German.
 QString celsiusText(double celsius)
 {
-    return QString::number(celsius, 'f', 1) + QStringLiteral("°C");
+    return QLocale().toString(celsius, 'f', 1) + QStringLiteral("°C");
+}
+
+QString wholeNumber(double value)
+{
+    return QLocale().toString(static_cast<qlonglong>(value));
 }
 
 QString wholeNumbers(const QList<double>& values, const QString& suffix)
@@ -21,7 +28,7 @@ QString wholeNumbers(const QList<double>& values, const QString& suffix)
         return QStringLiteral("-");
     QStringList parts;
     for (double value : values)
-        parts.append(std::isfinite(value) ? QString::number(std::llround(value)) + suffix
+        parts.append(std::isfinite(value) ? wholeNumber(std::round(value)) + suffix
                                           : QStringLiteral("?"));
     return parts.join(u' ');
 }
@@ -69,9 +76,8 @@ QString HeadlessSession::statusLine(const TelemetrySample& sample, const AppStat
     const std::optional<double> drive = state.telemetry().systemTemperature();
     QStringList fans;
     for (const SMCFanReading& fan : sample.fans)
-        fans.append(QStringLiteral("%1/%2")
-                        .arg(static_cast<long long>(fan.actualRPM))
-                        .arg(static_cast<long long>(fan.targetRPM)));
+        fans.append(
+            QStringLiteral("%1/%2").arg(wholeNumber(fan.actualRPM), wholeNumber(fan.targetRPM)));
     const std::optional<FanPreset>& preset = state.presets().activePreset();
     const ControlEngine& engine = state.engine();
     return QStringLiteral("%1  cpu %2 gpu %3 drive %4 | fans %5 rpm | %6 %7 | in force %8 | "

@@ -124,7 +124,9 @@ public:
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    brisvane::Translations::install(app);
+    const QLocale system = QLocale::system();
+    brisvane::Translations::install(
+        app, brisvane::Translations::chooseLocale(system.uiLanguages(), system));
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("the QML file to show"));
     const QCommandLineOption reference(QStringLiteral("reference"),

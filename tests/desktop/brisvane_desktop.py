@@ -445,6 +445,7 @@ class AppTest(unittest.TestCase):
     profile = "two-fan-laptop"
     install_helper = True
     arguments = ()
+    panel_title = PANEL_TITLE  # the panel's window title, in the app's language
     pinned_celsius = None  # every sensor of the virtual SMC reads this, if set
 
     @classmethod
@@ -495,12 +496,12 @@ class AppTest(unittest.TestCase):
                           "the tray icon in trayer")
 
     def panel(self):
-        return wait_until(lambda: next((w for w in windows(self.app, PANEL_TITLE)
+        return wait_until(lambda: next((w for w in windows(self.app, self.panel_title)
                                         if is_showing(w)), None), "the menu-bar panel on screen")
 
     def open_panel(self):
         """The menu-bar panel, clicking the tray icon first if it is not on screen."""
-        if not self.desktop.visible_windows(PANEL_TITLE):
+        if not self.desktop.visible_windows(self.panel_title):
             x, y, width, height = self.desktop.window_geometry(self.tray_icon())
             self.desktop.click(x + width // 2, y + height // 2)
         return self.panel()

@@ -80,8 +80,14 @@ TEST_F(ReadoutsTest, TheHeadlessStatusLineShowsOneSample)
     const QString time = sample.timestamp.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
     EXPECT_EQ(HeadlessSession::statusLine(sample, *m_state),
               time +
-                  QStringLiteral("  cpu 64.0°C gpu 41.3°C drive 64.0°C | fans 3551/3552 "
-                                 "1200/1200 rpm | Cool 49% 49% | in force - | helper installed"));
+                  QStringLiteral("  cpu 64.0°C gpu 41.3°C drive 64.0°C | fans 3,551/3,552 "
+                                 "1,200/1,200 rpm | Cool 49% 49% | in force - | helper installed"));
+    const QLocale english;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_TRUE(
+        HeadlessSession::statusLine(sample, *m_state)
+            .contains(QStringLiteral("cpu 64,0°C gpu 41,3°C drive 64,0°C | fans 3.551/3.552")));
+    QLocale::setDefault(english);
 
     previewHelper(*m_state).setState(HelperState::notInstalled);
     m_state->presets().setActivePresetID(std::nullopt);

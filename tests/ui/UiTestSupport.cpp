@@ -29,7 +29,8 @@ QApplication& uiApplication()
         QStandardPaths::setTestModeEnabled(true);
         auto* created = new QApplication(argc, argv);
         QGuiApplication::setQuitOnLastWindowClosed(false);
-        if (!Translations::install(*created))
+        // Texts and numbers as the tests expect them, whatever the machine's language.
+        if (!Translations::install(*created, QLocale(QLocale::English, QLocale::UnitedStates)))
             ADD_FAILURE() << "the English catalogue did not load";
         return created;
     }();

@@ -2,6 +2,7 @@
 
 #include "app/ui/design/Readouts.h"
 
+#include <QLocale>
 #include <QStringList>
 
 namespace brisvane {
@@ -14,13 +15,13 @@ QString TemperatureCardText::hottestCoreCaption(double celsius)
 
 QString TemperatureCardText::sessionPeakCaption(double celsius)
 {
-    return qtTrId("dashboard.temperature.sessionPeak").arg(QString::asprintf("%.1f", celsius));
+    return qtTrId("dashboard.temperature.sessionPeak").arg(QLocale().toString(celsius, 'f', 1));
 }
 
 QString TemperatureCardText::accessibleName(const QString& title, double averageCelsius,
                                             double hottestCoreCelsius, double sessionPeakCelsius)
 {
-    const QString average = title + u' ' + qtTrId("dashboard.temperature.averageLabel").toLower();
+    const QString average = qtTrId("dashboard.temperature.averageAccessibleName").arg(title);
     return QStringList{Readouts::temperatureAccessibleName(average, averageCelsius),
                        hottestCoreCaption(hottestCoreCelsius),
                        sessionPeakCaption(sessionPeakCelsius)}

@@ -69,9 +69,7 @@ QVariant FanReadingsModel::data(const QModelIndex& index, int role) const
     case maximumRPMRole:
         return fan.maxRPM;
     case speedTextRole:
-        return fan.actualRPM > 0
-                   ? QString::number(static_cast<long long>(std::trunc(fan.actualRPM)))
-                   : QString();
+        return fan.actualRPM > 0 ? Readouts::fanSpeed(fan.actualRPM) : QString();
     case accessibleRole:
         return fan.actualRPM > 0 ? Readouts::fanAccessibleName(name, fan.actualRPM)
                                  : name + QStringLiteral(", ") + qtTrId("menuBar.fan.parked");

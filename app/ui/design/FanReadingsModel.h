@@ -22,7 +22,7 @@ public:
         nameRole = Qt::UserRole + 1, // the fan's display name
         actualRPMRole,
         maximumRPMRole,
-        speedTextRole,  // "2400", or empty when parked
+        speedTextRole,  // "2,400" as the locale groups it, or empty when parked
         accessibleRole, // "Left fan, 2,400 rpm" or "Left fan, Stopped"
     };
     Q_ENUM(Roles)

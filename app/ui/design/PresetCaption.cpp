@@ -5,14 +5,14 @@ namespace brisvane {
 const char* PresetCaption::textKey(const std::optional<FanPreset>& preset)
 {
     if (!preset)
-        return "presets.card.automaticCaption";
+        return QT_TRID_NOOP("presets.card.automaticCaption");
     if (!preset->isBuiltIn)
-        return "presets.card.customCurveCaption";
+        return QT_TRID_NOOP("presets.card.customCurveCaption");
     if (preset->id == FanPreset::coolID)
-        return "presets.card.coolCaption";
+        return QT_TRID_NOOP("presets.card.coolCaption");
     if (preset->id == FanPreset::fullSpeedID)
-        return "presets.card.fullSpeedCaption";
-    return "presets.card.builtInCurveCaption";
+        return QT_TRID_NOOP("presets.card.fullSpeedCaption");
+    return QT_TRID_NOOP("presets.card.builtInCurveCaption");
 }
 
 QString PresetCaption::text(const std::optional<FanPreset>& preset)

@@ -439,7 +439,8 @@ int trayLabel(const QString& scheme, const QString& file)
     const bool dark = scheme == QLatin1StringView("dark");
     const double scale = MenuBarLabel::largestScreenScale();
     const QImage label = MenuBarLabel::tinted(
-        MenuBarLabel::templateImage(QStringLiteral("61°"), QStringLiteral("2688 rpm"), scale),
+        MenuBarLabel::templateImage(qtTrId("menuBar.item.temperature").arg(61),
+                                    qtTrId("menuBar.item.fanSpeed").arg(2688), scale),
         dark ? Qt::white : Qt::black);
     const QSizeF labelSize = label.deviceIndependentSize();
     QImage strip(QSize(static_cast<int>((labelSize.width() + 24) * scale),
@@ -466,7 +467,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisvane"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("brisvane.org"));
-    brisvane::Translations::install(app);
+    const QLocale system = QLocale::system();
+    brisvane::Translations::install(
+        app, brisvane::Translations::chooseLocale(system.uiLanguages(), system));
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 && arguments.size() != 5) {
         std::fputs("usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "

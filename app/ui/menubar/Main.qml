@@ -13,7 +13,7 @@ Window {
     signal quitRequested()
 
     objectName: "menuBarPanel"
-    title: "Brisvane Menu"
+    title: qsTrId("menuBar.panel.title")
     flags: Qt.Tool | Qt.FramelessWindowHint
     width: view.implicitWidth
     height: view.implicitHeight

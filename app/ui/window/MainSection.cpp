@@ -14,10 +14,10 @@ struct SectionNames {
 
 // In the order of the enum.
 constexpr SectionNames kSectionNames[] = {
-    {"dashboard", "mainWindow.section.dashboard", "gauge.with.dots.needle.50percent"},
-    {"curves", "mainWindow.section.curves", "chart.xyaxis.line"},
-    {"presets", "mainWindow.section.presets", "square.stack.3d.up"},
-    {"settings", "mainWindow.section.settings", "gearshape"},
+    {"dashboard", QT_TRID_NOOP("mainWindow.section.dashboard"), "gauge.with.dots.needle.50percent"},
+    {"curves", QT_TRID_NOOP("mainWindow.section.curves"), "chart.xyaxis.line"},
+    {"presets", QT_TRID_NOOP("mainWindow.section.presets"), "square.stack.3d.up"},
+    {"settings", QT_TRID_NOOP("mainWindow.section.settings"), "gearshape"},
 };
 static_assert(std::size(kSectionNames) == allMainSections.size());
 

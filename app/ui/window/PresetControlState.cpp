@@ -14,23 +14,25 @@ PresetControlState PresetControlStateResolver::state(HelperState helperState,
     if (helperState == HelperState::notInstalled) {
         return {PresetControlState::Kind::unavailable,
                 PresetControlStatus{QStringLiteral("exclamationmark.triangle.fill"),
-                                    "mainWindow.presetBar.helperMissing", Tint::neutral, false}};
+                                    QT_TRID_NOOP("mainWindow.presetBar.helperMissing"),
+                                    Tint::neutral, false}};
     }
     // An unreachable daemon is treated like an installed one: the next push reaches it again.
     if (controlPhase == HelperControlPhase::failed) {
         return {PresetControlState::Kind::switchable,
                 PresetControlStatus{QStringLiteral("exclamationmark.triangle.fill"),
-                                    "mainWindow.presetBar.hardwareFailure", Tint::warning, false}};
+                                    QT_TRID_NOOP("mainWindow.presetBar.hardwareFailure"),
+                                    Tint::warning, false}};
     }
     if (controlPhase == HelperControlPhase::unlocking) {
         return {PresetControlState::Kind::busy,
-                PresetControlStatus{QStringLiteral("hourglass"), "shared.mode.startingBoost",
-                                    Tint::accent, true}};
+                PresetControlStatus{QStringLiteral("hourglass"),
+                                    QT_TRID_NOOP("shared.mode.startingBoost"), Tint::accent, true}};
     }
     if (isQuickBoosting) {
         return {PresetControlState::Kind::switchable,
-                PresetControlStatus{QStringLiteral("bolt.fill"), "shared.mode.boosting",
-                                    Tint::warning, false}};
+                PresetControlStatus{QStringLiteral("bolt.fill"),
+                                    QT_TRID_NOOP("shared.mode.boosting"), Tint::warning, false}};
     }
     return {PresetControlState::Kind::switchable, std::nullopt};
 }
