@@ -32,7 +32,7 @@ BENCHMARK(readAllFansInProcess);
 
 void readFloatOverSocket(benchmark::State& state)
 {
-    bench::ServedVsmc served;
+    test::ServedVirtualMac served;
     const test::ScopedEnv root("BRISVANE_SYSTEM_ROOT", served.root().string());
     SMCConnection smc;
     smc.readFloat("F0Ac");

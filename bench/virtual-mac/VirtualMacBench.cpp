@@ -77,11 +77,7 @@ void report(const char* where)
 int main()
 {
     {
-        bench::ServedVsmc served("large-directory");
-        if (!served.up()) {
-            std::fprintf(stderr, "brisvane-vsmc did not come up\n");
-            return 1;
-        }
+        test::ServedVirtualMac served("large-directory");
         const test::ScopedEnv root("BRISVANE_SYSTEM_ROOT", served.root().string());
         report("socket");
     }

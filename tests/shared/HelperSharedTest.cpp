@@ -51,15 +51,6 @@ TEST(HelperSafetyFloor, IsContinuousAndNeverFallsAsTemperatureRises)
     }
 }
 
-TEST(HelperControlPhase, RawValuesRoundTripAndAreCaseSensitive)
-{
-    for (auto phase : {HelperControlPhase::idle, HelperControlPhase::unlocking,
-                       HelperControlPhase::controlling, HelperControlPhase::failed})
-        EXPECT_EQ(helperControlPhase(rawValue(phase)), phase);
-    for (const char* raw : {"Idle", "CONTROLLING", "Failed", "unlocking ", "", "paused"})
-        EXPECT_EQ(helperControlPhase(raw), std::nullopt) << raw;
-}
-
 HelperStatus exampleStatus()
 {
     HelperStatus status;

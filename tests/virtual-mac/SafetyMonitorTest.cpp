@@ -16,20 +16,16 @@ namespace {
 using test::call;
 using test::writeRequest;
 
-class FloorTable : public ::testing::TestWithParam<std::pair<double, double>> {};
-
-TEST_P(FloorTable, IsPiecewiseLinearWithStrictBoundaries)
+TEST(SafetyMonitorFloor, IsPiecewiseLinearWithStrictBoundaries)
 {
-    EXPECT_NEAR(SafetyMonitor::floorPercent(GetParam().first), GetParam().second, 1e-9);
+    const std::pair<double, double> rows[] = {
+        {59.9, 0.0},    {60.0, 0.0},  {67.5, 12.5},          {75.0, 25.0},
+        {80.0, 47.5},   {85.0, 70.0}, {87.5, 85.0},          {90.0, 100.0},
+        {120.0, 100.0}, {-10.0, 0.0}, {std::nan(""), 100.0},
+    };
+    for (const auto& [celsius, percent] : rows)
+        EXPECT_NEAR(SafetyMonitor::floorPercent(celsius), percent, 1e-9) << celsius;
 }
-
-INSTANTIATE_TEST_SUITE_P(Temperatures, FloorTable,
-                         ::testing::Values(std::pair{59.9, 0.0}, std::pair{60.0, 0.0},
-                                           std::pair{67.5, 12.5}, std::pair{75.0, 25.0},
-                                           std::pair{80.0, 47.5}, std::pair{85.0, 70.0},
-                                           std::pair{87.5, 85.0}, std::pair{90.0, 100.0},
-                                           std::pair{120.0, 100.0}, std::pair{-10.0, 0.0},
-                                           std::pair{std::nan(""), 100.0}));
 
 class MonitoredMac : public ::testing::Test {
 protected:
