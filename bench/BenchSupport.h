@@ -1,12 +1,11 @@
 #pragma once
 // What several benchmarks measure the same way: a process's CPU time, wake-ups and memory from
-// /proc; served virtual Macs and the rest come from the test support.
+// /proc; served virtual Macs (tests/support/VirtualMac.h) and the rest come from the test support.
 
 #include "tests/support/Environment.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/Files.h"
 #include "tests/support/Process.h"
-#include "tests/support/VirtualMac.h"
 
 #include <filesystem>
 #include <fstream>

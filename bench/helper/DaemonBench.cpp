@@ -5,6 +5,7 @@
 //   helper_daemon_bench [--window SECONDS] [--calls N]
 #include "BenchSupport.h"
 #include "tests/e2e/HelperWireClient.h"
+#include "tests/support/VirtualMac.h"
 
 #include "platform/virtual-mac/ProcessControl.h"
 #include "shared/HelperShared.h"

@@ -3,6 +3,7 @@
 #include "smc/SMCKit.h"
 
 #include "BenchSupport.h"
+#include "tests/support/VirtualMac.h"
 
 #include "platform/virtual-mac/VirtualSmc.h"
 

@@ -3,6 +3,7 @@
 // large-directory profile.
 #include "BenchSupport.h"
 #include "platform/virtual-mac/VirtualSmc.h"
+#include "tests/support/VirtualMac.h"
 
 #include "smc/SMCTemperatureSensors.h"
 

@@ -1,4 +1,5 @@
-// The safety monitor: its floor table, and what it records of fans driven by SMC writes.
+// The safety monitor: what it records of fans driven by SMC writes. Its floor table is checked
+// beside the daemon's, in HelperSharedTest.
 #include "platform/virtual-mac/SafetyMonitor.h"
 
 #include "platform/virtual-mac/SmcValueCodec.h"
@@ -15,17 +16,6 @@ namespace {
 
 using test::call;
 using test::writeRequest;
-
-TEST(SafetyMonitorFloor, IsPiecewiseLinearWithStrictBoundaries)
-{
-    const std::pair<double, double> rows[] = {
-        {59.9, 0.0},    {60.0, 0.0},  {67.5, 12.5},          {75.0, 25.0},
-        {80.0, 47.5},   {85.0, 70.0}, {87.5, 85.0},          {90.0, 100.0},
-        {120.0, 100.0}, {-10.0, 0.0}, {std::nan(""), 100.0},
-    };
-    for (const auto& [celsius, percent] : rows)
-        EXPECT_NEAR(SafetyMonitor::floorPercent(celsius), percent, 1e-9) << celsius;
-}
 
 class MonitoredMac : public ::testing::Test {
 protected:
