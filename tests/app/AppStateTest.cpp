@@ -99,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LaunchChoice{"Quiet", "user"}, LaunchChoice{"cool", "stored"},
                       LaunchChoice{"automatic", "stored"}, LaunchChoice{"Quiet ", "stored"},
                       LaunchChoice{"Warm", "stored"}, LaunchChoice{"", "stored"},
-                      LaunchChoice{nullptr, "stored"}));
+                      LaunchChoice{nullptr, "stored"}),
+    // By position: the default name would print the row's pointers, new with every build.
+    [](const auto& info) { return "choice" + std::to_string(info.index); });
 
 } // namespace
 } // namespace brisvane
