@@ -12,12 +12,12 @@
 #include "app/core/UserDefaults.h"
 
 #include "BenchSupport.h"
-#include "platform/virtual-mac/ControlClient.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/SMCTemperatureSensors.h"
 #include "tests/support/Environment.h"
 #include "tests/support/Files.h"
 #include "tests/support/Process.h"
+#include "tests/support/VirtualMac.h"
 
 #include <QCoreApplication>
 #include <QCoroTask>
@@ -97,34 +97,6 @@ void smcCallsPerSample()
     std::printf("  minimum  %d (%d sensor reads + FNum + 5 per fan)\n\n", minimum, sensorKeys);
 }
 
-// A virtual Mac made by brisvane-sim, taken down at the end; the app finds it through the
-// environment, and no system bus.
-class SimulatedMac {
-public:
-    SimulatedMac()
-        : m_env({{"BRISVANE_SYSTEM_ROOT", m_root.path().string()},
-                 {"DBUS_SYSTEM_BUS_ADDRESS", test::systemBusAddress(m_root.path())}})
-    {
-        sim("up");
-    }
-    ~SimulatedMac() { sim("down"); }
-    void control(const std::string& line) const
-    {
-        if (!ControlClient::request(m_root.path(), line).value("ok", false))
-            std::fprintf(stderr, "ctl %s failed\n", line.c_str());
-    }
-
-private:
-    void sim(const char* verb) const
-    {
-        if (test::run({test::binary("brisvane-sim").string(), verb, m_root.path().string()})
-                .status != 0)
-            std::fprintf(stderr, "brisvane-sim %s failed\n", verb);
-    }
-    test::TemporaryRoot m_root;
-    test::ScopedEnvironment m_env;
-};
-
 QCoro::Task<bool> installed(HelperClient* client)
 {
     try {
@@ -139,7 +111,11 @@ QCoro::Task<bool> installed(HelperClient* client)
 // The whole core over the virtual Mac's sockets, as the app runs it.
 void cpuPerHour(bool withDaemon)
 {
-    SimulatedMac mac;
+    // The app finds the virtual Mac through the environment, and no system bus.
+    const test::SimulatedMac mac;
+    const test::ScopedEnvironment env(
+        {{"BRISVANE_SYSTEM_ROOT", mac.root().string()},
+         {"DBUS_SYSTEM_BUS_ADDRESS", test::systemBusAddress(mac.root())}});
     QTemporaryDir dir;
     auto defaults = scratchDefaults(dir);
     TelemetryStore store(*defaults);

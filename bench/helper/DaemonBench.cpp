@@ -5,8 +5,8 @@
 //   helper_daemon_bench [--window SECONDS] [--calls N]
 #include "BenchSupport.h"
 #include "tests/e2e/HelperWireClient.h"
+#include "tests/support/VirtualMac.h"
 
-#include "platform/virtual-mac/ControlClient.h"
 #include "platform/virtual-mac/ProcessControl.h"
 #include "shared/HelperShared.h"
 
@@ -21,7 +21,7 @@
 
 using namespace brisvane;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 namespace {
 
@@ -34,9 +34,9 @@ Window measure(pid_t pid, std::chrono::seconds length)
 {
     const long long nanosBefore = bench::cpuNanoseconds(pid);
     const long long switchesBefore = bench::contextSwitches(pid);
-    const auto start = Clock::now();
+    const auto start = Steady::now();
     std::this_thread::sleep_for(length);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(Steady::now() - start).count();
     const double cpu = static_cast<double>(bench::cpuNanoseconds(pid) - nanosBefore) / 1e9;
     return {cpu / seconds * 60.0,
             static_cast<double>(bench::contextSwitches(pid) - switchesBefore) / seconds};
@@ -61,9 +61,9 @@ template <typename Call> std::vector<double> roundTrips(int count, Call call)
     std::vector<double> micros;
     micros.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const auto start = Clock::now();
+        const auto start = Steady::now();
         call();
-        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        micros.push_back(std::chrono::duration<double, std::micro>(Steady::now() - start).count());
     }
     return micros;
 }
@@ -82,35 +82,32 @@ int main(int argc, char** argv)
             calls = std::max(10, std::atoi(argv[i + 1]));
     }
 
-    bench::ServedVsmc vsmc;
+    test::ServedVirtualMac vsmc;
     const std::filesystem::path& root = vsmc.root();
-    if (vsmc.up())
-        ControlClient::request(root, "firmware accept-mode-after 0");
+    vsmc.control("firmware accept-mode-after 0");
 
     // No system bus: the figures are the daemon's own, not a D-Bus connection's.
+    const std::filesystem::path log = root / "BrisvaneHelper.log";
     const pid_t daemon =
-        ProcessControl::spawn({test::buildPath("libexec/brisvane/BrisvaneHelper").string()},
-                              root / "var/log/BrisvaneHelper.log",
+        ProcessControl::spawn({test::buildPath("libexec/brisvane/BrisvaneHelper").string()}, log,
                               {{"BRISVANE_SYSTEM_ROOT", root.string()},
                                {"DBUS_SYSTEM_BUS_ADDRESS", test::systemBusAddress(root)}},
                               false);
     const std::string socketPath =
         (root / "var/run" / (std::string(HelperConstants::machServiceName) + ".socket")).string();
-    const bool daemonUp = vsmc.up() && test::eventually(
-                                           [&] {
-                                               try {
-                                                   test::HelperWireClient(socketPath).statusData();
-                                                   return true;
-                                               } catch (const test::HelperWireClient::Error&) {
-                                                   return false;
-                                               }
-                                           },
-                                           10s);
+    const bool daemonUp = test::eventually(
+        [&] {
+            try {
+                test::HelperWireClient(socketPath).statusData();
+                return true;
+            } catch (const test::HelperWireClient::Error&) {
+                return false;
+            }
+        },
+        10s);
     int status = 0;
     if (!daemonUp) {
-        std::fprintf(stderr, "the virtual Mac or the daemon did not come up (logs in %s)\n",
-                     root.c_str());
-        vsmc.keep();
+        std::fprintf(stderr, "the daemon did not come up:\n%s\n", test::readFile(log).c_str());
         status = 1;
     } else {
         std::printf("BrisvaneHelper %s, pid %d, two-fan-laptop, windows of %lld s\n\n",

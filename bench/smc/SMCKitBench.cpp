@@ -3,6 +3,7 @@
 #include "smc/SMCKit.h"
 
 #include "BenchSupport.h"
+#include "tests/support/VirtualMac.h"
 
 #include "platform/virtual-mac/VirtualSmc.h"
 
@@ -32,7 +33,7 @@ BENCHMARK(readAllFansInProcess);
 
 void readFloatOverSocket(benchmark::State& state)
 {
-    bench::ServedVsmc served;
+    test::ServedVirtualMac served;
     const test::ScopedEnv root("BRISVANE_SYSTEM_ROOT", served.root().string());
     SMCConnection smc;
     smc.readFloat("F0Ac");

@@ -3,6 +3,7 @@
 // large-directory profile.
 #include "BenchSupport.h"
 #include "platform/virtual-mac/VirtualSmc.h"
+#include "tests/support/VirtualMac.h"
 
 #include "smc/SMCTemperatureSensors.h"
 
@@ -77,11 +78,7 @@ void report(const char* where)
 int main()
 {
     {
-        bench::ServedVsmc served("large-directory");
-        if (!served.up()) {
-            std::fprintf(stderr, "brisvane-vsmc did not come up\n");
-            return 1;
-        }
+        test::ServedVirtualMac served("large-directory");
         const test::ScopedEnv root("BRISVANE_SYSTEM_ROOT", served.root().string());
         report("socket");
     }

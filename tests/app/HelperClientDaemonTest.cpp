@@ -1,9 +1,15 @@
 // The helper client against the real daemon in a virtual Mac: install from the built bundle
 // resources through the stand-in osascript and launchctl, status, a daemon that stops and comes
-// back, a late reply, and uninstall.
+// back, and a late reply. Uninstalling is AppProcessTest's, through the app's own command.
 
-#include "tests/app/AppEndToEndSupport.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/EventLoop.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
+#include "app/core/AppBundle.h"
+#include "app/core/HelperClient.h"
+
+#include <QCoroTask>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -18,15 +24,69 @@ using namespace std::chrono_literals;
 const QString kHelperClientCategory = QStringLiteral("org.brisvane.Brisvane.helper-client");
 const std::string kLabel = "org.brisvane.Brisvane.helper";
 
-class HelperClientDaemonTest : public test::SimulatedMacTest {
+class HelperClientDaemonTest : public test::AppCoreTest {
 protected:
+    void SetUp() override
+    {
+        AppCoreTest::SetUp();
+        m_mac = std::make_unique<test::SimulatedMac>();
+        const std::string root = m_mac->root().string();
+        setEnv("BRISVANE_SYSTEM_ROOT", QString::fromStdString(root));
+        setEnv("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(test::systemBusAddress(root)));
+        setEnv("BRISVANE_SIM_ADMIN", std::nullopt);
+        setEnv(AppBundle::kPrefixVariable, std::nullopt); // the build tree's own layout
+    }
     void TearDown() override
     {
         if (m_stoppedDaemon)
             ::kill(*m_stoppedDaemon, SIGCONT);
-        SimulatedMacTest::TearDown();
+        AppCoreTest::TearDown();
+        m_mac.reset();
     }
-    std::string plistArgument() const { return installedPlist().string(); }
+
+    nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
+    test::RunResult launchctl(const std::vector<std::string>& args) const
+    {
+        return m_mac->launchctl(args);
+    }
+
+    std::filesystem::path installedHelper() const
+    {
+        return HelperConstants::helperInstallSystemPath();
+    }
+    std::filesystem::path installedPlist() const
+    {
+        return HelperConstants::daemonPlistSystemPath();
+    }
+    std::string daemonLog() const
+    {
+        return test::readFile(m_mac->root() / "var/log" / (kLabel + ".log"));
+    }
+    std::optional<pid_t> daemonPid() const { return m_mac->daemonPid(); }
+    bool jobLoaded() const { return launchctl({"print", "system/" + kLabel}).status == 0; }
+
+    // Installs through the stand-in osascript; the daemon answers before it returns.
+    void install(HelperClient& client)
+    {
+        std::optional<QString> failure = QCoro::waitFor(installCatching(&client));
+        ASSERT_FALSE(failure) << failure->toStdString();
+        ASSERT_EQ(client.state(), HelperState::installed) << daemonLog();
+        ASSERT_TRUE(client.lastStatus()) << daemonLog();
+    }
+
+    // What install() threw, as text, or nothing.
+    static QCoro::Task<std::optional<QString>> installCatching(HelperClient* client)
+    {
+        try {
+            co_await client->install();
+        } catch (const HelperInstallError& error) {
+            co_return error.description();
+        } catch (const AdminScriptRunner::LaunchError& error) {
+            co_return error.description();
+        }
+        co_return std::nullopt;
+    }
+
     // Installed, with the firmware unlocking at once, and controlling.
     void takeOver(HelperClient& client)
     {
@@ -39,6 +99,7 @@ protected:
         }));
     }
 
+    std::unique_ptr<test::SimulatedMac> m_mac;
     std::optional<pid_t> m_stoppedDaemon;
 };
 
@@ -116,7 +177,7 @@ TEST_F(HelperClientDaemonTest, AStoppedDaemonIsUnreachableUntilItAnswersAgain)
     EXPECT_EQ(client.state(), HelperState::unreachable);
     EXPECT_FALSE(QCoro::waitFor(client.setTargets({3000, 3000})));
 
-    ASSERT_EQ(launchctl({"bootstrap", "system", plistArgument()}).status, 0);
+    ASSERT_EQ(launchctl({"bootstrap", "system", installedPlist().string()}).status, 0);
     EXPECT_TRUE(QCoro::waitFor(client.fetchStatus())) << daemonLog();
     EXPECT_EQ(client.state(), HelperState::installed);
 }
@@ -152,21 +213,6 @@ TEST_F(HelperClientDaemonTest, AReplyAfterTheTimeLimitChangesNothing)
 
     EXPECT_EQ(QCoro::waitFor(client.fetchStatus())->phase, HelperControlPhase::idle);
     EXPECT_EQ(client.lastStatus()->phase, HelperControlPhase::idle);
-}
-
-TEST_F(HelperClientDaemonTest, UninstallRemovesTheDaemonAndBothFiles)
-{
-    HelperClient client;
-    ASSERT_NO_FATAL_FAILURE(install(client));
-    QCoro::waitFor(client.uninstall());
-    EXPECT_EQ(client.state(), HelperState::notInstalled);
-    EXPECT_FALSE(client.lastStatus());
-    EXPECT_FALSE(client.hasConnection());
-    EXPECT_FALSE(std::filesystem::exists(installedHelper()));
-    EXPECT_FALSE(std::filesystem::exists(installedPlist()));
-    EXPECT_FALSE(jobLoaded());
-    EXPECT_NE(daemonLog().find("uninstalled; exiting"), std::string::npos) << daemonLog();
-    EXPECT_FALSE(QCoro::waitFor(client.fetchStatus()));
 }
 
 } // namespace

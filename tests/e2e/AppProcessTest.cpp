@@ -44,7 +44,7 @@ protected:
 
     void bringUpMac()
     {
-        m_mac = std::make_unique<SimulatedMac>();
+        m_mac = std::make_unique<SimulatedMacRig>();
         m_systemRoot = m_mac->root();
     }
     const std::filesystem::path& systemRoot() const { return m_systemRoot; }
@@ -98,13 +98,6 @@ protected:
 
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
     nlohmann::json fans() const { return control("status")["fans"]; }
-    bool fansInMode(int mode) const
-    {
-        for (const auto& fan : fans())
-            if (fan.value("mode", -1) != mode)
-                return false;
-        return true;
-    }
     bool targetsAtLeast(double rpm) const
     {
         for (const auto& fan : fans())
@@ -112,17 +105,14 @@ protected:
                 return false;
         return true;
     }
-    // The journal's writes since the last call.
-    std::vector<SmcWrite> takeWrites() const { return smcWrites(control("writes")); }
-    // Whether they hold a release: the modes back to automatic, then Ftst.
-    bool released() const
+    // Whether the writes since `start` hold a release: the modes back to automatic, then Ftst.
+    bool releasedSince(std::size_t start) const
     {
-        const std::vector<std::string> order = writeOrder(takeWrites());
+        const std::vector<std::string> order = writeOrder(m_mac->writesSince(start));
         return std::search(order.begin(), order.end(), kReleaseOrder.begin(),
                            kReleaseOrder.end()) != order.end();
     }
-
-    std::optional<pid_t> daemonPid() const { return m_mac->daemonPid(); }
+    std::optional<pid_t> daemonPid() const { return m_mac->mac().daemonPid(); }
     void stopDaemon(pid_t pid)
     {
         ASSERT_EQ(::kill(pid, SIGSTOP), 0);
@@ -131,7 +121,7 @@ protected:
 
     TemporaryRoot m_user;
     const std::map<std::string, std::string> m_userFolders = userFolders(m_user.path());
-    std::unique_ptr<SimulatedMac> m_mac;
+    std::unique_ptr<SimulatedMacRig> m_mac;
     std::filesystem::path m_systemRoot = m_user.path() / "no-mac";
     std::vector<std::unique_ptr<ChildProcess>> m_apps;
     pid_t m_stoppedDaemon = -1;
@@ -186,7 +176,7 @@ TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon)
     ASSERT_TRUE(daemonPid());
 
     // A daemon that is not running cannot remove itself; a cancelled password then leaves it.
-    ASSERT_EQ(m_mac->launchctl({"bootout", "system/org.brisvane.Brisvane.helper"}).status, 0);
+    ASSERT_EQ(m_mac->mac().launchctl({"bootout", "system/org.brisvane.Brisvane.helper"}).status, 0);
     const RunResult kept = runApp({"--uninstall-helper"}, {{"BRISVANE_SIM_ADMIN", "cancel"}});
     EXPECT_EQ(kept.status, 1) << kept.output;
     EXPECT_NE(kept.output.find("The helper is still installed"), std::string::npos) << kept.output;
@@ -209,7 +199,7 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
     installHelper();
     control("load 1 1");
     control("temp 64");
-    takeWrites();
+    const std::size_t start = m_mac->writes().size();
 
     ChildProcess& app = startApp("headless", {"--headless", "-ActivatePreset", "Cool"});
     ASSERT_TRUE(eventually([&] { return targetsAtLeast(3552); }, 20s)) << fans().dump() << "\n"
@@ -227,21 +217,20 @@ TEST_F(AppProcessTest, HeadlessDrivesTheFansByThePresetAndHandsThemBackOnSIGTERM
         << fans().dump() << "\n"
         << appLog("headless");
 
-    std::vector<SmcWrite> writes = takeWrites();
     bool controlling = false;
-    for (const SmcWrite& write : writes) {
+    for (const SmcWrite& write : m_mac->writesSince(start)) {
         controlling = controlling || (write.key == "F1Md" && write.bytes == "01" && !write.result);
         if (controlling && (write.key == "F0Tg" || write.key == "F1Tg")) {
             EXPECT_GE(write.asFloat(), 3552 - 0.5) << write.key << " below the Cool curve";
         }
     }
 
+    const std::size_t beforeQuit = m_mac->writes().size();
     ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
     EXPECT_EQ(app.waitForExit(10s), 0) << appLog("headless");
-    EXPECT_TRUE(released());
-    EXPECT_TRUE(fansInMode(0));
-    EXPECT_EQ(control("status")["ftst"], 0);
-    EXPECT_EQ(control("violations")["violations"], nlohmann::json::array());
+    EXPECT_TRUE(releasedSince(beforeQuit));
+    EXPECT_TRUE(m_mac->fansAutomatic());
+    EXPECT_EQ(m_mac->violations(), nlohmann::json::array());
 
     const std::string log = appLog("headless");
     EXPECT_NE(log.find("| Cool 49% 49% |"), std::string::npos) << log;
@@ -256,7 +245,7 @@ TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence)
     ChildProcess& first = startApp("first", {"-ActivatePreset", "Full Speed"});
     const pid_t firstPid = first.pid();
     ASSERT_TRUE(eventually([&] { return targetsAtLeast(6000); }, 20s)) << appLog("first");
-    takeWrites();
+    const std::size_t start = m_mac->writes().size();
 
     ChildProcess& second = startApp("second", {"-ActivatePreset", "Full Speed"});
     EXPECT_EQ(first.waitForExit(15s), 0) << appLog("first");
@@ -265,7 +254,7 @@ TEST_F(AppProcessTest, ANewCopyMakesTheRunningOneQuitThroughItsQuitSequence)
     EXPECT_NE(firstLog.find("quit: fans handed back after"), std::string::npos) << firstLog;
     EXPECT_NE(firstLog.find("quit: helper shut down after"), std::string::npos) << firstLog;
     // Only the first copy ever asks for a release: the second wants full speed.
-    EXPECT_TRUE(released());
+    EXPECT_TRUE(releasedSince(start));
     EXPECT_NE(appLog("second").find("asking the running copy (pid " + std::to_string(firstPid) +
                                     ") to quit"),
               std::string::npos)
@@ -303,8 +292,8 @@ TEST_F(AppProcessTest, AnOlderCopyThatDoesNotQuitIsKilledAfterTwoSeconds)
     EXPECT_EQ(third.waitForExit(10s), 0) << appLog("third");
 }
 
-// Each of the two calls ends by its 3 s limit: the quit takes about 6 s, and a generous bound
-// holds it; the log shows each step ending only after its limit.
+// Each of the two calls ends by its 3 s limit, so the quit ends well within the wait; the log
+// shows each step ending only after its limit.
 TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds)
 {
     bringUpMac();
@@ -316,10 +305,8 @@ TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds)
     ASSERT_TRUE(daemon);
     stopDaemon(*daemon);
 
-    const auto asked = std::chrono::steady_clock::now();
     ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
     EXPECT_EQ(app.waitForExit(15s), 0) << appLog("window");
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 9s);
 
     const std::string log = appLog("window");
     std::smatch match;

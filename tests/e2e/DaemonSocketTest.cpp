@@ -12,31 +12,6 @@
 namespace brisvane::test {
 namespace {
 
-std::vector<std::uint8_t> lengthPrefixed(std::vector<std::uint8_t> frame)
-{
-    const auto n = static_cast<std::uint32_t>(frame.size());
-    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-                                    static_cast<std::uint8_t>(n >> 16),
-                                    static_cast<std::uint8_t>(n >> 24)};
-    bytes.insert(bytes.end(), frame.begin(), frame.end());
-    return bytes;
-}
-
-// kind, op, call id 7, then the body.
-std::vector<std::uint8_t> frame(std::uint8_t kind, std::uint8_t op,
-                                std::vector<std::uint8_t> body = {})
-{
-    std::vector<std::uint8_t> bytes{kind, op, 7, 0, 0, 0};
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return lengthPrefixed(bytes);
-}
-
-std::vector<std::uint8_t> concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // A daemon in control for an app that keeps calling, as the tests' yardstick.
 class DaemonSocket : public ::testing::Test {
 protected:
@@ -94,8 +69,8 @@ TEST_F(DaemonSocket, AMalformedStreamEndsOnlyItsOwnConnection)
     // One row per way a stream can fail; the decoder's own tests hold every malformed frame.
     const std::vector<MalformedCase> rows{
         {"length over 65536", {0x01, 0x00, 0x01, 0x00}, "frame length 65537"},
-        {"a reply sent as a call", frame(2, 3), "unexpected frame kind 2"},
-        {"status with a body", frame(1, 3, {0}), "operation 3 with a body of 1"},
+        {"a reply sent as a call", rawFrame(2, 3), "unexpected frame kind 2"},
+        {"status with a body", rawFrame(1, 3, {0}), "operation 3 with a body of 1"},
         {"valid calls, then garbage",
          concat(concat(encodeStatusCall(1), encodeStatusCall(2)), {0xff, 0xff, 0xff, 0xff}),
          "frame length 4294967295", 2},

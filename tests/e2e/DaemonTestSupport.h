@@ -207,16 +207,35 @@ private:
     pid_t m_daemon = -1;
 };
 
-// A virtual Mac made by brisvane-sim with the daemon installed as the app's installer puts it
-// (the executable and the shipped plist, unchanged) and run by the stand-in launchctl.
-class LaunchdRig : public VirtualMacRig {
+// A virtual Mac made by brisvane-sim, whose daemon the stand-in launchctl runs.
+class SimulatedMacRig : public VirtualMacRig {
+public:
+    explicit SimulatedMacRig(const std::string& profile = VirtualSmc::kDefaultProfile)
+        : m_mac(profile)
+    {
+        control("noise 0");
+    }
+
+    const std::filesystem::path& root() const override { return m_mac.root(); }
+    std::filesystem::path logFile() const override
+    {
+        return root() / "var/log" / (std::string(HelperConstants::machServiceName) + ".log");
+    }
+    const SimulatedMac& mac() const { return m_mac; }
+
+private:
+    SimulatedMac m_mac;
+};
+
+// The daemon installed as the app's installer puts it (the executable and the shipped plist,
+// unchanged).
+class LaunchdRig : public SimulatedMacRig {
 public:
     static constexpr const char* kService = "system/org.brisvane.Brisvane.helper";
 
     explicit LaunchdRig(const std::string& profile = VirtualSmc::kDefaultProfile)
-        : m_mac(profile)
+        : SimulatedMacRig(profile)
     {
-        control("noise 0");
         const auto tool = root() / HelperConstants::helperInstallPath.substr(1);
         std::filesystem::create_directories(tool.parent_path());
         std::filesystem::copy_file(daemonBinary(), tool);
@@ -230,16 +249,11 @@ public:
     {
         return root() / HelperConstants::daemonPlistPath.substr(1);
     }
-    const std::filesystem::path& root() const override { return m_mac.root(); }
-    std::filesystem::path logFile() const override
-    {
-        return root() / "var/log" / (std::string(HelperConstants::machServiceName) + ".log");
-    }
 
     // launchctl with the root's system bus in the environment it hands on to the job.
     RunResult launchctl(const std::vector<std::string>& args) const
     {
-        return m_mac.launchctl(args, {{"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}});
+        return mac().launchctl(args, {{"DBUS_SYSTEM_BUS_ADDRESS", busAddress()}});
     }
     // bootstrap, then until the daemon answers.
     void bootstrap()
@@ -248,9 +262,6 @@ public:
         ASSERT_EQ(result.status, 0) << result.output;
         ASSERT_TRUE(eventually([&] { return servingPid().has_value(); })) << daemonLog();
     }
-
-private:
-    SimulatedMac m_mac;
 };
 
 // One sd-bus connection to logind's name on a given bus; each thread uses its own.

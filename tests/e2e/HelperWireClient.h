@@ -1,6 +1,7 @@
 #pragma once
 // A small blocking client of the daemon's socket that speaks HelperWire, for the end-to-end tests
-// and the daemon benchmark. Every wait is bounded; a missing reply is an Error, never a hang.
+// and the daemon benchmark, and raw frames for the tests of malformed input. Every wait is
+// bounded; a missing reply is an Error, never a hang.
 
 #include "shared/HelperShared.h"
 #include "shared/HelperWire.h"
@@ -25,6 +26,26 @@
 #include <unistd.h>
 
 namespace brisvane::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes le32(std::uint32_t v)
+{
+    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+}
+
+inline Bytes concat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A frame of any kind and operation, call id 5, whose length prefix matches what follows.
+inline Bytes rawFrame(std::uint8_t kind, std::uint8_t op, const Bytes& body = {})
+{
+    return concat(le32(static_cast<std::uint32_t>(6 + body.size())),
+                  concat({kind, op, 5, 0, 0, 0}, body));
+}
 
 class HelperWireClient {
 public:

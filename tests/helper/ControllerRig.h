@@ -8,6 +8,7 @@
 
 #include "helper/FanController.h"
 #include "helper/HelperLog.h"
+#include "platform/virtual-mac/SmcValueCodec.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "shared/HelperShared.h"
 #include "smc/Clock.h"
@@ -39,19 +40,24 @@ inline MachineProfile instantFirmware(const std::string& name = "two-fan-laptop"
     return profileNamed(name, [](MachineProfile& p) { p.firmware.acceptModeAfterSeconds = 0.0; });
 }
 
-inline std::vector<std::uint8_t> floatBytes(float value)
+// Fan 1 without a mode key: a machine whose fans can be watched but not controlled.
+inline void withoutSecondModeKey(MachineProfile& profile)
 {
-    std::vector<std::uint8_t> bytes(4);
-    std::memcpy(bytes.data(), &value, 4);
-    return bytes;
+    if (profile.keys.find("F1Md") != nullptr) {
+        profile.keys.remove("F1Md");
+        profile.keys.finalize();
+    }
 }
+
+using SmcValueCodec::floatBytes;
 
 class ControllerRig {
 public:
     // `profile` absent: no SMC service is registered at all. With `controlThread` the
-    // controller's own thread runs its calls; `onExit` runs on its delayed exit.
+    // controller's own thread runs its calls; `onExit` runs on its delayed exit; with
+    // `tickTimer` its own timer ticks it, off the manual clock.
     explicit ControllerRig(std::optional<MachineProfile> profile, bool controlThread = false,
-                           std::function<void()> onExit = {})
+                           std::function<void()> onExit = {}, bool tickTimer = false)
     {
         if (profile) {
             model = std::make_shared<VirtualSmc>(std::move(*profile));
@@ -62,7 +68,7 @@ public:
         options.clock = &clock;
         options.log = &log;
         options.controlThread = controlThread;
-        options.tickTimer = false;
+        options.tickTimer = tickTimer;
         options.exitAction = [exits = m_exits, onExit] {
             if (onExit)
                 onExit();
@@ -123,6 +129,14 @@ public:
         return decoded.value_or(HelperStatus{});
     }
     HelperControlPhase phase() { return status().phase; }
+    // Takeover at t = 0 over the default firmware, engaged by the tick at t = 3 (the unlock delay).
+    void engage(const std::vector<double>& targets = {3000, 3000})
+    {
+        setTargets(targets);
+        for (int i = 0; i < 3; ++i)
+            tick();
+        ASSERT_EQ(phase(), HelperControlPhase::controlling);
+    }
 
     void advance(double seconds) { clock.advanceSeconds(seconds); }
     // Ticks once a second for `seconds` seconds, renewing `targets` every `renewEvery` seconds

@@ -45,11 +45,7 @@ const SetUpCase kSetUpCases[] = {
              "available"}},
     {.name = "SecondFanWithoutModeKey",
      .profile = "two-fan-laptop",
-     .editProfile =
-         [](MachineProfile& profile) {
-             profile.keys.remove("F1Md");
-             profile.keys.finalize();
-         },
+     .editProfile = withoutSecondModeKey,
      .lastError = kMonitoredOnly,
      .log = {"error: no mode key for some fan: [F0Md, none]",
              "info: helper up: 2 fans, max [6000, 6000], modeKeys [F0Md], Ftst present, control "
@@ -294,31 +290,18 @@ TEST(FanControllerStatus, NonFiniteTargetFromTheSmcLeavesTheStatusEncodable)
 // each at its second and not a moment before.
 TEST(FanControllerTimer, TicksOneSecondAfterSetUpThenEverySecond)
 {
-    TemporaryRoot root;
-    ScopedSystemRoot systemRoot(root.path());
-    ManualClock clock;
-    auto model = std::make_shared<VirtualSmc>(profileNamed("two-fan-laptop"));
-    model->pinTemperature(41);
-    const auto registration = model->registerAsService();
-    HelperLog log("s", "c");
-    HelperLogCapture capture(log);
-    FanController::Options options;
-    options.clock = &clock;
-    options.log = &log;
-    options.controlThread = false;
-    FanController controller(std::move(options));
-    controller.start();
-    controller.poll();
+    ControllerRig rig(profileNamed("two-fan-laptop"), false, {}, true);
+    rig.setUp(41);
 
     // Every idle tick reads each fan's target. The timer reads the manual clock every
     // millisecond, so a tick that is due runs well within the bound.
     const auto ticksAfter = [&](std::chrono::milliseconds by) {
-        const std::uint64_t before = model->callCounts().readKey;
-        clock.advance(by);
+        const std::uint64_t before = rig.readCalls();
+        rig.clock.advance(by);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
         while (std::chrono::steady_clock::now() < giveUp) {
-            controller.poll();
-            if (model->callCounts().readKey > before)
+            rig.controller->poll();
+            if (rig.readCalls() > before)
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }

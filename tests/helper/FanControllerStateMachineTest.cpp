@@ -31,21 +31,6 @@ void stubborn(MachineProfile& profile)
     profile.firmware.acceptModeAfterSeconds.reset();
 }
 
-void withoutSecondModeKey(MachineProfile& profile)
-{
-    profile.keys.remove("F1Md");
-    profile.keys.finalize();
-}
-
-// Takeover at t = 0, engaged by the tick at t = 3 (the firmware's unlock delay).
-void engage(ControllerRig& rig)
-{
-    rig.setTargets(kRequest);
-    for (int i = 0; i < 3; ++i)
-        rig.tick();
-    ASSERT_EQ(rig.phase(), Phase::controlling);
-}
-
 // Kept fresh by the app until the firmware deadline fails the takeover at t = 16.
 void failByDeadline(ControllerRig& rig)
 {
@@ -209,7 +194,7 @@ const Transition kTransitions[] = {
 
     // controlling, fresh request or tick
     {.name = "FreshTickRewritesTargets",
-     .arrange = engage,
+     .arrange = [](ControllerRig& rig) { rig.engage(); },
      .event = tick,
      .phaseAfter = Phase::controlling,
      .writes = {"F0Tg=3000", "F1Tg=3000"}},

@@ -1,4 +1,4 @@
-// The safety floor, the control phases, the status document and the system paths.
+// The safety floor, the status document and the system paths.
 
 #include "shared/HelperShared.h"
 #include "tests/virtual-mac/VsmcTestSupport.h"
@@ -25,6 +25,8 @@ std::string text(const std::vector<std::uint8_t>& data)
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// The daemon's floor and the virtual Mac's safety monitor, its independent judge, hold to one
+// table.
 TEST(HelperSafetyFloor, FollowsThePiecewiseTableAtItsBoundaries)
 {
     const struct {
@@ -37,6 +39,7 @@ TEST(HelperSafetyFloor, FollowsThePiecewiseTableAtItsBoundaries)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.celsius);
         EXPECT_DOUBLE_EQ(HelperSafetyFloor::floorPercent(row.celsius), row.percent);
+        EXPECT_NEAR(SafetyMonitor::floorPercent(row.celsius), row.percent, 1e-9);
     }
 }
 
@@ -49,15 +52,6 @@ TEST(HelperSafetyFloor, IsContinuousAndNeverFallsAsTemperatureRises)
         ASSERT_LE(floor - previous, 0.01) << "jump at " << t;
         previous = floor;
     }
-}
-
-TEST(HelperControlPhase, RawValuesRoundTripAndAreCaseSensitive)
-{
-    for (auto phase : {HelperControlPhase::idle, HelperControlPhase::unlocking,
-                       HelperControlPhase::controlling, HelperControlPhase::failed})
-        EXPECT_EQ(helperControlPhase(rawValue(phase)), phase);
-    for (const char* raw : {"Idle", "CONTROLLING", "Failed", "unlocking ", "", "paused"})
-        EXPECT_EQ(helperControlPhase(raw), std::nullopt) << raw;
 }
 
 HelperStatus exampleStatus()

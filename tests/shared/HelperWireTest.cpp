@@ -1,6 +1,7 @@
 // The daemon socket's frames: layout, round trips, malformed input and size limits.
 
 #include "shared/HelperWire.h"
+#include "tests/e2e/HelperWireClient.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,10 @@
 namespace brisvane {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::concat;
+using test::le32;
+using test::rawFrame;
 using ErrorKind = HelperProtocolError::Kind;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -103,26 +107,6 @@ TEST(HelperWire, EveryOperationRoundTripsHoweverTheStreamIsSplit)
             EXPECT_TRUE(decoder.idle());
         }
     }
-}
-
-Bytes le32(std::uint32_t v)
-{
-    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
-}
-
-// A frame with a length prefix that matches what follows.
-Bytes rawFrame(std::uint8_t kind, std::uint8_t op, Bytes body)
-{
-    Bytes out = le32(static_cast<std::uint32_t>(6 + body.size()));
-    out.insert(out.end(), {kind, op, 5, 0, 0, 0});
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-}
-
-Bytes concat(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 Bytes targetsBody(std::uint32_t count, std::size_t doubles)

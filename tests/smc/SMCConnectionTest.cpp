@@ -12,26 +12,10 @@
 namespace brisvane {
 namespace {
 
+using test::profileWithKeys;
 using test::ScopedSystemRoot;
+using test::smcErrorOf;
 using test::TemporaryRoot;
-
-// A machine built for one test: the listed keys and nothing else.
-MachineProfile machineWith(const nlohmann::json& keys)
-{
-    return MachineProfile::fromJson({{"serviceClass", "AppleSMCKeysEndpoint"}, {"keys", keys}},
-                                    "test-machine", ".");
-}
-
-// What a call through SMCKit failed with, as users see it, or nothing.
-std::string errorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-        return "";
-    } catch (const SMCError& e) {
-        return e.description();
-    }
-}
 
 class SMCConnectionTest : public ::testing::Test {
 protected:
@@ -92,11 +76,12 @@ TEST_F(SMCConnectionTest, LowerCaseModeKeyRepeatsItsFailedUpperCaseQuery)
 TEST_F(SMCConnectionTest, KeyLevelFailuresCarryTheSmcResult)
 {
     SMCConnection smc;
-    EXPECT_EQ(errorOf([&] { smc.readBytes("ZZZZ"); }), "SMC key ZZZZ error (result 132)");
-    EXPECT_EQ(errorOf([&] { smc.keyName(100000); }), "SMC key #100000 error (result 132)");
-    EXPECT_EQ(errorOf([&] { smc.readFloat("FNum"); }), "SMC key FNum is type ui8 , expected flt ");
-    EXPECT_EQ(errorOf([&] { smc.readUInt8("zKL0"); }), "SMC key zKL0 error (result 255)");
-    EXPECT_EQ(errorOf([&] { smc.writeUInt8("FNum", 3); }), "SMC key FNum error (result 134)");
+    EXPECT_EQ(smcErrorOf([&] { smc.readBytes("ZZZZ"); }), "SMC key ZZZZ error (result 132)");
+    EXPECT_EQ(smcErrorOf([&] { smc.keyName(100000); }), "SMC key #100000 error (result 132)");
+    EXPECT_EQ(smcErrorOf([&] { smc.readFloat("FNum"); }),
+              "SMC key FNum is type ui8 , expected flt ");
+    EXPECT_EQ(smcErrorOf([&] { smc.readUInt8("zKL0"); }), "SMC key zKL0 error (result 255)");
+    EXPECT_EQ(smcErrorOf([&] { smc.writeUInt8("FNum", 3); }), "SMC key FNum error (result 134)");
     EXPECT_EQ(smc.readBytes("zEPD").data.size(), 32u);
     EXPECT_TRUE(smc.readBytes("zKL0").data.empty());
     EXPECT_EQ(smc.keyCount(), m_smc.keyCount());
@@ -121,7 +106,7 @@ TEST_F(SMCConnectionTest, WritesOfTheWrongSizeNeverReachTheSmc)
 
 TEST_F(SMCConnectionTest, ValuesThatAreNotWhatTheyClaimFailAsTypeMismatches)
 {
-    m_smc.loadProfile(machineWith({
+    m_smc.loadProfile(profileWithKeys({
         {{"name", "FNum"}, {"type", "ui8 "}, {"value", 1}},
         {{"name", "F0Ac"}, {"type", "flt "}, {"size", 2}, {"hex", "9644"}},
         {{"name", "F0Tg"}, {"type", "ui32"}, {"hex", "00009644"}},
@@ -129,8 +114,10 @@ TEST_F(SMCConnectionTest, ValuesThatAreNotWhatTheyClaimFailAsTypeMismatches)
     }));
     SMCConnection smc;
     EXPECT_FLOAT_EQ(smc.readFloat("F0Mn"), 1200.0f);
-    EXPECT_EQ(errorOf([&] { smc.readFloat("F0Tg"); }), "SMC key F0Tg is type ui32, expected flt ");
-    EXPECT_EQ(errorOf([&] { smc.readFloat("F0Ac"); }), "SMC key F0Ac is type flt , expected flt ");
+    EXPECT_EQ(smcErrorOf([&] { smc.readFloat("F0Tg"); }),
+              "SMC key F0Tg is type ui32, expected flt ");
+    EXPECT_EQ(smcErrorOf([&] { smc.readFloat("F0Ac"); }),
+              "SMC key F0Ac is type flt , expected flt ");
 }
 
 TEST_F(SMCConnectionTest, ReadAllFansIsAllOrNothing)
@@ -145,7 +132,7 @@ TEST_F(SMCConnectionTest, ReadAllFansIsAllOrNothing)
     keys.push_back({{"name", "FNum"}, {"type", "ui8 "}, {"value", 2}});
     for (const char* suffix : {"Ac", "Tg", "Mn"})
         keys.push_back({{"name", std::string("F1") + suffix}, {"type", "flt "}, {"value", 1200.0}});
-    m_smc.loadProfile(machineWith(keys));
+    m_smc.loadProfile(profileWithKeys(keys));
     {
         SMCConnection smc;
         EXPECT_EQ(smc.fanCount(), 2);
@@ -154,7 +141,7 @@ TEST_F(SMCConnectionTest, ReadAllFansIsAllOrNothing)
         EXPECT_THROW(smc.readAllFans(), SMCError);
     }
 
-    m_smc.loadProfile(machineWith(fan0)); // no FNum at all
+    m_smc.loadProfile(profileWithKeys(fan0)); // no FNum at all
     SMCConnection smc;
     EXPECT_EQ(smc.fanCount(), 0);
     EXPECT_TRUE(smc.readAllFans().empty());
@@ -179,7 +166,7 @@ TEST(SMCConnectionOpen, ASocketNobodyServesIsARefusedOpen)
     ScopedSystemRoot scoped(root.path());
     std::filesystem::create_directories(root.path() / "var/run/iokit");
     ASSERT_TRUE(test::leaveStaleSocket(root.path() / "var/run/iokit/AppleSMC"));
-    EXPECT_EQ(errorOf([] { SMCConnection smc; }), "IOServiceOpen failed (0xe00002e2)");
+    EXPECT_EQ(smcErrorOf([] { SMCConnection smc; }), "IOServiceOpen failed (0xe00002e2)");
 }
 
 // A server that stops answering fails the calls made meanwhile within the call's bound, never a
@@ -193,7 +180,7 @@ TEST(SMCConnectionTransport, AStallCostsOnlyTheCallsMadeDuringIt)
     EXPECT_FLOAT_EQ(smc.readFloat("F0Mn"), 1200.0f);
 
     ::kill(mac.pid(), SIGSTOP);
-    EXPECT_EQ(errorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002d6)");
+    EXPECT_EQ(smcErrorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002d6)");
     ::kill(mac.pid(), SIGCONT);
     // The late answer for F0Mx (6000) must not be taken for this one.
     EXPECT_FLOAT_EQ(smc.readFloat("F0Mn"), 1200.0f);
@@ -208,7 +195,7 @@ TEST(SMCConnectionTransport, AServerThatDiedFailsEveryLaterCall)
     EXPECT_EQ(smc.fanCount(), 2);
     ::kill(mac.pid(), SIGKILL);
     for (int call = 0; call < 2; ++call)
-        EXPECT_EQ(errorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002ed)");
+        EXPECT_EQ(smcErrorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002ed)");
     EXPECT_FALSE(smc.keyExists("F0Mn"));
 }
 

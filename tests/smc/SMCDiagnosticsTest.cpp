@@ -13,6 +13,8 @@
 namespace brisvane {
 namespace {
 
+using test::floatKey;
+using test::profileWithKeys;
 using test::ScopedSystemRoot;
 using test::TemporaryRoot;
 
@@ -64,11 +66,6 @@ std::string perFan(int slots)
            " slot(s)) ---------------------------";
 }
 
-nlohmann::json floatKey(const std::string& name, double value)
-{
-    return {{"name", name}, {"type", "flt "}, {"value", value}};
-}
-
 class SMCDiagnosticsTest : public ::testing::Test {
 protected:
     TemporaryRoot m_root;
@@ -85,10 +82,6 @@ protected:
     std::vector<std::string> dumpOf(const std::string& profile)
     {
         return dumpOf(MachineProfile::loadNamed(profile));
-    }
-    static MachineProfile machineWith(const nlohmann::json& keys)
-    {
-        return MachineProfile::fromJson({{"keys", keys}}, "test-machine", ".");
     }
 };
 
@@ -144,7 +137,7 @@ TEST_F(SMCDiagnosticsTest, FanlessMachineProbesNoSlots)
 
 TEST_F(SMCDiagnosticsTest, UnreadableFanCountProbesFourSlots)
 {
-    const auto report = dumpOf(machineWith({
+    const auto report = dumpOf(profileWithKeys({
         {{"name", "FS! "}, {"type", "ui16"}, {"value", 0}},
         floatKey("F0Ac", 1200),
         floatKey("F0Mx", 5000),
@@ -175,7 +168,7 @@ TEST_F(SMCDiagnosticsTest, DirectoryListsFanKeysAndSamplesTwelveSensors)
         std::snprintf(name, sizeof name, "Tp%02d", i);
         keys.push_back(floatKey(name, 40 + i));
     }
-    const auto report = dumpOf(machineWith(keys));
+    const auto report = dumpOf(profileWithKeys(keys));
     const auto directory = section(report, kDirectory);
     EXPECT_EQ(directory, (std::vector<std::string>{
                              kDirectory,
@@ -203,7 +196,8 @@ TEST_F(SMCDiagnosticsTest, DirectoryListsFanKeysAndSamplesTwelveSensors)
 
 TEST_F(SMCDiagnosticsTest, NoSensorsAtAllGivesBothVerdictsCpuFirst)
 {
-    const auto report = dumpOf(machineWith({{{"name", "FNum"}, {"type", "ui8 "}, {"value", 0}}}));
+    const auto report =
+        dumpOf(profileWithKeys({{{"name", "FNum"}, {"type", "ui8 "}, {"value", 0}}}));
     const auto directory = section(report, kDirectory);
     EXPECT_EQ(directory.back(),
               "    -> no recognised die sensors; temperatures would read as unavailable");

@@ -3,6 +3,7 @@
 #include "platform/virtual-mac/SmcValueCodec.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 #include "smc/IOKit.h"
+#include "tests/virtual-mac/VsmcTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@ namespace brisvane {
 namespace {
 
 using SmcValueCodec::floatBytes;
+using test::floatKey;
+using test::profileWithKeys;
 
 bool isCpuName(const std::string& n)
 {
@@ -63,17 +66,6 @@ private:
     std::shared_ptr<VirtualSmc> m_vsmc;
     VirtualSmc::ServiceRegistration m_registration;
 };
-
-// A profile with just the keys given, in the virtual SMC's own JSON form.
-MachineProfile profileWithKeys(nlohmann::json keys)
-{
-    return MachineProfile::fromJson({{"keys", std::move(keys)}}, "sensor-test", ".");
-}
-
-nlohmann::json floatKey(const char* name, double celsius)
-{
-    return {{"name", name}, {"type", "flt "}, {"value", celsius}};
-}
 
 TEST(SMCTemperatureSensors, ClassifiesByCaseSensitivePrefixAndAcceptsOnlyPlausibleFloats)
 {

@@ -1,4 +1,5 @@
-// The safety monitor: its floor table, and what it records of fans driven by SMC writes.
+// The safety monitor: what it records of fans driven by SMC writes. Its floor table is checked
+// beside the daemon's, in HelperSharedTest.
 #include "platform/virtual-mac/SafetyMonitor.h"
 
 #include "platform/virtual-mac/SmcValueCodec.h"
@@ -15,21 +16,6 @@ namespace {
 
 using test::call;
 using test::writeRequest;
-
-class FloorTable : public ::testing::TestWithParam<std::pair<double, double>> {};
-
-TEST_P(FloorTable, IsPiecewiseLinearWithStrictBoundaries)
-{
-    EXPECT_NEAR(SafetyMonitor::floorPercent(GetParam().first), GetParam().second, 1e-9);
-}
-
-INSTANTIATE_TEST_SUITE_P(Temperatures, FloorTable,
-                         ::testing::Values(std::pair{59.9, 0.0}, std::pair{60.0, 0.0},
-                                           std::pair{67.5, 12.5}, std::pair{75.0, 25.0},
-                                           std::pair{80.0, 47.5}, std::pair{85.0, 70.0},
-                                           std::pair{87.5, 85.0}, std::pair{90.0, 100.0},
-                                           std::pair{120.0, 100.0}, std::pair{-10.0, 0.0},
-                                           std::pair{std::nan(""), 100.0}));
 
 class MonitoredMac : public ::testing::Test {
 protected:

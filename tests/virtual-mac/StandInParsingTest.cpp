@@ -63,46 +63,44 @@ TEST(PropertyList, KeepAliveDictionaryDecidesRestartsByExitStatus)
     EXPECT_THAT(never.arguments, ElementsAre("/bin/x")) << "Program alone is argv[0]";
 }
 
-struct BadPlist {
-    const char* document;
-    const char* message;
-};
-
-class BadPlists : public ::testing::TestWithParam<BadPlist> {};
-
-TEST_P(BadPlists, FailWithAReason)
+// Each document must be refused with an error whose text gives the reason.
+template <typename Error, typename Parse>
+void expectRefused(Parse parse, std::initializer_list<std::pair<std::string, const char*>> rows)
 {
-    try {
-        LaunchdJob::fromPlist(PropertyList::parse(GetParam().document));
-        FAIL() << "accepted " << GetParam().document;
-    } catch (const PropertyList::Error& e) {
-        EXPECT_THAT(e.what(), HasSubstr(GetParam().message));
+    for (const auto& [document, reason] : rows) {
+        try {
+            parse(document);
+            ADD_FAILURE() << "accepted " << document;
+        } catch (const Error& e) {
+            EXPECT_THAT(e.what(), HasSubstr(reason)) << document;
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Documents, BadPlists,
-    ::testing::Values(
-        BadPlist{"", "expected an element"},
-        BadPlist{"<plist><dict><key>Label</key></dict></plist>", "without a value"},
-        BadPlist{"<plist><dict><string>x</string></dict></plist>", "must start with <key>"},
-        BadPlist{"<plist><dict><key>Label</key><string>x</dict></plist>", "expected </string>"},
-        BadPlist{"<plist><dict></dict></plist>trailing", "text after the document"},
-        BadPlist{"<plist><array></array></plist>", "not a dictionary"},
-        BadPlist{"<plist><dict><key>Label</key><string>a/b</string></dict></plist>",
-                 "unusable Label"},
-        BadPlist{"<plist><dict><key>Label</key><string>x</string></dict></plist>",
-                 "names a program"},
-        BadPlist{"<plist><dict><key>Label</key><integer>1</integer></dict></plist>",
-                 "must be a string"},
-        BadPlist{"<plist><dict><key>Label</key><string>&bogus;</string></dict></plist>",
-                 "unknown entity"},
-        BadPlist{"<plist><dict><key>Label</key><string>&#0;</string></dict></plist>",
-                 "character reference"},
-        BadPlist{"<plist><integer>12x</integer></plist>", "not an integer"},
-        BadPlist{"<plist><widget/></plist>", "unknown element"},
-        BadPlist{"<plist><dict><key>A</key><string>x", "expected </string>"}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+TEST(PropertyList, BadDocumentsFailWithAReason)
+{
+    expectRefused<PropertyList::Error>(
+        [](const std::string& document) { LaunchdJob::fromPlist(PropertyList::parse(document)); },
+        {
+            {"", "expected an element"},
+            {"<plist><dict><key>Label</key></dict></plist>", "without a value"},
+            {"<plist><dict><string>x</string></dict></plist>", "must start with <key>"},
+            {"<plist><dict><key>Label</key><string>x</dict></plist>", "expected </string>"},
+            {"<plist><dict></dict></plist>trailing", "text after the document"},
+            {"<plist><array></array></plist>", "not a dictionary"},
+            {"<plist><dict><key>Label</key><string>a/b</string></dict></plist>", "unusable Label"},
+            {"<plist><dict><key>Label</key><string>x</string></dict></plist>", "names a program"},
+            {"<plist><dict><key>Label</key><integer>1</integer></dict></plist>",
+             "must be a string"},
+            {"<plist><dict><key>Label</key><string>&bogus;</string></dict></plist>",
+             "unknown entity"},
+            {"<plist><dict><key>Label</key><string>&#0;</string></dict></plist>",
+             "character reference"},
+            {"<plist><integer>12x</integer></plist>", "not an integer"},
+            {"<plist><widget/></plist>", "unknown element"},
+            {"<plist><dict><key>A</key><string>x", "expected </string>"},
+        });
+}
 
 TEST(PropertyList, BoundsNesting)
 {
@@ -125,28 +123,20 @@ TEST(AppleScriptSource, UndoesExactlyTheEscapingOfTheAdministratorScript)
     EXPECT_EQ(AppleScriptSource::escape("a\"b\\c"), "a\\\"b\\\\c");
 }
 
-class BadScripts : public ::testing::TestWithParam<BadPlist> {};
-
-TEST_P(BadScripts, AreSyntaxErrors)
+TEST(AppleScriptSource, OtherSourcesAreSyntaxErrors)
 {
-    try {
-        AppleScriptSource::adminShellScript(GetParam().document);
-        FAIL() << "accepted " << GetParam().document;
-    } catch (const AppleScriptSource::Error& e) {
-        EXPECT_THAT(e.what(), HasSubstr(GetParam().message));
-    }
+    expectRefused<AppleScriptSource::Error>(
+        [](const std::string& source) { AppleScriptSource::adminShellScript(source); },
+        {
+            {R"(do shell script "a\nb" with administrator privileges)", "unknown escape \\n"},
+            {R"(do shell script "a\" with administrator privileges)", "Expected"},
+            {R"(do shell script "ab" with administrator privileges and more)", "runs only"},
+            {R"(do shell script "ab")", "runs only"},
+            {R"(do shell scripts "ab" with administrator privileges)", "runs only"},
+            {R"(display dialog "hi")", "runs only"},
+            {"", "runs only"},
+        });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, BadScripts,
-    ::testing::Values(
-        BadPlist{R"(do shell script "a\nb" with administrator privileges)", "unknown escape \\n"},
-        BadPlist{R"(do shell script "a\" with administrator privileges)", "Expected"},
-        BadPlist{R"(do shell script "ab" with administrator privileges and more)", "runs only"},
-        BadPlist{R"(do shell script "ab")", "runs only"},
-        BadPlist{R"(do shell scripts "ab" with administrator privileges)", "runs only"},
-        BadPlist{R"(display dialog "hi")", "runs only"}, BadPlist{"", "runs only"}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
 
 } // namespace
 } // namespace brisvane

@@ -155,28 +155,20 @@ protected:
     }
 };
 
-class OsascriptPayloads : public OsascriptStandIn,
-                          public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(OsascriptPayloads, ReachShUnchanged)
+TEST_F(OsascriptStandIn, PayloadsReachShUnchanged)
 {
     const fs::path out = mac.root() / "tmp/payload";
-    // A quoted here-document hands its body to cat byte for byte.
-    const std::string script =
-        "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + GetParam() + "\nBRISVANE_END";
-    const auto result = mac.osascript(admin(script));
-    ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(test::readFile(out), GetParam() + "\n");
+    for (const std::string payload :
+         {"plain", "say \"hi\" and \"\"", "back\\slash \\\\ \\\" \\n end\\", "it's 'single' ''",
+          "line one\nline two\n\nline four", "mixed: \"a\\\\b\" 'c\"d' \\'\n\t$HOME `x`"}) {
+        // A quoted here-document hands its body to cat byte for byte.
+        const std::string script =
+            "cat > '" + out.string() + "' <<'BRISVANE_END'\n" + payload + "\nBRISVANE_END";
+        const auto result = mac.osascript(admin(script));
+        ASSERT_EQ(result.status, 0) << payload << result.output;
+        EXPECT_EQ(test::readFile(out), payload + "\n");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Scripts, OsascriptPayloads,
-    ::testing::Values(std::string("plain"), std::string("say \"hi\" and \"\""),
-                      std::string("back\\slash \\\\ \\\" \\n end\\"),
-                      std::string("it's 'single' ''"),
-                      std::string("line one\nline two\n\nline four"),
-                      std::string("mixed: \"a\\\\b\" 'c\"d' \\'\n\t$HOME `x`")),
-    [](const auto& info) { return "payload" + std::to_string(info.index); });
 
 TEST_F(OsascriptStandIn, AnswersLikeOsascriptForOutputFailureAndCancel)
 {

@@ -37,37 +37,33 @@ void takeFanZero(VirtualSmc& smc)
     ASSERT_EQ(writeByte(smc, "F0Md", 1), 0);
 }
 
-struct UnlockCase {
-    const char* profile;
-    bool unlockFirst;      // write Ftst=1 at t=0
-    double waitSeconds;    // then let this much model time pass
-    std::uint8_t expected; // the answer to F0Md <- 1 (F0md on the desktop)
-};
-
-class FirmwareUnlock : public ::testing::TestWithParam<UnlockCase> {};
-
-TEST_P(FirmwareUnlock, TakesManualModeOnlyAsTheMachineAllows)
+TEST(VirtualFirmware, TakesManualModeOnlyAsTheMachineAllows)
 {
-    VirtualSmc smc(GetParam().profile);
-    const std::string modeKey = smc.key("F0Md") ? "F0Md" : "F0md";
-    if (GetParam().unlockFirst) {
-        ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+    const struct {
+        const char* profile;
+        bool unlockFirst;      // write Ftst=1 at t=0
+        double waitSeconds;    // then let this much model time pass
+        std::uint8_t expected; // the answer to F0Md <- 1 (F0md on the desktop)
+    } rows[] = {
+        {"two-fan-laptop", false, 10, 0x86}, {"two-fan-laptop", true, 0, 0x86},
+        {"two-fan-laptop", true, 2.9, 0x86}, {"two-fan-laptop", true, 3.0, 0},
+        {"one-fan-desktop", false, 0, 0},    {"stubborn-firmware", true, 60, 0x86},
+        {"missing-mode-key", true, 3.0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << row.profile << " " << row.unlockFirst << " " << row.waitSeconds);
+        VirtualSmc smc(row.profile);
+        const std::string modeKey = smc.key("F0Md") ? "F0Md" : "F0md";
+        if (row.unlockFirst) {
+            ASSERT_EQ(writeByte(smc, "Ftst", 1), 0);
+        }
+        smc.advance(row.waitSeconds);
+        EXPECT_EQ(writeByte(smc, modeKey, 1), row.expected);
+        EXPECT_EQ(smc.key(modeKey)->data[0], row.expected == 0 ? 1 : 0)
+            << "a refused mode write changes nothing";
     }
-    smc.advance(GetParam().waitSeconds);
-    EXPECT_EQ(writeByte(smc, modeKey, 1), GetParam().expected);
-    EXPECT_EQ(smc.key(modeKey)->data[0], GetParam().expected == 0 ? 1 : 0)
-        << "a refused mode write changes nothing";
 }
-
-INSTANTIATE_TEST_SUITE_P(Profiles, FirmwareUnlock,
-                         ::testing::Values(UnlockCase{"two-fan-laptop", false, 10, 0x86},
-                                           UnlockCase{"two-fan-laptop", true, 0, 0x86},
-                                           UnlockCase{"two-fan-laptop", true, 2.9, 0x86},
-                                           UnlockCase{"two-fan-laptop", true, 3.0, 0},
-                                           UnlockCase{"one-fan-desktop", false, 0, 0},
-                                           UnlockCase{"stubborn-firmware", true, 60, 0x86},
-                                           UnlockCase{"missing-mode-key", true, 3.0, 0}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(VirtualFirmware, AcceptDelayCanChangeAndWithdrawingTheUnlockRefusesAgain)
 {
@@ -139,30 +135,28 @@ TEST(VirtualFirmware, ManualFansObeyWrittenTargetsAndActualSpeedFollowsWithLag)
     EXPECT_NEAR(actual(smc, 0), 6000, 5);
 }
 
-struct SteadyCase {
-    const char* profile;
-    double cpu, gpu, seconds; // the workload and how long it runs with the firmware's cooling
-    double low, high;         // where the hottest die settles
-};
-
-class ThermalSteadyState : public ::testing::TestWithParam<SteadyCase> {};
-
-TEST_P(ThermalSteadyState, SettlesWhereTheLoadAndTheFirmwaresCoolingPutIt)
+TEST(ThermalModel, SettlesWhereTheLoadAndTheFirmwaresCoolingPutIt)
 {
-    VirtualSmc smc(GetParam().profile);
-    smc.setWorkload(GetParam().cpu, GetParam().gpu);
-    smc.advance(GetParam().seconds);
-    EXPECT_GT(smc.status().hottest, GetParam().low);
-    EXPECT_LT(smc.status().hottest, GetParam().high);
-    EXPECT_TRUE(smc.takeJournal().empty()) << "the firmware's own targets are not SMC writes";
+    const struct {
+        const char* profile;
+        double cpu, gpu, seconds; // the workload and how long it runs with the firmware's cooling
+        double low, high;         // where the hottest die settles
+    } rows[] = {
+        {"two-fan-laptop", 0, 0, 120, 40, 46},
+        {"two-fan-laptop", 0.5, 0, 300, 60, 80},
+        {"two-fan-laptop", 1, 1, 300, 80, 95},
+        {"fanless", 1, 0, 600, 95, 150},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.profile << " at " << row.cpu << "/" << row.gpu);
+        VirtualSmc smc(row.profile);
+        smc.setWorkload(row.cpu, row.gpu);
+        smc.advance(row.seconds);
+        EXPECT_GT(smc.status().hottest, row.low);
+        EXPECT_LT(smc.status().hottest, row.high);
+        EXPECT_TRUE(smc.takeJournal().empty()) << "the firmware's own targets are not SMC writes";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Loads, ThermalSteadyState,
-                         ::testing::Values(SteadyCase{"two-fan-laptop", 0, 0, 120, 40, 46},
-                                           SteadyCase{"two-fan-laptop", 0.5, 0, 300, 60, 80},
-                                           SteadyCase{"two-fan-laptop", 1, 1, 300, 80, 95},
-                                           SteadyCase{"fanless", 1, 0, 600, 95, 150}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(ThermalModel, FansHeldAtTheirMinimumRunFarHotterAndFastFansCoolTheDiesDown)
 {

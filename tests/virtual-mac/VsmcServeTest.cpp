@@ -6,12 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace brisvane {
 namespace {
 
 using nlohmann::json;
+using test::smcErrorOf;
 using ::testing::HasSubstr;
 
 TEST(VsmcServe, SMCConnectionOverTheSocketReadsFansAndItsWritesShowInCtlWrites)
@@ -101,19 +100,9 @@ protected:
     }
     std::vector<json> writes() { return control("writes")["writes"].get<std::vector<json>>(); }
 
-    // What a call through SMCKit failed with, or nothing.
-    static std::string errorOf(const std::function<void()>& call)
-    {
-        try {
-            call();
-            return "";
-        } catch (const SMCError& e) {
-            return e.description();
-        }
-    }
     bool writeByte(const std::string& key, std::uint8_t value)
     {
-        return errorOf([&] { smc.writeUInt8(key, value); }).empty();
+        return smcErrorOf([&] { smc.writeUInt8(key, value); }).empty();
     }
 
     test::ServedVirtualMac mac;
@@ -148,14 +137,14 @@ TEST_F(Scenario, TheMonitorReportsAManualFanHeldBelowTheFloor)
 TEST_F(Scenario, InjectedResultsAndKernelCodesReachTheClient)
 {
     control("fault F1Tg write 0x87");
-    EXPECT_EQ(errorOf([&] { smc.writeFloat("F1Tg", 2000); }), "SMC key F1Tg error (result 135)");
+    EXPECT_EQ(smcErrorOf([&] { smc.writeFloat("F1Tg", 2000); }), "SMC key F1Tg error (result 135)");
     const auto journal = writes();
     ASSERT_EQ(journal.size(), 1u);
     EXPECT_EQ(journal[0]["key"], "F1Tg");
     EXPECT_EQ(journal[0]["result"], 0x87);
 
     control("transport-fault 0xe00002bc 1");
-    EXPECT_EQ(errorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002bc)");
+    EXPECT_EQ(smcErrorOf([&] { smc.readFloat("F0Mx"); }), "SMC call failed (0xe00002bc)");
     EXPECT_EQ(smc.readFloat("F0Mx"), 6000.0f);
     EXPECT_TRUE(control("status")["ok"]);
 }

@@ -1,23 +1,20 @@
 #pragma once
-// The virtual Mac's rig on the shared test support: raw SMC records, and brisvane-vsmc or a
-// whole virtual Mac made by brisvane-sim in a temporary root.
+// The virtual Mac's rig on the shared test support: raw SMC records, machines of a few keys, and
+// the served virtual Macs of tests/support.
 
 #include "tests/support/Environment.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/SmcJournal.h"
+#include "tests/support/VirtualMac.h"
 
-#include "platform/virtual-mac/ControlClient.h"
-#include "platform/virtual-mac/ProcessControl.h"
 #include "platform/virtual-mac/VirtualSmc.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,83 +54,27 @@ struct ScopedSystemRoot : ScopedEnv {
     {}
 };
 
-// brisvane-vsmc serving a profile into a temporary root, stopped at the end.
-class ServedVirtualMac {
-public:
-    explicit ServedVirtualMac(const std::string& profile = VirtualSmc::kDefaultProfile,
-                              std::vector<std::string> extraArguments = {})
-    {
-        std::vector<std::string> argv{binary("brisvane-vsmc").string(), "serve",     "--root",
-                                      m_root.path().string(),           "--profile", profile};
-        argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
-        m_pid = ProcessControl::spawn(argv, m_root.path() / "vsmc.log", {}, false);
-        const bool up = eventually([&] {
-            try {
-                return ControlClient::request(m_root.path(), "status",
-                                              std::chrono::milliseconds(200))
-                    .value("ok", false);
-            } catch (const ControlClient::Error&) {
-                return false;
-            }
-        });
-        if (!up)
-            ADD_FAILURE() << "brisvane-vsmc did not come up";
-    }
-    ~ServedVirtualMac() { ProcessControl::stop(m_pid, std::chrono::seconds(5)); }
+// A machine built for one test: the listed keys and nothing else. Taken by value, so that a
+// list of one key is still an array.
+inline MachineProfile profileWithKeys(nlohmann::json keys)
+{
+    return MachineProfile::fromJson({{"keys", std::move(keys)}}, "test-machine", ".");
+}
 
-    const std::filesystem::path& root() const { return m_root.path(); }
-    pid_t pid() const { return m_pid; }
-    nlohmann::json control(const std::string& line) const
-    {
-        return ControlClient::request(m_root.path(), line);
-    }
+inline nlohmann::json floatKey(const std::string& name, double value)
+{
+    return {{"name", name}, {"type", "flt "}, {"value", value}};
+}
 
-private:
-    TemporaryRoot m_root;
-    pid_t m_pid = -1;
-};
-
-// A whole virtual Mac made by brisvane-sim up, taken down (jobs and all) at the end.
-class SimulatedMac {
-public:
-    explicit SimulatedMac(const std::string& profile = VirtualSmc::kDefaultProfile)
-    {
-        const auto up = run(
-            {binary("brisvane-sim").string(), "up", m_root.path().string(), "--profile", profile});
-        if (up.status != 0)
-            ADD_FAILURE() << "brisvane-sim up failed: " << up.output;
+// What a call through SMCKit failed with, as users see it, or nothing.
+template <typename Call> std::string smcErrorOf(Call call)
+{
+    try {
+        call();
+        return "";
+    } catch (const SMCError& e) {
+        return e.description();
     }
-    ~SimulatedMac() { run({binary("brisvane-sim").string(), "down", m_root.path().string()}); }
-
-    const std::filesystem::path& root() const { return m_root.path(); }
-    RunResult launchctl(const std::vector<std::string>& args,
-                        const std::map<std::string, std::string>& environment = {}) const
-    {
-        std::vector<std::string> argv{(root() / "bin/launchctl").string()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return run(argv, environment);
-    }
-    // The daemon's pid as the stand-in launchd reports it.
-    std::optional<pid_t> daemonPid() const
-    {
-        const RunResult printed = launchctl({"print", "system/org.brisvane.Brisvane.helper"});
-        const auto at = printed.output.find("\tpid = ");
-        if (printed.status != 0 || at == std::string::npos)
-            return std::nullopt;
-        return static_cast<pid_t>(std::stol(printed.output.substr(at + 7)));
-    }
-    RunResult osascript(const std::string& source,
-                        const std::map<std::string, std::string>& environment = {}) const
-    {
-        return run({(root() / "usr/bin/osascript").string(), "-e", source}, environment);
-    }
-    nlohmann::json control(const std::string& line) const
-    {
-        return ControlClient::request(root(), line);
-    }
-
-private:
-    TemporaryRoot m_root;
-};
+}
 
 } // namespace brisvane::test
