@@ -4,6 +4,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
 import Brisvane.UI.Dashboard
+import Brisvane.UI.Curves
 import Brisvane.UI.Window
 
 // The main window's content: the chosen section, scrolling, rendered only while the window is
@@ -50,8 +51,13 @@ Item {
                 visible: root.section === 0
                 appState: visible && MainWindowVisibility.isOnScreen ? root.appState : null
             }
+            CurvesRootView {
+                width: parent.width
+                visible: root.section === 1
+                appState: root.appState
+            }
             SectionPlaceholder {
-                visible: root.section !== 0
+                visible: root.section !== 0 && root.section !== 1
                 title: sections.title(root.section)
                 symbolName: sections.symbolName(root.section)
             }
