@@ -52,12 +52,12 @@ Item {
         onPointCountChanged: root.focusedPointIndex = -1
     }
 
-    Connections {
-        target: root.editor
-        function onSelectionChanged() {
-            root.focusedPointIndex = -1;
-            root.draggedPointIndex = -1;
-        }
+    // Another preset: no point of the old one stays focused or dragged. (The store's own
+    // changes, such as an edit being saved, keep the focus.)
+    readonly property string shownPresetID: editor.selectedID
+    onShownPresetIDChanged: {
+        focusedPointIndex = -1;
+        draggedPointIndex = -1;
     }
 
     // Axis labels.
