@@ -69,3 +69,16 @@ for state in loading two-fans three-fans parked-fan one-sample unsupported helpe
         done
     done
 done
+
+# The curve editor into build/screenshots/curves-<state>-<light|dark>@<scale>x.png: a built-in
+# preset read-only with its note, a user preset with the live overlay, a point held mid-drag
+# with its callout, the hover ghost and readout, and the empty state.
+for state in builtin live drag hover empty; do
+    for scheme in light dark; do
+        for scale in 1 2; do
+            QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=$scale \
+                build/bin/brisvane-screenshot "curves:$state" "$scheme" \
+                "$out/curves-$state-$scheme@${scale}x.png" 2>/dev/null
+        done
+    done
+done

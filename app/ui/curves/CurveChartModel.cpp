@@ -7,8 +7,7 @@ namespace brisvane {
 
 CurveChartModel::CurveChartModel(QObject* parent)
     : QObject(parent)
-{
-}
+{}
 
 void CurveChartModel::setEditor(CurveEditor* editor)
 {

@@ -16,7 +16,6 @@
 
 namespace brisvane {
 
-
 class CurveChartModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -44,10 +43,11 @@ public:
     Q_PROPERTY(QVariantList percentLines READ percentLines NOTIFY gridChanged)
     QVariantList percentLines() const;
 
-    Q_PROPERTY(QPolygonF linePath READ linePath NOTIFY curveChanged)
-    QPolygonF linePath() const { return m_line; }
-    Q_PROPERTY(QPolygonF areaPath READ areaPath NOTIFY curveChanged)
-    QPolygonF areaPath() const { return m_area; }
+    // QPolygonF each, for PathPolyline.
+    Q_PROPERTY(QVariant linePath READ linePath NOTIFY curveChanged)
+    QVariant linePath() const { return QVariant::fromValue(m_line); }
+    Q_PROPERTY(QVariant areaPath READ areaPath NOTIFY curveChanged)
+    QVariant areaPath() const { return QVariant::fromValue(m_area); }
     Q_PROPERTY(int pointCount READ pointCount NOTIFY pointCountChanged)
     int pointCount() const { return m_pointCount; }
     // {x, y, tempC, percent, name, value} per point: its place and its accessible texts.

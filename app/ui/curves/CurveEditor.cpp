@@ -29,8 +29,7 @@ CurveEditor::CurveEditor(PresetStore& store, ControlEngine& engine, QObject* par
 
 CurveEditor::CurveEditor(QObject* parent)
     : QObject(parent)
-{
-}
+{}
 
 void CurveEditor::setAppState(AppState* state)
 {

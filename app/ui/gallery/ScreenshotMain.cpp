@@ -30,10 +30,10 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QQmlComponent>
-#include <QQuickItem>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQmlExtensionPlugin>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -383,8 +383,8 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
     AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
     state.telemetry().ingest(pinnedSample({fan(0, 2412.6), fan(1, 2688)}));
-    state.presets().setActivePresetID(curvesState == QLatin1StringView("builtin") ? FanPreset::coolID
-                                                                                 : quiet.id);
+    state.presets().setActivePresetID(
+        curvesState == QLatin1StringView("builtin") ? FanPreset::coolID : quiet.id);
     AppDelegate delegate;
     BrisvaneApp scenes(state, delegate, defaults);
     if (!scenes.buildScenes())
@@ -398,8 +398,8 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
             return;
         }
         const auto at = [&](double tempC, double percent) {
-            return plot->mapToScene({(tempC - 20) / 90 * plot->width(),
-                                     (1 - percent / 100) * plot->height()});
+            return plot->mapToScene(
+                {(tempC - 20) / 90 * plot->width(), (1 - percent / 100) * plot->height()});
         };
         if (curvesState == QLatin1StringView("drag")) {
             sendMouse(window, QEvent::MouseButtonPress, at(75, 70), Qt::LeftButton);
