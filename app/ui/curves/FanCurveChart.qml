@@ -191,7 +191,8 @@ Item {
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.captionSize - 1
                     font.weight: Font.DemiBold
-                    color: "white"
+                    // Dark text on the light tints of the dark appearance.
+                    color: 0.299 * live.tint.r + 0.587 * live.tint.g + 0.114 * live.tint.b > 0.6 ? "black" : "white"
                     Accessible.ignored: true
                 }
             }
