@@ -88,6 +88,19 @@ for state in fresh three-presets drag menu rename delete; do
     done
 done
 
+# The curve editor into build/screenshots/curves-<state>-<light|dark>@<scale>x.png: a built-in
+# preset read-only with its note, a user preset with the live overlay, a point held mid-drag
+# with its callout, the hover ghost and readout, and the empty state.
+for state in builtin live drag hover empty; do
+    for scheme in $schemes; do
+        for scale in $scales; do
+            QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=$scale \
+                build/bin/brisvane-screenshot "curves:$state" "$scheme" \
+                "$out/curves-$state-$scheme@${scale}x.png" 2>/dev/null
+        done
+    done
+done
+
 if [ "${BRISVANE_SHOT_LANGUAGE:-en}" = en ]; then
     trap - EXIT
     cleanup

@@ -72,6 +72,14 @@
         <source>No Presets</source>
         <translation>Keine Voreinstellungen</translation>
     </message>
+    <message id="curves.field.percent">
+        <source>Fan speed (%)</source>
+        <translation>Lüfterleistung (%)</translation>
+    </message>
+    <message id="curves.field.temperature">
+        <source>Temperature (°C)</source>
+        <translation>Temperatur (°C)</translation>
+    </message>
     <message id="curves.hint.howToEdit">
         <source>Drag points to move them, click the chart to add one, and double-click a point to delete it.</source>
         <translation>Ziehe Punkte, um sie zu verschieben, klicke in das Diagramm, um einen hinzuzufügen, und doppelklicke auf einen Punkt, um ihn zu löschen.</translation>

@@ -72,6 +72,14 @@
         <source>No Presets</source>
         <translation>No Presets</translation>
     </message>
+    <message id="curves.field.percent">
+        <source>Fan speed (%)</source>
+        <translation>Fan speed (%)</translation>
+    </message>
+    <message id="curves.field.temperature">
+        <source>Temperature (°C)</source>
+        <translation>Temperature (°C)</translation>
+    </message>
     <message id="curves.hint.howToEdit">
         <source>Drag points to move them, click the chart to add one, and double-click a point to delete it.</source>
         <translation>Drag points to move them, click the chart to add one, and double-click a point to delete it.</translation>

@@ -7,6 +7,7 @@
 #include "app/core/ControlEngine.h"
 #include "app/core/PresetStore.h"
 #include "app/ui/curves/CurveChart.h"
+#include "app/ui/curves/CurveChartModel.h"
 #include "app/ui/curves/CurveEditor.h"
 
 #include <gtest/gtest.h>
@@ -268,6 +269,55 @@ TEST_F(CurveEditorTest, CalloutTextAndPlacement)
     };
     for (const auto& row : places)
         EXPECT_EQ(CurveChart::calloutCenter(row.plot, row.anchor), row.center) << row.anchor.y();
+}
+
+TEST_F(CurveEditorTest, TheScreensEditorIsReadOnlyUntilACopyIsMade)
+{
+    CurveEditor screen;
+    EXPECT_FALSE(screen.hasPreset()) << "no state: the empty state, and nothing to edit";
+    EXPECT_FALSE(screen.createPreset());
+    screen.setAppState(m_state.get());
+    CurveChartModel chart;
+    chart.setEditor(&screen);
+    chart.setPlotWidth(kWidePlot.width);
+    chart.setPlotHeight(kWidePlot.height);
+    const QPointF emptySpot = kWidePlot.position(95, 40);
+    EXPECT_TRUE(screen.isBuiltIn());
+    EXPECT_FALSE(chart.tapCandidate(emptySpot).isValid()) << "no ghost on a built-in curve";
+
+    screen.customize();
+    EXPECT_FALSE(screen.isBuiltIn());
+    EXPECT_FALSE(store().activePresetID()) << "the copy is selected, not activated";
+    const FanPreset copy = *screen.selectedPreset();
+    EXPECT_TRUE(chart.tapCandidate(emptySpot).isValid());
+    screen.customize(); // of a user preset: nothing
+    EXPECT_EQ(store().presets().size(), 3);
+
+    // The chart shows the draft while a drag runs.
+    screen.movePoint(0, 40, 20, false);
+    EXPECT_EQ(chart.handles().first().toMap().value(QStringLiteral("x")).toDouble(),
+              kWidePlot.x(40));
+    screen.movePoint(0, 40, 20, true);
+
+    // Typed values: out of range is clamped, not a number is ignored.
+    const struct {
+        bool temperature;
+        double typed;
+        FanCurvePoint second;
+    } typed[] = {
+        {false, 150, {45, 100}},
+        {true, std::numeric_limits<double>::quiet_NaN(), {45, 100}},
+        {true, 10, {41, 100}}, // 1 °C after the first point, now at 40 °C
+    };
+    for (const auto& row : typed) {
+        if (row.temperature)
+            screen.setPointTemperature(1, row.typed);
+        else
+            screen.setPointPercent(1, row.typed);
+        EXPECT_EQ(storedCurve(copy).points[1], row.second) << row.typed;
+    }
+    screen.select(QStringLiteral("not an id"));
+    EXPECT_EQ(screen.selectedPreset()->id, copy.id) << "falls back to the first user preset";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/ui/curves/CurveEditor.h"
 
+#include "app/core/AppState.h"
 #include "app/core/ControlEngine.h"
 #include "app/core/PresetStore.h"
 #include "app/ui/curves/CurveChart.h"
@@ -20,25 +21,56 @@ FanCurvePoint clamped(double tempC, double percent)
 
 CurveEditor::CurveEditor(PresetStore& store, ControlEngine& engine, QObject* parent)
     : QObject(parent)
-    , m_store(store)
-    , m_engine(engine)
+    , m_store(&store)
+    , m_engine(&engine)
 {
+    observeStore();
+}
+
+CurveEditor::CurveEditor(QObject* parent)
+    : QObject(parent)
+{}
+
+void CurveEditor::setAppState(AppState* state)
+{
+    if (state == m_appState)
+        return;
+    if (m_store)
+        disconnect(m_store, nullptr, this, nullptr);
+    m_appState = state;
+    m_store = state ? &state->presets() : nullptr;
+    m_engine = state ? &state->engine() : nullptr;
+    m_draft.reset();
+    observeStore();
+    emit appStateChanged();
+    emit selectionChanged();
+    emit displayedCurveChanged();
+    emit canAddPresetChanged();
+}
+
+void CurveEditor::observeStore()
+{
+    if (!m_store)
+        return;
     // Without a choice of its own the editor follows the store (active, then first presets).
     for (const auto signal : {&PresetStore::presetsChanged, &PresetStore::activePresetChanged}) {
-        connect(&m_store, signal, this, &CurveEditor::selectionChanged);
-        connect(&m_store, signal, this, &CurveEditor::displayedCurveChanged);
+        connect(m_store, signal, this, &CurveEditor::selectionChanged);
+        connect(m_store, signal, this, &CurveEditor::displayedCurveChanged);
     }
+    connect(m_store, &PresetStore::canAddPresetChanged, this, &CurveEditor::canAddPresetChanged);
 }
 
 std::optional<FanPreset> CurveEditor::selectedPreset() const
 {
+    if (!m_store)
+        return std::nullopt;
     if (m_selectedPresetID) {
-        if (const FanPreset* chosen = m_store.presetWithID(*m_selectedPresetID))
+        if (const FanPreset* chosen = m_store->presetWithID(*m_selectedPresetID))
             return *chosen;
     }
-    if (m_store.activePreset())
-        return m_store.activePreset();
-    const QList<FanPreset>& presets = m_store.presets();
+    if (m_store->activePreset())
+        return m_store->activePreset();
+    const QList<FanPreset>& presets = m_store->presets();
     const auto user = std::find_if(presets.cbegin(), presets.cend(),
                                    [](const FanPreset& preset) { return !preset.isBuiltIn; });
     if (user != presets.cend())
@@ -76,27 +108,84 @@ bool CurveEditor::isEditable() const
     return preset && !preset->isBuiltIn;
 }
 
+QString CurveEditor::selectedID() const
+{
+    const auto preset = selectedPreset();
+    return preset ? preset->id.toString(QUuid::WithoutBraces) : QString();
+}
+
+QString CurveEditor::presetName() const
+{
+    const auto preset = selectedPreset();
+    return preset ? preset->name : QString();
+}
+
+QString CurveEditor::presetSymbol() const
+{
+    const auto preset = selectedPreset();
+    return preset ? preset->symbolName : QString();
+}
+
+bool CurveEditor::isBuiltIn() const
+{
+    const auto preset = selectedPreset();
+    return preset && preset->isBuiltIn;
+}
+
+bool CurveEditor::canAddPreset() const
+{
+    return m_store && m_store->canAddPreset();
+}
+
+QVariantList CurveEditor::menuEntries(bool builtIn) const
+{
+    QVariantList entries;
+    if (!m_store)
+        return entries;
+    for (const FanPreset& preset : m_store->presets()) {
+        if (preset.isBuiltIn != builtIn)
+            continue;
+        entries.append(QVariantMap{{QStringLiteral("id"), preset.id.toString(QUuid::WithoutBraces)},
+                                   {QStringLiteral("name"), preset.name},
+                                   {QStringLiteral("symbolName"), preset.symbolName}});
+    }
+    return entries;
+}
+
+void CurveEditor::select(const QString& id)
+{
+    setSelectedPresetID(QUuid::fromString(id));
+}
+
+void CurveEditor::customize()
+{
+    if (const auto preset = selectedPreset(); preset && preset->isBuiltIn)
+        duplicateForEditing(*preset);
+}
+
 void CurveEditor::edit(const std::function<void(FanCurve&)>& change, bool isFinal)
 {
     std::optional<FanPreset> preset = m_draft ? m_draft : selectedPreset();
-    if (!preset || preset->isBuiltIn)
+    if (!preset || preset->isBuiltIn || !m_store)
         return;
     FanCurve curve = preset->curves.isEmpty() ? FanCurve{} : preset->curves.first();
     change(curve);
-    preset->curves = QList<FanCurve>(m_store.fanCount(), curve);
+    preset->curves = QList<FanCurve>(m_store->fanCount(), curve);
     if (!isFinal) {
         m_draft = std::move(preset);
         emit displayedCurveChanged();
         return;
     }
     m_draft.reset();
-    m_store.update(*preset);
-    m_engine.pushSoon();
+    m_store->update(*preset);
+    m_engine->pushSoon();
     emit displayedCurveChanged();
 }
 
 void CurveEditor::movePoint(int index, double tempC, double percent, bool isFinal)
 {
+    if (std::isnan(tempC) || std::isnan(percent))
+        return;
     edit([&](FanCurve& curve) { curve.move(index, clamped(tempC, percent)); }, isFinal);
 }
 
@@ -109,6 +198,20 @@ void CurveEditor::nudgePoint(int index, int temperatureSteps, int percentSteps, 
     const FanCurvePoint& point = curve.points[index];
     movePoint(index, point.tempC + temperatureSteps * step, point.percent + percentSteps * step,
               true);
+}
+
+void CurveEditor::setPointTemperature(int index, double tempC)
+{
+    const FanCurve curve = displayedCurve();
+    if (index >= 0 && index < curve.points.size())
+        movePoint(index, tempC, curve.points[index].percent, true);
+}
+
+void CurveEditor::setPointPercent(int index, double percent)
+{
+    const FanCurve curve = displayedCurve();
+    if (index >= 0 && index < curve.points.size())
+        movePoint(index, curve.points[index].tempC, percent, true);
 }
 
 void CurveEditor::addPoint(double tempC, double percent)
@@ -144,9 +247,9 @@ QString CurveEditor::newPresetName(const QList<FanPreset>& presets)
 
 std::optional<FanPreset> CurveEditor::createPreset()
 {
-    if (!m_store.canAddPreset())
+    if (!m_store || !m_store->canAddPreset())
         return std::nullopt;
-    std::optional<FanPreset> created = m_store.addPreset(newPresetName(m_store.presets()));
+    std::optional<FanPreset> created = m_store->addPreset(newPresetName(m_store->presets()));
     if (created)
         setSelectedPresetID(created->id);
     return created;
@@ -154,7 +257,9 @@ std::optional<FanPreset> CurveEditor::createPreset()
 
 std::optional<FanPreset> CurveEditor::duplicateForEditing(const FanPreset& preset)
 {
-    std::optional<FanPreset> copy = m_store.duplicate(preset);
+    if (!m_store)
+        return std::nullopt;
+    std::optional<FanPreset> copy = m_store->duplicate(preset);
     if (copy)
         setSelectedPresetID(copy->id);
     return copy;

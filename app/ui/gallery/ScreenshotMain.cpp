@@ -3,6 +3,7 @@
 //   brisvane-screenshot header:STATE light|dark FILE [WIDTH]
 //   brisvane-screenshot dashboard:STATE light|dark FILE
 //   brisvane-screenshot presets:STATE light|dark FILE
+//   brisvane-screenshot curves:STATE light|dark FILE
 // The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
 // or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
 // The presets section's STATE is fresh, three-presets, drag, menu, rename or delete: the
@@ -32,10 +33,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointingDevice>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQmlExtensionPlugin>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -62,13 +66,19 @@ bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit
     return true;
 }
 
-// Lets animations settle (the gauges take 1.8 s), then saves the window.
-int save(QQuickWindow& window, const QString& file, int width = 0)
+// Lets animations settle (the gauges take 1.8 s), then saves the window; `prepare` runs on the
+// settled window first, and its effects settle too.
+int save(QQuickWindow& window, const QString& file, int width = 0,
+         const std::function<void()>& prepare = {})
 {
     if (width > 0)
         window.setWidth(width);
     window.show();
     runUntil([] { return false; }, 2500ms);
+    if (prepare) {
+        prepare();
+        runUntil([] { return false; }, 1000ms);
+    }
     const QImage image = window.grabWindow();
     if (image.isNull() || !image.save(file)) {
         std::fprintf(stderr, "brisvane-screenshot: could not write %s\n", qUtf8Printable(file));
@@ -433,6 +443,121 @@ int dashboard(const QString& dashboardState, const QString& scheme, const QStrin
     return save(*scenes.mainWindow(), file);
 }
 
+// A pointer event at `at` (window coordinates), as the platform would deliver it.
+void sendMouse(QQuickWindow& window, QEvent::Type type, QPointF at, Qt::MouseButtons buttons)
+{
+    const Qt::MouseButton button =
+        type == QEvent::MouseMove ? Qt::NoButton : Qt::MouseButton(int(Qt::LeftButton));
+    QMouseEvent event(type, at, window.mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
+    QCoreApplication::processEvents();
+}
+
+// The item named `name` in the visual tree under `item`.
+QQuickItem* findItem(QQuickItem* item, const QString& name)
+{
+    if (item->objectName() == name)
+        return item;
+    for (QQuickItem* child : item->childItems()) {
+        if (QQuickItem* found = findItem(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+// The empty state of the curves section: the store always holds the built-in presets, so it is
+// shown on its own, on the window's background.
+int curvesEmptyState(const QString& scheme, const QString& file)
+{
+    QQmlApplicationEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    SymbolImageProvider::install(engine);
+    QQmlComponent component(&engine);
+    component.setData(QStringLiteral("import QtQuick\n"
+                                     "import Brisvane.UI.Design\n"
+                                     "import Brisvane.UI.Curves\n"
+                                     "Window {\n"
+                                     "    width: 780; height: 360; color: Theme.windowColor\n"
+                                     "    Component.onCompleted: Theme.forcedColorScheme = \"%1\"\n"
+                                     "    CurvesEmptyState { anchors.centerIn: parent }\n"
+                                     "}\n")
+                          .arg(scheme)
+                          .toUtf8(),
+                      QUrl(QStringLiteral("qrc:/curves-empty.qml")));
+    std::unique_ptr<QObject> root(component.create());
+    auto* window = qobject_cast<QQuickWindow*>(root.get());
+    if (!window) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(component.errorString()));
+        return 1;
+    }
+    return save(*window, file);
+}
+
+// The curves section: builtin (Cool, read-only with its note), live (a user preset with the
+// live overlay), drag (a point held mid-drag with its callout), hover (the ghost add handle and
+// the readout) or empty.
+int curves(const QString& curvesState, const QString& scheme, const QString& file)
+{
+    if (curvesState == QLatin1StringView("empty"))
+        return curvesEmptyState(scheme, file);
+    if (!QStringList{"builtin", "live", "drag", "hover"}.contains(curvesState)) {
+        std::fprintf(stderr, "brisvane-screenshot: no curves state %s\n",
+                     qUtf8Printable(curvesState));
+        return 2;
+    }
+    QTemporaryDir settings;
+    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme,
+                           QStringLiteral("-InitialSection"), QStringLiteral("curves")},
+                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
+                                                      QSettings::IniFormat));
+    AppState::registerDefaults(defaults);
+    const QString presetDirectory = settings.filePath(QStringLiteral("presets"));
+    QDir().mkpath(presetDirectory);
+    FanPreset quiet = FanPreset::builtIns(2).first();
+    quiet.id = QUuid::createUuid();
+    quiet.name = QStringLiteral("Quiet Desk");
+    quiet.symbolName = QStringLiteral("fanblades");
+    quiet.isBuiltIn = false;
+    quiet.curves = QList<FanCurve>(2, FanCurve({{35, 0}, {50, 12}, {62, 30}, {75, 70}, {88, 100}}));
+    PresetFile::writeAtomically(presetDirectory + u'/' + QLatin1StringView(PresetStore::kFileName),
+                                PresetFile::encode({quiet}), nullptr);
+    auto telemetry = std::make_unique<TelemetryStore>(defaults);
+    auto helper = std::make_unique<AcceptingHelper>(HelperControlling::HelperState::installed);
+    auto presets = std::make_unique<PresetStore>(2, presetDirectory, defaults);
+    auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
+    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
+    state.telemetry().ingest(pinnedSample({fan(0, 2412.6), fan(1, 2688)}));
+    state.presets().setActivePresetID(
+        curvesState == QLatin1StringView("builtin") ? FanPreset::coolID : quiet.id);
+    AppDelegate delegate;
+    BrisvaneApp scenes(state, delegate, defaults);
+    if (!scenes.buildScenes())
+        return 1;
+    QQuickWindow& window = *scenes.mainWindow();
+    const auto pointer = [&] {
+        // The fourth point (75 °C, 70 %), dragged up and left; or the pointer over an empty spot.
+        QQuickItem* plot = findItem(window.contentItem(), QStringLiteral("curvePlot"));
+        if (!plot) {
+            std::fprintf(stderr, "brisvane-screenshot: no curve plot on screen\n");
+            return;
+        }
+        const auto at = [&](double tempC, double percent) {
+            return plot->mapToScene(
+                {(tempC - 20) / 90 * plot->width(), (1 - percent / 100) * plot->height()});
+        };
+        if (curvesState == QLatin1StringView("drag")) {
+            sendMouse(window, QEvent::MouseButtonPress, at(75, 70), Qt::LeftButton);
+            for (int step = 1; step <= 6; ++step)
+                sendMouse(window, QEvent::MouseMove, at(75 - step, 70 + step * 2), Qt::LeftButton);
+        } else {
+            sendMouse(window, QEvent::MouseMove, at(44, 58), Qt::NoButton);
+        }
+    };
+    if (curvesState == QLatin1StringView("drag") || curvesState == QLatin1StringView("hover"))
+        return save(window, file, 0, pointer);
+    return save(window, file);
+}
+
 // The label as the tray shows it, on a strip of the tray's colour.
 int trayLabel(const QString& scheme, const QString& file)
 {
@@ -484,6 +609,8 @@ int main(int argc, char** argv)
                                 arguments.size() == 5 ? arguments[4].toInt() : 0);
     if (screen.startsWith(QLatin1StringView("presets:")))
         return brisvane::presetsScreen(screen.mid(8), arguments[2], arguments[3]);
+    if (screen.startsWith(QLatin1StringView("curves:")))
+        return brisvane::curves(screen.mid(7), arguments[2], arguments[3]);
     if (screen.startsWith(QLatin1StringView("dashboard:")))
         return brisvane::dashboard(screen.mid(10), arguments[2], arguments[3]);
     if (screen == QLatin1StringView("gallery"))

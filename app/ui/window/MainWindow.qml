@@ -4,6 +4,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
 import Brisvane.UI.Dashboard
+import Brisvane.UI.Curves
 import Brisvane.UI.Presets
 import Brisvane.UI.Window
 
@@ -51,13 +52,18 @@ Item {
                 visible: root.section === 0
                 appState: visible && MainWindowVisibility.isOnScreen ? root.appState : null
             }
+            CurvesRootView {
+                width: parent.width
+                visible: root.section === 1
+                appState: root.appState
+            }
             PresetsRootView {
                 width: parent.width
                 visible: root.section === 2
                 appState: root.appState
             }
             SectionPlaceholder {
-                visible: root.section !== 0 && root.section !== 2
+                visible: root.section === 3
                 title: sections.title(root.section)
                 symbolName: sections.symbolName(root.section)
             }
