@@ -30,6 +30,9 @@ QLocale Translations::chooseLocale(const QStringList& preferred, const QLocale& 
         const QString language = QLocale::languageToCode(locale.language());
         if (locale.language() == QLocale::C || !available.contains(language))
             continue;
+        // A system in the plain C locale (scripts under LC_ALL=C) keeps its plain numbers.
+        if (system.language() == QLocale::C && locale.language() == QLocale::English)
+            return system;
         const bool namesRegion = tag.size() > language.size();
         if (namesRegion)
             return locale;

@@ -28,7 +28,8 @@ struct Translations {
     // The locale for texts and numbers: the first preferred language with a catalogue, in the
     // region the tag names, else in the system's region when the system speaks that language,
     // else in the language's main region. When no preferred language has a catalogue the texts
-    // are English, with the system's numbers if it speaks English or is the plain C locale.
+    // are English, with the system's numbers if it speaks English. English on a system in the
+    // plain C locale keeps the C locale's numbers.
     static QLocale chooseLocale(const QStringList& preferred, const QLocale& system);
 
     // Makes `locale` the default of every QLocale() and installs its catalogue (or English) on
