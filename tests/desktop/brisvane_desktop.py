@@ -445,6 +445,7 @@ class AppTest(unittest.TestCase):
     profile = "two-fan-laptop"
     install_helper = True
     arguments = ()
+    app_env = None  # more environment for the app (None as a value takes a variable away)
     pinned_celsius = None  # every sensor of the virtual SMC reads this, if set
 
     @classmethod
@@ -455,7 +456,7 @@ class AppTest(unittest.TestCase):
         try:
             if cls.pinned_celsius is not None:
                 cls.desktop.vsmc("temp", str(cls.pinned_celsius))
-            cls.desktop.start_app(*cls.arguments)
+            cls.desktop.start_app(*cls.arguments, extra_env=cls.app_env)
             cls.app = application()
         except BaseException:
             cls.desktop.stop()

@@ -4,6 +4,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
 import Brisvane.UI.Dashboard
+import Brisvane.UI.Settings
 import Brisvane.UI.Window
 
 // The main window's content: the chosen section, scrolling, rendered only while the window is
@@ -50,8 +51,18 @@ Item {
                 visible: root.section === 0
                 appState: visible && MainWindowVisibility.isOnScreen ? root.appState : null
             }
+            // Made while shown: leaving the settings drops an operation's error, and coming
+            // back reads the login item afresh.
+            Loader {
+                width: parent.width
+                active: root.section === 3 && MainWindowVisibility.isOnScreen
+                visible: active
+                sourceComponent: SettingsRootView {
+                    appState: root.appState
+                }
+            }
             SectionPlaceholder {
-                visible: root.section !== 0
+                visible: root.section !== 0 && root.section !== 3
                 title: sections.title(root.section)
                 symbolName: sections.symbolName(root.section)
             }
