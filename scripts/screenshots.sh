@@ -3,7 +3,8 @@
 # build/screenshots/<screen>-<light|dark>@<scale>x.png, and the main window's header in each
 # caption state and with nine preset slots at 800 and 1,400 wide, into
 # build/screenshots/header-<state>[-<width>]-<light|dark>.png, and the dashboard in each of its
-# states over a synthetic half hour into build/screenshots/dashboard-<state>-<light|dark>@<scale>x.png.
+# states over a synthetic half hour into build/screenshots/dashboard-<state>-<light|dark>@<scale>x.png,
+# and the settings in each helper state into build/screenshots/settings-<state>-<light|dark>@2x.png.
 # The screens show a virtual Mac whose
 # temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
 # from two runs can be compared. Needs no display: Qt renders offscreen.
@@ -67,5 +68,17 @@ for state in loading two-fans three-fans parked-fan one-sample unsupported helpe
                 build/bin/brisvane-screenshot "dashboard:$state" "$scheme" \
                 "$out/dashboard-$state-$scheme@${scale}x.png" 2>/dev/null
         done
+    done
+done
+
+# The settings are taller still: at scale 2 the screen must hold all four groups.
+settings_screen=$root/settings-screen.json
+echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":4000,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
+    >"$settings_screen"
+for state in not-installed installed unreachable outdated failed unlocking installing install-error; do
+    for scheme in light dark; do
+        QT_QPA_PLATFORM="offscreen:configfile=$settings_screen" QT_SCALE_FACTOR=2 \
+            build/bin/brisvane-screenshot "settings:$state" "$scheme" \
+            "$out/settings-$state-$scheme@2x.png" 2>/dev/null
     done
 done

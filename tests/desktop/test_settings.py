@@ -37,6 +37,11 @@ class Settings(bd.AppTest):
     def user_path(self, *parts):
         return os.path.join(self.desktop.env["XDG_CONFIG_HOME"], *parts)
 
+    @staticmethod
+    def read(path):
+        with open(path) as text:
+            return text.read()
+
     def helper_files(self):
         return [os.path.join(self.desktop.root, "Library", "PrivilegedHelperTools", LABEL),
                 os.path.join(self.desktop.root, "Library", "LaunchDaemons", LABEL + ".plist")]
@@ -51,15 +56,14 @@ class Settings(bd.AppTest):
         bd.press(self.in_window(("combo box",), r"^Temperature source$"))
         bd.press(bd.find(self.app, roles=("list item", "menu item"), name=r"^Hottest core$"))
         defaults = self.user_path("brisvane.org", "Brisvane.conf")
-        bd.wait_until(lambda: "fanBoostTemperatureSource=hottestCore" in open(defaults).read(),
+        bd.wait_until(lambda: "fanBoostTemperatureSource=hottestCore" in self.read(defaults),
                       "hottestCore in the user defaults")
 
         entry = self.user_path("autostart", "org.brisvane.Brisvane.desktop")
         switch = self.in_window(("check box", "toggle button"), r"^Launch at login$")
         bd.press(switch)
         bd.wait_until(lambda: os.path.exists(entry), "the autostart entry")
-        with open(entry) as text:
-            self.assertIn(f'Exec="{os.path.join(self.desktop.bin, "Brisvane")}"\n', text.read())
+        self.assertIn(f'Exec="{os.path.join(self.desktop.bin, "Brisvane")}"\n', self.read(entry))
         bd.wait_until(lambda: bd.checked(switch), "the switch on")
         bd.press(switch)
         bd.wait_until(lambda: not os.path.exists(entry), "the autostart entry removed")

@@ -86,22 +86,32 @@ SettingsSection {
         tint: root.model.tintColor("orange", Theme.isDark)
     }
 
-    RowLayout {
+    // Anchored rather than laid out: a row layout keeps the height its wrapped texts had at a
+    // narrower width and then centres the icon and buttons too low.
+    Item {
         id: statusRow
         objectName: "helperStatusRow"
         Layout.fillWidth: true
         Layout.topMargin: Theme.spacingMedium
         Layout.bottomMargin: Theme.spacingMedium
-        spacing: Theme.spacingMedium
+        implicitHeight: Math.max(statusIcon.height, statusTexts.implicitHeight,
+                                 trailing.implicitHeight)
 
         SymbolImage {
-            Layout.alignment: Qt.AlignVCenter
+            id: statusIcon
+            anchors.left: parent.left
+            anchors.verticalCenter: parent.verticalCenter
             name: root.model.statusSymbol
             size: 28
             color: root.model.tintColor(root.model.statusTint, Theme.isDark)
         }
         ColumnLayout {
-            Layout.fillWidth: true
+            id: statusTexts
+            anchors.left: statusIcon.right
+            anchors.leftMargin: Theme.spacingMedium
+            anchors.right: trailing.left
+            anchors.rightMargin: Theme.spacingMedium
+            anchors.verticalCenter: parent.verticalCenter
             spacing: 2
             Text {
                 Layout.fillWidth: true
@@ -125,22 +135,37 @@ SettingsSection {
                 Accessible.name: text
             }
         }
-        SettingsSpinner {
-            Layout.alignment: Qt.AlignVCenter
-            Layout.rightMargin: Theme.spacingSmall
-            visible: root.model.isWorking
-        }
-        Row {
-            Layout.alignment: Qt.AlignVCenter
-            visible: !root.model.isWorking
-            spacing: Theme.spacingSmall
-            Repeater {
-                model: root.model.isWorking ? [] : root.model.buttons
-                delegate: PressableButton {
-                    required property var modelData
-                    text: modelData.title
-                    prominent: modelData.prominent
-                    onClicked: root.model.runHelperOperation(modelData.action)
+        // While an operation runs the spinner takes the buttons' place.
+        Item {
+            id: trailing
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
+            implicitWidth: root.model.isWorking ? spinner.width + Theme.spacingSmall
+                                                : buttons.implicitWidth
+            implicitHeight: root.model.isWorking ? spinner.height : buttons.implicitHeight
+            width: implicitWidth
+            height: implicitHeight
+
+            SettingsSpinner {
+                id: spinner
+                anchors.left: parent.left
+                anchors.verticalCenter: parent.verticalCenter
+                visible: root.model.isWorking
+            }
+            Row {
+                id: buttons
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                visible: !root.model.isWorking
+                spacing: Theme.spacingSmall
+                Repeater {
+                    model: root.model.isWorking ? [] : root.model.buttons
+                    delegate: PressableButton {
+                        required property var modelData
+                        text: modelData.title
+                        prominent: modelData.prominent
+                        onClicked: root.model.runHelperOperation(modelData.action)
+                    }
                 }
             }
         }

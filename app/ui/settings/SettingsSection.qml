@@ -49,7 +49,7 @@ ColumnLayout {
                     if (!row.visible || row.height <= 0)
                         continue;
                     if (!first)
-                        tops.push(rowColumn.y + row.y);
+                        tops.push(rowColumn.y + row.y - row.Layout.topMargin);
                     first = false;
                 }
                 return tops;

@@ -53,11 +53,10 @@ Item {
             }
             // Made while shown: leaving the settings drops an operation's error, and coming
             // back reads the login item afresh.
-            Loader {
-                width: parent.width
-                active: root.section === 3 && MainWindowVisibility.isOnScreen
-                visible: active
-                sourceComponent: SettingsRootView {
+            Repeater {
+                model: root.section === 3 && MainWindowVisibility.isOnScreen ? [true] : []
+                delegate: SettingsRootView {
+                    width: content.width
                     appState: root.appState
                 }
             }
