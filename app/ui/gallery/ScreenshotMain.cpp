@@ -361,7 +361,8 @@ int settingsSection(const QString& sectionState, const QString& scheme, const QS
     if (QStringList{"installing", "install-error"}.contains(sectionState)) {
         // The section is made by a repeater: look for its model along the items.
         const std::function<HelperSettingsModel*(QQuickItem*)> findModel = [&](QQuickItem* item) {
-            if (auto* found = item->findChild<HelperSettingsModel*>(QString(), Qt::FindDirectChildrenOnly))
+            if (auto* found =
+                    item->findChild<HelperSettingsModel*>(QString(), Qt::FindDirectChildrenOnly))
                 return found;
             for (QQuickItem* child : item->childItems())
                 if (auto* found = findModel(child))

@@ -134,7 +134,8 @@ Item {
                     Image {
                         anchors.fill: parent
                         source: "qrc:/brisvane/org.brisvane.Brisvane.svg"
-                        sourceSize: Qt.size(96, 96)
+                        sourceSize.width: 96
+                        sourceSize.height: 96
                         smooth: true
                         Accessible.ignored: true
                     }

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Brisvane.UI.Design
 
@@ -19,18 +21,19 @@ Item {
         Repeater {
             model: 12
             delegate: Rectangle {
+                id: spoke
                 required property int index
-                x: (root.size - width) / 2
+                x: (root.size - spoke.width) / 2
                 y: 0
                 width: Math.max(1.5, root.size / 9)
                 height: root.size * 0.28
                 radius: width / 2
                 color: root.color
-                opacity: 1 - index / 12 * 0.85
+                opacity: 1 - spoke.index / 12 * 0.85
                 transform: Rotation {
-                    origin.x: width / 2
+                    origin.x: spoke.width / 2
                     origin.y: root.size / 2
-                    angle: -index * 30
+                    angle: -spoke.index * 30
                 }
             }
         }
