@@ -71,13 +71,9 @@ for state in loading two-fans three-fans parked-fan one-sample unsupported helpe
     done
 done
 
-# The settings are taller still: at scale 2 the screen must hold all four groups.
-settings_screen=$root/settings-screen.json
-echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":4000,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
-    >"$settings_screen"
 for state in not-installed installed unreachable outdated failed unlocking installing install-error; do
     for scheme in light dark; do
-        QT_QPA_PLATFORM="offscreen:configfile=$settings_screen" QT_SCALE_FACTOR=2 \
+        QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=2 \
             build/bin/brisvane-screenshot "settings:$state" "$scheme" \
             "$out/settings-$state-$scheme@2x.png" 2>/dev/null
     done
