@@ -6,6 +6,7 @@
 # states over a synthetic half hour into build/screenshots/dashboard-<state>-<light|dark>@<scale>x.png,
 # and the presets section (a fresh grid, three presets of the user's, a drag held over a card, a
 # card's menu, both dialogs) into build/screenshots/presets-<state>-<light|dark>@2x.png.
+# and the settings in each helper state into build/screenshots/settings-<state>-<light|dark>@2x.png.
 # The screens show a virtual Mac whose
 # temperature is pinned (55 °C unless BRISVANE_SHOT_CELSIUS says otherwise), so that pictures
 # from two runs can be compared. Needs no display: Qt renders offscreen.
@@ -98,6 +99,14 @@ for state in builtin live drag hover empty; do
                 build/bin/brisvane-screenshot "curves:$state" "$scheme" \
                 "$out/curves-$state-$scheme@${scale}x.png" 2>/dev/null
         done
+    done
+done
+
+for state in not-installed installed unreachable outdated failed unlocking installing install-error; do
+    for scheme in $schemes; do
+        QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=2 \
+            build/bin/brisvane-screenshot "settings:$state" "$scheme" \
+            "$out/settings-$state-$scheme@2x.png" 2>/dev/null
     done
 done
 

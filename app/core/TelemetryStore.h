@@ -87,6 +87,9 @@ public:
     TelemetrySampler& sampler() { return *m_sampler; }
     QThread& samplerThread() { return m_samplerThread; }
 
+    // The store the temperature-source choice is read from; the settings write it there.
+    UserDefaults& defaults() const { return m_defaults; }
+
 signals:
     void latestChanged();
     void historyChanged();

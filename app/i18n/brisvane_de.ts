@@ -484,6 +484,14 @@
         <source>Hide Dock icon when the window is closed</source>
         <translation>Dock-Symbol ausblenden, wenn das Fenster geschlossen ist</translation>
     </message>
+    <message id="settings.general.launchAtLogin.error.register">
+        <source>Brisvane could not be added to the apps that open at login: %1</source>
+        <translation>Brisvane konnte nicht zu den Apps hinzugefügt werden, die bei der Anmeldung geöffnet werden: %1</translation>
+    </message>
+    <message id="settings.general.launchAtLogin.error.unregister">
+        <source>Brisvane could not be removed from the apps that open at login: %1</source>
+        <translation>Brisvane konnte nicht aus den Apps entfernt werden, die bei der Anmeldung geöffnet werden: %1</translation>
+    </message>
     <message id="settings.general.launchAtLogin.subtitle">
         <source>Start Brisvane automatically when you log in.</source>
         <translation>Brisvane automatisch starten, wenn du dich anmeldest.</translation>

@@ -484,6 +484,14 @@
         <source>Hide Dock icon when the window is closed</source>
         <translation>Hide Dock icon when the window is closed</translation>
     </message>
+    <message id="settings.general.launchAtLogin.error.register">
+        <source>Brisvane could not be added to the apps that open at login: %1</source>
+        <translation>Brisvane could not be added to the apps that open at login: %1</translation>
+    </message>
+    <message id="settings.general.launchAtLogin.error.unregister">
+        <source>Brisvane could not be removed from the apps that open at login: %1</source>
+        <translation>Brisvane could not be removed from the apps that open at login: %1</translation>
+    </message>
     <message id="settings.general.launchAtLogin.subtitle">
         <source>Start Brisvane automatically when you log in.</source>
         <translation>Start Brisvane automatically when you log in.</translation>

@@ -4,6 +4,7 @@
 #include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
 #include "app/ui/menubar/MenuBarPanelPlacement.h"
+#include "app/ui/window/MainSection.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
@@ -74,6 +75,7 @@ bool BrisvaneApp::buildScenes(bool present)
         return false;
     // The panel's buttons: it has closed itself already.
     connect(m_menuBarPanel, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
+    connect(m_menuBarPanel, SIGNAL(openSettingsRequested()), this, SLOT(openSettings()));
     connect(m_menuBarPanel, SIGNAL(quitRequested()), this, SLOT(quit()));
     // The panel grows when the first sample arrives: above a tray at the bottom it would
     // otherwise cover the icon or run off the screen.
@@ -115,6 +117,14 @@ void BrisvaneApp::openMainWindow()
         m_mainWindow->raise();
         m_mainWindow->requestActivate();
     }
+}
+
+void BrisvaneApp::openSettings()
+{
+    if (m_mainWindow)
+        QMetaObject::invokeMethod(m_mainWindow, "showSection",
+                                  Q_ARG(QVariant, static_cast<int>(MainSection::settings)));
+    openMainWindow();
 }
 
 void BrisvaneApp::quit()

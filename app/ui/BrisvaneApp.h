@@ -45,6 +45,8 @@ public:
     // Brings the main window forward: through its controller once there is one, else by
     // showing it. The route of the menu-bar item and of a reopen.
     Q_SLOT void openMainWindow();
+    // As openMainWindow, turned to the settings (the panel's button for a missing helper).
+    Q_SLOT void openSettings();
     // Through the delegate, which runs the quit sequence.
     Q_SLOT void quit();
     // Shows the menu-bar panel under the tray icon (at the top right of the screen without

@@ -27,6 +27,7 @@ Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_DashboardPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_CurvesPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_PresetsPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 

@@ -144,6 +144,7 @@ TEST_F(TranslationsTest, TheFirstPreferredLanguageWithACatalogueWins)
         {{"en-GB"}, swissGerman, QLocale(QLocale::English, QLocale::UnitedKingdom)},
         {{"fr"}, french, usEnglish},      // no French texts: English, numbers included
         {{}, QLocale::c(), QLocale::c()}, // scripts run under LC_ALL=C keep plain numbers
+        {{"en-US"}, QLocale::c(), QLocale::c()},
         {{"C"}, swissGerman, usEnglish},
     };
     for (const Case& c : cases)

@@ -446,6 +446,7 @@ class AppTest(unittest.TestCase):
     install_helper = True
     arguments = ()
     panel_title = PANEL_TITLE  # the panel's window title, in the app's language
+    app_env = None  # more environment for the app (None as a value takes a variable away)
     pinned_celsius = None  # every sensor of the virtual SMC reads this, if set
 
     @classmethod
@@ -456,7 +457,7 @@ class AppTest(unittest.TestCase):
         try:
             if cls.pinned_celsius is not None:
                 cls.desktop.vsmc("temp", str(cls.pinned_celsius))
-            cls.desktop.start_app(*cls.arguments)
+            cls.desktop.start_app(*cls.arguments, extra_env=cls.app_env)
             cls.app = application()
         except BaseException:
             cls.desktop.stop()

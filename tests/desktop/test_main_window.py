@@ -81,7 +81,7 @@ class OpensWithSettings(HeaderTest):
     arguments = ("-InitialSection", "Settings")
 
     def test_initial_section_settings_opens_the_settings(self):
-        bd.find(self.app, roles=("heading", "label", "static text"), name=r"^Settings$")
+        bd.find(self.app, roles=("heading", "label", "static text"), name=r"^Helper$")
         self.assertEqual(bd.find_all(self.app, **READOUT), [])
 
 

@@ -13,6 +13,7 @@ Q_IMPORT_QML_PLUGIN(Brisvane_UI_DesignPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_DashboardPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_CurvesPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_PresetsPlugin)
+Q_IMPORT_QML_PLUGIN(Brisvane_UI_SettingsPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_WindowPlugin)
 Q_IMPORT_QML_PLUGIN(Brisvane_UI_MenuBarPlugin)
 
@@ -88,9 +89,14 @@ std::unique_ptr<UserDefaults> UiTest::makeDefaults(const QStringList& arguments)
 
 std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults, HelperState state) const
 {
+    return makeState(defaults, std::make_unique<PreviewHelperClient>(state));
+}
+
+std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults,
+                                            std::unique_ptr<HelperControlling> helper) const
+{
     AppState::registerDefaults(defaults);
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
-    auto helper = std::make_unique<PreviewHelperClient>(state);
     auto presets =
         std::make_unique<PresetStore>(2, makeDirectory(QStringLiteral("presets")), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);

@@ -33,6 +33,8 @@ protected:
     // The four parts with the helper `state`; the sampler is not started, tests ingest samples.
     std::unique_ptr<AppState> makeState(UserDefaults& defaults,
                                         HelperState state = HelperState::installed) const;
+    std::unique_ptr<AppState> makeState(UserDefaults& defaults,
+                                        std::unique_ptr<HelperControlling> helper) const;
     PreviewHelperClient& previewHelper(AppState& state) const
     {
         return static_cast<PreviewHelperClient&>(state.helper());

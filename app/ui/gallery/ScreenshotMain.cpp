@@ -20,6 +20,7 @@
 #include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/ui/menubar/MenuBarLabel.h"
+#include "app/ui/settings/HelperSettingsModel.h"
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
@@ -31,6 +32,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCoroTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -529,6 +531,68 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     state.telemetry().ingest(pinnedSample({fan(0, 2412.6), fan(1, 2688)}));
     state.presets().setActivePresetID(
         curvesState == QLatin1StringView("builtin") ? FanPreset::coolID : quiet.id);
+// A helper whose install never ends (an install in progress) or is cancelled at the password
+// dialog (an install error).
+class ScriptedInstallHelper : public PreviewHelperClient {
+public:
+    ScriptedInstallHelper(HelperState state, std::optional<HelperStatus> status, bool cancels)
+        : PreviewHelperClient(state, std::move(status))
+        , m_cancels(cancels)
+    {}
+    QCoro::Task<void> install() override
+    {
+        if (m_cancels)
+            throw HelperInstallError::adminScriptFailed(
+                QStringLiteral("execution error: User canceled. (-128)"));
+        auto never = QCoro::sleepFor(std::chrono::hours(1));
+        co_await never;
+    }
+
+private:
+    bool m_cancels;
+};
+
+// The settings section: not-installed, installed, unreachable, outdated (a daemon of another
+// version), failed (the daemon reports its error), unlocking, installing (the spinner) or
+// install-error (a cancelled password dialog).
+int settingsSection(const QString& sectionState, const QString& scheme, const QString& file)
+{
+    QTemporaryDir settings;
+    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme,
+                           QStringLiteral("-InitialSection"), QStringLiteral("settings")},
+                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
+                                                      QSettings::IniFormat));
+    AppState::registerDefaults(defaults);
+    HelperState helperState = HelperState::installed;
+    HelperStatus status;
+    status.version = std::string(HelperConstants::helperVersion);
+    std::optional<HelperStatus> lastStatus = status;
+    if (QStringList{"not-installed", "installing", "install-error"}.contains(sectionState)) {
+        helperState = HelperState::notInstalled;
+        lastStatus.reset();
+    } else if (sectionState == QLatin1StringView("unreachable")) {
+        helperState = HelperState::unreachable;
+    } else if (sectionState == QLatin1StringView("outdated")) {
+        lastStatus->version = "1.0.1";
+    } else if (sectionState == QLatin1StringView("failed")) {
+        lastStatus->phase = HelperControlPhase::failed;
+        lastStatus->lastError = "The SMC refused manual mode for fan 0 (F0Md).";
+    } else if (sectionState == QLatin1StringView("unlocking")) {
+        lastStatus->phase = HelperControlPhase::unlocking;
+    } else if (sectionState != QLatin1StringView("installed")) {
+        std::fprintf(stderr, "brisvane-screenshot: no settings state %s\n",
+                     qUtf8Printable(sectionState));
+        return 2;
+    }
+    auto telemetry = std::make_unique<TelemetryStore>(defaults);
+    auto helper = std::make_unique<ScriptedInstallHelper>(
+        helperState, lastStatus, sectionState == QLatin1StringView("install-error"));
+    auto presets =
+        std::make_unique<PresetStore>(2, settings.filePath(QStringLiteral("presets")), defaults);
+    auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
+    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
+    PreviewTelemetry::feed(state.telemetry(), {});
+
     AppDelegate delegate;
     BrisvaneApp scenes(state, delegate, defaults);
     if (!scenes.buildScenes())
@@ -556,6 +620,31 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     if (curvesState == QLatin1StringView("drag") || curvesState == QLatin1StringView("hover"))
         return save(window, file, 0, pointer);
     return save(window, file);
+    if (QStringList{"installing", "install-error"}.contains(sectionState)) {
+        // The section is made by a repeater: look for its model along the items.
+        const std::function<HelperSettingsModel*(QQuickItem*)> findModel = [&](QQuickItem* item) {
+            if (auto* found =
+                    item->findChild<HelperSettingsModel*>(QString(), Qt::FindDirectChildrenOnly))
+                return found;
+            for (QQuickItem* child : item->childItems())
+                if (auto* found = findModel(child))
+                    return found;
+            return static_cast<HelperSettingsModel*>(nullptr);
+        };
+        HelperSettingsModel* model = nullptr;
+        runUntil(
+            [&] {
+                model = findModel(scenes.mainWindow()->contentItem());
+                return model != nullptr;
+            },
+            15s);
+        if (!model) {
+            std::fprintf(stderr, "brisvane-screenshot: the settings did not appear\n");
+            return 1;
+        }
+        model->runHelperOperation(QStringLiteral("install"));
+    }
+    return save(*scenes.mainWindow(), file);
 }
 
 // The label as the tray shows it, on a strip of the tray's colour.
@@ -599,7 +688,8 @@ int main(int argc, char** argv)
     if (arguments.size() != 4 && arguments.size() != 5) {
         std::fputs("usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "
                    "light|dark FILE\n"
-                   "       brisvane-screenshot header:STATE light|dark FILE [WIDTH]\n",
+                   "       brisvane-screenshot header:STATE light|dark FILE [WIDTH]\n"
+                   "       brisvane-screenshot dashboard:STATE|settings:STATE light|dark FILE\n",
                    stderr);
         return 2;
     }
@@ -611,6 +701,8 @@ int main(int argc, char** argv)
         return brisvane::presetsScreen(screen.mid(8), arguments[2], arguments[3]);
     if (screen.startsWith(QLatin1StringView("curves:")))
         return brisvane::curves(screen.mid(7), arguments[2], arguments[3]);
+    if (screen.startsWith(QLatin1StringView("settings:")))
+        return brisvane::settingsSection(screen.mid(9), arguments[2], arguments[3]);
     if (screen.startsWith(QLatin1StringView("dashboard:")))
         return brisvane::dashboard(screen.mid(10), arguments[2], arguments[3]);
     if (screen == QLatin1StringView("gallery"))

@@ -10,6 +10,7 @@ Window {
     required property AppState appState
 
     signal openMainWindowRequested()
+    signal openSettingsRequested()
     signal quitRequested()
 
     objectName: "menuBarPanel"
@@ -32,6 +33,10 @@ Window {
         onOpenMainWindowRequested: {
             panel.hide();
             panel.openMainWindowRequested();
+        }
+        onOpenSettingsRequested: {
+            panel.hide();
+            panel.openSettingsRequested();
         }
         onQuitRequested: panel.quitRequested()
     }

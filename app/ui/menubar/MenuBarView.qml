@@ -15,6 +15,7 @@ Item {
 
     // The panel closes, then the main window comes up.
     signal openMainWindowRequested()
+    signal openSettingsRequested()
     signal quitRequested()
 
     implicitWidth: 300
@@ -357,7 +358,7 @@ Item {
                     text: qsTrId("menuBar.openSettingsButton")
                     font.pixelSize: Theme.subheadlineSize
                     verticalPadding: 3
-                    onClicked: root.openMainWindowRequested()
+                    onClicked: root.openSettingsRequested()
                 }
             }
         }

@@ -43,6 +43,11 @@ ApplicationWindow {
         id: sections
     }
 
+    // Turns the window to the section in `row` of MainSectionModel (the panel's settings button).
+    function showSection(row) {
+        windowHeader.currentSection = row;
+    }
+
     header: MainWindowHeader {
         id: windowHeader
         appState: window.appState

@@ -6,6 +6,7 @@ import Brisvane.UI.Design
 import Brisvane.UI.Dashboard
 import Brisvane.UI.Curves
 import Brisvane.UI.Presets
+import Brisvane.UI.Settings
 import Brisvane.UI.Window
 
 // The main window's content: the chosen section, scrolling, rendered only while the window is
@@ -20,10 +21,6 @@ Item {
     // The smallest size the content can be laid out in; the window cannot be made smaller.
     readonly property real minimumContentWidth: 780
     readonly property real minimumContentHeight: 420
-
-    MainSectionModel {
-        id: sections
-    }
 
     MainWindowHeightController {
         id: heightController
@@ -62,10 +59,14 @@ Item {
                 visible: root.section === 2
                 appState: root.appState
             }
-            SectionPlaceholder {
-                visible: root.section === 3
-                title: sections.title(root.section)
-                symbolName: sections.symbolName(root.section)
+            // Made while shown: leaving the settings drops an operation's error, and coming
+            // back reads the login item afresh.
+            Repeater {
+                model: root.section === 3 && MainWindowVisibility.isOnScreen ? [true] : []
+                delegate: SettingsRootView {
+                    width: content.width
+                    appState: root.appState
+                }
             }
         }
     }

@@ -1,0 +1,84 @@
+#include "app/ui/settings/AppSettingsModel.h"
+
+#include "app/core/AppBundle.h"
+#include "app/core/TemperatureSource.h"
+#include "app/core/UserDefaults.h"
+
+namespace brisvane {
+
+QString AppSettingsModel::applicationVersionText(const QString& shortVersion, const QString& build)
+{
+    return QStringLiteral("%1 (%2)").arg(shortVersion.isEmpty() ? QStringLiteral("1.0")
+                                                                : shortVersion,
+                                         build.isEmpty() ? QStringLiteral("1") : build);
+}
+
+AppSettingsModel::AppSettingsModel(QObject* parent)
+    : AppSettingsModel(LoginItem(), parent)
+{}
+
+AppSettingsModel::AppSettingsModel(LoginItem loginItem, QObject* parent)
+    : QObject(parent)
+    , m_loginItem(std::move(loginItem))
+    , m_launchAtLoginEnabled(m_loginItem.isEnabled())
+{}
+
+void AppSettingsModel::setAppState(AppState* state)
+{
+    if (m_appState == state)
+        return;
+    disconnect(m_defaultsConnection);
+    m_appState = state;
+    if (UserDefaults* store = defaults())
+        m_defaultsConnection =
+            connect(store, &UserDefaults::changed, this, &AppSettingsModel::defaultsChanged);
+    emit appStateChanged();
+    emit defaultsChanged();
+}
+
+QString AppSettingsModel::temperatureSource() const
+{
+    return rawValue(defaults() ? currentTemperatureSource(*defaults())
+                               : TemperatureSource::average);
+}
+
+void AppSettingsModel::setTemperatureSource(const QString& raw)
+{
+    const auto source = brisvane::temperatureSource(raw);
+    if (!source || !defaults())
+        return;
+    setCurrentTemperatureSource(*defaults(), *source);
+}
+
+void AppSettingsModel::applyLaunchAtLogin(bool enabled)
+{
+    m_launchAtLoginEnabled = enabled;
+    std::optional<LoginItem::Error> error;
+    if (m_loginItem.isEnabled() != enabled)
+        error = enabled ? m_loginItem.registerItem() : m_loginItem.unregisterItem();
+    m_launchAtLoginError = error ? error->description() : QString();
+    if (error)
+        m_launchAtLoginEnabled = m_loginItem.isEnabled();
+    emit launchAtLoginChanged();
+}
+
+bool AppSettingsModel::hideDockIconWhenWindowClosed() const
+{
+    return !defaults() ||
+           defaults()
+               ->boolValue(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey))
+               .value_or(true);
+}
+
+void AppSettingsModel::setHideDockIconWhenWindowClosed(bool hide)
+{
+    if (defaults())
+        defaults()->setBool(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey), hide);
+}
+
+QString AppSettingsModel::applicationVersion() const
+{
+    return applicationVersionText(AppBundle::shortVersion(), AppBundle::buildVersion());
+}
+
+} // namespace brisvane

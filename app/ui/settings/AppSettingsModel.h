@@ -1,0 +1,75 @@
+#pragma once
+// The settings that belong to the app rather than the daemon: the temperature the curves
+// follow, launch at login, the Dock icon, and the version the about section shows. Launch at
+// login is read from the login item when the model is made; a refused change keeps the error
+// and falls back to what the login item really says.
+
+#include "app/core/AppState.h"
+#include "app/core/LoginItem.h"
+
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+namespace brisvane {
+
+class AppSettingsModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    // "1.0 (1)": the short version, then the build in parentheses; "1.0" and "1" stand in for
+    // missing ones.
+    static QString applicationVersionText(const QString& shortVersion, const QString& build);
+
+    explicit AppSettingsModel(QObject* parent = nullptr);
+    // With another login item (tests).
+    AppSettingsModel(LoginItem loginItem, QObject* parent = nullptr);
+
+    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged
+                   REQUIRED)
+    AppState* appState() const { return m_appState; }
+    void setAppState(AppState* state);
+
+    // "average" or "hottestCore"; written to the user defaults at once.
+    Q_PROPERTY(QString temperatureSource READ temperatureSource WRITE setTemperatureSource NOTIFY
+                   defaultsChanged)
+    QString temperatureSource() const;
+    void setTemperatureSource(const QString& raw);
+
+    // Setting it registers or unregisters the login item.
+    Q_PROPERTY(bool launchAtLoginEnabled READ launchAtLoginEnabled WRITE applyLaunchAtLogin NOTIFY
+                   launchAtLoginChanged)
+    bool launchAtLoginEnabled() const { return m_launchAtLoginEnabled; }
+    void applyLaunchAtLogin(bool enabled);
+    // Why the last change was refused; empty after a change that worked.
+    Q_PROPERTY(QString launchAtLoginErrorMessage READ launchAtLoginErrorMessage NOTIFY
+                   launchAtLoginChanged)
+    QString launchAtLoginErrorMessage() const { return m_launchAtLoginError; }
+
+    Q_PROPERTY(bool hideDockIconWhenWindowClosed READ hideDockIconWhenWindowClosed WRITE
+                   setHideDockIconWhenWindowClosed NOTIFY defaultsChanged)
+    bool hideDockIconWhenWindowClosed() const;
+    void setHideDockIconWhenWindowClosed(bool hide);
+
+    Q_PROPERTY(QString applicationVersion READ applicationVersion CONSTANT)
+    QString applicationVersion() const;
+
+signals:
+    void appStateChanged();
+    void defaultsChanged();
+    void launchAtLoginChanged();
+
+private:
+    UserDefaults* defaults() const
+    {
+        return m_appState ? &m_appState->telemetry().defaults() : nullptr;
+    }
+
+    LoginItem m_loginItem;
+    QPointer<AppState> m_appState;
+    QMetaObject::Connection m_defaultsConnection;
+    bool m_launchAtLoginEnabled;
+    QString m_launchAtLoginError;
+};
+
+} // namespace brisvane
