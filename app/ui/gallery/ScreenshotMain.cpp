@@ -4,6 +4,7 @@
 //   brisvane-screenshot dashboard:STATE light|dark FILE
 //   brisvane-screenshot presets:STATE light|dark FILE
 //   brisvane-screenshot curves:STATE light|dark FILE
+//   brisvane-screenshot settings:STATE light|dark FILE
 // The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
 // or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
 // The presets section's STATE is fresh, three-presets, drag, menu, rename or delete: the
@@ -531,6 +532,35 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     state.telemetry().ingest(pinnedSample({fan(0, 2412.6), fan(1, 2688)}));
     state.presets().setActivePresetID(
         curvesState == QLatin1StringView("builtin") ? FanPreset::coolID : quiet.id);
+    AppDelegate delegate;
+    BrisvaneApp scenes(state, delegate, defaults);
+    if (!scenes.buildScenes())
+        return 1;
+    QQuickWindow& window = *scenes.mainWindow();
+    const auto pointer = [&] {
+        // The fourth point (75 °C, 70 %), dragged up and left; or the pointer over an empty spot.
+        QQuickItem* plot = findItem(window.contentItem(), QStringLiteral("curvePlot"));
+        if (!plot) {
+            std::fprintf(stderr, "brisvane-screenshot: no curve plot on screen\n");
+            return;
+        }
+        const auto at = [&](double tempC, double percent) {
+            return plot->mapToScene(
+                {(tempC - 20) / 90 * plot->width(), (1 - percent / 100) * plot->height()});
+        };
+        if (curvesState == QLatin1StringView("drag")) {
+            sendMouse(window, QEvent::MouseButtonPress, at(75, 70), Qt::LeftButton);
+            for (int step = 1; step <= 6; ++step)
+                sendMouse(window, QEvent::MouseMove, at(75 - step, 70 + step * 2), Qt::LeftButton);
+        } else {
+            sendMouse(window, QEvent::MouseMove, at(44, 58), Qt::NoButton);
+        }
+    };
+    if (curvesState == QLatin1StringView("drag") || curvesState == QLatin1StringView("hover"))
+        return save(window, file, 0, pointer);
+    return save(window, file);
+}
+
 // A helper whose install never ends (an install in progress) or is cancelled at the password
 // dialog (an install error).
 class ScriptedInstallHelper : public PreviewHelperClient {
@@ -597,29 +627,6 @@ int settingsSection(const QString& sectionState, const QString& scheme, const QS
     BrisvaneApp scenes(state, delegate, defaults);
     if (!scenes.buildScenes())
         return 1;
-    QQuickWindow& window = *scenes.mainWindow();
-    const auto pointer = [&] {
-        // The fourth point (75 °C, 70 %), dragged up and left; or the pointer over an empty spot.
-        QQuickItem* plot = findItem(window.contentItem(), QStringLiteral("curvePlot"));
-        if (!plot) {
-            std::fprintf(stderr, "brisvane-screenshot: no curve plot on screen\n");
-            return;
-        }
-        const auto at = [&](double tempC, double percent) {
-            return plot->mapToScene(
-                {(tempC - 20) / 90 * plot->width(), (1 - percent / 100) * plot->height()});
-        };
-        if (curvesState == QLatin1StringView("drag")) {
-            sendMouse(window, QEvent::MouseButtonPress, at(75, 70), Qt::LeftButton);
-            for (int step = 1; step <= 6; ++step)
-                sendMouse(window, QEvent::MouseMove, at(75 - step, 70 + step * 2), Qt::LeftButton);
-        } else {
-            sendMouse(window, QEvent::MouseMove, at(44, 58), Qt::NoButton);
-        }
-    };
-    if (curvesState == QLatin1StringView("drag") || curvesState == QLatin1StringView("hover"))
-        return save(window, file, 0, pointer);
-    return save(window, file);
     if (QStringList{"installing", "install-error"}.contains(sectionState)) {
         // The section is made by a repeater: look for its model along the items.
         const std::function<HelperSettingsModel*(QQuickItem*)> findModel = [&](QQuickItem* item) {
@@ -686,11 +693,12 @@ int main(int argc, char** argv)
         app, brisvane::Translations::chooseLocale(system.uiLanguages(), system));
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 && arguments.size() != 5) {
-        std::fputs("usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "
-                   "light|dark FILE\n"
-                   "       brisvane-screenshot header:STATE light|dark FILE [WIDTH]\n"
-                   "       brisvane-screenshot dashboard:STATE|settings:STATE light|dark FILE\n",
-                   stderr);
+        std::fputs(
+            "usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "
+            "light|dark FILE\n"
+            "       brisvane-screenshot header:STATE light|dark FILE [WIDTH]\n"
+            "       brisvane-screenshot dashboard|curves|presets|settings:STATE light|dark FILE\n",
+            stderr);
         return 2;
     }
     const QString& screen = arguments[1];
