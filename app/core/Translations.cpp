@@ -32,7 +32,7 @@ QLocale Translations::chooseLocale(const QStringList& preferred, const QLocale& 
             continue;
         // A system in the plain C locale (scripts under LC_ALL=C) keeps its plain numbers.
         if (system.language() == QLocale::C && locale.language() == QLocale::English)
-            return system;
+            return QLocale::c();
         const bool namesRegion = tag.size() > language.size();
         if (namesRegion)
             return locale;
@@ -40,7 +40,9 @@ QLocale Translations::chooseLocale(const QStringList& preferred, const QLocale& 
             return system;
         return locale;
     }
-    if (system.language() == QLocale::English || system.language() == QLocale::C)
+    if (system.language() == QLocale::C)
+        return QLocale::c(); // the system's C locale would group digits
+    if (system.language() == QLocale::English)
         return system;
     return QLocale(QLocale::English, QLocale::UnitedStates);
 }

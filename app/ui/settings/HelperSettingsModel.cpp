@@ -32,25 +32,25 @@ HelperStatusPresentation HelperSettingsModel::presentation(HelperState state)
     case HelperState::notInstalled:
         return {"shield.slash.fill",
                 Presentation::Tint::gray,
-                "settings.helper.status.notInstalled.title",
-                "settings.helper.status.notInstalled.description",
-                {{"settings.helper.installButton", install, true}}};
+                QT_TRID_NOOP("settings.helper.status.notInstalled.title"),
+                QT_TRID_NOOP("settings.helper.status.notInstalled.description"),
+                {{QT_TRID_NOOP("settings.helper.installButton"), install, true}}};
     case HelperState::installed:
         return {"checkmark.seal.fill",
                 Presentation::Tint::green,
-                "settings.helper.status.installed.title",
-                "settings.helper.status.installed.description",
-                {{"settings.helper.reinstallButton", install, false},
-                 {"settings.helper.uninstallButton", uninstall, false}}};
+                QT_TRID_NOOP("settings.helper.status.installed.title"),
+                QT_TRID_NOOP("settings.helper.status.installed.description"),
+                {{QT_TRID_NOOP("settings.helper.reinstallButton"), install, false},
+                 {QT_TRID_NOOP("settings.helper.uninstallButton"), uninstall, false}}};
     case HelperState::unreachable:
         break;
     }
     return {"exclamationmark.triangle.fill",
             Presentation::Tint::orange,
-            "settings.helper.status.unreachable.title",
-            "settings.helper.status.unreachable.description",
-            {{"settings.helper.reinstallHelperButton", install, true},
-             {"settings.helper.uninstallButton", uninstall, false}}};
+            QT_TRID_NOOP("settings.helper.status.unreachable.title"),
+            QT_TRID_NOOP("settings.helper.status.unreachable.description"),
+            {{QT_TRID_NOOP("settings.helper.reinstallHelperButton"), install, true},
+             {QT_TRID_NOOP("settings.helper.uninstallButton"), uninstall, false}}};
 }
 
 std::optional<QString> HelperSettingsModel::failureText(const std::optional<HelperStatus>& status)
