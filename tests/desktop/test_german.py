@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Brisvane in German (-AppleLanguages "(de)"), against a virtual Mac pinned at 48.5 °C: the
-readings use German numbers ("2.400 U/min", "48,5 °C"), and the pills and the menu-bar panel are
-found and pressed by their German names.
+readings use German numbers ("2.400 U/min", "48,5 °C"), and the pills, the menu-bar panel and
+the settings are found and pressed by their German names.
 
 Usage: test_german.py BUILD_DIR (run by ctest, label "desktop")."""
 
@@ -65,6 +65,26 @@ class InGerman(bd.AppTest):
         automatic = bd.find(self.main_window(), roles=("push button",), name=r"^Automatisch$")
         bd.wait_until(lambda: bd.press(automatic) and all(
             f["mode"] == AUTOMATIC_MODE for f in self.fans()), "mode 0 on every fan", 120)
+
+    def test_4_the_settings_are_pressed_by_their_german_names(self):
+        bd.press(bd.find(self.main_window(), roles=SEGMENT_ROLES, name=r"^Einstellungen$"))
+        bd.find(self.main_window(), roles=("label", "static text"),
+                name=r"^Hilfsprogramm installiert$")
+        bd.press(bd.find(self.main_window(), roles=("combo box",), name=r"^Temperaturquelle$"))
+        bd.press(bd.find(self.app, roles=("list item", "menu item"), name=r"^Heißester Kern$"))
+        defaults = os.path.join(self.desktop.env["XDG_CONFIG_HOME"], "brisvane.org",
+                                "Brisvane.conf")
+
+        def stored():
+            with open(defaults) as text:
+                return "fanBoostTemperatureSource=hottestCore" in text.read()
+
+        bd.wait_until(stored, "hottestCore in the user defaults")
+        entry = os.path.join(self.desktop.env["XDG_CONFIG_HOME"], "autostart",
+                             "org.brisvane.Brisvane.desktop")
+        bd.press(bd.find(self.main_window(), roles=("check box", "toggle button"),
+                         name=r"^Bei der Anmeldung öffnen$"))
+        bd.wait_until(lambda: os.path.exists(entry), "the autostart entry")
 
 
 if __name__ == "__main__":
