@@ -301,16 +301,15 @@ int presetsScreen(const QString& state, const QString& scheme, const QString& fi
     runUntil([] { return false; }, 500ms);
 
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&window);
-    const auto card = [&](const char* name) {
-        QAccessibleInterface* found =
-            findAccessible(root, QAccessible::Button, QString::fromUtf8(name));
+    const auto card = [&](const QString& name) {
+        QAccessibleInterface* found = findAccessible(root, QAccessible::Button, name);
         if (!found)
-            std::fprintf(stderr, "brisvane-screenshot: no card %s\n", name);
+            std::fprintf(stderr, "brisvane-screenshot: no card %s\n", qUtf8Printable(name));
         return found;
     };
     if (state == QLatin1StringView("drag")) {
-        QAccessibleInterface* from = card("Automatic");
-        QAccessibleInterface* onto = card("Gaming");
+        QAccessibleInterface* from = card(qtTrId("shared.mode.automatic"));
+        QAccessibleInterface* onto = card(QStringLiteral("Gaming"));
         if (!from || !onto)
             return 1;
         const QPointF start = centreOf(window, from);
@@ -320,7 +319,7 @@ int presetsScreen(const QString& state, const QString& scheme, const QString& fi
             sendMouse(window, QEvent::MouseMove, start + (end - start) * step / 20, Qt::NoButton,
                       Qt::LeftButton);
     } else if (state != QLatin1StringView("fresh") && state != QLatin1StringView("three-presets")) {
-        QAccessibleInterface* target = card("Late Night Render");
+        QAccessibleInterface* target = card(QStringLiteral("Late Night Render"));
         if (!target)
             return 1;
         const QPointF position = centreOf(window, target);
