@@ -21,6 +21,8 @@ cmake --build --preset default --target brisvane-screenshot brisvane-vsmc brisva
 out=build/screenshots
 schemes="light dark"
 scales="1 2"
+# Numbers as a Mac user in the US reads them ("2,400"), whatever the machine's locale.
+export LANGUAGE=en LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 if [ "${BRISVANE_SHOT_LANGUAGE:-en}" = de ]; then
     out=build/screenshots/de schemes=light scales=2
     export LANGUAGE=de LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
