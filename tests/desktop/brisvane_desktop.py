@@ -496,16 +496,27 @@ class AppTest(unittest.TestCase):
         return wait_until(lambda: (self.desktop.tray_icons() or [None])[0],
                           "the tray icon in trayer")
 
+    def _showing_panel(self):
+        return next((w for w in windows(self.app, self.panel_title) if is_showing(w)), None)
+
     def panel(self):
-        return wait_until(lambda: next((w for w in windows(self.app, self.panel_title)
-                                        if is_showing(w)), None), "the menu-bar panel on screen")
+        return wait_until(self._showing_panel, "the menu-bar panel on screen")
 
     def open_panel(self):
-        """The menu-bar panel, clicking the tray icon first if it is not on screen."""
-        if not self.desktop.visible_windows(self.panel_title):
+        """The menu-bar panel, clicking the tray icon until it is on screen: on a loaded machine
+        a click can land before a freshly started app's icon takes input, and a click on a panel
+        the app is still closing closes it; the next click opens it again."""
+        def attempt():
+            if showing := self._showing_panel():
+                return showing
             x, y, width, height = self.desktop.window_geometry(self.tray_icon())
             self.desktop.click(x + width // 2, y + height // 2)
-        return self.panel()
+            try:
+                return wait_until(self._showing_panel, "the panel after a click", timeout=8)
+            except Timeout:
+                return None
+
+        return wait_until(attempt, "the menu-bar panel on screen")
 
     def readings_match_status(self, root):
         """The fans [(name, rpm)] under `root`, once its temperatures and fan speeds are the

@@ -59,9 +59,19 @@ Card {
                 }
             }
         }
-        Repeater {
-            model: root.dashboard.showsFanNote ? [true] : []
-            delegate: noteComponent
+        // A plain item holds each view: a Qt 6.4 layout can keep a destroyed child of a repeater
+        // and crash on its next resize.
+        Item {
+            id: noteHolder
+            Layout.fillWidth: true
+            implicitHeight: noteRepeater.count > 0 ? noteRepeater.itemAt(0).implicitHeight : 0
+            visible: noteRepeater.count > 0
+            Repeater {
+                id: noteRepeater
+                model: root.dashboard.showsFanNote ? [true] : []
+                delegate: noteComponent
+                onItemAdded: (index, item) => item.width = Qt.binding(() => noteHolder.width)
+            }
         }
     }
 

@@ -61,13 +61,31 @@ Card {
         }
 
         // Only the shown half exists, so assistive technology finds only what is on screen.
-        Repeater {
-            model: temperatures.hasChart ? [true] : []
-            delegate: chartsComponent
+        // A plain item holds each view: a Qt 6.4 layout can keep a destroyed child of a repeater
+        // and crash on its next resize.
+        Item {
+            id: chartsHolder
+            Layout.fillWidth: true
+            implicitHeight: chartsRepeater.count > 0 ? chartsRepeater.itemAt(0).implicitHeight : 0
+            visible: chartsRepeater.count > 0
+            Repeater {
+                id: chartsRepeater
+                model: temperatures.hasChart ? [true] : []
+                delegate: chartsComponent
+                onItemAdded: (index, item) => item.width = Qt.binding(() => chartsHolder.width)
+            }
         }
-        Repeater {
-            model: !temperatures.hasChart ? [true] : []
-            delegate: collectingComponent
+        Item {
+            id: collectingHolder
+            Layout.fillWidth: true
+            implicitHeight: collectingRepeater.count > 0 ? collectingRepeater.itemAt(0).implicitHeight : 0
+            visible: collectingRepeater.count > 0
+            Repeater {
+                id: collectingRepeater
+                model: !temperatures.hasChart ? [true] : []
+                delegate: collectingComponent
+                onItemAdded: (index, item) => item.width = Qt.binding(() => collectingHolder.width)
+            }
         }
     }
 

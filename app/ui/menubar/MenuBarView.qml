@@ -109,13 +109,31 @@ Item {
 
         // Controls, or the hint while the helper is missing.
         // Loaded only when shown, so that assistive technology finds only what is on screen.
-        Repeater {
-            model: menuModel.helperInstalled ? [true] : []
-            delegate: controlsComponent
+        // A plain item holds each view: a Qt 6.4 layout can keep a destroyed child of a repeater
+        // and crash on its next resize.
+        Item {
+            id: controlsHolder
+            Layout.fillWidth: true
+            implicitHeight: controlsRepeater.count > 0 ? controlsRepeater.itemAt(0).implicitHeight : 0
+            visible: controlsRepeater.count > 0
+            Repeater {
+                id: controlsRepeater
+                model: menuModel.helperInstalled ? [true] : []
+                delegate: controlsComponent
+                onItemAdded: (index, item) => item.width = Qt.binding(() => controlsHolder.width)
+            }
         }
-        Repeater {
-            model: menuModel.helperInstalled ? [] : [true]
-            delegate: hintComponent
+        Item {
+            id: hintHolder
+            Layout.fillWidth: true
+            implicitHeight: hintRepeater.count > 0 ? hintRepeater.itemAt(0).implicitHeight : 0
+            visible: hintRepeater.count > 0
+            Repeater {
+                id: hintRepeater
+                model: menuModel.helperInstalled ? [] : [true]
+                delegate: hintComponent
+                onItemAdded: (index, item) => item.width = Qt.binding(() => hintHolder.width)
+            }
         }
 
         ColumnLayout {
@@ -164,28 +182,37 @@ Item {
                         SectionCaption { text: qsTrId("menuBar.preset.caption") }
                         Item { Layout.fillWidth: true }
                         // Created only when shown: assistive technology finds it only then.
-                        Repeater {
-                            model: menuModel.controlUnavailable ? [true] : []
-                            delegate: Row {
-                                objectName: "controlUnavailable"
-                                spacing: 3
-                                Accessible.role: Accessible.StaticText
-                                Accessible.name: unavailableText.text
+                        // A plain item holds it, as above.
+                        Item {
+                            implicitWidth: unavailableRepeater.count > 0
+                                           ? unavailableRepeater.itemAt(0).implicitWidth : 0
+                            implicitHeight: unavailableRepeater.count > 0
+                                            ? unavailableRepeater.itemAt(0).implicitHeight : 0
+                            visible: unavailableRepeater.count > 0
+                            Repeater {
+                                id: unavailableRepeater
+                                model: menuModel.controlUnavailable ? [true] : []
+                                delegate: Row {
+                                    objectName: "controlUnavailable"
+                                    spacing: 3
+                                    Accessible.role: Accessible.StaticText
+                                    Accessible.name: unavailableText.text
 
-                                SymbolImage {
-                                    anchors.verticalCenter: parent.verticalCenter
-                                    name: "exclamationmark.triangle.fill"
-                                    size: Theme.captionSize
-                                    color: "#ff9500"
-                                }
-                                Text {
-                                    id: unavailableText
-                                    text: qsTrId("shared.mode.controlUnavailable")
-                                    font.family: Theme.fontFamily
-                                    font.pixelSize: Theme.captionSize
-                                    font.weight: Font.Medium
-                                    color: "#ff9500"
-                                    Accessible.ignored: true
+                                    SymbolImage {
+                                        anchors.verticalCenter: parent.verticalCenter
+                                        name: "exclamationmark.triangle.fill"
+                                        size: Theme.captionSize
+                                        color: "#ff9500"
+                                    }
+                                    Text {
+                                        id: unavailableText
+                                        text: qsTrId("shared.mode.controlUnavailable")
+                                        font.family: Theme.fontFamily
+                                        font.pixelSize: Theme.captionSize
+                                        font.weight: Font.Medium
+                                        color: "#ff9500"
+                                        Accessible.ignored: true
+                                    }
                                 }
                             }
                         }
