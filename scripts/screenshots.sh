@@ -44,17 +44,22 @@ build/bin/brisvane-sim up "$root" --profile two-fan-laptop >/dev/null
 build/bin/brisvane-vsmc ctl --root "$root" temp "${BRISVANE_SHOT_CELSIUS:-55}" >/dev/null
 build/bin/brisvane-vsmc ctl --root "$root" load 0.5 0.3 >/dev/null
 
-panels=""
-for state in waiting two-fans parked-fan unlocking failed helper-missing boost-35; do
-    panels="$panels menubar-$state"
-done
-for screen in gallery main-window $panels tray-label; do
+# Renders SCREEN in every scheme at each of SCALES into $out/<SCREEN, ":" as "-">-<scheme>@<scale>x.png.
+shoot() {
+    local screen=$1 scales_of_screen=$2 scheme scale
     for scheme in $schemes; do
-        for scale in $scales; do
+        for scale in $scales_of_screen; do
             QT_SCALE_FACTOR=$scale build/bin/brisvane-screenshot "$screen" "$scheme" \
-                "$out/$screen-$scheme@${scale}x.png" 2>/dev/null
+                "$out/${screen/:/-}-$scheme@${scale}x.png" 2>/dev/null
         done
     done
+}
+
+for screen in gallery main-window tray-label; do
+    shoot "$screen" "$scales"
+done
+for state in waiting two-fans parked-fan unlocking failed helper-missing boost-35; do
+    shoot "menubar-$state" "$scales"
 done
 
 for scheme in $schemes; do
@@ -68,48 +73,25 @@ for scheme in $schemes; do
     done
 done
 
-# The dashboard is taller than the offscreen platform's default screen: give it a tall one, so
-# that the window fits its content as it would on a laptop's display.
+# The sections are taller than the offscreen platform's default screen: give them a tall one,
+# so that the window fits its content as it would on a laptop's display.
 screen_config=$root/screen.json
 echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":2400,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
     >"$screen_config"
+export QT_QPA_PLATFORM="offscreen:configfile=$screen_config"
 for state in loading two-fans three-fans parked-fan one-sample unsupported helper-missing; do
-    for scheme in $schemes; do
-        for scale in $scales; do
-            QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=$scale \
-                build/bin/brisvane-screenshot "dashboard:$state" "$scheme" \
-                "$out/dashboard-$state-$scheme@${scale}x.png" 2>/dev/null
-        done
-    done
+    shoot "dashboard:$state" "$scales"
 done
-
-for state in fresh three-presets drag menu rename delete; do
-    for scheme in $schemes; do
-        QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=2 \
-            build/bin/brisvane-screenshot "presets:$state" "$scheme" \
-            "$out/presets-$state-$scheme@2x.png" 2>/dev/null
-    done
-done
-
-# The curve editor into build/screenshots/curves-<state>-<light|dark>@<scale>x.png: a built-in
-# preset read-only with its note, a user preset with the live overlay, a point held mid-drag
-# with its callout, the hover ghost and readout, and the empty state.
+# The curve editor: a built-in preset read-only with its note, a user preset with the live
+# overlay, a point held mid-drag with its callout, the hover ghost and readout, the empty state.
 for state in builtin live drag hover empty; do
-    for scheme in $schemes; do
-        for scale in $scales; do
-            QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=$scale \
-                build/bin/brisvane-screenshot "curves:$state" "$scheme" \
-                "$out/curves-$state-$scheme@${scale}x.png" 2>/dev/null
-        done
-    done
+    shoot "curves:$state" "$scales"
 done
-
+for state in fresh three-presets drag menu rename delete; do
+    shoot "presets:$state" 2
+done
 for state in not-installed installed unreachable outdated failed unlocking installing install-error; do
-    for scheme in $schemes; do
-        QT_QPA_PLATFORM="offscreen:configfile=$screen_config" QT_SCALE_FACTOR=2 \
-            build/bin/brisvane-screenshot "settings:$state" "$scheme" \
-            "$out/settings-$state-$scheme@2x.png" 2>/dev/null
-    done
+    shoot "settings:$state" 2
 done
 
 if [ "${BRISVANE_SHOT_LANGUAGE:-en}" = en ]; then

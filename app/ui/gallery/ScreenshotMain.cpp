@@ -54,6 +54,31 @@ Q_IMPORT_QML_PLUGIN(Brisvane_UI_GalleryPlugin)
 namespace brisvane {
 namespace {
 
+// The settings of one picture, in a folder of their own: the appearance, and the section the
+// window opens with if one is given, as launch arguments over the app's registered defaults.
+struct SceneSettings {
+    explicit SceneSettings(const QString& scheme, const QString& initialSection = {})
+        : defaults(arguments(scheme, initialSection),
+                   std::make_unique<QSettings>(folder.filePath(QStringLiteral("s.ini")),
+                                               QSettings::IniFormat))
+    {
+        AppState::registerDefaults(defaults);
+    }
+
+    static QStringList arguments(const QString& scheme, const QString& initialSection)
+    {
+        QStringList list{QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme};
+        if (!initialSection.isEmpty())
+            list << QStringLiteral("-InitialSection") << initialSection;
+        return list;
+    }
+
+    QString presetDirectory() const { return folder.filePath(QStringLiteral("presets")); }
+
+    QTemporaryDir folder;
+    UserDefaults defaults;
+};
+
 using namespace std::chrono_literals;
 
 // Keeps the event loop running until `done` or `limit` has passed.
@@ -107,11 +132,8 @@ int gallery(const QString& scheme, const QString& file)
 int mainWindow(const QString& scheme, const QString& file)
 {
     // The user's own settings stay untouched.
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
+    SceneSettings scene(scheme);
+    UserDefaults& defaults = scene.defaults;
     AppState state(defaults);
     AppDelegate delegate;
     BrisvaneApp scenes(state, delegate, defaults);
@@ -156,11 +178,8 @@ void writeNinePresetFile(const QString& directory)
 // The main window with its header in one of the caption states.
 int header(const QString& state, const QString& scheme, const QString& file, int width)
 {
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
+    SceneSettings scene(scheme);
+    UserDefaults& defaults = scene.defaults;
 
     using HelperState = HelperControlling::HelperState;
     HelperState helperState = HelperState::installed;
@@ -177,7 +196,7 @@ int header(const QString& state, const QString& scheme, const QString& file, int
         std::fprintf(stderr, "brisvane-screenshot: no header state %s\n", qUtf8Printable(state));
         return 2;
     }
-    const QString presetDirectory = settings.filePath(QStringLiteral("presets"));
+    const QString presetDirectory = scene.presetDirectory();
     QDir().mkpath(presetDirectory);
     if (state == QLatin1StringView("nine-slots"))
         writeNinePresetFile(presetDirectory);
@@ -272,13 +291,9 @@ int presetsScreen(const QString& state, const QString& scheme, const QString& fi
         std::fprintf(stderr, "brisvane-screenshot: no presets state %s\n", qUtf8Printable(state));
         return 2;
     }
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme,
-                           QStringLiteral("-InitialSection"), QStringLiteral("presets")},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
-    const QString presetDirectory = settings.filePath(QStringLiteral("presets"));
+    SceneSettings scene(scheme, QStringLiteral("presets"));
+    UserDefaults& defaults = scene.defaults;
+    const QString presetDirectory = scene.presetDirectory();
     QDir().mkpath(presetDirectory);
     if (state != QLatin1StringView("fresh"))
         writeThreePresetFile(presetDirectory);
@@ -364,16 +379,12 @@ TelemetrySample pinnedSample(std::vector<SMCFanReading> fans)
 
 int menuBarPanel(const QString& panelState, const QString& scheme, const QString& file)
 {
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
+    SceneSettings scene(scheme);
+    UserDefaults& defaults = scene.defaults;
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
     auto helper = std::make_unique<PreviewHelperClient>(HelperState::installed);
     PreviewHelperClient& preview = *helper;
-    auto presets =
-        std::make_unique<PresetStore>(2, settings.filePath(QStringLiteral("presets")), defaults);
+    auto presets = std::make_unique<PresetStore>(2, scene.presetDirectory(), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
     AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
 
@@ -405,17 +416,13 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
 // unsupported (a sample without fans) or helper-missing.
 int dashboard(const QString& dashboardState, const QString& scheme, const QString& file)
 {
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
+    SceneSettings scene(scheme);
+    UserDefaults& defaults = scene.defaults;
     const bool helperMissing = dashboardState == QLatin1StringView("helper-missing");
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
     auto helper = std::make_unique<PreviewHelperClient>(helperMissing ? HelperState::notInstalled
                                                                       : HelperState::installed);
-    auto presets =
-        std::make_unique<PresetStore>(2, settings.filePath(QStringLiteral("presets")), defaults);
+    auto presets = std::make_unique<PresetStore>(2, scene.presetDirectory(), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
     AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
 
@@ -507,13 +514,9 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
                      qUtf8Printable(curvesState));
         return 2;
     }
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme,
-                           QStringLiteral("-InitialSection"), QStringLiteral("curves")},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
-    const QString presetDirectory = settings.filePath(QStringLiteral("presets"));
+    SceneSettings scene(scheme, QStringLiteral("curves"));
+    UserDefaults& defaults = scene.defaults;
+    const QString presetDirectory = scene.presetDirectory();
     QDir().mkpath(presetDirectory);
     FanPreset quiet = FanPreset::builtIns(2).first();
     quiet.id = QUuid::createUuid();
@@ -586,12 +589,8 @@ private:
 // install-error (a cancelled password dialog).
 int settingsSection(const QString& sectionState, const QString& scheme, const QString& file)
 {
-    QTemporaryDir settings;
-    UserDefaults defaults({QStringLiteral("Brisvane"), QStringLiteral("-ForceColorScheme"), scheme,
-                           QStringLiteral("-InitialSection"), QStringLiteral("settings")},
-                          std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
-                                                      QSettings::IniFormat));
-    AppState::registerDefaults(defaults);
+    SceneSettings scene(scheme, QStringLiteral("settings"));
+    UserDefaults& defaults = scene.defaults;
     HelperState helperState = HelperState::installed;
     HelperStatus status;
     status.version = std::string(HelperConstants::helperVersion);
@@ -616,8 +615,7 @@ int settingsSection(const QString& sectionState, const QString& scheme, const QS
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
     auto helper = std::make_unique<ScriptedInstallHelper>(
         helperState, lastStatus, sectionState == QLatin1StringView("install-error"));
-    auto presets =
-        std::make_unique<PresetStore>(2, settings.filePath(QStringLiteral("presets")), defaults);
+    auto presets = std::make_unique<PresetStore>(2, scene.presetDirectory(), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
     AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
     PreviewTelemetry::feed(state.telemetry(), {});
