@@ -84,8 +84,10 @@ bool BrisvaneApp::buildScenes(bool present)
             placeMenuBarPanel();
     });
     connect(m_menuBarPanel, &QWindow::visibleChanged, this, [this](bool visible) {
-        if (!visible)
+        if (!visible) {
             m_panelHidden.start();
+            m_menuBarPanel->setProperty("live", false);
+        }
     });
     // Command-Q where the platform has it, Ctrl-Q elsewhere.
     connect(new QShortcut(QKeySequence::Quit, m_menuBarPanel), &QShortcut::activated, this,
@@ -136,6 +138,8 @@ void BrisvaneApp::showMenuBarPanel()
 {
     if (!m_menuBarPanel)
         return;
+    // Filled from the state first, so that it is placed at the size it shows.
+    m_menuBarPanel->setProperty("live", true);
     placeMenuBarPanel();
     m_menuBarPanel->show();
     m_menuBarPanel->raise();

@@ -158,7 +158,11 @@ int main(int argc, char** argv)
         properties.insert(QStringLiteral("forcedColorScheme"), QString());
     } else if (parser.isSet(dashboard)) {
         name = QStringLiteral("dashboard");
-        inlineScene = kDashboardScene;
+        if (parser.positionalArguments().size() == 1)
+            url = QUrl::fromUserInput(parser.positionalArguments().first(), QStringLiteral("."),
+                                      QUrl::AssumeLocalFile);
+        else
+            inlineScene = kDashboardScene;
     } else if (parser.isSet(reference)) {
         name = QStringLiteral("reference");
         inlineScene = kReferenceScene;

@@ -8,6 +8,9 @@ Window {
     id: panel
 
     required property AppState appState
+    // Whether the panel follows the state: set by the application just before it shows the
+    // panel and cleared when it hides, so that a closed panel updates nothing.
+    property bool live: false
 
     signal openMainWindowRequested()
     signal openSettingsRequested()
@@ -29,7 +32,7 @@ Window {
     MenuBarView {
         id: view
         anchors.fill: parent
-        appState: panel.appState
+        appState: panel.live ? panel.appState : null
         onOpenMainWindowRequested: {
             panel.hide();
             panel.openMainWindowRequested();

@@ -11,7 +11,9 @@ import Brisvane.UI.MenuBar
 Item {
     id: root
 
+    // Null while the panel is closed: it then follows nothing.
     required property AppState appState
+    readonly property real boostPercent: appState ? appState.engine.quickBoostPercent : 0
 
     // The panel closes, then the main window comes up.
     signal openMainWindowRequested()
@@ -246,11 +248,11 @@ Item {
                         Text {
                             objectName: "boostPercent"
                             text: qsTrId("menuBar.boost.percent")
-                                  .arg(Math.trunc(root.appState.engine.quickBoostPercent))
+                                  .arg(Math.trunc(root.boostPercent))
                             font.family: Theme.fontFamily
                             font.pixelSize: Theme.captionSize
                             font.weight: Font.DemiBold
-                            color: root.appState.engine.quickBoostPercent > 0
+                            color: root.boostPercent > 0
                                    ? Theme.colors.accent : Theme.colors.secondaryText
                         }
                     }
@@ -274,7 +276,7 @@ Item {
                             to: 100
                             stepSize: 5
                             snapMode: Slider.SnapAlways
-                            value: root.appState.engine.quickBoostPercent
+                            value: root.boostPercent
                             // Qt 6.4's accessibility bridge reads a slider's range from these
                             // two names, not from `from` and `to`.
                             readonly property real minimumValue: from
@@ -312,7 +314,7 @@ Item {
                             // Pointer, keys and assistive technology alike; every assignment
                             // schedules a push in the engine.
                             onValueChanged: {
-                                if (value !== root.appState.engine.quickBoostPercent)
+                                if (root.appState && value !== root.boostPercent)
                                     root.appState.engine.quickBoostPercent = value;
                             }
                         }

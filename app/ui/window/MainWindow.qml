@@ -41,33 +41,39 @@ Item {
             onImplicitHeightChanged: heightController.fitWindow(implicitHeight)
             Component.onCompleted: heightController.fitWindow(implicitHeight)
 
-            // The dashboard lets go of the state while another section is shown or the window
-            // is off screen: a hidden page has nothing to update, and taking the state back on
-            // showing fills it from the store at once.
-            DashboardRootView {
-                width: parent.width
-                visible: root.section === 0
-                appState: visible && MainWindowVisibility.isOnScreen ? root.appState : null
+            // Only the current section exists, and only while the window is on screen: a
+            // hidden window updates nothing, and each showing starts from fresh view state (the
+            // curve editor adopts the active preset, no dialog is left open).
+            Loader {
+                width: content.width
+                active: MainWindowVisibility.isOnScreen
+                sourceComponent: [dashboard, curves, presets, settings][root.section] ?? null
             }
-            CurvesRootView {
-                width: parent.width
-                visible: root.section === 1
-                appState: root.appState
-            }
-            PresetsRootView {
-                width: parent.width
-                visible: root.section === 2
-                appState: root.appState
-            }
-            // Made while shown: leaving the settings drops an operation's error, and coming
-            // back reads the login item afresh.
-            Repeater {
-                model: root.section === 3 && MainWindowVisibility.isOnScreen ? [true] : []
-                delegate: SettingsRootView {
-                    width: content.width
-                    appState: root.appState
-                }
-            }
+        }
+    }
+
+    Component {
+        id: dashboard
+        DashboardRootView {
+            appState: root.appState
+        }
+    }
+    Component {
+        id: curves
+        CurvesRootView {
+            appState: root.appState
+        }
+    }
+    Component {
+        id: presets
+        PresetsRootView {
+            appState: root.appState
+        }
+    }
+    Component {
+        id: settings
+        SettingsRootView {
+            appState: root.appState
         }
     }
 }

@@ -13,9 +13,10 @@ Rectangle {
     implicitHeight: column.implicitHeight + column.anchors.topMargin + Theme.spacingSmall
     color: Theme.windowColor
 
+    // Off screen the pills and the caption follow nothing; showing the window fills them.
     ActivePresetBar {
         id: presetBar
-        appState: root.appState
+        appState: MainWindowVisibility.isOnScreen ? root.appState : null
     }
 
     ColumnLayout {
