@@ -68,12 +68,13 @@ void MenuBarItem::updateLabel()
 {
     const QString temperature = MenuBarLabel::temperatureText(m_state.telemetry());
     const QString fanSpeed = MenuBarLabel::fanSpeedText(m_state.telemetry());
-    m_tray.setToolTip(temperature + QLatin1Char('\n') + fanSpeed);
     const double scale = MenuBarLabel::largestScreenScale();
     const QString key = MenuBarLabel::cacheKey(temperature, fanSpeed, scale);
+    // The same text again touches neither the tray nor the tooltip.
     if (key == m_shownKey)
         return;
     m_shownKey = key;
+    m_tray.setToolTip(temperature + QLatin1Char('\n') + fanSpeed);
     // Trays here do not recolour a template image: black on a light tray, white on a dark one.
     const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
     const int drawnBefore = MenuBarLabel::drawCount();

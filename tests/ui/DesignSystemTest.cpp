@@ -107,6 +107,37 @@ TEST_F(FanGaugeAnimationTest, ANewFractionContinuesFromTheFillOnScreen)
     EXPECT_DOUBLE_EQ(gauge.displayedFraction(), 0.2);
 }
 
+TEST_F(FanGaugeAnimationTest, MovesTooSmallToSeeAreNotDrawnButTheEndIs)
+{
+    const struct {
+        double from, to;
+        int mostUpdates;
+    } rows[] = {
+        {0.400, 0.401, 3},  // a fan's jitter: a couple of quarter pixels
+        {0.400, 0.4004, 1}, // under one step: straight to the end when it is reached
+        {0.2, 0.8, 1230},   // a real change: every step shown
+    };
+    for (const auto& row : rows) {
+        FanGaugeAnimation gauge;
+        gauge.reset(row.from);
+        int updates = 0;
+        QObject::connect(&gauge, &FanGaugeAnimation::displayedFractionChanged,
+                         [&updates] { ++updates; });
+        gauge.setFraction(row.to, 1.8);
+        double last = row.from;
+        for (int ms = 0; ms <= 1800; ms += 1) {
+            gauge.animation().setCurrentTime(ms);
+            EXPECT_LT(std::abs(gauge.displayedFraction() - last),
+                      FanGaugeAnimation::kMinimumVisibleStep + 1e-3)
+                << "no visible jump at " << ms << " ms";
+            last = gauge.displayedFraction();
+        }
+        EXPECT_DOUBLE_EQ(gauge.displayedFraction(), row.to) << row.to;
+        EXPECT_LE(updates, row.mostUpdates) << row.to;
+        EXPECT_GE(updates, 1) << row.to;
+    }
+}
+
 class BladesTest : public test::UiTest {};
 
 TEST_F(BladesTest, TheBitmapIsRedrawnOnlyWhenItsLookChanges)

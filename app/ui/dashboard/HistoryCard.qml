@@ -12,6 +12,7 @@ Card {
 
     required property AppState appState
 
+    cached: true
     padding: 24
     cornerRadius: 16
     Accessible.role: Accessible.Grouping

@@ -15,6 +15,7 @@ Card {
     required property real hottestCoreCelsius
     required property real sessionPeakCelsius
 
+    cached: true
     padding: 24
     cornerRadius: 16
     Accessible.role: Accessible.StaticText

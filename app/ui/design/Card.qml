@@ -8,6 +8,11 @@ Rectangle {
     property real cornerRadius: Theme.cardRadius
     property real padding: Theme.spacingLarge
     default property alias content: body.data
+    // Kept as a texture between changes of its content, so that a frame drawn for something
+    // moving elsewhere composes the card instead of rasterizing every text and path of it
+    // again. Only for cards with nothing that moves on every frame. The software renderer
+    // repaints only what changed and needs no such cache.
+    property bool cached: false
 
     implicitWidth: body.childrenRect.width + 2 * padding
     implicitHeight: body.childrenRect.height + 2 * padding
@@ -15,6 +20,7 @@ Rectangle {
     color: Theme.cardColor
     border.width: 1
     border.color: Theme.cardStrokeColor
+    layer.enabled: cached && GraphicsInfo.api !== GraphicsInfo.Software
 
     Item {
         id: body

@@ -28,8 +28,13 @@ FanGaugeAnimation::FanGaugeAnimation(QObject* parent)
     : QObject(parent)
 {
     m_animation.setEasingCurve(easeInEaseOut());
-    connect(&m_animation, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant& value) { setDisplayed(value.toDouble()); });
+    // A move too small to see is not drawn: each displayed change re-renders the gauge, and
+    // the fans' few RPM of jitter would otherwise redraw it on every frame of the animation.
+    connect(&m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        const double fraction = value.toDouble();
+        if (std::abs(fraction - m_displayed) >= kMinimumVisibleStep || fraction == m_fraction)
+            setDisplayed(fraction);
+    });
 }
 
 void FanGaugeAnimation::reset(double fraction)

@@ -1,7 +1,7 @@
 #pragma once
 // The gauge's fill end and how it moves: a new fraction animates, eased in and out, from the
 // position on screen — so a change during an animation continues from where the fill is — and
-// the same fraction again changes nothing. Runs with the other animations of the GUI thread.
+// the same fraction again changes nothing. Moves too small to see are not drawn. Runs with the other animations of the GUI thread.
 
 #include <QObject>
 #include <QVariantAnimation>
@@ -14,6 +14,10 @@ class FanGaugeAnimation : public QObject {
     QML_ELEMENT
 
 public:
+    // The smallest move of the fill end that is drawn before the end is reached: a quarter
+    // pixel along the largest gauge's sweep at scale 2.
+    static constexpr double kMinimumVisibleStep = 1.0 / 2048;
+
     explicit FanGaugeAnimation(QObject* parent = nullptr);
 
     // The fraction last set, in [0, 1].

@@ -1,5 +1,3 @@
-pragma ComponentBehavior: Bound
-
 import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
@@ -47,7 +45,10 @@ Item {
             Loader {
                 width: content.width
                 active: MainWindowVisibility.isOnScreen
-                sourceComponent: [dashboard, curves, presets, settings][root.section] ?? null
+                sourceComponent: root.section === 1 ? curves
+                               : root.section === 2 ? presets
+                               : root.section === 3 ? settings
+                               : dashboard
             }
         }
     }
