@@ -19,6 +19,8 @@ import unittest
 DEFAULT_TIMEOUT = 45.0
 POLL_INTERVAL = 0.2
 SCREEN = "1280x1024x24"
+# The roles a section picker's segment may have, by Qt version and style.
+SEGMENT_ROLES = ("page tab", "push button", "toggle button", "radio button")
 
 
 class Timeout(AssertionError):

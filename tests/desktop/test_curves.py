@@ -3,7 +3,8 @@
 an editable copy that is selected and not active; a real mouse drag of a point stores the point
 for both fans and, with the preset active, changes the daemon's targets; a click on an empty
 spot adds a point and a double click deletes it; a focused point moves with the arrow keys and
-by a typed temperature, within the curve's limits.
+by a typed temperature, within the curve's limits; and the editor, made afresh each time it is
+shown, edits the preset that is active when it appears.
 
 Usage: test_curves.py BUILD_DIR (run by ctest, label "desktop")."""
 
@@ -14,7 +15,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import brisvane_desktop as bd  # noqa: E402
-from brisvane_desktop import AUTOMATIC_MODE, MAIN_TITLE  # noqa: E402
+from brisvane_desktop import AUTOMATIC_MODE, MAIN_TITLE, SEGMENT_ROLES  # noqa: E402
 
 PINNED = 60.0  # °C on every sensor: the curves are evaluated here
 TAKEOVER_TIMEOUT = 120
@@ -163,3 +164,34 @@ class CurveEditing(bd.AppTest):
 
 if __name__ == "__main__":
     bd.main()
+
+
+class CurvesAdoptTheActivePreset(bd.AppTest):
+    arguments = ("-InitialSection", "curves")
+    pinned_celsius = PINNED
+
+    def test_coming_back_to_curves_edits_the_preset_chosen_meanwhile(self):
+        window = bd.wait_until(lambda: (bd.windows(self.app, MAIN_TITLE) or [None])[0],
+                               "the main window")
+
+        def pill(name):
+            buttons = bd.wait_until(
+                lambda: bd.find_all(window, roles=("push button",), name=rf"^{name}$"),
+                f"the pill {name}")
+            return min(buttons, key=lambda b: b.queryComponent().getExtents(0).y)
+
+        def section(name):
+            bd.press(bd.find(window, roles=SEGMENT_ROLES, name=rf"^{name}$"))
+
+        bd.press(pill("Cool"))
+        section("Dashboard")
+        section("Curves")
+        bd.find(window, roles=("label", "static text"), name=r"“Cool” is a built-in")
+        section("Dashboard")
+        bd.press(pill("Full Speed"))
+        self.wait_for_fans(lambda f: f["target"] == f["max"], "every fan at its maximum",
+                           TAKEOVER_TIMEOUT)
+        section("Curves")
+        bd.find(window, roles=("label", "static text"), name=r"“Full Speed” is a built-in")
+        self.assertFalse(bd.find_all(window, roles=("label", "static text"),
+                                     name=r"“Cool” is a built-in"))

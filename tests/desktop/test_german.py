@@ -15,7 +15,7 @@ from brisvane_desktop import AUTOMATIC_MODE, MAIN_TITLE  # noqa: E402
 
 FAN_SPEED = re.compile(r"^(Linker|Rechter) Lüfter, (\d{1,3}(?:\.\d{3})*) U/min$")
 AVERAGE = re.compile(r"^CPU-Durchschnitt, (\d+,\d) °C")
-SEGMENT_ROLES = ("page tab", "push button", "toggle button", "radio button")
+SEGMENT_ROLES = bd.SEGMENT_ROLES
 
 
 class InGerman(bd.AppTest):

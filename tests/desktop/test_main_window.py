@@ -12,7 +12,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import brisvane_desktop as bd  # noqa: E402
 from brisvane_desktop import AUTOMATIC_MODE, MAIN_TITLE, checked  # noqa: E402
 
-SEGMENT_ROLES = ("page tab", "push button", "toggle button", "radio button")
+SEGMENT_ROLES = bd.SEGMENT_ROLES
 READOUT = dict(roles=("label", "static text", "progress bar"), name=r" rpm$")
 TAKEOVER_TIMEOUT = 120  # the firmware's takeover deadline comes on top of the usual waiting
 
