@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Basic
 import Brisvane.UI.Design
@@ -19,6 +21,8 @@ Item {
     // The smallest size the content can be laid out in; the window cannot be made smaller.
     readonly property real minimumContentWidth: 780
     readonly property real minimumContentHeight: 420
+    // The section on screen; none (-1) while the window is hidden or minimised.
+    readonly property int shownSection: MainWindowVisibility.isOnScreen ? section : -1
 
     MainWindowHeightController {
         id: heightController
@@ -41,40 +45,36 @@ Item {
 
             // Only the current section exists, and only while the window is on screen: a
             // hidden window updates nothing, and each showing starts from fresh view state (the
-            // curve editor adopts the active preset, no dialog is left open).
-            Loader {
-                width: content.width
-                active: MainWindowVisibility.isOnScreen
-                sourceComponent: root.section === 1 ? curves
-                               : root.section === 2 ? presets
-                               : root.section === 3 ? settings
-                               : dashboard
+            // curve editor adopts the active preset, no dialog is left open). Repeaters, since
+            // Qt 6.4 will not let a Loader make a bound component.
+            Repeater {
+                model: root.shownSection === 0 ? [true] : []
+                delegate: DashboardRootView {
+                    width: content.width
+                    appState: root.appState
+                }
             }
-        }
-    }
-
-    Component {
-        id: dashboard
-        DashboardRootView {
-            appState: root.appState
-        }
-    }
-    Component {
-        id: curves
-        CurvesRootView {
-            appState: root.appState
-        }
-    }
-    Component {
-        id: presets
-        PresetsRootView {
-            appState: root.appState
-        }
-    }
-    Component {
-        id: settings
-        SettingsRootView {
-            appState: root.appState
+            Repeater {
+                model: root.shownSection === 1 ? [true] : []
+                delegate: CurvesRootView {
+                    width: content.width
+                    appState: root.appState
+                }
+            }
+            Repeater {
+                model: root.shownSection === 2 ? [true] : []
+                delegate: PresetsRootView {
+                    width: content.width
+                    appState: root.appState
+                }
+            }
+            Repeater {
+                model: root.shownSection === 3 ? [true] : []
+                delegate: SettingsRootView {
+                    width: content.width
+                    appState: root.appState
+                }
+            }
         }
     }
 }
