@@ -34,6 +34,14 @@ def percent_at(points, t):
     return points[-1][1]
 
 
+def pill(window, name):
+    """The header's preset pill: above the editor's selector of the same name."""
+    buttons = bd.wait_until(
+        lambda: bd.find_all(window, roles=("push button",), name=rf"^{name}$"),
+        f"the pill {name}")
+    return min(buttons, key=lambda b: b.queryComponent().getExtents(0).y)
+
+
 class CurveEditing(bd.AppTest):
     arguments = ("-InitialSection", "curves")
     pinned_celsius = PINNED
@@ -67,11 +75,7 @@ class CurveEditing(bd.AppTest):
                              what)
 
     def pill(self, name):
-        """The header's preset pill: above the editor's selector of the same name."""
-        buttons = bd.wait_until(
-            lambda: bd.find_all(self.window, roles=("push button",), name=rf"^{name}$"),
-            f"the pill {name}")
-        return min(buttons, key=lambda b: self.centre(b)[1])
+        return pill(self.window, name)
 
     def handle(self, number):
         return bd.find(self.window, roles=("push button",), name=rf"^Point {number}$")
@@ -174,21 +178,15 @@ class CurvesAdoptTheActivePreset(bd.AppTest):
         window = bd.wait_until(lambda: (bd.windows(self.app, MAIN_TITLE) or [None])[0],
                                "the main window")
 
-        def pill(name):
-            buttons = bd.wait_until(
-                lambda: bd.find_all(window, roles=("push button",), name=rf"^{name}$"),
-                f"the pill {name}")
-            return min(buttons, key=lambda b: b.queryComponent().getExtents(0).y)
-
         def section(name):
             bd.press(bd.find(window, roles=SEGMENT_ROLES, name=rf"^{name}$"))
 
-        bd.press(pill("Cool"))
+        bd.press(pill(window, "Cool"))
         section("Dashboard")
         section("Curves")
         bd.find(window, roles=("label", "static text"), name=r"“Cool” is a built-in")
         section("Dashboard")
-        bd.press(pill("Full Speed"))
+        bd.press(pill(window, "Full Speed"))
         self.wait_for_fans(lambda f: f["target"] == f["max"], "every fan at its maximum",
                            TAKEOVER_TIMEOUT)
         section("Curves")
