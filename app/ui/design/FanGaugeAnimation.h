@@ -1,7 +1,8 @@
 #pragma once
 // The gauge's fill end and how it moves: a new fraction animates, eased in and out, from the
 // position on screen — so a change during an animation continues from where the fill is — and
-// the same fraction again changes nothing. Moves too small to see are not drawn. Runs with the other animations of the GUI thread.
+// the same fraction again changes nothing. Moves too small to see are not drawn. Runs with the
+// other animations of the GUI thread.
 
 #include <QObject>
 #include <QVariantAnimation>
