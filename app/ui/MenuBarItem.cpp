@@ -57,29 +57,27 @@ void MenuBarItem::show(std::function<void()> openMainWindow)
 
 bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange) {
-        m_shownKey.clear();
+    // A new palette may be a new appearance, and the label's ink with it.
+    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange)
         updateLabel();
-    }
     return QObject::eventFilter(watched, event);
 }
 
 void MenuBarItem::updateLabel()
 {
-    const QString temperature = MenuBarLabel::temperatureText(m_state.telemetry());
-    const QString fanSpeed = MenuBarLabel::fanSpeedText(m_state.telemetry());
+    // Most samples leave both numbers as they were: nothing is formatted or drawn for them.
+    const MenuBarLabel::Reading reading = MenuBarLabel::reading(m_state.telemetry());
     const double scale = MenuBarLabel::largestScreenScale();
-    const QString key = MenuBarLabel::cacheKey(temperature, fanSpeed, scale);
-    // The same text again touches neither the tray nor the tooltip.
-    if (key == m_shownKey)
-        return;
-    m_shownKey = key;
-    m_tray.setToolTip(temperature + QLatin1Char('\n') + fanSpeed);
     // Trays here do not recolour a template image: black on a light tray, white on a dark one.
     const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
+    if (m_shown && m_shown->reading == reading && m_shown->scale == scale && m_shown->ink == ink)
+        return;
+    m_shown = ShownLabel{reading, scale, ink};
+    const QString temperature = MenuBarLabel::temperatureText(reading);
+    const QString fanSpeed = MenuBarLabel::fanSpeedText(reading);
+    m_tray.setToolTip(temperature + QLatin1Char('\n') + fanSpeed);
     const int drawnBefore = MenuBarLabel::drawCount();
-    const QImage image =
-        MenuBarLabel::tinted(MenuBarLabel::templateImage(temperature, fanSpeed, scale), ink);
+    const QImage image = MenuBarLabel::image(temperature, fanSpeed, scale, ink);
     if (MenuBarLabel::drawCount() != drawnBefore)
         RenderStats::trayImageDrawn(temperature + QLatin1Char(' ') + fanSpeed);
     m_tray.setIcon(QIcon(QPixmap::fromImage(image)));

@@ -4,6 +4,9 @@
 // background, with both texts as its tooltip. Clicking it opens or closes the panel; its
 // context menu opens the main window or quits.
 
+#include "app/ui/menubar/MenuBarLabel.h"
+
+#include <QColor>
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -11,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 
@@ -49,7 +53,12 @@ private:
     AppDelegate& m_delegate;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon m_tray;
-    QString m_shownKey;
+    struct ShownLabel {
+        MenuBarLabel::Reading reading;
+        double scale = 0;
+        QColor ink;
+    };
+    std::optional<ShownLabel> m_shown;
 };
 
 } // namespace brisvane

@@ -9,10 +9,15 @@
 #include "app/ui/menubar/MenuBarModel.h"
 #include "app/ui/menubar/MenuBarPanelPlacement.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace brisvane {
 namespace {
@@ -84,6 +89,63 @@ TEST_F(MenuBarLabelTest, ImageIsDrawnOnlyForANewKey)
             EXPECT_EQ(image.cacheKey(), previous.cacheKey());
         }
         previous = image;
+    }
+}
+
+// The label is composed of pieces shaped once; it must look like the two lines drawn whole.
+TEST_F(MenuBarLabelTest, ComposedLabelLooksLikeTheLinesDrawnWhole)
+{
+    struct Case {
+        const char* temperature;
+        const char* fanSpeed;
+        double scale;
+    };
+    const Case cases[] = {
+        {"55°", "2400 rpm", 2},    {"--°", "-- rpm", 2},          {"101°", "6,550 rpm", 1},
+        {"48°", "1.975 U/min", 2}, {"37°", "\u05e1\u05dc 12", 2}, // right to left, shaped whole
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.temperature) + " " + c.fanSpeed);
+        const QString temperature = QString::fromUtf8(c.temperature);
+        const QString fanSpeed = QString::fromUtf8(c.fanSpeed);
+        const QImage label = MenuBarLabel::image(temperature, fanSpeed, c.scale, Qt::white);
+        ASSERT_FALSE(label.isNull());
+
+        QFont font;
+        font.setWeight(QFont::Medium);
+        font.setPixelSize(10);
+        const QFontMetricsF metrics(font);
+        const double width = std::ceil(
+            std::max(metrics.horizontalAdvance(temperature), metrics.horizontalAdvance(fanSpeed)));
+        const double lineHeight = std::ceil(metrics.height());
+        QImage whole(QSize(static_cast<int>(std::ceil(width * c.scale)),
+                           static_cast<int>(std::ceil(2 * lineHeight * c.scale))),
+                     QImage::Format_ARGB32_Premultiplied);
+        whole.setDevicePixelRatio(c.scale);
+        whole.fill(Qt::transparent);
+        {
+            QPainter painter(&whole);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(0, 0, width, lineHeight), Qt::AlignCenter, temperature);
+            painter.drawText(QRectF(0, lineHeight, width, lineHeight), Qt::AlignCenter, fanSpeed);
+        }
+        ASSERT_EQ(label.size(), whole.size());
+        // Coverage, pixel by pixel: the same glyphs at the same places, in the ink asked for.
+        double ink = 0;
+        double difference = 0;
+        for (int y = 0; y < label.height(); ++y) {
+            for (int x = 0; x < label.width(); ++x) {
+                const QRgb composed = label.pixel(x, y);
+                if (qAlpha(composed) > 0) {
+                    ASSERT_EQ(qRed(composed), qAlpha(composed)) << x << "," << y;
+                }
+                ink += qAlpha(whole.pixel(x, y));
+                difference += std::abs(qAlpha(composed) - qAlpha(whole.pixel(x, y)));
+            }
+        }
+        EXPECT_GT(ink, 0);
+        EXPECT_LT(difference / ink, 0.05);
     }
 }
 

@@ -656,10 +656,9 @@ int trayLabel(const QString& scheme, const QString& file)
 {
     const bool dark = scheme == QLatin1StringView("dark");
     const double scale = MenuBarLabel::largestScreenScale();
-    const QImage label = MenuBarLabel::tinted(
-        MenuBarLabel::templateImage(qtTrId("menuBar.item.temperature").arg(61),
-                                    qtTrId("menuBar.item.fanSpeed").arg(2688), scale),
-        dark ? Qt::white : Qt::black);
+    const QImage label = MenuBarLabel::image(qtTrId("menuBar.item.temperature").arg(61),
+                                             qtTrId("menuBar.item.fanSpeed").arg(2688), scale,
+                                             dark ? Qt::white : Qt::black);
     const QSizeF labelSize = label.deviceIndependentSize();
     QImage strip(QSize(static_cast<int>((labelSize.width() + 24) * scale),
                        static_cast<int>((labelSize.height() + 8) * scale)),

@@ -4,9 +4,12 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPainter>
 #include <QScreen>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +20,7 @@ namespace {
 
 struct CacheEntry {
     QString key;
+    QColor ink;
     QImage image;
 };
 
@@ -34,29 +38,116 @@ int& drawings()
 
 constexpr double kPointSize = 10;
 
+// The label's font and its line height, resolved once.
+struct LabelFont {
+    QFont font;
+    double textHeight = 0;
+    double lineHeight = 0;
+};
+
+const LabelFont& labelFont()
+{
+    static const LabelFont label = [] {
+        QFont font;
+        font.setWeight(QFont::Medium);
+        // Points are pixels at scale 1, as on the Mac's menu bar.
+        font.setPixelSize(static_cast<int>(kPointSize));
+        const QFontMetricsF metrics(font);
+        return LabelFont{font, metrics.height(), std::ceil(metrics.height())};
+    }();
+    return label;
+}
+
+// A piece of a line, shaped: its glyphs from the piece's origin and its advance.
+struct ShapedText {
+    QList<QGlyphRun> glyphs;
+    double width = 0;
+};
+
+ShapedText shape(const QString& text)
+{
+    QTextLayout layout(text, labelFont().font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return {layout.glyphRuns(), line.naturalTextWidth()};
+}
+
+// Each digit alone and each run of other characters: the few pieces every reading is made of,
+// shaped once. A line in a right-to-left script is shaped whole, since its pieces do not run
+// left to right.
+QList<ShapedText> shapedPieces(const QString& text)
+{
+    static QHash<QString, ShapedText> pieces;
+    if (text.isRightToLeft())
+        return {shape(text)};
+    // The label's pieces are few; a stream of odd texts must not grow the cache without bound.
+    constexpr qsizetype kMostPieces = 64;
+    QList<ShapedText> shaped;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start + 1;
+        if (!text.at(start).isDigit()) {
+            while (end < text.size() && !text.at(end).isDigit())
+                ++end;
+        }
+        const QString piece = text.mid(start, end - start);
+        auto found = pieces.constFind(piece);
+        if (found == pieces.constEnd()) {
+            if (pieces.size() >= kMostPieces)
+                pieces.clear();
+            found = pieces.insert(piece, shape(piece));
+        }
+        shaped.append(*found);
+        start = end;
+    }
+    return shaped;
+}
+
+double widthOf(const QList<ShapedText>& pieces)
+{
+    double width = 0;
+    for (const ShapedText& piece : pieces)
+        width += piece.width;
+    return width;
+}
+
 } // namespace
+
+MenuBarLabel::Reading MenuBarLabel::reading(const TelemetryStore& telemetry)
+{
+    const std::optional<TelemetrySample>& sample = telemetry.latest();
+    if (!sample)
+        return {};
+    const double celsius = telemetry.systemTemperature().value_or(sample->temperatures.hottest);
+    double fastest = 0;
+    for (const SMCFanReading& fan : sample->fans)
+        fastest = std::max(fastest, fan.actualRPM);
+    // std::round rounds halves away from zero.
+    return {static_cast<long long>(std::round(celsius)),
+            static_cast<long long>(std::trunc(fastest))};
+}
 
 QString MenuBarLabel::temperatureText(const TelemetryStore& telemetry)
 {
+    return temperatureText(reading(telemetry));
+}
+
+QString MenuBarLabel::temperatureText(const Reading& reading)
+{
     const QString format = qtTrId("menuBar.item.temperature");
-    if (!telemetry.latest())
-        return format.arg(QStringLiteral("--"));
-    const double celsius =
-        telemetry.systemTemperature().value_or(telemetry.latest()->temperatures.hottest);
-    // std::round rounds halves away from zero.
-    return format.arg(static_cast<long long>(std::round(celsius)));
+    return reading.celsius ? format.arg(*reading.celsius) : format.arg(QStringLiteral("--"));
 }
 
 QString MenuBarLabel::fanSpeedText(const TelemetryStore& telemetry)
 {
+    return fanSpeedText(reading(telemetry));
+}
+
+QString MenuBarLabel::fanSpeedText(const Reading& reading)
+{
     const QString format = qtTrId("menuBar.item.fanSpeed");
-    const std::optional<TelemetrySample>& sample = telemetry.latest();
-    if (!sample)
-        return format.arg(QStringLiteral("--"));
-    double fastest = 0;
-    for (const SMCFanReading& fan : sample->fans)
-        fastest = std::max(fastest, fan.actualRPM);
-    return format.arg(static_cast<long long>(std::trunc(fastest)));
+    return reading.rpm ? format.arg(*reading.rpm) : format.arg(QStringLiteral("--"));
 }
 
 double MenuBarLabel::largestScreenScale()
@@ -84,53 +175,49 @@ QImage MenuBarLabel::templateImage(const QString& temperature, const QString& fa
 QImage MenuBarLabel::templateImage(const QString& temperature, const QString& fanSpeed,
                                    double scale)
 {
+    return image(temperature, fanSpeed, scale, Qt::black);
+}
+
+QImage MenuBarLabel::image(const QString& temperature, const QString& fanSpeed, double scale,
+                           const QColor& ink)
+{
     CacheEntry& entry = cache();
     const QString key = cacheKey(temperature, fanSpeed, scale);
-    if (key == entry.key)
+    if (key == entry.key && ink == entry.ink)
         return entry.image;
 
     ++drawings();
-    QFont font;
-    font.setPointSizeF(kPointSize);
-    font.setWeight(QFont::Medium);
-    // Points are pixels at scale 1, as on the Mac's menu bar.
-    font.setPixelSize(static_cast<int>(kPointSize));
-    const QFontMetricsF metrics(font);
-    const double width = std::ceil(
-        std::max(metrics.horizontalAdvance(temperature), metrics.horizontalAdvance(fanSpeed)));
-    const double lineHeight = std::ceil(metrics.height());
+    const LabelFont& label = labelFont();
+    const QList<ShapedText> lines[] = {shapedPieces(temperature), shapedPieces(fanSpeed)};
+    const double width = std::ceil(std::max(widthOf(lines[0]), widthOf(lines[1])));
     QImage image;
     if (width > 0 && scale > 0) {
         image = QImage(QSize(static_cast<int>(std::ceil(width * scale)),
-                             static_cast<int>(std::ceil(2 * lineHeight * scale))),
+                             static_cast<int>(std::ceil(2 * label.lineHeight * scale))),
                        QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(scale);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(0, 0, width, lineHeight), Qt::AlignCenter, temperature);
-        painter.drawText(QRectF(0, lineHeight, width, lineHeight), Qt::AlignCenter, fanSpeed);
+        painter.setPen(ink);
+        // Each line centred in its half of the image.
+        const double top = (label.lineHeight - label.textHeight) / 2;
+        for (int row = 0; row < 2; ++row) {
+            double x = (width - widthOf(lines[row])) / 2;
+            for (const ShapedText& piece : lines[row]) {
+                for (const QGlyphRun& glyphs : piece.glyphs)
+                    painter.drawGlyphRun(QPointF(x, row * label.lineHeight + top), glyphs);
+                x += piece.width;
+            }
+        }
     }
-    entry = {key, image};
+    entry = {key, ink, image};
     return image;
 }
 
 int MenuBarLabel::drawCount()
 {
     return drawings();
-}
-
-QImage MenuBarLabel::tinted(const QImage& image, const QColor& ink)
-{
-    if (image.isNull())
-        return image;
-    QImage result = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&result);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(QRectF(QPointF(0, 0), result.deviceIndependentSize()), ink);
-    return result;
 }
 
 } // namespace brisvane

@@ -1,11 +1,15 @@
 #pragma once
 // The menu-bar item's label: the driving temperature and the fastest fan's speed as two short
-// texts, drawn as one small two-line image. The image is drawn only when a text or the screen
-// scale changes: one process-wide cache entry holds the last image and its key.
+// texts, drawn as one small two-line image. The image is drawn only when a text, the ink or the
+// screen scale changes: one process-wide cache entry holds the last image and its key. Since a
+// fan's speed changes with almost every sample, a drawing reuses the shaped digits and words of
+// earlier ones instead of laying out both lines again.
 
 #include <QColor>
 #include <QImage>
 #include <QString>
+
+#include <optional>
 
 namespace brisvane {
 
@@ -13,14 +17,30 @@ class TelemetryStore;
 
 class MenuBarLabel {
 public:
-    // "55°": the system temperature (else the sample's hottest) rounded half away from zero;
-    // "--°" before the first sample.
-    static QString temperatureText(const TelemetryStore& telemetry);
-    // "2400 rpm": the fastest fan, truncated toward zero; 0 without fans; "--" before a sample.
-    static QString fanSpeedText(const TelemetryStore& telemetry);
+    // The two numbers the label shows, empty before the first sample: comparing them is much
+    // cheaper than formatting the texts, which most samples leave unchanged.
+    struct Reading {
+        std::optional<long long> celsius;
+        std::optional<long long> rpm;
+        bool operator==(const Reading&) const = default;
+    };
+    // The system temperature (else the sample's hottest) rounded half away from zero, and the
+    // fastest fan truncated toward zero (0 without fans).
+    static Reading reading(const TelemetryStore& telemetry);
 
-    // The two texts centred one above the other, 10 pt medium, in black on transparent, at the
-    // largest screen scale (2 without screens). Returns the cached image for an unchanged key.
+    // "55°", or "--°" before the first sample.
+    static QString temperatureText(const TelemetryStore& telemetry);
+    static QString temperatureText(const Reading& reading);
+    // "2400 rpm", or "-- rpm" before the first sample.
+    static QString fanSpeedText(const TelemetryStore& telemetry);
+    static QString fanSpeedText(const Reading& reading);
+
+    // The two texts centred one above the other, 10 pt medium, in `ink` on transparent, at
+    // `scale`. Returns the cached image for an unchanged key and ink.
+    static QImage image(const QString& temperature, const QString& fanSpeed, double scale,
+                        const QColor& ink);
+    // The same in black, at the largest screen scale (2 without screens) unless given: the
+    // template a Mac's menu bar recolours itself.
     static QImage templateImage(const QString& temperature, const QString& fanSpeed);
     static QImage templateImage(const QString& temperature, const QString& fanSpeed, double scale);
     // "scale×100|temperature\nfanSpeed", the scale's integer part.
@@ -28,9 +48,6 @@ public:
     static double largestScreenScale();
     // How many images have been drawn in this process.
     static int drawCount();
-
-    // The template's black replaced by `ink`, for a tray that does not recolour it itself.
-    static QImage tinted(const QImage& image, const QColor& ink);
 };
 
 } // namespace brisvane
