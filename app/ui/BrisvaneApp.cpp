@@ -18,6 +18,10 @@
 
 #include <algorithm>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace brisvane {
 
 BrisvaneApp::BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& defaults,
@@ -26,7 +30,11 @@ BrisvaneApp::BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& d
     , m_state(state)
     , m_delegate(delegate)
     , m_defaults(defaults)
-{}
+{
+    m_freedMemoryReturn.setSingleShot(true);
+    m_freedMemoryReturn.setInterval(kFreedMemoryReturnDelayMs);
+    connect(&m_freedMemoryReturn, &QTimer::timeout, this, &BrisvaneApp::returnFreedMemory);
+}
 
 BrisvaneApp::~BrisvaneApp()
 {
@@ -43,8 +51,18 @@ QQuickWindow* BrisvaneApp::load(const char* url, const QVariantMap& properties)
     const QList<QObject*> roots = m_engine->rootObjects();
     QQuickWindow* window =
         roots.size() > before ? qobject_cast<QQuickWindow*>(roots.last()) : nullptr;
-    if (!window)
+    if (!window) {
         qCCritical(lifecycleLog, "the window could not be created from %s", url);
+        return nullptr;
+    }
+    // A hidden window keeps neither its scene graph nor its graphics context: the app spends
+    // most of its life closed, and they are rebuilt in a moment when it opens.
+    window->setPersistentGraphics(false);
+    window->setPersistentSceneGraph(false);
+    connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_freedMemoryReturn.start();
+    });
     return window;
 }
 
@@ -216,6 +234,19 @@ void BrisvaneApp::onMainWindowVisibleChanged(bool visible)
         m_contentShown = m_controller->contentShown();
         emit mainWindowContentShown();
     });
+}
+
+void BrisvaneApp::returnFreedMemory()
+{
+    const auto shown = [](const QQuickWindow* window) { return window && window->isVisible(); };
+    if (!m_engine || shown(m_mainWindow) || shown(m_menuBarPanel))
+        return;
+    m_engine->collectGarbage();
+#if defined(__GLIBC__)
+    // glibc keeps freed pages for the process; without this a closed app would hold all the
+    // memory its window once used.
+    malloc_trim(0);
+#endif
 }
 
 } // namespace brisvane

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -77,6 +78,7 @@ private:
     QQuickWindow* load(const char* url, const QVariantMap& properties);
     void onMainWindowVisibleChanged(bool visible);
     void placeMenuBarPanel();
+    void returnFreedMemory();
 
     AppState& m_state;
     AppDelegate& m_delegate;
@@ -92,6 +94,9 @@ private:
     static constexpr int kTrayPlacementWaitMs = 1000;
     bool m_trayIconUnplaced = false;
     QElapsedTimer m_panelHidden;
+    // Started when a window hides; by then the views it made are gone.
+    QTimer m_freedMemoryReturn;
+    static constexpr int kFreedMemoryReturnDelayMs = 2000;
     bool m_firstShown = false;
     std::optional<MainWindowController::ContentShown> m_contentShown;
 };
