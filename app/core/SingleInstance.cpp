@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -20,8 +22,6 @@
 namespace brisvane {
 namespace {
 
-// Longer lines are no request of ours; the connection is dropped.
-constexpr qint64 kMaximumRequestLength = 64;
 constexpr int kConnectTimeoutMilliseconds = 1000;
 
 struct PeerCredentials {
@@ -133,6 +133,15 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket* socket = m_server ? m_server->nextPendingConnection() : nullptr) {
         socket->setParent(this);
+        // The socket's mode already keeps others out; this holds should it ever be widened.
+        const std::optional<PeerCredentials> peer = peerCredentials(*socket);
+        if (!peer || peer->uid != ::getuid()) {
+            qCWarning(lifecycleLog, "refused a connection from uid %lld",
+                      peer ? static_cast<long long>(peer->uid) : -1LL);
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         readRequest(socket);
@@ -142,7 +151,12 @@ void SingleInstance::acceptConnections()
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
     while (socket->canReadLine()) {
-        if (socket->readLine(kMaximumRequestLength + 1) != kQuitRequest || m_quitRequested)
+        const QByteArray line = socket->readLine(kMaximumRequestLength + 1);
+        if (line.startsWith('{')) {
+            answerCommand(socket, line);
+            continue;
+        }
+        if (line != kQuitRequest || m_quitRequested)
             continue;
         m_quitRequested = true;
         // The name goes to the newer copy now; this connection stays open until the process
@@ -157,8 +171,27 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         qCInfo(lifecycleLog, "a newer copy asked this one to quit");
         emit quitRequested();
     }
+    // Longer lines are no request of ours; the connection is dropped.
     if (socket->bytesAvailable() > kMaximumRequestLength)
         socket->abort();
+}
+
+void SingleInstance::answerCommand(QLocalSocket* socket, const QByteArray& line)
+{
+    QJsonObject reply;
+    QJsonParseError error;
+    const QJsonDocument request = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !request.isObject()) {
+        reply = {{QStringLiteral("ok"), false},
+                 {QStringLiteral("error"), QStringLiteral("The request is no JSON object")}};
+    } else if (!m_commandHandler) {
+        reply = {{QStringLiteral("ok"), false},
+                 {QStringLiteral("error"), QStringLiteral("This copy takes no commands yet")}};
+    } else {
+        reply = m_commandHandler(request.object());
+    }
+    socket->write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
+    socket->flush();
 }
 
 } // namespace brisvane
