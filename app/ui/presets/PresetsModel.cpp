@@ -4,6 +4,12 @@
 #include "app/ui/presets/MiniCurveThumbnailPath.h"
 #include "app/ui/presets/PresetGrid.h"
 
+#include "app/core/JSONDecodeError.h"
+#include "app/core/PresetFile.h"
+#include "app/core/PresetImport.h"
+
+#include <QRegularExpression>
+
 namespace brisvane {
 
 PresetsModel::PresetsModel(QObject* parent)
@@ -184,6 +190,85 @@ bool PresetsModel::dropText(const QString& text, const QString& targetSlotID)
     return true;
 }
 
+void PresetsModel::setFileError(const QString& title, const QString& message)
+{
+    if (m_fileErrorTitle == title && m_fileErrorMessage == message)
+        return;
+    m_fileErrorTitle = title;
+    m_fileErrorMessage = message;
+    emit fileErrorChanged();
+}
+
+void PresetsModel::dismissFileError()
+{
+    setFileError({}, {});
+}
+
+QString PresetsModel::exportFileName(const QString& slotID) const
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    const FanPreset* preset = m_appState && slot && slot->presetID()
+                                  ? m_appState->presets().presetWithID(*slot->presetID())
+                                  : nullptr;
+    if (!preset)
+        return {};
+    // Characters a file name cannot hold on any of the systems a file may travel to.
+    QString name = preset->name;
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    return name + QStringLiteral(".json");
+}
+
+bool PresetsModel::exportPreset(const QString& slotID, const QUrl& file)
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    const FanPreset* preset = m_appState && slot && slot->presetID()
+                                  ? m_appState->presets().presetWithID(*slot->presetID())
+                                  : nullptr;
+    if (!preset)
+        return false;
+    QString error;
+    if (!file.isLocalFile()) {
+        error = file.toDisplayString();
+    } else if (PresetFile::writeAtomically(file.toLocalFile(), PresetImport::encode(*preset),
+                                           &error)) {
+        return true;
+    }
+    setFileError(qtTrId("presets.export.failedTitle"), error);
+    return false;
+}
+
+bool PresetsModel::importFiles(const QList<QUrl>& files)
+{
+    if (!m_appState || files.isEmpty())
+        return false;
+    QList<FanPreset> decoded;
+    for (const QUrl& file : files) {
+        try {
+            if (!file.isLocalFile())
+                throw JSONDecodeError(file.toDisplayString());
+            decoded += PresetImport::decode(PresetImport::readFile(file.toLocalFile()));
+        } catch (const JSONDecodeError& error) {
+            setFileError(qtTrId("presets.import.failedTitle"),
+                         QStringLiteral("%1: %2").arg(file.fileName(), error.description()));
+            return false;
+        }
+    }
+    if (!m_appState->presets().importPresets(decoded)) {
+        setFileError(qtTrId("presets.import.failedTitle"),
+                     qtTrId("presets.import.limitReached").arg(PresetStore::kMaximumUserPresets));
+        return false;
+    }
+    return true;
+}
+
+bool PresetsModel::dropUrls(const QList<QUrl>& urls)
+{
+    QList<QUrl> files;
+    std::copy_if(urls.cbegin(), urls.cend(), std::back_inserter(files),
+                 [](const QUrl& url) { return url.isLocalFile(); });
+    return !files.isEmpty() && importFiles(files);
+}
+
 QVariantMap PresetsModel::gridColumns(double availableWidth) const
 {
     const PresetGrid::Columns columns = PresetGrid::columns(availableWidth);
@@ -197,7 +282,7 @@ QStringList PresetsModel::menuEntries(const std::optional<FanPreset>& preset)
     if (!preset)
         return {};
     QStringList entries{QStringLiteral("activate"), QStringLiteral("-"),
-                        QStringLiteral("duplicate")};
+                        QStringLiteral("duplicate"), QStringLiteral("export")};
     if (!preset->isBuiltIn)
         entries << QStringLiteral("rename") << QStringLiteral("-") << QStringLiteral("delete");
     return entries;

@@ -8,6 +8,7 @@
 
 #include <QAbstractListModel>
 #include <QPointer>
+#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -87,11 +88,28 @@ public:
     // card's place. False (refused, nothing changes) when the text names no slot.
     Q_INVOKABLE bool dropText(const QString& text, const QString& targetSlotID);
 
+    // Presets as files (PresetImport), with the checks of the command line. A failure opens the
+    // file-error dialog instead of changing anything.
+    Q_PROPERTY(bool hasFileError READ hasFileError NOTIFY fileErrorChanged)
+    bool hasFileError() const { return !m_fileErrorTitle.isEmpty(); }
+    Q_PROPERTY(QString fileErrorTitle READ fileErrorTitle NOTIFY fileErrorChanged)
+    const QString& fileErrorTitle() const { return m_fileErrorTitle; }
+    Q_PROPERTY(QString fileErrorMessage READ fileErrorMessage NOTIFY fileErrorChanged)
+    const QString& fileErrorMessage() const { return m_fileErrorMessage; }
+    Q_INVOKABLE void dismissFileError();
+    // The file name an export of the slot's preset suggests: its name with ".json".
+    Q_INVOKABLE QString exportFileName(const QString& slotID) const;
+    Q_INVOKABLE bool exportPreset(const QString& slotID, const QUrl& file);
+    // Every preset in the files, all or nothing; each becomes a user preset, not activated.
+    Q_INVOKABLE bool importFiles(const QList<QUrl>& files);
+    // A drop on the grid: local file URLs are imported; anything else is refused untouched.
+    Q_INVOKABLE bool dropUrls(const QList<QUrl>& urls);
+
     // PresetGrid::columns as {count, cardWidth, rowWidth}.
     Q_INVOKABLE QVariantMap gridColumns(double availableWidth) const;
 
-    // The context menu of a card: "activate", "duplicate", "rename", "delete" and "-" for a
-    // divider. Built-in presets offer no rename or delete; the automatic card has no menu.
+    // The context menu of a card: "activate", "duplicate", "export", "rename", "delete" and "-"
+    // for a divider. Built-in presets offer no rename or delete; the automatic card has no menu.
     static QStringList menuEntries(const std::optional<FanPreset>& preset);
     // The draft with white space and line breaks trimmed from both ends; nothing if empty.
     static std::optional<QString> renamedName(const QString& draft);
@@ -106,6 +124,7 @@ signals:
     void renamingChanged();
     void renameDraftNameChanged();
     void deletionChanged();
+    void fileErrorChanged();
 
 private:
     struct Card {
@@ -126,6 +145,9 @@ private:
     std::optional<QUuid> m_renamingID;
     QString m_renameDraftName;
     std::optional<QUuid> m_pendingDeletionID;
+    void setFileError(const QString& title, const QString& message);
+    QString m_fileErrorTitle;
+    QString m_fileErrorMessage;
 };
 
 } // namespace brisvane
