@@ -42,9 +42,9 @@ TEST(PresetImportTest, TheDecoderNamesEveryFault)
         QString fault;
     } rows[] = {
         {"", "not JSON: illegal value at offset 0"},
-        {kValid.left(40), "not JSON: unterminated string at offset 40"},
-        {"42", "not JSON: illegal value at offset 0"},
-        {"\"Night\"", "not JSON: illegal value at offset 0"},
+        {kValid.left(40), "not JSON: unterminated string at offset 41"},
+        {"42", "not JSON: illegal value at offset 1"},
+        {"\"Night\"", "not JSON: illegal value at offset 1"},
         {"[]", "the file holds no preset"},
         {QByteArray(kValid).replace("3f2b8c1e-", "3f2b8c1e"),
          "\"id\" is not a UUID: 3f2b8c1e9d4a-4b6e-8a1f-0c2d3e4f5a6b"},

@@ -8,13 +8,36 @@
 #include "app/core/PresetFile.h"
 #include "app/core/PresetImport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace brisvane {
 
+namespace {
+
+QUrl firstFileFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QUrl::fromLocalFile(QFileInfo(documents).isDir() ? documents : QDir::homePath());
+}
+
+} // namespace
+
 PresetsModel::PresetsModel(QObject* parent)
     : QAbstractListModel(parent)
+    , m_fileFolder(firstFileFolder())
 {}
+
+void PresetsModel::rememberFolderOf(const QUrl& file)
+{
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(file.toLocalFile()).absolutePath());
+    if (folder == m_fileFolder)
+        return;
+    m_fileFolder = folder;
+    emit fileFolderChanged();
+}
 
 void PresetsModel::setAppState(AppState* state)
 {
@@ -204,7 +227,7 @@ void PresetsModel::dismissFileError()
     setFileError({}, {});
 }
 
-QString PresetsModel::exportFileName(const QString& slotID) const
+QUrl PresetsModel::exportFileURL(const QString& slotID) const
 {
     const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
     const FanPreset* preset = m_appState && slot && slot->presetID()
@@ -215,7 +238,8 @@ QString PresetsModel::exportFileName(const QString& slotID) const
     // Characters a file name cannot hold on any of the systems a file may travel to.
     QString name = preset->name;
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
-    return name + QStringLiteral(".json");
+    return QUrl::fromLocalFile(
+        QDir(m_fileFolder.toLocalFile()).filePath(name + QStringLiteral(".json")));
 }
 
 bool PresetsModel::exportPreset(const QString& slotID, const QUrl& file)
@@ -231,6 +255,7 @@ bool PresetsModel::exportPreset(const QString& slotID, const QUrl& file)
         error = file.toDisplayString();
     } else if (PresetFile::writeAtomically(file.toLocalFile(), PresetImport::encode(*preset),
                                            &error)) {
+        rememberFolderOf(file);
         return true;
     }
     setFileError(qtTrId("presets.export.failedTitle"), error);
@@ -258,6 +283,7 @@ bool PresetsModel::importFiles(const QList<QUrl>& files)
                      qtTrId("presets.import.limitReached").arg(PresetStore::kMaximumUserPresets));
         return false;
     }
+    rememberFolderOf(files.constLast());
     return true;
 }
 

@@ -97,8 +97,12 @@ public:
     Q_PROPERTY(QString fileErrorMessage READ fileErrorMessage NOTIFY fileErrorChanged)
     const QString& fileErrorMessage() const { return m_fileErrorMessage; }
     Q_INVOKABLE void dismissFileError();
-    // The file name an export of the slot's preset suggests: its name with ".json".
-    Q_INVOKABLE QString exportFileName(const QString& slotID) const;
+    // Where the file dialogs open: the folder of the last file exported or imported, at first
+    // the documents folder (the home folder where there is none).
+    Q_PROPERTY(QUrl fileFolder READ fileFolder NOTIFY fileFolderChanged)
+    const QUrl& fileFolder() const { return m_fileFolder; }
+    // The file an export of the slot's preset suggests: its name with ".json" in fileFolder.
+    Q_INVOKABLE QUrl exportFileURL(const QString& slotID) const;
     Q_INVOKABLE bool exportPreset(const QString& slotID, const QUrl& file);
     // Every preset in the files, all or nothing; each becomes a user preset, not activated.
     Q_INVOKABLE bool importFiles(const QList<QUrl>& files);
@@ -125,6 +129,7 @@ signals:
     void renameDraftNameChanged();
     void deletionChanged();
     void fileErrorChanged();
+    void fileFolderChanged();
 
 private:
     struct Card {
@@ -148,6 +153,8 @@ private:
     void setFileError(const QString& title, const QString& message);
     QString m_fileErrorTitle;
     QString m_fileErrorMessage;
+    void rememberFolderOf(const QUrl& file);
+    QUrl m_fileFolder;
 };
 
 } // namespace brisvane

@@ -137,7 +137,10 @@ Item {
                 width: grid.layout.cardWidth
                 height: root.cardHeight
                 presets: presets
-                onImportRequested: importDialog.open()
+                onImportRequested: {
+                    importDialog.currentFolder = presets.fileFolder;
+                    importDialog.open();
+                }
             }
         }
     }
@@ -252,7 +255,8 @@ Item {
 
     function beginExport(slotID: string) {
         exportDialog.slotID = slotID;
-        exportDialog.selectedFile = new URL(presets.exportFileName(slotID), exportDialog.currentFolder);
+        exportDialog.currentFolder = presets.fileFolder;
+        exportDialog.selectedFile = presets.exportFileURL(slotID);
         exportDialog.open();
     }
 
