@@ -48,6 +48,9 @@ Dialog {
         font.family: Theme.fontFamily
         font.pixelSize: Theme.bodySize
         color: Theme.colors.secondaryText
+        // The fault is the news here: a screen reader reads it, not only the title.
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
     }
 
     footer: Item {
