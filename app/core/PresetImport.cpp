@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <cmath>
 
 namespace brisvane {
 namespace {
@@ -20,6 +21,27 @@ bool nameTaken(const QString& name, const QList<FanPreset>& taken)
 {
     return std::any_of(taken.cbegin(), taken.cend(),
                        [&](const FanPreset& preset) { return preset.name == name; });
+}
+
+// What the file format allows but no preset of this app holds: a name the rename would refuse,
+// and a fan speed outside its range, which the curve editor could neither draw nor fix.
+FanPreset checkedPreset(const QJsonValue& json)
+{
+    FanPreset preset = FanPreset::fromJson(json);
+    preset.name = preset.name.trimmed();
+    if (preset.name.isEmpty())
+        throw JSONDecodeError(QStringLiteral("\"name\" is empty"));
+    for (qsizetype c = 0; c < preset.curves.size(); ++c) {
+        const QList<FanCurvePoint>& points = preset.curves[c].points;
+        for (qsizetype p = 0; p < points.size(); ++p) {
+            const QString where = QStringLiteral("curve %1, point %2: ").arg(c + 1).arg(p + 1);
+            if (!(points[p].percent >= 0 && points[p].percent <= 100))
+                throw JSONDecodeError(where + QStringLiteral("\"percent\" is outside 0 to 100"));
+            if (!std::isfinite(points[p].tempC))
+                throw JSONDecodeError(where + QStringLiteral("\"tempC\" is not a finite number"));
+        }
+    }
+    return preset;
 }
 
 } // namespace
@@ -42,7 +64,7 @@ QList<FanPreset> PresetImport::decode(const QByteArray& data)
                                   .arg(parseError.errorString())
                                   .arg(parseError.offset));
     if (document.isObject())
-        return {FanPreset::fromJson(document.object())};
+        return {checkedPreset(document.object())};
     if (!document.isArray())
         throw JSONDecodeError(QStringLiteral("the file holds neither a preset nor a list of them"));
     const QJsonArray array = document.array();
@@ -51,7 +73,7 @@ QList<FanPreset> PresetImport::decode(const QByteArray& data)
     QList<FanPreset> presets;
     for (qsizetype i = 0; i < array.size(); ++i) {
         try {
-            presets.append(FanPreset::fromJson(array.at(i)));
+            presets.append(checkedPreset(array.at(i)));
         } catch (const JSONDecodeError& error) {
             throw JSONDecodeError(
                 QStringLiteral("preset %1: %2").arg(i + 1).arg(error.description()));

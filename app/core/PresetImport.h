@@ -21,7 +21,9 @@ public:
     static QByteArray encode(const FanPreset& preset);
 
     // One preset object or a non-empty array of them. Throws JSONDecodeError naming the fault
-    // (and the entry, for an array); data over kMaximumFileBytes is refused unread.
+    // (and the entry, for an array); data over kMaximumFileBytes is refused unread. Beyond the
+    // preset file's encoding, a name must hold more than white space (it is trimmed) and every
+    // point's percent lie from 0 to 100.
     static QList<FanPreset> decode(const QByteArray& data);
     // The bytes of `path`, of which at most kMaximumFileBytes + 1 are read; throws
     // JSONDecodeError for a file that cannot be read or is too large.

@@ -18,7 +18,8 @@ namespace {
 
 FanPreset preset(const QString& name)
 {
-    return FanPreset{QUuid::createUuid(), name, "fanblades", {PresetStore::newPresetCurve()}, false};
+    return FanPreset{
+        QUuid::createUuid(), name, "fanblades", {PresetStore::newPresetCurve()}, false};
 }
 
 QString decodeFault(const QByteArray& data)
@@ -51,6 +52,13 @@ TEST(PresetImportTest, TheDecoderNamesEveryFault)
         {"[" + kValid + ",{\"name\":\"x\"}]", "preset 2: missing key \"id\""},
         {"[" + kValid + ",7]", "preset 2: a preset is not an object"},
         {QByteArray(kValid).replace("\"isBuiltIn\":true,", ""), "missing key \"isBuiltIn\""},
+        {QByteArray(kValid).replace("\"Night\"", "\" \\n \""), "\"name\" is empty"},
+        {"[" + kValid + "," + QByteArray(kValid).replace("\"percent\":0", "\"percent\":100.5") +
+             "]",
+         "preset 2: curve 1, point 1: \"percent\" is outside 0 to 100"},
+        {QByteArray(kValid).replace("{\"percent\":0,",
+                                    "{\"percent\":0,\"tempC\":60},{\"percent\":-1,"),
+         "curve 1, point 2: \"percent\" is outside 0 to 100"},
         {"[" + QByteArray(PresetImport::kMaximumFileBytes, ' ') + "]",
          "the file is larger than 1048576 bytes"},
     };
@@ -64,6 +72,9 @@ TEST(PresetImportTest, OnePresetOrAListDecodesAndAnExportReadsBack)
     ASSERT_EQ(one.size(), 1);
     EXPECT_EQ(one[0].name, "Night");
     EXPECT_EQ(PresetImport::decode("[" + kValid + "," + kValid + "]").size(), 2);
+    EXPECT_EQ(
+        PresetImport::decode(QByteArray(kValid).replace("\"Night\"", "\"\\tNight \""))[0].name,
+        "Night");
 
     // A built-in is exported as the user preset it becomes, pretty-printed with sorted keys.
     const FanPreset cool = FanPreset::builtIns(2).first();
