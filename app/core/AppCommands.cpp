@@ -120,8 +120,8 @@ QJsonObject AppCommands::failure(const QString& error)
 QJsonObject AppCommands::handle(AppState& state, const QJsonObject& request)
 {
     if (request.value(QStringLiteral("version")).toInt(-1) != kVersion)
-        return failure(QStringLiteral("Unsupported request version (this copy speaks %1)")
-                           .arg(kVersion));
+        return failure(
+            QStringLiteral("Unsupported request version (this copy speaks %1)").arg(kVersion));
     const QString command = request.value(QStringLiteral("command")).toString();
     const QJsonValue name = request.value(QStringLiteral("name"));
     const QJsonValue data = request.value(QStringLiteral("data"));

@@ -94,10 +94,10 @@ void printStatus(const QJsonObject& status, std::FILE* out)
                        .arg(status.value(QStringLiteral("activePreset")).toString(),
                             number(status.value(QStringLiteral("boostPercent")), 0)));
     const QJsonValue phase = status.value(QStringLiteral("phase"));
-    printLine(out, QStringLiteral("Helper: %1%2")
-                       .arg(status.value(QStringLiteral("helper")).toString(),
-                            phase.isString() ? QStringLiteral(", ") + phase.toString()
-                                             : QString()));
+    printLine(out,
+              QStringLiteral("Helper: %1%2")
+                  .arg(status.value(QStringLiteral("helper")).toString(),
+                       phase.isString() ? QStringLiteral(", ") + phase.toString() : QString()));
     printLine(out, QStringLiteral("Temperatures: system %1 °C, CPU %2 °C, GPU %3 °C")
                        .arg(number(status.value(QStringLiteral("systemCelsius")), 1),
                             number(status.value(QStringLiteral("cpuCelsius")), 1),
@@ -189,8 +189,9 @@ int InstanceCommands::run(const LaunchOptions& options, std::FILE* out, std::FIL
         try {
             importData = PresetImport::readFile(options.filePath);
         } catch (const JSONDecodeError& error) {
-            printLine(err,
-                      QStringLiteral("Cannot import %1: %2").arg(options.filePath, error.description()));
+            printLine(
+                err,
+                QStringLiteral("Cannot import %1: %2").arg(options.filePath, error.description()));
             return Exit::failed;
         }
         request = {{QStringLiteral("command"), QStringLiteral("importPreset")},
@@ -218,9 +219,9 @@ int InstanceCommands::run(const LaunchOptions& options, std::FILE* out, std::FIL
         if (options.mode == Mode::importPreset &&
             reply.value(QStringLiteral("error")).toString() !=
                 QLatin1StringView(AppCommands::kLimitReached)) {
-            printLine(err, QStringLiteral("Cannot import %1: %2")
-                               .arg(options.filePath,
-                                    reply.value(QStringLiteral("error")).toString()));
+            printLine(err,
+                      QStringLiteral("Cannot import %1: %2")
+                          .arg(options.filePath, reply.value(QStringLiteral("error")).toString()));
             return Exit::failed;
         }
         return reportFailure(reply, err, options.mode == Mode::activatePreset);

@@ -104,14 +104,15 @@ protected:
         if (result.status != 0)
             return nullptr;
         const std::size_t line = result.output.find('{');
-        return line == std::string::npos ? nullptr
-                                         : nlohmann::json::parse(result.output.substr(line),
-                                                                 nullptr, false);
+        return line == std::string::npos
+                   ? nullptr
+                   : nlohmann::json::parse(result.output.substr(line), nullptr, false);
     }
     bool fansAtMaximum() const
     {
         for (const auto& fan : fans())
-            if (fan.value("mode", -1) != 1 || fan.value("target", 0.0) < fan.value("max", 0.0) - 0.5)
+            if (fan.value("mode", -1) != 1 ||
+                fan.value("target", 0.0) < fan.value("max", 0.0) - 0.5)
                 return false;
         return true;
     }
@@ -359,9 +360,10 @@ TEST_P(AppCommandTest, CommandsDriveTheRunningCopyWhichKeepsRunning)
     installHelper();
     control("temp 64");
 
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"--status"}, {"--status", "--json"},
-          {"--activate-preset", "Cool"}, {"--boost", "10"}}) {
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"--status"},
+                                                    {"--status", "--json"},
+                                                    {"--activate-preset", "Cool"},
+                                                    {"--boost", "10"}}) {
         const RunResult result = runApp(command);
         EXPECT_EQ(result.status, 3) << command[0] << "\n" << result.output;
         EXPECT_NE(result.output.find("Brisvane is not running"), std::string::npos);
@@ -372,10 +374,13 @@ TEST_P(AppCommandTest, CommandsDriveTheRunningCopyWhichKeepsRunning)
     }
 
     ChildProcess& app = startApp("app", appArguments());
-    ASSERT_TRUE(eventually([&] {
-        const nlohmann::json status = statusObject();
-        return status.is_object() && status["fans"].size() == 2 && status["phase"].is_string();
-    }, 20s)) << appLog("app");
+    ASSERT_TRUE(eventually(
+        [&] {
+            const nlohmann::json status = statusObject();
+            return status.is_object() && status["fans"].size() == 2 && status["phase"].is_string();
+        },
+        20s))
+        << appLog("app");
     nlohmann::json status = statusObject();
     std::vector<std::string> keys;
     for (const auto& [key, value] : status.items())
@@ -459,8 +464,9 @@ TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
     EXPECT_NE(result.output.find("Presets: Cool, Full Speed, Quiet Render"), std::string::npos)
         << result.output;
 
-    writeFile(folder / "bad-id.json",
-              R"({"curves":[],"id":"not-a-uuid","isBuiltIn":false,"name":"X","symbolName":"wind"})");
+    writeFile(
+        folder / "bad-id.json",
+        R"({"curves":[],"id":"not-a-uuid","isBuiltIn":false,"name":"X","symbolName":"wind"})");
     writeFile(folder / "truncated.json", exported.substr(0, exported.size() / 2));
     writeFile(folder / "huge.json", "[" + std::string(10 * 1024 * 1024, ' ') + "]");
     const struct {
@@ -477,8 +483,8 @@ TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
         for (const auto& row : refused) {
             const RunResult refusal = runApp({"--import-preset", row.file.string()});
             EXPECT_EQ(refusal.status, 1) << where << " " << row.file << "\n" << refusal.output;
-            EXPECT_NE(refusal.output.find(row.fault), std::string::npos)
-                << where << "\n" << refusal.output;
+            EXPECT_NE(refusal.output.find(row.fault), std::string::npos) << where << "\n"
+                                                                         << refusal.output;
             EXPECT_EQ(readFile(presetFile()), before) << where << " " << row.file;
         }
     };
@@ -493,9 +499,8 @@ TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
               "[" + readFile(fixture) + "," + exported.substr(0, exported.size() - 1) + "]");
     result = runApp({"--import-preset", (folder / "two.json").string()});
     EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(statusObject()["presets"],
-              nlohmann::json({"Cool", "Full Speed", "Quiet Render", "Quiet Render 2",
-                              "Full Speed 2"}));
+    EXPECT_EQ(statusObject()["presets"], nlohmann::json({"Cool", "Full Speed", "Quiet Render",
+                                                         "Quiet Render 2", "Full Speed 2"}));
     // The running copy saved them.
     EXPECT_EQ(nlohmann::json::parse(readFile(presetFile())).size(), 3u);
 
