@@ -185,9 +185,11 @@ int InstanceCommands::run(const LaunchOptions& options, std::FILE* out, std::FIL
                    {QStringLiteral("name"), options.presetName}};
         break;
     case Mode::importPreset:
-        // Read here, bounded, so that a file the running copy could not open makes no difference.
+        // Read and checked here, bounded, so that a file the running copy could not open makes
+        // no difference, and bytes that are no UTF-8 are refused rather than replaced in transit.
         try {
             importData = PresetImport::readFile(options.filePath);
+            PresetImport::decode(importData);
         } catch (const JSONDecodeError& error) {
             printLine(
                 err,

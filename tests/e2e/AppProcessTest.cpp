@@ -467,6 +467,10 @@ TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
     writeFile(
         folder / "bad-id.json",
         R"({"curves":[],"id":"not-a-uuid","isBuiltIn":false,"name":"X","symbolName":"wind"})");
+    // Latin-1, not UTF-8: refused alike with and without a running copy, never patched up.
+    writeFile(folder / "latin1.json",
+              R"({"curves":[],"id":"3F2B8C1E-9D4A-4B6E-8A1F-0C2D3E4F5A6B","isBuiltIn":false,)"
+              "\"name\":\"Caf\xe9\",\"symbolName\":\"wind\"}");
     writeFile(folder / "truncated.json", exported.substr(0, exported.size() / 2));
     writeFile(folder / "huge.json", "[" + std::string(10 * 1024 * 1024, ' ') + "]");
     const struct {
@@ -475,6 +479,7 @@ TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
     } refused[] = {
         {folder / "bad-id.json", "\"id\" is not a UUID: not-a-uuid"},
         {folder / "truncated.json", "not JSON"},
+        {folder / "latin1.json", "not JSON: invalid UTF8 string"},
         {folder / "huge.json", "larger than 1048576 bytes"},
         {folder / "missing.json", "Cannot import"},
     };
