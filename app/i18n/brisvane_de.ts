@@ -424,6 +424,18 @@
         <source>The preset could not be exported</source>
         <translation>Die Voreinstellung konnte nicht exportiert werden</translation>
     </message>
+    <message id="presets.export.replace">
+        <source>Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message id="presets.export.replaceMessage">
+        <source>A file of this name is already in this folder. Replacing it overwrites what it holds.</source>
+        <translation>In diesem Ordner gibt es schon eine Datei dieses Namens. Wird sie ersetzt, geht ihr Inhalt verloren.</translation>
+    </message>
+    <message id="presets.export.replaceTitle">
+        <source>Replace “%1”?</source>
+        <translation>„%1“ ersetzen?</translation>
+    </message>
     <message id="presets.file.nameFilter">
         <source>Preset files (*.json)</source>
         <translation>Voreinstellungsdateien (*.json)</translation>

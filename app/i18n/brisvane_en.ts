@@ -424,6 +424,18 @@
         <source>The preset could not be exported</source>
         <translation>The preset could not be exported</translation>
     </message>
+    <message id="presets.export.replace">
+        <source>Replace</source>
+        <translation>Replace</translation>
+    </message>
+    <message id="presets.export.replaceMessage">
+        <source>A file of this name is already in this folder. Replacing it overwrites what it holds.</source>
+        <translation>A file of this name is already in this folder. Replacing it overwrites what it holds.</translation>
+    </message>
+    <message id="presets.export.replaceTitle">
+        <source>Replace “%1”?</source>
+        <translation>Replace “%1”?</translation>
+    </message>
     <message id="presets.file.nameFilter">
         <source>Preset files (*.json)</source>
         <translation>Preset files (*.json)</translation>

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Presets as files on the real Brisvane over a virtual Mac: a card's "Export…" writes the preset
-through Qt Quick's own file dialog, the new-preset card's "Import…" reads it back as a new user
-preset with a numbered name, and a file that is no preset is refused in a dialog that says why.
+through Qt Quick's own file dialog (asking before it replaces a file), the new-preset card's
+"Import…" reads it back as a new user preset with a numbered name, and a file that is no preset
+is refused in a dialog that says why.
 
 Usage: test_preset_files.py BUILD_DIR (run by ctest, label "desktop")."""
 
@@ -49,8 +50,9 @@ class PresetFilesTest(bd.AppTest):
         return bd.find(self.app, roles=("dialog",), name=rf"^{title}$")
 
     def click_on(self, accessible):
-        """The pointer's click: Qt Quick's own file dialog takes no accessible press on its
-        buttons, so it is driven as a user with a mouse drives it."""
+        """The pointer's click: in Qt 6.4 a button answers an accessible press only through
+        an Accessible.onPressAction handler, which ours have and Qt Quick's own file dialog's
+        lack, so that dialog is driven as a user with a mouse drives it."""
         box = accessible.queryComponent().getExtents(0)
         self.desktop.click(box.x + box.width // 2, box.y + box.height // 2)
 
@@ -58,15 +60,33 @@ class PresetFilesTest(bd.AppTest):
         self.click_on(bd.find(dialog, name=rf"^{re.escape(name)}$"))
         self.click_on(bd.find(dialog, roles=BUTTON_ROLES, name=r"^Open$"))
 
-    def test_export_then_import_through_the_file_dialogs(self):
-        folder = self.desktop.env["HOME"]  # no documents folder there: the dialogs open here
-        exported = os.path.join(folder, "Cool.json")
-
-        self.open_menu_of(self.card("Cool"))
+    def export(self, name):
+        """Exports the card's preset under the name the save dialog suggests."""
+        self.open_menu_of(self.card(name))
         bd.press(bd.find(self.app, roles=("menu item",), name=r"^Export…$"))
         dialog = self.file_dialog("Export Preset")
         # Qt 6.4's own save dialog names its accept button "Open" as well.
         self.click_on(bd.find(dialog, roles=BUTTON_ROLES, name=r"^(Save|Open)$"))
+
+    def test_export_then_import_through_the_file_dialogs(self):
+        folder = self.desktop.env["HOME"]  # no documents folder there: the dialogs open here
+        exported = os.path.join(folder, "Cool.json")
+
+        # A file of the suggested name is replaced only when the user says so.
+        kept = os.path.join(folder, "Full Speed.json")
+        with open(kept, "w") as file:
+            file.write("my notes")
+        for answer in ("Cancel", "Replace"):
+            self.export("Full Speed")
+            question = bd.find(self.app, roles=("dialog",), name=r"^Replace “Full Speed\.json”\?$")
+            bd.press(bd.find(question, roles=BUTTON_ROLES, name=rf"^{answer}$"))
+            bd.wait_until(lambda: not bd.is_showing(question), f"the question gone after {answer}")
+            with open(kept) as file:
+                self.assertEqual(file.read() == "my notes", answer == "Cancel")
+        with open(kept) as file:
+            self.assertEqual(json.load(file)["name"], "Full Speed")
+
+        self.export("Cool")
         bd.wait_until(lambda: os.path.exists(exported), f"the exported {exported}")
         with open(exported) as file:
             preset = json.load(file)

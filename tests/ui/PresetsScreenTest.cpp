@@ -274,12 +274,6 @@ TEST_F(PresetsScreenTest, AutomaticDroppedOnTheLastUserPresetKeepsItsPlaceAfterA
     EXPECT_EQ(slotIDs(pills, ActivePresetBar::slotIDRole), expected);
 }
 
-} // namespace
-} // namespace brisvane
-
-namespace brisvane {
-namespace {
-
 QByteArray contents(const QString& path)
 {
     QFile file(path);
@@ -344,6 +338,34 @@ TEST_F(PresetsScreenTest, AFailedImportOrExportSaysWhyAndChangesNothing)
     EXPECT_EQ(m_model.fileErrorTitle(), "The preset could not be exported");
     EXPECT_FALSE(m_model.exportPreset(kAutomatic, QUrl::fromLocalFile(cool)));
     EXPECT_EQ(PresetImport::decode(contents(cool)).first().name, "Cool");
+}
+
+TEST_F(PresetsScreenTest, AnExportOverAnExistingFileWaitsForTheUsersWord)
+{
+    QTemporaryDir folder;
+    const QUrl fresh = QUrl::fromLocalFile(folder.filePath("fresh.json"));
+    m_model.requestExport(kCool, fresh);
+    EXPECT_FALSE(m_model.isConfirmingReplace()) << "nothing there to replace";
+    EXPECT_EQ(PresetImport::decode(contents(fresh.toLocalFile())).first().name, "Cool");
+
+    const QString kept = folder.filePath("mine.json");
+    QString ignored;
+    ASSERT_TRUE(PresetFile::writeAtomically(kept, "my notes", &ignored));
+    QSignalSpy replaces(&m_model, &PresetsModel::replaceChanged);
+    m_model.requestExport(kFullSpeed, QUrl::fromLocalFile(kept));
+    ASSERT_TRUE(m_model.isConfirmingReplace());
+    EXPECT_EQ(m_model.replaceTitle(), "Replace “mine.json”?");
+    m_model.cancelReplace();
+    EXPECT_FALSE(m_model.isConfirmingReplace());
+    EXPECT_EQ(contents(kept), "my notes");
+
+    m_model.requestExport(kFullSpeed, QUrl::fromLocalFile(kept));
+    m_model.confirmReplace();
+    EXPECT_FALSE(m_model.isConfirmingReplace());
+    EXPECT_EQ(PresetImport::decode(contents(kept)).first().name, "Full Speed");
+    EXPECT_EQ(replaces.count(), 4);
+    m_model.confirmReplace(); // a second press after the dialog closed writes nothing more
+    EXPECT_EQ(replaces.count(), 4);
 }
 
 } // namespace

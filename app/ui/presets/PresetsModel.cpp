@@ -65,6 +65,7 @@ void PresetsModel::setAppState(AppState* state)
     endResetModel();
     setRenamingID(std::nullopt);
     setPendingDeletionID(std::nullopt);
+    setPendingExport(std::nullopt);
     emit canAddPresetChanged();
     emit appStateChanged();
 }
@@ -260,6 +261,42 @@ bool PresetsModel::exportPreset(const QString& slotID, const QUrl& file)
     }
     setFileError(qtTrId("presets.export.failedTitle"), error);
     return false;
+}
+
+void PresetsModel::requestExport(const QString& slotID, const QUrl& file)
+{
+    if (file.isLocalFile() && QFileInfo::exists(file.toLocalFile()))
+        setPendingExport(PendingExport{slotID, file});
+    else
+        exportPreset(slotID, file);
+}
+
+QString PresetsModel::replaceTitle() const
+{
+    return m_pendingExport
+               ? qtTrId("presets.export.replaceTitle").arg(m_pendingExport->file.fileName())
+               : QString();
+}
+
+void PresetsModel::confirmReplace()
+{
+    const std::optional<PendingExport> pending = m_pendingExport;
+    setPendingExport(std::nullopt);
+    if (pending)
+        exportPreset(pending->slotID, pending->file);
+}
+
+void PresetsModel::cancelReplace()
+{
+    setPendingExport(std::nullopt);
+}
+
+void PresetsModel::setPendingExport(std::optional<PendingExport> pending)
+{
+    if (!pending && !m_pendingExport)
+        return;
+    m_pendingExport = std::move(pending);
+    emit replaceChanged();
 }
 
 bool PresetsModel::importFiles(const QList<QUrl>& files)

@@ -104,6 +104,15 @@ public:
     // The file an export of the slot's preset suggests: its name with ".json" in fileFolder.
     Q_INVOKABLE QUrl exportFileURL(const QString& slotID) const;
     Q_INVOKABLE bool exportPreset(const QString& slotID, const QUrl& file);
+    // What the export dialog's accept does: a file that exists already is replaced only once
+    // the user confirms it (Qt Quick's own save dialog does not ask); any other is written now.
+    Q_INVOKABLE void requestExport(const QString& slotID, const QUrl& file);
+    Q_PROPERTY(bool isConfirmingReplace READ isConfirmingReplace NOTIFY replaceChanged)
+    bool isConfirmingReplace() const { return m_pendingExport.has_value(); }
+    Q_PROPERTY(QString replaceTitle READ replaceTitle NOTIFY replaceChanged)
+    QString replaceTitle() const;
+    Q_INVOKABLE void confirmReplace();
+    Q_INVOKABLE void cancelReplace();
     // Every preset in the files, all or nothing; each becomes a user preset, not activated.
     Q_INVOKABLE bool importFiles(const QList<QUrl>& files);
     // A drop on the grid: local file URLs are imported; anything else is refused untouched.
@@ -130,6 +139,7 @@ signals:
     void deletionChanged();
     void fileErrorChanged();
     void fileFolderChanged();
+    void replaceChanged();
 
 private:
     struct Card {
@@ -155,6 +165,12 @@ private:
     QString m_fileErrorMessage;
     void rememberFolderOf(const QUrl& file);
     QUrl m_fileFolder;
+    struct PendingExport {
+        QString slotID;
+        QUrl file;
+    };
+    void setPendingExport(std::optional<PendingExport> pending);
+    std::optional<PendingExport> m_pendingExport;
 };
 
 } // namespace brisvane

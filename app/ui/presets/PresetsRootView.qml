@@ -164,7 +164,7 @@ Item {
         fileMode: FileDialog.SaveFile
         defaultSuffix: "json"
         nameFilters: [qsTrId("presets.file.nameFilter")]
-        onAccepted: presets.exportPreset(slotID, selectedFile)
+        onAccepted: presets.requestExport(slotID, selectedFile)
     }
     FileDialog {
         id: importDialog
@@ -374,6 +374,9 @@ Item {
         presets: presets
     }
     PresetFileErrorDialog {
+        presets: presets
+    }
+    ReplaceFileDialog {
         presets: presets
     }
 }
