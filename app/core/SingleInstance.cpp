@@ -1,5 +1,6 @@
 #include "app/core/SingleInstance.h"
 
+#include "app/core/AppCommands.h"
 #include "app/core/AppState.h"
 
 #include "shared/HelperShared.h"
@@ -23,6 +24,13 @@ namespace brisvane {
 namespace {
 
 constexpr int kConnectTimeoutMilliseconds = 1000;
+// The quit request is a few bytes; only a command may be long.
+constexpr qint64 kMaximumOtherLineLength = 64;
+
+qint64 lineLimit(QLocalSocket& socket)
+{
+    return socket.peek(1) == "{" ? SingleInstance::kMaximumCommandLength : kMaximumOtherLineLength;
+}
 
 struct PeerCredentials {
     pid_t pid = 0;
@@ -151,7 +159,7 @@ void SingleInstance::acceptConnections()
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
     while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine(kMaximumRequestLength + 1);
+        const QByteArray line = socket->readLine(lineLimit(*socket) + 1);
         if (line.startsWith('{')) {
             answerCommand(socket, line);
             continue;
@@ -171,8 +179,8 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         qCInfo(lifecycleLog, "a newer copy asked this one to quit");
         emit quitRequested();
     }
-    // Longer lines are no request of ours; the connection is dropped.
-    if (socket->bytesAvailable() > kMaximumRequestLength)
+    // A line longer than its kind allows is no request of ours; the connection is dropped.
+    if (socket->bytesAvailable() > lineLimit(*socket))
         socket->abort();
 }
 
@@ -182,11 +190,9 @@ void SingleInstance::answerCommand(QLocalSocket* socket, const QByteArray& line)
     QJsonParseError error;
     const QJsonDocument request = QJsonDocument::fromJson(line, &error);
     if (error.error != QJsonParseError::NoError || !request.isObject()) {
-        reply = {{QStringLiteral("ok"), false},
-                 {QStringLiteral("error"), QStringLiteral("The request is no JSON object")}};
+        reply = AppCommands::failure(QStringLiteral("The request is no JSON object"));
     } else if (!m_commandHandler) {
-        reply = {{QStringLiteral("ok"), false},
-                 {QStringLiteral("error"), QStringLiteral("This copy takes no commands yet")}};
+        reply = AppCommands::failure(QStringLiteral("This copy takes no commands yet"));
     } else {
         reply = m_commandHandler(request.object());
     }

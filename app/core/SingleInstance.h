@@ -32,7 +32,7 @@ public:
     static constexpr char kQuitRequest[] = "quit\n";
     static constexpr char kQuitAccepted[] = "bye\n";
     // A command request carries at most a preset file (1 MiB) JSON-escaped.
-    static constexpr qint64 kMaximumRequestLength = 8 * 1024 * 1024;
+    static constexpr qint64 kMaximumCommandLength = 8 * 1024 * 1024;
 
     // Answers one request object; without a handler commands are refused.
     using CommandHandler = std::function<QJsonObject(const QJsonObject& request)>;
