@@ -12,6 +12,7 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qttest qml6-module-qtquick-shapes fonts-inter qml6-module-qtquick-dialogs qml6-module-qtqml qml6-module-qtqml-models
+  qml6-module-qt-labs-folderlistmodel
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi
   xvfb xauth at-spi2-core python3-pyatspi trayer xdotool imagemagick x11-utils procps

@@ -4,6 +4,7 @@
 #include "app/core/Logging.h"
 #include "app/core/Observable.h"
 #include "app/core/PresetFile.h"
+#include "app/core/PresetImport.h"
 #include "app/core/UserDefaults.h"
 #include "app/core/UuidText.h"
 
@@ -177,6 +178,20 @@ std::optional<FanPreset> PresetStore::duplicate(const FanPreset& source)
     copy.name = qtTrId("presets.duplicate.name").arg(source.name);
     copy.isBuiltIn = false;
     return appendUserPreset(std::move(copy));
+}
+
+std::optional<QList<FanPreset>> PresetStore::importPresets(const QList<FanPreset>& decoded)
+{
+    if (decoded.isEmpty() || userPresetCount() + decoded.size() > kMaximumUserPresets)
+        return std::nullopt;
+    const QList<FanPreset> added = PresetImport::asUserPresets(decoded, m_presets);
+    m_presets.append(added);
+    const bool slotsChanged =
+        assignIfChanged(m_slotOrder, reconciledSlotOrder(m_presets, m_slotOrder));
+    persistSlotOrder();
+    save();
+    publish({.presets = true, .slotOrder = slotsChanged});
+    return added;
 }
 
 std::optional<FanPreset> PresetStore::appendUserPreset(FanPreset preset)

@@ -80,6 +80,9 @@ public:
     std::optional<FanPreset> addPreset(const QString& name);
     // A user copy of any preset (built-ins too), named "presets.duplicate.name"; not activated.
     std::optional<FanPreset> duplicate(const FanPreset& source);
+    // Presets from a file, each as a new user preset (PresetImport::asUserPresets), saved at
+    // once; not activated. All or nothing: nothing when they would pass the user-preset limit.
+    std::optional<QList<FanPreset>> importPresets(const QList<FanPreset>& decoded);
     // Replaces the stored user preset with the same id in place; built-ins and unknown ids are
     // left alone.
     void update(const FanPreset& preset);

@@ -1,11 +1,14 @@
 #include "app/core/SingleInstance.h"
 
+#include "app/core/AppCommands.h"
 #include "app/core/AppState.h"
 
 #include "shared/HelperShared.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -20,9 +23,14 @@
 namespace brisvane {
 namespace {
 
-// Longer lines are no request of ours; the connection is dropped.
-constexpr qint64 kMaximumRequestLength = 64;
 constexpr int kConnectTimeoutMilliseconds = 1000;
+// The quit request is a few bytes; only a command may be long.
+constexpr qint64 kMaximumOtherLineLength = 64;
+
+qint64 lineLimit(QLocalSocket& socket)
+{
+    return socket.peek(1) == "{" ? SingleInstance::kMaximumCommandLength : kMaximumOtherLineLength;
+}
 
 struct PeerCredentials {
     pid_t pid = 0;
@@ -133,6 +141,15 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket* socket = m_server ? m_server->nextPendingConnection() : nullptr) {
         socket->setParent(this);
+        // The socket's mode already keeps others out; this holds should it ever be widened.
+        const std::optional<PeerCredentials> peer = peerCredentials(*socket);
+        if (!peer || peer->uid != ::getuid()) {
+            qCWarning(lifecycleLog, "refused a connection from uid %lld",
+                      peer ? static_cast<long long>(peer->uid) : -1LL);
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         readRequest(socket);
@@ -142,7 +159,12 @@ void SingleInstance::acceptConnections()
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
     while (socket->canReadLine()) {
-        if (socket->readLine(kMaximumRequestLength + 1) != kQuitRequest || m_quitRequested)
+        const QByteArray line = socket->readLine(lineLimit(*socket) + 1);
+        if (line.startsWith('{')) {
+            answerCommand(socket, line);
+            continue;
+        }
+        if (line != kQuitRequest || m_quitRequested)
             continue;
         m_quitRequested = true;
         // The name goes to the newer copy now; this connection stays open until the process
@@ -157,8 +179,25 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         qCInfo(lifecycleLog, "a newer copy asked this one to quit");
         emit quitRequested();
     }
-    if (socket->bytesAvailable() > kMaximumRequestLength)
+    // A line longer than its kind allows is no request of ours; the connection is dropped.
+    if (socket->bytesAvailable() > lineLimit(*socket))
         socket->abort();
+}
+
+void SingleInstance::answerCommand(QLocalSocket* socket, const QByteArray& line)
+{
+    QJsonObject reply;
+    QJsonParseError error;
+    const QJsonDocument request = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !request.isObject()) {
+        reply = AppCommands::failure(QStringLiteral("The request is no JSON object"));
+    } else if (!m_commandHandler) {
+        reply = AppCommands::failure(QStringLiteral("This copy takes no commands yet"));
+    } else {
+        reply = m_commandHandler(request.object());
+    }
+    socket->write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
+    socket->flush();
 }
 
 } // namespace brisvane

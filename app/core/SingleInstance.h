@@ -3,12 +3,19 @@
 // that copy's own quit sequence), kills it should it still be there 2 s later, and then answers
 // for the next copy itself. The channel is a local socket named after the application
 // identifier and the user, in $XDG_RUNTIME_DIR or else the temporary folder. Main thread only.
+//
+// The same channel carries commands from the command line: a line that opens with '{' is a JSON
+// request, answered by the command handler with one JSON line (AppCommands). Only processes of
+// this user are served; the socket itself is accessible to the user alone.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <QJsonObject>
+
 #include <chrono>
+#include <functional>
 #include <sys/types.h>
 
 class QLocalServer;
@@ -24,6 +31,12 @@ public:
     // What a new copy sends, and what the older one answers once it has given up the name.
     static constexpr char kQuitRequest[] = "quit\n";
     static constexpr char kQuitAccepted[] = "bye\n";
+    // A command request carries at most a preset file (1 MiB) JSON-escaped.
+    static constexpr qint64 kMaximumCommandLength = 8 * 1024 * 1024;
+
+    // Answers one request object; without a handler commands are refused.
+    using CommandHandler = std::function<QJsonObject(const QJsonObject& request)>;
+    void setCommandHandler(CommandHandler handler) { m_commandHandler = std::move(handler); }
 
     // <XDG_RUNTIME_DIR or temporary folder>/org.brisvane.Brisvane-<uid>
     static QString defaultServerName();
@@ -49,6 +62,7 @@ private:
     void listen();
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
+    void answerCommand(QLocalSocket* socket, const QByteArray& line);
     void forceTerminateOlderInstance();
 
     QString m_serverName;
@@ -57,6 +71,7 @@ private:
     QPointer<QLocalSocket> m_older;
     pid_t m_olderPid = 0;
     bool m_quitRequested = false;
+    CommandHandler m_commandHandler;
 };
 
 } // namespace brisvane

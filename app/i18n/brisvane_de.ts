@@ -408,6 +408,54 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message id="presets.contextMenu.export">
+        <source>Export…</source>
+        <translation>Exportieren…</translation>
+    </message>
+    <message id="presets.contextMenu.import">
+        <source>Import…</source>
+        <translation>Importieren…</translation>
+    </message>
+    <message id="presets.export.dialogTitle">
+        <source>Export Preset</source>
+        <translation>Voreinstellung exportieren</translation>
+    </message>
+    <message id="presets.export.failedTitle">
+        <source>The preset could not be exported</source>
+        <translation>Die Voreinstellung konnte nicht exportiert werden</translation>
+    </message>
+    <message id="presets.export.replace">
+        <source>Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message id="presets.export.replaceMessage">
+        <source>A file of this name is already in this folder. Replacing it overwrites what it holds.</source>
+        <translation>In diesem Ordner gibt es schon eine Datei dieses Namens. Wird sie ersetzt, geht ihr Inhalt verloren.</translation>
+    </message>
+    <message id="presets.export.replaceTitle">
+        <source>Replace “%1”?</source>
+        <translation>„%1“ ersetzen?</translation>
+    </message>
+    <message id="presets.file.nameFilter">
+        <source>Preset files (*.json)</source>
+        <translation>Voreinstellungsdateien (*.json)</translation>
+    </message>
+    <message id="presets.fileError.ok">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="presets.import.dialogTitle">
+        <source>Import Presets</source>
+        <translation>Voreinstellungen importieren</translation>
+    </message>
+    <message id="presets.import.failedTitle">
+        <source>The presets could not be imported</source>
+        <translation>Die Voreinstellungen konnten nicht importiert werden</translation>
+    </message>
+    <message id="presets.import.limitReached">
+        <source>Preset limit reached: there can be at most %1 presets of your own.</source>
+        <translation>Höchstzahl an Voreinstellungen erreicht: Es gibt höchstens %1 eigene Voreinstellungen.</translation>
+    </message>
     <message id="presets.duplicate.name">
         <source>%1 Copy</source>
         <translation>%1 Kopie</translation>

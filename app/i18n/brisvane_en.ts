@@ -408,6 +408,54 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message id="presets.contextMenu.export">
+        <source>Export…</source>
+        <translation>Export…</translation>
+    </message>
+    <message id="presets.contextMenu.import">
+        <source>Import…</source>
+        <translation>Import…</translation>
+    </message>
+    <message id="presets.export.dialogTitle">
+        <source>Export Preset</source>
+        <translation>Export Preset</translation>
+    </message>
+    <message id="presets.export.failedTitle">
+        <source>The preset could not be exported</source>
+        <translation>The preset could not be exported</translation>
+    </message>
+    <message id="presets.export.replace">
+        <source>Replace</source>
+        <translation>Replace</translation>
+    </message>
+    <message id="presets.export.replaceMessage">
+        <source>A file of this name is already in this folder. Replacing it overwrites what it holds.</source>
+        <translation>A file of this name is already in this folder. Replacing it overwrites what it holds.</translation>
+    </message>
+    <message id="presets.export.replaceTitle">
+        <source>Replace “%1”?</source>
+        <translation>Replace “%1”?</translation>
+    </message>
+    <message id="presets.file.nameFilter">
+        <source>Preset files (*.json)</source>
+        <translation>Preset files (*.json)</translation>
+    </message>
+    <message id="presets.fileError.ok">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="presets.import.dialogTitle">
+        <source>Import Presets</source>
+        <translation>Import Presets</translation>
+    </message>
+    <message id="presets.import.failedTitle">
+        <source>The presets could not be imported</source>
+        <translation>The presets could not be imported</translation>
+    </message>
+    <message id="presets.import.limitReached">
+        <source>Preset limit reached: there can be at most %1 presets of your own.</source>
+        <translation>Preset limit reached: there can be at most %1 presets of your own.</translation>
+    </message>
     <message id="presets.duplicate.name">
         <source>%1 Copy</source>
         <translation>%1 Copy</translation>

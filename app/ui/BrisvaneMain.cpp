@@ -3,10 +3,12 @@
 #include "app/ui/BrisvaneApp.h"
 #include "app/ui/HeadlessSession.h"
 #include "app/ui/HelperCommands.h"
+#include "app/ui/InstanceCommands.h"
 #include "app/ui/LaunchOptions.h"
 #include "app/ui/UnixSignalNotifier.h"
 
 #include "app/core/AppBundle.h"
+#include "app/core/AppCommands.h"
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 #include "app/core/Translations.h"
@@ -17,6 +19,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QQmlExtensionPlugin>
 
 #include <csignal>
@@ -51,6 +54,13 @@ void loadTranslations(QCoreApplication& app)
         qCWarning(lifecycleLog, "the English texts could not be loaded");
 }
 
+// Commands from the command line (Brisvane --status, …) act on this copy's state.
+void answerCommands(AppDelegate& delegate, AppState& state)
+{
+    delegate.instance().setCommandHandler(
+        [&state](const QJsonObject& request) { return AppCommands::handle(state, request); });
+}
+
 // Quit politely on the first interrupt or termination, at once on the second.
 void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate)
 {
@@ -75,6 +85,7 @@ int runWindowed(int argc, char** argv, bool openPanel)
     UserDefaults& defaults = UserDefaults::standard();
     AppState state(defaults);
     AppDelegate delegate;
+    answerCommands(delegate, state);
     delegate.applicationDidFinishLaunching();
     UnixSignalNotifier signalNotifier({SIGINT, SIGTERM, SIGHUP});
     quitOnSignals(signalNotifier, delegate);
@@ -98,6 +109,7 @@ int runHeadless(int argc, char** argv)
     AppDelegate delegate;
     // No window to wait for: quitting always hands the fans back through the engine.
     delegate.setAppState(&state);
+    answerCommands(delegate, state);
     delegate.applicationDidFinishLaunching();
     UnixSignalNotifier signalNotifier({SIGINT, SIGTERM, SIGHUP});
     quitOnSignals(signalNotifier, delegate);
@@ -124,6 +136,16 @@ int runHelperCommand(int argc, char** argv, LaunchOptions::Mode mode)
     loadTranslations(app);
     return mode == LaunchOptions::Mode::installHelper ? HelperCommands::install(stdout, stderr)
                                                       : HelperCommands::uninstall(stdout, stderr);
+}
+
+int runInstanceCommand(int argc, char** argv, const LaunchOptions& options)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    loadTranslations(app);
+    // The preset store's load line is for the app's log, not for a script's output.
+    QLoggingCategory::setFilterRules(QStringLiteral("org.brisvane.Brisvane.*.info=false"));
+    return InstanceCommands::run(options, stdout, stderr);
 }
 
 } // namespace
@@ -157,6 +179,12 @@ int main(int argc, char** argv)
     case LaunchOptions::Mode::installHelper:
     case LaunchOptions::Mode::uninstallHelper:
         return runHelperCommand(argc, argv, options.mode);
+    case LaunchOptions::Mode::status:
+    case LaunchOptions::Mode::activatePreset:
+    case LaunchOptions::Mode::boost:
+    case LaunchOptions::Mode::exportPreset:
+    case LaunchOptions::Mode::importPreset:
+        return runInstanceCommand(argc, argv, options);
     case LaunchOptions::Mode::windowed:
         break;
     }

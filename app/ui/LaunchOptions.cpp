@@ -6,6 +6,9 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+#include <optional>
+
 namespace brisvane {
 namespace {
 
@@ -20,6 +23,27 @@ bool namesKey(const QString& argument)
 bool isUserDefaultArgument(const QString& argument)
 {
     return namesKey(argument) && argument.size() >= 3;
+}
+
+LaunchOptions usageError(const QString& error)
+{
+    LaunchOptions options;
+    options.mode = LaunchOptions::Mode::usageError;
+    options.error = error;
+    return options;
+}
+
+// An integer from 0 to 100 in plain decimal digits.
+std::optional<int> parsedBoostPercent(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    const bool digitsOnly = !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
+    if (!ok || !digitsOnly || value < 0 || value > 100)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -53,7 +77,17 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption panel(QStringLiteral("panel"));
-    parser.addOptions({headless, install, uninstall, panel, help, version});
+    const QCommandLineOption status(QStringLiteral("status"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption activate(QStringLiteral("activate-preset"), QString(),
+                                      QStringLiteral("NAME"));
+    const QCommandLineOption boost(QStringLiteral("boost"), QString(), QStringLiteral("PERCENT"));
+    const QCommandLineOption exportPreset(QStringLiteral("export-preset"), QString(),
+                                          QStringLiteral("NAME"));
+    const QCommandLineOption importPreset(QStringLiteral("import-preset"), QString(),
+                                          QStringLiteral("FILE"));
+    parser.addOptions({headless, install, uninstall, panel, help, version, status, json, activate,
+                       boost, exportPreset, importPreset});
     QStringList parsed = programOptions(arguments);
     if (parsed.isEmpty())
         parsed.append(QStringLiteral("Brisvane"));
@@ -70,7 +104,51 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.mode = Mode::version;
         return options;
     }
-    if (!parser.positionalArguments().isEmpty()) {
+    const int commands = int(parser.isSet(status)) + int(parser.isSet(activate)) +
+                         int(parser.isSet(boost)) + int(parser.isSet(exportPreset)) +
+                         int(parser.isSet(importPreset));
+    const int appModes = int(parser.isSet(headless)) + int(parser.isSet(install)) +
+                         int(parser.isSet(uninstall)) + int(parser.isSet(panel));
+    if (commands > 1 || (commands == 1 && appModes > 0))
+        return usageError(QStringLiteral("Give one command at a time, without an app mode."));
+    if (parser.isSet(json) && !parser.isSet(status))
+        return usageError(QStringLiteral("--json goes with --status."));
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(exportPreset)) {
+        if (positional.size() != 1)
+            return usageError(QStringLiteral("--export-preset needs a preset name and a file."));
+        options.mode = Mode::exportPreset;
+        options.presetName = parser.value(exportPreset);
+        options.filePath = positional.constFirst();
+        return options;
+    }
+    if (!positional.isEmpty())
+        return usageError(QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst()));
+    if (parser.isSet(status)) {
+        options.mode = Mode::status;
+        options.json = parser.isSet(json);
+        return options;
+    }
+    if (parser.isSet(activate)) {
+        options.mode = Mode::activatePreset;
+        options.presetName = parser.value(activate);
+        return options;
+    }
+    if (parser.isSet(boost)) {
+        const std::optional<int> percent = parsedBoostPercent(parser.value(boost));
+        if (!percent)
+            return usageError(QStringLiteral("--boost takes an integer from 0 to 100, not '%1'.")
+                                  .arg(parser.value(boost)));
+        options.mode = Mode::boost;
+        options.boostPercent = *percent;
+        return options;
+    }
+    if (parser.isSet(importPreset)) {
+        options.mode = Mode::importPreset;
+        options.filePath = parser.value(importPreset);
+        return options;
+    }
+    if (!positional.isEmpty()) {
         options.mode = Mode::usageError;
         options.error = QStringLiteral("Unexpected argument '%1'.")
                             .arg(parser.positionalArguments().constFirst());
@@ -101,6 +179,8 @@ QString LaunchOptions::helpText()
 {
     return QStringLiteral(
         R"(Usage: Brisvane [--panel | --headless | --install-helper | --uninstall-helper] [-Key value ...]
+       Brisvane --status [--json] | --activate-preset NAME | --boost PERCENT
+       Brisvane --export-preset NAME FILE | --import-preset FILE
 
 Brisvane shows a Mac's die temperatures and fan speeds in the menu bar and drives the fans by
 temperature curves through its helper daemon, handing them back to macOS when it quits.
@@ -116,6 +196,26 @@ Options:
   --uninstall-helper    Remove the helper daemon and report.
   -h, --help            Show this text.
   -v, --version         Show the version.
+
+Commands for the running copy (windowed or --headless; it keeps running):
+  --status              Print the active preset, the boost, the helper, the temperatures and
+                        the fans.
+  --status --json       The same as one JSON object: "activePreset" (a name, or "Automatic"),
+                        "presets" (every name, in store order), "boostPercent", "helper"
+                        ("installed", "notInstalled" or "unreachable"), "phase" (the daemon's
+                        phase, or null), "systemCelsius", "cpuCelsius", "gpuCelsius" (null
+                        before the first sample) and "fans": objects with "name", "rpm",
+                        "targetRPM", "minRPM" and "maxRPM".
+  --activate-preset NAME
+                        Activate the preset with exactly this name; "Automatic" hands the fans
+                        to macOS. An unknown name lists the names there are.
+  --boost PERCENT       Set the quick boost, an integer from 0 to 100 (0 is off).
+  --export-preset NAME FILE
+                        Write a preset (built-in ones too) to FILE as pretty-printed JSON.
+  --import-preset FILE  Add the preset, or the list of presets, in FILE as new user presets
+                        (a name already taken gets a number: "Cool 2"). At most three user
+                        presets exist; the file may hold at most 1 MiB.
+Export and import go through the running copy, or work on the preset file when none runs.
 
 Launch arguments (user defaults for this run only, Mac style; put them after the options, since
 a "-Key" takes the next argument as its value):
@@ -134,7 +234,8 @@ Environment:
   BRISVANE_SYSTEM_ROOT  Prefix of every system path (a virtual Mac made by brisvane-sim).
   QT_QPA_PLATFORM       Qt's platform plugin, e.g. offscreen for a window without a display.
 
-Exit status: 0 on success, 1 on failure, 2 for bad arguments.
+Exit status: 0 on success, 1 on failure (an unknown preset, an import refused), 2 for bad
+arguments, 3 when a command finds no running copy ("Brisvane is not running").
 )");
 }
 

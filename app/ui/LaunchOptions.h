@@ -15,6 +15,13 @@ struct LaunchOptions {
         installHelper,   // install the daemon and report
         uninstallHelper, // remove the daemon and report
         dumpSMCKeys,     // print the SMC diagnostic report
+        // Commands for the running copy (AppCommands); export and import work on the preset
+        // file directly when no copy runs.
+        status,
+        activatePreset,
+        boost,
+        exportPreset,
+        importPreset,
         help,
         version,
         usageError,
@@ -26,6 +33,14 @@ struct LaunchOptions {
     QString error; // for usageError
     // --panel: the menu-bar panel opens at start, with or without a tray (windowed mode only).
     bool openPanel = false;
+    // --status --json: the status as one JSON object.
+    bool json = false;
+    QString presetName; // activatePreset, exportPreset
+    int boostPercent = 0;
+    QString filePath; // exportPreset, importPreset
+
+    // What a command ends with, for scripts.
+    enum ExitStatus { succeeded = 0, failed = 1, badArguments = 2, notRunning = 3 };
 
     // `arguments` with the program first, as main() received them. "-DumpSMCKeys" anywhere
     // wins over everything else.

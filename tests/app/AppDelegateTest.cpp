@@ -9,6 +9,8 @@
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalSocket>
 
 #include <gtest/gtest.h>
@@ -177,6 +179,41 @@ TEST_F(AppDelegateTest, OnlyTheQuitRequestMakesACopyQuit)
     ASSERT_TRUE(processEventsUntil([&] { return chatter.canReadLine(); }));
     EXPECT_EQ(chatter.readLine(), QByteArray(SingleInstance::kQuitAccepted));
     EXPECT_FALSE(delegate->instance().isListening()) << "the name is free for the newer copy";
+}
+
+// A command line is answered with one line and may be long (a preset file rides in it); a line
+// that opens like one but is no JSON object gets a refusal; none of it makes the copy quit.
+TEST_F(AppDelegateTest, CommandsAreAnsweredLineByLineAndNeverMakeTheCopyQuit)
+{
+    int terminated = 0;
+    const auto delegate = makeDelegate(terminated);
+    delegate->applicationDidFinishLaunching();
+    delegate->instance().setCommandHandler([](const QJsonObject& request) {
+        return QJsonObject{{"ok", true}, {"size", request.value("data").toString().size()}};
+    });
+
+    QLocalSocket client;
+    client.connectToServer(delegate->instance().serverName());
+    ASSERT_TRUE(client.waitForConnected(1000));
+    const QByteArray big =
+        QJsonDocument(QJsonObject{{"data", QString(100000, u'x')}}).toJson(QJsonDocument::Compact);
+    client.write(big + "\n{not json\n{} and more\n{\"data\":\"ab\"}\n");
+    QList<QJsonObject> replies;
+    ASSERT_TRUE(processEventsUntil([&] {
+        while (client.canReadLine())
+            replies.append(QJsonDocument::fromJson(client.readLine()).object());
+        return replies.size() == 4;
+    })) << replies.size();
+    EXPECT_EQ(replies[0].value("size").toInt(), 100000);
+    for (const QJsonObject& refusal : {replies[1], replies[2]}) {
+        EXPECT_FALSE(refusal.value("ok").toBool(true));
+        EXPECT_EQ(refusal.value("version").toInt(), 1);
+        EXPECT_EQ(refusal.value("error").toString(), "The request is no JSON object");
+    }
+    EXPECT_EQ(replies[3].value("size").toInt(), 2);
+    EXPECT_EQ(terminated, 0);
+    EXPECT_TRUE(delegate->instance().isListening());
+    EXPECT_EQ(client.state(), QLocalSocket::ConnectedState);
 }
 
 } // namespace

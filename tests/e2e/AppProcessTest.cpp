@@ -1,7 +1,8 @@
 // The Brisvane program as real processes in a virtual Mac made by brisvane-sim: the diagnostic
 // report without a display, the helper commands, --headless driving the fans by a preset and
-// handing them back, one copy per user (a polite quit, else a kill after 2 s), and quitting
-// against a daemon that no longer answers. Windowed copies run on the offscreen platform.
+// handing them back, one copy per user (a polite quit, else a kill after 2 s), quitting
+// against a daemon that no longer answers, the commands for the running copy, and presets shared
+// as files. Windowed copies run on the offscreen platform.
 
 #include "tests/e2e/DaemonTestSupport.h"
 
@@ -94,6 +95,30 @@ protected:
         ASSERT_NE(installed.output.find("The helper answers: version 1.0.2, phase idle"),
                   std::string::npos)
             << installed.output;
+    }
+
+    // The --status --json object of the running copy.
+    nlohmann::json statusObject() const
+    {
+        const RunResult result = runApp({"--status", "--json"});
+        if (result.status != 0)
+            return nullptr;
+        const std::size_t line = result.output.find('{');
+        return line == std::string::npos
+                   ? nullptr
+                   : nlohmann::json::parse(result.output.substr(line), nullptr, false);
+    }
+    bool fansAtMaximum() const
+    {
+        for (const auto& fan : fans())
+            if (fan.value("mode", -1) != 1 ||
+                fan.value("target", 0.0) < fan.value("max", 0.0) - 0.5)
+                return false;
+        return true;
+    }
+    std::filesystem::path presetFile() const
+    {
+        return std::filesystem::path(m_userFolders.at("XDG_DATA_HOME")) / "Brisvane/presets.json";
     }
 
     nlohmann::json control(const std::string& line) const { return m_mac->control(line); }
@@ -317,6 +342,192 @@ TEST_F(AppProcessTest, QuittingWithADaemonThatDoesNotAnswerStillEnds)
         << log;
     EXPECT_GE(std::stol(match[1]), 2900);
     EXPECT_EQ(countOccurrences(log, "quit: handing the fans back"), 1u);
+}
+
+// The commands work the same against the windowed app and --headless.
+class AppCommandTest : public AppProcessTest, public ::testing::WithParamInterface<bool> {
+protected:
+    std::vector<std::string> appArguments() const
+    {
+        return GetParam() ? std::vector<std::string>{"--headless"} : std::vector<std::string>{};
+    }
+};
+
+// Fans of the profile: 1200 to 6000 RPM, so a 50 % boost is 3600 RPM.
+TEST_P(AppCommandTest, CommandsDriveTheRunningCopyWhichKeepsRunning)
+{
+    bringUpMac();
+    installHelper();
+    control("temp 64");
+
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"--status"},
+                                                    {"--status", "--json"},
+                                                    {"--activate-preset", "Cool"},
+                                                    {"--boost", "10"}}) {
+        const RunResult result = runApp(command);
+        EXPECT_EQ(result.status, 3) << command[0] << "\n" << result.output;
+        EXPECT_NE(result.output.find("Brisvane is not running"), std::string::npos);
+    }
+    for (const char* bad : {"101", "-1", "50.5", "abc", ""}) {
+        const RunResult result = runApp({"--boost", bad});
+        EXPECT_EQ(result.status, 2) << bad << "\n" << result.output;
+    }
+
+    ChildProcess& app = startApp("app", appArguments());
+    ASSERT_TRUE(eventually(
+        [&] {
+            const nlohmann::json status = statusObject();
+            return status.is_object() && status["fans"].size() == 2 && status["phase"].is_string();
+        },
+        20s))
+        << appLog("app");
+    nlohmann::json status = statusObject();
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : status.items())
+        keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"activePreset", "boostPercent", "cpuCelsius", "fans",
+                                              "gpuCelsius", "helper", "phase", "presets",
+                                              "systemCelsius"}));
+    EXPECT_EQ(status["activePreset"], "Automatic");
+    EXPECT_EQ(status["presets"], nlohmann::json({"Cool", "Full Speed"}));
+    EXPECT_EQ(status["helper"], "installed");
+    EXPECT_EQ(status["boostPercent"], 0);
+    EXPECT_TRUE(status["cpuCelsius"].is_number() && status["gpuCelsius"].is_number() &&
+                status["systemCelsius"].is_number())
+        << status.dump();
+    EXPECT_EQ(status["fans"][0]["name"], "Left fan");
+    EXPECT_EQ(status["fans"][1]["maxRPM"], 6000);
+    for (const char* field : {"rpm", "targetRPM", "minRPM", "maxRPM"})
+        EXPECT_TRUE(status["fans"][1][field].is_number()) << field;
+
+    RunResult result = runApp({"--activate-preset", "Full Speed"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(eventually([&] { return fansAtMaximum(); }, 20s)) << fans().dump();
+    result = runApp({"--status"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Preset: Full Speed, boost 0 %"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("Left fan: "), std::string::npos) << result.output;
+
+    result = runApp({"--activate-preset", "full speed"});
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("Presets: Automatic, Cool, Full Speed"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(statusObject()["activePreset"], "Full Speed");
+
+    result = runApp({"--activate-preset", "Automatic"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(eventually([&] { return m_mac->fansAutomatic(); }, 20s)) << fans().dump();
+
+    result = runApp({"--boost", "50"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(eventually([&] { return targetsAtLeast(3600); }, 20s)) << fans().dump();
+    EXPECT_EQ(statusObject()["boostPercent"], 50);
+    result = runApp({"--boost", "0"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(eventually([&] { return m_mac->fansAutomatic(); }, 20s)) << fans().dump();
+
+    EXPECT_FALSE(app.waitForExit(0ms)) << "a command made the running copy quit";
+    EXPECT_EQ(appLog("app").find("a newer copy asked this one to quit"), std::string::npos);
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(15s), 0) << appLog("app");
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowedAndHeadless, AppCommandTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "headless" : "windowed"; });
+
+// Export and import with no copy running (on the preset file) and through a running one; every
+// refused import leaves the preset file byte for byte as it was.
+TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
+{
+    std::filesystem::create_directories(systemRoot());
+    const std::filesystem::path fixture =
+        std::filesystem::path(BRISVANE_SOURCE_DIR) / "tests/e2e/fixtures/exported-preset.json";
+    const std::filesystem::path folder = m_user.path() / "shared";
+    std::filesystem::create_directories(folder);
+
+    RunResult result = runApp({"--import-preset", fixture.string()});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Imported \"Quiet Render\""), std::string::npos) << result.output;
+    nlohmann::json stored = nlohmann::json::parse(readFile(presetFile()));
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]["name"], "Quiet Render");
+    EXPECT_NE(stored[0]["id"], "3F2B8C1E-9D4A-4B6E-8A1F-0C2D3E4F5A6B") << "a new identifier";
+    EXPECT_EQ(stored[0]["curves"][1]["points"][1]["tempC"], 80);
+
+    result = runApp({"--export-preset", "Full Speed", (folder / "full.json").string()});
+    EXPECT_EQ(result.status, 0) << result.output;
+    const std::string exported = readFile(folder / "full.json");
+    EXPECT_TRUE(exported.starts_with("{\n    \"curves\": [")) << exported;
+    result = runApp({"--export-preset", "Nothing", (folder / "none.json").string()});
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("Presets: Cool, Full Speed, Quiet Render"), std::string::npos)
+        << result.output;
+
+    writeFile(
+        folder / "bad-id.json",
+        R"({"curves":[],"id":"not-a-uuid","isBuiltIn":false,"name":"X","symbolName":"wind"})");
+    // Latin-1, not UTF-8: refused alike with and without a running copy, never patched up.
+    writeFile(folder / "latin1.json",
+              R"({"curves":[],"id":"3F2B8C1E-9D4A-4B6E-8A1F-0C2D3E4F5A6B","isBuiltIn":false,)"
+              "\"name\":\"Caf\xe9\",\"symbolName\":\"wind\"}");
+    writeFile(folder / "truncated.json", exported.substr(0, exported.size() / 2));
+    writeFile(folder / "huge.json", "[" + std::string(10 * 1024 * 1024, ' ') + "]");
+    const struct {
+        std::filesystem::path file;
+        std::string fault;
+    } refused[] = {
+        {folder / "bad-id.json", "\"id\" is not a UUID: not-a-uuid"},
+        {folder / "truncated.json", "not JSON"},
+        {folder / "latin1.json", "not JSON: invalid UTF8 string"},
+        {folder / "huge.json", "larger than 1048576 bytes"},
+        {folder / "missing.json", "Cannot import"},
+    };
+    const auto refusesAll = [&](const char* where) {
+        const std::string before = readFile(presetFile());
+        for (const auto& row : refused) {
+            const RunResult refusal = runApp({"--import-preset", row.file.string()});
+            EXPECT_EQ(refusal.status, 1) << where << " " << row.file << "\n" << refusal.output;
+            EXPECT_NE(refusal.output.find(row.fault), std::string::npos) << where << "\n"
+                                                                         << refusal.output;
+            EXPECT_EQ(readFile(presetFile()), before) << where << " " << row.file;
+        }
+    };
+    refusesAll("without a running copy");
+
+    ChildProcess& app = startApp("app", {"--headless"});
+    ASSERT_TRUE(eventually([&] { return statusObject().is_object(); })) << appLog("app");
+    refusesAll("through the running copy");
+
+    // An array of two fills the last two places; the names already taken get numbers.
+    writeFile(folder / "two.json",
+              "[" + readFile(fixture) + "," + exported.substr(0, exported.size() - 1) + "]");
+    result = runApp({"--import-preset", (folder / "two.json").string()});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(statusObject()["presets"], nlohmann::json({"Cool", "Full Speed", "Quiet Render",
+                                                         "Quiet Render 2", "Full Speed 2"}));
+    // The running copy saved them.
+    EXPECT_EQ(nlohmann::json::parse(readFile(presetFile())).size(), 3u);
+
+    const std::string full = readFile(presetFile());
+    result = runApp({"--import-preset", fixture.string()});
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("Preset limit reached"), std::string::npos) << result.output;
+    EXPECT_EQ(readFile(presetFile()), full);
+
+    result = runApp({"--export-preset", "Quiet Render 2", (folder / "again.json").string()});
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(nlohmann::json::parse(readFile(folder / "again.json"))["name"], "Quiet Render 2");
+
+    EXPECT_FALSE(app.waitForExit(0ms)) << "a command made the running copy quit";
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(10s), 0) << appLog("app");
+
+    // Without a running copy the limit holds just the same.
+    result = runApp({"--import-preset", fixture.string()});
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("Preset limit reached"), std::string::npos) << result.output;
+    EXPECT_EQ(readFile(presetFile()), full);
 }
 
 } // namespace

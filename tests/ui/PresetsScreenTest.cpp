@@ -8,6 +8,13 @@
 #include "app/ui/presets/PresetsModel.h"
 #include "app/ui/window/ActivePresetBar.h"
 
+#include "app/core/PresetFile.h"
+#include "app/core/PresetImport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace brisvane {
@@ -123,7 +130,7 @@ TEST_F(PresetsScreenTest, OnlyUserPresetsOfferRenameAndDelete)
     const QString user = m_model.createPreset();
     m_model.cancelRename();
     const QStringList builtIn{QStringLiteral("activate"), QStringLiteral("-"),
-                              QStringLiteral("duplicate")};
+                              QStringLiteral("duplicate"), QStringLiteral("export")};
     EXPECT_EQ(column(m_model, PresetsModel::menuEntriesRole),
               (QVariantList{QStringList(), builtIn, builtIn,
                             builtIn + QStringList{QStringLiteral("rename"), QStringLiteral("-"),
@@ -265,6 +272,100 @@ TEST_F(PresetsScreenTest, AutomaticDroppedOnTheLastUserPresetKeepsItsPlaceAfterA
     pills.setAppState(state.get());
     EXPECT_EQ(slotIDs(model, PresetsModel::slotIDRole), expected);
     EXPECT_EQ(slotIDs(pills, ActivePresetBar::slotIDRole), expected);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(PresetsScreenTest, AnExportedPresetImportsAsANewUserPresetWithANumberedName)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(m_model.exportPreset(kCool, QUrl::fromLocalFile(folder.filePath("c.json"))));
+    // The dialogs come back to the folder last used.
+    EXPECT_EQ(m_model.fileFolder(), QUrl::fromLocalFile(folder.path()));
+    const QUrl suggested = m_model.exportFileURL(kFullSpeed);
+    EXPECT_EQ(suggested.toLocalFile(), folder.filePath("Full Speed.json"));
+    ASSERT_TRUE(m_model.exportPreset(kFullSpeed, suggested));
+    EXPECT_FALSE(m_model.hasFileError());
+
+    ASSERT_TRUE(m_model.dropUrls({QUrl("https://example.org/x.json"), suggested}));
+    EXPECT_EQ(store().presets().last().name, "Full Speed 2");
+    EXPECT_EQ(store().presets().last().curves, FanPreset::builtIns(2)[1].curves);
+    EXPECT_EQ(order().size(), 4);
+    EXPECT_FALSE(store().activePresetID()) << "an import activates nothing";
+    // Text and web addresses are no preset files: refused without a word.
+    EXPECT_FALSE(m_model.dropUrls({QUrl("https://example.org/x.json")}));
+    EXPECT_FALSE(m_model.hasFileError());
+}
+
+TEST_F(PresetsScreenTest, AFailedImportOrExportSaysWhyAndChangesNothing)
+{
+    QTemporaryDir folder;
+    const QString bad = folder.filePath("bad.json");
+    QString ignored;
+    ASSERT_TRUE(PresetFile::writeAtomically(bad, R"({"id":"nope"})", &ignored));
+    const QString cool = folder.filePath("cool.json");
+    ASSERT_TRUE(m_model.exportPreset(kCool, QUrl::fromLocalFile(cool)));
+    QSignalSpy errors(&m_model, &PresetsModel::fileErrorChanged);
+
+    const struct {
+        QList<QUrl> files;
+        QString message;
+    } rows[] = {
+        {{QUrl::fromLocalFile(bad)}, "bad.json: \"id\" is not a UUID: nope"},
+        {{QUrl::fromLocalFile(cool), QUrl::fromLocalFile(folder.filePath("none.json"))},
+         "none.json: "},
+        {{QUrl::fromLocalFile(cool), QUrl::fromLocalFile(cool), QUrl::fromLocalFile(cool),
+          QUrl::fromLocalFile(cool)},
+         "Preset limit reached: there can be at most 3 presets of your own."},
+    };
+    for (const auto& row : rows) {
+        EXPECT_FALSE(m_model.importFiles(row.files));
+        EXPECT_TRUE(m_model.hasFileError());
+        EXPECT_EQ(m_model.fileErrorTitle(), "The presets could not be imported");
+        EXPECT_TRUE(m_model.fileErrorMessage().startsWith(row.message))
+            << m_model.fileErrorMessage().toStdString();
+        EXPECT_EQ(store().presets().size(), 2);
+        m_model.dismissFileError();
+        EXPECT_FALSE(m_model.hasFileError());
+    }
+    EXPECT_EQ(errors.count(), 6);
+
+    EXPECT_FALSE(m_model.exportPreset(kCool, QUrl::fromLocalFile(folder.filePath("no/such.json"))));
+    EXPECT_EQ(m_model.fileErrorTitle(), "The preset could not be exported");
+    EXPECT_FALSE(m_model.exportPreset(kAutomatic, QUrl::fromLocalFile(cool)));
+    EXPECT_EQ(PresetImport::decode(contents(cool)).first().name, "Cool");
+}
+
+TEST_F(PresetsScreenTest, AnExportOverAnExistingFileWaitsForTheUsersWord)
+{
+    QTemporaryDir folder;
+    const QUrl fresh = QUrl::fromLocalFile(folder.filePath("fresh.json"));
+    m_model.requestExport(kCool, fresh);
+    EXPECT_FALSE(m_model.isConfirmingReplace()) << "nothing there to replace";
+    EXPECT_EQ(PresetImport::decode(contents(fresh.toLocalFile())).first().name, "Cool");
+
+    const QString kept = folder.filePath("mine.json");
+    QString ignored;
+    ASSERT_TRUE(PresetFile::writeAtomically(kept, "my notes", &ignored));
+    QSignalSpy replaces(&m_model, &PresetsModel::replaceChanged);
+    m_model.requestExport(kFullSpeed, QUrl::fromLocalFile(kept));
+    ASSERT_TRUE(m_model.isConfirmingReplace());
+    EXPECT_EQ(m_model.replaceTitle(), "Replace “mine.json”?");
+    m_model.cancelReplace();
+    EXPECT_FALSE(m_model.isConfirmingReplace());
+    EXPECT_EQ(contents(kept), "my notes");
+
+    m_model.requestExport(kFullSpeed, QUrl::fromLocalFile(kept));
+    m_model.confirmReplace();
+    EXPECT_FALSE(m_model.isConfirmingReplace());
+    EXPECT_EQ(PresetImport::decode(contents(kept)).first().name, "Full Speed");
+    EXPECT_EQ(replaces.count(), 4);
+    m_model.confirmReplace(); // a second press after the dialog closed writes nothing more
+    EXPECT_EQ(replaces.count(), 4);
 }
 
 } // namespace

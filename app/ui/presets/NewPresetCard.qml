@@ -4,12 +4,42 @@ import Brisvane.UI.Design
 import Brisvane.UI.Presets
 
 // The last cell of the grid: creates a preset, or, at the limit, says so (disabled, with a
-// tooltip). Neither draggable nor a drop target.
+// tooltip). Neither draggable nor a drop target. Its context menu imports preset files.
 Item {
     id: root
 
     required property PresetsModel presets
     readonly property bool canCreate: presets.canAddPreset
+
+    signal importRequested()
+
+    // On the disabled limit card too: the import then explains the limit.
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: eventPoint => menu.popup(root, eventPoint.position.x, eventPoint.position.y)
+    }
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_Menu
+                || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            menu.popup(root, root.width / 2, root.height / 2);
+            event.accepted = true;
+        }
+    }
+
+    Menu {
+        id: menu
+
+        MenuItem {
+            id: importItem
+            text: qsTrId("presets.contextMenu.import")
+            Accessible.name: text
+            Accessible.onPressAction: {
+                importItem.triggered();
+                menu.close();
+            }
+            onTriggered: root.importRequested()
+        }
+    }
 
     HoverHandler {
         id: hover

@@ -4,11 +4,40 @@
 #include "app/ui/presets/MiniCurveThumbnailPath.h"
 #include "app/ui/presets/PresetGrid.h"
 
+#include "app/core/JSONDecodeError.h"
+#include "app/core/PresetFile.h"
+#include "app/core/PresetImport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
 namespace brisvane {
+
+namespace {
+
+QUrl firstFileFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QUrl::fromLocalFile(QFileInfo(documents).isDir() ? documents : QDir::homePath());
+}
+
+} // namespace
 
 PresetsModel::PresetsModel(QObject* parent)
     : QAbstractListModel(parent)
+    , m_fileFolder(firstFileFolder())
 {}
+
+void PresetsModel::rememberFolderOf(const QUrl& file)
+{
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(file.toLocalFile()).absolutePath());
+    if (folder == m_fileFolder)
+        return;
+    m_fileFolder = folder;
+    emit fileFolderChanged();
+}
 
 void PresetsModel::setAppState(AppState* state)
 {
@@ -36,6 +65,7 @@ void PresetsModel::setAppState(AppState* state)
     endResetModel();
     setRenamingID(std::nullopt);
     setPendingDeletionID(std::nullopt);
+    setPendingExport(std::nullopt);
     emit canAddPresetChanged();
     emit appStateChanged();
 }
@@ -184,6 +214,124 @@ bool PresetsModel::dropText(const QString& text, const QString& targetSlotID)
     return true;
 }
 
+void PresetsModel::setFileError(const QString& title, const QString& message)
+{
+    if (m_fileErrorTitle == title && m_fileErrorMessage == message)
+        return;
+    m_fileErrorTitle = title;
+    m_fileErrorMessage = message;
+    emit fileErrorChanged();
+}
+
+void PresetsModel::dismissFileError()
+{
+    setFileError({}, {});
+}
+
+QUrl PresetsModel::exportFileURL(const QString& slotID) const
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    const FanPreset* preset = m_appState && slot && slot->presetID()
+                                  ? m_appState->presets().presetWithID(*slot->presetID())
+                                  : nullptr;
+    if (!preset)
+        return {};
+    // Characters a file name cannot hold on any of the systems a file may travel to.
+    QString name = preset->name;
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    return QUrl::fromLocalFile(
+        QDir(m_fileFolder.toLocalFile()).filePath(name + QStringLiteral(".json")));
+}
+
+bool PresetsModel::exportPreset(const QString& slotID, const QUrl& file)
+{
+    const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
+    const FanPreset* preset = m_appState && slot && slot->presetID()
+                                  ? m_appState->presets().presetWithID(*slot->presetID())
+                                  : nullptr;
+    if (!preset)
+        return false;
+    QString error;
+    if (!file.isLocalFile()) {
+        error = file.toDisplayString();
+    } else if (PresetFile::writeAtomically(file.toLocalFile(), PresetImport::encode(*preset),
+                                           &error)) {
+        rememberFolderOf(file);
+        return true;
+    }
+    setFileError(qtTrId("presets.export.failedTitle"), error);
+    return false;
+}
+
+void PresetsModel::requestExport(const QString& slotID, const QUrl& file)
+{
+    if (file.isLocalFile() && QFileInfo::exists(file.toLocalFile()))
+        setPendingExport(PendingExport{slotID, file});
+    else
+        exportPreset(slotID, file);
+}
+
+QString PresetsModel::replaceTitle() const
+{
+    return m_pendingExport
+               ? qtTrId("presets.export.replaceTitle").arg(m_pendingExport->file.fileName())
+               : QString();
+}
+
+void PresetsModel::confirmReplace()
+{
+    const std::optional<PendingExport> pending = m_pendingExport;
+    setPendingExport(std::nullopt);
+    if (pending)
+        exportPreset(pending->slotID, pending->file);
+}
+
+void PresetsModel::cancelReplace()
+{
+    setPendingExport(std::nullopt);
+}
+
+void PresetsModel::setPendingExport(std::optional<PendingExport> pending)
+{
+    if (!pending && !m_pendingExport)
+        return;
+    m_pendingExport = std::move(pending);
+    emit replaceChanged();
+}
+
+bool PresetsModel::importFiles(const QList<QUrl>& files)
+{
+    if (!m_appState || files.isEmpty())
+        return false;
+    QList<FanPreset> decoded;
+    for (const QUrl& file : files) {
+        try {
+            if (!file.isLocalFile())
+                throw JSONDecodeError(file.toDisplayString());
+            decoded += PresetImport::decode(PresetImport::readFile(file.toLocalFile()));
+        } catch (const JSONDecodeError& error) {
+            setFileError(qtTrId("presets.import.failedTitle"),
+                         QStringLiteral("%1: %2").arg(file.fileName(), error.description()));
+            return false;
+        }
+    }
+    if (!m_appState->presets().importPresets(decoded)) {
+        setFileError(qtTrId("presets.import.failedTitle"),
+                     qtTrId("presets.import.limitReached").arg(PresetStore::kMaximumUserPresets));
+        return false;
+    }
+    rememberFolderOf(files.constLast());
+    return true;
+}
+
+bool PresetsModel::dropUrls(const QList<QUrl>& urls)
+{
+    QList<QUrl> files;
+    std::copy_if(urls.cbegin(), urls.cend(), std::back_inserter(files),
+                 [](const QUrl& url) { return url.isLocalFile(); });
+    return !files.isEmpty() && importFiles(files);
+}
+
 QVariantMap PresetsModel::gridColumns(double availableWidth) const
 {
     const PresetGrid::Columns columns = PresetGrid::columns(availableWidth);
@@ -197,7 +345,7 @@ QStringList PresetsModel::menuEntries(const std::optional<FanPreset>& preset)
     if (!preset)
         return {};
     QStringList entries{QStringLiteral("activate"), QStringLiteral("-"),
-                        QStringLiteral("duplicate")};
+                        QStringLiteral("duplicate"), QStringLiteral("export")};
     if (!preset->isBuiltIn)
         entries << QStringLiteral("rename") << QStringLiteral("-") << QStringLiteral("delete");
     return entries;

@@ -8,6 +8,7 @@
 
 #include <QAbstractListModel>
 #include <QPointer>
+#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -87,11 +88,41 @@ public:
     // card's place. False (refused, nothing changes) when the text names no slot.
     Q_INVOKABLE bool dropText(const QString& text, const QString& targetSlotID);
 
+    // Presets as files (PresetImport), with the checks of the command line. A failure opens the
+    // file-error dialog instead of changing anything.
+    Q_PROPERTY(bool hasFileError READ hasFileError NOTIFY fileErrorChanged)
+    bool hasFileError() const { return !m_fileErrorTitle.isEmpty(); }
+    Q_PROPERTY(QString fileErrorTitle READ fileErrorTitle NOTIFY fileErrorChanged)
+    const QString& fileErrorTitle() const { return m_fileErrorTitle; }
+    Q_PROPERTY(QString fileErrorMessage READ fileErrorMessage NOTIFY fileErrorChanged)
+    const QString& fileErrorMessage() const { return m_fileErrorMessage; }
+    Q_INVOKABLE void dismissFileError();
+    // Where the file dialogs open: the folder of the last file exported or imported, at first
+    // the documents folder (the home folder where there is none).
+    Q_PROPERTY(QUrl fileFolder READ fileFolder NOTIFY fileFolderChanged)
+    const QUrl& fileFolder() const { return m_fileFolder; }
+    // The file an export of the slot's preset suggests: its name with ".json" in fileFolder.
+    Q_INVOKABLE QUrl exportFileURL(const QString& slotID) const;
+    Q_INVOKABLE bool exportPreset(const QString& slotID, const QUrl& file);
+    // What the export dialog's accept does: a file that exists already is replaced only once
+    // the user confirms it (Qt Quick's own save dialog does not ask); any other is written now.
+    Q_INVOKABLE void requestExport(const QString& slotID, const QUrl& file);
+    Q_PROPERTY(bool isConfirmingReplace READ isConfirmingReplace NOTIFY replaceChanged)
+    bool isConfirmingReplace() const { return m_pendingExport.has_value(); }
+    Q_PROPERTY(QString replaceTitle READ replaceTitle NOTIFY replaceChanged)
+    QString replaceTitle() const;
+    Q_INVOKABLE void confirmReplace();
+    Q_INVOKABLE void cancelReplace();
+    // Every preset in the files, all or nothing; each becomes a user preset, not activated.
+    Q_INVOKABLE bool importFiles(const QList<QUrl>& files);
+    // A drop on the grid: local file URLs are imported; anything else is refused untouched.
+    Q_INVOKABLE bool dropUrls(const QList<QUrl>& urls);
+
     // PresetGrid::columns as {count, cardWidth, rowWidth}.
     Q_INVOKABLE QVariantMap gridColumns(double availableWidth) const;
 
-    // The context menu of a card: "activate", "duplicate", "rename", "delete" and "-" for a
-    // divider. Built-in presets offer no rename or delete; the automatic card has no menu.
+    // The context menu of a card: "activate", "duplicate", "export", "rename", "delete" and "-"
+    // for a divider. Built-in presets offer no rename or delete; the automatic card has no menu.
     static QStringList menuEntries(const std::optional<FanPreset>& preset);
     // The draft with white space and line breaks trimmed from both ends; nothing if empty.
     static std::optional<QString> renamedName(const QString& draft);
@@ -106,6 +137,9 @@ signals:
     void renamingChanged();
     void renameDraftNameChanged();
     void deletionChanged();
+    void fileErrorChanged();
+    void fileFolderChanged();
+    void replaceChanged();
 
 private:
     struct Card {
@@ -126,6 +160,17 @@ private:
     std::optional<QUuid> m_renamingID;
     QString m_renameDraftName;
     std::optional<QUuid> m_pendingDeletionID;
+    void setFileError(const QString& title, const QString& message);
+    QString m_fileErrorTitle;
+    QString m_fileErrorMessage;
+    void rememberFolderOf(const QUrl& file);
+    QUrl m_fileFolder;
+    struct PendingExport {
+        QString slotID;
+        QUrl file;
+    };
+    void setPendingExport(std::optional<PendingExport> pending);
+    std::optional<PendingExport> m_pendingExport;
 };
 
 } // namespace brisvane

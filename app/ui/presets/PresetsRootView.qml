@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Dialogs
 import Brisvane.UI.Design
 import Brisvane.UI.Presets
 
@@ -136,8 +137,42 @@ Item {
                 width: grid.layout.cardWidth
                 height: root.cardHeight
                 presets: presets
+                onImportRequested: {
+                    importDialog.currentFolder = presets.fileFolder;
+                    importDialog.open();
+                }
             }
         }
+    }
+
+    // A preset file dropped anywhere on the screen is imported; the cards' own drop areas take
+    // the slot ids of a reorder first.
+    DropArea {
+        anchors.fill: column
+        keys: ["text/uri-list"]
+        onDropped: drop => {
+            drop.accepted = drop.hasUrls && presets.dropUrls(drop.urls);
+        }
+    }
+
+    FileDialog {
+        id: exportDialog
+
+        property string slotID
+
+        title: qsTrId("presets.export.dialogTitle")
+        fileMode: FileDialog.SaveFile
+        defaultSuffix: "json"
+        nameFilters: [qsTrId("presets.file.nameFilter")]
+        onAccepted: presets.requestExport(slotID, selectedFile)
+    }
+    FileDialog {
+        id: importDialog
+
+        title: qsTrId("presets.import.dialogTitle")
+        fileMode: FileDialog.OpenFile
+        nameFilters: [qsTrId("presets.file.nameFilter")]
+        onAccepted: presets.importFiles([selectedFile])
     }
 
     // The dragged card follows the pointer above the grid while its place stays empty; the drag
@@ -218,6 +253,13 @@ Item {
         draggedCard = null;
     }
 
+    function beginExport(slotID: string) {
+        exportDialog.slotID = slotID;
+        exportDialog.currentFolder = presets.fileFolder;
+        exportDialog.selectedFile = presets.exportFileURL(slotID);
+        exportDialog.open();
+    }
+
     // The context menu of a preset card, built from the model's entries for it.
     function openMenu(card: PresetCardButton, entries: var, position: point) {
         while (cardMenu.count > 0)
@@ -271,6 +313,8 @@ Item {
                     return qsTrId("presets.contextMenu.duplicate");
                 case "rename":
                     return qsTrId("presets.contextMenu.rename");
+                case "export":
+                    return qsTrId("presets.contextMenu.export");
                 default:
                     return qsTrId("presets.contextMenu.delete");
                 }
@@ -313,6 +357,9 @@ Item {
                 case "rename":
                     presets.beginRename(cardMenu.slotID);
                     break;
+                case "export":
+                    root.beginExport(cardMenu.slotID);
+                    break;
                 default:
                     presets.beginDeletion(cardMenu.slotID);
                 }
@@ -324,6 +371,12 @@ Item {
         presets: presets
     }
     DeletePresetDialog {
+        presets: presets
+    }
+    PresetFileErrorDialog {
+        presets: presets
+    }
+    ReplaceFileDialog {
         presets: presets
     }
 }
