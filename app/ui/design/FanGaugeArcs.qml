@@ -84,11 +84,26 @@ Item {
                 path: geometry.tickPath
             }
         }
+    }
+
+    // The fill apart from the ring that never moves, so that an animation re-renders and
+    // re-tessellates only the fill, and tessellates it off the GUI thread.
+    Shape {
+        id: fillShape
+        x: shape.x
+        y: shape.y
+        width: shape.width
+        height: shape.height
+        asynchronous: true
+        layer.enabled: shape.layer.enabled
+        layer.samples: 4
+        layer.smooth: true
+
         ShapePath {
             strokeColor: "transparent"
             fillGradient: LinearGradient {
-                x1: shape.width
-                y1: shape.height
+                x1: fillShape.width
+                y1: fillShape.height
                 x2: 0
                 y2: 0
                 GradientStop {
