@@ -59,8 +59,7 @@ TEST_F(AppBundleTest, EachLayoutPlacesTheDaemonAndItsPropertyListWhereItsTreeHas
              Case{AppBundle::Layout::AppleBundle, "", "Resources/BrisvaneHelper"},
              Case{AppBundle::Layout::AppleBundle, "plist", "Resources/BrisvaneHelper.plist"},
          }) {
-        EXPECT_EQ(AppBundle::resourceLocation(c.layout, "BrisvaneHelper", c.extension),
-                  c.location);
+        EXPECT_EQ(AppBundle::resourceLocation(c.layout, "BrisvaneHelper", c.extension), c.location);
     }
 }
 

@@ -246,9 +246,8 @@ TEST_F(AppProcessTest, AMovedTreeInstallsItsOwnHelper)
     EXPECT_NE(installed.output.find("The helper answers: version 1.0.2, phase idle"),
               std::string::npos)
         << installed.output;
-    EXPECT_TRUE(
-        readFile(systemRoot() / "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper") ==
-        marked)
+    EXPECT_TRUE(readFile(systemRoot() /
+                         "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper") == marked)
         << "the daemon put in place is not the moved tree's";
     EXPECT_TRUE(daemonPid());
 }
