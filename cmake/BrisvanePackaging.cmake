@@ -2,16 +2,25 @@
 # virtual Mac, each as a .deb and a .tar.gz. `cpack --config build/CPackConfig.cmake` writes
 # them into build/packages/.
 
-# Every package carries its copyright and changelog, as Debian wants; the changelog compressed
-# without a time stamp, so that two builds give the same bytes.
+# Every package carries its copyright and changelog, as Debian wants, and a manual page for
+# each program on the PATH; compressed without a time stamp, so that two builds give the same
+# bytes.
 set(BRISVANE_DOC_BUILD_DIR "${CMAKE_BINARY_DIR}/share/doc")
-add_custom_command(OUTPUT "${BRISVANE_DOC_BUILD_DIR}/changelog.gz"
-  COMMAND ${CMAKE_COMMAND} -E make_directory "${BRISVANE_DOC_BUILD_DIR}"
-  COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" "${PROJECT_SOURCE_DIR}/share/doc/changelog"
-          "${BRISVANE_DOC_BUILD_DIR}/changelog.gz"
-  DEPENDS "${PROJECT_SOURCE_DIR}/share/doc/changelog"
-  VERBATIM)
-add_custom_target(brisvane_docs ALL DEPENDS "${BRISVANE_DOC_BUILD_DIR}/changelog.gz")
+set(BRISVANE_MAN_BUILD_DIR "${CMAKE_BINARY_DIR}/share/man/man1")
+set(compressed_docs "")
+function(brisvane_compress source output)
+  add_custom_command(OUTPUT "${output}"
+    COMMAND sh -c "mkdir -p \"$(dirname \"$1\")\" && gzip -9nc \"$0\" > \"$1\"" "${source}" "${output}"
+    DEPENDS "${source}"
+    VERBATIM)
+  set(compressed_docs ${compressed_docs} "${output}" PARENT_SCOPE)
+endfunction()
+brisvane_compress("${PROJECT_SOURCE_DIR}/share/doc/changelog" "${BRISVANE_DOC_BUILD_DIR}/changelog.gz")
+foreach(page Brisvane brisvane-sim brisvane-vsmc)
+  brisvane_compress("${PROJECT_SOURCE_DIR}/share/man/${page}.1" "${BRISVANE_MAN_BUILD_DIR}/${page}.1.gz")
+endforeach()
+add_custom_target(brisvane_docs ALL DEPENDS ${compressed_docs})
+
 if(NOT APPLE)
   foreach(package_component brisvane:app brisvane-virtual-mac:virtual-mac)
     string(REPLACE ":" ";" pair "${package_component}")
@@ -25,6 +34,9 @@ if(NOT APPLE)
     install(FILES "${PROJECT_SOURCE_DIR}/share/doc/copyright" "${BRISVANE_DOC_BUILD_DIR}/changelog.gz"
       DESTINATION "share/doc/${package}" COMPONENT ${component} ${default_install})
   endforeach()
+  install(FILES "${BRISVANE_MAN_BUILD_DIR}/Brisvane.1.gz" DESTINATION share/man/man1 COMPONENT app)
+  install(FILES "${BRISVANE_MAN_BUILD_DIR}/brisvane-sim.1.gz" "${BRISVANE_MAN_BUILD_DIR}/brisvane-vsmc.1.gz"
+    DESTINATION share/man/man1 COMPONENT virtual-mac EXCLUDE_FROM_ALL)
 endif()
 
 set(CPACK_PACKAGE_NAME brisvane)

@@ -54,11 +54,13 @@ share/brisvane/org.brisvane.Brisvane.helper.plist
 share/doc/brisvane/changelog.gz
 share/doc/brisvane/copyright
 share/icons/hicolor/scalable/apps/org.brisvane.Brisvane.svg
+share/man/man1/Brisvane.1.gz
 share/metainfo/org.brisvane.Brisvane.metainfo.xml"
 vmac_files=$(printf '%s\n' bin/brisvane-sim bin/brisvane-vsmc \
     libexec/brisvane/virtual-mac/launchctl libexec/brisvane/virtual-mac/osascript \
     "$profiles" share/doc/brisvane-virtual-mac/changelog.gz \
-    share/doc/brisvane-virtual-mac/copyright | LC_ALL=C sort)
+    share/doc/brisvane-virtual-mac/copyright share/man/man1/brisvane-sim.1.gz \
+    share/man/man1/brisvane-vsmc.1.gz | LC_ALL=C sort)
 
 echo "test-install: cmake --install (app, then virtual-mac) into $stage"
 # Stripped, so that the installed daemon differs from the build tree's and the check below can
