@@ -43,7 +43,6 @@ set(CPACK_PACKAGE_NAME brisvane)
 set(CPACK_PACKAGE_VENDOR "The Brisvane developers")
 set(CPACK_PACKAGE_CONTACT "Brisvane developers <brisvane@example.org>")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Fan control for Macs with Apple silicon")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/packages")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -53,6 +52,7 @@ set(CPACK_COMPONENTS_ALL app virtual-mac)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
 
+# A package's description: its synopsis on the first line, then the extended description.
 set(CPACK_COMPONENT_APP_DISPLAY_NAME "Brisvane")
 set(CPACK_COMPONENT_APP_DESCRIPTION
   "Fan control for Macs with Apple silicon
