@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The installation's smoke test, after a build of the default preset. Installs the app (what a
 # plain `cmake --install` installs) and the virtual-mac component into a temporary DESTDIR with
-# the prefix /usr, checks the list of installed files, moves the tree elsewhere and, from there
-# only: prints --version, brings up a virtual Mac with the installed brisvane-sim, runs
-# -DumpSMCKeys against it, installs the helper with --install-helper (the daemon put in place
-# must be the moved tree's, not the build tree's), and lets Brisvane --headless drive the fans
-# and hand them back. Validates the desktop entry and the AppStream metainfo, builds the .deb
-# and .tar.gz packages with CPack, checks what the .debs hold and runs lintian on them (fails
-# on any error; warnings are printed). BUILD (default build/) is the build folder.
+# the prefix /usr, checks the list of installed files and that none names the source or build
+# folder, moves the tree elsewhere and, from there only: prints --version, brings up a virtual
+# Mac with the installed brisvane-sim, runs -DumpSMCKeys against it, installs the helper with
+# --install-helper (the daemon put in place must be the moved tree's, not the build tree's), and
+# lets Brisvane --headless drive the fans and hand them back. Validates the desktop entry and
+# the AppStream metainfo, builds the .deb and .tar.gz packages with CPack, checks what the .debs
+# hold and runs lintian on them (fails on any error; warnings are printed). BUILD (default
+# build/) is the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -72,6 +73,10 @@ expect_files "the app and the virtual Mac" "$(files_under "$stage/usr")" \
     "$(printf '%s\n%s\n' "$app_files" "$vmac_files" | LC_ALL=C sort)"
 mv "$stage/usr" "$tree"
 rm -rf "$stage"
+# Nothing installed may name the tree it was built from: a moved or packaged tree has none.
+if grep -rlF "$PWD" "$tree" >&2; then
+    fail "these installed files name the source or build folder $PWD"
+fi
 
 echo "test-install: the metadata"
 desktop-file-validate "$tree/share/applications/org.brisvane.Brisvane.desktop"
