@@ -73,10 +73,17 @@ expect_files "the app and the virtual Mac" "$(files_under "$stage/usr")" \
     "$(printf '%s\n%s\n' "$app_files" "$vmac_files" | LC_ALL=C sort)"
 mv "$stage/usr" "$tree"
 rm -rf "$stage"
-# Nothing installed may name the tree it was built from: a moved or packaged tree has none.
-if grep -rlF "$PWD" "$tree" >&2; then
-    fail "these installed files name the source or build folder $PWD"
-fi
+# Nothing installed may name the tree it was built from, as UTF-8 or as the UTF-16 of a Qt
+# string literal: a moved or packaged tree has none.
+/usr/bin/python3 - "$PWD" "$tree" <<'EOF_PY' || fail "installed files name the source or build folder $PWD"
+import pathlib, sys
+folder, tree = sys.argv[1], pathlib.Path(sys.argv[2])
+needles = [folder.encode(), folder.encode("utf-16-le")]
+named = [str(f) for f in tree.rglob("*") if f.is_file() and any(n in f.read_bytes() for n in needles)]
+for f in named:
+    print(f, file=sys.stderr)
+sys.exit(1 if named else 0)
+EOF_PY
 
 echo "test-install: the metadata"
 desktop-file-validate "$tree/share/applications/org.brisvane.Brisvane.desktop"
