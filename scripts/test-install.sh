@@ -78,6 +78,8 @@ rm -rf "$stage"
 /usr/bin/python3 - "$PWD" "$tree" <<'EOF_PY' || fail "installed files name the source or build folder $PWD"
 import pathlib, sys
 folder, tree = sys.argv[1], pathlib.Path(sys.argv[2])
+if folder.count("/") < 2:
+    sys.exit(0)  # a folder as short as /src could be any string of the programs
 needles = [folder.encode(), folder.encode("utf-16-le")]
 named = [str(f) for f in tree.rglob("*") if f.is_file() and any(n in f.read_bytes() for n in needles)]
 for f in named:
