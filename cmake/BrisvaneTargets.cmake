@@ -1,9 +1,6 @@
 # Shared settings for the project's own targets; third-party code is never built with -Werror.
 function(brisvane_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
-  target_compile_definitions(${target} PRIVATE
-    BRISVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    BRISVANE_BUILD_DIR="${PROJECT_BINARY_DIR}")
 endfunction()
 
 # A GoogleTest executable on the shared test support whose cases become CTest tests, listed

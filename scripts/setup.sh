@@ -16,6 +16,7 @@ packages=(
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi
   xvfb xauth at-spi2-core python3-pyatspi trayer xdotool imagemagick x11-utils procps
+  lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -29,15 +29,21 @@ QString AppBundle::prefix()
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
 }
 
+QString AppBundle::resourceLocation(Layout layout, const QString& name, const QString& extension)
+{
+    const QString file = extension.isEmpty() ? name : name + u'.' + extension;
+    if (layout == Layout::AppleBundle)
+        return QStringLiteral("Resources/") + file;
+    return (extension.isEmpty() ? QStringLiteral("libexec/brisvane/")
+                                : QStringLiteral("share/brisvane/")) +
+           file;
+}
+
 std::optional<QString> AppBundle::resourcePath(const QString& name, const QString& extension)
 {
     if (name.isEmpty() || name.contains(u'/'))
         return std::nullopt;
-    const QString path =
-        extension.isEmpty()
-            ? prefix() + QStringLiteral("/libexec/brisvane/") + name
-            : prefix() + QStringLiteral("/share/brisvane/") + name + u'.' + extension;
-    const QFileInfo file(path);
+    const QFileInfo file(prefix() + u'/' + resourceLocation(kLayout, name, extension));
     if (!file.isFile())
         return std::nullopt;
     return file.absoluteFilePath();

@@ -276,12 +276,7 @@ std::filesystem::path MachineProfile::directory()
         return env;
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        auto beside = self.parent_path().parent_path() / "share/brisvane/virtual-mac/profiles";
-        if (std::filesystem::is_directory(beside, error))
-            return beside;
-    }
-    return BRISVANE_VSMC_PROFILE_SOURCE_DIR;
+    return self.parent_path().parent_path() / "share/brisvane/virtual-mac/profiles";
 }
 
 } // namespace brisvane

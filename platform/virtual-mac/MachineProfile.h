@@ -61,7 +61,7 @@ struct MachineProfile {
     static MachineProfile fromJson(const nlohmann::json& document, const std::string& name,
                                    const std::filesystem::path& baseDirectory);
     // BRISVANE_VSMC_PROFILES, else share/brisvane/virtual-mac/profiles beside the running
-    // program, else the source tree's profiles.
+    // program (in the build tree as when installed: no tree's path is built in).
     static std::filesystem::path directory();
 };
 

@@ -68,9 +68,9 @@ void install(const fs::path& from, const fs::path& to)
 
 void installStandIns(const fs::path& root)
 {
-    const fs::path bin = ProcessControl::selfDirectory();
-    install(bin / "launchctl", root / "bin/launchctl");
-    install(bin / "osascript", root / "usr/bin/osascript");
+    const fs::path standIns = ProcessControl::selfDirectory() / "../libexec/brisvane/virtual-mac";
+    install(standIns / "launchctl", root / "bin/launchctl");
+    install(standIns / "osascript", root / "usr/bin/osascript");
     const fs::path chown = root / "bin/chown";
     {
         std::ofstream out(chown.string() + ".new", std::ios::trunc);

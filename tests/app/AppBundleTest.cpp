@@ -44,5 +44,24 @@ TEST_F(AppBundleTest, ResourcesAreFoundInTheInstalledLayout)
     EXPECT_FALSE(AppBundle::resourcePath("BrisvaneHelper", "plist"));
 }
 
+// The build tree and an installed tree split executables from other files; Brisvane.app keeps
+// both in Contents/Resources, which is where CMake puts the daemon and its property list.
+TEST_F(AppBundleTest, EachLayoutPlacesTheDaemonAndItsPropertyListWhereItsTreeHasThem)
+{
+    struct Case {
+        AppBundle::Layout layout;
+        const char* extension;
+        const char* location;
+    };
+    for (const Case& c : {
+             Case{AppBundle::Layout::Installed, "", "libexec/brisvane/BrisvaneHelper"},
+             Case{AppBundle::Layout::Installed, "plist", "share/brisvane/BrisvaneHelper.plist"},
+             Case{AppBundle::Layout::AppleBundle, "", "Resources/BrisvaneHelper"},
+             Case{AppBundle::Layout::AppleBundle, "plist", "Resources/BrisvaneHelper.plist"},
+         }) {
+        EXPECT_EQ(AppBundle::resourceLocation(c.layout, "BrisvaneHelper", c.extension), c.location);
+    }
+}
+
 } // namespace
 } // namespace brisvane

@@ -1,8 +1,9 @@
 // The Brisvane program as real processes in a virtual Mac made by brisvane-sim: the diagnostic
-// report without a display, the helper commands, --headless driving the fans by a preset and
-// handing them back, one copy per user (a polite quit, else a kill after 2 s), quitting
-// against a daemon that no longer answers, the commands for the running copy, and presets shared
-// as files. Windowed copies run on the offscreen platform.
+// report without a display, the helper commands (also from a moved tree of the app's files),
+// --headless driving the fans by a preset and handing them back, one copy per user (a polite
+// quit, else a kill after 2 s), quitting against a daemon that no longer answers, the commands
+// for the running copy, and presets shared as files. Windowed copies run on the offscreen
+// platform.
 
 #include "tests/e2e/DaemonTestSupport.h"
 
@@ -214,6 +215,41 @@ TEST_F(AppProcessTest, TheHelperCommandsInstallAndRemoveTheDaemon)
     EXPECT_FALSE(std::filesystem::exists(installed));
     EXPECT_FALSE(std::filesystem::exists(plist));
     EXPECT_FALSE(daemonPid());
+}
+
+// A tree of the app's files moved elsewhere still finds its own daemon and property list, and
+// the daemon --install-helper puts in place is that tree's: its copy carries bytes after the
+// end of the program (which still runs), so that it differs from the build tree's.
+TEST_F(AppProcessTest, AMovedTreeInstallsItsOwnHelper)
+{
+    namespace fs = std::filesystem;
+    bringUpMac();
+    const fs::path tree = m_user.path() / "tree";
+    for (const char* file : {"bin/Brisvane", "libexec/brisvane/BrisvaneHelper",
+                             "share/brisvane/org.brisvane.Brisvane.helper.plist"}) {
+        fs::create_directories((tree / file).parent_path());
+        std::error_code linked;
+        fs::create_hard_link(buildPath(file), tree / file, linked);
+        if (linked)
+            fs::copy_file(buildPath(file), tree / file);
+    }
+    const fs::path helper = tree / "libexec/brisvane/BrisvaneHelper";
+    const std::string marked = readFile(helper) + "moved-tree";
+    fs::remove(helper);
+    writeFile(helper, marked, true);
+    const fs::path moved = m_user.path() / "moved";
+    fs::rename(tree, moved);
+
+    std::vector<std::string> argv{(moved / "bin/Brisvane").string(), "--install-helper"};
+    const RunResult installed = run(argv, environment());
+    ASSERT_EQ(installed.status, 0) << installed.output;
+    EXPECT_NE(installed.output.find("The helper answers: version 1.0.2, phase idle"),
+              std::string::npos)
+        << installed.output;
+    EXPECT_TRUE(readFile(systemRoot() /
+                         "Library/PrivilegedHelperTools/org.brisvane.Brisvane.helper") == marked)
+        << "the daemon put in place is not the moved tree's";
+    EXPECT_TRUE(daemonPid());
 }
 
 // Cool at 64 °C is 49 % (round(1200 + 4800 × 0.49) = 3552 RPM), at 72 °C 73 % (4704 RPM); the
