@@ -42,6 +42,7 @@ WEIGHTS = {
     "sigterm-daemon": 3,
     "sleep-wake": 5,
     "firmware-refuses-manual": 2,
+    "fan-stall": 3,
     "workload-swing": 10,
     "preset-switch": 5,
 }
@@ -74,6 +75,7 @@ class Soak:
         self.app_exits = []  # exit statuses of copies that ended unasked
         self.preset = "Cool"
         self.firmware_restore_at = None
+        self.stalled_fans = {}  # fan index -> monotonic time its rotor turns again
         self.vsmc_stopped = False
         self.samples = collections.Counter()
         self.timeline = []  # (model time, kind, detail)
@@ -282,6 +284,17 @@ class Soak:
             detail = f"for {seconds:.1f} s"
             self.ctl("firmware", "accept-mode-after", "never")
             self.firmware_restore_at = time.monotonic() + seconds
+        elif kind == "fan-stall":
+            # A blocked rotor for a while: the monitor judges targets, so nothing may change.
+            fans = len(self.ctl("status")["fans"])
+            if fans == 0:
+                self.counts[kind] -= 1
+                return
+            fan = r.randrange(fans)
+            seconds = r.uniform(10.0, 40.0)
+            detail = f"fan {fan} for {seconds:.1f} s"
+            self.ctl("fan", str(fan), "stall")
+            self.stalled_fans[fan] = time.monotonic() + seconds
         elif kind == "workload-swing":
             detail = f"cpu {r.random():.2f} gpu {r.random():.2f}"
             self.ctl("load", *detail.split()[1::2])
@@ -318,6 +331,11 @@ class Soak:
         if self.firmware_restore_at and time.monotonic() >= self.firmware_restore_at:
             self.ctl("firmware", "accept-mode-after", NORMAL_UNLOCK_SECONDS)
             self.firmware_restore_at = None
+        now = time.monotonic()
+        for fan, until in list(self.stalled_fans.items()):
+            if now >= until:
+                self.ctl("fan", str(fan), "spin")
+                del self.stalled_fans[fan]
 
     def sample(self):
         """What the fans are doing now, for the run's summary; returns the model time."""
@@ -353,6 +371,9 @@ class Soak:
         self.ctl("transport-fault", "clear")
         self.ctl("firmware", "accept-mode-after", NORMAL_UNLOCK_SECONDS)
         self.firmware_restore_at = None
+        for fan in list(self.stalled_fans):
+            self.ctl("fan", str(fan), "spin")
+        self.stalled_fans.clear()
         # Brisvane runs a little longer with nothing failing, then quits as a user quits it.
         time.sleep(3)
         self.app.send_signal(signal.SIGTERM)

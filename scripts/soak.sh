@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The fault soak: builds the programs, then runs the real daemon (under the stand-in launchctl),
 # Brisvane --headless and a virtual Mac for MINUTES minutes (default 10) under random faults —
-# SMC stalls, refused writes of mode keys, targets and Ftst, transport faults, kill -9 and
+# SMC stalls, stalled fans, refused writes of mode keys, targets and Ftst, transport faults, kill -9 and
 # SIGTERM of app and daemon, sleep and wake, firmware refusing manual mode, workload swings,
 # preset switches. Prints the faults injected per kind, the safety monitor's findings and the
 # fans' final state; exits non-zero on any finding or a fan left manual after the final quit.

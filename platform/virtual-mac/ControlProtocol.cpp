@@ -115,7 +115,8 @@ json statusReply(VirtualSmc& smc)
                         {"target", rounded(fan.target)},
                         {"actual", rounded(fan.actual)},
                         {"min", rounded(fan.min)},
-                        {"max", rounded(fan.max)}});
+                        {"max", rounded(fan.max)},
+                        {"stalled", fan.stalled}});
     return {{"ok", true},
             {"profile", status.profile},
             {"t", rounded(status.t)},
@@ -299,6 +300,13 @@ json dispatch(VirtualSmc& smc, const std::vector<std::string>& words)
         const auto seed = words.size() == 3 ? integer(words[2], "SEED", 0, UINT32_MAX) : 1;
         smc.setFanNoise(amplitude, static_cast<std::uint32_t>(seed));
         return {{"ok", true}};
+    }
+    if (command == "fan") {
+        if (words.size() != 3 || (words[2] != "stall" && words[2] != "spin"))
+            throw UsageError("usage: fan I stall|spin");
+        const auto index = integer(words[1], "I", 0, 255);
+        checked([&] { smc.setFanStalled(static_cast<int>(index), words[2] == "stall"); });
+        return statusReply(smc);
     }
     if (command == "calls") {
         if (words.size() == 2 && words[1] == "reset") {

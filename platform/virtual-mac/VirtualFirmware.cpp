@@ -173,10 +173,15 @@ void VirtualFirmware::stepFans(double dt, double now)
         if (fan.min == nullptr || fan.max == nullptr)
             continue;
         const double lo = fan.minRPM(), hi = std::max(fan.minRPM(), fan.maxRPM());
-        const double goal = std::clamp(fan.targetRPM(), lo, hi);
+        const double goal = fan.stalled ? 0.0 : std::clamp(fan.targetRPM(), lo, hi);
         fan.smoothRPM += (goal - fan.smoothRPM) * follow;
         const double noise = m_dynamics.noiseRPM > 0 ? m_dynamics.noiseRPM * jitter(m_random) : 0;
-        setFloat(fan.actual, std::clamp(fan.smoothRPM + noise, lo, hi));
+        // A stalled rotor may read anything from 0 up while it winds down, and no noise once
+        // it has all but stopped; a turning one stays within its range.
+        if (fan.stalled)
+            setFloat(fan.actual, fan.smoothRPM < 1.0 ? 0.0 : std::clamp(fan.smoothRPM + noise, 0.0, hi));
+        else
+            setFloat(fan.actual, std::clamp(fan.smoothRPM + noise, lo, hi));
     }
 }
 
@@ -191,6 +196,16 @@ double VirtualFirmware::airflow() const
         ++counted;
     }
     return counted == 0 ? 0 : sum / counted;
+}
+
+bool VirtualFirmware::setStalled(int index, bool stalled)
+{
+    for (Fan& fan : m_fans)
+        if (fan.index == index) {
+            fan.stalled = stalled;
+            return true;
+        }
+    return false;
 }
 
 void VirtualFirmware::setNoise(double amplitudeRPM, std::uint32_t seed)

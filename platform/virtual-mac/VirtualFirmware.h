@@ -31,6 +31,8 @@ public:
         // What the firmware had chosen when the takeover of this fan began.
         double takeoverReference = 0;
         bool manual = false;
+        // A blocked rotor: it winds down to 0 whatever its target and mode.
+        bool stalled = false;
         double manualSince = 0;
         std::optional<double> lastTargetWrite;
 
@@ -60,6 +62,8 @@ public:
     std::optional<double> acceptModeAfter() const { return m_acceptModeAfter; }
     void setAcceptModeAfter(std::optional<double> seconds) { m_acceptModeAfter = seconds; }
     void setNoise(double amplitudeRPM, std::uint32_t seed);
+    // False when there is no fan of that index.
+    bool setStalled(int index, bool stalled);
     double curveRPM(const Fan& fan, double hottestCelsius) const;
 
 private:

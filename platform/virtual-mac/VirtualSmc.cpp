@@ -326,6 +326,7 @@ VirtualSmcStatus VirtualSmc::status()
                           : 0.0;
         view.min = fan.minRPM();
         view.max = fan.maxRPM();
+        view.stalled = fan.stalled;
         status.fans.push_back(view);
     }
     if (const SmcKeyEntry* unlock = m_profile.keys.find(std::string("Ftst"));
@@ -377,6 +378,14 @@ void VirtualSmc::setFanNoise(double amplitudeRPM, std::uint32_t seed)
     std::lock_guard lock(m_mutex);
     syncLocked();
     m_firmware->setNoise(amplitudeRPM, seed);
+}
+
+void VirtualSmc::setFanStalled(int index, bool stalled)
+{
+    std::lock_guard lock(m_mutex);
+    syncLocked();
+    if (!m_firmware->setStalled(index, stalled))
+        throw std::invalid_argument("no fan " + std::to_string(index));
 }
 
 void VirtualSmc::injectFault(const std::string& key, SmcOperation operation, std::uint8_t result,

@@ -60,6 +60,7 @@ struct VirtualFanStatus {
     double actual = 0;
     double min = 0;
     double max = 0;
+    bool stalled = false;
 };
 
 struct VirtualSmcStatus {
@@ -133,6 +134,10 @@ public:
     void setModeAcceptDelay(std::optional<double> seconds);
     // Jitter of the actual fan speeds; 0 makes every reading exact.
     void setFanNoise(double amplitudeRPM, std::uint32_t seed = 1);
+    // A blocked rotor: the fan's actual speed falls to 0 with the usual lag whatever its
+    // target and mode, and its airflow leaves the thermal model. Throws std::invalid_argument
+    // for an unknown fan.
+    void setFanStalled(int index, bool stalled);
 
     // That operation on that key answers `result` (non-zero), `count` times or always.
     void injectFault(const std::string& key, SmcOperation operation, std::uint8_t result,

@@ -27,6 +27,9 @@ TEST(ControlProtocol, BadRequestsAnswerNotOkWithAReason)
         {"set F0Tg 0040e7", "takes 4 bytes"},
         {"get NOPE", "no key NOPE"},
         {"fly away", "unknown command: fly"},
+        {"fan 0 wobble", "usage: fan I stall|spin"},
+        {"fan 7 stall", "no fan 7"},
+        {"fan x stall", "I must be an integer"},
         {"   ", "empty request"},
     };
     VirtualSmc smc;
@@ -65,7 +68,11 @@ TEST(ControlProtocol, CommandsDriveTheModel)
     connection.readFloat("F0Mx");
     EXPECT_EQ(ControlProtocol::execute(smc, "calls")["calls"]["readKey"], 1);
 
-    EXPECT_DOUBLE_EQ(ControlProtocol::execute(smc, "advance 2.5")["t"].get<double>(), 2.5);
+    EXPECT_EQ(ControlProtocol::execute(smc, "fan 1 stall")["fans"][1]["stalled"], true);
+    EXPECT_EQ(ControlProtocol::execute(smc, "advance 20")["fans"][1]["actual"], 0.0);
+    EXPECT_EQ(ControlProtocol::execute(smc, "fan 1 spin")["fans"][1]["stalled"], false);
+
+    EXPECT_DOUBLE_EQ(ControlProtocol::execute(smc, "advance 2.5")["t"].get<double>(), 22.5);
     EXPECT_EQ(ControlProtocol::execute(smc, "violations")["violations"], json::array());
 }
 

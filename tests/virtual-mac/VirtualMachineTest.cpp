@@ -135,6 +135,67 @@ TEST(VirtualFirmware, ManualFansObeyWrittenTargetsAndActualSpeedFollowsWithLag)
     EXPECT_NEAR(actual(smc, 0), 6000, 5);
 }
 
+TEST(VirtualFirmware, AStalledFanWindsDownToZeroWhateverItsTargetAndModeAndSpinsAgain)
+{
+    const struct {
+        const char* name;
+        bool manual;     // fan 0 taken over and given a high target first
+        bool noise;      // the reading's jitter left on
+    } rows[] = {{"automatic", false, false}, {"manual", true, false}, {"manual noisy", true, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VirtualSmc smc;
+        if (!row.noise)
+            smc.setFanNoise(0);
+        smc.pinTemperature(92); // the firmware's curve asks for the maximum
+        if (row.manual) {
+            takeFanZero(smc);
+            ASSERT_EQ(writeTarget(smc, "F0Tg", 5000), 0);
+        }
+        smc.advance(10);
+        const double spinning = actual(smc, 0);
+        EXPECT_GT(spinning, 4900);
+        smc.setFanStalled(0, true);
+        smc.advance(0.5);
+        EXPECT_GT(actual(smc, 0), 100) << "the rotor winds down with the usual lag";
+        EXPECT_LT(actual(smc, 0), spinning - 1000);
+        smc.advance(15);
+        EXPECT_EQ(actual(smc, 0), 0.0) << "below its minimum, at rest";
+        EXPECT_TRUE(smc.status().fans[0].stalled);
+        EXPECT_GT(actual(smc, 1), 4900) << "the other fan turns on";
+        ASSERT_EQ(writeTarget(smc, "F0Tg", 6000), 0);
+        smc.advance(2);
+        EXPECT_EQ(actual(smc, 0), 0.0) << "a new target moves nothing";
+        smc.setFanStalled(0, false);
+        smc.advance(10);
+        EXPECT_GT(actual(smc, 0), 4900);
+        EXPECT_FALSE(smc.status().fans[0].stalled);
+    }
+    VirtualSmc smc;
+    EXPECT_THROW(smc.setFanStalled(2, true), std::invalid_argument);
+}
+
+TEST(ThermalModel, AStalledFansAirflowLeavesTheModel)
+{
+    const auto settle = [](bool stallOne) {
+        VirtualSmc smc;
+        smc.setModeAcceptDelay(0);
+        EXPECT_EQ(writeByte(smc, "Ftst", 1), 0);
+        for (const char* key : {"F0Md", "F1Md"})
+            EXPECT_EQ(writeByte(smc, key, 1), 0);
+        for (const char* key : {"F0Tg", "F1Tg"})
+            EXPECT_EQ(writeTarget(smc, key, 6000), 0);
+        smc.setWorkload(1, 1);
+        if (stallOne)
+            smc.setFanStalled(1, true);
+        smc.advance(400);
+        return smc.status().hottest;
+    };
+    const double bothTurning = settle(false);
+    const double oneStalled = settle(true);
+    EXPECT_GT(oneStalled, bothTurning + 5) << bothTurning << " vs " << oneStalled;
+}
+
 TEST(ThermalModel, SettlesWhereTheLoadAndTheFirmwaresCoolingPutIt)
 {
     const struct {
