@@ -15,7 +15,7 @@ packages=(
   qml6-module-qt-labs-folderlistmodel
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi
-  xvfb xauth at-spi2-core python3-pyatspi trayer xdotool imagemagick x11-utils procps
+  xvfb xauth at-spi2-core python3-pyatspi trayer dunst xdotool imagemagick x11-utils procps
   lintian desktop-file-utils appstream
 )
 

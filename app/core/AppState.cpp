@@ -1,5 +1,6 @@
 #include "app/core/AppState.h"
 
+#include "app/core/DesktopNotifier.h"
 #include "app/core/HelperClient.h"
 #include "app/core/UserDefaults.h"
 
@@ -19,6 +20,8 @@ AppState::AppState(UserDefaults& defaults, QObject* parent)
     m_helper = std::move(helper);
     m_presets = std::make_unique<PresetStore>(2, std::nullopt, defaults);
     m_engine = std::make_unique<ControlEngine>(*m_telemetry, *m_presets, *m_helper);
+    m_notifier = std::make_unique<FreedesktopNotifier>();
+    m_alerts = std::make_unique<Alerts>(*m_telemetry, *m_engine, defaults, m_notifier.get());
     // The engine's handler is registered by now, so it sees the first sample.
     m_telemetry->start(kSampleIntervalSeconds);
     applyLaunchPresetChoice(defaults, *m_presets, *m_engine);
@@ -34,6 +37,7 @@ AppState::AppState(std::unique_ptr<TelemetryStore> telemetry,
     , m_engine(std::move(engine))
 {
     Q_ASSERT(m_telemetry && m_helper && m_presets && m_engine);
+    m_alerts = std::make_unique<Alerts>(*m_telemetry, *m_engine, m_telemetry->defaults(), nullptr);
 }
 
 AppState::~AppState() = default;

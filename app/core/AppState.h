@@ -1,8 +1,9 @@
 #pragma once
 // The object graph every screen shares: the telemetry store with its sampler, the helper client,
-// the preset store and the control engine, created once at launch in that order and alive until
+// the preset store, the control engine and the alerts, created once at launch in that order and alive until
 // the process ends. Main thread only.
 
+#include "app/core/Alerts.h"
 #include "app/core/ControlEngine.h"
 #include "app/core/HelperControlling.h"
 #include "app/core/PresetStore.h"
@@ -18,6 +19,7 @@
 
 namespace brisvane {
 
+class DesktopNotifier;
 class UserDefaults;
 
 // Start-up, single instance and quit: "org.brisvane.Brisvane.app".
@@ -55,6 +57,9 @@ public:
     PresetStore& presets() const { return *m_presets; }
     Q_PROPERTY(brisvane::ControlEngine* engine READ engineObject CONSTANT)
     ControlEngine& engine() const { return *m_engine; }
+    // Built on the others (without notifications when the parts came ready-made).
+    Q_PROPERTY(brisvane::Alerts* alerts READ alertsObject CONSTANT)
+    Alerts& alerts() const { return *m_alerts; }
 
     // Brings the main window forward; installed by the menu-bar item whenever it is shown,
     // absent before. Setting notifies, except absent over absent (actions cannot be compared).
@@ -87,12 +92,15 @@ private:
     HelperControlling* helperObject() const { return m_helper.get(); }
     PresetStore* presetsObject() const { return m_presets.get(); }
     ControlEngine* engineObject() const { return m_engine.get(); }
+    Alerts* alertsObject() const { return m_alerts.get(); }
 
     // Declared in creation order, so the engine goes first and the telemetry store last.
     std::unique_ptr<TelemetryStore> m_telemetry;
     std::unique_ptr<HelperControlling> m_helper;
     std::unique_ptr<PresetStore> m_presets;
     std::unique_ptr<ControlEngine> m_engine;
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<Alerts> m_alerts;
     std::optional<Action> m_openMainWindow;
 };
 

@@ -4,6 +4,30 @@
 <!-- German texts, id-based like the English catalogue: the source is the English text, the translation what a German Mac user reads. -->
 <context>
     <name></name>
+    <message id="alerts.fan.notSpinning">
+        <source>%1 is not spinning</source>
+        <translation>%1 dreht sich nicht</translation>
+    </message>
+    <message id="alerts.fan.notSpinning.body">
+        <source>Its speed reads %1 rpm although it is asked to turn. Check that nothing blocks it.</source>
+        <translation>Die Drehzahl liegt bei %1 U/min, obwohl er sich drehen soll. Prüfen Sie, ob etwas ihn blockiert.</translation>
+    </message>
+    <message id="alerts.sensor.cpu">
+        <source>CPU</source>
+        <translation>CPU</translation>
+    </message>
+    <message id="alerts.sensor.gpu">
+        <source>GPU</source>
+        <translation>GPU</translation>
+    </message>
+    <message id="alerts.temperature.body">
+        <source>Your alert threshold is %1.</source>
+        <translation>Ihre Warnschwelle liegt bei %1.</translation>
+    </message>
+    <message id="alerts.temperature.hot">
+        <source>%1 at %2</source>
+        <translation>%1 bei %2</translation>
+    </message>
     <message id="app.window.mainTitle">
         <source>Brisvane</source>
         <translation>Brisvane</translation>
@@ -503,6 +527,30 @@
     <message id="settings.about.versionLabel">
         <source>Version</source>
         <translation>Version</translation>
+    </message>
+    <message id="settings.alerts.fans.subtitle">
+        <source>A notification when a fan stops turning although it should.</source>
+        <translation>Eine Mitteilung, wenn ein Lüfter stehen bleibt, obwohl er sich drehen sollte.</translation>
+    </message>
+    <message id="settings.alerts.fans.title">
+        <source>Fan alerts</source>
+        <translation>Lüfterwarnungen</translation>
+    </message>
+    <message id="settings.alerts.sectionTitle">
+        <source>Alerts</source>
+        <translation>Warnungen</translation>
+    </message>
+    <message id="settings.alerts.temperature.off">
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message id="settings.alerts.temperature.subtitle">
+        <source>A notification when the hottest die stays at this temperature or above for 10 seconds.</source>
+        <translation>Eine Mitteilung, wenn der heißeste Chip 10 Sekunden lang diese Temperatur oder mehr erreicht.</translation>
+    </message>
+    <message id="settings.alerts.temperature.title">
+        <source>Temperature alert</source>
+        <translation>Temperaturwarnung</translation>
     </message>
     <message id="settings.fanBoost.sectionTitle">
         <source>Fan Control</source>

@@ -4,6 +4,30 @@
 <!-- English texts, id-based: the id is the key the code passes to qtTrId()/qsTrId(). Arguments are %1, %2, … in the order the caller passes them. -->
 <context>
     <name></name>
+    <message id="alerts.fan.notSpinning">
+        <source>%1 is not spinning</source>
+        <translation>%1 is not spinning</translation>
+    </message>
+    <message id="alerts.fan.notSpinning.body">
+        <source>Its speed reads %1 rpm although it is asked to turn. Check that nothing blocks it.</source>
+        <translation>Its speed reads %1 rpm although it is asked to turn. Check that nothing blocks it.</translation>
+    </message>
+    <message id="alerts.sensor.cpu">
+        <source>CPU</source>
+        <translation>CPU</translation>
+    </message>
+    <message id="alerts.sensor.gpu">
+        <source>GPU</source>
+        <translation>GPU</translation>
+    </message>
+    <message id="alerts.temperature.body">
+        <source>Your alert threshold is %1.</source>
+        <translation>Your alert threshold is %1.</translation>
+    </message>
+    <message id="alerts.temperature.hot">
+        <source>%1 at %2</source>
+        <translation>%1 at %2</translation>
+    </message>
     <message id="app.window.mainTitle">
         <source>Brisvane</source>
         <translation>Brisvane</translation>
@@ -503,6 +527,30 @@
     <message id="settings.about.versionLabel">
         <source>Version</source>
         <translation>Version</translation>
+    </message>
+    <message id="settings.alerts.fans.subtitle">
+        <source>A notification when a fan stops turning although it should.</source>
+        <translation>A notification when a fan stops turning although it should.</translation>
+    </message>
+    <message id="settings.alerts.fans.title">
+        <source>Fan alerts</source>
+        <translation>Fan alerts</translation>
+    </message>
+    <message id="settings.alerts.sectionTitle">
+        <source>Alerts</source>
+        <translation>Alerts</translation>
+    </message>
+    <message id="settings.alerts.temperature.off">
+        <source>Off</source>
+        <translation>Off</translation>
+    </message>
+    <message id="settings.alerts.temperature.subtitle">
+        <source>A notification when the hottest die stays at this temperature or above for 10 seconds.</source>
+        <translation>A notification when the hottest die stays at this temperature or above for 10 seconds.</translation>
+    </message>
+    <message id="settings.alerts.temperature.title">
+        <source>Temperature alert</source>
+        <translation>Temperature alert</translation>
     </message>
     <message id="settings.fanBoost.sectionTitle">
         <source>Fan Control</source>

@@ -39,6 +39,7 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
     connect(&m_state.telemetry(), &TelemetryStore::latestChanged, this, &MenuBarItem::updateLabel);
     connect(&m_state.telemetry(), &TelemetryStore::systemTemperatureChanged, this,
             &MenuBarItem::updateLabel);
+    connect(&m_state.alerts(), &Alerts::alertsChanged, this, &MenuBarItem::updateToolTip);
     // The tray's background follows the platform's appearance.
     qGuiApp->installEventFilter(this);
     updateLabel();
@@ -75,12 +76,21 @@ void MenuBarItem::updateLabel()
     m_shown = ShownLabel{reading, scale, ink};
     const QString temperature = MenuBarLabel::temperatureText(reading);
     const QString fanSpeed = MenuBarLabel::fanSpeedText(reading);
-    m_tray.setToolTip(temperature + QLatin1Char('\n') + fanSpeed);
+    m_readingLines = {temperature, fanSpeed};
+    updateToolTip();
     const int drawnBefore = MenuBarLabel::drawCount();
     const QImage image = MenuBarLabel::image(temperature, fanSpeed, scale, ink);
     if (MenuBarLabel::drawCount() != drawnBefore)
         RenderStats::trayImageDrawn(temperature + QLatin1Char(' ') + fanSpeed);
     m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
+}
+
+void MenuBarItem::updateToolTip()
+{
+    // The readings, then the alerts while they last, a line each.
+    const QString toolTip = (m_readingLines + m_state.alerts().messages()).join(QLatin1Char('\n'));
+    if (toolTip != m_tray.toolTip())
+        m_tray.setToolTip(toolTip);
 }
 
 } // namespace brisvane

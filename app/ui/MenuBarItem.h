@@ -1,8 +1,8 @@
 #pragma once
 // The menu-bar item, as a system-tray icon where the desktop has a tray: its label is the
 // two-line image of the temperature and the fastest fan's speed, tinted for the tray's
-// background, with both texts as its tooltip. Clicking it opens or closes the panel; its
-// context menu opens the main window or quits.
+// background, with both texts and the current alerts as its tooltip. Clicking it opens or closes
+// the panel; its context menu opens the main window or quits.
 
 #include "app/ui/menubar/MenuBarLabel.h"
 
@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QSystemTrayIcon>
 
 #include <functional>
@@ -48,6 +49,7 @@ protected:
 
 private:
     void updateLabel();
+    void updateToolTip();
 
     AppState& m_state;
     AppDelegate& m_delegate;
@@ -59,6 +61,8 @@ private:
         QColor ink;
     };
     std::optional<ShownLabel> m_shown;
+    // The label's two texts, the tooltip's first lines.
+    QStringList m_readingLines;
 };
 
 } // namespace brisvane

@@ -41,6 +41,7 @@ Card {
 
                 delegate: Item {
                     id: cell
+                    required property int index
                     required property string name
                     required property real actualRPM
                     required property real maximumRPM
@@ -55,6 +56,11 @@ Card {
                         title: cell.name
                         rpm: cell.actualRPM
                         maxRPM: cell.maximumRPM
+                    }
+                    AlertBadge {
+                        anchors.top: gauge.top
+                        anchors.right: gauge.right
+                        message: root.dashboard.appState?.alerts.fanMessages[cell.index] ?? ""
                     }
                 }
             }

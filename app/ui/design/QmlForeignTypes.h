@@ -2,6 +2,7 @@
 // The app-core classes as QML sees them. They live in a QtCore-only library, so they are
 // registered here, as foreign types of this module: QML may read them, never create them.
 
+#include "app/core/Alerts.h"
 #include "app/core/AppState.h"
 #include "app/core/ControlEngine.h"
 #include "app/core/HelperControlling.h"
@@ -47,6 +48,13 @@ struct ControlEngineForeign {
     Q_GADGET
     QML_FOREIGN(brisvane::ControlEngine)
     QML_NAMED_ELEMENT(ControlEngine)
+    QML_UNCREATABLE("part of AppState")
+};
+
+struct AlertsForeign {
+    Q_GADGET
+    QML_FOREIGN(brisvane::Alerts)
+    QML_NAMED_ELEMENT(Alerts)
     QML_UNCREATABLE("part of AppState")
 };
 

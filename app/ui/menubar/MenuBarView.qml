@@ -62,6 +62,11 @@ Item {
         width: root.width - 32
         spacing: 12
 
+        MenuBarAlertRow {
+            Layout.fillWidth: true
+            alerts: root.appState.alerts
+        }
+
         // Readings.
         ColumnLayout {
             Layout.fillWidth: true

@@ -1,8 +1,12 @@
 #include "app/ui/settings/AppSettingsModel.h"
 
+#include "app/core/Alerts.h"
 #include "app/core/AppBundle.h"
 #include "app/core/TemperatureSource.h"
 #include "app/core/UserDefaults.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace brisvane {
 
@@ -74,6 +78,55 @@ void AppSettingsModel::setHideDockIconWhenWindowClosed(bool hide)
 {
     if (defaults())
         defaults()->setBool(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey), hide);
+}
+
+int AppSettingsModel::temperatureAlertCelsius() const
+{
+    const std::optional<double> celsius =
+        defaults() ? defaults()->doubleValue(QLatin1StringView(Alerts::kTemperatureAlertCelsiusKey))
+                   : std::nullopt;
+    if (!celsius || !(*celsius > 0) || !std::isfinite(*celsius))
+        return 0;
+    return static_cast<int>(std::lround(std::min(*celsius, 1000.0)));
+}
+
+void AppSettingsModel::setTemperatureAlertCelsius(int celsius)
+{
+    if (!defaults())
+        return;
+    if (celsius <= 0)
+        defaults()->remove(QLatin1StringView(Alerts::kTemperatureAlertCelsiusKey));
+    else
+        defaults()->setDouble(QLatin1StringView(Alerts::kTemperatureAlertCelsiusKey), celsius);
+}
+
+QList<int> AppSettingsModel::temperatureAlertChoices(int current)
+{
+    QList<int> choices{0, 80, 85, 90, 95, 100};
+    if (current > 0 && !choices.contains(current)) {
+        choices.append(current);
+        std::sort(choices.begin(), choices.end());
+    }
+    return choices;
+}
+
+QString AppSettingsModel::temperatureAlertChoiceTitle(int celsius)
+{
+    if (celsius <= 0)
+        return qtTrId("settings.alerts.temperature.off");
+    return qtTrId("menuBar.temperature.degrees").arg(celsius);
+}
+
+bool AppSettingsModel::fanAlertsEnabled() const
+{
+    return !defaults() ||
+           defaults()->boolValue(QLatin1StringView(Alerts::kFanAlertsEnabledKey)).value_or(true);
+}
+
+void AppSettingsModel::setFanAlertsEnabled(bool enabled)
+{
+    if (defaults())
+        defaults()->setBool(QLatin1StringView(Alerts::kFanAlertsEnabledKey), enabled);
 }
 
 QString AppSettingsModel::applicationVersion() const

@@ -51,6 +51,29 @@ public:
     bool hideDockIconWhenWindowClosed() const;
     void setHideDockIconWhenWindowClosed(bool hide);
 
+    // The alerts: the temperature threshold in whole °C (0 is off) and whether stopped fans
+    // are told; both written to the user defaults at once.
+    Q_PROPERTY(int temperatureAlertCelsius READ temperatureAlertCelsius WRITE
+                   setTemperatureAlertCelsius NOTIFY defaultsChanged)
+    int temperatureAlertCelsius() const;
+    // 0 or less removes the threshold (off).
+    void setTemperatureAlertCelsius(int celsius);
+    // The picker's choices, 0 (off) first: 80 to 100 °C in steps of 5, and `current` in its
+    // place when it is none of them (a value set by a launch argument, say).
+    static QList<int> temperatureAlertChoices(int current);
+    Q_PROPERTY(QList<int> temperatureAlertChoices READ temperatureAlertChoicesNow NOTIFY
+                   defaultsChanged)
+    QList<int> temperatureAlertChoicesNow() const
+    {
+        return temperatureAlertChoices(temperatureAlertCelsius());
+    }
+    // "Off", "85 °C".
+    Q_INVOKABLE static QString temperatureAlertChoiceTitle(int celsius);
+    Q_PROPERTY(
+        bool fanAlertsEnabled READ fanAlertsEnabled WRITE setFanAlertsEnabled NOTIFY defaultsChanged)
+    bool fanAlertsEnabled() const;
+    void setFanAlertsEnabled(bool enabled);
+
     Q_PROPERTY(QString applicationVersion READ applicationVersion CONSTANT)
     QString applicationVersion() const;
 

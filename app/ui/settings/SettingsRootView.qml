@@ -3,8 +3,8 @@ import QtQuick.Layouts
 import Brisvane.UI.Design
 import Brisvane.UI.Settings
 
-// The settings: the helper daemon, the temperature the fans follow, launch at login and the
-// Dock icon, and the versions. Made when the section comes on screen and dropped when it
+// The settings: the helper daemon, the temperature the fans follow, the alerts, launch at login
+// and the Dock icon, and the versions. Made when the section comes on screen and dropped when it
 // leaves, so an operation's error and the login item's state are fresh each time.
 Item {
     id: root
@@ -53,6 +53,11 @@ Item {
                 selection: appModel.temperatureSource
                 onSelected: value => appModel.temperatureSource = value
             }
+        }
+
+        AlertsSettingsSection {
+            Layout.fillWidth: true
+            model: appModel
         }
 
         SettingsSection {
