@@ -1,7 +1,7 @@
 #pragma once
 // The object graph every screen shares: the telemetry store with its sampler, the helper client,
-// the preset store, the control engine and the alerts, created once at launch in that order and alive until
-// the process ends. Main thread only.
+// the preset store, the control engine and the alerts, created once at launch in that order and
+// alive until the process ends. Main thread only.
 
 #include "app/core/Alerts.h"
 #include "app/core/ControlEngine.h"

@@ -15,8 +15,7 @@ FreedesktopNotifier::FreedesktopNotifier(QDBusConnection bus, const Clock& clock
     : QObject(parent)
     , m_bus(std::move(bus))
     , m_clock(clock)
-{
-}
+{}
 
 void FreedesktopNotifier::notify(const QString& summary, const QString& body)
 {

@@ -4,8 +4,7 @@
 
 namespace brisvane {
 
-std::vector<FanHealth::Change> FanHealth::update(double seconds,
-                                                 const std::vector<Reading>& fans)
+std::vector<FanHealth::Change> FanHealth::update(double seconds, const std::vector<Reading>& fans)
 {
     std::vector<Change> changes;
     if (fans.empty())

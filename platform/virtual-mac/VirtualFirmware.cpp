@@ -179,7 +179,8 @@ void VirtualFirmware::stepFans(double dt, double now)
         // A stalled rotor may read anything from 0 up while it winds down, and no noise once
         // it has all but stopped; a turning one stays within its range.
         if (fan.stalled)
-            setFloat(fan.actual, fan.smoothRPM < 1.0 ? 0.0 : std::clamp(fan.smoothRPM + noise, 0.0, hi));
+            setFloat(fan.actual,
+                     fan.smoothRPM < 1.0 ? 0.0 : std::clamp(fan.smoothRPM + noise, 0.0, hi));
         else
             setFloat(fan.actual, std::clamp(fan.smoothRPM + noise, lo, hi));
     }

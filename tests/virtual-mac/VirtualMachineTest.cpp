@@ -139,8 +139,8 @@ TEST(VirtualFirmware, AStalledFanWindsDownToZeroWhateverItsTargetAndModeAndSpins
 {
     const struct {
         const char* name;
-        bool manual;     // fan 0 taken over and given a high target first
-        bool noise;      // the reading's jitter left on
+        bool manual; // fan 0 taken over and given a high target first
+        bool noise;  // the reading's jitter left on
     } rows[] = {{"automatic", false, false}, {"manual", true, false}, {"manual noisy", true, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
