@@ -29,11 +29,8 @@ Rectangle {
     HoverHandler {
         id: hover
     }
-    ToolTipText {
+    Rectangle {
         visible: hover.hovered
-    }
-
-    component ToolTipText: Rectangle {
         anchors.top: parent.bottom
         anchors.topMargin: 4
         anchors.right: parent.right

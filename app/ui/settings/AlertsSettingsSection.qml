@@ -18,9 +18,7 @@ SettingsSection {
         Layout.bottomMargin: Theme.spacingSmall + 2
         title: qsTrId("settings.alerts.temperature.title")
         subtitle: qsTrId("settings.alerts.temperature.subtitle")
-        options: root.model.temperatureAlertChoices.map(
-                     celsius => ({ title: root.model.temperatureAlertChoiceTitle(celsius),
-                                   value: String(celsius) }))
+        options: root.model.temperatureAlertOptions
         selection: String(root.model.temperatureAlertCelsius)
         onSelected: value => root.model.temperatureAlertCelsius = Number(value)
     }

@@ -110,6 +110,15 @@ QList<int> AppSettingsModel::temperatureAlertChoices(int current)
     return choices;
 }
 
+QVariantList AppSettingsModel::temperatureAlertOptions() const
+{
+    QVariantList options;
+    for (int celsius : temperatureAlertChoices(temperatureAlertCelsius()))
+        options.append(QVariantMap{{QStringLiteral("title"), temperatureAlertChoiceTitle(celsius)},
+                                   {QStringLiteral("value"), QString::number(celsius)}});
+    return options;
+}
+
 QString AppSettingsModel::temperatureAlertChoiceTitle(int celsius)
 {
     if (celsius <= 0)

@@ -61,12 +61,10 @@ public:
     // The picker's choices, 0 (off) first: 80 to 100 °C in steps of 5, and `current` in its
     // place when it is none of them (a value set by a launch argument, say).
     static QList<int> temperatureAlertChoices(int current);
+    // The choices as the picker takes them: {title, value} with the value as text.
     Q_PROPERTY(
-        QList<int> temperatureAlertChoices READ temperatureAlertChoicesNow NOTIFY defaultsChanged)
-    QList<int> temperatureAlertChoicesNow() const
-    {
-        return temperatureAlertChoices(temperatureAlertCelsius());
-    }
+        QVariantList temperatureAlertOptions READ temperatureAlertOptions NOTIFY defaultsChanged)
+    QVariantList temperatureAlertOptions() const;
     // "Off", "85 °C".
     Q_INVOKABLE static QString temperatureAlertChoiceTitle(int celsius);
     Q_PROPERTY(bool fanAlertsEnabled READ fanAlertsEnabled WRITE setFanAlertsEnabled NOTIFY
