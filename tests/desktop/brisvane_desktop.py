@@ -1,7 +1,7 @@
 """Drives the real Brisvane on a private X display as a person would, through the accessibility
-tree (AT-SPI) and the pointer (xdotool). Desktop starts Xvfb, D-Bus with the AT-SPI bus, trayer
-and a virtual Mac, and runs Brisvane in them; AppTest is the desktop tests' TestCase. Runs on
-Debian's /usr/bin/python3 (pyatspi)."""
+tree (AT-SPI) and the pointer (xdotool). Desktop starts Xvfb, D-Bus with the AT-SPI bus, trayer,
+a notification server (dunst) and a virtual Mac, and runs Brisvane in them; AppTest is the
+desktop tests' TestCase. Runs on Debian's /usr/bin/python3 (pyatspi)."""
 
 import ctypes
 import json
@@ -21,6 +21,21 @@ POLL_INTERVAL = 0.2
 SCREEN = "1280x1024x24"
 # The roles a section picker's segment may have, by Qt version and style.
 SEGMENT_ROLES = ("page tab", "push button", "toggle button", "radio button")
+
+
+# Pop-ups bottom left, where no test clicks, and kept until the test closes them.
+DUNSTRC = """[global]
+origin = bottom-left
+offset = 10x10
+width = 320
+idle_threshold = 0
+[urgency_low]
+timeout = 0
+[urgency_normal]
+timeout = 0
+[urgency_critical]
+timeout = 0
+"""
 
 
 class Timeout(AssertionError):
@@ -148,6 +163,14 @@ class Desktop:
                               "--transparent", "false", "--tint", "0x202020"])
         # Brisvane looks for a tray once, at start: the tray must be there first.
         wait_until(self._tray_owned, "trayer to take the system tray selection")
+        # The desktop's notification server, its pop-ups in the corner away from the tray and
+        # the panel; the tests read what it received with dunstctl.
+        config = os.path.join(self.tmp, "dunstrc")
+        with open(config, "w") as dunstrc:
+            dunstrc.write(DUNSTRC)
+        self.spawn("dunst", ["dunst", "-config", config, "-verbosity", "info"])
+        wait_until(lambda: self._name_has_owner("org.freedesktop.Notifications"),
+                   "dunst to serve the notifications")
         self._run("mac", [os.path.join(self.bin, "brisvane-sim"), "up", self.root,
                           "--profile", self.profile])
         self._mac_up = True
@@ -258,6 +281,19 @@ class Desktop:
         if out.returncode != 0:
             raise RuntimeError(f"vsmc ctl {' '.join(words)}: {out.stdout}{out.stderr}")
         return json.loads(out.stdout)
+
+    def notifications(self):
+        """Every notification the desktop's server received so far, oldest first, as dicts of
+        its fields ("appname", "summary", "body", "icon_path", ...). Closes those on screen,
+        which moves them to the server's history."""
+        self._run("dunstctl", ["dunstctl", "close-all"])
+        # Closing is queued in the server: its history answers after it.
+        wait_until(lambda: self._capture(["dunstctl", "count", "displayed"]).stdout.strip()
+                   == "0", "dunst to close its notifications", timeout=10)
+        history = json.loads(self._run("dunstctl", ["dunstctl", "history"]))
+        entries = [{key: field["data"] for key, field in entry.items()}
+                   for entry in history["data"][0]]
+        return sorted(entries, key=lambda entry: entry["id"])
 
     def screenshot(self, name):
         """The whole screen as <artifacts>/<name>.png; the path, or None if it failed."""

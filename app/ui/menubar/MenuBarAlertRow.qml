@@ -1,28 +1,29 @@
 pragma ComponentBehavior: Bound
 
 import QtQuick
-import QtQuick.Layouts
 import Brisvane.UI.Design
 
 // The alerts while they last, one warning line each: "Right fan is not spinning",
-// "CPU at 91 °C". Takes no room while there are none.
-ColumnLayout {
+// "CPU at 91 °C". Takes no room while there are none, and follows nothing while `alerts` is
+// null (the panel closed). A column, not a layout, holds the lines: they come and go with the
+// alerts, and a Qt 6.4 layout can keep a destroyed child of a repeater.
+Column {
     id: root
 
     required property Alerts alerts
 
-    visible: root.alerts.hasAlerts
+    visible: root.alerts !== null && root.alerts.hasAlerts
     spacing: 6
 
     Repeater {
-        model: root.alerts.messages
+        model: root.alerts ? root.alerts.messages : []
         delegate: Item {
             id: line
 
             required property string modelData
 
             objectName: "alertRow"
-            Layout.fillWidth: true
+            width: root.width
             implicitHeight: Math.max(lineText.implicitHeight, 16)
             Accessible.role: Accessible.AlertMessage
             Accessible.name: line.modelData

@@ -64,7 +64,7 @@ Item {
 
         MenuBarAlertRow {
             Layout.fillWidth: true
-            alerts: root.appState.alerts
+            alerts: root.appState ? root.appState.alerts : null
         }
 
         // Readings.
