@@ -226,6 +226,8 @@ a "-Key" takes the next argument as its value):
   -hideDockIconWhenWindowClosed YES|NO
   -InitialSection dashboard|curves|presets|settings
   -fanBoostTemperatureSource average|hottestCore
+  -temperatureAlertCelsius C          Alert when the hottest die stays at C or above (0: off).
+  -fanAlertsEnabled YES|NO            Alert when a fan asked to turn does not.
 
 Only one copy runs per user: starting another makes the running one quit (it is killed if it
 is still there 2 s later).

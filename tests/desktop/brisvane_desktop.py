@@ -15,6 +15,7 @@ import tempfile
 import time
 import unittest
 
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # Generous: the machine that runs the tests may be loaded many times over.
 DEFAULT_TIMEOUT = 45.0
 POLL_INTERVAL = 0.2
@@ -23,8 +24,10 @@ SCREEN = "1280x1024x24"
 SEGMENT_ROLES = ("page tab", "push button", "toggle button", "radio button")
 
 
-# Pop-ups bottom left, where no test clicks, and kept until the test closes them.
+# Pop-ups bottom left, where no test clicks, and kept until the test closes them; icons looked
+# up among the project's own, as an installed copy's would be in the icon theme.
 DUNSTRC = """[global]
+icon_path = {icons}
 origin = bottom-left
 offset = 10x10
 width = 320
@@ -167,7 +170,7 @@ class Desktop:
         # the panel; the tests read what it received with dunstctl.
         config = os.path.join(self.tmp, "dunstrc")
         with open(config, "w") as dunstrc:
-            dunstrc.write(DUNSTRC)
+            dunstrc.write(DUNSTRC.format(icons=os.path.join(SOURCE_DIR, "share", "icons")))
         self.spawn("dunst", ["dunst", "-config", config, "-verbosity", "info"])
         wait_until(lambda: self._name_has_owner("org.freedesktop.Notifications"),
                    "dunst to serve the notifications")

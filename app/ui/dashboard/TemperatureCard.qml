@@ -4,7 +4,7 @@ import Brisvane.UI.Design
 import Brisvane.UI.Dashboard
 
 // One die: its accent dot and title, the average as a readout, the hottest core and the peak
-// of this session below it.
+// of this session below it; the alert's badge in the corner while one about the die lasts.
 Card {
     id: root
 
@@ -14,6 +14,8 @@ Card {
     required property real averageCelsius
     required property real hottestCoreCelsius
     required property real sessionPeakCelsius
+    // "CPU at 91 °C" while the temperature alert is about this die, else empty.
+    property string alertMessage
 
     cached: true
     padding: 24
@@ -67,5 +69,14 @@ Card {
                 Accessible.ignored: true
             }
         }
+    }
+
+    // On the card itself, outside the content whose size makes the card's: placed by the
+    // card's width, inside the content it would make a binding loop.
+    AlertBadge {
+        parent: root
+        x: root.width - width - 12
+        y: 12
+        message: root.alertMessage
     }
 }

@@ -20,11 +20,7 @@ RowLayout {
         averageCelsius: root.dashboard.cpuAverage
         hottestCoreCelsius: root.dashboard.cpuHottestCore
         sessionPeakCelsius: root.dashboard.cpuPeak
-        AlertBadge {
-            anchors.top: parent.top
-            anchors.right: parent.right
-            message: root.dashboard.appState?.alerts.cpuMessage ?? ""
-        }
+        alertMessage: root.dashboard.appState?.alerts.cpuMessage ?? ""
     }
     TemperatureCard {
         Layout.fillWidth: true
@@ -34,10 +30,6 @@ RowLayout {
         averageCelsius: root.dashboard.gpuAverage
         hottestCoreCelsius: root.dashboard.gpuHottestCore
         sessionPeakCelsius: root.dashboard.gpuPeak
-        AlertBadge {
-            anchors.top: parent.top
-            anchors.right: parent.right
-            message: root.dashboard.appState?.alerts.gpuMessage ?? ""
-        }
+        alertMessage: root.dashboard.appState?.alerts.gpuMessage ?? ""
     }
 }
