@@ -58,7 +58,7 @@ shoot() {
 for screen in gallery main-window tray-label; do
     shoot "$screen" "$scales"
 done
-for state in waiting two-fans parked-fan unlocking failed helper-missing boost-35; do
+for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-missing boost-35; do
     shoot "menubar-$state" "$scales"
 done
 
@@ -79,7 +79,7 @@ screen_config=$root/screen.json
 echo '{"screens":[{"name":"tall","x":0,"y":0,"width":1600,"height":2400,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}' \
     >"$screen_config"
 export QT_QPA_PLATFORM="offscreen:configfile=$screen_config"
-for state in loading two-fans three-fans parked-fan one-sample unsupported helper-missing; do
+for state in loading two-fans three-fans parked-fan stalled-fan one-sample unsupported helper-missing; do
     shoot "dashboard:$state" "$scales"
 done
 # The curve editor: a built-in preset read-only with its note, a user preset with the live

@@ -29,7 +29,8 @@ AppState::AppState(UserDefaults& defaults, QObject* parent)
 
 AppState::AppState(std::unique_ptr<TelemetryStore> telemetry,
                    std::unique_ptr<HelperControlling> helper, std::unique_ptr<PresetStore> presets,
-                   std::unique_ptr<ControlEngine> engine, QObject* parent)
+                   std::unique_ptr<ControlEngine> engine, QObject* parent,
+                   const Clock& alertsClock)
     : QObject(parent)
     , m_telemetry(std::move(telemetry))
     , m_helper(std::move(helper))
@@ -37,7 +38,8 @@ AppState::AppState(std::unique_ptr<TelemetryStore> telemetry,
     , m_engine(std::move(engine))
 {
     Q_ASSERT(m_telemetry && m_helper && m_presets && m_engine);
-    m_alerts = std::make_unique<Alerts>(*m_telemetry, *m_engine, m_telemetry->defaults(), nullptr);
+    m_alerts = std::make_unique<Alerts>(*m_telemetry, *m_engine, m_telemetry->defaults(), nullptr,
+                                        alertsClock);
 }
 
 AppState::~AppState() = default;

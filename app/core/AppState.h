@@ -43,10 +43,11 @@ public:
     // `defaults` must outlive the state.
     explicit AppState(UserDefaults& defaults, QObject* parent = nullptr);
     // Takes the four parts ready-made (screens against a PreviewHelperClient); starts nothing.
-    // `engine` must have been built on the other three.
+    // `engine` must have been built on the other three; the alerts judge time by `alertsClock`
+    // (pictures of an alert need no 10 s of waiting), which must outlive the state.
     AppState(std::unique_ptr<TelemetryStore> telemetry, std::unique_ptr<HelperControlling> helper,
              std::unique_ptr<PresetStore> presets, std::unique_ptr<ControlEngine> engine,
-             QObject* parent = nullptr);
+             QObject* parent = nullptr, const Clock& alertsClock = SteadyClock::shared());
     ~AppState() override;
 
     Q_PROPERTY(brisvane::TelemetryStore* telemetry READ telemetryObject CONSTANT)

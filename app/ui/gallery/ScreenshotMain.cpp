@@ -10,7 +10,7 @@
 // The presets section's STATE is fresh, three-presets, drag, menu, rename or delete: the
 // grid of a new install, or with three presets of the user's, driven as a person would (a drag
 // held over a card, a card's context menu, the dialogs).
-// The menu-bar panel's states (waiting, two-fans, parked-fan, unlocking, failed,
+// The menu-bar panel's states (waiting, two-fans, parked-fan, stalled-fan, unlocking, failed,
 // helper-missing, boost-35) are built from pinned readings and a helper stand-in, so each shows
 // exactly one state; tray-label is the label image on a light or dark tray strip.
 // The main window runs the real app state against the system root in BRISVANE_SYSTEM_ROOT (a
@@ -377,6 +377,19 @@ TelemetrySample pinnedSample(std::vector<SMCFanReading> fans)
     return sample;
 }
 
+// The right fan asked for 2,688 RPM and not turning for longer than the alert waits, with the
+// alerts' clock moved on instead of the picture waiting.
+void stallRightFan(TelemetryStore& telemetry, ManualClock& alertsClock)
+{
+    SMCFanReading stalled = fan(1, 0);
+    stalled.targetRPM = 2688;
+    for (int i = 0; i < 2; ++i) {
+        telemetry.ingest(pinnedSample({fan(0, 2412.6), stalled}));
+        alertsClock.advanceSeconds(FanHealth::kStallSeconds + 1);
+    }
+    telemetry.ingest(pinnedSample({fan(0, 2412.6), stalled}));
+}
+
 int menuBarPanel(const QString& panelState, const QString& scheme, const QString& file)
 {
     SceneSettings scene(scheme);
@@ -386,9 +399,13 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
     PreviewHelperClient& preview = *helper;
     auto presets = std::make_unique<PresetStore>(2, scene.presetDirectory(), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
-    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
+    ManualClock alertsClock;
+    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine),
+                   nullptr, alertsClock);
 
-    if (panelState != QLatin1StringView("waiting"))
+    if (panelState == QLatin1StringView("stalled-fan"))
+        stallRightFan(state.telemetry(), alertsClock);
+    else if (panelState != QLatin1StringView("waiting"))
         state.telemetry().ingest(pinnedSample(
             {fan(0, 2412.6), fan(1, panelState == QLatin1StringView("parked-fan") ? 0 : 2688)}));
     HelperStatus status;
@@ -408,12 +425,15 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
     BrisvaneApp scenes(state, delegate, defaults);
     if (!scenes.buildScenes(false))
         return 1;
+    // A panel follows the state only while it is open, as the app opens it.
+    scenes.menuBarPanel()->setProperty("live", true);
     return save(*scenes.menuBarPanel(), file);
 }
 
 // The main window's dashboard over a synthetic half hour: loading (no sample yet), two-fans,
-// three-fans, parked-fan (the right fan stopped for the last five minutes), one-sample,
-// unsupported (a sample without fans) or helper-missing.
+// three-fans, parked-fan (the right fan stopped for the last five minutes), stalled-fan (the
+// right fan not turning although asked to), one-sample, unsupported (a sample without fans) or
+// helper-missing.
 int dashboard(const QString& dashboardState, const QString& scheme, const QString& file)
 {
     SceneSettings scene(scheme);
@@ -424,12 +444,15 @@ int dashboard(const QString& dashboardState, const QString& scheme, const QStrin
                                                                       : HelperState::installed);
     auto presets = std::make_unique<PresetStore>(2, scene.presetDirectory(), defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
-    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine));
+    ManualClock alertsClock;
+    AppState state(std::move(telemetry), std::move(helper), std::move(presets), std::move(engine),
+                   nullptr, alertsClock);
 
     PreviewTelemetry::Options history;
+    const bool stalled = dashboardState == QLatin1StringView("stalled-fan");
     if (dashboardState == QLatin1StringView("three-fans")) {
         history.fanCount = 3;
-    } else if (dashboardState == QLatin1StringView("parked-fan")) {
+    } else if (dashboardState == QLatin1StringView("parked-fan") || stalled) {
         history.lastFanParks = true;
     } else if (dashboardState == QLatin1StringView("one-sample")) {
         history.sampleCount = 1;
@@ -444,6 +467,8 @@ int dashboard(const QString& dashboardState, const QString& scheme, const QStrin
         return 2;
     }
     PreviewTelemetry::feed(state.telemetry(), history);
+    if (stalled)
+        stallRightFan(state.telemetry(), alertsClock);
 
     AppDelegate delegate;
     BrisvaneApp scenes(state, delegate, defaults);
