@@ -29,8 +29,7 @@ AppState::AppState(UserDefaults& defaults, QObject* parent)
 
 AppState::AppState(std::unique_ptr<TelemetryStore> telemetry,
                    std::unique_ptr<HelperControlling> helper, std::unique_ptr<PresetStore> presets,
-                   std::unique_ptr<ControlEngine> engine, QObject* parent,
-                   const Clock& alertsClock)
+                   std::unique_ptr<ControlEngine> engine, QObject* parent, const Clock& alertsClock)
     : QObject(parent)
     , m_telemetry(std::move(telemetry))
     , m_helper(std::move(helper))

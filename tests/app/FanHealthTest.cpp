@@ -513,8 +513,8 @@ TEST(FreedesktopNotifier, DeliversAsTheAppAndRecoversWhenTheServiceComesBack)
     EXPECT_FALSE(answers[0]);
 
     RecordingNotificationServer server;
-    ASSERT_TRUE(serverConnection.registerService(
-        QString::fromLatin1(FreedesktopNotifier::kService)));
+    ASSERT_TRUE(
+        serverConnection.registerService(QString::fromLatin1(FreedesktopNotifier::kService)));
     ASSERT_TRUE(serverConnection.registerObject(QString::fromLatin1(FreedesktopNotifier::kPath),
                                                 &server, QDBusConnection::ExportAllSlots));
     clock.advanceSeconds(FreedesktopNotifier::kQuietSeconds);
