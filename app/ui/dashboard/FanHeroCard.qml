@@ -60,7 +60,7 @@ Card {
                     AlertBadge {
                         anchors.top: gauge.top
                         anchors.right: gauge.right
-                        message: root.dashboard.appState?.alerts.fanMessages[cell.index] ?? ""
+                        message: root.dashboard?.appState?.alerts.fanMessages[cell.index] ?? ""
                     }
                 }
             }

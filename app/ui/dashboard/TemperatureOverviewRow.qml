@@ -20,7 +20,7 @@ RowLayout {
         averageCelsius: root.dashboard.cpuAverage
         hottestCoreCelsius: root.dashboard.cpuHottestCore
         sessionPeakCelsius: root.dashboard.cpuPeak
-        alertMessage: root.dashboard.appState?.alerts.cpuMessage ?? ""
+        alertMessage: root.dashboard?.appState?.alerts.cpuMessage ?? ""
     }
     TemperatureCard {
         Layout.fillWidth: true
@@ -30,6 +30,6 @@ RowLayout {
         averageCelsius: root.dashboard.gpuAverage
         hottestCoreCelsius: root.dashboard.gpuHottestCore
         sessionPeakCelsius: root.dashboard.gpuPeak
-        alertMessage: root.dashboard.appState?.alerts.gpuMessage ?? ""
+        alertMessage: root.dashboard?.appState?.alerts.gpuMessage ?? ""
     }
 }
