@@ -74,7 +74,7 @@ Card {
             visible: noteRepeater.count > 0
             Repeater {
                 id: noteRepeater
-                model: root.dashboard.showsFanNote ? [true] : []
+                model: root.dashboard?.showsFanNote ? [true] : []
                 delegate: noteComponent
                 onItemAdded: (index, item) => item.width = Qt.binding(() => noteHolder.width)
             }

@@ -8,6 +8,7 @@ import Brisvane.UI.Dashboard
 RowLayout {
     id: root
 
+    // Null for a moment while the dashboard is destroyed, before this row is.
     required property DashboardModel dashboard
 
     spacing: 20
@@ -17,9 +18,9 @@ RowLayout {
         Layout.preferredWidth: 1
         title: qsTrId("dashboard.temperature.cpuTitle")
         accentColor: Theme.colors.cpuSeries
-        averageCelsius: root.dashboard.cpuAverage
-        hottestCoreCelsius: root.dashboard.cpuHottestCore
-        sessionPeakCelsius: root.dashboard.cpuPeak
+        averageCelsius: root.dashboard?.cpuAverage ?? NaN
+        hottestCoreCelsius: root.dashboard?.cpuHottestCore ?? NaN
+        sessionPeakCelsius: root.dashboard?.cpuPeak ?? NaN
         alertMessage: root.dashboard?.appState?.alerts.cpuMessage ?? ""
     }
     TemperatureCard {
@@ -27,9 +28,9 @@ RowLayout {
         Layout.preferredWidth: 1
         title: qsTrId("dashboard.temperature.gpuTitle")
         accentColor: Theme.colors.gpuSeries
-        averageCelsius: root.dashboard.gpuAverage
-        hottestCoreCelsius: root.dashboard.gpuHottestCore
-        sessionPeakCelsius: root.dashboard.gpuPeak
+        averageCelsius: root.dashboard?.gpuAverage ?? NaN
+        hottestCoreCelsius: root.dashboard?.gpuHottestCore ?? NaN
+        sessionPeakCelsius: root.dashboard?.gpuPeak ?? NaN
         alertMessage: root.dashboard?.appState?.alerts.gpuMessage ?? ""
     }
 }
