@@ -45,17 +45,25 @@ SAMPLE_SECONDS = 2.0  # the app's sampling interval
 JITTER_RPM = 8  # the two-fan-laptop profile's own fan noise
 
 
-def cpu_seconds(pid):
-    """CPU time of a process's threads in nanoseconds' resolution (schedstat): the tick-based
-    times in /proc/<pid>/stat are too coarse for a process that idles between samples."""
-    total = 0
+def task_cpu(pid):
+    """CPU time of each of a process's threads, in nanoseconds' resolution (schedstat): the
+    tick-based times in /proc/<pid>/stat are too coarse for a process that idles between
+    samples."""
+    times = {}
     for task in os.listdir(f"/proc/{pid}/task"):
         try:
             with open(f"/proc/{pid}/task/{task}/schedstat") as stat:
-                total += int(stat.read().split()[0])
+                times[task] = int(stat.read().split()[0]) / 1e9
         except (FileNotFoundError, ProcessLookupError):
             pass  # a thread that ended meanwhile
-    return total / 1e9
+    return times
+
+
+def cpu_between(before, after):
+    """CPU seconds between two task_cpu() snapshots: a thread that ended in between (a hidden
+    window's render thread) takes its whole time with it, so only the threads seen at the end
+    count, from their start if they began in between."""
+    return sum(t - before.get(task, 0.0) for task, t in after.items())
 
 
 def memory_kib(pid):
@@ -70,11 +78,11 @@ def memory_kib(pid):
 
 def measure_cpu(pids, seconds):
     """CPU seconds each process used over the same `seconds` of wall time."""
-    before = {pid: cpu_seconds(pid) for pid in pids}
+    before = {pid: task_cpu(pid) for pid in pids}
     start = time.monotonic()
     time.sleep(seconds)  # the measuring interval itself
     wall = time.monotonic() - start
-    return {pid: (cpu_seconds(pid) - before[pid]) / wall for pid in pids}, wall
+    return {pid: cpu_between(before[pid], task_cpu(pid)) / wall for pid in pids}, wall
 
 
 def user_dirs(base, name):
