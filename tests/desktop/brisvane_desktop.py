@@ -278,6 +278,16 @@ class Desktop:
             self.app.terminate()
             self.app.wait(grace)
 
+    def stored_preset_names(self):
+        """The names in the app's preset file, in store order; None while it is missing or
+        half written."""
+        path = os.path.join(self.env["XDG_DATA_HOME"], "Brisvane", "presets.json")
+        try:
+            with open(path) as presets:
+                return [preset["name"] for preset in json.load(presets)]
+        except (OSError, ValueError):
+            return None
+
     def vsmc(self, *words):
         out = self._capture([os.path.join(self.bin, "brisvane-vsmc"), "ctl", "--root", self.root,
                              *words])

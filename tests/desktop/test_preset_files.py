@@ -38,14 +38,6 @@ class PresetFilesTest(bd.AppTest):
         box = card.queryComponent().getExtents(0)
         self.desktop.click(box.x + box.width // 2, box.y + box.height // 2, button=3)
 
-    def stored_names(self):
-        path = os.path.join(self.desktop.env["XDG_DATA_HOME"], "Brisvane", "presets.json")
-        try:
-            with open(path) as presets:
-                return [preset["name"] for preset in json.load(presets)]
-        except (OSError, ValueError):
-            return None
-
     def file_dialog(self, title):
         return bd.find(self.app, roles=("dialog",), name=rf"^{title}$")
 
@@ -101,7 +93,7 @@ class PresetFilesTest(bd.AppTest):
         dialog = self.file_dialog("Import Presets")
         self.open_file(dialog, "Cool.json")
         self.card("Cool 2")
-        bd.wait_until(lambda: self.stored_names() == ["Cool 2"], "the import in the preset file")
+        bd.wait_until(lambda: self.desktop.stored_preset_names() == ["Cool 2"], "the import in the preset file")
 
         self.open_menu_of(self.card("New Preset"))
         bd.press(bd.find(self.app, roles=("menu item",), name=r"^Import…$"))
@@ -110,7 +102,7 @@ class PresetFilesTest(bd.AppTest):
         error = bd.find(self.app, roles=("dialog",), name=r"^The presets could not be imported$")
         bd.find(error, name=r"^broken\.json: not JSON")
         bd.press(bd.find(error, roles=BUTTON_ROLES, name=r"^OK$"))
-        self.assertEqual(self.stored_names(), ["Cool 2"])
+        self.assertEqual(self.desktop.stored_preset_names(), ["Cool 2"])
 
 
 if __name__ == "__main__":

@@ -5,7 +5,6 @@ renamed and deleted through the dialogs, and deleting the active one hands the f
 
 Usage: test_presets.py BUILD_DIR (run by ctest, label "desktop")."""
 
-import json
 import os
 import re
 import sys
@@ -67,14 +66,6 @@ class PresetsTest(bd.AppTest):
             pass
         return None
 
-    def stored_names(self):
-        path = os.path.join(self.desktop.env["XDG_DATA_HOME"], "Brisvane", "presets.json")
-        try:
-            with open(path) as presets:
-                return [preset["name"] for preset in json.load(presets)]
-        except (OSError, ValueError):
-            return None
-
     def drag(self, source, target):
         """A real pointer drag from one card's centre to another's."""
         (x0, y0), (x1, y1) = self.centre(source), self.centre(target)
@@ -113,7 +104,7 @@ class PresetsTest(bd.AppTest):
                       .queryText().getText(0, -1) == "   Desk  ", "the typed name in the field")
         bd.press(bd.find(dialog, roles=BUTTON_ROLES, name=r"^Rename$"))
         desk = self.card("Desk")
-        bd.wait_until(lambda: self.stored_names() == ["Desk"], "the trimmed name in the file")
+        bd.wait_until(lambda: self.desktop.stored_preset_names() == ["Desk"], "the trimmed name in the file")
 
         bd.press(desk)
         self.wait_for_fans(lambda f: f["mode"] == 1, "every fan driven by the new preset",
@@ -127,7 +118,7 @@ class PresetsTest(bd.AppTest):
         self.wait_for_fans(lambda f: f["mode"] == AUTOMATIC_MODE, "mode 0 on every fan")
         bd.wait_until(lambda: self.desktop.vsmc("status")["ftst"] in (0, None), "Ftst 0")
         bd.wait_until(lambda: checked(self.card("Automatic")), "the automatic card active")
-        self.assertEqual(self.stored_names(), [])
+        self.assertEqual(self.desktop.stored_preset_names(), [])
         self.assertEqual(bd.find_all(self.main_window(), roles=BUTTON_ROLES,
                                      name=re.escape("Desk")), [])
 
