@@ -55,7 +55,7 @@ shoot() {
     done
 }
 
-for screen in gallery main-window tray-label; do
+for screen in gallery main-window tray-label tray-label:square; do
     shoot "$screen" "$scales"
 done
 for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-missing boost-35; do

@@ -68,21 +68,40 @@ void MenuBarItem::updateLabel()
 {
     // Most samples leave both numbers as they were: nothing is formatted or drawn for them.
     const MenuBarLabel::Reading reading = MenuBarLabel::reading(m_state.telemetry());
+    if (m_reading != reading) {
+        m_reading = reading;
+        m_readingLines = {MenuBarLabel::temperatureText(reading),
+                          MenuBarLabel::fanSpeedText(reading)};
+        updateToolTip();
+    }
     const double scale = MenuBarLabel::largestScreenScale();
     // Trays here do not recolour a template image: black on a light tray, white on a dark one.
     const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
-    if (m_shown && m_shown->reading == reading && m_shown->scale == scale && m_shown->ink == ink)
+    // Asking the tray for its area is a round trip to the display: done only when the label may
+    // change anyway, or while the tray has not said. Meanwhile the tray scales the icon.
+    const bool sameTemperature = m_shown && m_shown->reading.celsius == reading.celsius &&
+                                 m_shown->scale == scale && m_shown->ink == ink;
+    const QSize area = sameTemperature && !m_shown->area.isEmpty() ? m_shown->area : iconArea();
+    const bool square = MenuBarLabel::formFor(area) == MenuBarLabel::Form::TemperatureOnly;
+    const ShownLabel shown{
+        {reading.celsius, square ? std::nullopt : reading.rpm}, area, scale, ink};
+    if (m_shown == shown)
         return;
-    m_shown = ShownLabel{reading, scale, ink};
-    const QString temperature = MenuBarLabel::temperatureText(reading);
-    const QString fanSpeed = MenuBarLabel::fanSpeedText(reading);
-    m_readingLines = {temperature, fanSpeed};
-    updateToolTip();
+    m_shown = shown;
+    const QString& temperature = m_readingLines.at(0);
     const int drawnBefore = MenuBarLabel::drawCount();
-    const QImage image = MenuBarLabel::image(temperature, fanSpeed, scale, ink);
+    const QImage image =
+        square ? MenuBarLabel::temperatureImage(
+                     temperature, area.isEmpty() ? MenuBarLabel::kSquareIconArea : area, scale, ink)
+               : MenuBarLabel::image(temperature, m_readingLines.at(1), scale, ink);
     if (MenuBarLabel::drawCount() != drawnBefore)
-        RenderStats::trayImageDrawn(temperature + QLatin1Char(' ') + fanSpeed);
+        RenderStats::trayImageDrawn(square ? temperature : m_readingLines.join(QLatin1Char(' ')));
     m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
+}
+
+QSize MenuBarItem::iconArea() const
+{
+    return m_tray.isVisible() ? m_tray.geometry().size() : QSize();
 }
 
 void MenuBarItem::updateToolTip()

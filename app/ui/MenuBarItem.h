@@ -1,7 +1,8 @@
 #pragma once
 // The menu-bar item, as a system-tray icon where the desktop has a tray: its label is the
-// two-line image of the temperature and the fastest fan's speed, tinted for the tray's
-// background, with both texts and the current alerts as its tooltip. Clicking it opens or closes
+// temperature, drawn as large as the tray's square icon allows (both lines where the tray gives
+// width), in the ink of the tray's background, with both texts and the current alerts as its
+// tooltip. Clicking it opens or closes
 // the panel; its context menu opens the main window or quits.
 
 #include "app/ui/menubar/MenuBarLabel.h"
@@ -9,6 +10,7 @@
 #include <QColor>
 #include <QObject>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QSystemTrayIcon>
@@ -55,12 +57,19 @@ private:
     AppDelegate& m_delegate;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon m_tray;
+    QSize iconArea() const;
+
     struct ShownLabel {
+        // The fan speed stays empty while the label shows the temperature alone, so a new speed
+        // alone draws nothing.
         MenuBarLabel::Reading reading;
+        QSize area;
         double scale = 0;
         QColor ink;
+        bool operator==(const ShownLabel&) const = default;
     };
     std::optional<ShownLabel> m_shown;
+    std::optional<MenuBarLabel::Reading> m_reading;
     // The label's two texts, the tooltip's first lines.
     QStringList m_readingLines;
 };

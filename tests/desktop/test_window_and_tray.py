@@ -8,6 +8,7 @@ Usage: test_window_and_tray.py BUILD_DIR (run by ctest, label "desktop").
 
 import os
 import re
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -51,6 +52,26 @@ class WindowTrayAndPanel(bd.AppTest):
 
         bd.wait_until(tooltip_after_hover, f"a tooltip with {PINNED_CELSIUS}°")
         self.desktop.hover(0, 500)
+
+    def test_2b_tray_icon_shows_the_temperature_large(self):
+        # trayer gives a square icon: the temperature alone fills it, not two lines squeezed in.
+        icon = self.tray_icon()
+        _, _, width, height = self.desktop.window_geometry(icon)
+        self.assertLess(width, 2 * height, "trayer gave the icon width")
+        path = os.path.join(self.desktop.artifacts, "tray-icon.png")
+
+        def ink_height():
+            subprocess.run(["import", "-window", str(icon), path], env=self.desktop.env,
+                           capture_output=True, timeout=30, check=True)
+            # The box of what differs from the tray's background, as "WxH+X+Y".
+            trimmed = subprocess.run(["convert", path, "-fuzz", "30%", "-trim", "-format", "%@",
+                                      "info:"], capture_output=True, text=True, timeout=30)
+            m = re.match(r"(\d+)x(\d+)", trimmed.stdout)
+            return int(m.group(2)) if m and int(m.group(2)) >= 0.4 * side else None
+
+        # Three characters across: the narrower side bounds them.
+        side = min(width, height)
+        bd.wait_until(ink_height, f"digits at least 40% of the {width}x{height} icon's side")
 
     def test_3_tray_icon_panel_brings_the_closed_main_window_back(self):
         self.hide_main_window()

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace brisvane {
 namespace {
@@ -146,6 +147,68 @@ TEST_F(MenuBarLabelTest, ComposedLabelLooksLikeTheLinesDrawnWhole)
         }
         EXPECT_GT(ink, 0);
         EXPECT_LT(difference / ink, 0.05);
+    }
+}
+
+// The ink's bounding box in an image, in device pixels.
+QRect inkBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 64)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+// A square tray icon gets the temperature alone, large enough to read and inside the icon; a
+// wide bar gets both lines.
+TEST_F(MenuBarLabelTest, SquareIconShowsTheTemperatureAsLargeAsItFits)
+{
+    using Form = MenuBarLabel::Form;
+    const struct {
+        QSize area;
+        Form form;
+    } forms[] = {{{}, Form::TemperatureOnly},       {{22, 22}, Form::TemperatureOnly},
+                 {{43, 22}, Form::TemperatureOnly}, {{44, 22}, Form::TwoLines},
+                 {{120, 24}, Form::TwoLines},       {{16, 48}, Form::TemperatureOnly}};
+    for (const auto& f : forms)
+        EXPECT_EQ(MenuBarLabel::formFor(f.area), f.form)
+            << f.area.width() << "x" << f.area.height();
+
+    struct Case {
+        const char* temperature;
+        QSize area;
+        double scale;
+    };
+    const Case cases[] = {{"41°", {22, 22}, 1}, {"88°", {22, 22}, 1}, {"101°", {22, 22}, 1},
+                          {"41°", {22, 22}, 2}, {"41°", {32, 32}, 1}, {"--°", {22, 22}, 1}};
+    int twoDigitHeight = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.temperature) + " in " + std::to_string(c.area.width()) + " at " +
+                     std::to_string(c.scale));
+        const QImage image = MenuBarLabel::temperatureImage(QString::fromUtf8(c.temperature),
+                                                            c.area, c.scale, Qt::black);
+        ASSERT_EQ(image.size(), c.area * c.scale);
+        EXPECT_EQ(image.devicePixelRatio(), c.scale);
+        const QRect ink = inkBounds(image);
+        ASSERT_FALSE(ink.isEmpty());
+        // Inside the icon with a pixel to spare, and centred across it.
+        EXPECT_TRUE(QRect(QPoint(0, 0), image.size()).adjusted(1, 1, -1, -1).contains(ink));
+        EXPECT_LE(std::abs(ink.left() - (image.width() - 1 - ink.right())), 2 * c.scale);
+        if (std::string(c.temperature) == "--°")
+            continue;
+        // Digits at least 40% of the icon's height (30% for three of them): the two lines
+        // scaled into the icon were under a fifth.
+        EXPECT_GE(ink.height(), (std::strlen(c.temperature) > 4 ? 0.3 : 0.4) * image.height());
+        if (c.area == QSize(22, 22) && c.scale == 1 && std::string(c.temperature) != "101°") {
+            // Every two-digit reading the same size, so the label keeps still as the Mac warms.
+            if (twoDigitHeight == 0)
+                twoDigitHeight = ink.height();
+            EXPECT_NEAR(ink.height(), twoDigitHeight, 1);
+        }
     }
 }
 

@@ -1,5 +1,5 @@
 // brisvane-screenshot: renders one screen to a PNG file, for scripts/screenshots.sh.
-//   brisvane-screenshot gallery|main-window|menubar-STATE|tray-label light|dark FILE
+//   brisvane-screenshot gallery|main-window|menubar-STATE|tray-label[:square|wide] light|dark FILE
 //   brisvane-screenshot header:STATE light|dark FILE [WIDTH]
 //   brisvane-screenshot dashboard:STATE light|dark FILE
 //   brisvane-screenshot presets:STATE light|dark FILE
@@ -12,7 +12,8 @@
 // held over a card, a card's context menu, the dialogs).
 // The menu-bar panel's states (waiting, two-fans, parked-fan, stalled-fan, unlocking, failed,
 // helper-missing, boost-35) are built from pinned readings and a helper stand-in, so each shows
-// exactly one state; tray-label is the label image on a light or dark tray strip.
+// exactly one state; tray-label is the label image on a light or dark tray strip, in the form a
+// wide bar shows or, as tray-label:square, in a Linux tray's square icon.
 // The main window runs the real app state against the system root in BRISVANE_SYSTEM_ROOT (a
 // virtual Mac) and is taken once its first readings have settled. The scale comes from
 // QT_SCALE_FACTOR; the offscreen platform needs no display.
@@ -676,22 +677,30 @@ int settingsSection(const QString& sectionState, const QString& scheme, const QS
     return save(*scenes.mainWindow(), file);
 }
 
-// The label as the tray shows it, on a strip of the tray's colour.
-int trayLabel(const QString& scheme, const QString& file)
+// The label as the tray shows it, on a strip of the tray's colour: both lines where the bar gives
+// width ("wide"), the temperature alone in a Linux tray's 22-pixel square icon ("square").
+int trayLabel(const QString& form, const QString& scheme, const QString& file)
 {
     const bool dark = scheme == QLatin1StringView("dark");
     const double scale = MenuBarLabel::largestScreenScale();
-    const QImage label = MenuBarLabel::image(qtTrId("menuBar.item.temperature").arg(61),
-                                             qtTrId("menuBar.item.fanSpeed").arg(2688), scale,
-                                             dark ? Qt::white : Qt::black);
+    const QColor ink = dark ? Qt::white : Qt::black;
+    const QString temperature = qtTrId("menuBar.item.temperature").arg(61);
+    const bool square = form == QLatin1StringView("square");
+    const QImage label =
+        square
+            ? MenuBarLabel::temperatureImage(temperature, MenuBarLabel::kSquareIconArea, scale, ink)
+            : MenuBarLabel::image(temperature, qtTrId("menuBar.item.fanSpeed").arg(2688), scale,
+                                  ink);
+    // A square icon fills the tray's height, as trays place it.
     const QSizeF labelSize = label.deviceIndependentSize();
+    const QPointF origin(12, square ? 0 : 4);
     QImage strip(QSize(static_cast<int>((labelSize.width() + 24) * scale),
-                       static_cast<int>((labelSize.height() + 8) * scale)),
+                       static_cast<int>((labelSize.height() + 2 * origin.y()) * scale)),
                  QImage::Format_ARGB32_Premultiplied);
     strip.setDevicePixelRatio(scale);
     strip.fill(dark ? QColor(0x2b, 0x2b, 0x2d) : QColor(0xec, 0xec, 0xee));
     QPainter painter(&strip);
-    painter.drawImage(QPointF(12, 4), label);
+    painter.drawImage(origin, label);
     painter.end();
     if (!strip.save(file)) {
         std::fprintf(stderr, "brisvane-screenshot: could not write %s\n", qUtf8Printable(file));
@@ -715,7 +724,7 @@ int main(int argc, char** argv)
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 && arguments.size() != 5) {
         std::fputs(
-            "usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label "
+            "usage: brisvane-screenshot gallery|main-window|menubar-STATE|tray-label[:square] "
             "light|dark FILE\n"
             "       brisvane-screenshot header:STATE light|dark FILE [WIDTH]\n"
             "       brisvane-screenshot dashboard|curves|presets|settings:STATE light|dark FILE\n",
@@ -741,7 +750,9 @@ int main(int argc, char** argv)
     if (screen.startsWith(QLatin1StringView("menubar-")))
         return brisvane::menuBarPanel(screen.mid(8), arguments[2], arguments[3]);
     if (screen == QLatin1StringView("tray-label"))
-        return brisvane::trayLabel(arguments[2], arguments[3]);
+        return brisvane::trayLabel(QStringLiteral("wide"), arguments[2], arguments[3]);
+    if (screen.startsWith(QLatin1StringView("tray-label:")))
+        return brisvane::trayLabel(screen.mid(11), arguments[2], arguments[3]);
     std::fprintf(stderr, "brisvane-screenshot: no screen %s\n", qUtf8Printable(screen));
     return 2;
 }

@@ -112,7 +112,64 @@ double widthOf(const QList<ShapedText>& pieces)
     return width;
 }
 
+// Three characters across a square icon: narrowed, so the digits can be taller, and a little
+// heavier, since the tray shows them small.
+QFont squareFont()
+{
+    QFont font = labelFont().font;
+    font.setStretch(QFont::Condensed);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+// The pixel size at which `temperature`'s ink fits `area` with a pixel to spare on each side, its
+// digits at most 70% of the area's height. The width of a two-digit reading is fitted too, so the
+// size only steps down past 99°.
+int temperaturePixelSize(const QString& temperature, const QSize& area)
+{
+    static QHash<QString, int> sizes;
+    const QString key = QString::number(area.width()) + QLatin1Char('x') +
+                        QString::number(area.height()) + QLatin1Char('|') + temperature;
+    if (const auto found = sizes.constFind(key); found != sizes.constEnd())
+        return *found;
+
+    const QString widest = qtTrId("menuBar.item.temperature").arg(88);
+    const double room = area.width() - 2.0;
+    QFont font = squareFont();
+    auto fits = [&](int pixelSize) {
+        font.setPixelSize(pixelSize);
+        const QFontMetricsF metrics(font);
+        return std::max(metrics.tightBoundingRect(temperature).width(),
+                        metrics.tightBoundingRect(widest).width()) <= room &&
+               metrics.capHeight() <= 0.7 * area.height();
+    };
+    // Text grows about linearly with its size: start from the estimate and step down to a fit,
+    // since hinting rounds each size its own way.
+    constexpr int kReference = 100;
+    font.setPixelSize(kReference);
+    const QFontMetricsF reference(font);
+    const double across = std::max(reference.tightBoundingRect(temperature).width(),
+                                   reference.tightBoundingRect(widest).width());
+    int pixelSize = static_cast<int>(
+        std::min(kReference * room / std::max(across, 1.0),
+                 kReference * 0.7 * area.height() / std::max(reference.capHeight(), 1.0)));
+    pixelSize = std::max(pixelSize, 1);
+    while (pixelSize > 1 && !fits(pixelSize))
+        --pixelSize;
+    if (sizes.size() >= 64)
+        sizes.clear();
+    sizes.insert(key, pixelSize);
+    return pixelSize;
+}
+
 } // namespace
+
+MenuBarLabel::Form MenuBarLabel::formFor(const QSize& area)
+{
+    if (area.isEmpty() || area.width() < 2 * area.height())
+        return Form::TemperatureOnly;
+    return Form::TwoLines;
+}
 
 MenuBarLabel::Reading MenuBarLabel::reading(const TelemetryStore& telemetry)
 {
@@ -210,6 +267,42 @@ QImage MenuBarLabel::image(const QString& temperature, const QString& fanSpeed, 
                 x += piece.width;
             }
         }
+    }
+    entry = {key, ink, image};
+    return image;
+}
+
+QImage MenuBarLabel::temperatureImage(const QString& temperature, const QSize& area, double scale,
+                                      const QColor& ink)
+{
+    CacheEntry& entry = cache();
+    const QString key = QString::number(static_cast<long long>(scale * 100)) + QLatin1Char('|') +
+                        QString::number(area.width()) + QLatin1Char('x') +
+                        QString::number(area.height()) + QLatin1Char('|') + temperature;
+    if (key == entry.key && ink == entry.ink)
+        return entry.image;
+
+    ++drawings();
+    QImage image;
+    if (!area.isEmpty() && scale > 0 && !temperature.isEmpty()) {
+        image = QImage(QSize(static_cast<int>(std::ceil(area.width() * scale)),
+                             static_cast<int>(std::ceil(area.height() * scale))),
+                       QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::transparent);
+        QFont font = squareFont();
+        font.setPixelSize(temperaturePixelSize(temperature, area));
+        const QFontMetricsF metrics(font);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setFont(font);
+        painter.setPen(ink);
+        // The ink is centred, not the advance or the line, which hold bearings and room for
+        // descenders.
+        const QRectF ink = metrics.tightBoundingRect(temperature);
+        const double x = (area.width() - ink.width()) / 2 - ink.left();
+        const double baseline = (area.height() + metrics.capHeight()) / 2;
+        painter.drawText(QPointF(x, baseline), temperature);
     }
     entry = {key, ink, image};
     return image;

@@ -1,12 +1,15 @@
 #pragma once
 // The menu-bar item's label: the driving temperature and the fastest fan's speed as two short
-// texts, drawn as one small two-line image. The image is drawn only when a text, the ink or the
-// screen scale changes: one process-wide cache entry holds the last image and its key. Since a
-// fan's speed changes with almost every sample, a drawing reuses the shaped digits and words of
-// earlier ones instead of laying out both lines again.
+// texts, drawn as one small two-line image where the bar gives width. A square tray icon would
+// squeeze two lines to a few pixels, so there the label is the temperature alone, drawn large. The
+// image is drawn only when a text, the ink or the screen scale changes: one process-wide cache
+// entry holds the last image and its key. Since a fan's speed changes with almost every sample, a
+// drawing reuses the shaped digits and words of earlier ones instead of laying out both lines
+// again.
 
 #include <QColor>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -17,6 +20,17 @@ class TelemetryStore;
 
 class MenuBarLabel {
 public:
+    enum class Form {
+        TwoLines,        // a Mac's menu bar, which gives the label the width it needs
+        TemperatureOnly, // a square icon area, as Linux trays give
+    };
+    // The area trays on Linux give an icon, XEmbed and StatusNotifierItem hosts alike, assumed
+    // until the tray tells.
+    static constexpr QSize kSquareIconArea{22, 22};
+    // Two lines where the area is at least twice as wide as high; the temperature alone
+    // otherwise, and for an area the tray has not told yet.
+    static Form formFor(const QSize& area);
+
     // The two numbers the label shows, empty before the first sample: comparing them is much
     // cheaper than formatting the texts, which most samples leave unchanged.
     struct Reading {
@@ -39,6 +53,11 @@ public:
     // `scale`. Returns the cached image for an unchanged key and ink.
     static QImage image(const QString& temperature, const QString& fanSpeed, double scale,
                         const QColor& ink);
+    // The temperature alone, as large as fits `area` with a pixel to spare on each side, centred
+    // in an image of the area's size at `scale`. Every two-digit reading gets the same size, so
+    // the label does not grow and shrink as the Mac warms. Cached as `image` is.
+    static QImage temperatureImage(const QString& temperature, const QSize& area, double scale,
+                                   const QColor& ink);
     // The same in black, at the largest screen scale (2 without screens) unless given: the
     // template a Mac's menu bar recolours itself.
     static QImage templateImage(const QString& temperature, const QString& fanSpeed);
