@@ -122,44 +122,53 @@ QFont squareFont()
     return font;
 }
 
-// The pixel size at which `temperature`'s ink fits `area` with a pixel to spare on each side, its
-// digits at most 70% of the area's height. The width of a two-digit reading is fitted too, so the
-// size only steps down past 99°.
-int temperaturePixelSize(const QString& temperature, const QSize& area)
-{
-    static QHash<QString, int> sizes;
-    const QString key = QString::number(area.width()) + QLatin1Char('x') +
-                        QString::number(area.height()) + QLatin1Char('|') + temperature;
-    if (const auto found = sizes.constFind(key); found != sizes.constEnd())
-        return *found;
+constexpr double kSpareEachSide = 1;
+constexpr double kMostDigitHeight = 0.7; // of the area's
 
-    const QString widest = qtTrId("menuBar.item.temperature").arg(88);
-    const double room = area.width() - 2.0;
+// The largest pixel size at which `text`'s ink fits `area` with a pixel to spare on each side,
+// its digits at most 70% of the area's height.
+int fittingPixelSize(const QString& text, const QSize& area)
+{
+    const double room = area.width() - 2 * kSpareEachSide;
     QFont font = squareFont();
     auto fits = [&](int pixelSize) {
         font.setPixelSize(pixelSize);
         const QFontMetricsF metrics(font);
-        return std::max(metrics.tightBoundingRect(temperature).width(),
-                        metrics.tightBoundingRect(widest).width()) <= room &&
-               metrics.capHeight() <= 0.7 * area.height();
+        return metrics.tightBoundingRect(text).width() <= room &&
+               metrics.capHeight() <= kMostDigitHeight * area.height();
     };
     // Text grows about linearly with its size: start from the estimate and step down to a fit,
     // since hinting rounds each size its own way.
     constexpr int kReference = 100;
     font.setPixelSize(kReference);
     const QFontMetricsF reference(font);
-    const double across = std::max(reference.tightBoundingRect(temperature).width(),
-                                   reference.tightBoundingRect(widest).width());
-    int pixelSize = static_cast<int>(
-        std::min(kReference * room / std::max(across, 1.0),
-                 kReference * 0.7 * area.height() / std::max(reference.capHeight(), 1.0)));
+    int pixelSize = static_cast<int>(std::min(
+        kReference * room / std::max(reference.tightBoundingRect(text).width(), 1.0),
+        kReference * kMostDigitHeight * area.height() / std::max(reference.capHeight(), 1.0)));
     pixelSize = std::max(pixelSize, 1);
     while (pixelSize > 1 && !fits(pixelSize))
         --pixelSize;
-    if (sizes.size() >= 64)
-        sizes.clear();
-    sizes.insert(key, pixelSize);
     return pixelSize;
+}
+
+// Every two-digit reading gets the size that fits the widest of them, so the label keeps still
+// as the Mac warms; a wider text (past 99°, or a longer translation) steps down to its own fit.
+// Fitting takes several sizes of the font: it is done once per area, not per reading.
+int temperaturePixelSize(const QString& temperature, const QSize& area)
+{
+    struct Fitted {
+        QSize area;
+        int pixelSize = 0;
+    };
+    static Fitted twoDigits;
+    if (twoDigits.area != area)
+        twoDigits = {area, fittingPixelSize(qtTrId("menuBar.item.temperature").arg(88), area)};
+    QFont font = squareFont();
+    font.setPixelSize(twoDigits.pixelSize);
+    if (QFontMetricsF(font).tightBoundingRect(temperature).width() <=
+        area.width() - 2 * kSpareEachSide)
+        return twoDigits.pixelSize;
+    return std::min(twoDigits.pixelSize, fittingPixelSize(temperature, area));
 }
 
 } // namespace
