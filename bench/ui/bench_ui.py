@@ -19,8 +19,9 @@ with the AT-SPI bus, trayer) against one virtual Mac with the helper installed:
      a bare Qt Quick window.
 
 The hidden window is measured three times: with steady readings (the temperature held, the
-fans without jitter: the tray's text stays), with the fans' usual few RPM of jitter, and with a
-workload warming the Mac (the text changes with almost every sample). Figures only: it
+fans without jitter: the tray's text stays), with the fans' usual few RPM of jitter (the tooltip
+changes, not the square icon's temperature), and with a workload warming the Mac (the
+temperature changes with almost every sample). Figures only: it
 never fails on them. Run it after a build:
 
   /usr/bin/python3 bench/ui/bench_ui.py [--build build] [--seconds 30] [--scene FILE.qml ...]
@@ -203,8 +204,8 @@ def main():
             bd.wait_until(fans_settled, "settled fans")
             time.sleep(2.5)
             # Steady: the tray's text stays. Then the profile's few RPM of jitter, as real fans
-            # show, which the truncated speed text still shows. Then warming: the temperature
-            # text changes too.
+            # show, which the tooltip's speed shows (trayer's square icon shows the temperature
+            # alone). Then warming: the temperature changes too.
             steady = hidden_phase(desktop, log, windowed, headless, seconds)
             desktop.vsmc("noise", str(JITTER_RPM), "1")
             jitter = hidden_phase(desktop, log, windowed, headless, seconds)
