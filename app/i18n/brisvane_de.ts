@@ -116,6 +116,26 @@
         <source>My Curve %1</source>
         <translation>Meine Kurve %1</translation>
     </message>
+    <message id="curves.fanPicker.allFans">
+        <source>All fans</source>
+        <translation>Alle Lüfter</translation>
+    </message>
+    <message id="curves.sourcePicker.appSetting">
+        <source>App setting</source>
+        <translation>App-Einstellung</translation>
+    </message>
+    <message id="curves.sourcePicker.cpu">
+        <source>CPU average</source>
+        <translation>CPU-Durchschnitt</translation>
+    </message>
+    <message id="curves.sourcePicker.gpu">
+        <source>GPU average</source>
+        <translation>GPU-Durchschnitt</translation>
+    </message>
+    <message id="curves.sourcePicker.hottestCore">
+        <source>Hottest core</source>
+        <translation>Heißester Kern</translation>
+    </message>
     <message id="curves.selector.editing">
         <source>Editing</source>
         <translation>Bearbeiten</translation>

@@ -116,6 +116,26 @@
         <source>My Curve %1</source>
         <translation>My Curve %1</translation>
     </message>
+    <message id="curves.fanPicker.allFans">
+        <source>All fans</source>
+        <translation>All fans</translation>
+    </message>
+    <message id="curves.sourcePicker.appSetting">
+        <source>App setting</source>
+        <translation>App setting</translation>
+    </message>
+    <message id="curves.sourcePicker.cpu">
+        <source>CPU average</source>
+        <translation>CPU average</translation>
+    </message>
+    <message id="curves.sourcePicker.gpu">
+        <source>GPU average</source>
+        <translation>GPU average</translation>
+    </message>
+    <message id="curves.sourcePicker.hottestCore">
+        <source>Hottest core</source>
+        <translation>Hottest core</translation>
+    </message>
     <message id="curves.selector.editing">
         <source>Editing</source>
         <translation>Editing</translation>
