@@ -175,12 +175,6 @@ std::optional<double> TelemetryStore::temperature(FanPreset::Source source) cons
     return systemTemperature();
 }
 
-QVariant TelemetryStore::temperatureValue(FanPreset::Source source) const
-{
-    const auto value = temperature(source);
-    return value ? QVariant(*value) : QVariant();
-}
-
 QVariant TelemetryStore::hottestTemperatureValue() const
 {
     const auto value = hottestTemperature();

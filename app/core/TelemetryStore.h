@@ -87,9 +87,8 @@ public:
 
     // The temperature a preset with this source is driven by: the CPU or GPU average of the
     // latest sample, the hottest temperature, or for appSetting the system temperature. Absent
-    // (QML: null) before the first sample; it changes with systemTemperatureChanged.
+    // before the first sample; it changes with systemTemperatureChanged.
     std::optional<double> temperature(FanPreset::Source source) const;
-    Q_INVOKABLE QVariant temperatureValue(brisvane::FanPreset::Source source) const;
 
     TelemetrySampler& sampler() { return *m_sampler; }
     QThread& samplerThread() { return m_samplerThread; }

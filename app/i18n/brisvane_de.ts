@@ -136,6 +136,26 @@
         <source>Hottest core</source>
         <translation>Heißester Kern</translation>
     </message>
+    <message id="curves.fanPicker.title">
+        <source>Fan</source>
+        <translation>Lüfter</translation>
+    </message>
+    <message id="curves.fanPicker.unifyTitle">
+        <source>Use one curve for all fans?</source>
+        <translation>Eine Kurve für alle Lüfter?</translation>
+    </message>
+    <message id="curves.fanPicker.unifyMessage">
+        <source>Every fan will follow the curve shown now. The other fans' own curves are replaced.</source>
+        <translation>Alle Lüfter folgen dann der angezeigten Kurve. Die eigenen Kurven der anderen Lüfter werden ersetzt.</translation>
+    </message>
+    <message id="curves.fanPicker.unifyConfirm">
+        <source>Use for All Fans</source>
+        <translation>Für alle Lüfter verwenden</translation>
+    </message>
+    <message id="curves.sourcePicker.title">
+        <source>Follows</source>
+        <translation>Folgt</translation>
+    </message>
     <message id="curves.selector.editing">
         <source>Editing</source>
         <translation>Bearbeiten</translation>
@@ -399,6 +419,10 @@
     <message id="presets.card.coolCaption">
         <source>Quiet when idle, stronger as it warms up</source>
         <translation>Leise im Leerlauf, kräftiger bei Wärme</translation>
+    </message>
+    <message id="presets.card.sourceCaption">
+        <source>%1 · follows %2</source>
+        <translation>%1 · folgt %2</translation>
     </message>
     <message id="presets.card.customCurveCaption">
         <source>Your own curve</source>

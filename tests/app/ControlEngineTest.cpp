@@ -168,8 +168,9 @@ TEST_F(ControlEngineTest, EachPresetIsEvaluatedAgainstItsOwnSource)
         EXPECT_EQ(m_engine->drivingSource(), row.source) << int(row.source);
         EXPECT_EQ(m_engine->requestedPercents(), row.percents) << int(row.source);
         EXPECT_EQ(m_helper.calls, row.calls) << int(row.source);
-        if (row.percents[0] > 0)
+        if (row.percents[0] > 0) {
             EXPECT_EQ(m_helper.sentTargets.back(), (QList<double>{6000, 6000}));
+        }
         m_presets->deletePreset(*step);
     }
 }

@@ -184,8 +184,9 @@ TEST_F(FanPresetTest, TheTemperatureSourceKeyIsOptionalAndKeptAsWritten)
         EXPECT_EQ(preset.source(), row.source) << label;
         const QJsonObject encoded = preset.toJson();
         EXPECT_EQ(encoded.contains("temperatureSource"), row.written.has_value()) << label;
-        if (row.written)
+        if (row.written) {
             EXPECT_EQ(encoded.value("temperatureSource").toString(), *row.written) << label;
+        }
         EXPECT_EQ(FanPreset::fromJson(encoded), preset) << label;
         // The other fields are untouched by the key.
         EXPECT_EQ(preset.curves, FanPreset::fromJson(base).curves) << label;

@@ -321,7 +321,6 @@ TEST_F(CurveEditorTest, TheScreensEditorIsReadOnlyUntilACopyIsMade)
     EXPECT_EQ(screen.selectedPreset()->id, copy.id) << "falls back to the first user preset";
 }
 
-
 // The picker's rules on curve arrays of every shape, for a machine with two fans.
 TEST_F(CurveEditorTest, FanChoicesReadAndWriteCurvesAsTheEngineDoes)
 {
@@ -342,11 +341,11 @@ TEST_F(CurveEditorTest, FanChoicesReadAndWriteCurvesAsTheEngineDoes)
         {{a, a}, all, all, a, {e, e}, false},
         {{a}, all, all, a, {e, e}, false},
         {{}, all, all, FanCurve{}, {e, e}, false},
-        {{a}, 1, all, a, {a, e}, false},         // filled out with the last curve first
+        {{a}, 1, all, a, {a, e}, false}, // filled out with the last curve first
         {{a}, 0, all, a, {e, a}, false},
         {{a, b}, 1, 0, b, {a, e}, true},
         {{a, b}, 0, 0, a, {e, b}, true},
-        {{a, b, c}, 0, 0, a, {e, b, c}, true},   // the surplus curve stays
+        {{a, b, c}, 0, 0, a, {e, b, c}, true},      // the surplus curve stays
         {{a, a, c}, all, all, a, {e, e, c}, false}, // a surplus curve drives no fan
         {{a, b, c}, all, 0, a, {e, e, c}, true},
     };
@@ -356,8 +355,7 @@ TEST_F(CurveEditorTest, FanChoicesReadAndWriteCurvesAsTheEngineDoes)
         EXPECT_EQ(CurveFans::initialChoice(row.curves, 2), row.initial) << label;
         EXPECT_EQ(CurveFans::shownCurve(row.curves, row.choice), row.shown) << label;
         EXPECT_EQ(CurveFans::withEdit(row.curves, row.choice, 2, e), row.afterEdit) << label;
-        EXPECT_EQ(CurveFans::needsUnifyConfirmation(row.curves, 2, all), row.asksToUnify)
-            << label;
+        EXPECT_EQ(CurveFans::needsUnifyConfirmation(row.curves, 2, all), row.asksToUnify) << label;
         EXPECT_FALSE(CurveFans::needsUnifyConfirmation(row.curves, 2, 0)) << label;
     }
     EXPECT_EQ(CurveFans::otherFansCurves({a, b}, 0, 2), QList<FanCurve>{b});
@@ -446,11 +444,52 @@ TEST_F(CurveEditorTest, TheSourcePickerChangesUserPresetsOnly)
     EXPECT_FALSE(m_state->engine().hasPendingPush());
 
     const FanPreset preset = copyOf(FanPreset::coolID);
-    m_editor->setPresetSource(FanPreset::Source::gpu);
+    EXPECT_EQ(m_editor->sourceChoice(), 0) << "the app's setting";
+    m_editor->chooseSource(2);
     EXPECT_EQ(store().presetWithID(preset.id)->source(), FanPreset::Source::gpu);
     EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::gpu);
+    EXPECT_EQ(m_editor->sourceChoice(), 2);
     EXPECT_TRUE(m_state->engine().hasPendingPush());
-    EXPECT_EQ(CurveEditor::sourceChoices().size(), 4);
+    m_editor->chooseSource(9); // no such entry
+    m_editor->chooseSource(-1);
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::gpu);
+
+    // A text from a newer build shows as the app's setting; choosing that drops the text.
+    FanPreset newer = *store().presetWithID(preset.id);
+    newer.temperatureSourceText = "npu";
+    store().update(newer);
+    EXPECT_EQ(m_editor->sourceChoice(), 0);
+    m_editor->chooseSource(0);
+    EXPECT_TRUE(store().presetWithID(preset.id)->temperatureSourceText.isEmpty());
+
+    // Each entry names its source in the catalogue.
+    const QVariantList choices = CurveEditor::sourceChoices();
+    ASSERT_EQ(choices.size(), 4);
+    EXPECT_EQ(choices[2].toMap().value("name").toString(), qtTrId("curves.sourcePicker.gpu"));
+}
+
+TEST_F(CurveEditorTest, TheChartFollowsThePresetsSourceAndDrawsTheOtherFansFaintly)
+{
+    FanPreset preset = copyOf(FanPreset::coolID);
+    CurveChartModel chart;
+    chart.setEditor(m_editor.get());
+    chart.setTelemetry(&m_state->telemetry());
+    chart.setPlotWidth(kUnitPlot.width);
+    chart.setPlotHeight(kUnitPlot.height);
+    m_state->telemetry().ingest(test::sampleWith({90, 95, 40, 42}));
+    EXPECT_EQ(chart.liveTemperature(), 90) << "the app's setting: the larger average";
+    m_editor->setPresetSource(FanPreset::Source::gpu);
+    EXPECT_EQ(chart.liveTemperature(), 40);
+    EXPECT_TRUE(chart.otherLinePaths().isEmpty()) << "all fans share the shown curve";
+
+    m_editor->chooseFan(0);
+    ASSERT_EQ(chart.otherLinePaths().size(), 1);
+    EXPECT_EQ(chart.otherLinePaths().first().value<QPolygonF>(),
+              CurveChart::linePolyline(FanPreset::coolCurve(), kUnitPlot));
+    m_editor->movePoint(0, 35, 20, true);
+    EXPECT_EQ(chart.otherLinePaths().first().value<QPolygonF>(),
+              CurveChart::linePolyline(FanPreset::coolCurve(), kUnitPlot))
+        << "the right fan's curve is untouched by an edit of the left one";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/core/SharedFanName.h"
 #include "app/ui/curves/CurveChart.h"
 #include "app/ui/curves/CurveFans.h"
+#include "app/ui/design/PresetCaption.h"
 
 #include <algorithm>
 #include <cmath>
@@ -188,26 +189,49 @@ FanPreset::Source CurveEditor::presetSource() const
     return preset ? preset->source() : FanPreset::Source::appSetting;
 }
 
+namespace {
+
+// The "Follows" picker's entries, in order.
+constexpr FanPreset::Source kSourceChoices[] = {
+    FanPreset::Source::appSetting,
+    FanPreset::Source::cpu,
+    FanPreset::Source::gpu,
+    FanPreset::Source::hottestCore,
+};
+
+} // namespace
+
 QVariantList CurveEditor::sourceChoices()
 {
-    using Source = FanPreset::Source;
-    static const std::pair<Source, const char*> choices[] = {
-        {Source::appSetting, QT_TRID_NOOP("curves.sourcePicker.appSetting")},
-        {Source::cpu, QT_TRID_NOOP("curves.sourcePicker.cpu")},
-        {Source::gpu, QT_TRID_NOOP("curves.sourcePicker.gpu")},
-        {Source::hottestCore, QT_TRID_NOOP("curves.sourcePicker.hottestCore")},
-    };
     QVariantList entries;
-    for (const auto& [source, key] : choices)
-        entries.append(QVariantMap{{QStringLiteral("source"), QVariant::fromValue(source)},
-                                   {QStringLiteral("name"), qtTrId(key)}});
+    for (int i = 0; i < int(std::size(kSourceChoices)); ++i)
+        entries.append(
+            QVariantMap{{QStringLiteral("choice"), i},
+                        {QStringLiteral("name"), PresetCaption::sourceName(kSourceChoices[i])}});
     return entries;
+}
+
+int CurveEditor::sourceChoice() const
+{
+    const FanPreset::Source source = presetSource();
+    for (int i = 0; i < int(std::size(kSourceChoices)); ++i)
+        if (kSourceChoices[i] == source)
+            return i;
+    return 0;
+}
+
+void CurveEditor::chooseSource(int choice)
+{
+    if (choice >= 0 && choice < int(std::size(kSourceChoices)))
+        setPresetSource(kSourceChoices[choice]);
 }
 
 void CurveEditor::setPresetSource(FanPreset::Source source)
 {
     std::optional<FanPreset> preset = selectedPreset();
-    if (!preset || preset->isBuiltIn || !m_store || preset->source() == source)
+    // Compared as text: choosing the app's setting also drops a text this build does not know.
+    if (!preset || preset->isBuiltIn || !m_store ||
+        preset->temperatureSourceText == FanPreset::sourceText(source))
         return;
     preset->setSource(source);
     m_store->update(*preset);

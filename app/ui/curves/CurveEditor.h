@@ -82,13 +82,17 @@ public:
     // The other fans' curves, drawn faintly behind the edited one.
     QList<FanCurve> otherFansCurves() const;
 
-    // The temperature the shown preset follows; only user presets can change it.
-    Q_PROPERTY(brisvane::FanPreset::Source presetSource READ presetSource NOTIFY selectionChanged)
+    // The temperature the shown preset follows; only user presets can change it (stored and
+    // pushed).
     FanPreset::Source presetSource() const;
-    Q_INVOKABLE void setPresetSource(brisvane::FanPreset::Source source);
-    // {source, name} per entry of the "Follows" picker, the app's setting first.
+    void setPresetSource(FanPreset::Source source);
+    // The "Follows" picker: {choice, name} per entry, the app's setting first; the choice is
+    // the entry's position, which the two functions below translate.
     Q_PROPERTY(QVariantList sourceChoices READ sourceChoices CONSTANT)
     static QVariantList sourceChoices();
+    Q_PROPERTY(int sourceChoice READ sourceChoice NOTIFY selectionChanged)
+    int sourceChoice() const;
+    Q_INVOKABLE void chooseSource(int choice);
 
     // The chosen id, else the active preset, else the first user preset, else the first preset.
     std::optional<FanPreset> selectedPreset() const;
