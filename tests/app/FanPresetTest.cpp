@@ -232,8 +232,8 @@ TEST_F(FanPresetTest, FilesOfThePreviousFormatStillLoadBothWays)
     ASSERT_EQ(loaded.size(), 1);
     EXPECT_EQ(loaded[0].source(), FanPreset::Source::appSetting);
     EXPECT_EQ(loaded[0].curves.size(), 2);
-    EXPECT_EQ(PresetFile::encode(loaded), PresetFile::encode(PresetFile::decode(
-                                              PresetFile::encode(loaded))));
+    EXPECT_EQ(PresetFile::encode(loaded),
+              PresetFile::encode(PresetFile::decode(PresetFile::encode(loaded))));
     EXPECT_FALSE(PresetFile::encode(loaded).contains("temperatureSource"));
 
     FanPreset withSource = loaded[0];
