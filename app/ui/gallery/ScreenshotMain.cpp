@@ -530,12 +530,13 @@ int curvesEmptyState(const QString& scheme, const QString& file)
 
 // The curves section: builtin (Cool, read-only with its note), live (a user preset with the
 // live overlay), drag (a point held mid-drag with its callout), hover (the ghost add handle and
-// the readout) or empty.
+// the readout), per-fan (the left fan's curve over the right one's, following the GPU) or
+// empty.
 int curves(const QString& curvesState, const QString& scheme, const QString& file)
 {
     if (curvesState == QLatin1StringView("empty"))
         return curvesEmptyState(scheme, file);
-    if (!QStringList{"builtin", "live", "drag", "hover"}.contains(curvesState)) {
+    if (!QStringList{"builtin", "live", "drag", "hover", "per-fan"}.contains(curvesState)) {
         std::fprintf(stderr, "brisvane-screenshot: no curves state %s\n",
                      qUtf8Printable(curvesState));
         return 2;
@@ -550,6 +551,11 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     quiet.symbolName = QStringLiteral("fanblades");
     quiet.isBuiltIn = false;
     quiet.curves = QList<FanCurve>(2, FanCurve({{35, 0}, {50, 12}, {62, 30}, {75, 70}, {88, 100}}));
+    // Per fan: a quieter right fan, behind the left one's curve, and the GPU as the source.
+    if (curvesState == QLatin1StringView("per-fan")) {
+        quiet.curves[1] = FanCurve({{45, 0}, {60, 10}, {75, 40}, {95, 80}});
+        quiet.setSource(FanPreset::Source::gpu);
+    }
     PresetFile::writeAtomically(presetDirectory + u'/' + QLatin1StringView(PresetStore::kFileName),
                                 PresetFile::encode({quiet}), nullptr);
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
