@@ -146,7 +146,7 @@
     </message>
     <message id="curves.fanPicker.unifyMessage">
         <source>Every fan will follow the curve shown now. The other fans' own curves are replaced.</source>
-        <translation>Every fan will follow the curve shown now. The other fans' own curves are replaced.</translation>
+        <translation>Every fan will follow the curve shown now. The other fans’ own curves are replaced.</translation>
     </message>
     <message id="curves.fanPicker.unifyConfirm">
         <source>Use for All Fans</source>

@@ -2,7 +2,8 @@
 """Curves per fan on the real Brisvane over the virtual Mac: with a user preset active, choosing
 the right fan in the curve editor's fan picker and dragging a point changes that fan's curve
 only, in the preset file and in the daemon's targets; choosing "All fans" then asks first, and
-the file stays as it was until the question is confirmed.
+the file stays as it was until the question is confirmed; the "Follows" picker stores the
+preset's own temperature source.
 
 Usage: test_fan_curves.py BUILD_DIR (run by ctest, label "desktop")."""
 
@@ -58,9 +59,12 @@ class FanCurves(bd.AppTest):
     def fan_picker(self):
         return bd.find(self.window, roles=("combo box",), name=r"^Fan$")
 
-    def choose_fan(self, name):
-        bd.press(self.fan_picker())
+    def choose(self, picker, name):
+        bd.press(bd.find(self.window, roles=("combo box",), name=rf"^{picker}$"))
         bd.press(bd.find(self.app, roles=OPTION_ROLES, name=rf"^{name}$"))
+
+    def choose_fan(self, name):
+        self.choose("Fan", name)
 
     def picker_shows(self, name):
         return bd.wait_until(lambda: self.fan_picker().description == name,
@@ -130,6 +134,17 @@ class FanCurves(bd.AppTest):
         bd.wait_until(lambda: self.curves() == [shown, shown], "every fan on the shown curve")
         self.picker_shows("All fans")
         self.wait_for_targets([shown, shown])
+
+    def test_3_follows_stores_the_presets_own_source(self):
+        def source():
+            preset = next(p for p in json.loads(self.preset_file()) if p["name"] == COPY)
+            return preset.get("temperatureSource")
+
+        self.assertIsNone(source(), "a copy follows the app's setting")
+        self.choose("Follows", "GPU average")
+        bd.wait_until(lambda: source() == "gpu", "the GPU stored as the source")
+        self.choose("Follows", "App setting")
+        bd.wait_until(lambda: source() is None, "the key gone with the app's setting")
 
 
 if __name__ == "__main__":

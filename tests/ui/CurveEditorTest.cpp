@@ -444,27 +444,29 @@ TEST_F(CurveEditorTest, TheSourcePickerChangesUserPresetsOnly)
     EXPECT_FALSE(m_state->engine().hasPendingPush());
 
     const FanPreset preset = copyOf(FanPreset::coolID);
-    EXPECT_EQ(m_editor->sourceChoice(), 0) << "the app's setting";
-    m_editor->chooseSource(2);
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::appSetting);
+    m_editor->chooseSource(FanPreset::Source::gpu);
     EXPECT_EQ(store().presetWithID(preset.id)->source(), FanPreset::Source::gpu);
     EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::gpu);
-    EXPECT_EQ(m_editor->sourceChoice(), 2);
     EXPECT_TRUE(m_state->engine().hasPendingPush());
-    m_editor->chooseSource(9); // no such entry
-    m_editor->chooseSource(-1);
+    for (const int noEntry : {9, -1}) // as a number from the screen may come
+        m_editor->chooseSource(static_cast<FanPreset::Source>(noEntry));
     EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::gpu);
 
     // A text from a newer build shows as the app's setting; choosing that drops the text.
     FanPreset newer = *store().presetWithID(preset.id);
     newer.temperatureSourceText = "npu";
     store().update(newer);
-    EXPECT_EQ(m_editor->sourceChoice(), 0);
-    m_editor->chooseSource(0);
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::appSetting);
+    m_editor->chooseSource(FanPreset::Source::appSetting);
     EXPECT_TRUE(store().presetWithID(preset.id)->temperatureSourceText.isEmpty());
 
-    // Each entry names its source in the catalogue.
+    // Each entry names its source in the catalogue, the app's setting first.
     const QVariantList choices = CurveEditor::sourceChoices();
     ASSERT_EQ(choices.size(), 4);
+    EXPECT_EQ(choices[0].toMap().value("choice").toInt(),
+              static_cast<int>(FanPreset::Source::appSetting));
+    EXPECT_EQ(choices[2].toMap().value("choice").toInt(), static_cast<int>(FanPreset::Source::gpu));
     EXPECT_EQ(choices[2].toMap().value("name").toString(), qtTrId("curves.sourcePicker.gpu"));
 }
 

@@ -204,26 +204,16 @@ constexpr FanPreset::Source kSourceChoices[] = {
 QVariantList CurveEditor::sourceChoices()
 {
     QVariantList entries;
-    for (int i = 0; i < int(std::size(kSourceChoices)); ++i)
-        entries.append(
-            QVariantMap{{QStringLiteral("choice"), i},
-                        {QStringLiteral("name"), PresetCaption::sourceName(kSourceChoices[i])}});
+    for (const FanPreset::Source source : kSourceChoices)
+        entries.append(QVariantMap{{QStringLiteral("choice"), static_cast<int>(source)},
+                                   {QStringLiteral("name"), PresetCaption::sourceName(source)}});
     return entries;
 }
 
-int CurveEditor::sourceChoice() const
+void CurveEditor::chooseSource(FanPreset::Source source)
 {
-    const FanPreset::Source source = presetSource();
-    for (int i = 0; i < int(std::size(kSourceChoices)); ++i)
-        if (kSourceChoices[i] == source)
-            return i;
-    return 0;
-}
-
-void CurveEditor::chooseSource(int choice)
-{
-    if (choice >= 0 && choice < int(std::size(kSourceChoices)))
-        setPresetSource(kSourceChoices[choice]);
+    if (std::ranges::find(kSourceChoices, source) != std::end(kSourceChoices))
+        setPresetSource(source);
 }
 
 void CurveEditor::setPresetSource(FanPreset::Source source)

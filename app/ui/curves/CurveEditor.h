@@ -87,12 +87,11 @@ public:
     FanPreset::Source presetSource() const;
     void setPresetSource(FanPreset::Source source);
     // The "Follows" picker: {choice, name} per entry, the app's setting first; the choice is
-    // the entry's position, which the two functions below translate.
+    // the entry's FanPreset::Source. A value that names no entry is ignored.
     Q_PROPERTY(QVariantList sourceChoices READ sourceChoices CONSTANT)
     static QVariantList sourceChoices();
-    Q_PROPERTY(int sourceChoice READ sourceChoice NOTIFY selectionChanged)
-    int sourceChoice() const;
-    Q_INVOKABLE void chooseSource(int choice);
+    Q_PROPERTY(brisvane::FanPreset::Source sourceChoice READ presetSource NOTIFY selectionChanged)
+    Q_INVOKABLE void chooseSource(brisvane::FanPreset::Source source);
 
     // The chosen id, else the active preset, else the first user preset, else the first preset.
     std::optional<FanPreset> selectedPreset() const;
