@@ -83,8 +83,10 @@ for state in loading two-fans three-fans parked-fan stalled-fan one-sample unsup
     shoot "dashboard:$state" "$scales"
 done
 # The curve editor: a built-in preset read-only with its note, a user preset with the live
-# overlay, a point held mid-drag with its callout, the hover ghost and readout, the empty state.
-for state in builtin live drag hover empty; do
+# overlay, a point held mid-drag with its callout, the hover ghost and readout, a preset whose
+# fans have curves of their own (the other fan's faint behind), the question "All fans" asks
+# on it, the empty state.
+for state in builtin live drag hover per-fan unify empty; do
     shoot "curves:$state" "$scales"
 done
 for state in fresh three-presets drag menu rename delete; do

@@ -65,7 +65,7 @@ void ControlEngine::tick(const TelemetrySample& sample)
 
 void ControlEngine::updateSmoothedTemperature(Clock::time_point now)
 {
-    const double target = m_telemetry.systemTemperature().value_or(0.0);
+    const double target = m_telemetry.temperature(drivingSource()).value_or(0.0);
     std::optional<double> elapsed;
     if (m_lastTickTime)
         elapsed = Clock::secondsBetween(*m_lastTickTime, now);
@@ -79,6 +79,12 @@ void ControlEngine::updateSmoothedTemperature(Clock::time_point now)
     // smoothed temperature and speed the fans up for nothing.
     const double seconds = std::max(0.0, elapsed.value_or(0.0));
     m_smoothedTemperature = std::max(target, m_smoothedTemperature - seconds * kCoolingRateLimit);
+}
+
+FanPreset::Source ControlEngine::drivingSource() const
+{
+    const std::optional<FanPreset>& preset = m_presets.activePreset();
+    return preset ? preset->source() : FanPreset::Source::appSetting;
 }
 
 void ControlEngine::pushTargets(const std::vector<SMCFanReading>& fans)

@@ -4,6 +4,7 @@
 // them into RPM targets and sends them to the daemon; when nothing asks for more than 0 % it
 // hands the fans back to macOS. Main thread only; holds no persistent state.
 
+#include "app/core/FanPreset.h"
 #include "app/core/TelemetrySample.h"
 
 #include "smc/Clock.h"
@@ -61,6 +62,10 @@ public:
 
     // The temperature the curves are evaluated at, °C.
     double smoothedTemperature() const { return m_smoothedTemperature; }
+    // The source of the temperature that is smoothed: the active preset's, or the app's
+    // setting in the automatic slot. One smoothed value serves every source, so switching to a
+    // cooler source slows the fans at the cooling rate rather than at once.
+    FanPreset::Source drivingSource() const;
 
     // A push 120 ms after the last of a burst of calls, outside the sample rhythm (boost, preset
     // and curve changes). Nothing happens while there is no sample yet.

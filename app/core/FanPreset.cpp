@@ -37,6 +37,39 @@ QString FanPreset::idText() const
     return uuidText(id);
 }
 
+QString FanPreset::sourceText(Source source)
+{
+    switch (source) {
+    case Source::appSetting:
+        return {};
+    case Source::cpu:
+        return QStringLiteral("cpu");
+    case Source::gpu:
+        return QStringLiteral("gpu");
+    case Source::hottestCore:
+        return QStringLiteral("hottestCore");
+    }
+    return {};
+}
+
+FanPreset::Source FanPreset::sourceFromText(QStringView text)
+{
+    for (Source source : {Source::cpu, Source::gpu, Source::hottestCore})
+        if (text == sourceText(source))
+            return source;
+    return Source::appSetting;
+}
+
+FanPreset::Source FanPreset::source() const
+{
+    return sourceFromText(temperatureSourceText);
+}
+
+void FanPreset::setSource(Source source)
+{
+    temperatureSourceText = sourceText(source);
+}
+
 QList<double> FanPreset::percents(double temperature, int fanCount) const
 {
     QList<double> result;
@@ -77,11 +110,15 @@ QJsonObject FanPreset::toJson() const
     QJsonArray curveArray;
     for (const FanCurve& curve : curves)
         curveArray.append(curve.toJson());
-    return QJsonObject{
+    QJsonObject object{
         {QLatin1StringView("curves"), curveArray},     {QLatin1StringView("id"), uuidText(id)},
         {QLatin1StringView("isBuiltIn"), isBuiltIn},   {QLatin1StringView("name"), name},
         {QLatin1StringView("symbolName"), symbolName},
     };
+    // Absent for the app's setting, so such a preset is written exactly as before.
+    if (!temperatureSourceText.isEmpty())
+        object.insert(QLatin1StringView("temperatureSource"), temperatureSourceText);
+    return object;
 }
 
 FanPreset FanPreset::fromJson(const QJsonValue& json)
@@ -109,6 +146,11 @@ FanPreset FanPreset::fromJson(const QJsonValue& json)
     if (!builtIn.isBool())
         throw JSONDecodeError(QStringLiteral("\"isBuiltIn\" is not a boolean"));
     preset.isBuiltIn = builtIn.toBool();
+
+    // Optional: older files lack it, and any value but a string means the app's setting.
+    const QJsonValue source = object.value(QLatin1StringView("temperatureSource"));
+    if (source.isString())
+        preset.temperatureSourceText = source.toString();
     return preset;
 }
 

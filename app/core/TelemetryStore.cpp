@@ -158,6 +158,23 @@ std::optional<double> TelemetryStore::systemTemperature() const
     return std::max(m_latest->temperatures.cpuAverage, m_latest->temperatures.gpuAverage);
 }
 
+std::optional<double> TelemetryStore::temperature(FanPreset::Source source) const
+{
+    if (!m_latest)
+        return std::nullopt;
+    switch (source) {
+    case FanPreset::Source::cpu:
+        return m_latest->temperatures.cpuAverage;
+    case FanPreset::Source::gpu:
+        return m_latest->temperatures.gpuAverage;
+    case FanPreset::Source::hottestCore:
+        return hottestTemperature();
+    case FanPreset::Source::appSetting:
+        break;
+    }
+    return systemTemperature();
+}
+
 QVariant TelemetryStore::hottestTemperatureValue() const
 {
     const auto value = hottestTemperature();

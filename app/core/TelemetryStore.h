@@ -3,6 +3,7 @@
 // and the smoothed hottest temperatures, and the handlers (above all the control engine) that
 // every sample is handed to. Confined to the main thread; observers hear only real changes.
 
+#include "app/core/FanPreset.h"
 #include "app/core/TelemetrySample.h"
 #include "app/core/TemperatureSource.h"
 
@@ -83,6 +84,11 @@ public:
     Q_PROPERTY(
         QVariant systemTemperature READ systemTemperatureValue NOTIFY systemTemperatureChanged)
     std::optional<double> systemTemperature() const;
+
+    // The temperature a preset with this source is driven by: the CPU or GPU average of the
+    // latest sample, the hottest temperature, or for appSetting the system temperature. Absent
+    // before the first sample; it changes with systemTemperatureChanged.
+    std::optional<double> temperature(FanPreset::Source source) const;
 
     TelemetrySampler& sampler() { return *m_sampler; }
     QThread& samplerThread() { return m_samplerThread; }

@@ -116,6 +116,46 @@
         <source>My Curve %1</source>
         <translation>Meine Kurve %1</translation>
     </message>
+    <message id="curves.fanPicker.allFans">
+        <source>All fans</source>
+        <translation>Alle Lüfter</translation>
+    </message>
+    <message id="curves.sourcePicker.appSetting">
+        <source>App setting</source>
+        <translation>App-Einstellung</translation>
+    </message>
+    <message id="curves.sourcePicker.cpu">
+        <source>CPU average</source>
+        <translation>CPU-Durchschnitt</translation>
+    </message>
+    <message id="curves.sourcePicker.gpu">
+        <source>GPU average</source>
+        <translation>GPU-Durchschnitt</translation>
+    </message>
+    <message id="curves.sourcePicker.hottestCore">
+        <source>Hottest core</source>
+        <translation>Heißester Kern</translation>
+    </message>
+    <message id="curves.fanPicker.title">
+        <source>Fan</source>
+        <translation>Lüfter</translation>
+    </message>
+    <message id="curves.fanPicker.unifyTitle">
+        <source>Use one curve for all fans?</source>
+        <translation>Eine Kurve für alle Lüfter?</translation>
+    </message>
+    <message id="curves.fanPicker.unifyMessage">
+        <source>Every fan will follow the curve shown now. The other fans' own curves are replaced.</source>
+        <translation>Alle Lüfter folgen dann der angezeigten Kurve. Die eigenen Kurven der anderen Lüfter werden ersetzt.</translation>
+    </message>
+    <message id="curves.fanPicker.unifyConfirm">
+        <source>Use for All Fans</source>
+        <translation>Für alle Lüfter verwenden</translation>
+    </message>
+    <message id="curves.sourcePicker.title">
+        <source>Follows</source>
+        <translation>Folgt</translation>
+    </message>
     <message id="curves.selector.editing">
         <source>Editing</source>
         <translation>Bearbeiten</translation>
@@ -379,6 +419,10 @@
     <message id="presets.card.coolCaption">
         <source>Quiet when idle, stronger as it warms up</source>
         <translation>Leise im Leerlauf, kräftiger bei Wärme</translation>
+    </message>
+    <message id="presets.card.sourceCaption">
+        <source>%1 · follows %2</source>
+        <translation>%1 · folgt %2</translation>
     </message>
     <message id="presets.card.customCurveCaption">
         <source>Your own curve</source>

@@ -116,6 +116,46 @@
         <source>My Curve %1</source>
         <translation>My Curve %1</translation>
     </message>
+    <message id="curves.fanPicker.allFans">
+        <source>All fans</source>
+        <translation>All fans</translation>
+    </message>
+    <message id="curves.sourcePicker.appSetting">
+        <source>App setting</source>
+        <translation>App setting</translation>
+    </message>
+    <message id="curves.sourcePicker.cpu">
+        <source>CPU average</source>
+        <translation>CPU average</translation>
+    </message>
+    <message id="curves.sourcePicker.gpu">
+        <source>GPU average</source>
+        <translation>GPU average</translation>
+    </message>
+    <message id="curves.sourcePicker.hottestCore">
+        <source>Hottest core</source>
+        <translation>Hottest core</translation>
+    </message>
+    <message id="curves.fanPicker.title">
+        <source>Fan</source>
+        <translation>Fan</translation>
+    </message>
+    <message id="curves.fanPicker.unifyTitle">
+        <source>Use one curve for all fans?</source>
+        <translation>Use one curve for all fans?</translation>
+    </message>
+    <message id="curves.fanPicker.unifyMessage">
+        <source>Every fan will follow the curve shown now. The other fans' own curves are replaced.</source>
+        <translation>Every fan will follow the curve shown now. The other fans’ own curves are replaced.</translation>
+    </message>
+    <message id="curves.fanPicker.unifyConfirm">
+        <source>Use for All Fans</source>
+        <translation>Use for All Fans</translation>
+    </message>
+    <message id="curves.sourcePicker.title">
+        <source>Follows</source>
+        <translation>Follows</translation>
+    </message>
     <message id="curves.selector.editing">
         <source>Editing</source>
         <translation>Editing</translation>
@@ -379,6 +419,10 @@
     <message id="presets.card.coolCaption">
         <source>Quiet when idle, stronger as it warms up</source>
         <translation>Quiet when idle, stronger as it warms up</translation>
+    </message>
+    <message id="presets.card.sourceCaption">
+        <source>%1 · follows %2</source>
+        <translation>%1 · follows %2</translation>
     </message>
     <message id="presets.card.customCurveCaption">
         <source>Your own curve</source>

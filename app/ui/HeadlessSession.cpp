@@ -73,7 +73,8 @@ HeadlessSession::HeadlessSession(AppState& state, std::FILE* out, QObject* paren
 QString HeadlessSession::statusLine(const TelemetrySample& sample, const AppState& state)
 {
     const SMCTemperatureSnapshot& t = sample.temperatures;
-    const std::optional<double> drive = state.telemetry().systemTemperature();
+    const std::optional<double> drive =
+        state.telemetry().temperature(state.engine().drivingSource());
     QStringList fans;
     for (const SMCFanReading& fan : sample.fans)
         fans.append(

@@ -4,6 +4,8 @@
 
 #include "app/core/AppDelegate.h"
 #include "app/core/AppState.h"
+#include "app/core/ControlEngine.h"
+#include "app/core/PresetStore.h"
 #include "app/ui/design/Theme.h"
 #include "app/ui/menubar/MenuBarLabel.h"
 
@@ -40,6 +42,9 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
     connect(&m_state.telemetry(), &TelemetryStore::systemTemperatureChanged, this,
             &MenuBarItem::updateLabel);
     connect(&m_state.alerts(), &Alerts::alertsChanged, this, &MenuBarItem::updateToolTip);
+    // Another preset, or another source of the active one, may follow another temperature.
+    connect(&m_state.presets(), &PresetStore::activePresetChanged, this, &MenuBarItem::updateLabel);
+    connect(&m_state.presets(), &PresetStore::presetsChanged, this, &MenuBarItem::updateLabel);
     // The tray's background follows the platform's appearance.
     qGuiApp->installEventFilter(this);
     updateLabel();
@@ -67,7 +72,8 @@ bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
 void MenuBarItem::updateLabel()
 {
     // Most samples leave both numbers as they were: nothing is formatted or drawn for them.
-    const MenuBarLabel::Reading reading = MenuBarLabel::reading(m_state.telemetry());
+    const MenuBarLabel::Reading reading =
+        MenuBarLabel::reading(m_state.telemetry(), m_state.engine().drivingSource());
     if (m_reading != reading) {
         m_reading = reading;
         m_readingLines = {MenuBarLabel::temperatureText(reading),

@@ -27,7 +27,8 @@ void PrintTo(const FanPreset& preset, std::ostream* os)
 {
     *os << "FanPreset{" << preset.idText().toStdString() << ", \"" << preset.name.toStdString()
         << "\", " << preset.symbolName.toStdString() << ", " << preset.curves.size()
-        << " curves, builtIn=" << preset.isBuiltIn << "}";
+        << " curves, builtIn=" << preset.isBuiltIn << ", source=\""
+        << preset.temperatureSourceText.toStdString() << "\"}";
 }
 
 void PrintTo(const PresetSlot& slot, std::ostream* os)

@@ -9,6 +9,7 @@
 #include "app/core/ControlEngine.h"
 #include "app/core/PresetStore.h"
 #include "app/core/TelemetryStore.h"
+#include "app/core/TemperatureSource.h"
 
 #include <QCoroTask>
 #include <QLoggingCategory>
@@ -132,6 +133,78 @@ TEST_F(ControlEngineTest, NoTemperatureDecaysTowardsZero)
     TelemetrySample unknown = sampleAt(0);
     m_telemetry->ingest(unknown);
     EXPECT_EQ(m_engine->smoothedTemperature(), 39);
+}
+
+// A step curve, 0 % below 60 °C and full speed from there, on a machine whose CPU is loaded
+// (90 °C) while its GPU idles (40 °C): the preset's own source decides what the fans do.
+TEST_F(ControlEngineTest, EachPresetIsEvaluatedAgainstItsOwnSource)
+{
+    using Source = FanPreset::Source;
+    struct Row {
+        Source source;
+        const char* setting;
+        QList<double> percents;
+        QStringList calls;
+    };
+    const QStringList sent{"setTargets", "fetchStatus"};
+    const Row rows[] = {
+        {Source::gpu, "average", {0, 0}, {"fetchStatus"}},
+        {Source::cpu, "average", {100, 100}, sent},
+        {Source::hottestCore, "average", {100, 100}, sent},
+        {Source::appSetting, "average", {100, 100}, sent},
+        {Source::gpu, "hottestCore", {0, 0}, {"releaseControl", "fetchStatus"}}, // was driving
+    };
+    for (const Row& row : rows) {
+        m_defaults->setString(kTemperatureSourceKey, row.setting);
+        std::optional<FanPreset> step = m_presets->addPreset("Render");
+        ASSERT_TRUE(step);
+        step->curves = {FanCurve({{59, 0}, {60, 100}})};
+        step->setSource(row.source);
+        m_presets->update(*step);
+        m_presets->setActivePresetID(step->id);
+        m_helper.clear();
+        m_clock.advanceSeconds(1000); // any smoothing from the row before has run out
+        m_telemetry->ingest(test::sampleWith({90, 95, 40, 42}));
+        EXPECT_EQ(m_engine->drivingSource(), row.source) << int(row.source);
+        EXPECT_EQ(m_engine->requestedPercents(), row.percents) << int(row.source);
+        EXPECT_EQ(m_helper.calls, row.calls) << int(row.source);
+        if (row.percents[0] > 0) {
+            EXPECT_EQ(m_helper.sentTargets.back(), (QList<double>{6000, 6000}));
+        }
+        m_presets->deletePreset(*step);
+    }
+}
+
+// One smoothed temperature follows whichever source drives: a preset that turns to a cooler
+// source slows the fans at the cooling rate, and a hotter one is followed at once.
+TEST_F(ControlEngineTest, ASwitchOfSourceIsSmoothedLikeAnyOtherFall)
+{
+    std::optional<FanPreset> render = m_presets->addPreset("Render");
+    ASSERT_TRUE(render);
+    render->setSource(FanPreset::Source::cpu);
+    m_presets->update(*render);
+    m_presets->setActivePresetID(render->id);
+    const test::Temperatures loadedCPU{90, 95, 40, 42};
+    m_telemetry->ingest(test::sampleWith(loadedCPU));
+    EXPECT_EQ(m_engine->smoothedTemperature(), 90);
+
+    render->setSource(FanPreset::Source::gpu);
+    m_presets->update(*render);
+    for (double expected : {89.0, 88.0, 87.0}) {
+        m_clock.advanceSeconds(2);
+        m_telemetry->ingest(test::sampleWith(loadedCPU));
+        EXPECT_EQ(m_engine->smoothedTemperature(), expected);
+    }
+    m_clock.advanceSeconds(200);
+    m_telemetry->ingest(test::sampleWith(loadedCPU));
+    EXPECT_EQ(m_engine->smoothedTemperature(), 40);
+
+    // The automatic slot follows the app's setting again: the average, 90 °C.
+    activateAutomatic();
+    EXPECT_EQ(m_engine->drivingSource(), FanPreset::Source::appSetting);
+    m_clock.advanceSeconds(2);
+    m_telemetry->ingest(test::sampleWith(loadedCPU));
+    EXPECT_EQ(m_engine->smoothedTemperature(), 90);
 }
 
 TEST_F(ControlEngineTest, PercentagesBecomeRPMTargets)

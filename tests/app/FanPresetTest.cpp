@@ -152,5 +152,97 @@ TEST_F(FanPresetTest, PresetFileFailsAsAWhole)
     EXPECT_EQ(PresetFile::decode(good).size(), 1);
 }
 
+// The optional source key: known texts select a source, anything else follows the app's setting;
+// a string is written back as it was read, so a newer build's choice survives an edit here.
+TEST_F(FanPresetTest, TheTemperatureSourceKeyIsOptionalAndKeptAsWritten)
+{
+    const QJsonObject base = QJsonDocument::fromJson(kPresetJSON).object();
+    struct Row {
+        QJsonValue stored; // undefined: no key
+        FanPreset::Source source;
+        std::optional<QString> written; // nothing: no key on encoding
+    };
+    const Row rows[] = {
+        {QJsonValue::Undefined, FanPreset::Source::appSetting, std::nullopt},
+        {"cpu", FanPreset::Source::cpu, "cpu"},
+        {"gpu", FanPreset::Source::gpu, "gpu"},
+        {"hottestCore", FanPreset::Source::hottestCore, "hottestCore"},
+        {"GPU", FanPreset::Source::appSetting, "GPU"},
+        {"npu", FanPreset::Source::appSetting, "npu"},
+        {"", FanPreset::Source::appSetting, std::nullopt},
+        {"average", FanPreset::Source::appSetting, "average"},
+        {QJsonValue::Null, FanPreset::Source::appSetting, std::nullopt},
+        {3, FanPreset::Source::appSetting, std::nullopt},
+        {QJsonObject{{"kind", "gpu"}}, FanPreset::Source::appSetting, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        const std::string label = QJsonDocument(QJsonArray{row.stored}).toJson().toStdString();
+        QJsonObject object = base;
+        if (!row.stored.isUndefined())
+            object.insert("temperatureSource", row.stored);
+        const FanPreset preset = FanPreset::fromJson(object);
+        EXPECT_EQ(preset.source(), row.source) << label;
+        const QJsonObject encoded = preset.toJson();
+        EXPECT_EQ(encoded.contains("temperatureSource"), row.written.has_value()) << label;
+        if (row.written) {
+            EXPECT_EQ(encoded.value("temperatureSource").toString(), *row.written) << label;
+        }
+        EXPECT_EQ(FanPreset::fromJson(encoded), preset) << label;
+        // The other fields are untouched by the key.
+        EXPECT_EQ(preset.curves, FanPreset::fromJson(base).curves) << label;
+    }
+}
+
+TEST_F(FanPresetTest, SettingASourceReplacesAnyTextAndTheAppSettingRemovesTheKey)
+{
+    FanPreset preset = presetWith({FanPreset::coolCurve()});
+    preset.temperatureSourceText = "npu";
+    preset.setSource(FanPreset::Source::gpu);
+    EXPECT_EQ(preset.toJson().value("temperatureSource").toString(), "gpu");
+    preset.setSource(FanPreset::Source::appSetting);
+    EXPECT_FALSE(preset.toJson().contains("temperatureSource"));
+    FanPreset a = presetWith({});
+    FanPreset b = a;
+    b.setSource(FanPreset::Source::cpu);
+    EXPECT_NE(a, b);
+    EXPECT_NE(qHash(a), qHash(b));
+    for (const FanPreset& builtIn : FanPreset::builtIns(2))
+        EXPECT_EQ(builtIn.source(), FanPreset::Source::appSetting) << builtIn.name.toStdString();
+}
+
+// A file written by the build before the source key existed loads unchanged, and a preset of
+// this build that names a source is still a preset the older reader accepts: the extra key is
+// the only difference.
+TEST_F(FanPresetTest, FilesOfThePreviousFormatStillLoadBothWays)
+{
+    const QByteArray previous = R"([
+    {
+        "curves": [
+            {"points": [{"percent": 0, "tempC": 50}, {"percent": 100, "tempC": 90}]},
+            {"points": [{"percent": 10, "tempC": 40}]}
+        ],
+        "id": "A1B2C3D4-0000-4000-8000-00000000ABCD",
+        "isBuiltIn": false,
+        "name": "Desk",
+        "symbolName": "fanblades"
+    }
+]
+)";
+    const QList<FanPreset> loaded = PresetFile::decode(previous);
+    ASSERT_EQ(loaded.size(), 1);
+    EXPECT_EQ(loaded[0].source(), FanPreset::Source::appSetting);
+    EXPECT_EQ(loaded[0].curves.size(), 2);
+    EXPECT_EQ(PresetFile::encode(loaded),
+              PresetFile::encode(PresetFile::decode(PresetFile::encode(loaded))));
+    EXPECT_FALSE(PresetFile::encode(loaded).contains("temperatureSource"));
+
+    FanPreset withSource = loaded[0];
+    withSource.setSource(FanPreset::Source::gpu);
+    QJsonObject written =
+        QJsonDocument::fromJson(PresetFile::encode({withSource})).array().at(0).toObject();
+    EXPECT_EQ(written.take("temperatureSource").toString(), "gpu");
+    EXPECT_EQ(written, loaded[0].toJson());
+}
+
 } // namespace
 } // namespace brisvane

@@ -135,6 +135,36 @@ TEST_F(TelemetryStoreTest, TheSourceSettingIsReadOnEveryUse)
     EXPECT_EQ(store.systemTemperature(), 70);
 }
 
+// A preset's own source reads one value whatever the setting; the app's setting defers to it.
+TEST_F(TelemetryStoreTest, EachPresetSourceReadsItsOwnTemperature)
+{
+    using Source = FanPreset::Source;
+    for (Source source : {Source::appSetting, Source::cpu, Source::gpu, Source::hottestCore})
+        EXPECT_FALSE(m_store->temperature(source)) << int(source);
+
+    m_store->ingest(sampleWith({48, 55, 52, 60}));
+    m_store->ingest(sampleWith({71, 65, 39, 60})); // smoothed maxima: 59 and 60
+    struct Row {
+        const char* setting;
+        Source source;
+        double expected;
+    };
+    const Row rows[] = {
+        {"average", Source::cpu, 71},
+        {"average", Source::gpu, 39},
+        {"average", Source::hottestCore, 60},
+        {"average", Source::appSetting, 71},
+        {"hottestCore", Source::cpu, 71},
+        {"hottestCore", Source::gpu, 39},
+        {"hottestCore", Source::appSetting, 60},
+    };
+    for (const Row& row : rows) {
+        m_defaults->setString(kTemperatureSourceKey, row.setting);
+        EXPECT_EQ(m_store->temperature(row.source), row.expected)
+            << row.setting << " / " << int(row.source);
+    }
+}
+
 TEST_F(TelemetryStoreTest, HandlersSeeTheIngestedStateInRegistrationOrder)
 {
     QStringList calls;

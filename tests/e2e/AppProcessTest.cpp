@@ -2,8 +2,8 @@
 // report without a display, the helper commands (also from a moved tree of the app's files),
 // --headless driving the fans by a preset and handing them back, one copy per user (a polite
 // quit, else a kill after 2 s), quitting against a daemon that no longer answers, the commands
-// for the running copy, and presets shared as files. Windowed copies run on the offscreen
-// platform.
+// for the running copy, presets shared as files, and a preset following its own temperature
+// source. Windowed copies run on the offscreen platform.
 
 #include "tests/e2e/DaemonTestSupport.h"
 
@@ -564,6 +564,59 @@ TEST_F(AppProcessTest, PresetsTravelAsFilesAndRefusedImportsChangeNothing)
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("Preset limit reached"), std::string::npos) << result.output;
     EXPECT_EQ(readFile(presetFile()), full);
+}
+
+// A step from 0 % to 100 % at 60 °C. The CPU under full load passes 60 °C within seconds, the
+// idle GPU stays near 42 °C: the preset following the GPU asks for nothing, so macOS keeps the
+// fans, where the app's own setting (the larger average) would have run them flat out; the
+// same curve following the CPU runs them at their maximum.
+TEST_F(AppProcessTest, APresetFollowsItsOwnTemperatureSource)
+{
+    bringUpMac();
+    installHelper();
+    control("load 1 0");
+    const auto stepPreset = [](const char* id, const char* name, const char* source) {
+        return nlohmann::json{
+            {"id", id},
+            {"name", name},
+            {"symbolName", "fanblades"},
+            {"isBuiltIn", false},
+            {"temperatureSource", source},
+            {"curves",
+             {{{"points", {{{"tempC", 59}, {"percent", 0}}, {{"tempC", 60}, {"percent", 100}}}}}}}};
+    };
+    writeFile(presetFile(),
+              nlohmann::json::array(
+                  {stepPreset("5d1c2b3a-0000-4000-8000-000000000001", "GPU Step", "gpu"),
+                   stepPreset("5d1c2b3a-0000-4000-8000-000000000002", "CPU Step", "cpu")})
+                  .dump());
+    ASSERT_TRUE(
+        eventually([&] { return control("status")["dies"]["cpu"].get<double>() > 65; }, 30s))
+        << control("status").dump();
+
+    ChildProcess& app = startApp("headless", {"--headless", "-ActivatePreset", "GPU Step"});
+    // Several samples evaluated at the GPU's temperature, the fans untouched all along.
+    ASSERT_TRUE(eventually(
+        [&] { return countOccurrences(appLog("headless"), "| GPU Step 0% 0% |") >= 3; }, 20s))
+        << appLog("headless");
+    const nlohmann::json status = statusObject();
+    EXPECT_GT(status["cpuCelsius"].get<double>(), 60) << status.dump();
+    EXPECT_LT(status["gpuCelsius"].get<double>(), 50) << status.dump();
+    EXPECT_TRUE(m_mac->fansAutomatic()) << fans().dump();
+    for (const SmcWrite& write : m_mac->writes())
+        EXPECT_FALSE(write.key == "F0Md" || write.key == "F1Md") << "a mode write: " << write.key;
+
+    const RunResult switched = runApp({"--activate-preset", "CPU Step"});
+    ASSERT_EQ(switched.status, 0) << switched.output;
+    EXPECT_TRUE(eventually([&] { return fansAtMaximum(); }, 20s)) << fans().dump() << "\n"
+                                                                  << appLog("headless");
+    EXPECT_NE(appLog("headless").find("| CPU Step 100% 100% |"), std::string::npos)
+        << appLog("headless");
+
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(10s), 0) << appLog("headless");
+    EXPECT_TRUE(m_mac->fansAutomatic());
+    EXPECT_EQ(m_mac->violations(), nlohmann::json::array());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/ui/curves/CurveChart.h"
 #include "app/ui/curves/CurveChartModel.h"
 #include "app/ui/curves/CurveEditor.h"
+#include "app/ui/curves/CurveFans.h"
 
 #include <gtest/gtest.h>
 
@@ -318,6 +319,179 @@ TEST_F(CurveEditorTest, TheScreensEditorIsReadOnlyUntilACopyIsMade)
     }
     screen.select(QStringLiteral("not an id"));
     EXPECT_EQ(screen.selectedPreset()->id, copy.id) << "falls back to the first user preset";
+}
+
+// The picker's rules on curve arrays of every shape, for a machine with two fans.
+TEST_F(CurveEditorTest, FanChoicesReadAndWriteCurvesAsTheEngineDoes)
+{
+    const FanCurve a({{50, 10}});
+    const FanCurve b({{60, 20}});
+    const FanCurve c({{70, 30}});
+    const FanCurve e({{40, 99}}); // the edit's result
+    constexpr int all = CurveFans::kAllFans;
+    struct Row {
+        QList<FanCurve> curves;
+        int choice;
+        int initial;
+        FanCurve shown;
+        QList<FanCurve> afterEdit;
+        bool asksToUnify;
+    };
+    const Row rows[] = {
+        {{a, a}, all, all, a, {e, e}, false},
+        {{a}, all, all, a, {e, e}, false},
+        {{}, all, all, FanCurve{}, {e, e}, false},
+        {{a}, 1, all, a, {a, e}, false}, // filled out with the last curve first
+        {{a}, 0, all, a, {e, a}, false},
+        {{a, b}, 1, 0, b, {a, e}, true},
+        {{a, b}, 0, 0, a, {e, b}, true},
+        {{a, b, c}, 0, 0, a, {e, b, c}, true},      // the surplus curve stays
+        {{a, a, c}, all, all, a, {e, e, c}, false}, // a surplus curve drives no fan
+        {{a, b, c}, all, 0, a, {e, e, c}, true},
+    };
+    for (const Row& row : rows) {
+        const std::string label =
+            std::to_string(row.curves.size()) + " curves, choice " + std::to_string(row.choice);
+        EXPECT_EQ(CurveFans::initialChoice(row.curves, 2), row.initial) << label;
+        EXPECT_EQ(CurveFans::shownCurve(row.curves, row.choice), row.shown) << label;
+        EXPECT_EQ(CurveFans::withEdit(row.curves, row.choice, 2, e), row.afterEdit) << label;
+        EXPECT_EQ(CurveFans::needsUnifyConfirmation(row.curves, 2, all), row.asksToUnify) << label;
+        EXPECT_FALSE(CurveFans::needsUnifyConfirmation(row.curves, 2, 0)) << label;
+    }
+    EXPECT_EQ(CurveFans::otherFansCurves({a, b}, 0, 2), QList<FanCurve>{b});
+    EXPECT_EQ(CurveFans::otherFansCurves({a}, 1, 3), (QList<FanCurve>{a, a}));
+    EXPECT_TRUE(CurveFans::otherFansCurves({a, b}, all, 2).isEmpty());
+    EXPECT_EQ(CurveFans::validChoice(2, 2), all);
+    EXPECT_EQ(CurveFans::validChoice(-7, 2), all);
+    EXPECT_EQ(CurveFans::validChoice(1, 2), 1);
+}
+
+TEST_F(CurveEditorTest, AnEditWithOneFanChosenChangesOnlyThatFan)
+{
+    FanPreset preset = copyOf(FanPreset::coolID);
+    preset.curves = {FanPreset::coolCurve()}; // an older file with one curve for both fans
+    store().update(preset);
+    EXPECT_EQ(m_editor->fanChoice(), CurveFans::kAllFans) << "the fans share one curve";
+    EXPECT_EQ(m_editor->fanChoices().size(), 3);
+    EXPECT_TRUE(m_editor->showsFanPicker());
+
+    m_editor->chooseFan(1);
+    EXPECT_FALSE(m_editor->unifyPending());
+    EXPECT_EQ(m_editor->otherFansCurves(), QList<FanCurve>{FanPreset::coolCurve()});
+    m_editor->movePoint(0, 35, 20, false);
+    EXPECT_EQ(store().presetWithID(preset.id)->curves.size(), 1) << "a drag lives in the draft";
+    m_editor->movePoint(0, 35, 20, true);
+    const QList<FanCurve> stored = store().presetWithID(preset.id)->curves;
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored[0], FanPreset::coolCurve());
+    EXPECT_EQ(stored[1].points.first(), (FanCurvePoint{35, 20}));
+    EXPECT_EQ(m_editor->displayedCurve(), stored[1]);
+    EXPECT_TRUE(m_state->engine().hasPendingPush());
+    EXPECT_EQ(m_editor->fanChoice(), 1) << "the edit keeps the picker where it was";
+
+    // Opened again, differing fans open on the first fan.
+    m_editor->setSelectedPresetID(FanPreset::coolID);
+    m_editor->setSelectedPresetID(preset.id);
+    EXPECT_EQ(m_editor->fanChoice(), 0);
+    EXPECT_EQ(m_editor->displayedCurve(), FanPreset::coolCurve());
+}
+
+TEST_F(CurveEditorTest, AllFansOnDifferingCurvesWritesNothingUntilConfirmed)
+{
+    FanPreset preset = copyOf(FanPreset::coolID);
+    const FanCurve right({{40, 5}, {90, 60}});
+    preset.curves = {FanPreset::coolCurve(), right};
+    store().update(preset);
+    m_editor->setSelectedPresetID(FanPreset::coolID);
+    m_editor->setSelectedPresetID(preset.id);
+    m_editor->chooseFan(1);
+
+    for (const bool confirm : {false, true}) {
+        m_editor->chooseFan(CurveFans::kAllFans);
+        EXPECT_TRUE(m_editor->unifyPending());
+        EXPECT_EQ(m_editor->fanChoice(), 1) << "still on the right fan while asking";
+        EXPECT_EQ(store().presetWithID(preset.id)->curves, preset.curves);
+        if (!confirm) {
+            m_editor->cancelUnify();
+            EXPECT_FALSE(m_editor->unifyPending());
+            m_editor->confirmUnify(); // nothing is pending any more
+            EXPECT_EQ(store().presetWithID(preset.id)->curves, preset.curves);
+            EXPECT_EQ(m_editor->fanChoice(), 1);
+            continue;
+        }
+        m_editor->confirmUnify();
+    }
+    EXPECT_FALSE(m_editor->unifyPending());
+    EXPECT_EQ(m_editor->fanChoice(), CurveFans::kAllFans);
+    EXPECT_EQ(store().presetWithID(preset.id)->curves, (QList<FanCurve>{right, right}))
+        << "every fan follows the curve that was shown";
+    EXPECT_TRUE(m_state->engine().hasPendingPush());
+
+    // A pending question does not survive another selection.
+    preset.curves = {FanPreset::coolCurve(), right};
+    store().update(preset);
+    m_editor->chooseFan(CurveFans::kAllFans);
+    ASSERT_TRUE(m_editor->unifyPending());
+    m_editor->setSelectedPresetID(FanPreset::coolID);
+    EXPECT_FALSE(m_editor->unifyPending());
+}
+
+TEST_F(CurveEditorTest, TheSourcePickerChangesUserPresetsOnly)
+{
+    m_editor->setSelectedPresetID(FanPreset::coolID);
+    m_editor->setPresetSource(FanPreset::Source::gpu);
+    EXPECT_EQ(store().presetWithID(FanPreset::coolID)->source(), FanPreset::Source::appSetting);
+    EXPECT_FALSE(m_state->engine().hasPendingPush());
+
+    const FanPreset preset = copyOf(FanPreset::coolID);
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::appSetting);
+    m_editor->chooseSource(FanPreset::Source::gpu);
+    EXPECT_EQ(store().presetWithID(preset.id)->source(), FanPreset::Source::gpu);
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::gpu);
+    EXPECT_TRUE(m_state->engine().hasPendingPush());
+    for (const int noEntry : {9, -1}) // as a number from the screen may come
+        m_editor->chooseSource(static_cast<FanPreset::Source>(noEntry));
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::gpu);
+
+    // A text from a newer build shows as the app's setting; choosing that drops the text.
+    FanPreset newer = *store().presetWithID(preset.id);
+    newer.temperatureSourceText = "npu";
+    store().update(newer);
+    EXPECT_EQ(m_editor->presetSource(), FanPreset::Source::appSetting);
+    m_editor->chooseSource(FanPreset::Source::appSetting);
+    EXPECT_TRUE(store().presetWithID(preset.id)->temperatureSourceText.isEmpty());
+
+    // Each entry names its source in the catalogue, the app's setting first.
+    const QVariantList choices = CurveEditor::sourceChoices();
+    ASSERT_EQ(choices.size(), 4);
+    EXPECT_EQ(choices[0].toMap().value("choice").toInt(),
+              static_cast<int>(FanPreset::Source::appSetting));
+    EXPECT_EQ(choices[2].toMap().value("choice").toInt(), static_cast<int>(FanPreset::Source::gpu));
+    EXPECT_EQ(choices[2].toMap().value("name").toString(), qtTrId("curves.sourcePicker.gpu"));
+}
+
+TEST_F(CurveEditorTest, TheChartFollowsThePresetsSourceAndDrawsTheOtherFansFaintly)
+{
+    FanPreset preset = copyOf(FanPreset::coolID);
+    CurveChartModel chart;
+    chart.setEditor(m_editor.get());
+    chart.setTelemetry(&m_state->telemetry());
+    chart.setPlotWidth(kUnitPlot.width);
+    chart.setPlotHeight(kUnitPlot.height);
+    m_state->telemetry().ingest(test::sampleWith({90, 95, 40, 42}));
+    EXPECT_EQ(chart.liveTemperature(), 90) << "the app's setting: the larger average";
+    m_editor->setPresetSource(FanPreset::Source::gpu);
+    EXPECT_EQ(chart.liveTemperature(), 40);
+    EXPECT_TRUE(chart.otherLinePaths().isEmpty()) << "all fans share the shown curve";
+
+    m_editor->chooseFan(0);
+    ASSERT_EQ(chart.otherLinePaths().size(), 1);
+    EXPECT_EQ(chart.otherLinePaths().first().value<QPolygonF>(),
+              CurveChart::linePolyline(FanPreset::coolCurve(), kUnitPlot));
+    m_editor->movePoint(0, 35, 20, true);
+    EXPECT_EQ(chart.otherLinePaths().first().value<QPolygonF>(),
+              CurveChart::linePolyline(FanPreset::coolCurve(), kUnitPlot))
+        << "the right fan's curve is untouched by an edit of the left one";
 }
 
 } // namespace

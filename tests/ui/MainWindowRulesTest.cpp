@@ -98,6 +98,28 @@ TEST(PresetCaptionTest, EveryKindOfPresetHasItsCaption)
         EXPECT_EQ(PresetCaption::textKey(preset), key);
 }
 
+// A card names its preset's source only when the preset has one of its own; an unknown text
+// follows the app's setting and is not named.
+TEST(PresetCaptionTest, ACardNamesASourceOfThePresetsOwn)
+{
+    FanPreset user = FanPreset::builtIns(2).first();
+    user.isBuiltIn = false;
+    const QString custom = qtTrId("presets.card.customCurveCaption");
+    const std::pair<const char*, QString> rows[] = {
+        {"", custom},
+        {"npu", custom},
+        {"gpu",
+         qtTrId("presets.card.sourceCaption").arg(custom, qtTrId("curves.sourcePicker.gpu"))},
+        {"hottestCore", qtTrId("presets.card.sourceCaption")
+                            .arg(custom, qtTrId("curves.sourcePicker.hottestCore"))},
+    };
+    for (const auto& [text, caption] : rows) {
+        user.temperatureSourceText = QString::fromLatin1(text);
+        EXPECT_EQ(PresetCaption::cardText(user), caption) << text;
+    }
+    EXPECT_EQ(PresetCaption::cardText(std::nullopt), qtTrId("presets.card.automaticCaption"));
+}
+
 TEST(PresetPillTitleTest, LongNamesAreShortenedToNineCharacters)
 {
     const std::vector<std::pair<QString, QString>> rows{

@@ -65,6 +65,27 @@ TEST_F(MenuBarLabelTest, TextsRoundTheTemperatureAndTruncateTheSpeed)
     }
 }
 
+// The label shows what drives the fans: a preset's own source, else the app's setting.
+TEST_F(MenuBarLabelTest, TheTemperatureIsTheDrivingSources)
+{
+    const auto defaults = makeDefaults();
+    const auto state = makeState(*defaults);
+    state->telemetry().ingest(test::sampleWith({90.4, 95, 40.6, 42}, {fanAt(0, 3000)}));
+    const struct {
+        FanPreset::Source source;
+        const char* temperature;
+    } rows[] = {
+        {FanPreset::Source::appSetting, "90°"},
+        {FanPreset::Source::cpu, "90°"},
+        {FanPreset::Source::gpu, "41°"},
+        {FanPreset::Source::hottestCore, "95°"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(MenuBarLabel::temperatureText(state->telemetry(), row.source),
+                  QString::fromUtf8(row.temperature))
+            << int(row.source);
+}
+
 TEST_F(MenuBarLabelTest, ImageIsDrawnOnlyForANewKey)
 {
     struct Step {

@@ -2,6 +2,7 @@
 
 #include "app/core/TelemetryStore.h"
 #include "app/ui/curves/CurveEditor.h"
+#include "app/ui/curves/CurveFans.h"
 
 namespace brisvane {
 
@@ -16,6 +17,7 @@ void CurveChartModel::setEditor(CurveEditor* editor)
     disconnect(m_editorConnection);
     m_editor = editor;
     if (editor) {
+        // Every new fan choice comes with this signal too, so the faint lines follow it.
         m_editorConnection = connect(editor, &CurveEditor::displayedCurveChanged, this, [this] {
             updateCurve();
             updateLive();
@@ -91,6 +93,11 @@ void CurveChartModel::updateCurve()
     const FanCurve curve = m_editor ? m_editor->displayedCurve() : FanCurve{};
     m_line = CurveChart::linePolyline(curve, m_geometry);
     m_area = CurveChart::areaPolygon(curve, m_geometry);
+    m_otherLines.clear();
+    if (m_editor) {
+        for (const FanCurve& other : m_editor->otherFansCurves())
+            m_otherLines.append(QVariant::fromValue(CurveChart::linePolyline(other, m_geometry)));
+    }
     m_handles.clear();
     for (qsizetype i = 0; i < curve.points.size(); ++i) {
         const FanCurvePoint& point = curve.points[i];
@@ -112,8 +119,9 @@ void CurveChartModel::updateCurve()
 
 void CurveChartModel::updateLive()
 {
-    const std::optional<double> live =
-        m_telemetry ? m_telemetry->systemTemperature() : std::optional<double>();
+    const std::optional<double> live = m_telemetry && m_editor
+                                           ? m_telemetry->temperature(m_editor->presetSource())
+                                           : std::optional<double>();
     const FanCurve curve = m_editor ? m_editor->displayedCurve() : FanCurve{};
     m_live = m_editor && m_editor->hasPreset() ? CurveChart::liveMarker(curve, m_geometry, live)
                                                : std::nullopt;
@@ -149,9 +157,14 @@ QPointF CurveChartModel::valueAt(QPointF location) const
 
 QString CurveChartModel::calloutText(double tempC, double percent) const
 {
+    // The estimate is for the fan being edited; with "All fans", the first one stands for all.
     std::optional<SMCFanReading> fan;
-    if (m_telemetry && m_telemetry->latest() && !m_telemetry->latest()->fans.empty())
-        fan = m_telemetry->latest()->fans.front();
+    if (m_telemetry && m_telemetry->latest() && !m_telemetry->latest()->fans.empty()) {
+        const std::vector<SMCFanReading>& fans = m_telemetry->latest()->fans;
+        const int choice = m_editor ? m_editor->fanChoice() : CurveFans::kAllFans;
+        fan = choice >= 0 && std::size_t(choice) < fans.size() ? fans[std::size_t(choice)]
+                                                               : fans.front();
+    }
     return CurveChart::calloutText(tempC, percent, fan);
 }
 

@@ -48,13 +48,17 @@ public:
     QVariant linePath() const { return QVariant::fromValue(m_line); }
     Q_PROPERTY(QVariant areaPath READ areaPath NOTIFY curveChanged)
     QVariant areaPath() const { return QVariant::fromValue(m_area); }
+    // The other fans' lines, drawn faintly behind the edited one; empty for "All fans".
+    Q_PROPERTY(QVariantList otherLinePaths READ otherLinePaths NOTIFY curveChanged)
+    QVariantList otherLinePaths() const { return m_otherLines; }
     Q_PROPERTY(int pointCount READ pointCount NOTIFY pointCountChanged)
     int pointCount() const { return m_pointCount; }
     // {x, y, tempC, percent, name, value} per point: its place and its accessible texts.
     Q_PROPERTY(QVariantList handles READ handles NOTIFY curveChanged)
     QVariantList handles() const { return m_handles; }
 
-    // The live temperature's line, label and operating point; hasLive false without a reading.
+    // The live temperature's line, label and operating point, at the temperature the edited
+    // preset follows; hasLive false without a reading.
     Q_PROPERTY(bool hasLive READ hasLive NOTIFY liveChanged)
     bool hasLive() const { return m_live.has_value(); }
     Q_PROPERTY(double liveTemperature READ liveTemperature NOTIFY liveChanged)
@@ -96,6 +100,7 @@ private:
     QPolygonF m_line;
     QPolygonF m_area;
     QVariantList m_handles;
+    QVariantList m_otherLines;
     int m_pointCount = 0;
     std::optional<CurveLiveMarker> m_live;
     double m_liveTemperature = 0;

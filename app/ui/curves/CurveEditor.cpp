@@ -3,7 +3,10 @@
 #include "app/core/AppState.h"
 #include "app/core/ControlEngine.h"
 #include "app/core/PresetStore.h"
+#include "app/core/SharedFanName.h"
 #include "app/ui/curves/CurveChart.h"
+#include "app/ui/curves/CurveFans.h"
+#include "app/ui/design/PresetCaption.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +59,7 @@ void CurveEditor::observeStore()
     for (const auto signal : {&PresetStore::presetsChanged, &PresetStore::activePresetChanged}) {
         connect(m_store, signal, this, &CurveEditor::selectionChanged);
         connect(m_store, signal, this, &CurveEditor::displayedCurveChanged);
+        connect(m_store, signal, this, &CurveEditor::fanChoiceChanged);
     }
     connect(m_store, &PresetStore::canAddPresetChanged, this, &CurveEditor::canAddPresetChanged);
 }
@@ -86,8 +90,142 @@ void CurveEditor::setSelectedPresetID(const std::optional<QUuid>& id)
         return;
     m_selectedPresetID = id;
     m_draft.reset();
+    m_fanChoice.reset();
+    setUnifyPending(false);
     emit selectionChanged();
     emit displayedCurveChanged();
+    emit fanChoiceChanged();
+}
+
+int CurveEditor::fanCount() const
+{
+    return m_store ? m_store->fanCount() : 0;
+}
+
+int CurveEditor::allFansChoice()
+{
+    return CurveFans::kAllFans;
+}
+
+int CurveEditor::fanChoice() const
+{
+    if (m_fanChoice)
+        return CurveFans::validChoice(*m_fanChoice, fanCount());
+    const std::optional<FanPreset> preset = selectedPreset();
+    return preset ? CurveFans::initialChoice(preset->curves, fanCount()) : CurveFans::kAllFans;
+}
+
+QVariantList CurveEditor::fanChoices() const
+{
+    QVariantList entries{QVariantMap{{QStringLiteral("choice"), CurveFans::kAllFans},
+                                     {QStringLiteral("name"), qtTrId("curves.fanPicker.allFans")}}};
+    const int count = fanCount();
+    for (int fan = 0; fan < count; ++fan)
+        entries.append(QVariantMap{{QStringLiteral("choice"), fan},
+                                   {QStringLiteral("name"), sharedFanName(fan, count)}});
+    return entries;
+}
+
+void CurveEditor::chooseFan(int choice)
+{
+    choice = CurveFans::validChoice(choice, fanCount());
+    const std::optional<FanPreset> preset = selectedPreset();
+    if (preset && CurveFans::needsUnifyConfirmation(preset->curves, fanCount(), choice)) {
+        setUnifyPending(true);
+        return;
+    }
+    setUnifyPending(false);
+    const bool changed = choice != fanChoice();
+    m_fanChoice = choice;
+    if (m_draft)
+        m_draft.reset();
+    if (changed)
+        emit fanChoiceChanged();
+    emit displayedCurveChanged();
+}
+
+void CurveEditor::confirmUnify()
+{
+    if (!m_unifyPending)
+        return;
+    setUnifyPending(false);
+    std::optional<FanPreset> preset = selectedPreset();
+    if (preset && !preset->isBuiltIn && m_store) {
+        const FanCurve shown = CurveFans::shownCurve(preset->curves, fanChoice());
+        preset->curves =
+            CurveFans::withEdit(preset->curves, CurveFans::kAllFans, fanCount(), shown);
+        m_draft.reset();
+        m_store->update(*preset);
+        m_engine->pushSoon();
+    }
+    m_fanChoice = CurveFans::kAllFans;
+    emit fanChoiceChanged();
+    emit displayedCurveChanged();
+}
+
+void CurveEditor::cancelUnify()
+{
+    setUnifyPending(false);
+}
+
+void CurveEditor::setUnifyPending(bool pending)
+{
+    if (m_unifyPending == pending)
+        return;
+    m_unifyPending = pending;
+    emit unifyPendingChanged();
+}
+
+QList<FanCurve> CurveEditor::otherFansCurves() const
+{
+    const std::optional<FanPreset> preset = m_draft ? m_draft : selectedPreset();
+    return preset ? CurveFans::otherFansCurves(preset->curves, fanChoice(), fanCount())
+                  : QList<FanCurve>{};
+}
+
+FanPreset::Source CurveEditor::presetSource() const
+{
+    const std::optional<FanPreset> preset = selectedPreset();
+    return preset ? preset->source() : FanPreset::Source::appSetting;
+}
+
+namespace {
+
+// The "Follows" picker's entries, in order.
+constexpr FanPreset::Source kSourceChoices[] = {
+    FanPreset::Source::appSetting,
+    FanPreset::Source::cpu,
+    FanPreset::Source::gpu,
+    FanPreset::Source::hottestCore,
+};
+
+} // namespace
+
+QVariantList CurveEditor::sourceChoices()
+{
+    QVariantList entries;
+    for (const FanPreset::Source source : kSourceChoices)
+        entries.append(QVariantMap{{QStringLiteral("choice"), static_cast<int>(source)},
+                                   {QStringLiteral("name"), PresetCaption::sourceName(source)}});
+    return entries;
+}
+
+void CurveEditor::chooseSource(FanPreset::Source source)
+{
+    if (std::ranges::find(kSourceChoices, source) != std::end(kSourceChoices))
+        setPresetSource(source);
+}
+
+void CurveEditor::setPresetSource(FanPreset::Source source)
+{
+    std::optional<FanPreset> preset = selectedPreset();
+    // Compared as text: choosing the app's setting also drops a text this build does not know.
+    if (!preset || preset->isBuiltIn || !m_store ||
+        preset->temperatureSourceText == FanPreset::sourceText(source))
+        return;
+    preset->setSource(source);
+    m_store->update(*preset);
+    m_engine->pushSoon();
 }
 
 void CurveEditor::adoptInitialSelection()
@@ -99,7 +237,7 @@ void CurveEditor::adoptInitialSelection()
 FanCurve CurveEditor::displayedCurve() const
 {
     const std::optional<FanPreset> preset = m_draft ? m_draft : selectedPreset();
-    return preset && !preset->curves.isEmpty() ? preset->curves.first() : FanCurve{};
+    return preset ? CurveFans::shownCurve(preset->curves, fanChoice()) : FanCurve{};
 }
 
 bool CurveEditor::isEditable() const
@@ -168,9 +306,12 @@ void CurveEditor::edit(const std::function<void(FanCurve&)>& change, bool isFina
     std::optional<FanPreset> preset = m_draft ? m_draft : selectedPreset();
     if (!preset || preset->isBuiltIn || !m_store)
         return;
-    FanCurve curve = preset->curves.isEmpty() ? FanCurve{} : preset->curves.first();
+    // The choice is fixed before the first write: an edit must not move the picker.
+    const int choice = fanChoice();
+    m_fanChoice = choice;
+    FanCurve curve = CurveFans::shownCurve(preset->curves, choice);
     change(curve);
-    preset->curves = QList<FanCurve>(m_store->fanCount(), curve);
+    preset->curves = CurveFans::withEdit(preset->curves, choice, fanCount(), curve);
     if (!isFinal) {
         m_draft = std::move(preset);
         emit displayedCurveChanged();

@@ -1,7 +1,7 @@
 #pragma once
-// The curves screen's editing: which preset is shown, the draft of a drag in progress, and every
-// move, add and delete, which edits the first curve, writes it to every fan, stores the preset
-// and asks the engine for a push. Built-in presets are never changed here.
+// The curves screen's editing: which preset is shown, which fan's curve is edited (or all fans
+// at once), the draft of a drag in progress, and every move, add and delete, which stores the
+// preset and asks the engine for a push. Built-in presets are never changed here.
 
 #include "app/core/AppState.h"
 #include "app/core/FanPreset.h"
@@ -59,6 +59,40 @@ public:
     Q_PROPERTY(QString customizeToolTip READ customizeToolTip NOTIFY canAddPresetChanged)
     QString customizeToolTip() const { return customizeToolTip(canAddPreset()); }
 
+    // The fan picker: CurveFans::kAllFans or a fan index. Opens on "All fans" when the shown
+    // preset's fans share one curve, else on the first fan; a new selection opens afresh.
+    Q_PROPERTY(int fanChoice READ fanChoice NOTIFY fanChoiceChanged)
+    int fanChoice() const;
+    Q_PROPERTY(int allFansChoice READ allFansChoice CONSTANT)
+    static int allFansChoice();
+    // {choice, name} per entry: "All fans", then each fan by its display name.
+    Q_PROPERTY(QVariantList fanChoices READ fanChoices NOTIFY appStateChanged)
+    QVariantList fanChoices() const;
+    // Only a machine with more than one fan has a choice to make.
+    Q_PROPERTY(bool showsFanPicker READ showsFanPicker NOTIFY appStateChanged)
+    bool showsFanPicker() const { return fanCount() > 1; }
+    // Takes the choice at once, except "All fans" on fans that differ: that waits for
+    // confirmUnify (unifyPending true) and writes nothing until then.
+    Q_INVOKABLE void chooseFan(int choice);
+    Q_PROPERTY(bool unifyPending READ unifyPending NOTIFY unifyPendingChanged)
+    bool unifyPending() const { return m_unifyPending; }
+    // Every fan then follows the curve shown now; stored and pushed.
+    Q_INVOKABLE void confirmUnify();
+    Q_INVOKABLE void cancelUnify();
+    // The other fans' curves, drawn faintly behind the edited one.
+    QList<FanCurve> otherFansCurves() const;
+
+    // The temperature the shown preset follows; only user presets can change it (stored and
+    // pushed).
+    FanPreset::Source presetSource() const;
+    void setPresetSource(FanPreset::Source source);
+    // The "Follows" picker: {choice, name} per entry, the app's setting first; the choice is
+    // the entry's FanPreset::Source. A value that names no entry is ignored.
+    Q_PROPERTY(QVariantList sourceChoices READ sourceChoices CONSTANT)
+    static QVariantList sourceChoices();
+    Q_PROPERTY(brisvane::FanPreset::Source sourceChoice READ presetSource NOTIFY selectionChanged)
+    Q_INVOKABLE void chooseSource(brisvane::FanPreset::Source source);
+
     // The chosen id, else the active preset, else the first user preset, else the first preset.
     std::optional<FanPreset> selectedPreset() const;
     const std::optional<QUuid>& selectedPresetID() const { return m_selectedPresetID; }
@@ -68,7 +102,8 @@ public:
     Q_INVOKABLE void adoptInitialSelection();
 
     const std::optional<FanPreset>& draftPreset() const { return m_draft; }
-    // The draft's first curve, else the selected preset's; empty without either.
+    // The chosen fan's curve (the first fan's for "All fans") of the draft, else of the selected
+    // preset; empty without either.
     FanCurve displayedCurve() const;
     bool isEditable() const;
 
@@ -106,8 +141,12 @@ signals:
     void selectionChanged();
     void displayedCurveChanged();
     void canAddPresetChanged();
+    void fanChoiceChanged();
+    void unifyPendingChanged();
 
 private:
+    int fanCount() const;
+    void setUnifyPending(bool pending);
     void observeStore();
     void edit(const std::function<void(FanCurve&)>& change, bool isFinal);
     QVariantList menuEntries(bool builtIn) const;
@@ -117,6 +156,8 @@ private:
     ControlEngine* m_engine = nullptr;
     std::optional<QUuid> m_selectedPresetID;
     std::optional<FanPreset> m_draft;
+    std::optional<int> m_fanChoice; // nothing: the shown preset's initial choice
+    bool m_unifyPending = false;
 };
 
 } // namespace brisvane

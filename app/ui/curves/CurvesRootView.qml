@@ -33,6 +33,10 @@ Item {
             editor.adoptInitialSelection();
     }
 
+    UnifyCurvesDialog {
+        editor: editor
+    }
+
     component Hint: RowLayout {
         id: hint
         required property string symbolName
@@ -85,6 +89,22 @@ Item {
             }
             PresetSelectorMenu {
                 editor: editor
+            }
+            CurvesPicker {
+                Layout.leftMargin: Theme.spacingMedium
+                visible: editor.showsFanPicker
+                title: qsTrId("curves.fanPicker.title")
+                options: editor.fanChoices
+                value: editor.fanChoice
+                onChosen: choice => editor.chooseFan(choice)
+            }
+            CurvesPicker {
+                Layout.leftMargin: Theme.spacingMedium
+                enabled: editor.isEditable
+                title: qsTrId("curves.sourcePicker.title")
+                options: editor.sourceChoices
+                value: editor.sourceChoice
+                onChosen: choice => editor.chooseSource(choice)
             }
         }
 

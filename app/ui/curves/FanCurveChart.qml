@@ -118,6 +118,26 @@ Item {
             }
         }
 
+        // The other fans' curves, faint behind the one being edited.
+        Repeater {
+            model: chart.otherLinePaths
+            delegate: Shape {
+                id: otherLine
+                required property var modelData
+                anchors.fill: parent
+                opacity: 0.3
+                ShapePath {
+                    strokeColor: Theme.colors.secondaryText
+                    strokeWidth: 1.5
+                    fillColor: "transparent"
+                    joinStyle: ShapePath.RoundJoin
+                    PathPolyline {
+                        path: otherLine.modelData
+                    }
+                }
+            }
+        }
+
         Shape {
             anchors.fill: parent
 

@@ -5,6 +5,7 @@
 #include "app/core/Alerts.h"
 #include "app/core/AppState.h"
 #include "app/core/ControlEngine.h"
+#include "app/core/FanPreset.h"
 #include "app/core/HelperControlling.h"
 #include "app/core/MainWindowVisibility.h"
 #include "app/core/PresetStore.h"
@@ -73,5 +74,13 @@ public:
         return visibility;
     }
 };
+
+// A preset's enums, FanPreset.Source among them, for the pickers that pass them; the preset
+// itself stays a C++ value.
+namespace FanPresetForeign {
+Q_NAMESPACE
+QML_FOREIGN_NAMESPACE(brisvane::FanPreset)
+QML_NAMED_ELEMENT(FanPreset)
+} // namespace FanPresetForeign
 
 } // namespace brisvane::qml

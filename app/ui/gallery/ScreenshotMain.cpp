@@ -19,6 +19,8 @@
 // QT_SCALE_FACTOR; the offscreen platform needs no display.
 
 #include "app/ui/BrisvaneApp.h"
+#include "app/ui/curves/CurveEditor.h"
+#include "app/ui/curves/CurveFans.h"
 #include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/ui/menubar/MenuBarLabel.h"
@@ -530,12 +532,14 @@ int curvesEmptyState(const QString& scheme, const QString& file)
 
 // The curves section: builtin (Cool, read-only with its note), live (a user preset with the
 // live overlay), drag (a point held mid-drag with its callout), hover (the ghost add handle and
-// the readout) or empty.
+// the readout), per-fan (the left fan's curve over the right one's, following the GPU), unify
+// (the question "All fans" asks on that preset) or empty.
 int curves(const QString& curvesState, const QString& scheme, const QString& file)
 {
     if (curvesState == QLatin1StringView("empty"))
         return curvesEmptyState(scheme, file);
-    if (!QStringList{"builtin", "live", "drag", "hover"}.contains(curvesState)) {
+    if (!QStringList{"builtin", "live", "drag", "hover", "per-fan", "unify"}.contains(
+            curvesState)) {
         std::fprintf(stderr, "brisvane-screenshot: no curves state %s\n",
                      qUtf8Printable(curvesState));
         return 2;
@@ -550,6 +554,11 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     quiet.symbolName = QStringLiteral("fanblades");
     quiet.isBuiltIn = false;
     quiet.curves = QList<FanCurve>(2, FanCurve({{35, 0}, {50, 12}, {62, 30}, {75, 70}, {88, 100}}));
+    // Per fan: a quieter right fan, behind the left one's curve, and the GPU as the source.
+    if (curvesState == QLatin1StringView("per-fan") || curvesState == QLatin1StringView("unify")) {
+        quiet.curves[1] = FanCurve({{45, 0}, {60, 10}, {75, 40}, {95, 80}});
+        quiet.setSource(FanPreset::Source::gpu);
+    }
     PresetFile::writeAtomically(presetDirectory + u'/' + QLatin1StringView(PresetStore::kFileName),
                                 PresetFile::encode({quiet}), nullptr);
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
@@ -586,6 +595,20 @@ int curves(const QString& curvesState, const QString& scheme, const QString& fil
     };
     if (curvesState == QLatin1StringView("drag") || curvesState == QLatin1StringView("hover"))
         return save(window, file, 0, pointer);
+    if (curvesState == QLatin1StringView("unify")) {
+        // "All fans" on fans with curves of their own: the question before they are unified.
+        return save(window, file, 0, [&] {
+            // The section's items belong to the window's item tree, not its object tree.
+            QList<QQuickItem*> items{window.contentItem()};
+            while (!items.isEmpty()) {
+                QQuickItem* item = items.takeLast();
+                for (CurveEditor* editor :
+                     item->findChildren<CurveEditor*>(Qt::FindDirectChildrenOnly))
+                    editor->chooseFan(CurveFans::kAllFans);
+                items.append(item->childItems());
+            }
+        });
+    }
     return save(window, file);
 }
 

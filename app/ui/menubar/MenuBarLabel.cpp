@@ -180,12 +180,13 @@ MenuBarLabel::Form MenuBarLabel::formFor(const QSize& area)
     return Form::TwoLines;
 }
 
-MenuBarLabel::Reading MenuBarLabel::reading(const TelemetryStore& telemetry)
+MenuBarLabel::Reading MenuBarLabel::reading(const TelemetryStore& telemetry,
+                                            FanPreset::Source source)
 {
     const std::optional<TelemetrySample>& sample = telemetry.latest();
     if (!sample)
         return {};
-    const double celsius = telemetry.systemTemperature().value_or(sample->temperatures.hottest);
+    const double celsius = telemetry.temperature(source).value_or(sample->temperatures.hottest);
     double fastest = 0;
     for (const SMCFanReading& fan : sample->fans)
         fastest = std::max(fastest, fan.actualRPM);
@@ -194,9 +195,9 @@ MenuBarLabel::Reading MenuBarLabel::reading(const TelemetryStore& telemetry)
             static_cast<long long>(std::trunc(fastest))};
 }
 
-QString MenuBarLabel::temperatureText(const TelemetryStore& telemetry)
+QString MenuBarLabel::temperatureText(const TelemetryStore& telemetry, FanPreset::Source source)
 {
-    return temperatureText(reading(telemetry));
+    return temperatureText(reading(telemetry, source));
 }
 
 QString MenuBarLabel::temperatureText(const Reading& reading)

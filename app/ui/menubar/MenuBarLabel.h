@@ -7,6 +7,8 @@
 // drawing reuses the shaped digits and words of earlier ones instead of laying out both lines
 // again.
 
+#include "app/core/FanPreset.h"
+
 #include <QColor>
 #include <QImage>
 #include <QSize>
@@ -38,12 +40,15 @@ public:
         std::optional<long long> rpm;
         bool operator==(const Reading&) const = default;
     };
-    // The system temperature (else the sample's hottest) rounded half away from zero, and the
-    // fastest fan truncated toward zero (0 without fans).
-    static Reading reading(const TelemetryStore& telemetry);
+    // The temperature that drives the fans, of `source` (the active preset's; else the sample's
+    // hottest) rounded half away from zero, and the fastest fan truncated toward zero (0 without
+    // fans).
+    static Reading reading(const TelemetryStore& telemetry,
+                           FanPreset::Source source = FanPreset::Source::appSetting);
 
     // "55°", or "--°" before the first sample.
-    static QString temperatureText(const TelemetryStore& telemetry);
+    static QString temperatureText(const TelemetryStore& telemetry,
+                                   FanPreset::Source source = FanPreset::Source::appSetting);
     static QString temperatureText(const Reading& reading);
     // "2400 rpm", or "-- rpm" before the first sample.
     static QString fanSpeedText(const TelemetryStore& telemetry);

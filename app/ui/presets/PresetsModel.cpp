@@ -457,7 +457,7 @@ QVariant PresetsModel::data(const QModelIndex& index, int role) const
         return card.preset ? card.preset->symbolName
                            : QStringLiteral("gearshape.arrow.trianglehead.2.clockwise.rotate.90");
     case captionRole:
-        return PresetCaption::text(card.preset);
+        return PresetCaption::cardText(card.preset);
     case toolTipRole:
         return card.preset ? card.preset->name : qtTrId("presets.card.automaticHelp");
     case isActiveRole:
