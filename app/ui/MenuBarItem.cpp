@@ -83,11 +83,18 @@ void MenuBarItem::updateLabel()
     const double scale = MenuBarLabel::largestScreenScale();
     // Trays here do not recolour a template image: black on a light tray, white on a dark one.
     const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
-    // Asking the tray for its area is a round trip to the display: done only when the label may
-    // change anyway, or while the tray has not said. Meanwhile the tray scales the icon.
+    // Asking the tray for its area is a round trip to the display: asked while the tray has not
+    // said, then at most once a minute, when the label changes anyway. Meanwhile the tray scales
+    // the icon to whatever area it gives.
     const bool sameTemperature = m_shown && m_shown->reading.celsius == reading.celsius &&
                                  m_shown->scale == scale && m_shown->ink == ink;
-    const QSize area = sameTemperature && !m_shown->area.isEmpty() ? m_shown->area : iconArea();
+    const bool areaKnown = m_shown && !m_shown->area.isEmpty();
+    constexpr qint64 kAreaAskedAtMostEveryMs = 60'000;
+    QSize area = areaKnown ? m_shown->area : QSize();
+    if (!areaKnown || (!sameTemperature && m_areaAsked.hasExpired(kAreaAskedAtMostEveryMs))) {
+        area = iconArea();
+        m_areaAsked.start();
+    }
     const bool square = MenuBarLabel::formFor(area) == MenuBarLabel::Form::TemperatureOnly;
     const ShownLabel shown{
         {reading.celsius, square ? std::nullopt : reading.rpm}, area, scale, ink};

@@ -8,6 +8,7 @@
 #include "app/ui/menubar/MenuBarLabel.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QRect>
 #include <QSize>
@@ -70,6 +71,7 @@ private:
     };
     std::optional<ShownLabel> m_shown;
     std::optional<MenuBarLabel::Reading> m_reading;
+    QElapsedTimer m_areaAsked;
     // The label's two texts, the tooltip's first lines.
     QStringList m_readingLines;
 };

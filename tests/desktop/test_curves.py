@@ -6,7 +6,7 @@ spot adds a point and a double click deletes it; a focused point moves with the 
 by a typed temperature, within the curve's limits; and the editor, made afresh each time it is
 shown, edits the preset that is active when it appears.
 
-Usage: test_curves.py BUILD_DIR (run by ctest, label "desktop")."""
+Usage: test_curves.py BUILD_DIR CLASS (run by ctest, label "desktop", a process per class)."""
 
 import glob
 import json
@@ -166,10 +166,6 @@ class CurveEditing(bd.AppTest):
         bd.wait_until(lambda: field.queryText().getText(0, -1) == "44", "the field showing 44")
 
 
-if __name__ == "__main__":
-    bd.main()
-
-
 class CurvesAdoptTheActivePreset(bd.AppTest):
     arguments = ("-InitialSection", "curves")
     pinned_celsius = PINNED
@@ -193,3 +189,7 @@ class CurvesAdoptTheActivePreset(bd.AppTest):
         bd.find(window, roles=("label", "static text"), name=r"“Full Speed” is a built-in")
         self.assertFalse(bd.find_all(window, roles=("label", "static text"),
                                      name=r"“Cool” is a built-in"))
+
+
+if __name__ == "__main__":
+    bd.main()
