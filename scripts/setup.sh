@@ -8,6 +8,7 @@ packages=(
   clang-16 libclang-rt-16-dev clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
+  qt6-declarative-private-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript

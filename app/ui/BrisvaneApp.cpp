@@ -1,5 +1,6 @@
 #include "app/ui/BrisvaneApp.h"
 
+#include "app/ui/AccessibleEnabledState.h"
 #include "app/ui/MenuBarItem.h"
 #include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
@@ -69,6 +70,7 @@ QQuickWindow* BrisvaneApp::load(const char* url, const QVariantMap& properties)
 bool BrisvaneApp::buildScenes(bool present)
 {
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvane/org.brisvane.Brisvane.svg")));
+    installAccessibleEnabledState();
     m_engine = std::make_unique<QQmlApplicationEngine>();
     // Where the Brisvane.UI modules are found: they are embedded under qrc:/Brisvane/UI/.
     m_engine->addImportPath(QStringLiteral("qrc:/"));

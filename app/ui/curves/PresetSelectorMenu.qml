@@ -66,7 +66,7 @@ PressableButton {
         Accessible.name: text
         Accessible.checkable: true
         Accessible.checked: chosen
-        Accessible.onPressAction: entry.clicked()
+        Accessible.onPressAction: if (entry.enabled) entry.clicked()
 
         contentItem: Row {
             spacing: Theme.spacingSmall

@@ -57,6 +57,7 @@ Item {
             delegate: PresetPill {
                 required property int index
                 visible: index < root.shownPills
+                disabledReason: root.bar.captionText
                 onClicked: root.bar.activate(index)
             }
         }
@@ -73,6 +74,7 @@ Item {
             ToolTip.visible: hovered
             ToolTip.text: label
             Accessible.name: label
+            disabledReason: root.bar.captionText
             background: Item { implicitHeight: 26; implicitWidth: 26 }
             onClicked: overflowMenu.popup(overflowButton, 0, overflowButton.height)
 
@@ -89,7 +91,7 @@ Item {
                         text: fullTitle
                         icon.source: "image://symbol/" + symbolName
                         Accessible.name: fullTitle
-                        Accessible.onPressAction: triggered()
+                        Accessible.onPressAction: if (enabled) triggered()
                         onTriggered: root.bar.activate(index)
                     }
                 }
