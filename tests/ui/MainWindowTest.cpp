@@ -8,6 +8,7 @@
 #include "app/ui/MainWindowController.h"
 #include "app/ui/design/Theme.h"
 #include "app/ui/window/ActivePresetBar.h"
+#include "app/ui/window/MainSection.h"
 #include "app/ui/window/MainWindowHeightController.h"
 
 #include "app/core/MainWindowVisibility.h"
@@ -156,6 +157,84 @@ TEST_F(MainWindowTest, PillsActivateTheirSlotOnlyWhilePresetsCanBeSwitched)
     EXPECT_TRUE(bar.data(bar.index(2), ActivePresetBar::isActiveRole).toBool());
     bar.activate(0);
     EXPECT_EQ(m_state->presets().activePresetID(), std::nullopt);
+}
+
+// Items of the scene whose QML type is `typeName`, visible ones only.
+static QList<QQuickItem*> itemsOfType(QQuickItem* root, const char* typeName)
+{
+    QList<QQuickItem*> found;
+    const QList<QQuickItem*> all = root->findChildren<QQuickItem*>();
+    for (QQuickItem* item : all) {
+        if (QByteArray(item->metaObject()->className()).startsWith(typeName) && item->isVisible())
+            found.append(item);
+    }
+    return found;
+}
+
+TEST_F(MainWindowTest, ViewsMadeAndDestroyedOnDemandSurviveTheirLayouts)
+{
+    launch(option("-InitialSection", "Curves"));
+    ASSERT_TRUE(contentShown());
+    QQuickWindow* shown = window();
+    const auto showSection = [&](MainSection section) {
+        QMetaObject::invokeMethod(shown, "showSection", Q_ARG(QVariant, static_cast<int>(section)));
+        flush();
+    };
+    const QList<QQuickItem*> selectors = itemsOfType(shown->contentItem(), "PresetSelectorMenu");
+    ASSERT_EQ(selectors.size(), 1);
+    QObject* menu = nullptr;
+    for (QObject* child : selectors.first()->children()) {
+        if (child->inherits("QQuickPopup"))
+            menu = child;
+    }
+    ASSERT_TRUE(menu);
+    const auto entries = [&] {
+        auto* content = menu->property("contentItem").value<QQuickItem*>();
+        int count = 0;
+        for (QQuickItem* item : content->childItems())
+            count += item->inherits("QQuickItemDelegate") && item->isVisible() ? 1 : 0;
+        return count;
+    };
+
+    // The entries change while the menu is closed, then it opens: two built-ins, the user's
+    // presets and "New Preset".
+    PresetStore& presets = m_state->presets();
+    for (int round = 0; round < 3; ++round) {
+        const auto kept = presets.addPreset(QStringLiteral("Kept %1").arg(round));
+        const auto dropped = presets.addPreset(QStringLiteral("Dropped %1").arg(round));
+        ASSERT_TRUE(kept && dropped);
+        flush();
+        presets.deletePreset(*dropped);
+        flush();
+    }
+    QMetaObject::invokeMethod(selectors.first(), "clicked");
+    ASSERT_TRUE(processEventsUntil([&] { return menu->property("opened").toBool(); }));
+    EXPECT_EQ(entries(), 2 + 3 + 1);
+    // And while it is open.
+    const FanPreset last = presets.presets().last();
+    presets.deletePreset(last);
+    flush();
+    EXPECT_EQ(entries(), 2 + 2 + 1);
+    QMetaObject::invokeMethod(menu, "close");
+    flush();
+
+    // The sections turn while the dashboard's fans come and go.
+    const std::vector<std::vector<SMCFanReading>> fanSets{
+        {test::fanReading(0)},
+        {test::fanReading(0), test::fanReading(1), test::fanReading(2)},
+        {test::fanReading(0), test::fanReading(1)},
+    };
+    for (int i = 0; i < 9; ++i) {
+        m_state->telemetry().ingest(
+            test::sampleWith({50, 55, 45, 48}, fanSets[i % 3], 1'700'000'000 + i));
+        showSection(i % 2 == 0 ? MainSection::dashboard : MainSection::presets);
+        if (i % 2 == 0) {
+            ASSERT_TRUE(processEventsUntil([&] {
+                return itemsOfType(shown->contentItem(), "FanGaugeView").size() ==
+                       static_cast<qsizetype>(fanSets[i % 3].size());
+            })) << i;
+        }
+    }
 }
 
 class WidthTest : public MainWindowTest,

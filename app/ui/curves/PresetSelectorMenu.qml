@@ -2,7 +2,6 @@ pragma ComponentBehavior: Bound
 
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Brisvane.UI.Design
 import Brisvane.UI.Curves
 
@@ -59,7 +58,6 @@ PressableButton {
         property string symbolName
         property bool chosen: false
 
-        Layout.fillWidth: true
         implicitHeight: 26
         horizontalPadding: Theme.spacingSmall
         Accessible.role: Accessible.MenuItem
@@ -114,7 +112,10 @@ PressableButton {
             border.color: Theme.cardStrokeColor
         }
 
-        contentItem: ColumnLayout {
+        // A plain column, not a layout: the entries change while the menu is closed, and a Qt 6.4
+        // layout can keep a destroyed child of a repeater and crash when it is resized on opening.
+        contentItem: Column {
+            id: menuColumn
             spacing: 0
             Accessible.role: Accessible.PopupMenu
             Accessible.name: qsTrId("curves.toolbar.presetPickerLabel")
@@ -126,6 +127,7 @@ PressableButton {
                 model: root.editor.builtInPresets
                 delegate: Entry {
                     required property var modelData
+                    width: menuColumn.width
                     text: modelData.name
                     symbolName: modelData.symbolName
                     chosen: modelData.id === root.editor.selectedID
@@ -143,6 +145,7 @@ PressableButton {
                 model: root.editor.userPresets
                 delegate: Entry {
                     required property var modelData
+                    width: menuColumn.width
                     text: modelData.name
                     symbolName: modelData.symbolName
                     chosen: modelData.id === root.editor.selectedID
@@ -152,14 +155,18 @@ PressableButton {
                     }
                 }
             }
-            Rectangle {
-                Layout.fillWidth: true
-                Layout.topMargin: Theme.spacingTight
-                Layout.bottomMargin: Theme.spacingTight
-                implicitHeight: 1
-                color: Theme.separatorColor
+            Item {
+                width: menuColumn.width
+                height: 1 + 2 * Theme.spacingTight
+                Rectangle {
+                    y: Theme.spacingTight
+                    width: parent.width
+                    height: 1
+                    color: Theme.separatorColor
+                }
             }
             Entry {
+                width: menuColumn.width
                 text: qsTrId("curves.toolbar.newPreset")
                 symbolName: "plus"
                 enabled: root.editor.canAddPreset
