@@ -159,14 +159,16 @@ TEST_F(MainWindowTest, PillsActivateTheirSlotOnlyWhilePresetsCanBeSwitched)
     EXPECT_EQ(m_state->presets().activePresetID(), std::nullopt);
 }
 
-// Items of the scene whose QML type is `typeName`, visible ones only.
+// The visible items under `root` whose QML type is `typeName`.
 static QList<QQuickItem*> itemsOfType(QQuickItem* root, const char* typeName)
 {
     QList<QQuickItem*> found;
-    const QList<QQuickItem*> all = root->findChildren<QQuickItem*>();
-    for (QQuickItem* item : all) {
-        if (QByteArray(item->metaObject()->className()).startsWith(typeName) && item->isVisible())
+    for (QQuickItem* item : root->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (QByteArray(item->metaObject()->className()).startsWith(typeName))
             found.append(item);
+        found.append(itemsOfType(item, typeName));
     }
     return found;
 }
@@ -200,21 +202,25 @@ TEST_F(MainWindowTest, ViewsMadeAndDestroyedOnDemandSurviveTheirLayouts)
     // presets and "New Preset".
     PresetStore& presets = m_state->presets();
     for (int round = 0; round < 3; ++round) {
-        const auto kept = presets.addPreset(QStringLiteral("Kept %1").arg(round));
-        const auto dropped = presets.addPreset(QStringLiteral("Dropped %1").arg(round));
-        ASSERT_TRUE(kept && dropped);
+        const auto first = presets.addPreset(QStringLiteral("First %1").arg(round));
+        const auto second = presets.addPreset(QStringLiteral("Second %1").arg(round));
+        ASSERT_TRUE(first && second);
         flush();
-        presets.deletePreset(*dropped);
+        presets.deletePreset(*first);
         flush();
+        presets.deletePreset(*second);
     }
+    for (int kept = 0; kept < PresetStore::kMaximumUserPresets; ++kept)
+        ASSERT_TRUE(presets.addPreset(QStringLiteral("Kept %1").arg(kept)));
+    flush();
     QMetaObject::invokeMethod(selectors.first(), "clicked");
     ASSERT_TRUE(processEventsUntil([&] { return menu->property("opened").toBool(); }));
-    EXPECT_EQ(entries(), 2 + 3 + 1);
+    EXPECT_EQ(entries(), 2 + PresetStore::kMaximumUserPresets + 1);
     // And while it is open.
     const FanPreset last = presets.presets().last();
     presets.deletePreset(last);
     flush();
-    EXPECT_EQ(entries(), 2 + 2 + 1);
+    EXPECT_EQ(entries(), 2 + PresetStore::kMaximumUserPresets - 1 + 1);
     QMetaObject::invokeMethod(menu, "close");
     flush();
 
