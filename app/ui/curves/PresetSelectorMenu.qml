@@ -115,7 +115,6 @@ PressableButton {
         // A plain column, not a layout: the entries change while the menu is closed, and a Qt 6.4
         // layout can keep a destroyed child of a repeater and crash when it is resized on opening.
         contentItem: Column {
-            id: menuColumn
             spacing: 0
             Accessible.role: Accessible.PopupMenu
             Accessible.name: qsTrId("curves.toolbar.presetPickerLabel")
@@ -127,7 +126,7 @@ PressableButton {
                 model: root.editor.builtInPresets
                 delegate: Entry {
                     required property var modelData
-                    width: menuColumn.width
+                    width: menu.availableWidth
                     text: modelData.name
                     symbolName: modelData.symbolName
                     chosen: modelData.id === root.editor.selectedID
@@ -145,7 +144,7 @@ PressableButton {
                 model: root.editor.userPresets
                 delegate: Entry {
                     required property var modelData
-                    width: menuColumn.width
+                    width: menu.availableWidth
                     text: modelData.name
                     symbolName: modelData.symbolName
                     chosen: modelData.id === root.editor.selectedID
@@ -156,7 +155,7 @@ PressableButton {
                 }
             }
             Item {
-                width: menuColumn.width
+                width: menu.availableWidth
                 height: 1 + 2 * Theme.spacingTight
                 Rectangle {
                     y: Theme.spacingTight
@@ -166,7 +165,7 @@ PressableButton {
                 }
             }
             Entry {
-                width: menuColumn.width
+                width: menu.availableWidth
                 text: qsTrId("curves.toolbar.newPreset")
                 symbolName: "plus"
                 enabled: root.editor.canAddPreset
