@@ -111,20 +111,8 @@ Item {
                 path: geometry.arcPath(animation.displayedFraction)
             }
         }
-    }
-
-    // The ticks over the fill, so a filled quarter still shows its mark; a layer of its own that
-    // never changes, so the fill's animation leaves it cached.
-    Shape {
-        id: tickShape
-        x: shape.x
-        y: shape.y
-        width: shape.width
-        height: shape.height
-        layer.enabled: shape.layer.enabled
-        layer.samples: 4
-        layer.smooth: true
-
+        // The ticks after the fill, so a filled quarter still shows its mark. In the fill's shape
+        // they add no layer; a change of the fill re-tessellates only the fill's path.
         ShapePath {
             fillColor: "transparent"
             strokeColor: Qt.rgba(Theme.gaugeInk.r, Theme.gaugeInk.g, Theme.gaugeInk.b, 0.35)
