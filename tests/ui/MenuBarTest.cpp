@@ -271,6 +271,19 @@ TEST_F(MenuBarPanelTest, ShowsWhatTheStateCallsFor)
     }
 }
 
+TEST_F(MenuBarPanelTest, TheBoostPercentKeepsItsWidthAsItChanges)
+{
+    const auto width = [&](double percent) {
+        m_state->engine().setQuickBoostPercent(percent);
+        QCoreApplication::processEvents();
+        return item("boostPercent")->implicitWidth();
+    };
+    const double eleven = width(11);
+    EXPECT_GT(eleven, 0);
+    EXPECT_EQ(width(88), eleven);
+    EXPECT_EQ(width(40), eleven);
+}
+
 TEST_F(MenuBarPanelTest, ChipsFollowThePresetsAndChooseOne)
 {
     MenuBarModel model;
