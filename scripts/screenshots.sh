@@ -58,7 +58,7 @@ shoot() {
 for screen in gallery main-window tray-label; do
     shoot "$screen" "$scales"
 done
-for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-missing boost-35; do
+for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-missing boost-35 boost-88 rounded; do
     shoot "menubar-$state" "$scales"
 done
 

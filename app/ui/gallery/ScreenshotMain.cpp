@@ -11,7 +11,8 @@
 // grid of a new install, or with three presets of the user's, driven as a person would (a drag
 // held over a card, a card's context menu, the dialogs).
 // The menu-bar panel's states (waiting, two-fans, parked-fan, stalled-fan, unlocking, failed,
-// helper-missing, boost-35) are built from pinned readings and a helper stand-in, so each shows
+// helper-missing, boost-35, boost-88, rounded: with the corners and shadow of a compositing
+// desktop) are built from pinned readings and a helper stand-in, so each shows
 // exactly one state; tray-label is the label image on a light or dark tray strip.
 // The main window runs the real app state against the system root in BRISVANE_SYSTEM_ROOT (a
 // virtual Mac) and is taken once its first readings have settled. The scale comes from
@@ -21,6 +22,7 @@
 #include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/ui/menubar/MenuBarLabel.h"
+#include "app/ui/menubar/PanelChrome.h"
 #include "app/ui/settings/HelperSettingsModel.h"
 
 #include "app/core/AppDelegate.h"
@@ -419,7 +421,11 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
         preview.setState(HelperState::notInstalled);
     } else if (panelState == QLatin1StringView("boost-35")) {
         state.engine().setQuickBoostPercent(35);
+    } else if (panelState == QLatin1StringView("boost-88")) {
+        state.engine().setQuickBoostPercent(88);
     }
+    // As a compositing desktop shows it: the offscreen platform composites nothing.
+    const bool rounded = panelState == QLatin1StringView("rounded");
 
     AppDelegate delegate;
     BrisvaneApp scenes(state, delegate, defaults);
@@ -427,6 +433,8 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
         return 1;
     // A panel follows the state only while it is open, as the app opens it.
     scenes.menuBarPanel()->setProperty("live", true);
+    if (rounded)
+        scenes.menuBarPanel()->setProperty("shape", static_cast<int>(PanelChrome::Shape::Rounded));
     return save(*scenes.menuBarPanel(), file);
 }
 
