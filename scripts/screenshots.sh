@@ -63,7 +63,7 @@ for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-mis
 done
 
 for scheme in $schemes; do
-    for state in automatic preset starting boosting helper-missing firmware-failure; do
+    for state in automatic preset starting boosting helper-missing firmware-failure reorder; do
         build/bin/brisvane-screenshot "header:$state" "$scheme" \
             "$out/header-$state-$scheme.png" 2>/dev/null
     done

@@ -168,8 +168,8 @@ void BrisvaneApp::showMenuBarPanel()
         return;
     // Filled from the state first, so that it is placed at the size it shows.
     m_menuBarPanel->setProperty("live", true);
-    m_menuBarPanel->setProperty(
-        "shape", static_cast<int>(PanelChrome::current(m_menuBarPanel->screen())));
+    m_menuBarPanel->setProperty("shape",
+                                static_cast<int>(PanelChrome::current(m_menuBarPanel->screen())));
     placeMenuBarPanel();
     m_menuBarPanel->show();
     m_menuBarPanel->raise();

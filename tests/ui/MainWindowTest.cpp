@@ -17,6 +17,7 @@
 #include <QQuickItem>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -157,6 +158,86 @@ TEST_F(MainWindowTest, PillsActivateTheirSlotOnlyWhilePresetsCanBeSwitched)
     EXPECT_TRUE(bar.data(bar.index(2), ActivePresetBar::isActiveRole).toBool());
     bar.activate(0);
     EXPECT_EQ(m_state->presets().activePresetID(), std::nullopt);
+}
+
+// The row keeps its pills' identity: a curve's commit touches no row, a rename one, a new slot
+// order moves rows and never resets the model (which would rebuild every pill).
+TEST_F(MainWindowTest, ThePillRowMovesItsPillsAndKeepsThemThroughACurveCommit)
+{
+    m_defaults = makeDefaults();
+    m_state = makeState(*m_defaults);
+    PresetStore& store = m_state->presets();
+    const FanPreset desk = *store.addPreset(QStringLiteral("Desk"));
+    const FanPreset night = *store.addPreset(QStringLiteral("Night"));
+    ActivePresetBar bar;
+    bar.setAppState(m_state.get());
+    const auto ids = [&] {
+        QStringList list;
+        for (int row = 0; row < bar.rowCount(); ++row)
+            list << bar.data(bar.index(row), ActivePresetBar::slotIDRole).toString();
+        return list;
+    };
+    const auto storeIDs = [&] {
+        QStringList list;
+        for (const PresetSlot& slot : store.slotOrder())
+            list << slot.id();
+        return list;
+    };
+    ASSERT_EQ(ids(), storeIDs());
+    QSignalSpy resets(&bar, &QAbstractItemModel::modelReset);
+    QSignalSpy moves(&bar, &QAbstractItemModel::rowsMoved);
+    QSignalSpy inserts(&bar, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removes(&bar, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changes(&bar, &QAbstractItemModel::dataChanged);
+    const auto counts = [&] {
+        return std::vector<qsizetype>{resets.count(), moves.count(), inserts.count(),
+                                      removes.count(), changes.count()};
+    };
+    const auto clear = [&] {
+        for (QSignalSpy* spy : {&resets, &moves, &inserts, &removes, &changes})
+            spy->clear();
+    };
+
+    FanPreset edited = *store.presetWithID(desk.id);
+    edited.curves = FanPreset::builtIns(2)[1].curves;
+    store.update(edited);
+    EXPECT_EQ(counts(), (std::vector<qsizetype>{0, 0, 0, 0, 0})) << "a curve's commit";
+
+    edited.name = QStringLiteral("Desk 2");
+    store.update(edited);
+    EXPECT_EQ(counts(), (std::vector<qsizetype>{0, 0, 0, 0, 1})) << "a rename";
+    EXPECT_EQ(bar.data(bar.index(ids().indexOf(desk.idText())), ActivePresetBar::fullTitleRole),
+              QStringLiteral("Desk 2"));
+    clear();
+
+    // Each move: the first slot to the end, the last to the front, one to its neighbour's place.
+    const PresetSlot deskSlot = PresetSlot::preset(desk.id);
+    const PresetSlot nightSlot = PresetSlot::preset(night.id);
+    const std::pair<PresetSlot, PresetSlot> steps[] = {
+        {PresetSlot::automatic(), nightSlot},
+        {nightSlot, PresetSlot::automatic()},
+        {deskSlot, nightSlot},
+        {store.slotOrder().first(), store.slotOrder().last()},
+    };
+    for (const auto& [source, target] : steps) {
+        const QStringList before = ids();
+        store.moveSlot(source, target);
+        EXPECT_EQ(ids(), storeIDs());
+        EXPECT_EQ(resets.count(), 0);
+        EXPECT_EQ(inserts.count() + removes.count(), 0);
+        EXPECT_EQ(moves.isEmpty(), before == ids());
+        clear();
+    }
+
+    store.deletePreset(*store.presetWithID(night.id));
+    EXPECT_EQ(ids(), storeIDs());
+    EXPECT_EQ(counts(), (std::vector<qsizetype>{0, 0, 0, 1, 0})) << "a deletion";
+    clear();
+    const FanPreset added = *store.addPreset(QStringLiteral("Late"));
+    EXPECT_EQ(ids(), storeIDs());
+    EXPECT_EQ(resets.count() + removes.count(), 0);
+    EXPECT_EQ(inserts.count(), 1);
+    EXPECT_TRUE(ids().contains(added.idText()));
 }
 
 // The visible items under `root` whose QML type is `typeName`.

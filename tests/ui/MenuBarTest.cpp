@@ -222,9 +222,9 @@ TEST(PanelChromeTest, RoundedOnlyWhereTheWindowSystemComposites)
         bool x11Compositing;
         PanelChrome::Shape shape;
     } rows[] = {
-        {"xcb", true, Rounded},      {"xcb", false, Square},       {"wayland", false, Rounded},
+        {"xcb", true, Rounded},          {"xcb", false, Square},    {"wayland", false, Rounded},
         {"wayland-egl", false, Rounded}, {"cocoa", false, Rounded}, {"windows", false, Rounded},
-        {"offscreen", true, Square}, {"eglfs", false, Square},     {"", false, Square},
+        {"offscreen", true, Square},     {"eglfs", false, Square},  {"", false, Square},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.platform << " " << row.x11Compositing);

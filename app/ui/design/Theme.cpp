@@ -37,7 +37,7 @@ QString Theme::uiFontFamily()
         if (!bundled.isEmpty())
             return bundled;
         return QFontDatabase::hasFamily(QStringLiteral("Inter")) ? QStringLiteral("Inter")
-                                                                  : QGuiApplication::font().family();
+                                                                 : QGuiApplication::font().family();
     }();
     return family;
 }

@@ -5,8 +5,9 @@
 //   brisvane-screenshot presets:STATE light|dark FILE
 //   brisvane-screenshot curves:STATE light|dark FILE
 //   brisvane-screenshot settings:STATE light|dark FILE
-// The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
-// or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
+// The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure,
+// nine-slots or reorder (a new slot order, mid-slide): the virtual Mac's readings with a daemon
+// stand-in in that state.
 // The presets section's STATE is fresh, three-presets, drag, menu, rename or delete: the
 // grid of a new install, or with three presets of the user's, driven as a person would (a drag
 // held over a card, a card's context menu, the dialogs).
@@ -99,7 +100,8 @@ bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit
 // Lets animations settle (the gauges take 1.8 s), then saves the window; `prepare` runs on the
 // settled window first, and its effects settle too.
 int save(QQuickWindow& window, const QString& file, int width = 0,
-         const std::function<void()>& prepare = {})
+         const std::function<void()>& prepare = {},
+         std::chrono::milliseconds afterPrepare = std::chrono::milliseconds(1000))
 {
     if (width > 0)
         window.setWidth(width);
@@ -107,7 +109,7 @@ int save(QQuickWindow& window, const QString& file, int width = 0,
     runUntil([] { return false; }, 2500ms);
     if (prepare) {
         prepare();
-        runUntil([] { return false; }, 1000ms);
+        runUntil([] { return false; }, afterPrepare);
     }
     const QImage image = window.grabWindow();
     if (image.isNull() || !image.save(file)) {
@@ -194,7 +196,8 @@ int header(const QString& state, const QString& scheme, const QString& file, int
     } else if (state == QLatin1StringView("firmware-failure")) {
         status = HelperStatus();
         status->phase = HelperControlPhase::failed;
-    } else if (!QStringList{"automatic", "preset", "boosting", "nine-slots"}.contains(state)) {
+    } else if (!QStringList{"automatic", "preset", "boosting", "nine-slots", "reorder"}.contains(
+                   state)) {
         std::fprintf(stderr, "brisvane-screenshot: no header state %s\n", qUtf8Printable(state));
         return 2;
     }
@@ -223,6 +226,13 @@ int header(const QString& state, const QString& scheme, const QString& file, int
         }
     }
     runUntil([&] { return appState->telemetry().latest().has_value(); }, 15s);
+    if (state == QLatin1StringView("reorder")) {
+        // Automatic moved behind the last slot, taken a third of the way into the slide.
+        PresetStore& store = appState->presets();
+        return save(
+            *scenes.mainWindow(), file, width,
+            [&] { store.moveSlot(store.slotOrder().first(), store.slotOrder().last()); }, 90ms);
+    }
     return save(*scenes.mainWindow(), file, width);
 }
 

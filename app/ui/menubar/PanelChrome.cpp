@@ -80,9 +80,9 @@ QImage PanelChrome::shadowImage(double opacity)
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath path;
         const double inset = kShadowMargin;
-        path.addRoundedRect(QRectF(inset, inset + kShadowOffsetY, side - 2 * inset,
-                                   side - 2 * inset),
-                            kCornerRadius, kCornerRadius);
+        path.addRoundedRect(
+            QRectF(inset, inset + kShadowOffsetY, side - 2 * inset, side - 2 * inset),
+            kCornerRadius, kCornerRadius);
         painter.fillPath(path, QColor(0, 0, 0, 255));
     }
     std::vector<float> alpha(static_cast<size_t>(side * side));
@@ -101,8 +101,8 @@ QImage PanelChrome::shadowImage(double opacity)
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < side; ++x) {
             const int a = std::clamp(
-                static_cast<int>(alpha[static_cast<size_t>(y * side + x)] * opacity * 255 + 0.5),
-                0, 255);
+                static_cast<int>(alpha[static_cast<size_t>(y * side + x)] * opacity * 255 + 0.5), 0,
+                255);
             line[x] = qRgba(0, 0, 0, a);
         }
     }

@@ -37,7 +37,10 @@ public:
     // The shape on this machine now, for windows on `screen` (the primary one when null).
     static Shape current(QScreen* screen);
 
-    Q_INVOKABLE static int margin(Shape shape) { return shape == Shape::Rounded ? kShadowMargin : 0; }
+    Q_INVOKABLE static int margin(Shape shape)
+    {
+        return shape == Shape::Rounded ? kShadowMargin : 0;
+    }
     Q_INVOKABLE static int cornerRadius(Shape shape)
     {
         return shape == Shape::Rounded ? kCornerRadius : 0;
@@ -54,7 +57,9 @@ public:
 // image://panelshadow/light and image://panelshadow/dark: the shadow image, drawn once each.
 class PanelShadowProvider : public QQuickImageProvider {
 public:
-    PanelShadowProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
+    PanelShadowProvider()
+        : QQuickImageProvider(QQuickImageProvider::Image)
+    {}
     static void install(QQmlEngine& engine);
     QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
 };

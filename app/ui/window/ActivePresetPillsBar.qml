@@ -51,6 +51,15 @@ Item {
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.verticalCenter: parent.verticalCenter
         spacing: Theme.spacingSmall
+        // A new slot order slides the pills to their places; the model moves them, so the
+        // same pills travel.
+        move: Transition {
+            NumberAnimation {
+                properties: "x"
+                duration: 280
+                easing.type: Easing.OutCubic
+            }
+        }
 
         Repeater {
             model: root.bar
