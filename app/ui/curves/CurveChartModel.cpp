@@ -7,7 +7,16 @@ namespace brisvane {
 
 CurveChartModel::CurveChartModel(QObject* parent)
     : QObject(parent)
-{}
+{
+    // Qt has no spring of a given response: an ease of its 0.5 s, without overshoot.
+    m_spring.setDuration(kSpringMs);
+    m_spring.setStartValue(0.0);
+    m_spring.setEndValue(1.0);
+    m_spring.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_spring, &QVariantAnimation::valueChanged, this, [this](const QVariant& progress) {
+        show(CurveChart::springFrame(m_springFrom, m_target, progress.toDouble()));
+    });
+}
 
 void CurveChartModel::setEditor(CurveEditor* editor)
 {
@@ -89,6 +98,28 @@ QVariantList CurveChartModel::percentLines() const
 void CurveChartModel::updateCurve()
 {
     const FanCurve curve = m_editor ? m_editor->displayedCurve() : FanCurve{};
+    if (curve == m_target) {
+        // The geometry changed, or the editor said the same again: a spring's next frame
+        // draws it.
+        if (!isSpringing())
+            show(curve);
+        return;
+    }
+    // From the last curve asked for: a point added mid-spring springs from the settled line.
+    const FanCurve from = m_target;
+    m_spring.stop();
+    m_target = curve;
+    if (CurveChart::springs(from, curve)) {
+        m_springFrom = from;
+        show(CurveChart::springFrame(from, curve, 0));
+        m_spring.start();
+        return;
+    }
+    show(curve);
+}
+
+void CurveChartModel::show(const FanCurve& curve)
+{
     m_line = CurveChart::linePolyline(curve, m_geometry);
     m_area = CurveChart::areaPolygon(curve, m_geometry);
     m_handles.clear();

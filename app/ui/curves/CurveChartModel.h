@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPolygonF>
 #include <QVariant>
+#include <QVariantAnimation>
 #include <QtQml/qqmlregistration.h>
 
 namespace brisvane {
@@ -77,6 +78,10 @@ public:
     Q_INVOKABLE QString calloutText(double tempC, double percent) const;
     Q_INVOKABLE QPointF calloutCenter(QPointF anchor) const;
 
+    // Half a second for a point added or deleted to spring into place.
+    static constexpr int kSpringMs = 500;
+    bool isSpringing() const { return m_spring.state() == QAbstractAnimation::Running; }
+
 signals:
     void inputsChanged();
     void gridChanged();
@@ -86,6 +91,7 @@ signals:
 
 private:
     void updateCurve();
+    void show(const FanCurve& curve);
     void updateLive();
 
     QPointer<CurveEditor> m_editor;
@@ -97,6 +103,10 @@ private:
     QPolygonF m_area;
     QVariantList m_handles;
     int m_pointCount = 0;
+    // The curve shown last and, while a point springs, where the spring goes from and to.
+    FanCurve m_target;
+    FanCurve m_springFrom;
+    QVariantAnimation m_spring;
     std::optional<CurveLiveMarker> m_live;
     double m_liveTemperature = 0;
 };
