@@ -385,6 +385,16 @@ TEST_F(CurveEditorTest, TheChartSpringsAnAddedPointAndSettlesOnTheCurve)
     EXPECT_TRUE(test::processEventsUntil([&] { return !chart.isSpringing(); }));
     EXPECT_NEAR(percentAt(100), 5, 1e-9);
 
+    // A deletion: the handles go at once, the line follows.
+    const QPolygonF lineBefore = chart.linePath().value<QPolygonF>();
+    m_editor->deletePoint(int(after.points.size()) - 1);
+    EXPECT_EQ(chart.pointCount(), count);
+    EXPECT_EQ(chart.handles().size(), count);
+    EXPECT_TRUE(chart.isSpringing());
+    EXPECT_EQ(chart.linePath().value<QPolygonF>(), lineBefore) << "the line starts where it was";
+    EXPECT_TRUE(test::processEventsUntil([&] { return !chart.isSpringing(); }));
+    EXPECT_NE(chart.linePath().value<QPolygonF>(), lineBefore);
+
     m_editor->movePoint(0, after.points[0].tempC + 1, after.points[0].percent, false);
     EXPECT_FALSE(chart.isSpringing()) << "a drag";
     m_editor->movePoint(0, after.points[0].tempC + 1, after.points[0].percent, true);

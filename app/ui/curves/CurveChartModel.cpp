@@ -13,9 +13,8 @@ CurveChartModel::CurveChartModel(QObject* parent)
     m_spring.setStartValue(0.0);
     m_spring.setEndValue(1.0);
     m_spring.setEasingCurve(QEasingCurve::OutCubic);
-    connect(&m_spring, &QVariantAnimation::valueChanged, this, [this](const QVariant& progress) {
-        show(CurveChart::springFrame(m_springFrom, m_target, progress.toDouble()));
-    });
+    connect(&m_spring, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& progress) { showFrame(progress.toDouble()); });
 }
 
 void CurveChartModel::setEditor(CurveEditor* editor)
@@ -111,17 +110,30 @@ void CurveChartModel::updateCurve()
     m_target = curve;
     if (CurveChart::springs(from, curve)) {
         m_springFrom = from;
-        show(CurveChart::springFrame(from, curve, 0));
+        showFrame(0);
         m_spring.start();
         return;
     }
     show(curve);
 }
 
+void CurveChartModel::showFrame(double progress)
+{
+    // The handles count as the curve does at once, so that a point focused during the spring
+    // stays focused; a deleted point sinks in the line alone.
+    const FanCurve frame = CurveChart::springFrame(m_springFrom, m_target, progress);
+    show(frame, frame.points.size() == m_target.points.size() ? frame : m_target);
+}
+
 void CurveChartModel::show(const FanCurve& curve)
 {
-    m_line = CurveChart::linePolyline(curve, m_geometry);
-    m_area = CurveChart::areaPolygon(curve, m_geometry);
+    show(curve, curve);
+}
+
+void CurveChartModel::show(const FanCurve& line, const FanCurve& curve)
+{
+    m_line = CurveChart::linePolyline(line, m_geometry);
+    m_area = CurveChart::areaPolygon(line, m_geometry);
     m_handles.clear();
     for (qsizetype i = 0; i < curve.points.size(); ++i) {
         const FanCurvePoint& point = curve.points[i];

@@ -92,6 +92,9 @@ signals:
 private:
     void updateCurve();
     void show(const FanCurve& curve);
+    // The line of one curve with the handles of another.
+    void show(const FanCurve& line, const FanCurve& curve);
+    void showFrame(double progress);
     void updateLive();
 
     QPointer<CurveEditor> m_editor;
