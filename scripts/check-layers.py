@@ -34,6 +34,7 @@ LIBRARY_FOLDERS = {
     "brisvane_helper_process": "helper",
     "brisvane_app_core": "app/core",
     "brisvane_app_ui": "app/ui",
+    "brisvane_ui_accessibility": "app/ui",
     "brisvane_vsmc": "platform/virtual-mac",
     "brisvane_vmac_standins": "platform/virtual-mac",
 }

@@ -58,12 +58,12 @@ shoot() {
 for screen in gallery main-window tray-label tray-label:square; do
     shoot "$screen" "$scales"
 done
-for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-missing boost-35; do
+for state in waiting two-fans parked-fan stalled-fan unlocking failed helper-missing boost-35 boost-88 rounded; do
     shoot "menubar-$state" "$scales"
 done
 
 for scheme in $schemes; do
-    for state in automatic preset starting boosting helper-missing firmware-failure; do
+    for state in automatic preset starting boosting helper-missing firmware-failure reorder; do
         build/bin/brisvane-screenshot "header:$state" "$scheme" \
             "$out/header-$state-$scheme.png" 2>/dev/null
     done

@@ -8,10 +8,11 @@ packages=(
   clang-16 libclang-rt-16-dev clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
+  qt6-declarative-private-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-svg-dev
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
-  qml6-module-qttest qml6-module-qtquick-shapes fonts-inter qml6-module-qtquick-dialogs qml6-module-qtqml qml6-module-qtqml-models
+  qml6-module-qttest qml6-module-qtquick-shapes fonts-inter python3-fonttools qml6-module-qtquick-dialogs qml6-module-qtqml qml6-module-qtqml-models
   qml6-module-qt-labs-folderlistmodel
   qcoro-qt6-dev libasio-dev nlohmann-json3-dev libsystemd-dev
   dbus python3-dbusmock python3-dbus python3-gi

@@ -1,9 +1,11 @@
 #include "app/ui/BrisvaneApp.h"
 
+#include "app/ui/AccessibleEnabledState.h"
 #include "app/ui/MenuBarItem.h"
 #include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
 #include "app/ui/menubar/MenuBarPanelPlacement.h"
+#include "app/ui/menubar/PanelChrome.h"
 #include "app/ui/window/MainSection.h"
 
 #include "app/core/AppDelegate.h"
@@ -14,6 +16,7 @@
 #include <QIcon>
 #include <QScreen>
 #include <QShortcut>
+#include <QSurfaceFormat>
 #include <QTimer>
 
 #include <algorithm>
@@ -69,10 +72,12 @@ QQuickWindow* BrisvaneApp::load(const char* url, const QVariantMap& properties)
 bool BrisvaneApp::buildScenes(bool present)
 {
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvane/org.brisvane.Brisvane.svg")));
+    installAccessibleEnabledState();
     m_engine = std::make_unique<QQmlApplicationEngine>();
     // Where the Brisvane.UI modules are found: they are embedded under qrc:/Brisvane/UI/.
     m_engine->addImportPath(QStringLiteral("qrc:/"));
     SymbolImageProvider::install(*m_engine);
+    PanelShadowProvider::install(*m_engine);
 
     // The forced colour scheme is read each time the window's content is built: once here.
     m_mainWindow =
@@ -91,6 +96,11 @@ bool BrisvaneApp::buildScenes(bool present)
         load(kMenuBarPanelURL, {{QStringLiteral("appState"), QVariant::fromValue(&m_state)}});
     if (!m_menuBarPanel)
         return false;
+    // Room for translucent corners, whatever the shape of each show: a compositing manager
+    // may start or stop while the app runs, and a window's format is fixed once it exists.
+    QSurfaceFormat format = m_menuBarPanel->requestedFormat();
+    format.setAlphaBufferSize(8);
+    m_menuBarPanel->setFormat(format);
     // The panel's buttons: it has closed itself already.
     connect(m_menuBarPanel, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
     connect(m_menuBarPanel, SIGNAL(openSettingsRequested()), this, SLOT(openSettings()));
@@ -158,6 +168,8 @@ void BrisvaneApp::showMenuBarPanel()
         return;
     // Filled from the state first, so that it is placed at the size it shows.
     m_menuBarPanel->setProperty("live", true);
+    m_menuBarPanel->setProperty("shape",
+                                static_cast<int>(PanelChrome::current(m_menuBarPanel->screen())));
     placeMenuBarPanel();
     m_menuBarPanel->show();
     m_menuBarPanel->raise();
@@ -199,8 +211,11 @@ void BrisvaneApp::placeMenuBarPanel()
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    m_menuBarPanel->setPosition(
-        MenuBarPanelPlacement::position(icon, available, m_menuBarPanel->size()));
+    // The panel itself is placed; its shadow's margin lies around it.
+    const int margin = m_menuBarPanel->property("margin").toInt();
+    const QPoint origin = MenuBarPanelPlacement::position(
+        icon, available, m_menuBarPanel->size().shrunkBy(QMargins(margin, margin, margin, margin)));
+    m_menuBarPanel->setPosition(origin - QPoint(margin, margin));
 }
 
 void BrisvaneApp::toggleMenuBarPanel()

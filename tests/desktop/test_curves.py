@@ -146,6 +146,12 @@ class CurveEditing(bd.AppTest):
         self.assertLessEqual(abs(t - 95), 1)
         self.assertLessEqual(abs(p - 40), 1)
 
+        # The new point springs up from the old line for half a second: a person double-clicks
+        # it where it comes to rest.
+        tx, ty = at(t, p)
+        bd.wait_until(lambda: all(abs(a - b) <= 2 for a, b in
+                                  zip(self.centre(self.handle(len(curve))), (tx, ty))),
+                      "the added point at rest")
         x, y = self.centre(self.handle(len(curve)))
         self.desktop.xdotool("mousemove", "--sync", x, y, "click", "--repeat", 2, "--delay", 60, 1)
         self.wait_for_curve(lambda c: c == before, "the point deleted again")

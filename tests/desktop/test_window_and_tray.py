@@ -23,7 +23,12 @@ class WindowTrayAndPanel(bd.AppTest):
     pinned_celsius = PINNED_CELSIUS
 
     def button(self, name):
-        return bd.find(self.open_panel(), roles=("push button",), name=f"^{name}$")
+        """The panel's button, once it can be used: while the helper takes control the controls
+        are disabled, and a disabled button ignores a press."""
+        button = bd.find(self.open_panel(), roles=("push button",), name=f"^{name}$")
+        sensitive = bd._pyatspi().STATE_SENSITIVE
+        bd.wait_until(lambda: button.getState().contains(sensitive), f"{name} to be usable")
+        return button
 
     def slider(self):
         return bd.find(self.open_panel(), roles=("slider",))

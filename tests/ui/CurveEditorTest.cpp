@@ -2,6 +2,7 @@
 // callout, and how edits reach the preset store and the engine.
 
 #include "tests/app/TelemetryTestSupport.h"
+#include "tests/support/EventLoop.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/core/ControlEngine.h"
@@ -492,6 +493,84 @@ TEST_F(CurveEditorTest, TheChartFollowsThePresetsSourceAndDrawsTheOtherFansFaint
     EXPECT_EQ(chart.otherLinePaths().first().value<QPolygonF>(),
               CurveChart::linePolyline(FanPreset::coolCurve(), kUnitPlot))
         << "the right fan's curve is untouched by an edit of the left one";
+
+// An added point rises from the old line, a deleted one sinks onto the new line; anything
+// else is shown at once.
+TEST(CurveSpringTest, AddedPointsRiseFromTheLineAndDeletedOnesSinkOntoIt)
+{
+    const FanCurve two(QList<FanCurvePoint>{{40, 20}, {80, 60}});
+    const FanCurve three(QList<FanCurvePoint>{{40, 20}, {60, 90}, {80, 60}}); // line: 40 % at 60
+    const FanCurve moved(QList<FanCurvePoint>{{40, 20}, {80, 70}});
+    const FanCurve other(QList<FanCurvePoint>{{30, 20}, {60, 90}, {80, 60}});
+    const struct {
+        const char* change;
+        const FanCurve& from;
+        const FanCurve& to;
+        double progress;
+        QList<FanCurvePoint> shown;
+    } rows[] = {
+        {"added, start", two, three, 0, {{40, 20}, {60, 40}, {80, 60}}},
+        {"added, half", two, three, 0.5, {{40, 20}, {60, 65}, {80, 60}}},
+        {"added, end", two, three, 1, three.points},
+        {"deleted, start", three, two, 0, three.points},
+        {"deleted, half", three, two, 0.5, {{40, 20}, {60, 65}, {80, 60}}},
+        {"deleted, nearly gone", three, two, 0.999, {{40, 20}, {60, 40.05}, {80, 60}}},
+        {"deleted, end", three, two, 1, two.points},
+        {"a moved point", two, moved, 0, moved.points},
+        {"one more and another changed", two, other, 0, other.points},
+        {"from nothing", FanCurve{}, two, 0, two.points},
+        {"the last point deleted", FanCurve(QList<FanCurvePoint>{{40, 20}}), FanCurve{}, 0, {}},
+    };
+    for (const auto& row : rows) {
+        const FanCurve frame = CurveChart::springFrame(row.from, row.to, row.progress);
+        ASSERT_EQ(frame.points.size(), row.shown.size()) << row.change;
+        for (qsizetype i = 0; i < row.shown.size(); ++i) {
+            EXPECT_EQ(frame.points[i].tempC, row.shown[i].tempC) << row.change;
+            EXPECT_NEAR(frame.points[i].percent, row.shown[i].percent, 1e-9) << row.change;
+        }
+    }
+}
+
+// The chart springs an added point and settles on the editor's curve; a drag never springs.
+TEST_F(CurveEditorTest, TheChartSpringsAnAddedPointAndSettlesOnTheCurve)
+{
+    const FanPreset copy = copyOf(FanPreset::coolID);
+    CurveChartModel chart;
+    chart.setEditor(m_editor.get());
+    chart.setPlotWidth(kWidePlot.width);
+    chart.setPlotHeight(kWidePlot.height);
+    const FanCurve before = storedCurve(copy);
+    const int count = chart.pointCount();
+    m_editor->addPoint(100, 5);
+    const FanCurve after = storedCurve(copy);
+    ASSERT_EQ(after.points.size(), before.points.size() + 1);
+    EXPECT_EQ(chart.pointCount(), count + 1);
+    EXPECT_TRUE(chart.isSpringing());
+    const auto percentAt = [&](double tempC) {
+        for (const QVariant& handle : chart.handles()) {
+            const QVariantMap map = handle.toMap();
+            if (map.value(QStringLiteral("tempC")).toDouble() == tempC)
+                return map.value(QStringLiteral("percent")).toDouble();
+        }
+        return -1.0;
+    };
+    EXPECT_NEAR(percentAt(100), before.percent(100), 1e-9) << "on the old line at first";
+    EXPECT_TRUE(test::processEventsUntil([&] { return !chart.isSpringing(); }));
+    EXPECT_NEAR(percentAt(100), 5, 1e-9);
+
+    // A deletion: the handles go at once, the line follows.
+    const QPolygonF lineBefore = chart.linePath().value<QPolygonF>();
+    m_editor->deletePoint(int(after.points.size()) - 1);
+    EXPECT_EQ(chart.pointCount(), count);
+    EXPECT_EQ(chart.handles().size(), count);
+    EXPECT_TRUE(chart.isSpringing());
+    EXPECT_EQ(chart.linePath().value<QPolygonF>(), lineBefore) << "the line starts where it was";
+    EXPECT_TRUE(test::processEventsUntil([&] { return !chart.isSpringing(); }));
+    EXPECT_NE(chart.linePath().value<QPolygonF>(), lineBefore);
+
+    m_editor->movePoint(0, after.points[0].tempC + 1, after.points[0].percent, false);
+    EXPECT_FALSE(chart.isSpringing()) << "a drag";
+    m_editor->movePoint(0, after.points[0].tempC + 1, after.points[0].percent, true);
 }
 
 } // namespace

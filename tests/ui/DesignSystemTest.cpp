@@ -9,6 +9,7 @@
 #include "app/ui/design/Theme.h"
 
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -193,6 +194,47 @@ TEST_F(ThemeTest, TheAppearanceFollowsThePlatformUnlessForced)
     theme.setForcedColorScheme(QStringLiteral("Dark"));
     EXPECT_TRUE(theme.isDark()) << "not a scheme name: the platform's again";
     EXPECT_EQ(changes.count(), 3);
+}
+
+// Readouts that change keep their width: every digit of the UI font is as wide as the others.
+TEST_F(ThemeTest, ReadoutsKeepTheirWidthWhateverTheirDigits)
+{
+    QQmlEngine engine;
+    const auto width = [&](const QByteArray& qml) {
+        const auto item = create(engine, "import Brisvane.UI.Design\n" + qml);
+        auto* quick = qobject_cast<QQuickItem*>(item.get());
+        return quick ? quick->implicitWidth() : -1.0;
+    };
+    const struct {
+        const char *narrow, *wide;
+    } rows[] = {
+        {"TemperatureReadout { label: \"CPU\"; celsius: 41.1 }",
+         "TemperatureReadout { label: \"CPU\"; celsius: 88.8 }"},
+        {"TemperatureReadout { label: \"CPU\"; celsius: 111; emphasized: true }",
+         "TemperatureReadout { label: \"CPU\"; celsius: 100; emphasized: true }"},
+        {"FanGaugeView { title: \"x\"; rpm: 1111; maxRPM: 9000 }",
+         "FanGaugeView { title: \"x\"; rpm: 8888; maxRPM: 9000 }"},
+    };
+    for (const auto& row : rows) {
+        const double narrow = width(row.narrow);
+        EXPECT_GT(narrow, 0) << row.narrow;
+        EXPECT_EQ(narrow, width(row.wide)) << row.narrow;
+    }
+    // The gauge's number itself, beside the width of its row.
+    const auto gauge = [&](int rpm) {
+        const auto view =
+            create(engine, QByteArray("import Brisvane.UI.Design\nFanGaugeView { title: \"x\"; "
+                                      "maxRPM: 9000; rpm: ") +
+                               QByteArray::number(rpm) + " }");
+        for (auto* text : view->findChildren<QQuickItem*>()) {
+            if (text->property("text").toString() == Readouts::fanSpeed(rpm))
+                return text->implicitWidth();
+        }
+        return -1.0;
+    };
+    EXPECT_GT(gauge(1111), 0);
+    EXPECT_EQ(gauge(1111), gauge(8888));
+    EXPECT_EQ(gauge(1000), gauge(4567));
 }
 
 TEST(ThemeSchemeTest, OnlyTheExactNamesForceAScheme)

@@ -127,6 +127,37 @@ TEST(PresetPillTitleTest, LongNamesAreShortenedToNineCharacters)
         {"Quiet Desks", "Quiet Des\u2026"}, // 11: 9 and an ellipsis
         {"Big fans hot", "Big fans\u2026"}, // 9th character a space: trimmed
         {"  spaced name", "spaced\u2026"},  // leading spaces trimmed too
+        {"", ""},
+    };
+    for (const auto& [name, shown] : rows)
+        EXPECT_EQ(PresetPillTitle::shortened(name), shown) << name.toStdString();
+}
+
+TEST(PresetPillTitleTest, CountsAndCutsWholeCharactersNotCodeUnits)
+{
+    const QString fire = QStringLiteral("\U0001F525"); // two UTF-16 units
+    const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467"); // ZWJ
+    const QString flag = QStringLiteral("\U0001F1E9\U0001F1EA");  // regional pair
+    const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD"); // skin-tone modifier
+    const QString acute = QStringLiteral("e\u0301");              // combining mark
+    const QString stacked = QStringLiteral("a\u0302\u0301");      // two marks
+    const QString ellipsis(QChar(0x2026));
+    const std::vector<std::pair<QString, QString>> rows{
+        {fire.repeated(10), fire.repeated(10)},
+        {fire.repeated(11), fire.repeated(9) + ellipsis},
+        {family.repeated(10), family.repeated(10)},
+        {family.repeated(11), family.repeated(9) + ellipsis},
+        {flag.repeated(11), flag.repeated(9) + ellipsis},
+        {thumb.repeated(12), thumb.repeated(9) + ellipsis},
+        {acute.repeated(10), acute.repeated(10)},
+        {acute.repeated(11), acute.repeated(9) + ellipsis},
+        {stacked.repeated(11), stacked.repeated(9) + ellipsis},
+        // Mixed: the 9th character is "d", the family counts once.
+        {"Fan " + family + " mode!", "Fan " + family + " mod" + ellipsis},
+        // The 9th character is a space after an emoji: trimmed before the ellipsis.
+        {"Fans " + fire.repeated(3) + " up", "Fans " + fire.repeated(3) + ellipsis},
+        // Ten characters with a mark on the last: whole, though 11 code units.
+        {"Caf" + acute + " chill", "Caf" + acute + " chill"},
     };
     for (const auto& [name, shown] : rows)
         EXPECT_EQ(PresetPillTitle::shortened(name), shown) << name.toStdString();

@@ -8,6 +8,7 @@
 #include "app/ui/MainWindowController.h"
 #include "app/ui/design/Theme.h"
 #include "app/ui/window/ActivePresetBar.h"
+#include "app/ui/window/MainSection.h"
 #include "app/ui/window/MainWindowHeightController.h"
 
 #include "app/core/MainWindowVisibility.h"
@@ -16,6 +17,7 @@
 #include <QQuickItem>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -156,6 +158,170 @@ TEST_F(MainWindowTest, PillsActivateTheirSlotOnlyWhilePresetsCanBeSwitched)
     EXPECT_TRUE(bar.data(bar.index(2), ActivePresetBar::isActiveRole).toBool());
     bar.activate(0);
     EXPECT_EQ(m_state->presets().activePresetID(), std::nullopt);
+}
+
+// The row keeps its pills' identity: a curve's commit touches no row, a rename one, a new slot
+// order moves rows and never resets the model (which would rebuild every pill).
+TEST_F(MainWindowTest, ThePillRowMovesItsPillsAndKeepsThemThroughACurveCommit)
+{
+    m_defaults = makeDefaults();
+    m_state = makeState(*m_defaults);
+    PresetStore& store = m_state->presets();
+    const FanPreset desk = *store.addPreset(QStringLiteral("Desk"));
+    const FanPreset night = *store.addPreset(QStringLiteral("Night"));
+    ActivePresetBar bar;
+    bar.setAppState(m_state.get());
+    const auto ids = [&] {
+        QStringList list;
+        for (int row = 0; row < bar.rowCount(); ++row)
+            list << bar.data(bar.index(row), ActivePresetBar::slotIDRole).toString();
+        return list;
+    };
+    const auto storeIDs = [&] {
+        QStringList list;
+        for (const PresetSlot& slot : store.slotOrder())
+            list << slot.id();
+        return list;
+    };
+    ASSERT_EQ(ids(), storeIDs());
+    QSignalSpy resets(&bar, &QAbstractItemModel::modelReset);
+    QSignalSpy moves(&bar, &QAbstractItemModel::rowsMoved);
+    QSignalSpy inserts(&bar, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removes(&bar, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changes(&bar, &QAbstractItemModel::dataChanged);
+    const auto counts = [&] {
+        return std::vector<qsizetype>{resets.count(), moves.count(), inserts.count(),
+                                      removes.count(), changes.count()};
+    };
+    const auto clear = [&] {
+        for (QSignalSpy* spy : {&resets, &moves, &inserts, &removes, &changes})
+            spy->clear();
+    };
+
+    FanPreset edited = *store.presetWithID(desk.id);
+    edited.curves = FanPreset::builtIns(2)[1].curves;
+    store.update(edited);
+    EXPECT_EQ(counts(), (std::vector<qsizetype>{0, 0, 0, 0, 0})) << "a curve's commit";
+
+    edited.name = QStringLiteral("Desk 2");
+    store.update(edited);
+    EXPECT_EQ(counts(), (std::vector<qsizetype>{0, 0, 0, 0, 1})) << "a rename";
+    EXPECT_EQ(bar.data(bar.index(ids().indexOf(desk.idText())), ActivePresetBar::fullTitleRole),
+              QStringLiteral("Desk 2"));
+    clear();
+
+    // Each move: the first slot to the end, the last to the front, one to its neighbour's place.
+    const PresetSlot deskSlot = PresetSlot::preset(desk.id);
+    const PresetSlot nightSlot = PresetSlot::preset(night.id);
+    const std::pair<PresetSlot, PresetSlot> steps[] = {
+        {PresetSlot::automatic(), nightSlot},
+        {nightSlot, PresetSlot::automatic()},
+        {deskSlot, nightSlot},
+        {store.slotOrder().first(), store.slotOrder().last()},
+    };
+    for (const auto& [source, target] : steps) {
+        const QStringList before = ids();
+        store.moveSlot(source, target);
+        EXPECT_EQ(ids(), storeIDs());
+        EXPECT_EQ(resets.count(), 0);
+        EXPECT_EQ(inserts.count() + removes.count(), 0);
+        EXPECT_EQ(moves.isEmpty(), before == ids());
+        clear();
+    }
+
+    store.deletePreset(*store.presetWithID(night.id));
+    EXPECT_EQ(ids(), storeIDs());
+    EXPECT_EQ(counts(), (std::vector<qsizetype>{0, 0, 0, 1, 0})) << "a deletion";
+    clear();
+    const FanPreset added = *store.addPreset(QStringLiteral("Late"));
+    EXPECT_EQ(ids(), storeIDs());
+    EXPECT_EQ(resets.count() + removes.count(), 0);
+    EXPECT_EQ(inserts.count(), 1);
+    EXPECT_TRUE(ids().contains(added.idText()));
+}
+
+// The visible items under `root` whose QML type is `typeName`.
+static QList<QQuickItem*> itemsOfType(QQuickItem* root, const char* typeName)
+{
+    QList<QQuickItem*> found;
+    for (QQuickItem* item : root->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (QByteArray(item->metaObject()->className()).startsWith(typeName))
+            found.append(item);
+        found.append(itemsOfType(item, typeName));
+    }
+    return found;
+}
+
+TEST_F(MainWindowTest, ViewsMadeAndDestroyedOnDemandSurviveTheirLayouts)
+{
+    launch(option("-InitialSection", "Curves"));
+    ASSERT_TRUE(contentShown());
+    QQuickWindow* shown = window();
+    const auto showSection = [&](MainSection section) {
+        QMetaObject::invokeMethod(shown, "showSection", Q_ARG(QVariant, static_cast<int>(section)));
+        flush();
+    };
+    const QList<QQuickItem*> selectors = itemsOfType(shown->contentItem(), "PresetSelectorMenu");
+    ASSERT_EQ(selectors.size(), 1);
+    QObject* menu = nullptr;
+    for (QObject* child : selectors.first()->children()) {
+        if (child->inherits("QQuickPopup"))
+            menu = child;
+    }
+    ASSERT_TRUE(menu);
+    const auto entries = [&] {
+        auto* content = menu->property("contentItem").value<QQuickItem*>();
+        int count = 0;
+        for (QQuickItem* item : content->childItems())
+            count += item->inherits("QQuickItemDelegate") && item->isVisible() ? 1 : 0;
+        return count;
+    };
+
+    // The entries change while the menu is closed, then it opens: two built-ins, the user's
+    // presets and "New Preset".
+    PresetStore& presets = m_state->presets();
+    for (int round = 0; round < 3; ++round) {
+        const auto first = presets.addPreset(QStringLiteral("First %1").arg(round));
+        const auto second = presets.addPreset(QStringLiteral("Second %1").arg(round));
+        ASSERT_TRUE(first && second);
+        flush();
+        presets.deletePreset(*first);
+        flush();
+        presets.deletePreset(*second);
+    }
+    for (int kept = 0; kept < PresetStore::kMaximumUserPresets; ++kept)
+        ASSERT_TRUE(presets.addPreset(QStringLiteral("Kept %1").arg(kept)));
+    flush();
+    QMetaObject::invokeMethod(selectors.first(), "clicked");
+    ASSERT_TRUE(processEventsUntil([&] { return menu->property("opened").toBool(); }));
+    EXPECT_EQ(entries(), 2 + PresetStore::kMaximumUserPresets + 1);
+    // And while it is open.
+    const FanPreset last = presets.presets().last();
+    presets.deletePreset(last);
+    flush();
+    EXPECT_EQ(entries(), 2 + PresetStore::kMaximumUserPresets - 1 + 1);
+    QMetaObject::invokeMethod(menu, "close");
+    flush();
+
+    // The sections turn while the dashboard's fans come and go.
+    const std::vector<std::vector<SMCFanReading>> fanSets{
+        {test::fanReading(0)},
+        {test::fanReading(0), test::fanReading(1), test::fanReading(2)},
+        {test::fanReading(0), test::fanReading(1)},
+    };
+    for (int i = 0; i < 9; ++i) {
+        m_state->telemetry().ingest(
+            test::sampleWith({50, 55, 45, 48}, fanSets[i % 3], 1'700'000'000 + i));
+        showSection(i % 2 == 0 ? MainSection::dashboard : MainSection::presets);
+        if (i % 2 == 0) {
+            ASSERT_TRUE(processEventsUntil([&] {
+                return itemsOfType(shown->contentItem(), "FanGaugeView").size() ==
+                       static_cast<qsizetype>(fanSets[i % 3].size());
+            })) << i;
+        }
+    }
 }
 
 class WidthTest : public MainWindowTest,

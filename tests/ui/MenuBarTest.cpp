@@ -8,6 +8,7 @@
 #include "app/ui/menubar/MenuBarLabel.h"
 #include "app/ui/menubar/MenuBarModel.h"
 #include "app/ui/menubar/MenuBarPanelPlacement.h"
+#include "app/ui/menubar/PanelChrome.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -297,6 +298,54 @@ TEST(MenuBarPanelPlacementTest, UnderTheIconInsideTheScreen)
     }
 }
 
+TEST(PanelChromeTest, RoundedOnlyWhereTheWindowSystemComposites)
+{
+    using enum PanelChrome::Shape;
+    const struct {
+        const char* platform;
+        bool x11Compositing;
+        PanelChrome::Shape shape;
+    } rows[] = {
+        {"xcb", true, Rounded},          {"xcb", false, Square},    {"wayland", false, Rounded},
+        {"wayland-egl", false, Rounded}, {"cocoa", false, Rounded}, {"windows", false, Rounded},
+        {"offscreen", true, Square},     {"eglfs", false, Square},  {"", false, Square},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.platform << " " << row.x11Compositing);
+        const PanelChrome::Shape shape =
+            PanelChrome::shape(QString::fromLatin1(row.platform), row.x11Compositing);
+        EXPECT_EQ(shape, row.shape);
+        EXPECT_EQ(PanelChrome::margin(shape) > 0, shape == Rounded);
+        EXPECT_EQ(PanelChrome::cornerRadius(shape) > 0, shape == Rounded);
+    }
+}
+
+// The shadow fades out before the image's edge, is full under the panel, and falls a little
+// more below the panel than above it.
+TEST(PanelChromeTest, TheShadowIsSoftFullUnderThePanelAndDroppedDown)
+{
+    const QImage image = PanelChrome::shadowImage(0.5);
+    const int side = 2 * PanelChrome::shadowBorder() + 1;
+    ASSERT_EQ(image.size(), QSize(side, side));
+    const auto alpha = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
+    const int middle = side / 2;
+    EXPECT_NEAR(alpha(middle, middle), 128, 2);
+    for (int edge = 0; edge < 3; ++edge) {
+        EXPECT_LE(alpha(edge, middle), 1) << edge;
+        EXPECT_LE(alpha(middle, edge), 1) << edge;
+        EXPECT_LE(alpha(edge, edge), 1) << edge;
+    }
+    // Outward from the panel's side, the shadow only thins.
+    const int inset = PanelChrome::kShadowMargin;
+    for (int x = inset + 4; x > 0; --x)
+        EXPECT_LE(alpha(x - 1, middle), alpha(x, middle)) << x;
+    EXPECT_GT(alpha(inset + 4, middle), 0);
+    const int above = alpha(middle, inset - 4);
+    const int below = alpha(middle, side - inset + 3);
+    EXPECT_GT(below, above);
+    EXPECT_GT(above, 0);
+}
+
 class MenuBarPanelTest : public test::AppTest {
 protected:
     void SetUp() override
@@ -353,6 +402,41 @@ TEST_F(MenuBarPanelTest, ShowsWhatTheStateCallsFor)
         EXPECT_EQ(shows("startingOverlay"), c.overlay);
         EXPECT_EQ(shows("controlUnavailable"), c.unavailable);
     }
+}
+
+TEST_F(MenuBarPanelTest, TheBoostPercentKeepsItsWidthAsItChanges)
+{
+    const auto width = [&](double percent) {
+        m_state->engine().setQuickBoostPercent(percent);
+        QCoreApplication::processEvents();
+        return item("boostPercent")->implicitWidth();
+    };
+    const double eleven = width(11);
+    EXPECT_GT(eleven, 0);
+    EXPECT_EQ(width(88), eleven);
+    EXPECT_EQ(width(40), eleven);
+}
+
+TEST_F(MenuBarPanelTest, ARoundedPanelHasRoomForItsShadowAndASquareOneNone)
+{
+    // No compositing manager offscreen: square, as the app shows it.
+    EXPECT_EQ(panel()->property("shape").toInt(), static_cast<int>(PanelChrome::Shape::Square));
+    EXPECT_EQ(panel()->width(), 300);
+    EXPECT_FALSE(shows("panelBody"));
+
+    panel()->setProperty("shape", static_cast<int>(PanelChrome::Shape::Rounded));
+    const int margin = PanelChrome::kShadowMargin;
+    EXPECT_EQ(panel()->width(), 300 + 2 * margin);
+    ASSERT_TRUE(shows("panelBody"));
+    QQuickItem* body = item("panelBody");
+    EXPECT_EQ(body->position(), QPointF(margin, margin));
+    EXPECT_EQ(body->width(), 300);
+    EXPECT_EQ(body->height() + 2 * margin, panel()->height());
+    EXPECT_EQ(panel()->color().alpha(), 0);
+
+    panel()->setProperty("shape", static_cast<int>(PanelChrome::Shape::Square));
+    EXPECT_EQ(panel()->width(), 300);
+    EXPECT_EQ(panel()->color().alpha(), 255);
 }
 
 TEST_F(MenuBarPanelTest, ChipsFollowThePresetsAndChooseOne)

@@ -141,4 +141,49 @@ QString pointAccessibleValue(const FanCurvePoint& point)
         .arg(std::lround(point.percent));
 }
 
+namespace {
+
+// The index of the one point `longer` has beyond `shorter`, or -1 if they differ otherwise.
+qsizetype extraPoint(const FanCurve& shorter, const FanCurve& longer)
+{
+    if (longer.points.size() != shorter.points.size() + 1)
+        return -1;
+    qsizetype extra = 0;
+    while (extra < shorter.points.size() && shorter.points[extra] == longer.points[extra])
+        ++extra;
+    for (qsizetype i = extra; i < shorter.points.size(); ++i) {
+        if (!(shorter.points[i] == longer.points[i + 1]))
+            return -1;
+    }
+    return extra;
+}
+
+} // namespace
+
+bool springs(const FanCurve& from, const FanCurve& to)
+{
+    return !from.points.isEmpty() && !to.points.isEmpty() &&
+           (extraPoint(from, to) >= 0 || extraPoint(to, from) >= 0);
+}
+
+FanCurve springFrame(const FanCurve& from, const FanCurve& to, double progress)
+{
+    if (progress >= 1 || !springs(from, to))
+        return to;
+    const double p = std::max(0.0, progress);
+    if (const qsizetype added = extraPoint(from, to); added >= 0) {
+        FanCurve frame = to;
+        FanCurvePoint& point = frame.points[added];
+        const double start = from.percent(point.tempC);
+        point.percent = start + (point.percent - start) * p;
+        return frame;
+    }
+    const qsizetype deleted = extraPoint(to, from);
+    FanCurve frame = from;
+    FanCurvePoint& point = frame.points[deleted];
+    const double end = to.percent(point.tempC);
+    point.percent = point.percent + (end - point.percent) * p;
+    return frame;
+}
+
 } // namespace brisvane::CurveChart

@@ -76,6 +76,13 @@ QString calloutText(double tempC, double percent, const std::optional<SMCFanRead
 // and at least 78 points from either side.
 QPointF calloutCenter(const CurvePlotGeometry& geometry, QPointF anchor);
 
+// A point added to or deleted from `from`, giving `to`, springs: the added point rises out of
+// the old line to its place, the deleted one sinks onto the new line and then goes. `progress`
+// runs from 0 to 1, eased. Whether the change is one point more or less tells which; any other
+// change shows `to` at once.
+bool springs(const FanCurve& from, const FanCurve& to);
+FanCurve springFrame(const FanCurve& from, const FanCurve& to, double progress);
+
 // A handle's accessible name and value: "Point 2", "45 degrees, 15 percent". `index` from 0.
 QString pointAccessibleName(int index);
 QString pointAccessibleValue(const FanCurvePoint& point);

@@ -8,7 +8,15 @@ namespace brisvane {
 
 CurveChartModel::CurveChartModel(QObject* parent)
     : QObject(parent)
-{}
+{
+    // Qt has no spring of a given response: an ease of its 0.5 s, without overshoot.
+    m_spring.setDuration(kSpringMs);
+    m_spring.setStartValue(0.0);
+    m_spring.setEndValue(1.0);
+    m_spring.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&m_spring, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& progress) { showFrame(progress.toDouble()); });
+}
 
 void CurveChartModel::setEditor(CurveEditor* editor)
 {
@@ -91,13 +99,49 @@ QVariantList CurveChartModel::percentLines() const
 void CurveChartModel::updateCurve()
 {
     const FanCurve curve = m_editor ? m_editor->displayedCurve() : FanCurve{};
-    m_line = CurveChart::linePolyline(curve, m_geometry);
-    m_area = CurveChart::areaPolygon(curve, m_geometry);
+    // The other fans' faint lines follow at once; only the edited curve springs.
     m_otherLines.clear();
     if (m_editor) {
         for (const FanCurve& other : m_editor->otherFansCurves())
             m_otherLines.append(QVariant::fromValue(CurveChart::linePolyline(other, m_geometry)));
     }
+    if (curve == m_target) {
+        // The geometry changed, or the editor said the same again: a spring's next frame
+        // draws it.
+        if (!isSpringing())
+            show(curve);
+        return;
+    }
+    // From the last curve asked for: a point added mid-spring springs from the settled line.
+    const FanCurve from = m_target;
+    m_spring.stop();
+    m_target = curve;
+    if (CurveChart::springs(from, curve)) {
+        m_springFrom = from;
+        showFrame(0);
+        m_spring.start();
+        return;
+    }
+    show(curve);
+}
+
+void CurveChartModel::showFrame(double progress)
+{
+    // The handles count as the curve does at once, so that a point focused during the spring
+    // stays focused; a deleted point sinks in the line alone.
+    const FanCurve frame = CurveChart::springFrame(m_springFrom, m_target, progress);
+    show(frame, frame.points.size() == m_target.points.size() ? frame : m_target);
+}
+
+void CurveChartModel::show(const FanCurve& curve)
+{
+    show(curve, curve);
+}
+
+void CurveChartModel::show(const FanCurve& line, const FanCurve& curve)
+{
+    m_line = CurveChart::linePolyline(line, m_geometry);
+    m_area = CurveChart::areaPolygon(line, m_geometry);
     m_handles.clear();
     for (qsizetype i = 0; i < curve.points.size(); ++i) {
         const FanCurvePoint& point = curve.points[i];

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPolygonF>
 #include <QVariant>
+#include <QVariantAnimation>
 #include <QtQml/qqmlregistration.h>
 
 namespace brisvane {
@@ -81,6 +82,10 @@ public:
     Q_INVOKABLE QString calloutText(double tempC, double percent) const;
     Q_INVOKABLE QPointF calloutCenter(QPointF anchor) const;
 
+    // Half a second for a point added or deleted to spring into place.
+    static constexpr int kSpringMs = 500;
+    bool isSpringing() const { return m_spring.state() == QAbstractAnimation::Running; }
+
 signals:
     void inputsChanged();
     void gridChanged();
@@ -90,6 +95,10 @@ signals:
 
 private:
     void updateCurve();
+    void show(const FanCurve& curve);
+    // The line of one curve with the handles of another.
+    void show(const FanCurve& line, const FanCurve& curve);
+    void showFrame(double progress);
     void updateLive();
 
     QPointer<CurveEditor> m_editor;
@@ -102,6 +111,10 @@ private:
     QVariantList m_handles;
     QVariantList m_otherLines;
     int m_pointCount = 0;
+    // The curve shown last and, while a point springs, where the spring goes from and to.
+    FanCurve m_target;
+    FanCurve m_springFrom;
+    QVariantAnimation m_spring;
     std::optional<CurveLiveMarker> m_live;
     double m_liveTemperature = 0;
 };

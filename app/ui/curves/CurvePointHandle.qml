@@ -90,11 +90,12 @@ Item {
         border.width: 2
         border.color: Theme.cardColor
 
+        // Qt has no spring of a given response: an ease of the same 0.2 s, without the
+        // overshoot a damping of 0.85 barely shows.
         Behavior on width {
-            SpringAnimation {
-                spring: 6
-                damping: 0.45
-                epsilon: 0.05
+            NumberAnimation {
+                duration: 200
+                easing.type: Easing.OutCubic
             }
         }
     }

@@ -2,7 +2,6 @@ pragma ComponentBehavior: Bound
 
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Brisvane.UI.Design
 import Brisvane.UI.Curves
 
@@ -59,14 +58,13 @@ PressableButton {
         property string symbolName
         property bool chosen: false
 
-        Layout.fillWidth: true
         implicitHeight: 26
         horizontalPadding: Theme.spacingSmall
         Accessible.role: Accessible.MenuItem
         Accessible.name: text
         Accessible.checkable: true
         Accessible.checked: chosen
-        Accessible.onPressAction: entry.clicked()
+        Accessible.onPressAction: if (entry.enabled) entry.clicked()
 
         contentItem: Row {
             spacing: Theme.spacingSmall
@@ -114,7 +112,9 @@ PressableButton {
             border.color: Theme.cardStrokeColor
         }
 
-        contentItem: ColumnLayout {
+        // A plain column, not a layout: the entries change while the menu is closed, and a Qt 6.4
+        // layout can keep a destroyed child of a repeater and crash when it is resized on opening.
+        contentItem: Column {
             spacing: 0
             Accessible.role: Accessible.PopupMenu
             Accessible.name: qsTrId("curves.toolbar.presetPickerLabel")
@@ -126,6 +126,7 @@ PressableButton {
                 model: root.editor.builtInPresets
                 delegate: Entry {
                     required property var modelData
+                    width: menu.availableWidth
                     text: modelData.name
                     symbolName: modelData.symbolName
                     chosen: modelData.id === root.editor.selectedID
@@ -143,6 +144,7 @@ PressableButton {
                 model: root.editor.userPresets
                 delegate: Entry {
                     required property var modelData
+                    width: menu.availableWidth
                     text: modelData.name
                     symbolName: modelData.symbolName
                     chosen: modelData.id === root.editor.selectedID
@@ -152,14 +154,18 @@ PressableButton {
                     }
                 }
             }
-            Rectangle {
-                Layout.fillWidth: true
-                Layout.topMargin: Theme.spacingTight
-                Layout.bottomMargin: Theme.spacingTight
-                implicitHeight: 1
-                color: Theme.separatorColor
+            Item {
+                width: menu.availableWidth
+                height: 1 + 2 * Theme.spacingTight
+                Rectangle {
+                    y: Theme.spacingTight
+                    width: parent.width
+                    height: 1
+                    color: Theme.separatorColor
+                }
             }
             Entry {
+                width: menu.availableWidth
                 text: qsTrId("curves.toolbar.newPreset")
                 symbolName: "plus"
                 enabled: root.editor.canAddPreset

@@ -21,7 +21,9 @@ Item {
         appState: root.appState
     }
 
-    ColumnLayout {
+    // A plain column, not a layout: a Qt 6.4 layout can keep a destroyed child of a repeater
+    // and crash on its next resize.
+    Column {
         id: column
 
         readonly property real padding: 20
@@ -53,25 +55,25 @@ Item {
     Component {
         id: loadingComponent
         SensorLoadingView {
-            Layout.fillWidth: true
+            width: column.width
         }
     }
     Component {
         id: unsupportedComponent
         UnsupportedHardwareView {
-            Layout.fillWidth: true
+            width: column.width
         }
     }
     Component {
         id: bannerComponent
         HelperMissingBanner {
-            Layout.fillWidth: true
+            width: column.width
         }
     }
     Component {
         id: contentComponent
         ColumnLayout {
-            Layout.fillWidth: true
+            width: column.width
             spacing: 20
             FanHeroCard {
                 Layout.fillWidth: true

@@ -32,35 +32,50 @@ Card {
             Accessible.name: text
         }
 
-        RowLayout {
+        // A plain row in a plain item, not a layout: the gauges come and go with the fans, and a
+        // Qt 6.4 layout can keep a destroyed child of a repeater and crash on its next resize.
+        Item {
+            id: gaugeHolder
             Layout.fillWidth: true
-            spacing: Theme.spacingExtraLarge
+            implicitHeight: gaugeRow.implicitHeight
 
-            Repeater {
-                model: root.dashboard
+            Row {
+                id: gaugeRow
 
-                delegate: Item {
-                    id: cell
-                    required property int index
-                    required property string name
-                    required property real actualRPM
-                    required property real maximumRPM
+                // Equal widths, side by side.
+                readonly property real cellWidth: gaugeRepeater.count > 0
+                    ? (width - (gaugeRepeater.count - 1) * spacing) / gaugeRepeater.count : 0
 
-                    Layout.fillWidth: true
-                    Layout.preferredWidth: 1
-                    implicitHeight: gauge.implicitHeight
+                width: gaugeHolder.width
+                spacing: Theme.spacingExtraLarge
 
-                    FanGaugeView {
-                        id: gauge
-                        anchors.horizontalCenter: parent.horizontalCenter
-                        title: cell.name
-                        rpm: cell.actualRPM
-                        maxRPM: cell.maximumRPM
-                    }
-                    AlertBadge {
-                        anchors.top: gauge.top
-                        anchors.right: gauge.right
-                        message: root.dashboard?.appState?.alerts.fanMessages[cell.index] ?? ""
+                Repeater {
+                    id: gaugeRepeater
+                    model: root.dashboard
+
+                    delegate: Item {
+                        id: cell
+                        required property int index
+                        required property string name
+                        required property real actualRPM
+                        required property real maximumRPM
+
+                        width: gaugeRow.cellWidth
+                        implicitHeight: gauge.implicitHeight
+                        height: implicitHeight
+
+                        FanGaugeView {
+                            id: gauge
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            title: cell.name
+                            rpm: cell.actualRPM
+                            maxRPM: cell.maximumRPM
+                        }
+                        AlertBadge {
+                            anchors.top: gauge.top
+                            anchors.right: gauge.right
+                            message: root.dashboard?.appState?.alerts.fanMessages[cell.index] ?? ""
+                        }
                     }
                 }
             }

@@ -2,9 +2,10 @@ import QtQuick
 import QtQuick.Shapes
 import Brisvane.UI.Design
 
-// The gauge ring: a track over the whole sweep and a fill to `fraction`, both in gradients, with
-// ticks at a quarter, half and three quarters. Drawn in a box `lineWidth` larger on every side,
-// so round caps are never clipped. A new fraction animates from the fill's position on screen.
+// The gauge ring: a track over the whole sweep and a fill to `fraction`, both in gradients, and
+// over both the ticks at a quarter, half and three quarters. Drawn in a box `lineWidth` larger on
+// every side, so round caps are never clipped. A new fraction animates from the fill's position on
+// screen.
 Item {
     id: root
 
@@ -75,15 +76,6 @@ Item {
                 path: geometry.trackPath
             }
         }
-        ShapePath {
-            fillColor: "transparent"
-            strokeColor: Qt.rgba(Theme.gaugeInk.r, Theme.gaugeInk.g, Theme.gaugeInk.b, 0.35)
-            strokeWidth: geometry.tickWidth
-            capStyle: ShapePath.FlatCap
-            PathSvg {
-                path: geometry.tickPath
-            }
-        }
     }
 
     // The fill apart from the ring that never moves, so that an animation re-renders and
@@ -117,6 +109,17 @@ Item {
             }
             PathSvg {
                 path: geometry.arcPath(animation.displayedFraction)
+            }
+        }
+        // The ticks after the fill, so a filled quarter still shows its mark. In the fill's shape
+        // they add no layer; a change of the fill re-tessellates only the fill's path.
+        ShapePath {
+            fillColor: "transparent"
+            strokeColor: Qt.rgba(Theme.gaugeInk.r, Theme.gaugeInk.g, Theme.gaugeInk.b, 0.35)
+            strokeWidth: geometry.tickWidth
+            capStyle: ShapePath.FlatCap
+            PathSvg {
+                path: geometry.tickPath
             }
         }
     }

@@ -3,7 +3,8 @@ import QtQuick.Controls.Basic
 import Brisvane.UI.Design
 
 // The base of every pressable control: an optional symbol and a title, skinned by the Theme.
-// Assistive technology's "Press" clicks it (Qt Quick Controls leave that action unhandled).
+// Assistive technology's "Press" clicks it while enabled (Qt Quick Controls leave that action
+// unhandled).
 Button {
     id: root
 
@@ -17,8 +18,15 @@ Button {
     verticalPadding: Theme.spacingTight + 2
     spacing: Theme.spacingTight + 2
 
+    // Why the control cannot be used while it is disabled, for assistive technology.
+    property string disabledReason
+
     Accessible.name: text !== "" ? text : ToolTip.text
+    Accessible.description: enabled ? "" : disabledReason
     Accessible.onPressAction: {
+        // A disabled control does nothing, whoever presses it.
+        if (!root.enabled)
+            return;
         if (root.checkable)
             root.toggle();
         root.clicked();

@@ -1,5 +1,6 @@
 #include "app/ui/design/Theme.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -22,11 +23,28 @@ bool Theme::platformIsDark()
     return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
 }
 
+QString Theme::uiFontFamily()
+{
+    static const QString family = [] {
+        QString bundled;
+        const QDir fonts(QStringLiteral(":/brisvane/fonts"));
+        for (const QString& file : fonts.entryList(QDir::Files)) {
+            const int id = QFontDatabase::addApplicationFont(fonts.filePath(file));
+            const QStringList families = QFontDatabase::applicationFontFamilies(id);
+            if (!families.isEmpty())
+                bundled = families.first();
+        }
+        if (!bundled.isEmpty())
+            return bundled;
+        return QFontDatabase::hasFamily(QStringLiteral("Inter")) ? QStringLiteral("Inter")
+                                                                 : QGuiApplication::font().family();
+    }();
+    return family;
+}
+
 Theme::Theme(QObject* parent)
     : QObject(parent)
-    , m_fontFamily(QFontDatabase::hasFamily(QStringLiteral("Inter"))
-                       ? QStringLiteral("Inter")
-                       : QGuiApplication::font().family())
+    , m_fontFamily(uiFontFamily())
 {
     // Qt 6.4 announces a new palette only as an event to the application object. A filter there
     // sees every event of the process, so it only compares the receiver and the type.

@@ -77,8 +77,11 @@ public:
     QColor gaugeInk() const { return isDark() ? QColor(Qt::white) : QColor(Qt::black); }
 
     // Inter where installed (the system font stands in for it on a Mac), else the platform's.
+    // The build bundles Inter with tabular digits where it can; that copy comes first.
     Q_PROPERTY(QString fontFamily READ fontFamily CONSTANT)
     QString fontFamily() const { return m_fontFamily; }
+    // Registers the bundled fonts on the first call (a QGuiApplication must exist).
+    static QString uiFontFamily();
 
     // The type scale, in pixels at scale 1.
     Q_PROPERTY(int largeTitleSize READ largeTitleSize CONSTANT)

@@ -108,7 +108,7 @@ Window {
                 Row {
                     spacing: Theme.spacingExtraLarge
                     Repeater {
-                        model: [0, 0.37, 1]
+                        model: [0, 0.3, 0.8, 1]
                         delegate: Column {
                             id: arcs
                             required property real modelData
@@ -126,6 +126,44 @@ Window {
                     FanGaugeView { title: "Left fan"; rpm: 0; maxRPM: 6000 }
                     FanGaugeView { title: "Right fan"; rpm: 2220; maxRPM: 6000 }
                     FanGaugeView { title: "Fan 3"; rpm: 7400; maxRPM: 6000 }
+                }
+                // Readouts of other digits, each outlined: the outlines are as wide.
+                Row {
+                    spacing: Theme.spacingExtraLarge
+                    Repeater {
+                        model: [[41.1, 1111], [88.8, 8888]]
+                        delegate: Row {
+                            id: readouts
+                            required property var modelData
+                            spacing: Theme.spacingLarge
+                            Rectangle {
+                                width: temperature.implicitWidth
+                                height: temperature.implicitHeight
+                                color: "transparent"
+                                border.color: Theme.separatorColor
+                                TemperatureReadout {
+                                    id: temperature
+                                    label: "CPU"
+                                    celsius: readouts.modelData[0]
+                                    emphasized: true
+                                }
+                            }
+                            Rectangle {
+                                width: speed.implicitWidth
+                                height: speed.implicitHeight
+                                color: "transparent"
+                                border.color: Theme.separatorColor
+                                Text {
+                                    id: speed
+                                    text: Readouts.fanSpeed(readouts.modelData[1]) + " rpm"
+                                    font.family: Theme.fontFamily
+                                    font.pixelSize: Theme.readoutSize
+                                    font.weight: Font.DemiBold
+                                    color: Theme.textColor
+                                }
+                            }
+                        }
+                    }
                 }
             }
         }

@@ -5,15 +5,17 @@
 //   brisvane-screenshot presets:STATE light|dark FILE
 //   brisvane-screenshot curves:STATE light|dark FILE
 //   brisvane-screenshot settings:STATE light|dark FILE
-// The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure
-// or nine-slots: the virtual Mac's readings with a daemon stand-in in that state.
+// The header's STATE is automatic, preset, boosting, starting, helper-missing, firmware-failure,
+// nine-slots or reorder (a new slot order, mid-slide): the virtual Mac's readings with a daemon
+// stand-in in that state.
 // The presets section's STATE is fresh, three-presets, drag, menu, rename or delete: the
 // grid of a new install, or with three presets of the user's, driven as a person would (a drag
 // held over a card, a card's context menu, the dialogs).
 // The menu-bar panel's states (waiting, two-fans, parked-fan, stalled-fan, unlocking, failed,
-// helper-missing, boost-35) are built from pinned readings and a helper stand-in, so each shows
-// exactly one state; tray-label is the label image on a light or dark tray strip, in the form a
-// wide bar shows or, as tray-label:square, in a Linux tray's square icon.
+// helper-missing, boost-35, boost-88, rounded: with the corners and shadow of a compositing
+// desktop) are built from pinned readings and a helper stand-in, so each shows exactly one state;
+// tray-label is the label image on a light or dark tray strip, in the form a wide bar shows or, as
+// tray-label:square, in a Linux tray's square icon.
 // The main window runs the real app state against the system root in BRISVANE_SYSTEM_ROOT (a
 // virtual Mac) and is taken once its first readings have settled. The scale comes from
 // QT_SCALE_FACTOR; the offscreen platform needs no display.
@@ -24,6 +26,7 @@
 #include "app/ui/design/SymbolImageProvider.h"
 
 #include "app/ui/menubar/MenuBarLabel.h"
+#include "app/ui/menubar/PanelChrome.h"
 #include "app/ui/settings/HelperSettingsModel.h"
 
 #include "app/core/AppDelegate.h"
@@ -100,7 +103,8 @@ bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit
 // Lets animations settle (the gauges take 1.8 s), then saves the window; `prepare` runs on the
 // settled window first, and its effects settle too.
 int save(QQuickWindow& window, const QString& file, int width = 0,
-         const std::function<void()>& prepare = {})
+         const std::function<void()>& prepare = {},
+         std::chrono::milliseconds afterPrepare = std::chrono::milliseconds(1000))
 {
     if (width > 0)
         window.setWidth(width);
@@ -108,7 +112,7 @@ int save(QQuickWindow& window, const QString& file, int width = 0,
     runUntil([] { return false; }, 2500ms);
     if (prepare) {
         prepare();
-        runUntil([] { return false; }, 1000ms);
+        runUntil([] { return false; }, afterPrepare);
     }
     const QImage image = window.grabWindow();
     if (image.isNull() || !image.save(file)) {
@@ -195,7 +199,8 @@ int header(const QString& state, const QString& scheme, const QString& file, int
     } else if (state == QLatin1StringView("firmware-failure")) {
         status = HelperStatus();
         status->phase = HelperControlPhase::failed;
-    } else if (!QStringList{"automatic", "preset", "boosting", "nine-slots"}.contains(state)) {
+    } else if (!QStringList{"automatic", "preset", "boosting", "nine-slots", "reorder"}.contains(
+                   state)) {
         std::fprintf(stderr, "brisvane-screenshot: no header state %s\n", qUtf8Printable(state));
         return 2;
     }
@@ -224,6 +229,13 @@ int header(const QString& state, const QString& scheme, const QString& file, int
         }
     }
     runUntil([&] { return appState->telemetry().latest().has_value(); }, 15s);
+    if (state == QLatin1StringView("reorder")) {
+        // Automatic moved behind the last slot, taken a third of the way into the slide.
+        PresetStore& store = appState->presets();
+        return save(
+            *scenes.mainWindow(), file, width,
+            [&] { store.moveSlot(store.slotOrder().first(), store.slotOrder().last()); }, 90ms);
+    }
     return save(*scenes.mainWindow(), file, width);
 }
 
@@ -422,7 +434,11 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
         preview.setState(HelperState::notInstalled);
     } else if (panelState == QLatin1StringView("boost-35")) {
         state.engine().setQuickBoostPercent(35);
+    } else if (panelState == QLatin1StringView("boost-88")) {
+        state.engine().setQuickBoostPercent(88);
     }
+    // As a compositing desktop shows it: the offscreen platform composites nothing.
+    const bool rounded = panelState == QLatin1StringView("rounded");
 
     AppDelegate delegate;
     BrisvaneApp scenes(state, delegate, defaults);
@@ -430,6 +446,8 @@ int menuBarPanel(const QString& panelState, const QString& scheme, const QString
         return 1;
     // A panel follows the state only while it is open, as the app opens it.
     scenes.menuBarPanel()->setProperty("live", true);
+    if (rounded)
+        scenes.menuBarPanel()->setProperty("shape", static_cast<int>(PanelChrome::Shape::Rounded));
     return save(*scenes.menuBarPanel(), file);
 }
 

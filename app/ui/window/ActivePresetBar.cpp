@@ -75,9 +75,43 @@ void ActivePresetBar::updatePills()
                                        PresetSlot::automaticTitle()});
         }
     }
-    beginResetModel();
-    m_pills = std::move(pills);
-    endResetModel();
+    // Row by row, so that each pill keeps its delegate: a curve's commit changes nothing here,
+    // a rename changes one row, a new slot order moves pills, which the row animates.
+    const auto position = [](const QList<Pill>& list, const QString& id, qsizetype from) {
+        for (qsizetype i = from; i < list.size(); ++i) {
+            if (list[i].slot.id() == id)
+                return i;
+        }
+        return qsizetype(-1);
+    };
+    for (qsizetype i = m_pills.size() - 1; i >= 0; --i) {
+        if (position(pills, m_pills[i].slot.id(), 0) < 0) {
+            beginRemoveRows({}, static_cast<int>(i), static_cast<int>(i));
+            m_pills.removeAt(i);
+            endRemoveRows();
+        }
+    }
+    for (qsizetype target = 0; target < pills.size(); ++target) {
+        const qsizetype found = position(m_pills, pills[target].slot.id(), target);
+        const int row = static_cast<int>(target);
+        if (found < 0) {
+            beginInsertRows({}, row, row);
+            m_pills.insert(target, pills[target]);
+            endInsertRows();
+            continue;
+        }
+        if (found != target) {
+            beginMoveRows({}, static_cast<int>(found), static_cast<int>(found), {}, row);
+            m_pills.move(found, target);
+            endMoveRows();
+        }
+        Pill& pill = m_pills[target];
+        if (pill.symbolName != pills[target].symbolName ||
+            pill.fullTitle != pills[target].fullTitle) {
+            pill = pills[target];
+            emit dataChanged(index(row), index(row), {symbolNameRole, titleRole, fullTitleRole});
+        }
+    }
 }
 
 int ActivePresetBar::pillCount(const QVariantList& pillWidths, double overflowWidth, double spacing,

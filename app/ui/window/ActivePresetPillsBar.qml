@@ -51,12 +51,22 @@ Item {
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.verticalCenter: parent.verticalCenter
         spacing: Theme.spacingSmall
+        // A new slot order slides the pills to their places; the model moves them, so the
+        // same pills travel.
+        move: Transition {
+            NumberAnimation {
+                properties: "x"
+                duration: 280
+                easing.type: Easing.OutCubic
+            }
+        }
 
         Repeater {
             model: root.bar
             delegate: PresetPill {
                 required property int index
                 visible: index < root.shownPills
+                disabledReason: root.bar.captionText
                 onClicked: root.bar.activate(index)
             }
         }
@@ -73,6 +83,7 @@ Item {
             ToolTip.visible: hovered
             ToolTip.text: label
             Accessible.name: label
+            disabledReason: root.bar.captionText
             background: Item { implicitHeight: 26; implicitWidth: 26 }
             onClicked: overflowMenu.popup(overflowButton, 0, overflowButton.height)
 
@@ -89,7 +100,7 @@ Item {
                         text: fullTitle
                         icon.source: "image://symbol/" + symbolName
                         Accessible.name: fullTitle
-                        Accessible.onPressAction: triggered()
+                        Accessible.onPressAction: if (enabled) triggered()
                         onTriggered: root.bar.activate(index)
                     }
                 }

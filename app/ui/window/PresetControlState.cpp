@@ -2,6 +2,8 @@
 
 #include "app/core/AppState.h"
 
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 
 namespace brisvane {
@@ -50,9 +52,19 @@ PresetControlState ActivePresetState::current(const AppState& appState)
 
 QString PresetPillTitle::shortened(const QString& name)
 {
-    if (name.size() < 11)
-        return name;
-    return name.first(9).trimmed() + QChar(0x2026);
+    // Characters as a reader sees them: an emoji, a flag or a letter with its accents is one,
+    // however many UTF-16 units it takes, and is never cut apart.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, name);
+    qsizetype ninth = -1; // where the first 9 characters end
+    int count = 0;
+    while (graphemes.toNextBoundary() != -1) {
+        ++count;
+        if (count == 9)
+            ninth = graphemes.position();
+        if (count == 11)
+            return name.first(ninth).trimmed() + QChar(0x2026);
+    }
+    return name;
 }
 
 int PresetPillRow::pillCount(const QList<double>& pillWidths, double overflowWidth, double spacing,

@@ -56,7 +56,8 @@ struct ActivePresetState {
 };
 
 struct PresetPillTitle {
-    // Names of 11 characters or more become their first 9, trimmed, and "…".
+    // Names of 11 characters or more become their first 9, trimmed, and "…". Characters are
+    // grapheme clusters, so a name is never cut inside an emoji or an accented letter.
     static QString shortened(const QString& name);
 };
 
