@@ -493,6 +493,7 @@ TEST_F(CurveEditorTest, TheChartFollowsThePresetsSourceAndDrawsTheOtherFansFaint
     EXPECT_EQ(chart.otherLinePaths().first().value<QPolygonF>(),
               CurveChart::linePolyline(FanPreset::coolCurve(), kUnitPlot))
         << "the right fan's curve is untouched by an edit of the left one";
+}
 
 // An added point rises from the old line, a deleted one sinks onto the new line; anything
 // else is shown at once.
