@@ -35,11 +35,15 @@ def percent_at(points, t):
 
 
 def pill(window, name):
-    """The header's preset pill: above the editor's selector of the same name."""
-    buttons = bd.wait_until(
-        lambda: bd.find_all(window, roles=("push button",), name=rf"^{name}$"),
-        f"the pill {name}")
-    return min(buttons, key=lambda b: b.queryComponent().getExtents(0).y)
+    """The header's preset pill: above the editor's selector of the same name. Once usable: the
+    pills wait while the helper takes control."""
+    sensitive = bd._pyatspi().STATE_SENSITIVE
+
+    def usable():
+        buttons = bd.find_all(window, roles=("push button",), name=rf"^{name}$")
+        top = min(buttons, key=lambda b: b.queryComponent().getExtents(0).y) if buttons else None
+        return top if top and top.getState().contains(sensitive) else None
+    return bd.wait_until(usable, f"the pill {name}, usable", TAKEOVER_TIMEOUT)
 
 
 class CurveEditing(bd.AppTest):
