@@ -14,8 +14,7 @@ ControlledFan::ControlledFan(int index, double minRPM, double maxRPM, double tar
     , m_maxRPM(maxRPM)
     // A target the status could not carry as JSON counts as none.
     , m_autoFloor(std::isfinite(targetRPM) ? targetRPM : 0.0)
-{
-}
+{}
 
 ControlledFan ControlledFan::unread(int index)
 {
@@ -82,8 +81,7 @@ void ControlledFan::retryHandBack(SMCConnection& smc, HelperLog& log)
     }
 }
 
-void ControlledFan::returnLeftoverManual(SMCConnection& smc, HelperLog& log,
-                                         std::uint64_t sequence)
+void ControlledFan::returnLeftoverManual(SMCConnection& smc, HelperLog& log, std::uint64_t sequence)
 {
     if (!m_modeKey)
         return;

@@ -78,8 +78,7 @@ FanController::FanController(Options options)
     , m_lastCommand(kDistantPast)
     , m_lastHottestSampledAt(kDistantPast)
     , m_queue(m_clock, m_options.controlThread)
-{
-}
+{}
 
 FanController::~FanController() = default;
 
@@ -360,8 +359,7 @@ void FanController::applyTargets()
 {
     if (!m_smc || !m_requestedTargets)
         return;
-    if (std::optional<std::vector<double>> written =
-            writeTargets(static_cast<int>(m_fans.size())))
+    if (std::optional<std::vector<double>> written = writeTargets(static_cast<int>(m_fans.size())))
         m_effectiveTargets = std::move(*written);
 }
 

@@ -99,9 +99,10 @@ std::string describeModeKeys(const std::vector<ControlledFan>& fans)
 
 std::string describeLookups(const std::vector<std::optional<std::string>>& lookups)
 {
-    return formatList(lookups, [](const std::optional<std::string>& key) -> std::optional<std::string> {
-        return key ? *key : "none";
-    });
+    return formatList(lookups,
+                      [](const std::optional<std::string>& key) -> std::optional<std::string> {
+                          return key ? *key : "none";
+                      });
 }
 
 } // namespace FanDiscovery

@@ -16,8 +16,7 @@ constexpr std::uint8_t kUnlockWithdraw = 0;
 
 FirmwareUnlock::FirmwareUnlock(HelperLog& log)
     : m_log(log)
-{
-}
+{}
 
 void FirmwareUnlock::request(SMCConnection& smc)
 {

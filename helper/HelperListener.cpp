@@ -556,8 +556,8 @@ std::size_t HelperListener::queuedReplyBytes() const
 
 void HelperListener::whenRepliesWritten(std::chrono::milliseconds limit, std::function<void()> done)
 {
-    pollRepliesWritten(m_clock.now() + limit,
-                       std::make_shared<asio::steady_timer>(m_io), std::move(done));
+    pollRepliesWritten(m_clock.now() + limit, std::make_shared<asio::steady_timer>(m_io),
+                       std::move(done));
 }
 
 void HelperListener::pollRepliesWritten(TimePoint deadline,

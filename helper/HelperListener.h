@@ -93,8 +93,8 @@ private:
     void forget(std::uint64_t serial);
     void makeRoomFor(std::optional<uid_t> newcomer);
     bool mayEndDaemon(std::optional<uid_t> peer) const;
-    void pollRepliesWritten(Clock::time_point deadline,
-                            std::shared_ptr<asio::steady_timer> timer, std::function<void()> done);
+    void pollRepliesWritten(Clock::time_point deadline, std::shared_ptr<asio::steady_timer> timer,
+                            std::function<void()> done);
     // Misbehaving clients are reported at most reportsPerInterval times per interval, so that a
     // client cannot flood the system log.
     void report(const char* format, ...) __attribute__((format(printf, 2, 3)));

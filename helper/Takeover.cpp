@@ -16,8 +16,7 @@ Takeover::Takeover(const Clock& clock)
     : m_clock(clock)
     , m_unlockRequestedAt(kDistantPast)
     , m_retryBlockedUntil(kDistantPast)
-{
-}
+{}
 
 bool Takeover::isOutOfControl() const
 {
