@@ -91,7 +91,9 @@ void TelemetryStore::start(double intervalSeconds)
 
 void TelemetryStore::onSample(SampleHandler handler)
 {
-    m_onSampleHandlers.push_back(std::move(handler));
+    // Direct: the store and every handler live on the main thread, and Qt calls a signal's
+    // connections in the order they were made.
+    connect(this, &TelemetryStore::sampleIngested, this, std::move(handler), Qt::DirectConnection);
 }
 
 void TelemetryStore::ingest(const TelemetrySample& incoming)
@@ -134,8 +136,7 @@ void TelemetryStore::ingest(const TelemetrySample& incoming)
     emit historyChanged();
     emit systemTemperatureChanged();
 
-    for (const SampleHandler& handler : m_onSampleHandlers)
-        handler(sample);
+    emit sampleIngested(sample);
 }
 
 std::optional<double> TelemetryStore::hottestTemperature() const
@@ -156,18 +157,6 @@ std::optional<double> TelemetryStore::systemTemperature() const
         break;
     }
     return std::max(m_latest->temperatures.cpuAverage, m_latest->temperatures.gpuAverage);
-}
-
-QVariant TelemetryStore::hottestTemperatureValue() const
-{
-    const auto value = hottestTemperature();
-    return value ? QVariant(*value) : QVariant();
-}
-
-QVariant TelemetryStore::systemTemperatureValue() const
-{
-    const auto value = systemTemperature();
-    return value ? QVariant(*value) : QVariant();
 }
 
 } // namespace brisvane
