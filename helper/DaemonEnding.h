@@ -6,6 +6,7 @@
 //   main loop once the listener has written its last replies (1 s at most), or after 3 s should
 //   the main loop not get to it;
 // - any other exit() releases the fans in an exit handler.
+// What uninstall removes before its ending: see DaemonUninstall.
 
 namespace asio {
 class io_context;

@@ -1,29 +1,20 @@
 // Runs as root: the fan controller's set-up, takeover, tick, target computation and release.
 #include "FanController.h"
 
+#include "DaemonUninstall.h"
+#include "FanDiscovery.h"
 #include "HelperLog.h"
 #include "smc/SMCKit.h"
 #include "smc/SMCTemperatureSensors.h"
 
-#include <asio/post.hpp>
-
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <future>
+#include <span>
 
 namespace brisvane {
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr std::string_view kForceTestKey = "Ftst";
-constexpr std::uint8_t kModeManual = 1;
-constexpr std::uint8_t kModeAutomatic = 0;
-constexpr std::uint8_t kUnlockRequest = 1;
-constexpr std::uint8_t kUnlockWithdraw = 0;
 // Sampling intervals of the hottest temperature, seconds.
 constexpr double kHotCelsius = 50.0;
 constexpr double kCoolControllingSampleSeconds = 3.0;
@@ -38,33 +29,11 @@ const std::string kNoModeKeySwitched =
 // overflow.
 constexpr Clock::time_point kDistantPast{Clock::duration::min() / 2};
 
-std::string fanKey(int index, const char* suffix)
+// A fan the app sent no target for is driven at its floors.
+double requestedFor(const std::vector<double>& requested, const ControlledFan& fan)
 {
-    return "F" + std::to_string(index) + suffix;
-}
-
-std::string formatNumber(double value)
-{
-    char text[32];
-    auto [end, ec] = std::to_chars(std::begin(text), std::end(text), value);
-    return ec == std::errc() ? std::string(text, end) : std::string("?");
-}
-
-template <typename T, typename Format>
-std::string formatList(const std::vector<T>& items, Format format)
-{
-    std::string text = "[";
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0)
-            text += ", ";
-        text += format(items[i]);
-    }
-    return text + "]";
-}
-
-double valueAt(const std::vector<double>& list, int index)
-{
-    return index >= 0 && static_cast<std::size_t>(index) < list.size() ? list[index] : 0.0;
+    const auto index = static_cast<std::size_t>(fan.index());
+    return index < requested.size() ? requested[index] : 0.0;
 }
 
 std::vector<double> sanitisedTargets(std::vector<double> targets)
@@ -104,71 +73,28 @@ FanController::FanController(Options options)
     : m_clock(options.clock ? *options.clock : SteadyClock::shared())
     , m_log(options.log ? *options.log : HelperLog::shared())
     , m_options(std::move(options))
-    , m_work(asio::make_work_guard(m_queue))
-    , m_unlockRequestedAt(kDistantPast)
-    , m_retryBlockedUntil(kDistantPast)
+    , m_unlock(m_log)
+    , m_takeover(m_clock)
     , m_lastCommand(kDistantPast)
     , m_lastHottestSampledAt(kDistantPast)
-{
-    if (m_options.controlThread)
-        m_thread = std::thread([this] { m_queue.run(); });
-}
+    , m_queue(m_clock, m_options.controlThread)
+{}
 
-FanController::~FanController()
-{
-    m_work.reset();
-    m_queue.stop();
-    if (m_thread.joinable())
-        m_thread.join();
-}
+FanController::~FanController() = default;
 
 bool FanController::isControlThread() const
 {
-    return m_queue.get_executor().running_in_this_thread();
-}
-
-void FanController::post(std::function<void()> work)
-{
-    asio::post(m_queue, std::move(work));
+    return m_queue.isRunningHere();
 }
 
 std::size_t FanController::poll()
 {
-    if (m_options.controlThread)
-        return 0; // the control thread runs the handlers
-    const std::size_t count = m_queue.poll();
-    m_queue.restart();
-    return count;
-}
-
-void FanController::runAndWait(const std::function<void()>& work)
-{
-    if (isControlThread()) {
-        work();
-        return;
-    }
-    if (!m_options.controlThread) {
-        // The caller drives the executor: whatever was queued before still runs first.
-        post(work);
-        poll();
-        return;
-    }
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
-    post([&] {
-        try {
-            work();
-            done.set_value();
-        } catch (...) {
-            done.set_exception(std::current_exception());
-        }
-    });
-    finished.get();
+    return m_queue.poll();
 }
 
 void FanController::runTick()
 {
-    runAndWait([this] { tick(); });
+    m_queue.runAndWait([this] { tick(); });
 }
 
 double FanController::secondsSince(TimePoint then) const
@@ -180,7 +106,7 @@ double FanController::secondsSince(TimePoint then) const
 
 void FanController::start()
 {
-    post([this] { setUp(); });
+    m_queue.post([this] { setUp(); });
 }
 
 void FanController::setUp()
@@ -191,83 +117,49 @@ void FanController::setUp()
 
 void FanController::trySetUp()
 {
+    FanInventory inventory;
     try {
-        m_smc = std::make_shared<SMCConnection>();
+        inventory = FanDiscovery::discover(m_clock);
     } catch (const SMCError& error) {
         setUpFailed(error);
         return;
     }
-    // FNum first: an SMC that does not answer is found out before a sensor directory walk.
-    // A machine without FNum has no fans; an SMC that did not answer is another matter.
-    try {
-        const SMCValue count = m_smc->readBytes("FNum");
-        m_fanCount = count.data.empty() ? 0 : count.data[0];
-    } catch (const SMCError& error) {
-        if (isTransportFailure(error)) {
-            setUpFailed(error);
-            return;
-        }
-        m_fanCount = 0;
-    }
-    m_sensors = std::make_unique<SMCTemperatureSensors>(m_smc, m_clock);
-
-    std::vector<SMCFanReading> fans;
-    try {
-        for (int i = 0; i < m_fanCount; ++i)
-            fans.push_back(m_smc->readFan(i));
-    } catch (const SMCError& error) {
-        setUpFailed(error);
+    if (inventory.refusal) {
+        const SMCError refusal = *inventory.refusal;
+        adopt(std::move(inventory));
+        setUpFailed(refusal);
         return;
     }
     m_setUpRetryAt.reset();
     m_lastError.reset(); // an earlier attempt's failure no longer holds
-    for (const SMCFanReading& fan : fans) {
-        m_minRPMs.push_back(fan.minRPM);
-        m_maxRPMs.push_back(fan.maxRPM);
-        // A target the status could not carry as JSON counts as none.
-        m_autoFloors.push_back(std::isfinite(fan.targetRPM) ? fan.targetRPM : 0.0);
-    }
-
-    std::vector<std::optional<std::string>> lookups;
-    for (int i = 0; i < m_fanCount; ++i) {
-        lookups.push_back(m_smc->fanModeKey(i));
-        if (lookups.back())
-            m_modeKeys.push_back(*lookups.back());
-    }
-    m_canControlFans = m_fanCount >= 1 && m_modeKeys.size() == static_cast<std::size_t>(m_fanCount);
+    const std::string lookups = FanDiscovery::describeLookups(inventory.modeKeyLookups);
+    adopt(std::move(inventory));
     if (!m_canControlFans) {
         m_lastError = kNoModeKeyMonitored;
-        const std::string found = formatList(
-            lookups, [](const std::optional<std::string>& key) { return key ? *key : "none"; });
-        m_log.error("no mode key for some fan: %s", found.c_str());
+        m_log.error("no mode key for some fan: %s", lookups.c_str());
     }
 
-    m_hasForceTestKey = m_smc->keyExists(kForceTestKey);
     // A daemon that died while controlling left its fans manual and its unlock set: mode keys
     // first, unlock last, as in a release.
-    returnLeftoverManualModes();
-    clearLeftoverUnlock();
+    for (ControlledFan& fan : m_fans)
+        fan.returnLeftoverManual(*m_smc, m_log, ++m_handBackRefusals);
+    m_unlock.clearLeftover(*m_smc);
 
-    const std::string maxima = formatList(m_maxRPMs, formatNumber);
-    const std::string keys = formatList(m_modeKeys, [](const std::string& key) { return key; });
-    m_log.info("helper up: %d fans, max %s, modeKeys %s, Ftst %s, control %s", m_fanCount,
-               maxima.c_str(), keys.c_str(), m_hasForceTestKey ? "present" : "absent",
+    const std::string maxima = FanDiscovery::describeMaxima(m_fans);
+    const std::string keys = FanDiscovery::describeModeKeys(m_fans);
+    m_log.info("helper up: %d fans, max %s, modeKeys %s, Ftst %s, control %s",
+               static_cast<int>(m_fans.size()), maxima.c_str(), keys.c_str(),
+               m_unlock.isPresent() ? "present" : "absent",
                m_canControlFans ? "available" : "UNAVAILABLE");
 }
 
-bool FanController::isTransportFailure(const SMCError& error)
+void FanController::adopt(FanInventory inventory)
 {
-    switch (error.kind()) {
-    case SMCError::Kind::serviceNotFound:
-    case SMCError::Kind::openFailed:
-    case SMCError::Kind::callFailed:
-        return true;
-    case SMCError::Kind::keyError:
-    case SMCError::Kind::typeMismatch:
-    case SMCError::Kind::sizeMismatch:
-        return false;
-    }
-    return false;
+    m_canControlFans = inventory.canControlFans();
+    m_smc = std::move(inventory.smc);
+    m_sensors = std::move(inventory.sensors);
+    m_fans = std::move(inventory.fans);
+    m_unlock.setPresent(inventory.hasForceTestKey);
 }
 
 void FanController::setUpFailed(const SMCError& error)
@@ -277,7 +169,7 @@ void FanController::setUpFailed(const SMCError& error)
     if (!m_setUpRetryAt || m_lastError != message)
         m_log.error("SMC setup failed: %s", error.description().c_str());
     m_lastError = message;
-    if (!isTransportFailure(error)) {
+    if (!error.isTransportFailure()) {
         // The SMC answered: the machine is as it is, and set-up is not tried again.
         m_setUpRetryAt.reset();
         return;
@@ -285,98 +177,30 @@ void FanController::setUpFailed(const SMCError& error)
     // Nothing half-learnt stays behind for ticks or takeovers to use.
     m_smc.reset();
     m_sensors.reset();
-    m_fanCount = 0;
-    m_minRPMs.clear();
-    m_maxRPMs.clear();
-    m_autoFloors.clear();
+    m_fans.clear();
     m_setUpBackoffSeconds =
         m_setUpRetryAt ? std::min(m_setUpBackoffSeconds * 2, kSetUpBackoffLimitSeconds) : 1.0;
     m_setUpRetryAt = m_clock.now() + std::chrono::duration_cast<Clock::duration>(
                                          std::chrono::duration<double>(m_setUpBackoffSeconds));
 }
 
-void FanController::returnLeftoverManualModes()
-{
-    for (const std::string& key : m_modeKeys) {
-        std::uint8_t mode;
-        try {
-            mode = m_smc->readUInt8(key);
-        } catch (const SMCError&) {
-            continue; // an unreadable mode cannot be judged; the first release writes it anyway
-        }
-        if (mode == kModeAutomatic)
-            continue;
-        try {
-            m_smc->writeUInt8(key, kModeAutomatic);
-            m_log.info("returned fan mode %s to automatic, left by a previous run", key.c_str());
-        } catch (const SMCError& error) {
-            m_log.error("could not return fan mode %s to automatic: %s", key.c_str(),
-                        error.description().c_str());
-            // Ticks write it again until the SMC takes it, as after a refused release.
-            m_modesOwed.push_back(key);
-        }
-    }
-}
-
-void FanController::clearLeftoverUnlock()
-{
-    if (!m_hasForceTestKey)
-        return;
-    std::uint8_t unlock;
-    try {
-        unlock = m_smc->readUInt8(kForceTestKey);
-    } catch (const SMCError&) {
-        return;
-    }
-    if (unlock == 0)
-        return;
-    try {
-        m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
-    } catch (const SMCError& error) {
-        m_log.error("could not clear leftover firmware unlock: %s", error.description().c_str());
-        // Ticks write it again until the SMC takes it.
-        m_unlockOwed = true;
-        return;
-    }
-    m_log.info("cleared leftover firmware unlock from a previous run");
-}
-
 void FanController::startTickTimer()
 {
-    if (!m_options.tickTimer)
-        return;
-    m_timer = std::make_unique<asio::steady_timer>(m_queue);
-    m_nextTickAt = m_clock.now() + 1s;
-    scheduleNextTick();
-}
-
-void FanController::scheduleNextTick()
-{
-    // The deadline is on the controller's clock; the real timer only says when to look at it.
-    const Clock::duration remaining = std::max(m_nextTickAt - m_clock.now(), Clock::duration(0));
-    m_timer->expires_after(m_clock.realWait(remaining));
-    m_timer->async_wait([this](const asio::error_code& error) {
-        if (error)
-            return;
-        const auto now = m_clock.now();
-        if (now < m_nextTickAt) {
-            scheduleNextTick();
-            return;
-        }
-        // Ticks missed while the thread was held up are not made up in a burst.
-        m_nextTickAt = std::max(m_nextTickAt + 1s, now);
-        tick();
-        scheduleNextTick();
-    });
+    if (m_options.tickTimer)
+        m_queue.startTicks([this] { tick(); });
 }
 
 void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply)
 {
-    post([this, reply = std::move(reply)] {
+    m_queue.post([this, reply = std::move(reply)] {
         HelperStatus status;
         status.version = std::string(HelperConstants::helperVersion);
-        status.phase = m_phase;
-        status.autoFloors = m_autoFloors;
+        status.phase = m_takeover.phase();
+        // Fans the SMC would not describe have no floor until a tick reads one.
+        for (const ControlledFan& fan : m_fans) {
+            if (fan.autoFloor())
+                status.autoFloors.push_back(*fan.autoFloor());
+        }
         status.effectiveTargets = m_effectiveTargets;
         status.hottestSensorCelsius = m_lastHottest;
         status.lastError = m_lastError;
@@ -389,7 +213,7 @@ void FanController::status(std::function<void(std::vector<std::uint8_t>)> reply)
 void FanController::setTargets(std::vector<double> targets,
                                std::function<void(std::vector<double>)> reply)
 {
-    post([this, targets = std::move(targets), reply = std::move(reply)] {
+    m_queue.post([this, targets = std::move(targets), reply = std::move(reply)] {
         m_requestedTargets = sanitisedTargets(targets);
         m_lastCommand = m_clock.now();
         pursueRequest();
@@ -399,7 +223,7 @@ void FanController::setTargets(std::vector<double> targets,
 
 void FanController::pursueRequest()
 {
-    switch (m_phase) {
+    switch (m_takeover.phase()) {
     case HelperControlPhase::idle:
     case HelperControlPhase::failed:
         beginTakeover();
@@ -415,27 +239,21 @@ void FanController::pursueRequest()
 
 void FanController::beginTakeover()
 {
-    if (!m_smc)
-        return;
-    if (m_clock.now() < m_retryBlockedUntil)
+    if (!m_smc || !m_takeover.mayBegin())
         return;
     if (!m_canControlFans) {
         failTakeover(kNoModeKeySwitched);
         return;
     }
-    if (m_hasForceTestKey) {
-        try {
-            m_smc->writeUInt8(kForceTestKey, kUnlockRequest);
-        } catch (const SMCError& error) {
-            failTakeover("Firmware unlock request failed: " + error.description());
-            return;
-        }
+    // A mode still owed stays owed until this takeover sets it manual: a fan the takeover does
+    // not reach is handed back meanwhile.
+    try {
+        m_unlock.request(*m_smc);
+    } catch (const SMCError& error) {
+        failTakeover("Firmware unlock request failed: " + error.description());
+        return;
     }
-    // The unlock is wanted again. A mode still owed stays owed until this takeover sets it
-    // manual: a fan the takeover does not reach is handed back meanwhile.
-    m_unlockOwed = false;
-    m_phase = HelperControlPhase::unlocking;
-    m_unlockRequestedAt = m_clock.now();
+    m_takeover.begin();
     m_log.info("takeover started; retrying manual mode until the firmware accepts it");
     continueUnlock();
 }
@@ -444,43 +262,39 @@ void FanController::continueUnlock()
 {
     if (!m_smc)
         return;
-    for (std::size_t fan = 0; fan < m_modeKeys.size(); ++fan) {
+    for (ControlledFan& fan : m_fans) {
         try {
-            m_smc->writeUInt8(m_modeKeys[fan], kModeManual);
-            // Taken manual by this takeover: nothing is owed for it any more.
-            std::erase(m_modesOwed, m_modeKeys[fan]);
+            fan.takeManual(*m_smc);
         } catch (const SMCError& error) {
-            if (secondsSince(m_unlockRequestedAt) <= kUnlockDeadlineSeconds) {
+            if (m_takeover.isWithinUnlockDeadline()) {
                 // The next tick or request tries again from the first fan. Meanwhile the fans
                 // that did take manual mode are driven, and those it has not reached are handed
                 // back if still owed: none waits for the others at a target set for cooler times.
-                if (writeTargets(static_cast<int>(fan)))
+                if (writeTargets(fan.index()))
                     finishHandBack();
                 return;
             }
             // A fan that took manual mode before another refused would otherwise stay manual,
             // its target unwritten, for as long as the app keeps asking: hand it back now.
             returnModesToAutomatic();
-            withdrawUnlock();
+            m_unlock.withdraw(*m_smc);
             failTakeover("The firmware did not grant fan control within " +
-                         std::to_string(static_cast<int>(kUnlockDeadlineSeconds)) +
+                         std::to_string(static_cast<int>(Takeover::kUnlockDeadlineSeconds)) +
                          " s (last error: " + error.description() + ")");
             return;
         }
     }
-    m_phase = HelperControlPhase::controlling;
+    m_takeover.engage();
     m_lastError.reset();
     m_log.info("manual mode engaged after %ld s",
-               static_cast<long>(std::trunc(secondsSince(m_unlockRequestedAt))));
+               static_cast<long>(std::trunc(m_takeover.secondsUnlocking())));
     applyTargets();
 }
 
 void FanController::failTakeover(const std::string& message)
 {
-    m_phase = HelperControlPhase::failed;
+    m_takeover.fail();
     m_lastError = message;
-    m_retryBlockedUntil = m_clock.now() + std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(kRetryBackoffSeconds));
     m_log.error("takeover failed: %s", message.c_str());
 }
 
@@ -490,28 +304,25 @@ void FanController::tick()
 {
     if (m_setUpRetryAt && m_clock.now() >= *m_setUpRetryAt)
         trySetUp();
-    if (!m_smc || m_fanCount < 1)
+    if (!m_smc || m_fans.empty())
         return;
     const bool fresh =
         m_requestedTargets && secondsSince(m_lastCommand) < HelperConstants::heartbeatTimeout;
 
     double interval = kOtherPhaseSampleSeconds;
-    if (m_phase == HelperControlPhase::controlling)
+    if (m_takeover.phase() == HelperControlPhase::controlling)
         interval = m_lastHottest >= kHotCelsius ? 0.0 : kCoolControllingSampleSeconds;
     sampleHottest(interval);
 
     if (fresh) {
-        const auto outOfControl = [this] {
-            return m_phase == HelperControlPhase::idle || m_phase == HelperControlPhase::failed;
-        };
-        const bool wasOutOfControl = outOfControl();
+        const bool wasOutOfControl = m_takeover.isOutOfControl();
         // The fans are still macOS's (through a failed takeover's back-off, say): what it
         // chooses meanwhile is the floor of the next takeover.
         if (wasOutOfControl)
             refreshAutoFloors();
         pursueRequest();
         // Still out of control (the back-off after a failed takeover): finish the hand-back.
-        if (wasOutOfControl && outOfControl())
+        if (wasOutOfControl && m_takeover.isOutOfControl())
             finishHandBack();
         return;
     }
@@ -521,7 +332,7 @@ void FanController::tick()
         m_requestedTargets.reset();
     }
     // A release writes every key; already released, only what is still owed is written.
-    if (m_phase == HelperControlPhase::idle)
+    if (m_takeover.phase() == HelperControlPhase::idle)
         finishHandBack();
     else
         releaseToMacOS();
@@ -540,28 +351,15 @@ void FanController::sampleHottest(double intervalSeconds)
 
 void FanController::refreshAutoFloors()
 {
-    std::vector<double> floors;
-    floors.reserve(m_fanCount);
-    for (int i = 0; i < m_fanCount; ++i) {
-        double floor = valueAt(m_autoFloors, i);
-        try {
-            const double target = m_smc->readFloat(fanKey(i, "Tg"));
-            // A non-finite target is no speed macOS chose, and would make the status unencodable.
-            if (std::isfinite(target))
-                floor = target;
-        } catch (const SMCError&) {
-            // The previous floor stays in force.
-        }
-        floors.push_back(floor);
-    }
-    m_autoFloors = std::move(floors);
+    for (ControlledFan& fan : m_fans)
+        fan.refreshAutoFloor(*m_smc);
 }
 
 void FanController::applyTargets()
 {
     if (!m_smc || !m_requestedTargets)
         return;
-    if (std::optional<std::vector<double>> written = writeTargets(m_fanCount))
+    if (std::optional<std::vector<double>> written = writeTargets(static_cast<int>(m_fans.size())))
         m_effectiveTargets = std::move(*written);
 }
 
@@ -581,12 +379,12 @@ std::optional<std::vector<double>> FanController::writeTargets(int count)
     const double floor = HelperSafetyFloor::floorPercent(m_lastHottest);
     std::vector<double> written;
     written.reserve(count);
-    for (int i = 0; i < count; ++i) {
+    for (const ControlledFan& fan : std::span(m_fans).first(static_cast<std::size_t>(count))) {
         const double target =
-            effectiveTarget(valueAt(*m_requestedTargets, i), valueAt(m_autoFloors, i), floor,
-                            valueAt(m_minRPMs, i), valueAt(m_maxRPMs, i));
+            effectiveTarget(requestedFor(*m_requestedTargets, fan), fan.autoFloor().value_or(0.0),
+                            floor, fan.minRPM(), fan.maxRPM());
         try {
-            m_smc->writeFloat(fanKey(i, "Tg"), static_cast<float>(target));
+            fan.writeTarget(*m_smc, target);
         } catch (const SMCError& error) {
             m_lastError = "Applying fan targets failed: " + error.description();
             m_log.error("SMC write failed (%s) - full release", error.description().c_str());
@@ -601,96 +399,56 @@ std::optional<std::vector<double>> FanController::writeTargets(int count)
 
 void FanController::releaseToMacOS()
 {
-    if (m_phase == HelperControlPhase::idle)
+    if (m_takeover.phase() == HelperControlPhase::idle)
         return;
     if (m_smc) {
         returnModesToAutomatic();
-        withdrawUnlock();
+        m_unlock.withdraw(*m_smc);
     }
     // Only a complete hand-back is reported as one; a refused key says so itself.
-    if (m_phase == HelperControlPhase::controlling && m_modesOwed.empty())
+    const bool wasControlling = m_takeover.phase() == HelperControlPhase::controlling;
+    if (wasControlling && std::none_of(m_fans.begin(), m_fans.end(), [](const ControlledFan& fan) {
+            return fan.isHandBackOwed();
+        }))
         m_log.info("fans returned to macOS control");
-    m_phase = HelperControlPhase::idle;
+    m_takeover.release();
     m_effectiveTargets.clear();
 }
 
 void FanController::returnModesToAutomatic()
 {
-    for (const std::string& key : m_modeKeys) {
-        try {
-            m_smc->writeUInt8(key, kModeAutomatic);
-            settleMode(key);
-        } catch (const SMCError& error) {
-            m_log.debug("mode release skipped for %s: %s", key.c_str(),
-                        error.description().c_str());
-            oweMode(key, error);
-        }
-    }
+    for (ControlledFan& fan : m_fans)
+        fan.handBack(*m_smc, m_log, ++m_handBackRefusals);
 }
 
-void FanController::oweMode(const std::string& key, const SMCError& error)
+bool FanController::isHandBackOwed() const
 {
-    if (std::find(m_modesOwed.begin(), m_modesOwed.end(), key) != m_modesOwed.end())
-        return;
-    // A fan that never took manual mode (a takeover it refused) owes nothing. After a transport
-    // failure the SMC is not asked: it would not answer either, and the mode is unknown.
-    if (!isTransportFailure(error)) {
-        try {
-            if (m_smc->readUInt8(key) == kModeAutomatic)
-                return;
-        } catch (const SMCError&) {
-            // Unreadable: it may well be manual.
-        }
-    }
-    m_modesOwed.push_back(key);
-    m_log.error("fan mode %s refused automatic (%s) - writing it again every tick", key.c_str(),
-                error.description().c_str());
-}
-
-void FanController::settleMode(const std::string& key)
-{
-    if (std::erase(m_modesOwed, key) == 0)
-        return;
-    m_log.info("fan mode %s accepted automatic - fan returned to macOS control", key.c_str());
-}
-
-void FanController::withdrawUnlock()
-{
-    if (!m_hasForceTestKey)
-        return;
-    try {
-        m_smc->writeUInt8(kForceTestKey, kUnlockWithdraw);
-    } catch (const SMCError& error) {
-        if (!m_unlockOwed)
-            m_log.error("Ftst release failed: %s", error.description().c_str());
-        m_unlockOwed = true;
-        return;
-    }
-    if (m_unlockOwed)
-        m_log.info("Ftst accepted 0 - firmware unlock withdrawn");
-    m_unlockOwed = false;
+    return m_unlock.isWithdrawalOwed() ||
+           std::any_of(m_fans.begin(), m_fans.end(),
+                       [](const ControlledFan& fan) { return fan.isHandBackOwed(); });
 }
 
 void FanController::finishHandBack()
 {
-    if (!m_smc || (m_modesOwed.empty() && !m_unlockOwed))
+    if (!m_smc || !isHandBackOwed())
         return;
-    const std::vector<std::string> owed = m_modesOwed;
-    for (const std::string& key : owed) {
-        try {
-            m_smc->writeUInt8(key, kModeAutomatic);
-            settleMode(key);
-        } catch (const SMCError&) {
-            // Still owed: the first refusal was logged, the next tick writes it again.
-        }
+    std::vector<ControlledFan*> owed;
+    for (ControlledFan& fan : m_fans) {
+        if (fan.isHandBackOwed())
+            owed.push_back(&fan);
     }
-    if (m_unlockOwed)
-        withdrawUnlock();
+    std::sort(owed.begin(), owed.end(), [](const ControlledFan* a, const ControlledFan* b) {
+        return a->owedSince() < b->owedSince();
+    });
+    for (ControlledFan* fan : owed)
+        fan->retryHandBack(*m_smc, m_log);
+    if (m_unlock.isWithdrawalOwed())
+        m_unlock.withdraw(*m_smc);
 }
 
 void FanController::releaseControl(std::function<void()> reply)
 {
-    post([this, reply = std::move(reply)] {
+    m_queue.post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
         reply();
@@ -699,7 +457,7 @@ void FanController::releaseControl(std::function<void()> reply)
 
 void FanController::emergencyReleaseSync()
 {
-    runAndWait([this] {
+    m_queue.runAndWait([this] {
         m_requestedTargets.reset();
         releaseToMacOS();
     });
@@ -709,7 +467,7 @@ void FanController::emergencyReleaseSync()
 
 void FanController::shutDown(std::function<void()> reply)
 {
-    post([this, reply = std::move(reply)] {
+    m_queue.post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
         m_log.info("shutdown requested by the app; exiting");
@@ -720,14 +478,10 @@ void FanController::shutDown(std::function<void()> reply)
 
 void FanController::uninstall(std::function<void(bool)> reply)
 {
-    post([this, reply = std::move(reply)] {
+    m_queue.post([this, reply = std::move(reply)] {
         m_requestedTargets.reset();
         releaseToMacOS();
-        // Any file may already be gone; no failure stops the other removals.
-        std::error_code ignored;
-        std::filesystem::remove(HelperConstants::daemonPlistSystemPath(), ignored);
-        std::filesystem::remove(HelperConstants::helperInstallSystemPath(), ignored);
-        std::filesystem::remove(HelperConstants::installerRecordSystemPath(), ignored);
+        DaemonUninstall::removeInstalledFiles();
         m_log.info("uninstalled; exiting");
         reply(true);
         scheduleExit();

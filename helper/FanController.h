@@ -3,12 +3,12 @@
 // writes their targets. One control thread owns every field and the SMC connection; remote calls
 // and the 1-second tick reach it through its io_context.
 
+#include "ControlQueue.h"
+#include "ControlledFan.h"
+#include "FirmwareUnlock.h"
+#include "Takeover.h"
 #include "shared/HelperShared.h"
 #include "smc/Clock.h"
-
-#include <asio/executor_work_guard.hpp>
-#include <asio/io_context.hpp>
-#include <asio/steady_timer.hpp>
 
 #include <cstdint>
 #include <functional>
@@ -24,6 +24,7 @@ class HelperLog;
 class SMCConnection;
 class SMCError;
 class SMCTemperatureSensors;
+struct FanInventory;
 
 class FanController final : public BrisvaneHelperProtocol {
 public:
@@ -43,8 +44,6 @@ public:
     };
 
     static constexpr double kTickIntervalSeconds = 1.0;
-    static constexpr double kUnlockDeadlineSeconds = 15.0;
-    static constexpr double kRetryBackoffSeconds = 20.0;
     static constexpr double kExitDelaySeconds = 0.5;
     // Set-up that failed for want of an answer is tried again after 1 s, then twice as long each
     // time up to this.
@@ -96,20 +95,13 @@ public:
 private:
     using TimePoint = Clock::time_point;
 
-    // Runs `work` on the control thread and waits for it.
-    void runAndWait(const std::function<void()>& work);
-    void post(std::function<void()> work);
-
     void setUp();
     // One attempt at opening the SMC and learning the fans; a transport failure schedules the
     // next attempt, a machine that answered is taken as it is.
     void trySetUp();
     void setUpFailed(const SMCError& error);
-    static bool isTransportFailure(const SMCError& error);
-    void returnLeftoverManualModes();
-    void clearLeftoverUnlock();
+    void adopt(FanInventory inventory);
     void startTickTimer();
-    void scheduleNextTick();
 
     void tick();
     void sampleHottest(double intervalSeconds);
@@ -123,10 +115,8 @@ private:
     // A hand-back is finished, not attempted: a mode key or the unlock the SMC refused to take
     // back is owed, and written again on every tick outside control until the SMC accepts it
     // (while a takeover waits for the firmware too, for the fans it has not yet taken).
-    void oweMode(const std::string& key, const SMCError& error);
-    void settleMode(const std::string& key);
-    void withdrawUnlock();
     void finishHandBack();
+    bool isHandBackOwed() const;
 
     // One step toward a fresh request, whatever the phase: take the fans over, go on
     // unlocking, or write the targets.
@@ -142,39 +132,27 @@ private:
     HelperLog& m_log;
     const Options m_options;
 
-    // The control queue; mutable so that a const member can ask whether it is running here.
-    mutable asio::io_context m_queue;
-    asio::executor_work_guard<asio::io_context::executor_type> m_work;
-    std::thread m_thread;
-
     std::shared_ptr<SMCConnection> m_smc;
     std::unique_ptr<SMCTemperatureSensors> m_sensors;
-    int m_fanCount = 0;
-    std::vector<double> m_minRPMs;
-    std::vector<double> m_maxRPMs;
-    std::vector<std::string> m_modeKeys;
+    std::vector<ControlledFan> m_fans;
     bool m_canControlFans = false;
-    bool m_hasForceTestKey = false;
+    FirmwareUnlock m_unlock;
     // When set-up is tried again; absent once it succeeded or the SMC answered.
     std::optional<TimePoint> m_setUpRetryAt;
     double m_setUpBackoffSeconds = 1.0;
-    HelperControlPhase m_phase = HelperControlPhase::idle;
-    TimePoint m_unlockRequestedAt;
-    TimePoint m_retryBlockedUntil;
+    Takeover m_takeover;
     std::optional<std::vector<double>> m_requestedTargets;
     TimePoint m_lastCommand;
-    std::vector<double> m_autoFloors;
     std::vector<double> m_effectiveTargets;
     double m_lastHottest = 0.0;
     std::optional<std::string> m_lastError;
-    // Mode keys set to manual whose return to automatic the SMC has not accepted, in the order
-    // refused; and whether the unlock is still set although a release withdrew it.
-    std::vector<std::string> m_modesOwed;
-    bool m_unlockOwed = false;
+    // Numbers the refused hand-backs, so that owed fans are written again in that order.
+    std::uint64_t m_handBackRefusals = 0;
     TimePoint m_lastHottestSampledAt;
-    std::unique_ptr<asio::steady_timer> m_timer;
-    TimePoint m_nextTickAt; // on m_clock
     bool m_exitScheduled = false;
+    // Last: its thread starts once every other member is built, and is joined before any is
+    // destroyed.
+    ControlQueue m_queue;
 };
 
 } // namespace brisvane

@@ -25,7 +25,7 @@
 namespace brisvane {
 
 using Socket = asio::local::stream_protocol::socket;
-using SteadyTime = std::chrono::steady_clock::time_point;
+using TimePoint = Clock::time_point;
 
 namespace {
 
@@ -68,10 +68,12 @@ public:
         , m_writeTimer(owner.m_io)
         , m_serial(serial)
         , m_peer(peer)
-        , m_lastActivity(std::chrono::steady_clock::now())
+        , m_lastActivity(owner.m_clock.now())
     {}
 
     void start() { readMore(); }
+
+    TimePoint now() const { return m_owner.m_clock.now(); }
 
     // Ends the connection at once; replies still on their way are dropped. `forget` is false
     // only when the listener itself is clearing its table.
@@ -120,12 +122,9 @@ private:
         if (!m_decoder.idle()) {
             // Time spent waiting for the controller is not the client's.
             if (m_paused)
-                m_frameStartedAt = std::chrono::steady_clock::now();
-            m_frameTimer.expires_at(m_frameStartedAt + limits().frameTimeout);
-            m_frameTimer.async_wait([self = shared_from_this()](const std::error_code& error) {
-                if (!error)
-                    self->frameTimedOut();
-            });
+                m_frameStartedAt = now();
+            m_frameDeadline = m_frameStartedAt + limits().frameTimeout;
+            waitForFrameDeadline();
         }
         m_paused = false;
         m_socket.async_read_some(
@@ -148,13 +147,13 @@ private:
             return;
         }
 
-        m_lastActivity = std::chrono::steady_clock::now();
+        m_lastActivity = now();
         const bool frameWasOpen = !m_decoder.idle();
         std::vector<HelperMessage> messages =
             m_decoder.feed(std::span<const std::uint8_t>(m_readBuffer.data(), size));
         m_madeCall = m_madeCall || !messages.empty();
         if (!m_decoder.idle() && (!frameWasOpen || !messages.empty()))
-            m_frameStartedAt = std::chrono::steady_clock::now();
+            m_frameStartedAt = now();
         for (HelperMessage& message : messages)
             m_pending.push_back(std::move(message));
 
@@ -169,12 +168,30 @@ private:
         finishIfDrained();
     }
 
+    // The deadline is on the listener's clock; the real timer only says when to look at it.
+    void waitForFrameDeadline()
+    {
+        m_frameTimer.expires_after(realWaitUntil(m_frameDeadline));
+        m_frameTimer.async_wait([self = shared_from_this()](const std::error_code& error) {
+            if (!error)
+                self->frameTimedOut();
+        });
+    }
+
+    TimePoint::duration realWaitUntil(TimePoint deadline) const
+    {
+        return m_owner.m_clock.realWait(std::max(deadline - now(), TimePoint::duration(0)));
+    }
+
     void frameTimedOut()
     {
         // A cancel can come too late for a handler already queued: check the deadline itself.
-        if (m_closed || !m_reading || m_decoder.idle() ||
-            m_frameTimer.expiry() > std::chrono::steady_clock::now())
+        if (m_closed || !m_reading || m_decoder.idle())
             return;
+        if (m_frameDeadline > now()) {
+            waitForFrameDeadline();
+            return;
+        }
         m_owner.report("closing a client connection: a frame was incomplete after %g s",
                        seconds(limits().frameTimeout));
         close();
@@ -282,21 +299,31 @@ private:
         if (m_closed || m_writing || m_output.empty())
             return;
         m_writing = true;
-        m_writeTimer.expires_after(limits().writeTimeout);
-        m_writeTimer.async_wait([self = shared_from_this()](const std::error_code& error) {
-            if (!error)
-                self->writeTimedOut();
-        });
+        m_writeDeadline = now() + limits().writeTimeout;
+        waitForWriteDeadline();
         asio::async_write(m_socket, asio::buffer(m_output.front()),
                           [self = shared_from_this()](const std::error_code& error, std::size_t) {
                               self->onWritten(error);
                           });
     }
 
+    void waitForWriteDeadline()
+    {
+        m_writeTimer.expires_after(realWaitUntil(m_writeDeadline));
+        m_writeTimer.async_wait([self = shared_from_this()](const std::error_code& error) {
+            if (!error)
+                self->writeTimedOut();
+        });
+    }
+
     void writeTimedOut()
     {
-        if (m_closed || !m_writing || m_writeTimer.expiry() > std::chrono::steady_clock::now())
+        if (m_closed || !m_writing)
             return;
+        if (m_writeDeadline > now()) {
+            waitForWriteDeadline();
+            return;
+        }
         m_owner.report("dropping a client that does not read its replies (none taken in %g s)",
                        seconds(limits().writeTimeout));
         close();
@@ -312,7 +339,7 @@ private:
             close(); // the client went away; nothing to report
             return;
         }
-        m_lastActivity = std::chrono::steady_clock::now();
+        m_lastActivity = now();
         m_outputBytes -= m_output.front().size();
         m_output.pop_front();
         writeNext();
@@ -335,12 +362,14 @@ private:
     asio::steady_timer m_writeTimer;
     const std::uint64_t m_serial;
     const std::optional<uid_t> m_peer;
-    SteadyTime m_lastActivity;
+    TimePoint m_lastActivity;
     bool m_madeCall = false; // a whole call has arrived
 
     HelperFrameDecoder m_decoder{HelperFrameKind::call};
     std::array<std::uint8_t, kReadChunkSize> m_readBuffer{};
-    SteadyTime m_frameStartedAt{};
+    TimePoint m_frameStartedAt{};
+    TimePoint m_frameDeadline{};
+    TimePoint m_writeDeadline{};
     std::deque<HelperMessage> m_pending;
     std::size_t m_inFlight = 0;
     std::deque<std::vector<std::uint8_t>> m_output;
@@ -353,12 +382,14 @@ private:
 };
 
 HelperListener::HelperListener(asio::io_context& io, BrisvaneHelperProtocol& service,
-                               HelperLog& log, std::string socketPath, Limits limits)
+                               HelperLog& log, std::string socketPath, Limits limits,
+                               const Clock& clock)
     : m_io(io)
     , m_service(service)
     , m_log(log)
     , m_socketPath(std::move(socketPath))
     , m_limits(limits)
+    , m_clock(clock)
     , m_acceptor(io)
     , m_acceptRetry(io)
 {}
@@ -525,15 +556,15 @@ std::size_t HelperListener::queuedReplyBytes() const
 
 void HelperListener::whenRepliesWritten(std::chrono::milliseconds limit, std::function<void()> done)
 {
-    pollRepliesWritten(std::chrono::steady_clock::now() + limit,
-                       std::make_shared<asio::steady_timer>(m_io), std::move(done));
+    pollRepliesWritten(m_clock.now() + limit, std::make_shared<asio::steady_timer>(m_io),
+                       std::move(done));
 }
 
-void HelperListener::pollRepliesWritten(SteadyTime deadline,
+void HelperListener::pollRepliesWritten(TimePoint deadline,
                                         std::shared_ptr<asio::steady_timer> timer,
                                         std::function<void()> done)
 {
-    if (queuedReplyBytes() == 0 || std::chrono::steady_clock::now() >= deadline) {
+    if (queuedReplyBytes() == 0 || m_clock.now() >= deadline) {
         done();
         return;
     }
@@ -545,7 +576,7 @@ void HelperListener::pollRepliesWritten(SteadyTime deadline,
 
 void HelperListener::report(const char* format, ...)
 {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_clock.now();
     if (now - m_reportWindowStart >= m_limits.reportInterval) {
         if (m_suppressedReports > 0)
             m_log.error("%llu more reports about clients were suppressed",

@@ -5,6 +5,7 @@
 // when it connects: only the ending policy's users may uninstall or stop the daemon.
 
 #include "shared/HelperShared.h"
+#include "smc/Clock.h"
 
 #include <asio/io_context.hpp>
 #include <asio/local/stream_protocol.hpp>
@@ -52,9 +53,11 @@ public:
     };
 
     // `io` must be run by exactly one thread (the main loop): it is the strand of every
-    // connection. `service` receives the calls and may reply from any thread.
+    // connection. `service` receives the calls and may reply from any thread. Every timeout is
+    // measured on `clock`.
     HelperListener(asio::io_context& io, BrisvaneHelperProtocol& service, HelperLog& log,
-                   std::string socketPath, Limits limits);
+                   std::string socketPath, Limits limits,
+                   const Clock& clock = SteadyClock::shared());
     HelperListener(asio::io_context& io, BrisvaneHelperProtocol& service, HelperLog& log,
                    std::string socketPath);
     ~HelperListener();
@@ -75,7 +78,6 @@ public:
     static bool isServing(const std::string& socketPath);
 
     // On the io_context's thread.
-    std::size_t connectionCount() const { return m_connections.size(); }
     std::size_t queuedReplyBytes() const;
     // Calls `done` on the io_context once no reply is waiting to be written, or after `limit`.
     void whenRepliesWritten(std::chrono::milliseconds limit, std::function<void()> done);
@@ -91,8 +93,8 @@ private:
     void forget(std::uint64_t serial);
     void makeRoomFor(std::optional<uid_t> newcomer);
     bool mayEndDaemon(std::optional<uid_t> peer) const;
-    void pollRepliesWritten(std::chrono::steady_clock::time_point deadline,
-                            std::shared_ptr<asio::steady_timer> timer, std::function<void()> done);
+    void pollRepliesWritten(Clock::time_point deadline, std::shared_ptr<asio::steady_timer> timer,
+                            std::function<void()> done);
     // Misbehaving clients are reported at most reportsPerInterval times per interval, so that a
     // client cannot flood the system log.
     void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -102,6 +104,7 @@ private:
     HelperLog& m_log;
     const std::string m_socketPath;
     const Limits m_limits;
+    const Clock& m_clock;
 
     asio::local::stream_protocol::acceptor m_acceptor;
     asio::steady_timer m_acceptRetry;
@@ -110,7 +113,7 @@ private:
     std::uint64_t m_displacedConnections = 0;
     std::function<bool(uid_t)> m_mayEndDaemon;
 
-    std::chrono::steady_clock::time_point m_reportWindowStart{};
+    Clock::time_point m_reportWindowStart{};
     std::size_t m_reportsInWindow = 0;
     std::uint64_t m_suppressedReports = 0;
 };

@@ -68,6 +68,21 @@ SMCError SMCError::serviceNotFound()
     return SMCError(Kind::serviceNotFound, "AppleSMC service not found");
 }
 
+bool SMCError::isTransportFailure() const
+{
+    switch (m_kind) {
+    case Kind::serviceNotFound:
+    case Kind::openFailed:
+    case Kind::callFailed:
+        return true;
+    case Kind::keyError:
+    case Kind::typeMismatch:
+    case Kind::sizeMismatch:
+        return false;
+    }
+    return false;
+}
+
 SMCError SMCError::sizeMismatch(std::string key, std::size_t expectedSize, std::size_t actualSize)
 {
     SMCError e(Kind::sizeMismatch, "SMC key " + key + " takes " + std::to_string(expectedSize) +

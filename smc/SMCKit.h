@@ -107,6 +107,10 @@ public:
     const std::string& expected() const { return m_expected; }
     const std::string& actual() const { return m_actual; }
 
+    // The SMC did not answer (no service, no connection, a failed call), as opposed to an answer
+    // that refused: the same request may succeed later.
+    bool isTransportFailure() const;
+
     const std::string& description() const { return m_description; }
     const char* what() const noexcept override { return m_description.c_str(); }
 

@@ -45,11 +45,9 @@ public:
     static void registerDefaults(UserDefaults& defaults);
 
     // Indexes of the fans not spinning, ascending (empty while fan alerts are off).
-    Q_PROPERTY(QList<int> notSpinningFans READ notSpinningFans NOTIFY alertsChanged)
     const QList<int>& notSpinningFans() const { return m_notSpinningFans; }
     Q_INVOKABLE bool isFanNotSpinning(int fan) const { return m_notSpinningFans.contains(fan); }
     // The temperature alert fired and has not re-armed.
-    Q_PROPERTY(bool temperatureAlertRaised READ temperatureAlertRaised NOTIFY alertsChanged)
     bool temperatureAlertRaised() const { return m_temperature.isRaised(); }
     // One localised line per current alert, fans first: "Right fan is not spinning",
     // "CPU at 91 °C" (the die's latest reading).

@@ -8,8 +8,6 @@
 
 namespace brisvane {
 
-Q_LOGGING_CATEGORY(lifecycleLog, "org.brisvane.Brisvane.app", QtInfoMsg)
-
 AppState::AppState(UserDefaults& defaults, QObject* parent)
     : QObject(parent)
 {
@@ -23,7 +21,7 @@ AppState::AppState(UserDefaults& defaults, QObject* parent)
     m_notifier = std::make_unique<FreedesktopNotifier>();
     m_alerts = std::make_unique<Alerts>(*m_telemetry, *m_engine, defaults, m_notifier.get());
     // The engine's handler is registered by now, so it sees the first sample.
-    m_telemetry->start(kSampleIntervalSeconds);
+    m_telemetry->start(TelemetryStore::kSampleIntervalSeconds);
     applyLaunchPresetChoice(defaults, *m_presets, *m_engine);
 }
 

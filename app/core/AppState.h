@@ -6,11 +6,11 @@
 #include "app/core/Alerts.h"
 #include "app/core/ControlEngine.h"
 #include "app/core/HelperControlling.h"
+#include "app/core/Logging.h"
 #include "app/core/PresetStore.h"
 #include "app/core/TelemetryStore.h"
 
 #include <QCoroTask>
-#include <QLoggingCategory>
 #include <QObject>
 
 #include <functional>
@@ -21,9 +21,6 @@ namespace brisvane {
 
 class DesktopNotifier;
 class UserDefaults;
-
-// Start-up, single instance and quit: "org.brisvane.Brisvane.app".
-Q_DECLARE_LOGGING_CATEGORY(lifecycleLog)
 
 class AppState : public QObject {
     Q_OBJECT
@@ -36,7 +33,6 @@ public:
     static constexpr char kCloseMainWindowAfterSecondsKey[] = "CloseMainWindowAfterSeconds";
     // The "ActivatePreset" value that selects the automatic slot.
     static constexpr char kAutomaticPresetChoice[] = "Automatic";
-    static constexpr double kSampleIntervalSeconds = 2.0;
 
     // Builds and starts the graph: the four parts (two fans, the default preset folder), the
     // helper's install state, the sampler at 2 s, then the launch-time preset choice.
@@ -67,7 +63,6 @@ public:
     using Action = std::function<void()>;
     const std::optional<Action>& openMainWindow() const { return m_openMainWindow; }
     void setOpenMainWindow(std::optional<Action> action);
-    Q_PROPERTY(bool canOpenMainWindow READ canOpenMainWindow NOTIFY openMainWindowChanged)
     bool canOpenMainWindow() const { return m_openMainWindow.has_value(); }
     // Runs openMainWindow if it is set; false when it is absent.
     Q_INVOKABLE bool requestOpenMainWindow();

@@ -47,17 +47,13 @@ public:
     void setQuickBoostPercent(double percent);
 
     // Per fan, the percentages of the last push; empty when it found no fans or no helper.
-    Q_PROPERTY(
-        QList<double> requestedPercents READ requestedPercents NOTIFY requestedPercentsChanged)
     const QList<double>& requestedPercents() const { return m_requestedPercents; }
 
     // Per fan, the RPM the daemon reported in force after the last setTargets; empty after a
     // release.
-    Q_PROPERTY(QList<double> effectiveTargets READ effectiveTargets NOTIFY effectiveTargetsChanged)
     const QList<double>& effectiveTargets() const { return m_effectiveTargets; }
 
     // True while the daemon runs the fans at this engine's targets.
-    Q_PROPERTY(bool isOverriding READ isOverriding NOTIFY isOverridingChanged)
     bool isOverriding() const { return m_isOverriding; }
 
     // The temperature the curves are evaluated at, °C.

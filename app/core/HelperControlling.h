@@ -63,11 +63,9 @@ public:
     const std::optional<HelperStatus>& lastStatus() const { return m_lastStatus; }
 
     // Unreachable counts as installed: calls are still attempted.
-    Q_PROPERTY(bool isInstalled READ isInstalled NOTIFY stateChanged)
     bool isInstalled() const { return m_state != HelperState::notInstalled; }
 
     // A known status from a daemon of another version than this app ships.
-    Q_PROPERTY(bool isHelperOutdated READ isHelperOutdated NOTIFY lastStatusChanged)
     bool isHelperOutdated() const
     {
         return m_lastStatus && m_lastStatus->version != HelperConstants::helperVersion;

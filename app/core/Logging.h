@@ -14,5 +14,7 @@ inline constexpr char kApplicationIdentifier[] = "org.brisvane.Brisvane";
 Q_DECLARE_LOGGING_CATEGORY(engineLog)       // "engine"
 Q_DECLARE_LOGGING_CATEGORY(helperClientLog) // "helper-client"
 Q_DECLARE_LOGGING_CATEGORY(presetsLog)      // "presets"
+// Start-up, single instance and quit: "org.brisvane.Brisvane.app".
+Q_DECLARE_LOGGING_CATEGORY(lifecycleLog)
 
 } // namespace brisvane

@@ -1,5 +1,6 @@
 #include "app/core/PresetImport.h"
 
+#include "app/core/FileReadError.h"
 #include "app/core/JSONDecodeError.h"
 
 #include <QFile>
@@ -86,12 +87,12 @@ QByteArray PresetImport::readFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw JSONDecodeError(file.errorString());
+        throw FileReadError(file.errorString());
     // Bounded: one byte more than allowed tells a file that is too large, whatever its size
     // claims to be (a pipe, a growing file).
     const QByteArray data = file.read(kMaximumFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        throw JSONDecodeError(file.errorString());
+        throw FileReadError(file.errorString());
     if (data.size() > kMaximumFileBytes)
         throw JSONDecodeError(tooLarge());
     return data;

@@ -26,7 +26,7 @@ public:
     // point's percent lie from 0 to 100.
     static QList<FanPreset> decode(const QByteArray& data);
     // The bytes of `path`, of which at most kMaximumFileBytes + 1 are read; throws
-    // JSONDecodeError for a file that cannot be read or is too large.
+    // FileReadError for a file that cannot be read, JSONDecodeError for one that is too large.
     static QByteArray readFile(const QString& path);
 
     // The decoded presets as the user presets they become beside `existing`: a new id each,

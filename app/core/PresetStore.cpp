@@ -75,11 +75,6 @@ PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDef
 
 // --- properties
 
-QString PresetStore::activePresetIDText() const
-{
-    return m_activePresetID ? uuidText(*m_activePresetID) : QString();
-}
-
 void PresetStore::setActivePresetIDText(const QString& id)
 {
     if (id.isEmpty()) {
@@ -118,11 +113,6 @@ const FanPreset* PresetStore::presetWithID(const QUuid& id) const
     const auto it = std::find_if(m_presets.cbegin(), m_presets.cend(),
                                  [&](const FanPreset& p) { return p.id == id; });
     return it != m_presets.cend() ? &*it : nullptr;
-}
-
-QVariant PresetStore::activePresetValue() const
-{
-    return m_activePreset ? QVariant::fromValue(*m_activePreset) : QVariant();
 }
 
 void PresetStore::publish(Changes changes)

@@ -43,20 +43,15 @@ public:
 
     // Absent = the automatic slot. Every assignment is written to the user defaults (even of
     // the current value), except during activateForSessionOnly; observers hear only changes.
-    // QML sees the UUID text, "" for the automatic slot.
-    Q_PROPERTY(QString activePresetID READ activePresetIDText WRITE setActivePresetIDText NOTIFY
-                   activePresetIDChanged)
+    // The menu bar sets it as UUID text, "" for the automatic slot.
     const std::optional<QUuid>& activePresetID() const { return m_activePresetID; }
     void setActivePresetID(const std::optional<QUuid>& id);
-    QString activePresetIDText() const;
     void setActivePresetIDText(const QString& id);
 
     // The automatic slot and one slot per preset, in the order the user arranged them.
-    Q_PROPERTY(QList<brisvane::PresetSlot> slotOrder READ slotOrder NOTIFY slotOrderChanged)
     const QList<PresetSlot>& slotOrder() const { return m_slotOrder; }
 
     // The first preset whose id is activePresetID; nothing (QML: null) otherwise.
-    Q_PROPERTY(QVariant activePreset READ activePresetValue NOTIFY activePresetChanged)
     const std::optional<FanPreset>& activePreset() const { return m_activePreset; }
     // The preset with that id, or none; valid until the presets next change.
     const FanPreset* presetWithID(const QUuid& id) const;
@@ -65,13 +60,10 @@ public:
     Q_PROPERTY(bool canAddPreset READ canAddPreset NOTIFY canAddPresetChanged)
     bool canAddPreset() const { return m_canAddPreset; }
 
-    Q_PROPERTY(int fanCount READ fanCount CONSTANT)
     int fanCount() const { return m_fanCount; }
 
-    Q_PROPERTY(bool persistsSlotOrder READ persistsSlotOrder CONSTANT)
     bool persistsSlotOrder() const { return m_persistsSlotOrder; }
 
-    Q_PROPERTY(QUrl fileURL READ fileURL CONSTANT)
     QUrl fileURL() const { return QUrl::fromLocalFile(m_filePath); }
     const QString& filePath() const { return m_filePath; }
 
@@ -141,7 +133,6 @@ private:
     QList<PresetSlot> m_slotOrder;
     std::optional<FanPreset> m_activePreset;
     bool m_canAddPreset = true;
-    QVariant activePresetValue() const;
 
     // Set when presets.json existed but could not be loaded: the first save moves it aside
     // instead of overwriting the user's only copy of those presets.

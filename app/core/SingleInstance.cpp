@@ -1,7 +1,7 @@
 #include "app/core/SingleInstance.h"
 
 #include "app/core/AppCommands.h"
-#include "app/core/AppState.h"
+#include "app/core/Logging.h"
 
 #include "shared/HelperShared.h"
 

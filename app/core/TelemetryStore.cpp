@@ -91,7 +91,9 @@ void TelemetryStore::start(double intervalSeconds)
 
 void TelemetryStore::onSample(SampleHandler handler)
 {
-    m_onSampleHandlers.push_back(std::move(handler));
+    // Direct: the store and every handler live on the main thread, and Qt calls a signal's
+    // connections in the order they were made.
+    connect(this, &TelemetryStore::sampleIngested, this, std::move(handler), Qt::DirectConnection);
 }
 
 void TelemetryStore::ingest(const TelemetrySample& incoming)
@@ -134,8 +136,7 @@ void TelemetryStore::ingest(const TelemetrySample& incoming)
     emit historyChanged();
     emit systemTemperatureChanged();
 
-    for (const SampleHandler& handler : m_onSampleHandlers)
-        handler(sample);
+    emit sampleIngested(sample);
 }
 
 std::optional<double> TelemetryStore::hottestTemperature() const
@@ -173,18 +174,6 @@ std::optional<double> TelemetryStore::temperature(FanPreset::Source source) cons
         break;
     }
     return systemTemperature();
-}
-
-QVariant TelemetryStore::hottestTemperatureValue() const
-{
-    const auto value = hottestTemperature();
-    return value ? QVariant(*value) : QVariant();
-}
-
-QVariant TelemetryStore::systemTemperatureValue() const
-{
-    const auto value = systemTemperature();
-    return value ? QVariant(*value) : QVariant();
 }
 
 } // namespace brisvane

@@ -39,8 +39,9 @@ public:
     // once, after every handler that must see the first sample has been registered.
     void start(double intervalSeconds = kSampleIntervalSeconds);
 
-    // Handlers run synchronously on every ingested sample, in registration order; there is no
-    // removal.
+    // Connects `handler` to sampleIngested: it runs synchronously on every ingested sample, after
+    // every other change signal and in registration order (the engine's request comes before
+    // the alerts and the headless status line that report on it); there is no removal.
     using SampleHandler = std::function<void(const TelemetrySample&)>;
     void onSample(SampleHandler handler);
 
@@ -60,29 +61,21 @@ public:
 
     // False once a sample arrives with no fans and no positive temperature; true again with the
     // first sample that has either.
-    Q_PROPERTY(bool smcAvailable READ smcAvailable NOTIFY smcAvailableChanged)
     bool smcAvailable() const { return m_smcAvailable; }
 
     // Highest cpuMax / gpuMax since launch, °C; never decrease.
-    Q_PROPERTY(double peakCPU READ peakCPU NOTIFY peakCPUChanged)
     double peakCPU() const { return m_peakCPU; }
-    Q_PROPERTY(double peakGPU READ peakGPU NOTIFY peakGPUChanged)
     double peakGPU() const { return m_peakGPU; }
 
     // Exponentially smoothed cpuMax / gpuMax, °C; 0 until a positive reading.
-    Q_PROPERTY(double cpuHottestSmoothed READ cpuHottestSmoothed NOTIFY cpuHottestSmoothedChanged)
     double cpuHottestSmoothed() const { return m_cpuHottestSmoothed; }
-    Q_PROPERTY(double gpuHottestSmoothed READ gpuHottestSmoothed NOTIFY gpuHottestSmoothedChanged)
     double gpuHottestSmoothed() const { return m_gpuHottestSmoothed; }
 
-    // The larger smoothed maximum; absent (QML: null) before the first sample.
-    Q_PROPERTY(QVariant hottestTemperature READ hottestTemperatureValue NOTIFY latestChanged)
+    // The larger smoothed maximum; absent before the first sample.
     std::optional<double> hottestTemperature() const;
 
     // The temperature that drives the fan curves, chosen by the temperature-source setting
-    // (read on every use); absent (QML: null) before the first sample.
-    Q_PROPERTY(
-        QVariant systemTemperature READ systemTemperatureValue NOTIFY systemTemperatureChanged)
+    // (read on every use); absent before the first sample.
     std::optional<double> systemTemperature() const;
 
     // The temperature a preset with this source is driven by: the CPU or GPU average of the
@@ -97,6 +90,8 @@ public:
     UserDefaults& defaults() const { return m_defaults; }
 
 signals:
+    // Last of the signals of one sample, when every value is in place.
+    void sampleIngested(const brisvane::TelemetrySample& sample);
     void latestChanged();
     void historyChanged();
     void smcAvailableChanged();
@@ -109,9 +104,6 @@ signals:
     void systemTemperatureChanged();
 
 private:
-    QVariant hottestTemperatureValue() const;
-    QVariant systemTemperatureValue() const;
-
     UserDefaults& m_defaults;
     QThread m_samplerThread;
     TelemetrySampler* m_sampler; // lives on m_samplerThread, deleted there when it finishes
@@ -124,7 +116,6 @@ private:
     double m_peakGPU = 0;
     double m_cpuHottestSmoothed = 0;
     double m_gpuHottestSmoothed = 0;
-    std::vector<SampleHandler> m_onSampleHandlers;
 };
 
 } // namespace brisvane

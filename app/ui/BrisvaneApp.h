@@ -62,8 +62,6 @@ public:
     QQuickWindow* mainWindow() const { return m_mainWindow; }
     QQuickWindow* menuBarPanel() const { return m_menuBarPanel; }
     MainWindowController* mainWindowController() const { return m_controller; }
-    bool hasMenuBarItem() const { return m_menuBarItem != nullptr; }
-    const MenuBarItem* menuBarItem() const { return m_menuBarItem.get(); }
     QQmlEngine& engine() const { return *m_engine; }
     // What happened when the window's content was first shown; absent before.
     const std::optional<MainWindowController::ContentShown>& contentShown() const

@@ -2,6 +2,7 @@
 
 #include "app/core/AppCommands.h"
 #include "app/core/AppState.h"
+#include "app/core/FileReadError.h"
 #include "app/core/JSONDecodeError.h"
 #include "app/core/PresetFile.h"
 #include "app/core/PresetImport.h"
@@ -141,6 +142,12 @@ int exportDirectly(const LaunchOptions& options, std::FILE* err)
     return reportFailure(reply, err, false);
 }
 
+int cannotImport(const QString& path, const QString& reason, std::FILE* err)
+{
+    printLine(err, QStringLiteral("Cannot import %1: %2").arg(path, reason));
+    return Exit::failed;
+}
+
 int importDirectly(const QByteArray& data, const QString& path, std::FILE* out, std::FILE* err)
 {
     QList<FanPreset> decoded;
@@ -190,11 +197,10 @@ int InstanceCommands::run(const LaunchOptions& options, std::FILE* out, std::FIL
         try {
             importData = PresetImport::readFile(options.filePath);
             PresetImport::decode(importData);
+        } catch (const FileReadError& error) {
+            return cannotImport(options.filePath, error.description(), err);
         } catch (const JSONDecodeError& error) {
-            printLine(
-                err,
-                QStringLiteral("Cannot import %1: %2").arg(options.filePath, error.description()));
-            return Exit::failed;
+            return cannotImport(options.filePath, error.description(), err);
         }
         request = {{QStringLiteral("command"), QStringLiteral("importPreset")},
                    {QStringLiteral("data"), QString::fromUtf8(importData)}};

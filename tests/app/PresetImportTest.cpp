@@ -3,6 +3,7 @@
 
 #include "tests/app/AppTestSupport.h"
 
+#include "app/core/FileReadError.h"
 #include "app/core/JSONDecodeError.h"
 #include "app/core/PresetFile.h"
 #include "app/core/PresetImport.h"
@@ -110,7 +111,7 @@ TEST(PresetImportTest, TheReadIsBoundedAndMissingFilesAreReported)
     file.write(QByteArray(10 * 1024 * 1024, ' '));
     file.close();
     EXPECT_THROW(PresetImport::readFile(path), JSONDecodeError);
-    EXPECT_THROW(PresetImport::readFile(folder.filePath("none.json")), JSONDecodeError);
+    EXPECT_THROW(PresetImport::readFile(folder.filePath("none.json")), FileReadError);
     ASSERT_TRUE(file.resize(PresetImport::kMaximumFileBytes));
     EXPECT_EQ(PresetImport::readFile(path).size(), PresetImport::kMaximumFileBytes);
 }

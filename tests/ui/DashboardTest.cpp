@@ -254,7 +254,7 @@ TEST_F(DashboardTest, HistoryChartNewSamplesExtendTheLinesAndTheSummaryFollows)
     auto state = makeState(*defaults);
     HistoryChartModel chart;
     chart.setKind(HistoryChartModel::Kind::FanSpeed);
-    chart.setAppState(state.get());
+    chart.setTelemetry(&state->telemetry());
     const auto history = samples(960);
 
     state->telemetry().ingest(history[0]);
@@ -283,7 +283,7 @@ TEST_F(DashboardTest, HistoryChartNewSamplesExtendTheLinesAndTheSummaryFollows)
                                             qtTrId("dashboard.history.windowLastMinutes").arg(30)));
     EXPECT_NEAR(chart.xUpper() - chart.xLower(), 1798, 1e-6);
 
-    chart.setAppState(nullptr);
+    chart.setTelemetry(nullptr);
     EXPECT_EQ(chart.rowCount(), 0) << "off screen the chart holds nothing";
 }
 

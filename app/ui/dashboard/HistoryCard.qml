@@ -20,14 +20,14 @@ Card {
 
     HistoryChartModel {
         id: temperatures
-        appState: root.appState
+        telemetry: root.appState ? root.appState.telemetry : null
         kind: HistoryChartModel.Temperature
         colors: Theme.colors
         primaryColor: Theme.textColor
     }
     HistoryChartModel {
         id: fanSpeeds
-        appState: root.appState
+        telemetry: root.appState ? root.appState.telemetry : null
         kind: HistoryChartModel.FanSpeed
         colors: Theme.colors
         primaryColor: Theme.textColor

@@ -30,18 +30,17 @@ HistoryChartModel::HistoryChartModel(QObject* parent)
     update();
 }
 
-void HistoryChartModel::setAppState(AppState* state)
+void HistoryChartModel::setTelemetry(TelemetryStore* telemetry)
 {
-    if (m_appState == state)
+    if (m_telemetry == telemetry)
         return;
-    if (m_appState)
-        m_appState->telemetry().disconnect(this);
-    m_appState = state;
-    if (state)
-        connect(&state->telemetry(), &TelemetryStore::historyChanged, this,
-                &HistoryChartModel::update);
+    if (m_telemetry)
+        m_telemetry->disconnect(this);
+    m_telemetry = telemetry;
+    if (telemetry)
+        connect(telemetry, &TelemetryStore::historyChanged, this, &HistoryChartModel::update);
     update();
-    emit appStateChanged();
+    emit telemetryChanged();
 }
 
 void HistoryChartModel::setKind(Kind kind)
@@ -143,8 +142,8 @@ bool HistoryChartModel::extend(Series& series, const QList<qint64>& keys,
 
 void HistoryChartModel::update()
 {
-    if (m_appState) {
-        const TelemetryStore& store = m_appState->telemetry();
+    if (m_telemetry) {
+        const TelemetryStore& store = *m_telemetry;
         m_samples = HistoryCard::downsampled(store.history(), store.evictedSampleCount());
     } else {
         m_samples.clear();

@@ -5,7 +5,7 @@
 // shifts with the item's position, so a new sample appends to the lines instead of moving every
 // point; only a new set of series or a change of stride starts the lines over.
 
-#include "app/core/AppState.h"
+#include "app/core/TelemetryStore.h"
 #include "app/ui/dashboard/HistoryChartAxis.h"
 #include "app/ui/dashboard/SmoothedPolyline.h"
 #include "app/ui/design/AppColors.h"
@@ -48,9 +48,10 @@ public:
     explicit HistoryChartModel(QObject* parent = nullptr);
 
     // While null (the dashboard is off screen) the chart holds nothing and follows nothing.
-    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged)
-    AppState* appState() const { return m_appState; }
-    void setAppState(AppState* state);
+    Q_PROPERTY(brisvane::TelemetryStore* telemetry READ telemetry WRITE setTelemetry NOTIFY
+                   telemetryChanged)
+    TelemetryStore* telemetry() const { return m_telemetry; }
+    void setTelemetry(TelemetryStore* telemetry);
 
     Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY kindChanged)
     Kind kind() const { return m_kind; }
@@ -107,7 +108,7 @@ public:
     static QString fanSpeedSummary(const QList<TelemetrySample>& samples);
 
 signals:
-    void appStateChanged();
+    void telemetryChanged();
     void kindChanged();
     void colorsChanged();
     void chartChanged();
@@ -134,7 +135,7 @@ private:
     ChartDomain temperatureDomain() const;
     ChartDomain speedDomain() const;
 
-    QPointer<AppState> m_appState;
+    QPointer<TelemetryStore> m_telemetry;
     Kind m_kind = Kind::Temperature;
     AppColors m_colors;
     QColor m_primaryColor = Qt::black;

@@ -42,7 +42,6 @@ public:
     double cpuCelsius() const { return m_cpuCelsius; }
     Q_PROPERTY(double gpuCelsius READ gpuCelsius NOTIFY readingsChanged)
     double gpuCelsius() const { return m_gpuCelsius; }
-    Q_PROPERTY(int fanCount READ rowCount NOTIFY readingsChanged)
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

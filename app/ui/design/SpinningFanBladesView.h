@@ -56,7 +56,6 @@ public:
     void setAccentColor(const QColor& color);
 
     // How many times the blades were drawn into an image.
-    Q_PROPERTY(int renderCount READ renderCount NOTIFY renderCountChanged)
     int renderCount() const { return m_renderCount; }
     const std::optional<RenderedLook>& renderedLook() const { return m_renderedLook; }
     const QImage& image() const { return m_image; }

@@ -212,7 +212,7 @@ int header(const QString& state, const QString& scheme, const QString& file, int
     auto helper = std::make_unique<AcceptingHelper>(helperState, status);
     auto presets = std::make_unique<PresetStore>(2, presetDirectory, defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
-    telemetry->start(AppState::kSampleIntervalSeconds);
+    telemetry->start(TelemetryStore::kSampleIntervalSeconds);
     auto appState = std::make_unique<AppState>(std::move(telemetry), std::move(helper),
                                                std::move(presets), std::move(engine));
     if (state == QLatin1StringView("preset"))
@@ -316,7 +316,7 @@ int presetsScreen(const QString& state, const QString& scheme, const QString& fi
     auto helper = std::make_unique<AcceptingHelper>(HelperState::installed);
     auto presets = std::make_unique<PresetStore>(2, presetDirectory, defaults);
     auto engine = std::make_unique<ControlEngine>(*telemetry, *presets, *helper);
-    telemetry->start(AppState::kSampleIntervalSeconds);
+    telemetry->start(TelemetryStore::kSampleIntervalSeconds);
     AppState appState(std::move(telemetry), std::move(helper), std::move(presets),
                       std::move(engine));
     if (state != QLatin1StringView("fresh"))

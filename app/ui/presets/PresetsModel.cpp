@@ -4,6 +4,7 @@
 #include "app/ui/presets/MiniCurveThumbnailPath.h"
 #include "app/ui/presets/PresetGrid.h"
 
+#include "app/core/FileReadError.h"
 #include "app/core/JSONDecodeError.h"
 #include "app/core/PresetFile.h"
 #include "app/core/PresetImport.h"
@@ -299,6 +300,12 @@ void PresetsModel::setPendingExport(std::optional<PendingExport> pending)
     emit replaceChanged();
 }
 
+void PresetsModel::importFailed(const QUrl& file, const QString& reason)
+{
+    setFileError(qtTrId("presets.import.failedTitle"),
+                 QStringLiteral("%1: %2").arg(file.fileName(), reason));
+}
+
 bool PresetsModel::importFiles(const QList<QUrl>& files)
 {
     if (!m_appState || files.isEmpty())
@@ -307,11 +314,13 @@ bool PresetsModel::importFiles(const QList<QUrl>& files)
     for (const QUrl& file : files) {
         try {
             if (!file.isLocalFile())
-                throw JSONDecodeError(file.toDisplayString());
+                throw FileReadError(file.toDisplayString());
             decoded += PresetImport::decode(PresetImport::readFile(file.toLocalFile()));
+        } catch (const FileReadError& error) {
+            importFailed(file, error.description());
+            return false;
         } catch (const JSONDecodeError& error) {
-            setFileError(qtTrId("presets.import.failedTitle"),
-                         QStringLiteral("%1: %2").arg(file.fileName(), error.description()));
+            importFailed(file, error.description());
             return false;
         }
     }

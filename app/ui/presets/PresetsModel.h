@@ -161,6 +161,7 @@ private:
     QString m_renameDraftName;
     std::optional<QUuid> m_pendingDeletionID;
     void setFileError(const QString& title, const QString& message);
+    void importFailed(const QUrl& file, const QString& reason);
     QString m_fileErrorTitle;
     QString m_fileErrorMessage;
     void rememberFolderOf(const QUrl& file);

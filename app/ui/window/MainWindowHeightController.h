@@ -45,8 +45,6 @@ public:
     void setContentArea(QQuickItem* item);
 
     // The last height reported while the window was on screen.
-    Q_PROPERTY(double latestNaturalContentHeight READ latestNaturalContentHeight NOTIFY
-                   latestNaturalContentHeightChanged)
     double latestNaturalContentHeight() const { return m_latestNaturalContentHeight; }
 
     // A report of the content's natural height; dropped while the window is off screen.
