@@ -75,6 +75,12 @@ void quitOnSignals(UnixSignalNotifier& notifier, AppDelegate& delegate)
 
 int runWindowed(int argc, char** argv, bool openPanel)
 {
+    // On X11 only the tray icon and its menu paint through Qt's own backing store (Qt Quick
+    // presents through OpenGL). Before each repaint of a shared-memory image Qt waits for a round
+    // trip to the X server; sending the icon's few hundred bytes costs less. A user's own choice
+    // stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brisvane.Brisvane"));

@@ -12,10 +12,37 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QMenu>
-#include <QPixmap>
+#include <QPainter>
 
 namespace brisvane {
+
+namespace {
+
+// The label as the tray's icon, painted as it is. A pixmap icon would copy it into a pixmap,
+// then build a cache key and search the pixmap cache each time the tray repaints it.
+class LabelIconEngine final : public QIconEngine {
+public:
+    explicit LabelIconEngine(QImage image)
+        : m_image(std::move(image))
+    {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        painter->drawImage(rect, m_image);
+    }
+    QIconEngine* clone() const override { return new LabelIconEngine(m_image); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {m_image.deviceIndependentSize().toSize()};
+    }
+    bool isNull() override { return m_image.isNull(); }
+
+private:
+    QImage m_image;
+};
+
+} // namespace
 
 bool MenuBarItem::isAvailable()
 {
@@ -109,7 +136,7 @@ void MenuBarItem::updateLabel()
                : MenuBarLabel::image(temperature, m_readingLines.at(1), scale, ink);
     if (MenuBarLabel::drawCount() != drawnBefore)
         RenderStats::trayImageDrawn(square ? temperature : m_readingLines.join(QLatin1Char(' ')));
-    m_tray.setIcon(QIcon(QPixmap::fromImage(image)));
+    m_tray.setIcon(QIcon(new LabelIconEngine(image)));
 }
 
 QSize MenuBarItem::iconArea() const

@@ -73,17 +73,13 @@ ShapedText shape(const QString& text)
     return {layout.glyphRuns(), line.naturalTextWidth()};
 }
 
-// Each digit alone and each run of other characters: the few pieces every reading is made of,
-// shaped once. A line in a right-to-left script is shaped whole, since its pieces do not run
-// left to right.
-QList<ShapedText> shapedPieces(const QString& text)
+// The pieces a reading is made of: each digit alone and each run of other characters. A
+// right-to-left text is one piece, since its pieces do not run left to right.
+QStringList piecesOf(const QString& text)
 {
-    static QHash<QString, ShapedText> pieces;
     if (text.isRightToLeft())
-        return {shape(text)};
-    // The label's pieces are few; a stream of odd texts must not grow the cache without bound.
-    constexpr qsizetype kMostPieces = 64;
-    QList<ShapedText> shaped;
+        return {text};
+    QStringList pieces;
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = start + 1;
@@ -91,7 +87,21 @@ QList<ShapedText> shapedPieces(const QString& text)
             while (end < text.size() && !text.at(end).isDigit())
                 ++end;
         }
-        const QString piece = text.mid(start, end - start);
+        pieces.append(text.mid(start, end - start));
+        start = end;
+    }
+    return pieces;
+}
+
+// The pieces of a line, each shaped once: a new reading reuses the digits and words of earlier
+// ones.
+QList<ShapedText> shapedPieces(const QString& text)
+{
+    static QHash<QString, ShapedText> pieces;
+    // The label's pieces are few; a stream of odd texts must not grow the cache without bound.
+    constexpr qsizetype kMostPieces = 64;
+    QList<ShapedText> shaped;
+    for (const QString& piece : piecesOf(text)) {
         auto found = pieces.constFind(piece);
         if (found == pieces.constEnd()) {
             if (pieces.size() >= kMostPieces)
@@ -99,7 +109,6 @@ QList<ShapedText> shapedPieces(const QString& text)
             found = pieces.insert(piece, shape(piece));
         }
         shaped.append(*found);
-        start = end;
     }
     return shaped;
 }
@@ -151,10 +160,126 @@ int fittingPixelSize(const QString& text, const QSize& area)
     return pixelSize;
 }
 
+// One piece of the square label, rasterized once in its size, scale and ink: a new reading
+// blends a few of these instead of shaping and rasterizing its text, which costs several times
+// more in the short wake-up a tray label gets every sample.
+struct InkedPiece {
+    QImage image; // the full height of the area; the pen starts `origin` device pixels in
+    int origin = 0;
+    double advance = 0;
+    QRectF ink; // from the pen's start on the baseline
+};
+
+struct PieceKey {
+    QString text;
+    int pixelSize = 0;
+    int areaHeight = 0;
+    qint64 scaleHundredths = 0;
+    QRgb ink = 0;
+    bool operator==(const PieceKey&) const = default;
+};
+
+size_t qHash(const PieceKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.pixelSize, key.areaHeight, key.scaleHundredths, key.ink);
+}
+
+QFont squareFont(int pixelSize)
+{
+    QFont font = squareFont();
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The baseline that centres the digits' height in the area.
+double squareBaseline(const QFontMetricsF& metrics, int areaHeight)
+{
+    return (areaHeight + metrics.capHeight()) / 2;
+}
+
+const InkedPiece& inkedPiece(const QString& text, int pixelSize, int areaHeight, double scale,
+                             const QColor& ink)
+{
+    static QHash<PieceKey, InkedPiece> pieces;
+    const PieceKey key{text, pixelSize, areaHeight, static_cast<qint64>(scale * 100), ink.rgba()};
+    if (auto found = pieces.constFind(key); found != pieces.constEnd())
+        return *found;
+    // The label's pieces are few; a stream of odd texts must not grow the cache without bound.
+    constexpr qsizetype kMostPieces = 64;
+    if (pieces.size() >= kMostPieces)
+        pieces.clear();
+
+    const QFont font = squareFont(pixelSize);
+    const QFontMetricsF metrics(font);
+    InkedPiece piece;
+    piece.advance = metrics.horizontalAdvance(text);
+    piece.ink = metrics.tightBoundingRect(text);
+    // A pixel of room around the ink for its antialiased edge.
+    const double left = std::min(0.0, piece.ink.left()) - 1;
+    const double right = std::max(piece.advance, piece.ink.right()) + 1;
+    piece.origin = static_cast<int>(std::ceil(-left * scale));
+    piece.image = QImage(static_cast<int>(std::ceil((right - left) * scale)) + 1,
+                         static_cast<int>(std::ceil(areaHeight * scale)),
+                         QImage::Format_ARGB32_Premultiplied);
+    piece.image.fill(Qt::transparent);
+    piece.image.setDevicePixelRatio(scale);
+    QPainter painter(&piece.image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(ink);
+    painter.drawText(QPointF(piece.origin / scale, squareBaseline(metrics, areaHeight)), text);
+    return *pieces.insert(key, std::move(piece));
+}
+
+// Source-over of premultiplied `piece` onto `target` with its left edge at column `x`.
+void blendOver(QImage& target, const QImage& piece, int x)
+{
+    const int from = std::max(0, -x);
+    const int to = std::min(piece.width(), target.width() - x);
+    const int rows = std::min(piece.height(), target.height());
+    for (int y = 0; y < rows; ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(piece.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y)) + x;
+        for (int column = from; column < to; ++column) {
+            const QRgb over = source[column];
+            if (over == 0)
+                continue;
+            const uint keep = 255 - qAlpha(over);
+            const QRgb under = line[column];
+            line[column] = qRgba(
+                qRed(over) + qRed(under) * keep / 255, qGreen(over) + qGreen(under) * keep / 255,
+                qBlue(over) + qBlue(under) * keep / 255, qAlpha(over) + qAlpha(under) * keep / 255);
+        }
+    }
+}
+
+// A reading laid out from its pieces at one size: where each piece's pen starts, from the
+// text's, and the ink of the whole.
+struct SquareLayout {
+    QList<const InkedPiece*> pieces;
+    QList<double> pens;
+    QRectF ink;
+};
+
+SquareLayout squareLayout(const QString& temperature, int pixelSize, int areaHeight, double scale,
+                          const QColor& ink)
+{
+    SquareLayout layout;
+    double pen = 0;
+    for (const QString& text : piecesOf(temperature)) {
+        const InkedPiece& piece = inkedPiece(text, pixelSize, areaHeight, scale, ink);
+        layout.pieces.append(&piece);
+        layout.pens.append(pen);
+        layout.ink |= piece.ink.translated(pen, 0);
+        pen += piece.advance;
+    }
+    return layout;
+}
+
 // Every two-digit reading gets the size that fits the widest of them, so the label keeps still
 // as the Mac warms; a wider text (past 99°, or a longer translation) steps down to its own fit.
 // Fitting takes several sizes of the font: it is done once per area, not per reading.
-int temperaturePixelSize(const QString& temperature, const QSize& area)
+int twoDigitPixelSize(const QSize& area)
 {
     struct Fitted {
         QSize area;
@@ -163,12 +288,7 @@ int temperaturePixelSize(const QString& temperature, const QSize& area)
     static Fitted twoDigits;
     if (twoDigits.area != area)
         twoDigits = {area, fittingPixelSize(qtTrId("menuBar.item.temperature").arg(88), area)};
-    QFont font = squareFont();
-    font.setPixelSize(twoDigits.pixelSize);
-    if (QFontMetricsF(font).tightBoundingRect(temperature).width() <=
-        area.width() - 2 * kSpareEachSide)
-        return twoDigits.pixelSize;
-    return std::min(twoDigits.pixelSize, fittingPixelSize(temperature, area));
+    return twoDigits.pixelSize;
 }
 
 } // namespace
@@ -295,24 +415,26 @@ QImage MenuBarLabel::temperatureImage(const QString& temperature, const QSize& a
     ++drawings();
     QImage image;
     if (!area.isEmpty() && scale > 0 && !temperature.isEmpty()) {
+        SquareLayout layout =
+            squareLayout(temperature, twoDigitPixelSize(area), area.height(), scale, ink);
+        if (layout.ink.width() > area.width() - 2 * kSpareEachSide) {
+            const int fitting =
+                std::min(twoDigitPixelSize(area), fittingPixelSize(temperature, area));
+            layout = squareLayout(temperature, fitting, area.height(), scale, ink);
+        }
         image = QImage(QSize(static_cast<int>(std::ceil(area.width() * scale)),
                              static_cast<int>(std::ceil(area.height() * scale))),
                        QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(scale);
         image.fill(Qt::transparent);
-        QFont font = squareFont();
-        font.setPixelSize(temperaturePixelSize(temperature, area));
-        const QFontMetricsF metrics(font);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.setFont(font);
-        painter.setPen(ink);
-        // The ink is centred, not the advance or the line, which hold bearings and room for
-        // descenders.
-        const QRectF ink = metrics.tightBoundingRect(temperature);
-        const double x = (area.width() - ink.width()) / 2 - ink.left();
-        const double baseline = (area.height() + metrics.capHeight()) / 2;
-        painter.drawText(QPointF(x, baseline), temperature);
+        // The ink is centred, not the advance, which holds the bearings.
+        const double start = (area.width() - layout.ink.width()) / 2 - layout.ink.left();
+        for (qsizetype i = 0; i < layout.pieces.size(); ++i) {
+            const InkedPiece& piece = *layout.pieces.at(i);
+            blendOver(image, piece.image,
+                      static_cast<int>(std::lround((start + layout.pens.at(i)) * scale)) -
+                          piece.origin);
+        }
+        image.setDevicePixelRatio(scale);
     }
     entry = {key, ink, image};
     return image;
