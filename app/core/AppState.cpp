@@ -11,7 +11,6 @@ namespace brisvane {
 AppState::AppState(UserDefaults& defaults, QObject* parent)
     : QObject(parent)
 {
-    registerDefaults(defaults);
     m_telemetry = std::make_unique<TelemetryStore>(defaults);
     auto helper = std::make_unique<HelperClient>();
     helper->refreshInstallState();
@@ -57,11 +56,6 @@ bool AppState::requestOpenMainWindow()
     const Action action = *m_openMainWindow;
     action();
     return true;
-}
-
-void AppState::registerDefaults(UserDefaults& defaults)
-{
-    defaults.registerDefaults({{QLatin1StringView(kHideDockIconWhenWindowClosedKey), true}});
 }
 
 void AppState::applyLaunchPresetChoice(const UserDefaults& defaults, PresetStore& presets,

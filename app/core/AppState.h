@@ -26,11 +26,8 @@ class AppState : public QObject {
     Q_OBJECT
 
 public:
-    // The user-defaults keys read at start and by the main window.
-    static constexpr char kHideDockIconWhenWindowClosedKey[] = "hideDockIconWhenWindowClosed";
-    static constexpr char kForceColorSchemeKey[] = "ForceColorScheme";
+    // The user-defaults key read at start.
     static constexpr char kActivatePresetKey[] = "ActivatePreset";
-    static constexpr char kCloseMainWindowAfterSecondsKey[] = "CloseMainWindowAfterSeconds";
     // The "ActivatePreset" value that selects the automatic slot.
     static constexpr char kAutomaticPresetChoice[] = "Automatic";
 
@@ -66,9 +63,6 @@ public:
     bool canOpenMainWindow() const { return m_openMainWindow.has_value(); }
     // Runs openMainWindow if it is set; false when it is absent.
     Q_INVOKABLE bool requestOpenMainWindow();
-
-    // The registered defaults of the application ("hideDockIconWhenWindowClosed" = true).
-    static void registerDefaults(UserDefaults& defaults);
 
     // "ActivatePreset": "Automatic" selects the automatic slot, any other text the first preset
     // with exactly that name, for this run only, followed by a push; no match does nothing.

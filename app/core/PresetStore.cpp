@@ -29,10 +29,6 @@ QString defaultDirectory()
 
 } // namespace
 
-PresetStore::PresetStore(int fanCount, std::optional<QString> directory, QObject* parent)
-    : PresetStore(fanCount, std::move(directory), UserDefaults::standard(), parent)
-{}
-
 PresetStore::PresetStore(int fanCount, std::optional<QString> directory, UserDefaults& defaults,
                          QObject* parent)
     : QObject(parent)

@@ -34,8 +34,6 @@ public:
     // order is neither read nor written. A fanCount below 1 is raised to 1.
     PresetStore(int fanCount, std::optional<QString> directory, UserDefaults& defaults,
                 QObject* parent = nullptr);
-    explicit PresetStore(int fanCount = 2, std::optional<QString> directory = std::nullopt,
-                         QObject* parent = nullptr);
 
     // Built-ins first (Cool, Full speed), then the user presets in load/creation order.
     Q_PROPERTY(QList<brisvane::FanPreset> presets READ presets NOTIFY presetsChanged)

@@ -48,10 +48,6 @@ TelemetrySample TelemetryStore::sanitised(TelemetrySample sample,
     return sample;
 }
 
-TelemetryStore::TelemetryStore(QObject* parent)
-    : TelemetryStore(UserDefaults::standard(), parent)
-{}
-
 TelemetryStore::TelemetryStore(UserDefaults& defaults, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)

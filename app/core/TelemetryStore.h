@@ -32,7 +32,6 @@ public:
     // Creates the sampler and its thread; nothing is opened or started yet. `defaults` holds the
     // temperature-source choice and must outlive the store.
     explicit TelemetryStore(UserDefaults& defaults, QObject* parent = nullptr);
-    explicit TelemetryStore(QObject* parent = nullptr);
     ~TelemetryStore() override;
 
     // Starts the sampler thread at low priority; its samples are ingested here, in order. Call

@@ -4,6 +4,7 @@
 #include "app/ui/MenuBarItem.h"
 #include "app/ui/RenderStats.h"
 #include "app/ui/design/SymbolImageProvider.h"
+#include "app/ui/design/WindowDefaults.h"
 #include "app/ui/menubar/MenuBarPanelPlacement.h"
 #include "app/ui/menubar/PanelChrome.h"
 #include "app/ui/window/MainSection.h"
@@ -34,6 +35,7 @@ BrisvaneApp::BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& d
     , m_delegate(delegate)
     , m_defaults(defaults)
 {
+    WindowDefaults::registerDefaults(defaults);
     m_freedMemoryReturn.setSingleShot(true);
     m_freedMemoryReturn.setInterval(kFreedMemoryReturnDelayMs);
     connect(&m_freedMemoryReturn, &QTimer::timeout, this, &BrisvaneApp::returnFreedMemory);
@@ -83,8 +85,9 @@ bool BrisvaneApp::buildScenes(bool present)
     m_mainWindow =
         load(kMainWindowURL,
              {{QStringLiteral("appState"), QVariant::fromValue(&m_state)},
+              {QStringLiteral("mainWindowVisibility"), QVariant::fromValue(&m_visibility)},
               {QStringLiteral("forcedColorScheme"),
-               m_defaults.stringValue(QLatin1StringView(AppState::kForceColorSchemeKey))
+               m_defaults.stringValue(QLatin1StringView(WindowDefaults::kForceColorSchemeKey))
                    .value_or(QString())},
               {QStringLiteral("initialSection"),
                m_defaults.stringValue(QLatin1StringView(kInitialSectionKey)).value_or(QString())}});
@@ -245,7 +248,7 @@ void BrisvaneApp::onMainWindowVisibleChanged(bool visible)
             return;
         m_delegate.setAppState(&m_state);
         if (!m_controller)
-            m_controller = new MainWindowController(*m_mainWindow, m_defaults);
+            m_controller = new MainWindowController(*m_mainWindow, m_defaults, m_visibility);
         m_contentShown = m_controller->contentShown();
         emit mainWindowContentShown();
     });

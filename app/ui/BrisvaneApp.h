@@ -6,6 +6,7 @@
 // optional auto-close. Nothing looks a window up: everything goes through this owner.
 
 #include "app/ui/MainWindowController.h"
+#include "app/ui/window/MainWindowVisibility.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -33,7 +34,7 @@ public:
     static constexpr char kInitialSectionKey[] = "InitialSection";
     static constexpr char kMenuBarPanelURL[] = "qrc:/Brisvane/UI/MenuBar/Main.qml";
 
-    // All three must outlive the scenes.
+    // Registers the window's defaults. All three must outlive the scenes.
     BrisvaneApp(AppState& state, AppDelegate& delegate, UserDefaults& defaults,
                 QObject* parent = nullptr);
     ~BrisvaneApp() override;
@@ -62,6 +63,8 @@ public:
     QQuickWindow* mainWindow() const { return m_mainWindow; }
     QQuickWindow* menuBarPanel() const { return m_menuBarPanel; }
     MainWindowController* mainWindowController() const { return m_controller; }
+    // Whether the main window is on screen: its controller keeps it, its QML reads it.
+    MainWindowVisibility& mainWindowVisibility() { return m_visibility; }
     QQmlEngine& engine() const { return *m_engine; }
     // What happened when the window's content was first shown; absent before.
     const std::optional<MainWindowController::ContentShown>& contentShown() const
@@ -81,6 +84,8 @@ private:
     AppState& m_state;
     AppDelegate& m_delegate;
     UserDefaults& m_defaults;
+    // Before the engine, whose windows read it.
+    MainWindowVisibility m_visibility;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_mainWindow;
     QPointer<QQuickWindow> m_menuBarPanel;

@@ -151,7 +151,7 @@ int runInstanceCommand(int argc, char** argv, const LaunchOptions& options)
     loadTranslations(app);
     // The preset store's load line is for the app's log, not for a script's output.
     QLoggingCategory::setFilterRules(QStringLiteral("org.brisvane.Brisvane.*.info=false"));
-    return InstanceCommands::run(options, stdout, stderr);
+    return InstanceCommands::run(options, UserDefaults::standard(), stdout, stderr);
 }
 
 } // namespace

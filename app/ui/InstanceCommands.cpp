@@ -127,9 +127,9 @@ int writeExport(const QByteArray& data, const QString& path, std::FILE* err)
 }
 
 // No copy runs: the store on the preset file, written as the app writes it.
-int exportDirectly(const LaunchOptions& options, std::FILE* err)
+int exportDirectly(const LaunchOptions& options, UserDefaults& defaults, std::FILE* err)
 {
-    const PresetStore store(2, std::nullopt, UserDefaults::standard());
+    const PresetStore store(2, std::nullopt, defaults);
     for (const FanPreset& preset : store.presets())
         if (preset.name == options.presetName)
             return writeExport(PresetImport::encode(preset), options.filePath, err);
@@ -148,7 +148,8 @@ int cannotImport(const QString& path, const QString& reason, std::FILE* err)
     return Exit::failed;
 }
 
-int importDirectly(const QByteArray& data, const QString& path, std::FILE* out, std::FILE* err)
+int importDirectly(const QByteArray& data, const QString& path, UserDefaults& defaults,
+                   std::FILE* out, std::FILE* err)
 {
     QList<FanPreset> decoded;
     try {
@@ -157,7 +158,7 @@ int importDirectly(const QByteArray& data, const QString& path, std::FILE* out, 
         printLine(err, QStringLiteral("Cannot import %1: %2").arg(path, error.description()));
         return Exit::failed;
     }
-    PresetStore store(2, std::nullopt, UserDefaults::standard());
+    PresetStore store(2, std::nullopt, defaults);
     const std::optional<QList<FanPreset>> added = store.importPresets(decoded);
     if (!added) {
         printLine(err, QString::fromLatin1(AppCommands::kLimitReached));
@@ -170,7 +171,8 @@ int importDirectly(const QByteArray& data, const QString& path, std::FILE* out, 
 
 } // namespace
 
-int InstanceCommands::run(const LaunchOptions& options, std::FILE* out, std::FILE* err)
+int InstanceCommands::run(const LaunchOptions& options, UserDefaults& defaults, std::FILE* out,
+                          std::FILE* err)
 {
     using Mode = LaunchOptions::Mode;
     QJsonObject request;
@@ -212,9 +214,9 @@ int InstanceCommands::run(const LaunchOptions& options, std::FILE* out, std::FIL
     const Connection connection = send(request);
     if (!connection.reply) {
         if (options.mode == Mode::exportPreset)
-            return exportDirectly(options, err);
+            return exportDirectly(options, defaults, err);
         if (options.mode == Mode::importPreset)
-            return importDirectly(importData, options.filePath, out, err);
+            return importDirectly(importData, options.filePath, defaults, out, err);
         printLine(err, QString::fromLatin1(kNotRunning));
         return Exit::notRunning;
     }

@@ -9,12 +9,16 @@
 
 namespace brisvane {
 
+class UserDefaults;
+
 class InstanceCommands {
 public:
     static constexpr char kNotRunning[] = "Brisvane is not running";
 
     // Needs a QCoreApplication with the translations installed (preset and fan names).
-    static int run(const LaunchOptions& options, std::FILE* out, std::FILE* err);
+    // `defaults` holds the slot order of the preset file worked on directly.
+    static int run(const LaunchOptions& options, UserDefaults& defaults, std::FILE* out,
+                   std::FILE* err);
 };
 
 } // namespace brisvane

@@ -1,9 +1,9 @@
 #include "app/ui/MainWindowController.h"
 
 #include "app/ui/ActivationPolicy.h"
+#include "app/ui/design/WindowDefaults.h"
+#include "app/ui/window/MainWindowVisibility.h"
 
-#include "app/core/AppState.h"
-#include "app/core/MainWindowVisibility.h"
 #include "app/core/UserDefaults.h"
 
 #include <QCloseEvent>
@@ -31,10 +31,12 @@ void centre(QWindow& window)
 
 } // namespace
 
-MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaults)
+MainWindowController::MainWindowController(QWindow& window, UserDefaults& defaults,
+                                           MainWindowVisibility& visibility)
     : QObject(&window)
     , m_window(&window)
     , m_defaults(defaults)
+    , m_visibility(visibility)
 {
     window.installEventFilter(this);
     // Only minimising and restoring count: state changes that come with showing and hiding are
@@ -57,7 +59,7 @@ MainWindowController::~MainWindowController()
 void MainWindowController::show()
 {
     setActivationPolicy(ActivationPolicy::regular);
-    MainWindowVisibility::shared().setIsOnScreen(true);
+    m_visibility.setIsOnScreen(true);
     if (m_window->windowStates() & Qt::WindowMinimized)
         m_window->setWindowStates(m_window->windowStates() & ~Qt::WindowMinimized);
     m_window->show();
@@ -68,8 +70,8 @@ void MainWindowController::show()
 bool MainWindowController::windowShouldClose()
 {
     m_window->hide();
-    MainWindowVisibility::shared().setIsOnScreen(false);
-    if (m_defaults.boolValue(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey))
+    m_visibility.setIsOnScreen(false);
+    if (m_defaults.boolValue(QLatin1StringView(WindowDefaults::kHideDockIconWhenWindowClosedKey))
             .value_or(true))
         setActivationPolicy(ActivationPolicy::accessory);
     return false;
@@ -77,8 +79,8 @@ bool MainWindowController::windowShouldClose()
 
 void MainWindowController::windowOnScreenStateChanged()
 {
-    MainWindowVisibility::shared().setIsOnScreen(m_window->isVisible() &&
-                                                 !(m_window->windowStates() & Qt::WindowMinimized));
+    m_visibility.setIsOnScreen(m_window->isVisible() &&
+                               !(m_window->windowStates() & Qt::WindowMinimized));
 }
 
 bool MainWindowController::eventFilter(QObject* watched, QEvent* event)
@@ -101,7 +103,7 @@ MainWindowController::ContentShown MainWindowController::contentShown()
     }
 
     const std::optional<double> seconds =
-        m_defaults.doubleValue(QLatin1StringView(AppState::kCloseMainWindowAfterSecondsKey));
+        m_defaults.doubleValue(QLatin1StringView(WindowDefaults::kCloseMainWindowAfterSecondsKey));
     if (seconds && *seconds > 0) {
         result.autoCloseAfterSeconds = *seconds;
         // A timer counts in int milliseconds: anything longer waits about 24 days.

@@ -11,6 +11,7 @@
 
 namespace brisvane {
 
+class MainWindowVisibility;
 class UserDefaults;
 
 class MainWindowController : public QObject {
@@ -20,9 +21,9 @@ public:
     static constexpr int kNarrowWidth = 780;    // at most this wide at first display ...
     static constexpr int kCorrectedWidth = 820; // ... the window is widened to this
 
-    // Becomes the window's close handler and watches its minimising. `defaults` holds
-    // "hideDockIconWhenWindowClosed" and must outlive the controller.
-    MainWindowController(QWindow& window, UserDefaults& defaults);
+    // Becomes the window's close handler and watches its minimising, which `visibility` follows.
+    // `defaults` holds "hideDockIconWhenWindowClosed"; both must outlive the controller.
+    MainWindowController(QWindow& window, UserDefaults& defaults, MainWindowVisibility& visibility);
     ~MainWindowController() override;
 
     QWindow& window() const { return *m_window; }
@@ -50,6 +51,7 @@ protected:
 private:
     QPointer<QWindow> m_window;
     UserDefaults& m_defaults;
+    MainWindowVisibility& m_visibility;
     bool m_wasMinimised = false;
 };
 

@@ -14,6 +14,7 @@
 // Without --size a Window keeps its own size and an Item gets 820x900, the main window's.
 
 #include "app/ui/design/SymbolImageProvider.h"
+#include "app/ui/design/WindowDefaults.h"
 
 #include "app/core/AppState.h"
 #include "app/core/PresetStore.h"
@@ -191,7 +192,7 @@ int main(int argc, char** argv)
             QStringList{QStringLiteral("brisvane-scene-bench")},
             std::make_unique<QSettings>(settings.filePath(QStringLiteral("s.ini")),
                                         QSettings::IniFormat));
-        AppState::registerDefaults(*defaults);
+        WindowDefaults::registerDefaults(*defaults);
         auto telemetry = std::make_unique<TelemetryStore>(*defaults);
         auto helper = std::make_unique<PreviewHelperClient>(HelperState::installed);
         auto presets = std::make_unique<PresetStore>(

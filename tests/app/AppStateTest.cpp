@@ -42,9 +42,6 @@ TEST_F(AppStateTest, StartUpStartsSamplingAndReadsTheHelperInstallState)
                       QStringLiteral("/Brisvane/presets.json"));
         EXPECT_TRUE(state->telemetry().samplerThread().isRunning());
         EXPECT_EQ(state->helper().state(), HelperState::notInstalled);
-        EXPECT_EQ(
-            m_defaults->boolValue(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey)),
-            true);
     }
     test::writeFile(m_systemRoot + "/Library/LaunchDaemons/org.brisvane.Brisvane.helper.plist",
                     "x");

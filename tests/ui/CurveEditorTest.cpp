@@ -278,7 +278,8 @@ TEST_F(CurveEditorTest, TheScreensEditorIsReadOnlyUntilACopyIsMade)
     CurveEditor screen;
     EXPECT_FALSE(screen.hasPreset()) << "no state: the empty state, and nothing to edit";
     EXPECT_FALSE(screen.createPreset());
-    screen.setAppState(m_state.get());
+    screen.setPresets(&m_state->presets());
+    screen.setEngine(&m_state->engine());
     CurveChartModel chart;
     chart.setEditor(&screen);
     chart.setPlotWidth(kWidePlot.width);

@@ -7,11 +7,11 @@
 #include "app/ui/ActivationPolicy.h"
 #include "app/ui/MainWindowController.h"
 #include "app/ui/design/Theme.h"
+#include "app/ui/design/WindowDefaults.h"
 #include "app/ui/window/ActivePresetBar.h"
 #include "app/ui/window/MainSection.h"
 #include "app/ui/window/MainWindowHeightController.h"
-
-#include "app/core/MainWindowVisibility.h"
+#include "app/ui/window/MainWindowVisibility.h"
 
 #include <QImage>
 #include <QQuickItem>
@@ -34,7 +34,6 @@ protected:
     {
         AppTest::TearDown();
         // Process-wide state the next test starts from afresh, as a new process would.
-        MainWindowVisibility::shared().setIsOnScreen(true);
         setActivationPolicy(ActivationPolicy::regular);
     }
 
@@ -50,7 +49,7 @@ protected:
     {
         return processEventsUntil([&] { return m_app->contentShown().has_value(); });
     }
-    static bool onScreen() { return MainWindowVisibility::shared().isOnScreen(); }
+    bool onScreen() const { return m_app->mainWindowVisibility().isOnScreen(); }
     // Runs what is queued now: the 0-timers and deferred deletions a show or close leaves.
     static void flush()
     {
@@ -69,6 +68,9 @@ protected:
 TEST_F(MainWindowTest, HiddenAtLaunchUntilOpenedAndOnlyThenQuittingHandsTheFansBack)
 {
     launch({}, false);
+    EXPECT_EQ(
+        m_defaults->boolValue(QLatin1StringView(WindowDefaults::kHideDockIconWhenWindowClosedKey)),
+        true);
     ASSERT_NE(window(), nullptr);
     EXPECT_FALSE(window()->isVisible());
     EXPECT_EQ(m_delegate->appState(), nullptr);
@@ -125,12 +127,12 @@ TEST_F(MainWindowTest, WhileMinimisedItIsOffScreenAndHeightReportsAreDropped)
     auto* heights = window()->findChild<MainWindowHeightController*>();
     ASSERT_NE(heights, nullptr);
     window()->showMinimized();
-    ASSERT_TRUE(processEventsUntil([] { return !onScreen(); }));
+    ASSERT_TRUE(processEventsUntil([this] { return !onScreen(); }));
     heights->fitWindow(300);
     EXPECT_NE(heights->latestNaturalContentHeight(), 300) << "not even stored";
 
     reopen();
-    ASSERT_TRUE(processEventsUntil([] { return onScreen(); }));
+    ASSERT_TRUE(processEventsUntil([this] { return onScreen(); }));
     EXPECT_FALSE(window()->windowStates() & Qt::WindowMinimized);
     heights->fitWindow(300);
     heights->fitWindow(310); // the same turn: one resize, to the last report

@@ -48,7 +48,8 @@ protected:
         UiTest::SetUp();
         m_defaults = makeDefaults();
         m_state = makeState(*m_defaults);
-        m_model.setAppState(m_state.get());
+        m_model.setPresets(&m_state->presets());
+        m_model.setEngine(&m_state->engine());
     }
     PresetStore& store() const { return m_state->presets(); }
     QStringList order() const { return slotIDs(m_model, PresetsModel::slotIDRole); }
@@ -253,7 +254,8 @@ TEST_F(PresetsScreenTest, AutomaticDroppedOnTheLastUserPresetKeepsItsPlaceAfterA
     };
     auto state = persistingState();
     PresetsModel model;
-    model.setAppState(state.get());
+    model.setPresets(&state->presets());
+    model.setEngine(&state->engine());
     const QString first = model.createPreset();
     const QString last = model.createPreset();
     model.cancelRename();
@@ -265,10 +267,12 @@ TEST_F(PresetsScreenTest, AutomaticDroppedOnTheLastUserPresetKeepsItsPlaceAfterA
     pills.setAppState(state.get());
     EXPECT_EQ(slotIDs(pills, ActivePresetBar::slotIDRole), expected);
 
-    model.setAppState(nullptr);
+    model.setPresets(nullptr);
+    model.setEngine(nullptr);
     pills.setAppState(nullptr);
     state = persistingState();
-    model.setAppState(state.get());
+    model.setPresets(&state->presets());
+    model.setEngine(&state->engine());
     pills.setAppState(state.get());
     EXPECT_EQ(slotIDs(model, PresetsModel::slotIDRole), expected);
     EXPECT_EQ(slotIDs(pills, ActivePresetBar::slotIDRole), expected);

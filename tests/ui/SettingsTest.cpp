@@ -161,7 +161,7 @@ TEST_F(SettingsTest, NoticeFailureUnlockingAndVersionRowsFollowTheStatus)
         {statusWith("1.0.2", Phase::unlocking), false, {}, true, "1.0.2"},
     };
     HelperSettingsModel model;
-    model.setAppState(m_state.get());
+    model.setHelper(&m_state->helper());
     for (const auto& row : rows) {
         m_helper->setState(row.status ? HelperState::installed : HelperState::notInstalled);
         m_helper->setLastStatus(row.status);
@@ -176,7 +176,7 @@ TEST_F(SettingsTest, NoticeFailureUnlockingAndVersionRowsFollowTheStatus)
 TEST_F(SettingsTest, AnOperationHidesTheButtonsUntilItEndsAndLeavesItsErrorUntilTheNext)
 {
     HelperSettingsModel model;
-    model.setAppState(m_state.get());
+    model.setHelper(&m_state->helper());
     m_helper->failure = QStringLiteral("execution error: User canceled. (-128)");
 
     model.runHelperOperation(QStringLiteral("install"));
@@ -200,7 +200,7 @@ TEST_F(SettingsTest, AnOperationHidesTheButtonsUntilItEndsAndLeavesItsErrorUntil
 TEST_F(SettingsTest, AnOperationOutlivingTheSectionTouchesNothing)
 {
     auto model = std::make_unique<HelperSettingsModel>();
-    model->setAppState(m_state.get());
+    model->setHelper(&m_state->helper());
     m_helper->failure = QStringLiteral("late");
     model->runHelperOperation(QStringLiteral("install"));
     model.reset();
@@ -212,7 +212,7 @@ TEST_F(SettingsTest, AnOperationOutlivingTheSectionTouchesNothing)
 TEST_F(SettingsTest, TheStatusIsFetchedOnlyWhileTheSectionIsOnScreen)
 {
     HelperSettingsModel model;
-    model.setAppState(m_state.get());
+    model.setHelper(&m_state->helper());
     EXPECT_EQ(m_helper->fetches, 0);
     model.setActive(true);
     EXPECT_EQ(m_helper->fetches, 1);
@@ -226,7 +226,7 @@ TEST_F(SettingsTest, TheStatusIsFetchedOnlyWhileTheSectionIsOnScreen)
 TEST_F(SettingsTest, TemperatureSourceIsWrittenAtOnceAndOnlyAsAKnownValue)
 {
     AppSettingsModel model(LoginItem(root() + QStringLiteral("/autostart/a.desktop"), "/bin/app"));
-    model.setAppState(m_state.get());
+    model.setTelemetry(&m_state->telemetry());
     EXPECT_EQ(model.temperatureSource(), QStringLiteral("average"));
     const struct {
         const char* chosen;
@@ -246,7 +246,7 @@ TEST_F(SettingsTest, LaunchAtLoginWritesTheAutostartEntryAndARefusalFallsBackToT
     const QString entry = config + QStringLiteral("/autostart/org.brisvane.Brisvane.desktop");
     const LoginItem item(entry, QStringLiteral("/opt/Bris vane/bin/Brisvane"));
     AppSettingsModel model(item);
-    model.setAppState(m_state.get());
+    model.setTelemetry(&m_state->telemetry());
     EXPECT_FALSE(model.launchAtLoginEnabled());
 
     model.applyLaunchAtLogin(true);

@@ -95,7 +95,6 @@ std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults, HelperState 
 std::unique_ptr<AppState> UiTest::makeState(UserDefaults& defaults,
                                             std::unique_ptr<HelperControlling> helper) const
 {
-    AppState::registerDefaults(defaults);
     auto telemetry = std::make_unique<TelemetryStore>(defaults);
     auto presets =
         std::make_unique<PresetStore>(2, makeDirectory(QStringLiteral("presets")), defaults);

@@ -1,6 +1,5 @@
 #include "app/ui/curves/CurveEditor.h"
 
-#include "app/core/AppState.h"
 #include "app/core/ControlEngine.h"
 #include "app/core/PresetStore.h"
 #include "app/core/SharedFanName.h"
@@ -34,21 +33,27 @@ CurveEditor::CurveEditor(QObject* parent)
     : QObject(parent)
 {}
 
-void CurveEditor::setAppState(AppState* state)
+void CurveEditor::setPresets(PresetStore* store)
 {
-    if (state == m_appState)
+    if (store == m_store)
         return;
     if (m_store)
         disconnect(m_store, nullptr, this, nullptr);
-    m_appState = state;
-    m_store = state ? &state->presets() : nullptr;
-    m_engine = state ? &state->engine() : nullptr;
+    m_store = store;
     m_draft.reset();
     observeStore();
-    emit appStateChanged();
+    emit presetsChanged();
     emit selectionChanged();
     emit displayedCurveChanged();
     emit canAddPresetChanged();
+}
+
+void CurveEditor::setEngine(ControlEngine* engine)
+{
+    if (engine == m_engine)
+        return;
+    m_engine = engine;
+    emit engineChanged();
 }
 
 void CurveEditor::observeStore()
@@ -156,7 +161,8 @@ void CurveEditor::confirmUnify()
             CurveFans::withEdit(preset->curves, CurveFans::kAllFans, fanCount(), shown);
         m_draft.reset();
         m_store->update(*preset);
-        m_engine->pushSoon();
+        if (m_engine)
+            m_engine->pushSoon();
     }
     m_fanChoice = CurveFans::kAllFans;
     emit fanChoiceChanged();
@@ -225,7 +231,8 @@ void CurveEditor::setPresetSource(FanPreset::Source source)
         return;
     preset->setSource(source);
     m_store->update(*preset);
-    m_engine->pushSoon();
+    if (m_engine)
+        m_engine->pushSoon();
 }
 
 void CurveEditor::adoptInitialSelection()
@@ -319,7 +326,8 @@ void CurveEditor::edit(const std::function<void(FanCurve&)>& change, bool isFina
     }
     m_draft.reset();
     m_store->update(*preset);
-    m_engine->pushSoon();
+    if (m_engine)
+        m_engine->pushSoon();
     emit displayedCurveChanged();
 }
 

@@ -3,8 +3,9 @@
 // at once), the draft of a drag in progress, and every move, add and delete, which stores the
 // preset and asks the engine for a push. Built-in presets are never changed here.
 
-#include "app/core/AppState.h"
+#include "app/core/ControlEngine.h"
 #include "app/core/FanPreset.h"
+#include "app/core/PresetStore.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,9 +18,6 @@
 
 namespace brisvane {
 
-class ControlEngine;
-class PresetStore;
-
 class CurveEditor : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -30,12 +28,16 @@ public:
 
     // Both must outlive the editor.
     CurveEditor(PresetStore& store, ControlEngine& engine, QObject* parent = nullptr);
-    // The screen's editor: idle until it is given the app state.
+    // The screen's editor: idle until it is given the preset store and the engine.
     explicit CurveEditor(QObject* parent = nullptr);
 
-    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged)
-    AppState* appState() const { return m_appState; }
-    void setAppState(AppState* state);
+    Q_PROPERTY(brisvane::PresetStore* presets READ presets WRITE setPresets NOTIFY presetsChanged)
+    PresetStore* presets() const { return m_store; }
+    void setPresets(PresetStore* store);
+    // Pushes each stored change.
+    Q_PROPERTY(brisvane::ControlEngine* engine READ engine WRITE setEngine NOTIFY engineChanged)
+    ControlEngine* engine() const { return m_engine; }
+    void setEngine(ControlEngine* engine);
 
     // What the screen shows of the selection: none (the empty state), its name and kind.
     Q_PROPERTY(bool hasPreset READ hasPreset NOTIFY selectionChanged)
@@ -66,10 +68,10 @@ public:
     Q_PROPERTY(int allFansChoice READ allFansChoice CONSTANT)
     static int allFansChoice();
     // {choice, name} per entry: "All fans", then each fan by its display name.
-    Q_PROPERTY(QVariantList fanChoices READ fanChoices NOTIFY appStateChanged)
+    Q_PROPERTY(QVariantList fanChoices READ fanChoices NOTIFY presetsChanged)
     QVariantList fanChoices() const;
     // Only a machine with more than one fan has a choice to make.
-    Q_PROPERTY(bool showsFanPicker READ showsFanPicker NOTIFY appStateChanged)
+    Q_PROPERTY(bool showsFanPicker READ showsFanPicker NOTIFY presetsChanged)
     bool showsFanPicker() const { return fanCount() > 1; }
     // Takes the choice at once, except "All fans" on fans that differ: that waits for
     // confirmUnify (unifyPending true) and writes nothing until then.
@@ -137,7 +139,8 @@ public:
     static QString customizeToolTip(bool canAddPreset);
 
 signals:
-    void appStateChanged();
+    void presetsChanged();
+    void engineChanged();
     void selectionChanged();
     void displayedCurveChanged();
     void canAddPresetChanged();
@@ -151,9 +154,8 @@ private:
     void edit(const std::function<void(FanCurve&)>& change, bool isFinal);
     QVariantList menuEntries(bool builtIn) const;
 
-    QPointer<AppState> m_appState;
-    PresetStore* m_store = nullptr;
-    ControlEngine* m_engine = nullptr;
+    QPointer<PresetStore> m_store;
+    QPointer<ControlEngine> m_engine;
     std::optional<QUuid> m_selectedPresetID;
     std::optional<FanPreset> m_draft;
     std::optional<int> m_fanChoice; // nothing: the shown preset's initial choice

@@ -20,7 +20,8 @@ Item {
 
     CurveEditor {
         id: editor
-        appState: root.appState
+        presets: root.appState.presets
+        engine: root.appState.engine
     }
 
     // On appearing the shown preset becomes the chosen one.

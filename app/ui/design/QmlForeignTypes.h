@@ -7,11 +7,9 @@
 #include "app/core/ControlEngine.h"
 #include "app/core/FanPreset.h"
 #include "app/core/HelperControlling.h"
-#include "app/core/MainWindowVisibility.h"
 #include "app/core/PresetStore.h"
 #include "app/core/TelemetryStore.h"
 
-#include <QJSEngine>
 #include <QQmlEngine>
 #include <QtQml/qqmlregistration.h>
 
@@ -57,22 +55,6 @@ struct AlertsForeign {
     QML_FOREIGN(brisvane::Alerts)
     QML_NAMED_ELEMENT(Alerts)
     QML_UNCREATABLE("part of AppState")
-};
-
-// The process-wide instance, shared by every engine and never owned by one.
-struct MainWindowVisibilityForeign {
-    Q_GADGET
-    QML_FOREIGN(brisvane::MainWindowVisibility)
-    QML_NAMED_ELEMENT(MainWindowVisibility)
-    QML_SINGLETON
-
-public:
-    static brisvane::MainWindowVisibility* create(QQmlEngine*, QJSEngine*)
-    {
-        MainWindowVisibility* visibility = &MainWindowVisibility::shared();
-        QJSEngine::setObjectOwnership(visibility, QJSEngine::CppOwnership);
-        return visibility;
-    }
 };
 
 // A preset's enums, FanPreset.Source among them, for the pickers that pass them; the preset

@@ -24,6 +24,7 @@
 #include "app/ui/curves/CurveEditor.h"
 #include "app/ui/curves/CurveFans.h"
 #include "app/ui/design/SymbolImageProvider.h"
+#include "app/ui/design/WindowDefaults.h"
 
 #include "app/ui/menubar/MenuBarLabel.h"
 #include "app/ui/menubar/PanelChrome.h"
@@ -68,7 +69,7 @@ struct SceneSettings {
                    std::make_unique<QSettings>(folder.filePath(QStringLiteral("s.ini")),
                                                QSettings::IniFormat))
     {
-        AppState::registerDefaults(defaults);
+        WindowDefaults::registerDefaults(defaults);
     }
 
     static QStringList arguments(const QString& scheme, const QString& initialSection)

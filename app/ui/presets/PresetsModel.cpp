@@ -40,15 +40,14 @@ void PresetsModel::rememberFolderOf(const QUrl& file)
     emit fileFolderChanged();
 }
 
-void PresetsModel::setAppState(AppState* state)
+void PresetsModel::setPresets(PresetStore* store)
 {
-    if (m_appState == state)
+    if (m_store == store)
         return;
-    if (m_appState)
-        m_appState->presets().disconnect(this);
-    m_appState = state;
-    if (state) {
-        PresetStore* store = &state->presets();
+    if (m_store)
+        m_store->disconnect(this);
+    m_store = store;
+    if (store) {
         connect(store, &PresetStore::presetsChanged, this, [this] {
             sync();
             if (m_pendingDeletionID)
@@ -68,12 +67,20 @@ void PresetsModel::setAppState(AppState* state)
     setPendingDeletionID(std::nullopt);
     setPendingExport(std::nullopt);
     emit canAddPresetChanged();
-    emit appStateChanged();
+    emit presetsChanged();
+}
+
+void PresetsModel::setEngine(ControlEngine* engine)
+{
+    if (m_engine == engine)
+        return;
+    m_engine = engine;
+    emit engineChanged();
 }
 
 bool PresetsModel::canAddPreset() const
 {
-    return m_appState && m_appState->presets().canAddPreset();
+    return m_store && m_store->canAddPreset();
 }
 
 QString PresetsModel::newPresetSymbolName() const
@@ -103,9 +110,8 @@ void PresetsModel::setRenameDraftName(const QString& name)
 
 QString PresetsModel::deletionTitle() const
 {
-    const FanPreset* preset = m_appState && m_pendingDeletionID
-                                  ? m_appState->presets().presetWithID(*m_pendingDeletionID)
-                                  : nullptr;
+    const FanPreset* preset =
+        m_store && m_pendingDeletionID ? m_store->presetWithID(*m_pendingDeletionID) : nullptr;
     return preset ? qtTrId("presets.delete.titleNamed").arg(preset->name)
                   : qtTrId("presets.delete.titleFallback");
 }
@@ -113,31 +119,32 @@ QString PresetsModel::deletionTitle() const
 void PresetsModel::activate(const QString& slotID)
 {
     const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
-    if (!m_appState || !slot)
+    if (!m_store || !slot)
         return;
-    PresetStore& store = m_appState->presets();
+    PresetStore& store = *m_store;
     if (slot->presetID() && !store.presetWithID(*slot->presetID()))
         return;
     store.setActivePresetID(slot->presetID());
-    m_appState->engine().pushSoon();
+    if (m_engine)
+        m_engine->pushSoon();
 }
 
 void PresetsModel::duplicate(const QString& slotID)
 {
     const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
-    if (!m_appState || !slot || !slot->presetID())
+    if (!m_store || !slot || !slot->presetID())
         return;
-    PresetStore& store = m_appState->presets();
+    PresetStore& store = *m_store;
     if (const FanPreset* preset = store.presetWithID(*slot->presetID()))
         store.duplicate(FanPreset(*preset)); // the store's list changes under the reference
 }
 
 QString PresetsModel::createPreset()
 {
-    if (!m_appState)
+    if (!m_store)
         return {};
     const std::optional<FanPreset> created =
-        m_appState->presets().addPreset(qtTrId("presets.newPresetDefaultName"));
+        m_store->addPreset(qtTrId("presets.newPresetDefaultName"));
     if (!created)
         return {};
     const QString slotID = PresetSlot::preset(created->id).id();
@@ -148,9 +155,9 @@ QString PresetsModel::createPreset()
 const FanPreset* PresetsModel::userPreset(const QString& slotID) const
 {
     const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
-    if (!m_appState || !slot || !slot->presetID())
+    if (!m_store || !slot || !slot->presetID())
         return nullptr;
-    const FanPreset* preset = m_appState->presets().presetWithID(*slot->presetID());
+    const FanPreset* preset = m_store->presetWithID(*slot->presetID());
     return preset && !preset->isBuiltIn ? preset : nullptr;
 }
 
@@ -168,15 +175,15 @@ void PresetsModel::commitRename()
     const std::optional<QUuid> id = m_renamingID;
     setRenamingID(std::nullopt);
     const std::optional<QString> name = renamedName(m_renameDraftName);
-    if (!id || !name || !m_appState)
+    if (!id || !name || !m_store)
         return;
     // The stored preset, not a copy taken when the dialog opened: only the name changes.
-    const FanPreset* stored = m_appState->presets().presetWithID(*id);
+    const FanPreset* stored = m_store->presetWithID(*id);
     if (!stored)
         return;
     FanPreset renamed = *stored;
     renamed.name = *name;
-    m_appState->presets().update(renamed);
+    m_store->update(renamed);
 }
 
 void PresetsModel::cancelRename()
@@ -194,10 +201,10 @@ void PresetsModel::confirmDeletion()
 {
     const std::optional<QUuid> id = m_pendingDeletionID;
     setPendingDeletionID(std::nullopt);
-    if (!id || !m_appState)
+    if (!id || !m_store)
         return;
-    if (const FanPreset* preset = m_appState->presets().presetWithID(*id))
-        m_appState->presets().deletePreset(FanPreset(*preset));
+    if (const FanPreset* preset = m_store->presetWithID(*id))
+        m_store->deletePreset(FanPreset(*preset));
 }
 
 void PresetsModel::cancelDeletion()
@@ -209,9 +216,9 @@ bool PresetsModel::dropText(const QString& text, const QString& targetSlotID)
 {
     const std::optional<PresetSlot> source = PresetSlot::fromID(text);
     const std::optional<PresetSlot> target = PresetSlot::fromID(targetSlotID);
-    if (!m_appState || !source || !target)
+    if (!m_store || !source || !target)
         return false;
-    m_appState->presets().moveSlot(*source, *target);
+    m_store->moveSlot(*source, *target);
     return true;
 }
 
@@ -232,9 +239,8 @@ void PresetsModel::dismissFileError()
 QUrl PresetsModel::exportFileURL(const QString& slotID) const
 {
     const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
-    const FanPreset* preset = m_appState && slot && slot->presetID()
-                                  ? m_appState->presets().presetWithID(*slot->presetID())
-                                  : nullptr;
+    const FanPreset* preset =
+        m_store && slot && slot->presetID() ? m_store->presetWithID(*slot->presetID()) : nullptr;
     if (!preset)
         return {};
     // Characters a file name cannot hold on any of the systems a file may travel to.
@@ -247,9 +253,8 @@ QUrl PresetsModel::exportFileURL(const QString& slotID) const
 bool PresetsModel::exportPreset(const QString& slotID, const QUrl& file)
 {
     const std::optional<PresetSlot> slot = PresetSlot::fromID(slotID);
-    const FanPreset* preset = m_appState && slot && slot->presetID()
-                                  ? m_appState->presets().presetWithID(*slot->presetID())
-                                  : nullptr;
+    const FanPreset* preset =
+        m_store && slot && slot->presetID() ? m_store->presetWithID(*slot->presetID()) : nullptr;
     if (!preset)
         return false;
     QString error;
@@ -308,7 +313,7 @@ void PresetsModel::importFailed(const QUrl& file, const QString& reason)
 
 bool PresetsModel::importFiles(const QList<QUrl>& files)
 {
-    if (!m_appState || files.isEmpty())
+    if (!m_store || files.isEmpty())
         return false;
     QList<FanPreset> decoded;
     for (const QUrl& file : files) {
@@ -324,7 +329,7 @@ bool PresetsModel::importFiles(const QList<QUrl>& files)
             return false;
         }
     }
-    if (!m_appState->presets().importPresets(decoded)) {
+    if (!m_store->importPresets(decoded)) {
         setFileError(qtTrId("presets.import.failedTitle"),
                      qtTrId("presets.import.limitReached").arg(PresetStore::kMaximumUserPresets));
         return false;
@@ -387,9 +392,9 @@ void PresetsModel::setPendingDeletionID(const std::optional<QUuid>& id)
 QList<PresetsModel::Card> PresetsModel::cardsFromStore() const
 {
     QList<Card> cards;
-    if (!m_appState)
+    if (!m_store)
         return cards;
-    const PresetStore& store = m_appState->presets();
+    const PresetStore& store = *m_store;
     for (const PresetSlot& slot : store.slotOrder()) {
         if (!slot.presetID()) {
             cards.append({slot, std::nullopt});
@@ -470,7 +475,7 @@ QVariant PresetsModel::data(const QModelIndex& index, int role) const
     case toolTipRole:
         return card.preset ? card.preset->name : qtTrId("presets.card.automaticHelp");
     case isActiveRole:
-        return m_appState && m_appState->presets().activePresetID() == card.slot.presetID();
+        return m_store && m_store->activePresetID() == card.slot.presetID();
     case thumbnailRole:
         if (!card.preset || card.preset->curves.isEmpty())
             return QVariant::fromValue(QPolygonF());

@@ -3,8 +3,9 @@
 // new-preset card, the context menus, the rename and delete dialogs, and the drops that reorder
 // the slots. Every change goes through the preset store; activating also asks the engine to push.
 
-#include "app/core/AppState.h"
+#include "app/core/ControlEngine.h"
 #include "app/core/PresetSlot.h"
+#include "app/core/PresetStore.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
@@ -36,10 +37,15 @@ public:
 
     explicit PresetsModel(QObject* parent = nullptr);
 
-    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged
-                   REQUIRED)
-    AppState* appState() const { return m_appState; }
-    void setAppState(AppState* state);
+    Q_PROPERTY(
+        brisvane::PresetStore* presets READ presets WRITE setPresets NOTIFY presetsChanged REQUIRED)
+    PresetStore* presets() const { return m_store; }
+    void setPresets(PresetStore* store);
+    // Pushes after an activation.
+    Q_PROPERTY(
+        brisvane::ControlEngine* engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
+    ControlEngine* engine() const { return m_engine; }
+    void setEngine(ControlEngine* engine);
 
     // Duplicate and create are offered only below the user-preset limit.
     Q_PROPERTY(bool canAddPreset READ canAddPreset NOTIFY canAddPresetChanged)
@@ -132,7 +138,8 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 signals:
-    void appStateChanged();
+    void presetsChanged();
+    void engineChanged();
     void canAddPresetChanged();
     void renamingChanged();
     void renameDraftNameChanged();
@@ -155,7 +162,8 @@ private:
     void setRenamingID(const std::optional<QUuid>& id);
     void setPendingDeletionID(const std::optional<QUuid>& id);
 
-    QPointer<AppState> m_appState;
+    QPointer<PresetStore> m_store;
+    QPointer<ControlEngine> m_engine;
     QList<Card> m_cards;
     std::optional<QUuid> m_renamingID;
     QString m_renameDraftName;

@@ -24,7 +24,8 @@ Item {
 
     PresetsModel {
         id: presets
-        appState: root.appState
+        presets: root.appState.presets
+        engine: root.appState.engine
     }
 
     Column {

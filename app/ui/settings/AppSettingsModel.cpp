@@ -1,5 +1,7 @@
 #include "app/ui/settings/AppSettingsModel.h"
 
+#include "app/ui/design/WindowDefaults.h"
+
 #include "app/core/Alerts.h"
 #include "app/core/AppBundle.h"
 #include "app/core/TemperatureSource.h"
@@ -27,16 +29,16 @@ AppSettingsModel::AppSettingsModel(LoginItem loginItem, QObject* parent)
     , m_launchAtLoginEnabled(m_loginItem.isEnabled())
 {}
 
-void AppSettingsModel::setAppState(AppState* state)
+void AppSettingsModel::setTelemetry(TelemetryStore* telemetry)
 {
-    if (m_appState == state)
+    if (m_telemetry == telemetry)
         return;
     disconnect(m_defaultsConnection);
-    m_appState = state;
+    m_telemetry = telemetry;
     if (UserDefaults* store = defaults())
         m_defaultsConnection =
             connect(store, &UserDefaults::changed, this, &AppSettingsModel::defaultsChanged);
-    emit appStateChanged();
+    emit telemetryChanged();
     emit defaultsChanged();
 }
 
@@ -70,14 +72,15 @@ bool AppSettingsModel::hideDockIconWhenWindowClosed() const
 {
     return !defaults() ||
            defaults()
-               ->boolValue(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey))
+               ->boolValue(QLatin1StringView(WindowDefaults::kHideDockIconWhenWindowClosedKey))
                .value_or(true);
 }
 
 void AppSettingsModel::setHideDockIconWhenWindowClosed(bool hide)
 {
     if (defaults())
-        defaults()->setBool(QLatin1StringView(AppState::kHideDockIconWhenWindowClosedKey), hide);
+        defaults()->setBool(QLatin1StringView(WindowDefaults::kHideDockIconWhenWindowClosedKey),
+                            hide);
 }
 
 int AppSettingsModel::temperatureAlertCelsius() const

@@ -4,8 +4,8 @@
 // login is read from the login item when the model is made; a refused change keeps the error
 // and falls back to what the login item really says.
 
-#include "app/core/AppState.h"
 #include "app/core/LoginItem.h"
+#include "app/core/TelemetryStore.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
@@ -25,10 +25,11 @@ public:
     // With another login item (tests).
     AppSettingsModel(LoginItem loginItem, QObject* parent = nullptr);
 
-    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged
-                   REQUIRED)
-    AppState* appState() const { return m_appState; }
-    void setAppState(AppState* state);
+    // Whose user defaults hold these settings (the temperature source among them).
+    Q_PROPERTY(brisvane::TelemetryStore* telemetry READ telemetry WRITE setTelemetry NOTIFY
+                   telemetryChanged REQUIRED)
+    TelemetryStore* telemetry() const { return m_telemetry; }
+    void setTelemetry(TelemetryStore* telemetry);
 
     // "average" or "hottestCore"; written to the user defaults at once.
     Q_PROPERTY(QString temperatureSource READ temperatureSource WRITE setTemperatureSource NOTIFY
@@ -76,18 +77,15 @@ public:
     QString applicationVersion() const;
 
 signals:
-    void appStateChanged();
+    void telemetryChanged();
     void defaultsChanged();
     void launchAtLoginChanged();
 
 private:
-    UserDefaults* defaults() const
-    {
-        return m_appState ? &m_appState->telemetry().defaults() : nullptr;
-    }
+    UserDefaults* defaults() const { return m_telemetry ? &m_telemetry->defaults() : nullptr; }
 
     LoginItem m_loginItem;
-    QPointer<AppState> m_appState;
+    QPointer<TelemetryStore> m_telemetry;
     QMetaObject::Connection m_defaultsConnection;
     bool m_launchAtLoginEnabled;
     QString m_launchAtLoginError;

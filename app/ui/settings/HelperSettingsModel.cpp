@@ -83,22 +83,21 @@ HelperSettingsModel::HelperSettingsModel(QObject* parent)
 
 HelperSettingsModel::~HelperSettingsModel() = default;
 
-void HelperSettingsModel::setAppState(AppState* state)
+void HelperSettingsModel::setHelper(HelperControlling* helper)
 {
-    if (m_appState == state)
+    if (m_helper == helper)
         return;
     for (const auto& connection : std::as_const(m_connections))
         disconnect(connection);
     m_connections.clear();
-    m_appState = state;
-    if (HelperControlling* h = helper()) {
+    m_helper = helper;
+    if (HelperControlling* h = m_helper) {
         m_connections = {
             connect(h, &HelperControlling::stateChanged, this, &HelperSettingsModel::helperChanged),
             connect(h, &HelperControlling::lastStatusChanged, this,
                     &HelperSettingsModel::helperChanged),
         };
     }
-    emit appStateChanged();
     emit helperChanged();
     restartRefreshing();
 }

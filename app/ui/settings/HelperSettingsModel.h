@@ -3,7 +3,7 @@
 // unlocking rows the daemon's status calls for, the install and uninstall operations with their
 // spinner and error, and the status kept fresh every 2 s while the section is on screen.
 
-#include "app/core/AppState.h"
+#include "app/core/HelperControlling.h"
 
 #include <QColor>
 #include <QList>
@@ -51,10 +51,10 @@ public:
     explicit HelperSettingsModel(QObject* parent = nullptr);
     ~HelperSettingsModel() override;
 
-    Q_PROPERTY(brisvane::AppState* appState READ appState WRITE setAppState NOTIFY appStateChanged
+    Q_PROPERTY(brisvane::HelperControlling* helper READ helper WRITE setHelper NOTIFY helperChanged
                    REQUIRED)
-    AppState* appState() const { return m_appState; }
-    void setAppState(AppState* state);
+    HelperControlling* helper() const { return m_helper; }
+    void setHelper(HelperControlling* helper);
     // Whether the section is on screen: only then is the status fetched, at once and then every
     // kRefreshInterval after the last fetch ended.
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
@@ -94,13 +94,11 @@ public:
     Q_INVOKABLE void runHelperOperation(const QString& action);
 
 signals:
-    void appStateChanged();
     void activeChanged();
     void helperChanged();
     void operationChanged();
 
 private:
-    HelperControlling* helper() const { return m_appState ? &m_appState->helper() : nullptr; }
     // Starts or stops the refresh loop to match `active` and the state.
     void restartRefreshing();
     void finishOperation(const QString& errorMessage);
@@ -112,7 +110,7 @@ private:
                                           QPointer<HelperControlling> helper,
                                           HelperStatusPresentation::Action action);
 
-    QPointer<AppState> m_appState;
+    QPointer<HelperControlling> m_helper;
     QList<QMetaObject::Connection> m_connections;
     bool m_active = false;
     // A loop runs while its generation is the current one.

@@ -15,13 +15,13 @@ Item {
 
     HelperSettingsModel {
         id: helperModel
-        appState: root.appState
+        helper: root.appState.helper
         active: root.visible
     }
 
     AppSettingsModel {
         id: appModel
-        appState: root.appState
+        telemetry: root.appState.telemetry
     }
 
     ColumnLayout {

@@ -52,7 +52,8 @@ QString ActivePresetBar::statusTint() const
 
 void ActivePresetBar::updateState()
 {
-    m_state = m_appState ? ActivePresetState::current(*m_appState) : PresetControlState{};
+    m_state = m_appState ? ActivePresetState::current(m_appState->helper(), m_appState->engine())
+                         : PresetControlState{};
     if (m_state.status)
         m_captionText = qtTrId(m_state.status->textKey);
     else

@@ -9,6 +9,8 @@ ApplicationWindow {
     id: window
 
     required property AppState appState
+    // Whether this window is on screen, kept by its controller.
+    required property MainWindowVisibility mainWindowVisibility
     // "ForceColorScheme": "light" or "dark" overrides the platform's appearance.
     required property string forcedColorScheme
     // "InitialSection": the section to open with, in any letter case; empty for the dashboard.
@@ -51,6 +53,7 @@ ApplicationWindow {
     header: MainWindowHeader {
         id: windowHeader
         appState: window.appState
+        mainWindowVisibility: window.mainWindowVisibility
         currentSection: sections.initialRow(window.initialSection)
     }
 
@@ -58,6 +61,7 @@ ApplicationWindow {
         id: content
         anchors.fill: parent
         appState: window.appState
+        mainWindowVisibility: window.mainWindowVisibility
         section: windowHeader.currentSection
     }
 }

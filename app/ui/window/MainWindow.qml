@@ -15,6 +15,7 @@ Item {
     id: root
 
     required property AppState appState
+    required property MainWindowVisibility mainWindowVisibility
     // The row of MainSectionModel shown.
     required property int section
 
@@ -22,11 +23,12 @@ Item {
     readonly property real minimumContentWidth: 780
     readonly property real minimumContentHeight: 420
     // The section on screen; none (-1) while the window is hidden or minimised.
-    readonly property int shownSection: MainWindowVisibility.isOnScreen ? section : -1
+    readonly property int shownSection: root.mainWindowVisibility.isOnScreen ? section : -1
 
     MainWindowHeightController {
         id: heightController
         contentArea: root
+        mainWindowVisibility: root.mainWindowVisibility
     }
 
     onSectionChanged: heightController.refitWindow()
@@ -34,7 +36,7 @@ Item {
     ScrollView {
         id: scroller
         anchors.fill: parent
-        visible: MainWindowVisibility.isOnScreen
+        visible: root.mainWindowVisibility.isOnScreen
         ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
         Column {

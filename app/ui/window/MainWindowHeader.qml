@@ -8,6 +8,7 @@ Rectangle {
     id: root
 
     required property AppState appState
+    required property MainWindowVisibility mainWindowVisibility
     property alias currentSection: picker.currentIndex
 
     implicitHeight: column.implicitHeight + column.anchors.topMargin + Theme.spacingSmall
@@ -16,7 +17,7 @@ Rectangle {
     // Off screen the pills and the caption follow nothing; showing the window fills them.
     ActivePresetBar {
         id: presetBar
-        appState: MainWindowVisibility.isOnScreen ? root.appState : null
+        appState: root.mainWindowVisibility.isOnScreen ? root.appState : null
     }
 
     ColumnLayout {

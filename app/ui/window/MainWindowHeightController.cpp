@@ -1,7 +1,5 @@
 #include "app/ui/window/MainWindowHeightController.h"
 
-#include "app/core/MainWindowVisibility.h"
-
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QQuickItem>
@@ -47,9 +45,17 @@ void MainWindowHeightController::setContentArea(QQuickItem* item)
     emit contentAreaChanged();
 }
 
+void MainWindowHeightController::setMainWindowVisibility(MainWindowVisibility* visibility)
+{
+    if (m_visibility == visibility)
+        return;
+    m_visibility = visibility;
+    emit mainWindowVisibilityChanged();
+}
+
 void MainWindowHeightController::fitWindow(double naturalContentHeight)
 {
-    if (!MainWindowVisibility::shared().isOnScreen())
+    if (m_visibility && !m_visibility->isOnScreen())
         return;
     if (m_latestNaturalContentHeight != naturalContentHeight) {
         m_latestNaturalContentHeight = naturalContentHeight;

@@ -2,6 +2,8 @@
 // The main window's height follows the natural height of the section it shows, within the
 // screen; the user keeps the width. Main thread only.
 
+#include "app/ui/window/MainWindowVisibility.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QQuickItem>
@@ -44,6 +46,12 @@ public:
     QQuickItem* contentArea() const { return m_contentArea; }
     void setContentArea(QQuickItem* item);
 
+    // Whether the window is on screen; none counts as on screen.
+    Q_PROPERTY(brisvane::MainWindowVisibility* mainWindowVisibility READ mainWindowVisibility WRITE
+                   setMainWindowVisibility NOTIFY mainWindowVisibilityChanged)
+    MainWindowVisibility* mainWindowVisibility() const { return m_visibility; }
+    void setMainWindowVisibility(MainWindowVisibility* visibility);
+
     // The last height reported while the window was on screen.
     double latestNaturalContentHeight() const { return m_latestNaturalContentHeight; }
 
@@ -54,12 +62,14 @@ public:
 
 signals:
     void contentAreaChanged();
+    void mainWindowVisibilityChanged();
     void latestNaturalContentHeightChanged();
 
 private:
     void resizeWindowNow();
 
     QPointer<QQuickItem> m_contentArea;
+    QPointer<MainWindowVisibility> m_visibility;
     double m_latestNaturalContentHeight = 0;
     // Fires once the current event-loop turn is over, so that its reports make one resize.
     QTimer m_scheduledResize;

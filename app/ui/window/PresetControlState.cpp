@@ -1,6 +1,6 @@
 #include "app/ui/window/PresetControlState.h"
 
-#include "app/core/AppState.h"
+#include "app/core/ControlEngine.h"
 
 #include <QTextBoundaryFinder>
 
@@ -39,13 +39,12 @@ PresetControlState PresetControlStateResolver::state(HelperState helperState,
     return {PresetControlState::Kind::switchable, std::nullopt};
 }
 
-PresetControlState ActivePresetState::current(const AppState& appState)
+PresetControlState ActivePresetState::current(const HelperControlling& helper,
+                                              const ControlEngine& engine)
 {
-    const HelperControlling& helper = appState.helper();
     std::optional<HelperControlPhase> phase;
     if (helper.lastStatus())
         phase = helper.lastStatus()->phase;
-    const ControlEngine& engine = appState.engine();
     return PresetControlStateResolver::state(
         helper.state(), phase, engine.isOverriding() && engine.quickBoostPercent() > 0.0);
 }

@@ -14,7 +14,7 @@
 
 namespace brisvane {
 
-class AppState;
+class ControlEngine;
 
 struct PresetControlStatus {
     enum class Tint { accent, warning, neutral };
@@ -52,7 +52,7 @@ struct PresetControlStateResolver {
 
 struct ActivePresetState {
     // The helper's state, its last status's phase, and a boost above 0 % while overriding.
-    static PresetControlState current(const AppState& appState);
+    static PresetControlState current(const HelperControlling& helper, const ControlEngine& engine);
 };
 
 struct PresetPillTitle {
