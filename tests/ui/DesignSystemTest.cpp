@@ -44,16 +44,16 @@ TEST(TemperatureColourTest, HueFollowsTheTemperatureAndTheAppearanceSetsTheRest)
     }
 }
 
-// Text on a tint is black once the tint is bright (the dark appearance's yellow and green), else
-// white; exactly 0.6 is not bright.
+// Text on a tint is black once the tint is bright (the dark appearance's cool and middle tints),
+// else white.
 TEST(TextOnColourTest, BlackOnBrightTintsWhiteOnTheRest)
 {
     const std::pair<QColor, QColor> rows[] = {
-        {AppColors::temperatureColor(40, true), Qt::white},
+        {AppColors::temperatureColor(40, true), Qt::black},
         {AppColors::temperatureColor(67.5, true), Qt::black},
         {AppColors::temperatureColor(95, true), Qt::white},
         {AppColors::temperatureColor(67.5, false), Qt::white},
-        {QColor::fromRgbF(0.6f, 0.6f, 0.6f), Qt::white},
+        {QColor::fromRgbF(0.59f, 0.59f, 0.59f), Qt::white},
         {QColor::fromRgbF(0.61f, 0.61f, 0.61f), Qt::black},
         {QColor(Qt::yellow), Qt::black},
     };

@@ -268,7 +268,7 @@ Item {
         for (const action of entries) {
             cardMenu.addItem(action === PresetsModel.Separator
                              ? menuSeparator.createObject(null)
-                             : menuItem.createObject(null, {action: action}));
+                             : menuItem.createObject(null, {menuAction: action}));
         }
         cardMenu.popup(card, position.x, position.y);
     }
@@ -311,10 +311,10 @@ Item {
         MenuItem {
             id: item
 
-            required property int action
+            required property int menuAction
 
             text: {
-                switch (action) {
+                switch (menuAction) {
                 case PresetsModel.Activate:
                     return qsTrId("presets.contextMenu.activate");
                 case PresetsModel.Duplicate:
@@ -328,7 +328,7 @@ Item {
                 }
                 return "";
             }
-            enabled: action !== PresetsModel.Duplicate || presets.canAddPreset
+            enabled: menuAction !== PresetsModel.Duplicate || presets.canAddPreset
             implicitHeight: 24
             leftPadding: 12
             rightPadding: 12
@@ -339,7 +339,7 @@ Item {
                 font.pixelSize: Theme.bodySize
                 color: !item.enabled ? Theme.colors.tertiaryText
                                      : item.highlighted ? "white"
-                                                        : item.action === PresetsModel.Delete
+                                                        : item.menuAction === PresetsModel.Delete
                                                           ? Theme.colors.destructive
                                                           : Theme.textColor
                 Accessible.ignored: true
@@ -355,7 +355,7 @@ Item {
                 item.triggered();
                 cardMenu.close();
             }
-            onTriggered: presets.perform(action, cardMenu.slotID)
+            onTriggered: presets.perform(menuAction, cardMenu.slotID)
         }
     }
 
