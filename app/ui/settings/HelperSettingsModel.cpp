@@ -188,8 +188,7 @@ QCoro::Task<void> HelperSettingsModel::runOperation(QPointer<HelperSettingsModel
     if (!helper)
         co_return;
     try {
-        auto operation =
-            action == Action::Install ? helper->install() : helper->uninstall();
+        auto operation = action == Action::Install ? helper->install() : helper->uninstall();
         co_await operation;
     } catch (const HelperInstallError& e) {
         error = e.description();

@@ -96,8 +96,7 @@ private:
     static QCoro::Task<void> keepHelperStatusFresh(QPointer<HelperSettingsModel> model,
                                                    int generation);
     static QCoro::Task<void> runOperation(QPointer<HelperSettingsModel> model,
-                                          QPointer<HelperControlling> helper,
-                                          Action action);
+                                          QPointer<HelperControlling> helper, Action action);
 
     QPointer<AppState> m_appState;
     QList<QMetaObject::Connection> m_connections;
