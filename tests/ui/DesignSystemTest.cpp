@@ -44,6 +44,47 @@ TEST(TemperatureColourTest, HueFollowsTheTemperatureAndTheAppearanceSetsTheRest)
     }
 }
 
+// Text on a tint is black once the tint is bright (the dark appearance's cool and middle tints),
+// else white.
+TEST(TextOnColourTest, BlackOnBrightTintsWhiteOnTheRest)
+{
+    const std::pair<QColor, QColor> rows[] = {
+        {AppColors::temperatureColor(40, true), Qt::black},
+        {AppColors::temperatureColor(67.5, true), Qt::black},
+        {AppColors::temperatureColor(95, true), Qt::white},
+        {AppColors::temperatureColor(67.5, false), Qt::white},
+        {QColor::fromRgbF(0.59f, 0.59f, 0.59f), Qt::white},
+        {QColor::fromRgbF(0.61f, 0.61f, 0.61f), Qt::black},
+        {QColor(Qt::yellow), Qt::black},
+    };
+    for (const auto& [background, text] : rows)
+        EXPECT_EQ(AppColors::textOn(background), text) << background.name().toStdString();
+}
+
+// Each tint has its colour in each appearance; a value outside the enumeration draws quietly.
+TEST(StatusTintTest, EachTintItsColourAndAnUnknownOneTheSecondaryText)
+{
+    using enum StatusTint::Tint;
+    const AppColors light(false, Qt::blue), dark(true, Qt::blue);
+    const struct {
+        StatusTint::Tint tint;
+        QColor light, dark;
+    } rows[] = {
+        {Secondary, light.secondaryText(), dark.secondaryText()},
+        {Accent, Qt::blue, Qt::blue},
+        {Warning, QColor(0xff9500), QColor(0xff9f0a)},
+        {Gray, QColor(0x8e8e93), QColor(0x98989d)},
+        {Green, QColor(0x28a745), QColor(0x30d158)},
+        {Orange, QColor(0xf08a00), QColor(0xff9f0a)},
+        {Red, QColor(0xe02f26), QColor(0xff453a)},
+        {static_cast<StatusTint::Tint>(42), light.secondaryText(), dark.secondaryText()},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(light.tint(row.tint), row.light) << static_cast<int>(row.tint);
+        EXPECT_EQ(dark.tint(row.tint), row.dark) << static_cast<int>(row.tint);
+    }
+}
+
 TEST(ReadoutFormatTest, CelsiusHasOneDecimalBelowAHundredNoneFromAHundred)
 {
     const struct {

@@ -130,18 +130,61 @@ TEST_F(PresetsScreenTest, OnlyUserPresetsOfferRenameAndDelete)
 {
     const QString user = m_model.createPreset();
     m_model.cancelRename();
-    const QStringList builtIn{QStringLiteral("activate"), QStringLiteral("-"),
-                              QStringLiteral("duplicate"), QStringLiteral("export")};
+    using enum PresetsModel::MenuAction;
+    const auto entries = [](QList<PresetsModel::MenuAction> actions) {
+        QVariantList list;
+        for (const auto action : actions)
+            list.append(QVariant::fromValue(action));
+        return QVariant(list);
+    };
+    const QList builtIn{Activate, Separator, Duplicate, Export};
     EXPECT_EQ(column(m_model, PresetsModel::menuEntriesRole),
-              (QVariantList{QStringList(), builtIn, builtIn,
-                            builtIn + QStringList{QStringLiteral("rename"), QStringLiteral("-"),
-                                                  QStringLiteral("delete")}}));
+              (QVariantList{entries({}), entries(builtIn), entries(builtIn),
+                            entries(builtIn + QList{Rename, Separator, Delete})}));
     // Asked for anyway (a stale menu), a built-in preset is neither renamed nor deleted.
     for (const QString& slot : {kCool, kAutomatic}) {
         m_model.beginRename(slot);
         m_model.beginDeletion(slot);
         EXPECT_FALSE(m_model.isRenaming()) << slot.toStdString();
         EXPECT_FALSE(m_model.isConfirmingDeletion()) << slot.toStdString();
+    }
+}
+
+// Each menu entry does its own thing; a divider or a value no entry has changes nothing.
+TEST_F(PresetsScreenTest, AMenuActionDoesWhatItNamesAndAnUnknownOneNothing)
+{
+    using enum PresetsModel::MenuAction;
+    const QString user = m_model.createPreset();
+    m_model.cancelRename();
+    QSignalSpy exports(&m_model, &PresetsModel::exportRequested);
+    const struct {
+        PresetsModel::MenuAction action;
+        int rows; // after the action
+        bool active, renaming, deleting, exporting;
+    } rows[] = {
+        {Separator, 4, false, false, false, false},
+        {static_cast<PresetsModel::MenuAction>(99), 4, false, false, false, false},
+        {static_cast<PresetsModel::MenuAction>(-1), 4, false, false, false, false},
+        {Export, 4, false, false, false, true},
+        {Rename, 4, false, true, false, false},
+        {Delete, 4, false, false, true, false},
+        {Duplicate, 5, false, false, false, false},
+        {Activate, 4, true, false, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.action));
+        m_model.perform(row.action, user);
+        EXPECT_EQ(m_model.rowCount(), row.rows);
+        EXPECT_EQ(store().activePresetID() == PresetSlot::fromID(user)->presetID(), row.active);
+        EXPECT_EQ(m_model.isRenaming(), row.renaming);
+        EXPECT_EQ(m_model.isConfirmingDeletion(), row.deleting);
+        EXPECT_EQ(exports.count(), row.exporting ? 1 : 0);
+        m_model.cancelRename();
+        m_model.cancelDeletion();
+        exports.clear();
+        if (m_model.rowCount() == 5) // the duplicate goes again
+            store().deletePreset(FanPreset(stored(order().last())));
+        store().setActivePresetID(std::nullopt);
     }
 }
 

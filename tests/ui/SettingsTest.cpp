@@ -94,7 +94,7 @@ protected:
 
 TEST_F(SettingsTest, StatusRowPerInstallState)
 {
-    using enum Presentation::Action;
+    using enum HelperSettingsModel::Action;
     const struct {
         HelperState state;
         const char* symbol;
@@ -105,24 +105,24 @@ TEST_F(SettingsTest, StatusRowPerInstallState)
     } rows[] = {
         {HelperState::notInstalled,
          "shield.slash.fill",
-         Presentation::Tint::gray,
+         Presentation::Tint::Gray,
          "settings.helper.status.notInstalled.title",
          "settings.helper.status.notInstalled.description",
-         {{"settings.helper.installButton", install, true}}},
+         {{"settings.helper.installButton", Install, true}}},
         {HelperState::installed,
          "checkmark.seal.fill",
-         Presentation::Tint::green,
+         Presentation::Tint::Green,
          "settings.helper.status.installed.title",
          "settings.helper.status.installed.description",
-         {{"settings.helper.reinstallButton", install, false},
-          {"settings.helper.uninstallButton", uninstall, false}}},
+         {{"settings.helper.reinstallButton", Install, false},
+          {"settings.helper.uninstallButton", Uninstall, false}}},
         {HelperState::unreachable,
          "exclamationmark.triangle.fill",
-         Presentation::Tint::orange,
+         Presentation::Tint::Orange,
          "settings.helper.status.unreachable.title",
          "settings.helper.status.unreachable.description",
-         {{"settings.helper.reinstallHelperButton", install, true},
-          {"settings.helper.uninstallButton", uninstall, false}}},
+         {{"settings.helper.reinstallHelperButton", Install, true},
+          {"settings.helper.uninstallButton", Uninstall, false}}},
     };
     for (const auto& row : rows) {
         const auto shown = HelperSettingsModel::presentation(row.state);
@@ -179,9 +179,13 @@ TEST_F(SettingsTest, AnOperationHidesTheButtonsUntilItEndsAndLeavesItsErrorUntil
     model.setHelper(&m_state->helper());
     m_helper->failure = QStringLiteral("execution error: User canceled. (-128)");
 
-    model.runHelperOperation(QStringLiteral("install"));
+    // A value that names no operation runs none.
+    model.runHelperOperation(static_cast<HelperSettingsModel::Action>(7));
+    EXPECT_FALSE(model.isWorking());
+    EXPECT_EQ(m_helper->operations, 0);
+    model.runHelperOperation(HelperSettingsModel::Action::Install);
     EXPECT_TRUE(model.isWorking());
-    model.runHelperOperation(QStringLiteral("install")); // no second one while it works
+    model.runHelperOperation(HelperSettingsModel::Action::Install); // no second one while it works
     EXPECT_EQ(m_helper->operations, 1);
     m_helper->release();
     EXPECT_TRUE(test::processEventsUntil([&] { return !model.isWorking(); }));
@@ -190,7 +194,7 @@ TEST_F(SettingsTest, AnOperationHidesTheButtonsUntilItEndsAndLeavesItsErrorUntil
     EXPECT_TRUE(model.errorMessage().contains(QStringLiteral("User canceled")));
 
     m_helper->failure.reset();
-    model.runHelperOperation(QStringLiteral("install"));
+    model.runHelperOperation(HelperSettingsModel::Action::Install);
     EXPECT_EQ(model.errorMessage(), QString()); // cleared as the next one starts
     m_helper->release();
     EXPECT_TRUE(test::processEventsUntil([&] { return !model.isWorking(); }));
@@ -202,7 +206,7 @@ TEST_F(SettingsTest, AnOperationOutlivingTheSectionTouchesNothing)
     auto model = std::make_unique<HelperSettingsModel>();
     model->setHelper(&m_state->helper());
     m_helper->failure = QStringLiteral("late");
-    model->runHelperOperation(QStringLiteral("install"));
+    model->runHelperOperation(HelperSettingsModel::Action::Install);
     model.reset();
     m_helper->release(); // the ending would write into the gone model
     QCoreApplication::processEvents();

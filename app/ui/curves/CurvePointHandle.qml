@@ -76,7 +76,7 @@ Item {
         radius: width / 2
         color: "transparent"
         border.width: 2
-        border.color: Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g, Theme.colors.accent.b, 0.5)
+        border.color: Theme.colors.accentFocusRing
         visible: root.activeFocus
     }
 
@@ -86,7 +86,7 @@ Item {
         width: root.diameter
         height: width
         radius: width / 2
-        color: root.editable ? Theme.colors.accent : "#8e8e93"
+        color: root.editable ? Theme.colors.accent : Theme.colors.readOnlyCurve
         border.width: 2
         border.color: Theme.cardColor
 

@@ -115,9 +115,9 @@ Item {
             visible: editor.hasPreset && editor.isBuiltIn
             implicitHeight: note.implicitHeight + 2 * Theme.spacingMedium
             radius: Theme.controlRadius + 2
-            color: Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g, Theme.colors.accent.b, Theme.isDark ? 0.16 : 0.09)
+            color: Theme.colors.accentNoteFill
             border.width: 1
-            border.color: Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g, Theme.colors.accent.b, 0.25)
+            border.color: Theme.colors.accentNoteBorder
 
             RowLayout {
                 id: note

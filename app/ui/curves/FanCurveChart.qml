@@ -32,9 +32,9 @@ Item {
     readonly property real insetTop: 26
     readonly property real insetRight: 10
     readonly property real insetBottom: 22
-    readonly property color gridColor: Qt.rgba(Theme.textColor.r, Theme.textColor.g, Theme.textColor.b, 0.1)
+    readonly property color gridColor: Theme.gridLineColor
     // Read-only curves in an opaque grey: the line must not show through the handles.
-    readonly property color curveColor: isEditable ? Theme.colors.accent : "#8e8e93"
+    readonly property color curveColor: isEditable ? Theme.colors.accent : Theme.colors.readOnlyCurve
 
     function focusPoint(index: int) {
         const handle = handles.itemAt(index);
@@ -150,11 +150,11 @@ Item {
                     y2: plot.height
                     GradientStop {
                         position: 0
-                        color: Qt.rgba(root.curveColor.r, root.curveColor.g, root.curveColor.b, 0.32)
+                        color: Theme.colors.curveAreaTop(root.curveColor)
                     }
                     GradientStop {
                         position: 1
-                        color: Qt.rgba(root.curveColor.r, root.curveColor.g, root.curveColor.b, 0.03)
+                        color: Theme.colors.curveAreaBottom(root.curveColor)
                     }
                 }
                 PathPolyline {
@@ -212,7 +212,7 @@ Item {
                     font.pixelSize: Theme.captionSize - 1
                     font.weight: Font.DemiBold
                     // Dark text on the light tints of the dark appearance.
-                    color: 0.299 * live.tint.r + 0.587 * live.tint.g + 0.114 * live.tint.b > 0.6 ? "black" : "white"
+                    color: Theme.colors.textOn(live.tint)
                     Accessible.ignored: true
                 }
             }
@@ -262,9 +262,9 @@ Item {
             width: 15
             height: 15
             radius: width / 2
-            color: Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g, Theme.colors.accent.b, 0.18)
+            color: Theme.colors.accentGhostFill
             border.width: 1.5
-            border.color: Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g, Theme.colors.accent.b, 0.8)
+            border.color: Theme.colors.accentGhostRing
             SymbolImage {
                 anchors.centerIn: parent
                 name: "plus"

@@ -107,7 +107,7 @@ PressableButton {
         width: Math.max(root.width, 220)
         background: Rectangle {
             radius: Theme.controlRadius + 2
-            color: Theme.isDark ? "#2c2c2e" : "#f6f6f6"
+            color: Theme.menuColor
             border.width: 1
             border.color: Theme.cardStrokeColor
         }

@@ -8,7 +8,7 @@ Rectangle {
 
     implicitHeight: row.implicitHeight + 2 * Theme.spacingMedium
     radius: 12
-    color: Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g, Theme.colors.accent.b, 0.1)
+    color: Theme.colors.accentBannerFill
 
     Accessible.role: Accessible.StaticText
     Accessible.name: qsTrId("dashboard.helperBanner.message")

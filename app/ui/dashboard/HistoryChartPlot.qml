@@ -19,8 +19,7 @@ Item {
     readonly property real valueLabelWidth: 40
     // Room above and below the plot for the halves of the outermost value labels.
     readonly property real labelOverhang: Math.ceil(timeLabelHeight.height / 2)
-    readonly property color gridColor: Qt.rgba(Theme.textColor.r, Theme.textColor.g,
-                                               Theme.textColor.b, 0.1)
+    readonly property color gridColor: Theme.gridLineColor
 
     // The model's figures, safe while the chart is torn down after its model.
     readonly property real xLower: model ? model.xLower : 0

@@ -42,6 +42,61 @@ QColor AppColors::tertiaryText() const
     return QColor::fromRgbF(white, white, white);
 }
 
+QColor AppColors::warning() const
+{
+    return m_isDark ? QColor(0xff, 0x9f, 0x0a) : QColor(0xff, 0x95, 0x00);
+}
+
+QColor AppColors::panelWarning() const
+{
+    return QColor(0xff, 0x95, 0x00);
+}
+
+QColor AppColors::destructive() const
+{
+    return m_isDark ? QColor(0xff, 0x45, 0x3a) : QColor(0xe0, 0x35, 0x2b);
+}
+
+QColor AppColors::readOnlyCurve() const
+{
+    return QColor(0x8e, 0x8e, 0x93);
+}
+
+QColor AppColors::tint(StatusTint::Tint tint) const
+{
+    // The system colours of each appearance.
+    switch (tint) {
+    case StatusTint::Tint::Secondary:
+        break;
+    case StatusTint::Tint::Accent:
+        return m_accent;
+    case StatusTint::Tint::Warning:
+        return warning();
+    case StatusTint::Tint::Gray:
+        return m_isDark ? QColor(0x98, 0x98, 0x9d) : QColor(0x8e, 0x8e, 0x93);
+    case StatusTint::Tint::Green:
+        return m_isDark ? QColor(0x30, 0xd1, 0x58) : QColor(0x28, 0xa7, 0x45);
+    case StatusTint::Tint::Orange:
+        return m_isDark ? QColor(0xff, 0x9f, 0x0a) : QColor(0xf0, 0x8a, 0x00);
+    case StatusTint::Tint::Red:
+        return m_isDark ? QColor(0xff, 0x45, 0x3a) : QColor(0xe0, 0x2f, 0x26);
+    }
+    return secondaryText();
+}
+
+QColor AppColors::textOn(const QColor& background)
+{
+    const double brightness =
+        0.299 * background.redF() + 0.587 * background.greenF() + 0.114 * background.blueF();
+    return brightness > 0.6 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+QColor AppColors::withOpacity(QColor colour, double opacity)
+{
+    colour.setAlphaF(float(opacity));
+    return colour;
+}
+
 double AppColors::temperatureHue(double celsius)
 {
     const double t = (celsius - 40) / 55;

@@ -65,11 +65,11 @@ Item {
                 y2: 0
                 GradientStop {
                     position: 0
-                    color: Qt.rgba(Theme.gaugeInk.r, Theme.gaugeInk.g, Theme.gaugeInk.b, 0.16)
+                    color: Theme.gaugeTrackStart
                 }
                 GradientStop {
                     position: 1
-                    color: Qt.rgba(Theme.gaugeInk.r, Theme.gaugeInk.g, Theme.gaugeInk.b, 0.07)
+                    color: Theme.gaugeTrackEnd
                 }
             }
             PathSvg {
@@ -115,7 +115,7 @@ Item {
         // they add no layer; a change of the fill re-tessellates only the fill's path.
         ShapePath {
             fillColor: "transparent"
-            strokeColor: Qt.rgba(Theme.gaugeInk.r, Theme.gaugeInk.g, Theme.gaugeInk.b, 0.35)
+            strokeColor: Theme.gaugeTickColor
             strokeWidth: geometry.tickWidth
             capStyle: ShapePath.FlatCap
             PathSvg {

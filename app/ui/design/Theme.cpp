@@ -105,6 +105,11 @@ QColor Theme::cardColor() const
     return isDark() ? QColor(0x2a, 0x2a, 0x2c) : QColor(0xf8, 0xf8, 0xf8);
 }
 
+QColor Theme::menuColor() const
+{
+    return isDark() ? QColor(0x2c, 0x2c, 0x2e) : QColor(0xf6, 0xf6, 0xf6);
+}
+
 QColor Theme::cardStrokeColor() const
 {
     return isDark() ? QColor::fromRgbF(1, 1, 1, 0.1f) : QColor::fromRgbF(0, 0, 0, 0.08f);

@@ -75,6 +75,22 @@ public:
     // Light or dark track and tick tints of the gauge: white in the dark appearance.
     Q_PROPERTY(QColor gaugeInk READ gaugeInk NOTIFY appearanceChanged)
     QColor gaugeInk() const { return isDark() ? QColor(Qt::white) : QColor(Qt::black); }
+    // The gauge's track, a fade of the ink from its foot to its top, and its quarter ticks.
+    Q_PROPERTY(QColor gaugeTrackStart READ gaugeTrackStart NOTIFY appearanceChanged)
+    QColor gaugeTrackStart() const { return AppColors::withOpacity(gaugeInk(), 0.16); }
+    Q_PROPERTY(QColor gaugeTrackEnd READ gaugeTrackEnd NOTIFY appearanceChanged)
+    QColor gaugeTrackEnd() const { return AppColors::withOpacity(gaugeInk(), 0.07); }
+    Q_PROPERTY(QColor gaugeTickColor READ gaugeTickColor NOTIFY appearanceChanged)
+    QColor gaugeTickColor() const { return AppColors::withOpacity(gaugeInk(), 0.35); }
+    // The lines of a chart's grid.
+    Q_PROPERTY(QColor gridLineColor READ gridLineColor NOTIFY appearanceChanged)
+    QColor gridLineColor() const { return AppColors::withOpacity(textColor(), 0.1); }
+    // The fill of a pop-up menu.
+    Q_PROPERTY(QColor menuColor READ menuColor NOTIFY appearanceChanged)
+    QColor menuColor() const;
+    // The faint border of a hint card in the menu bar's panel.
+    Q_PROPERTY(QColor hintBorderColor READ hintBorderColor NOTIFY appearanceChanged)
+    QColor hintBorderColor() const { return AppColors::withOpacity(separatorColor(), 0.5); }
 
     // Inter where installed (the system font stands in for it on a Mac), else the platform's.
     // The build bundles Inter with tabular digits where it can; that copy comes first.

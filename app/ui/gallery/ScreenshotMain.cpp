@@ -714,7 +714,7 @@ int settingsSection(const QString& sectionState, const QString& scheme, const QS
             std::fprintf(stderr, "brisvane-screenshot: the settings did not appear\n");
             return 1;
         }
-        model->runHelperOperation(QStringLiteral("install"));
+        model->runHelperOperation(HelperSettingsModel::Action::Install);
     }
     return save(*scenes.mainWindow(), file);
 }

@@ -19,9 +19,7 @@ PressableButton {
     background: Rectangle {
         implicitHeight: 24
         radius: height / 2
-        color: root.isActive ? Qt.rgba(Theme.colors.accent.r, Theme.colors.accent.g,
-                                       Theme.colors.accent.b, 0.15)
-                             : Theme.cardColor
+        color: root.isActive ? Theme.colors.accentChipFill : Theme.cardColor
         border.width: 1
         border.color: root.isActive ? Theme.colors.accent : Theme.separatorColor
         opacity: root.down ? 0.7 : 1

@@ -209,7 +209,7 @@ Item {
                                         anchors.verticalCenter: parent.verticalCenter
                                         name: "exclamationmark.triangle.fill"
                                         size: Theme.captionSize
-                                        color: "#ff9500"
+                                        color: Theme.colors.panelWarning
                                     }
                                     Text {
                                         id: unavailableText
@@ -217,7 +217,7 @@ Item {
                                         font.family: Theme.fontFamily
                                         font.pixelSize: Theme.captionSize
                                         font.weight: Font.Medium
-                                        color: "#ff9500"
+                                        color: Theme.colors.panelWarning
                                         Accessible.ignored: true
                                     }
                                 }
@@ -356,8 +356,7 @@ Item {
             Layout.fillWidth: true
             padding: 12
             cornerRadius: 10
-            border.color: Qt.rgba(Theme.separatorColor.r, Theme.separatorColor.g,
-                                  Theme.separatorColor.b, 0.5)
+            border.color: Theme.hintBorderColor
 
             ColumnLayout {
                 width: parent.width

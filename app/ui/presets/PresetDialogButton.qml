@@ -8,9 +8,7 @@ PressableButton {
 
     property bool destructive: false
 
-    readonly property color destructiveRed: Theme.isDark ? "#ff453a" : "#e0352b"
-
     implicitWidth: Math.max(84, implicitContentWidth + leftPadding + rightPadding)
-    tint: destructive ? destructiveRed : Theme.textColor
+    tint: destructive ? Theme.colors.destructive : Theme.textColor
     font.weight: prominent || destructive ? Font.DemiBold : Font.Normal
 }

@@ -354,15 +354,39 @@ QVariantMap PresetsModel::gridColumns(double availableWidth) const
             {QStringLiteral("rowWidth"), columns.rowWidth}};
 }
 
-QStringList PresetsModel::menuEntries(const std::optional<FanPreset>& preset)
+QList<PresetsModel::MenuAction> PresetsModel::menuEntries(const std::optional<FanPreset>& preset)
 {
+    using enum MenuAction;
     if (!preset)
         return {};
-    QStringList entries{QStringLiteral("activate"), QStringLiteral("-"),
-                        QStringLiteral("duplicate"), QStringLiteral("export")};
+    QList<MenuAction> entries{Activate, Separator, Duplicate, Export};
     if (!preset->isBuiltIn)
-        entries << QStringLiteral("rename") << QStringLiteral("-") << QStringLiteral("delete");
+        entries << Rename << Separator << Delete;
     return entries;
+}
+
+void PresetsModel::perform(MenuAction action, const QString& slotID)
+{
+    // Each entry by name: a misspelt or unknown one must never fall through to a deletion.
+    switch (action) {
+    case MenuAction::Activate:
+        activate(slotID);
+        return;
+    case MenuAction::Duplicate:
+        duplicate(slotID);
+        return;
+    case MenuAction::Export:
+        emit exportRequested(slotID);
+        return;
+    case MenuAction::Rename:
+        beginRename(slotID);
+        return;
+    case MenuAction::Delete:
+        beginDeletion(slotID);
+        return;
+    case MenuAction::Separator:
+        return;
+    }
 }
 
 std::optional<QString> PresetsModel::renamedName(const QString& draft)
@@ -481,8 +505,12 @@ QVariant PresetsModel::data(const QModelIndex& index, int role) const
             return QVariant::fromValue(QPolygonF());
         return QVariant::fromValue(
             MiniCurveThumbnailPath::points(card.preset->curves.first(), {1, 1}));
-    case menuEntriesRole:
-        return menuEntries(card.preset);
+    case menuEntriesRole: {
+        QVariantList entries;
+        for (const MenuAction action : menuEntries(card.preset))
+            entries.append(QVariant::fromValue(action));
+        return entries;
+    }
     default:
         return {};
     }

@@ -31,9 +31,14 @@ public:
         toolTipRole,
         isActiveRole,
         thumbnailRole,   // QPolygonF of the first curve in a 1 × 1 plot; empty for automatic
-        menuEntriesRole, // menuEntries()
+        menuEntriesRole, // menuEntries(), as a list of MenuAction
     };
     Q_ENUM(Roles)
+
+    // An entry of a card's context menu; Separator is the divider between groups.
+    // Capitalised, as QML reads enumerators.
+    enum class MenuAction { Separator, Activate, Duplicate, Export, Rename, Delete };
+    Q_ENUM(MenuAction)
 
     explicit PresetsModel(QObject* parent = nullptr);
 
@@ -127,9 +132,12 @@ public:
     // PresetGrid::columns as {count, cardWidth, rowWidth}.
     Q_INVOKABLE QVariantMap gridColumns(double availableWidth) const;
 
-    // The context menu of a card: "activate", "duplicate", "export", "rename", "delete" and "-"
-    // for a divider. Built-in presets offer no rename or delete; the automatic card has no menu.
-    static QStringList menuEntries(const std::optional<FanPreset>& preset);
+    // The context menu of a card. Built-in presets offer no rename or delete; the automatic
+    // card has no menu.
+    static QList<MenuAction> menuEntries(const std::optional<FanPreset>& preset);
+    // What a menu entry does to the slot. Export asks the view for a file (exportRequested);
+    // a separator, or a value outside the enumeration, does nothing.
+    Q_INVOKABLE void perform(brisvane::PresetsModel::MenuAction action, const QString& slotID);
     // The draft with white space and line breaks trimmed from both ends; nothing if empty.
     static std::optional<QString> renamedName(const QString& draft);
 
@@ -147,6 +155,8 @@ signals:
     void fileErrorChanged();
     void fileFolderChanged();
     void replaceChanged();
+    // The export entry was chosen: the view asks where to write the slot's preset.
+    void exportRequested(const QString& slotID);
 
 private:
     struct Card {

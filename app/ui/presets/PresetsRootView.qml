@@ -266,11 +266,19 @@ Item {
         while (cardMenu.count > 0)
             cardMenu.removeItem(cardMenu.itemAt(0));
         cardMenu.slotID = card.slotID;
-        for (const entry of entries) {
-            cardMenu.addItem(entry === "-" ? menuSeparator.createObject(null)
-                                           : menuItem.createObject(null, {entry: entry}));
+        for (const action of entries) {
+            cardMenu.addItem(action === PresetsModel.Separator
+                             ? menuSeparator.createObject(null)
+                             : menuItem.createObject(null, {menuAction: action}));
         }
         cardMenu.popup(card, position.x, position.y);
+    }
+
+    Connections {
+        target: presets
+        function onExportRequested(slotID: string) {
+            root.beginExport(slotID);
+        }
     }
 
     Menu {
@@ -283,7 +291,7 @@ Item {
         background: Rectangle {
             implicitWidth: 190
             radius: 8
-            color: Theme.isDark ? "#2c2c2e" : "#f6f6f6"
+            color: Theme.menuColor
             border.color: Qt.alpha(Theme.textColor, Theme.isDark ? 0.22 : 0.14)
         }
     }
@@ -304,23 +312,24 @@ Item {
         MenuItem {
             id: item
 
-            required property string entry
+            required property int menuAction
 
             text: {
-                switch (entry) {
-                case "activate":
+                switch (menuAction) {
+                case PresetsModel.Activate:
                     return qsTrId("presets.contextMenu.activate");
-                case "duplicate":
+                case PresetsModel.Duplicate:
                     return qsTrId("presets.contextMenu.duplicate");
-                case "rename":
+                case PresetsModel.Rename:
                     return qsTrId("presets.contextMenu.rename");
-                case "export":
+                case PresetsModel.Export:
                     return qsTrId("presets.contextMenu.export");
-                default:
+                case PresetsModel.Delete:
                     return qsTrId("presets.contextMenu.delete");
                 }
+                return "";
             }
-            enabled: entry !== "duplicate" || presets.canAddPreset
+            enabled: menuAction !== PresetsModel.Duplicate || presets.canAddPreset
             implicitHeight: 24
             leftPadding: 12
             rightPadding: 12
@@ -331,8 +340,8 @@ Item {
                 font.pixelSize: Theme.bodySize
                 color: !item.enabled ? Theme.colors.tertiaryText
                                      : item.highlighted ? "white"
-                                                        : item.entry === "delete"
-                                                          ? (Theme.isDark ? "#ff453a" : "#e0352b")
+                                                        : item.menuAction === PresetsModel.Delete
+                                                          ? Theme.colors.destructive
                                                           : Theme.textColor
                 Accessible.ignored: true
             }
@@ -347,24 +356,7 @@ Item {
                 item.triggered();
                 cardMenu.close();
             }
-            onTriggered: {
-                switch (entry) {
-                case "activate":
-                    presets.activate(cardMenu.slotID);
-                    break;
-                case "duplicate":
-                    presets.duplicate(cardMenu.slotID);
-                    break;
-                case "rename":
-                    presets.beginRename(cardMenu.slotID);
-                    break;
-                case "export":
-                    root.beginExport(cardMenu.slotID);
-                    break;
-                default:
-                    presets.beginDeletion(cardMenu.slotID);
-                }
-            }
+            onTriggered: presets.perform(menuAction, cardMenu.slotID)
         }
     }
 

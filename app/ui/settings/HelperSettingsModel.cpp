@@ -10,47 +10,34 @@ namespace {
 
 using Presentation = HelperStatusPresentation;
 
-QString tintName(Presentation::Tint tint)
-{
-    switch (tint) {
-    case Presentation::Tint::gray:
-        return QStringLiteral("gray");
-    case Presentation::Tint::green:
-        return QStringLiteral("green");
-    case Presentation::Tint::orange:
-        return QStringLiteral("orange");
-    }
-    return {};
-}
-
 } // namespace
 
 HelperStatusPresentation HelperSettingsModel::presentation(HelperState state)
 {
-    using enum Presentation::Action;
+    using enum HelperSettingsModel::Action;
     switch (state) {
     case HelperState::notInstalled:
         return {"shield.slash.fill",
-                Presentation::Tint::gray,
+                Presentation::Tint::Gray,
                 QT_TRID_NOOP("settings.helper.status.notInstalled.title"),
                 QT_TRID_NOOP("settings.helper.status.notInstalled.description"),
-                {{QT_TRID_NOOP("settings.helper.installButton"), install, true}}};
+                {{QT_TRID_NOOP("settings.helper.installButton"), Install, true}}};
     case HelperState::installed:
         return {"checkmark.seal.fill",
-                Presentation::Tint::green,
+                Presentation::Tint::Green,
                 QT_TRID_NOOP("settings.helper.status.installed.title"),
                 QT_TRID_NOOP("settings.helper.status.installed.description"),
-                {{QT_TRID_NOOP("settings.helper.reinstallButton"), install, false},
-                 {QT_TRID_NOOP("settings.helper.uninstallButton"), uninstall, false}}};
+                {{QT_TRID_NOOP("settings.helper.reinstallButton"), Install, false},
+                 {QT_TRID_NOOP("settings.helper.uninstallButton"), Uninstall, false}}};
     case HelperState::unreachable:
         break;
     }
     return {"exclamationmark.triangle.fill",
-            Presentation::Tint::orange,
+            Presentation::Tint::Orange,
             QT_TRID_NOOP("settings.helper.status.unreachable.title"),
             QT_TRID_NOOP("settings.helper.status.unreachable.description"),
-            {{QT_TRID_NOOP("settings.helper.reinstallHelperButton"), install, true},
-             {QT_TRID_NOOP("settings.helper.uninstallButton"), uninstall, false}}};
+            {{QT_TRID_NOOP("settings.helper.reinstallHelperButton"), Install, true},
+             {QT_TRID_NOOP("settings.helper.uninstallButton"), Uninstall, false}}};
 }
 
 std::optional<QString> HelperSettingsModel::failureText(const std::optional<HelperStatus>& status)
@@ -63,18 +50,6 @@ std::optional<QString> HelperSettingsModel::failureText(const std::optional<Help
 bool HelperSettingsModel::showsUnlockingRow(const std::optional<HelperStatus>& status)
 {
     return status && status->phase == HelperControlPhase::unlocking;
-}
-
-QColor HelperSettingsModel::tintColor(const QString& tint, bool isDark)
-{
-    // The system colours of each appearance.
-    if (tint == QLatin1StringView("green"))
-        return isDark ? QColor(0x30, 0xd1, 0x58) : QColor(0x28, 0xa7, 0x45);
-    if (tint == QLatin1StringView("orange"))
-        return isDark ? QColor(0xff, 0x9f, 0x0a) : QColor(0xf0, 0x8a, 0x00);
-    if (tint == QLatin1StringView("red"))
-        return isDark ? QColor(0xff, 0x45, 0x3a) : QColor(0xe0, 0x2f, 0x26);
-    return isDark ? QColor(0x98, 0x98, 0x9d) : QColor(0x8e, 0x8e, 0x93);
 }
 
 HelperSettingsModel::HelperSettingsModel(QObject* parent)
@@ -142,9 +117,9 @@ QString HelperSettingsModel::statusSymbol() const
         presentation(helper() ? helper()->state() : HelperState::notInstalled).symbolName);
 }
 
-QString HelperSettingsModel::statusTint() const
+StatusTint::Tint HelperSettingsModel::statusTint() const
 {
-    return tintName(presentation(helper() ? helper()->state() : HelperState::notInstalled).tint);
+    return presentation(helper() ? helper()->state() : HelperState::notInstalled).tint;
 }
 
 QString HelperSettingsModel::statusTitle() const
@@ -165,9 +140,7 @@ QVariantList HelperSettingsModel::buttons() const
     for (const auto& button : shown.buttons) {
         result.append(QVariantMap{
             {QStringLiteral("title"), qtTrId(button.titleKey)},
-            {QStringLiteral("action"), button.action == Presentation::Action::install
-                                           ? QStringLiteral("install")
-                                           : QStringLiteral("uninstall")},
+            {QStringLiteral("action"), QVariant::fromValue(button.action)},
             {QStringLiteral("prominent"), button.prominent},
         });
     }
@@ -196,28 +169,25 @@ QString HelperSettingsModel::helperVersion() const
     return QString::fromStdString(helper()->lastStatus()->version);
 }
 
-void HelperSettingsModel::runHelperOperation(const QString& action)
+void HelperSettingsModel::runHelperOperation(Action action)
 {
-    if (m_isWorking || !helper())
+    if (m_isWorking || !helper() || (action != Action::Install && action != Action::Uninstall))
         return;
     m_isWorking = true;
     m_errorMessage.clear();
     emit operationChanged();
-    runOperation(this, helper(),
-                 action == QLatin1StringView("uninstall") ? Presentation::Action::uninstall
-                                                          : Presentation::Action::install);
+    runOperation(this, helper(), action);
 }
 
 QCoro::Task<void> HelperSettingsModel::runOperation(QPointer<HelperSettingsModel> model,
                                                     QPointer<HelperControlling> helper,
-                                                    HelperStatusPresentation::Action action)
+                                                    Action action)
 {
     QString error;
     if (!helper)
         co_return;
     try {
-        auto operation =
-            action == Presentation::Action::install ? helper->install() : helper->uninstall();
+        auto operation = action == Action::Install ? helper->install() : helper->uninstall();
         co_await operation;
     } catch (const HelperInstallError& e) {
         error = e.description();

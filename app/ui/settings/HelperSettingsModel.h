@@ -4,8 +4,8 @@
 // spinner and error, and the status kept fresh every 2 s while the section is on screen.
 
 #include "app/core/HelperControlling.h"
+#include "app/ui/design/StatusTint.h"
 
-#include <QColor>
 #include <QList>
 #include <QPointer>
 #include <QVariantList>
@@ -16,23 +16,7 @@
 
 namespace brisvane {
 
-// What the status row shows for one install state.
-struct HelperStatusPresentation {
-    enum class Tint { gray, green, orange };
-    enum class Action { install, uninstall };
-    struct Button {
-        const char* titleKey;
-        Action action;
-        bool prominent;
-        friend bool operator==(const Button&, const Button&) = default;
-    };
-
-    const char* symbolName;
-    Tint tint;
-    const char* titleKey;
-    const char* descriptionKey;
-    QList<Button> buttons; // in order, leading first
-};
+struct HelperStatusPresentation;
 
 class HelperSettingsModel : public QObject {
     Q_OBJECT
@@ -41,12 +25,14 @@ class HelperSettingsModel : public QObject {
 public:
     static constexpr std::chrono::seconds kRefreshInterval{2};
 
+    // What a button of the status row runs. Capitalised, as QML reads enumerators.
+    enum class Action { Install, Uninstall };
+    Q_ENUM(Action)
+
     static HelperStatusPresentation presentation(HelperState state);
     // The daemon's lastError, verbatim, while it reports the phase failed; else nothing.
     static std::optional<QString> failureText(const std::optional<HelperStatus>& status);
     static bool showsUnlockingRow(const std::optional<HelperStatus>& status);
-    // The system's colour for a tint name ("gray", "green", "orange", "red") in an appearance.
-    Q_INVOKABLE static QColor tintColor(const QString& tint, bool isDark);
 
     explicit HelperSettingsModel(QObject* parent = nullptr);
     ~HelperSettingsModel() override;
@@ -63,13 +49,13 @@ public:
 
     Q_PROPERTY(QString statusSymbol READ statusSymbol NOTIFY helperChanged)
     QString statusSymbol() const;
-    Q_PROPERTY(QString statusTint READ statusTint NOTIFY helperChanged)
-    QString statusTint() const;
+    Q_PROPERTY(brisvane::StatusTint::Tint statusTint READ statusTint NOTIFY helperChanged)
+    StatusTint::Tint statusTint() const;
     Q_PROPERTY(QString statusTitle READ statusTitle NOTIFY helperChanged)
     QString statusTitle() const;
     Q_PROPERTY(QString statusDescription READ statusDescription NOTIFY helperChanged)
     QString statusDescription() const;
-    // {title, action ("install" or "uninstall"), prominent} per button, in order.
+    // {title, action (an Action), prominent} per button, in order.
     Q_PROPERTY(QVariantList buttons READ buttons NOTIFY helperChanged)
     QVariantList buttons() const;
     Q_PROPERTY(bool showsOutdatedNotice READ showsOutdatedNotice NOTIFY helperChanged)
@@ -90,8 +76,9 @@ public:
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY operationChanged)
     QString errorMessage() const { return m_errorMessage; }
 
-    // Runs install() or uninstall() ("install", "uninstall"); does nothing while one runs.
-    Q_INVOKABLE void runHelperOperation(const QString& action);
+    // Runs install() or uninstall(); does nothing while one runs, and for a value that is
+    // neither.
+    Q_INVOKABLE void runHelperOperation(brisvane::HelperSettingsModel::Action action);
 
 signals:
     void activeChanged();
@@ -107,8 +94,7 @@ private:
     static QCoro::Task<void> keepHelperStatusFresh(QPointer<HelperSettingsModel> model,
                                                    int generation);
     static QCoro::Task<void> runOperation(QPointer<HelperSettingsModel> model,
-                                          QPointer<HelperControlling> helper,
-                                          HelperStatusPresentation::Action action);
+                                          QPointer<HelperControlling> helper, Action action);
 
     QPointer<HelperControlling> m_helper;
     QList<QMetaObject::Connection> m_connections;
@@ -117,6 +103,24 @@ private:
     int m_refreshGeneration = 0;
     bool m_isWorking = false;
     QString m_errorMessage;
+};
+
+// What the status row shows for one install state.
+struct HelperStatusPresentation {
+    using Tint = StatusTint::Tint;
+    using Action = HelperSettingsModel::Action;
+    struct Button {
+        const char* titleKey;
+        Action action;
+        bool prominent;
+        friend bool operator==(const Button&, const Button&) = default;
+    };
+
+    const char* symbolName;
+    Tint tint;
+    const char* titleKey;
+    const char* descriptionKey;
+    QList<Button> buttons; // in order, leading first
 };
 
 } // namespace brisvane

@@ -83,7 +83,7 @@ SettingsSection {
         visible: root.model.showsOutdatedNotice
         symbol: "arrow.triangle.2.circlepath"
         text: qsTrId("settings.helper.outdatedNotice")
-        tint: root.model.tintColor("orange", Theme.isDark)
+        tint: Theme.colors.tint(StatusTint.Orange)
     }
 
     // Anchored rather than laid out: a row layout keeps the height its wrapped texts had at a
@@ -103,7 +103,7 @@ SettingsSection {
             anchors.verticalCenter: parent.verticalCenter
             name: root.model.statusSymbol
             size: 28
-            color: root.model.tintColor(root.model.statusTint, Theme.isDark)
+            color: Theme.colors.tint(root.model.statusTint)
         }
         ColumnLayout {
             id: statusTexts
@@ -175,7 +175,7 @@ SettingsSection {
         visible: root.model.failureText !== ""
         symbol: "exclamationmark.circle.fill"
         text: root.model.failureText
-        tint: root.model.tintColor("orange", Theme.isDark)
+        tint: Theme.colors.tint(StatusTint.Orange)
     }
 
     RowLayout {
@@ -203,7 +203,7 @@ SettingsSection {
         visible: root.model.errorMessage !== ""
         symbol: "exclamationmark.circle.fill"
         text: root.model.errorMessage
-        tint: root.model.tintColor("red", Theme.isDark)
+        tint: Theme.colors.tint(StatusTint.Red)
     }
 
     ColumnLayout {
@@ -219,7 +219,7 @@ SettingsSection {
             SymbolImage {
                 name: "checkmark.shield.fill"
                 size: 15
-                color: root.model.tintColor("green", Theme.isDark)
+                color: Theme.colors.tint(StatusTint.Green)
             }
             Text {
                 text: qsTrId("settings.helper.safety.title")

@@ -85,7 +85,7 @@ Item {
                     Layout.alignment: Qt.AlignTop
                     name: "exclamationmark.circle.fill"
                     size: Theme.captionSize + 4
-                    color: helperModel.tintColor("red", Theme.isDark)
+                    color: Theme.colors.tint(StatusTint.Red)
                 }
                 Text {
                     Layout.fillWidth: true
@@ -93,7 +93,7 @@ Item {
                     wrapMode: Text.WordWrap
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.captionSize + 1
-                    color: helperModel.tintColor("red", Theme.isDark)
+                    color: Theme.colors.tint(StatusTint.Red)
                     Accessible.ignored: true
                 }
             }

@@ -37,17 +37,17 @@ void ActivePresetBar::setAppState(AppState* state)
     emit appStateChanged();
 }
 
-QString ActivePresetBar::statusTint() const
+StatusTint::Tint ActivePresetBar::statusTint() const
 {
     switch (m_state.status ? m_state.status->tint : PresetControlStatus::Tint::neutral) {
     case PresetControlStatus::Tint::accent:
-        return QStringLiteral("accent");
+        return StatusTint::Tint::Accent;
     case PresetControlStatus::Tint::warning:
-        return QStringLiteral("warning");
+        return StatusTint::Tint::Warning;
     case PresetControlStatus::Tint::neutral:
         break;
     }
-    return QStringLiteral("neutral");
+    return StatusTint::Tint::Secondary;
 }
 
 void ActivePresetBar::updateState()

@@ -3,6 +3,7 @@
 // control state that enables the pills, and the caption. QML draws it.
 
 #include "app/core/AppState.h"
+#include "app/ui/design/StatusTint.h"
 #include "app/ui/window/PresetControlState.h"
 
 #include <QAbstractListModel>
@@ -42,9 +43,9 @@ public:
     QString statusSymbol() const { return m_state.status ? m_state.status->symbolName : QString(); }
     Q_PROPERTY(bool statusInProgress READ statusInProgress NOTIFY stateChanged)
     bool statusInProgress() const { return m_state.status && m_state.status->isInProgress; }
-    // "accent", "warning" or "neutral".
-    Q_PROPERTY(QString statusTint READ statusTint NOTIFY stateChanged)
-    QString statusTint() const;
+    // The status's tint; the secondary text's without a status.
+    Q_PROPERTY(brisvane::StatusTint::Tint statusTint READ statusTint NOTIFY stateChanged)
+    StatusTint::Tint statusTint() const;
     Q_PROPERTY(QString captionText READ captionText NOTIFY stateChanged)
     QString captionText() const { return m_captionText; }
 

@@ -8,11 +8,7 @@ Item {
     id: root
 
     required property ActivePresetBar bar
-    // Orange for warnings, as the system draws it in each appearance.
-    readonly property color tint: !bar.hasStatus ? Theme.colors.secondaryText
-                                : bar.statusTint === "accent" ? Theme.colors.accent
-                                : bar.statusTint === "warning" ? (Theme.isDark ? "#ff9f0a" : "#ff9500")
-                                : Theme.colors.secondaryText
+    readonly property color tint: Theme.colors.tint(bar.statusTint)
 
     implicitHeight: line.implicitHeight + Theme.spacingSmall
 
