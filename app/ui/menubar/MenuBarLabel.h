@@ -3,9 +3,9 @@
 // texts, drawn as one small two-line image where the bar gives width. A square tray icon would
 // squeeze two lines to a few pixels, so there the label is the temperature alone, drawn large. The
 // image is drawn only when a text, the ink or the screen scale changes: one process-wide cache
-// entry holds the last image and its key. Since a fan's speed changes with almost every sample, a
-// drawing reuses the shaped digits and words of earlier ones instead of laying out both lines
-// again.
+// entry holds the last image and its key. Since a reading changes with almost every sample, a
+// drawing reuses the digits and words of earlier ones: the two lines their shaped glyphs, the
+// square label their images, rasterized once for its size and ink.
 
 #include "app/core/FanPreset.h"
 
