@@ -78,11 +78,12 @@ void movePointer(QQuickWindow& window, bool drags)
 }
 
 // "All fans" chosen on fans with curves of their own, from the editor the preset selector
-// works on: the question before they are unified.
+// (the button described as the preset picker) works on: the question before they are unified.
 void chooseAllFans(QQuickWindow& window, const QString& presetName)
 {
     QAccessibleInterface* selector =
-        findAccessible(window, QAccessible::ButtonMenu, presetName, "preset selector");
+        findAccessible(window, QAccessible::Button, presetName, "preset selector",
+                       qtTrId("curves.toolbar.presetPickerLabel"));
     if (auto* editor =
             selector ? selector->object()->property("editor").value<CurveEditor*>() : nullptr)
         editor->chooseFan(CurveFans::kAllFans);

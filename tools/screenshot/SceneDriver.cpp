@@ -64,7 +64,7 @@ void sendMouse(QQuickWindow& window, QEvent::Type type, QPointF at, Qt::MouseBut
 namespace {
 
 QAccessibleInterface* largestUnder(QAccessibleInterface* root, QAccessible::Role role,
-                                   const QString& name)
+                                   const QString& name, const QString& description)
 {
     QAccessibleInterface* largest = nullptr;
     const auto area = [](QAccessibleInterface* object) {
@@ -73,9 +73,10 @@ QAccessibleInterface* largestUnder(QAccessibleInterface* root, QAccessible::Role
     for (int i = 0; root && i < root->childCount(); ++i) {
         QAccessibleInterface* child = root->child(i);
         if (child && child->role() == role && child->text(QAccessible::Name) == name &&
+            (description.isEmpty() || child->text(QAccessible::Description) == description) &&
             area(child) > area(largest))
             largest = child;
-        if (QAccessibleInterface* found = largestUnder(child, role, name);
+        if (QAccessibleInterface* found = largestUnder(child, role, name, description);
             area(found) > area(largest))
             largest = found;
     }
@@ -85,10 +86,11 @@ QAccessibleInterface* largestUnder(QAccessibleInterface* root, QAccessible::Role
 } // namespace
 
 QAccessibleInterface* findAccessible(QQuickWindow& window, QAccessible::Role role,
-                                     const QString& name, const char* what)
+                                     const QString& name, const char* what,
+                                     const QString& description)
 {
     QAccessibleInterface* found =
-        largestUnder(QAccessible::queryAccessibleInterface(&window), role, name);
+        largestUnder(QAccessible::queryAccessibleInterface(&window), role, name, description);
     if (!found && what)
         std::fprintf(stderr, "brisvane-screenshot: no %s %s\n", what, qUtf8Printable(name));
     return found;

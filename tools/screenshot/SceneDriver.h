@@ -37,11 +37,12 @@ int saveImage(const QImage& image, const QString& file);
 void sendMouse(QQuickWindow& window, QEvent::Type type, QPointF at, Qt::MouseButton button,
                Qt::MouseButtons buttons);
 
-// The largest object in the window with this role and name, as assistive technology finds it
-// (a card rather than the header's pill of the same name); null, with a message naming `what`,
-// when there is none.
+// The largest object in the window with this role and name, and this description unless that
+// is empty, as assistive technology finds it (a card rather than the header's pill of the same
+// name); null, with a message naming `what` unless that is null, when there is none.
 QAccessibleInterface* findAccessible(QQuickWindow& window, QAccessible::Role role,
-                                     const QString& name, const char* what);
+                                     const QString& name, const char* what,
+                                     const QString& description = {});
 // The centre of `object` in window coordinates.
 QPointF centreOf(QQuickWindow& window, QAccessibleInterface* object);
 // Presses `object` as assistive technology does; false when it offers no press.
