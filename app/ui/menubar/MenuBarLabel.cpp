@@ -239,14 +239,14 @@ void blendOver(QImage& target, const QImage& piece, int x)
     const int rows = std::min(piece.height(), target.height());
     for (int y = 0; y < rows; ++y) {
         const auto* source = reinterpret_cast<const QRgb*>(piece.constScanLine(y));
-        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y)) + x;
+        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y));
         for (int column = from; column < to; ++column) {
             const QRgb over = source[column];
             if (over == 0)
                 continue;
             const uint keep = 255 - qAlpha(over);
-            const QRgb under = line[column];
-            line[column] = qRgba(
+            const QRgb under = line[x + column];
+            line[x + column] = qRgba(
                 qRed(over) + qRed(under) * keep / 255, qGreen(over) + qGreen(under) * keep / 255,
                 qBlue(over) + qBlue(under) * keep / 255, qAlpha(over) + qAlpha(under) * keep / 255);
         }
