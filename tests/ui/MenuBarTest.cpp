@@ -220,6 +220,14 @@ TEST_F(MenuBarLabelTest, SquareIconShowsTheTemperatureAsLargeAsItFits)
         // Inside the icon with a pixel to spare, and centred across it.
         EXPECT_TRUE(QRect(QPoint(0, 0), image.size()).adjusted(1, 1, -1, -1).contains(ink));
         EXPECT_LE(std::abs(ink.left() - (image.width() - 1 - ink.right())), 2 * c.scale);
+        // Blended from pieces: in white, every pixel is white at some coverage, never brighter.
+        const QImage white = MenuBarLabel::temperatureImage(QString::fromUtf8(c.temperature),
+                                                            c.area, c.scale, Qt::white);
+        EXPECT_EQ(inkBounds(white), ink);
+        for (int y = 0; y < white.height(); ++y) {
+            for (int x = 0; x < white.width(); ++x)
+                ASSERT_EQ(qRed(white.pixel(x, y)), qAlpha(white.pixel(x, y))) << x << "," << y;
+        }
         if (std::string(c.temperature) == "--°")
             continue;
         // Digits at least 40% of the icon's height (30% for three of them): the two lines
