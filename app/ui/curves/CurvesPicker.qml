@@ -81,7 +81,7 @@ RowLayout {
         background: Rectangle {
             implicitHeight: 24
             radius: Theme.controlRadius - 1
-            color: Theme.isDark ? Qt.rgba(1, 1, 1, 0.1) : "white"
+            color: Theme.colors.controlFill
             border.color: Theme.cardStrokeColor
             opacity: picker.down ? 0.8 : 1
         }
@@ -108,7 +108,7 @@ RowLayout {
             contentItem: Text {
                 text: option.text
                 font: option.font
-                color: option.highlighted ? "white" : Theme.textColor
+                color: option.highlighted ? Theme.colors.onAccent : Theme.textColor
                 Accessible.ignored: true
             }
             background: Rectangle {

@@ -15,7 +15,7 @@ Rectangle {
     width: label.implicitWidth + 2 * Theme.spacingMedium
     height: label.implicitHeight + Theme.spacingSmall + 2
     radius: height / 2
-    color: Theme.isDark ? Qt.rgba(0.24, 0.24, 0.26, 0.96) : Qt.rgba(1, 1, 1, 0.96)
+    color: Theme.colors.calloutFill
     border.width: 1
     border.color: Theme.cardStrokeColor
     Accessible.role: Accessible.StaticText

@@ -77,20 +77,20 @@ PressableButton {
                     name: "checkmark"
                     size: 12
                     visible: entry.chosen
-                    color: entry.hovered ? "white" : Theme.textColor
+                    color: entry.hovered ? Theme.colors.onAccent : Theme.textColor
                 }
             }
             SymbolImage {
                 anchors.verticalCenter: parent.verticalCenter
                 name: entry.symbolName
-                color: entry.hovered ? "white" : Theme.textColor
+                color: entry.hovered ? Theme.colors.onAccent : Theme.textColor
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: entry.text
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.bodySize
-                color: entry.hovered ? "white" : Theme.textColor
+                color: entry.hovered ? Theme.colors.onAccent : Theme.textColor
             }
         }
         background: Rectangle {

@@ -21,7 +21,7 @@ Dialog {
     topPadding: 6
 
     T.Overlay.modal: Rectangle {
-        color: Qt.rgba(0, 0, 0, Theme.isDark ? 0.35 : 0.18)
+        color: Theme.colors.dialogScrim
     }
 
     background: Rectangle {

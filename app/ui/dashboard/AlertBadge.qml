@@ -23,7 +23,7 @@ Rectangle {
         anchors.centerIn: parent
         name: "exclamationmark.triangle.fill"
         size: 13
-        color: "white"
+        color: Theme.colors.onAlert
     }
 
     HoverHandler {

@@ -70,6 +70,63 @@ public:
     Q_PROPERTY(QColor accentGhostRing READ accentGhostRing CONSTANT)
     QColor accentGhostRing() const { return accentAt(0.8); }
 
+    // The shade over the window behind a modal dialog.
+    Q_PROPERTY(QColor dialogScrim READ dialogScrim CONSTANT)
+    QColor dialogScrim() const { return black(m_isDark ? 0.35 : 0.18); }
+    // The shadow under a dialog's panel.
+    Q_PROPERTY(QColor dialogShadow READ dialogShadow CONSTANT)
+    QColor dialogShadow() const { return black(0.16); }
+    // A preset card's two shadows while hovered or active: the wide one and the close soft one.
+    Q_PROPERTY(QColor cardShadow READ cardShadow CONSTANT)
+    QColor cardShadow() const { return black(m_isDark ? 0.30 : 0.07); }
+    Q_PROPERTY(QColor cardShadowSoft READ cardShadowSoft CONSTANT)
+    QColor cardShadowSoft() const { return black(m_isDark ? 0.25 : 0.05); }
+    // The shadow under a card lifted by a drag.
+    Q_PROPERTY(QColor liftedCardShadow READ liftedCardShadow CONSTANT)
+    QColor liftedCardShadow() const { return black(m_isDark ? 0.4 : 0.16); }
+    // The shadow under a preset pill lifted by a drag.
+    Q_PROPERTY(QColor pillShadow READ pillShadow CONSTANT)
+    QColor pillShadow() const { return black(0.18); }
+    // The rings of the soft shadow under the settings' app tile; each ring fades it further.
+    Q_PROPERTY(QColor tileShadow READ tileShadow CONSTANT)
+    QColor tileShadow() const { return black(1); }
+    // The fill of a pop-up button (a picker's closed face).
+    Q_PROPERTY(QColor controlFill READ controlFill CONSTANT)
+    QColor controlFill() const { return m_isDark ? white(0.1) : white(1); }
+    // A switch that is off: its track and the track's border.
+    Q_PROPERTY(QColor switchTrackOff READ switchTrackOff CONSTANT)
+    QColor switchTrackOff() const { return m_isDark ? white(0.16) : black(0.1); }
+    Q_PROPERTY(QColor switchTrackBorder READ switchTrackBorder CONSTANT)
+    QColor switchTrackBorder() const { return m_isDark ? white(0.08) : black(0.06); }
+    // The round knob of a switch or a slider, and the thin ring around each.
+    Q_PROPERTY(QColor knobFill READ knobFill CONSTANT)
+    QColor knobFill() const { return white(1); }
+    Q_PROPERTY(QColor switchKnobBorder READ switchKnobBorder CONSTANT)
+    QColor switchKnobBorder() const { return black(0.15); }
+    Q_PROPERTY(QColor sliderKnobBorder READ sliderKnobBorder CONSTANT)
+    QColor sliderKnobBorder() const { return black(0.25); }
+    // The groove a slider's knob runs in.
+    Q_PROPERTY(QColor sliderTrack READ sliderTrack CONSTANT)
+    QColor sliderTrack() const { return m_isDark ? white(0.15) : black(0.1); }
+    // A fan's speed bar in the menu bar panel: its empty track and the inner shadow along the top.
+    Q_PROPERTY(QColor meterTrack READ meterTrack CONSTANT)
+    QColor meterTrack() const { return m_isDark ? white(0.1) : black(0.07); }
+    Q_PROPERTY(QColor meterTrackShadow READ meterTrackShadow CONSTANT)
+    QColor meterTrackShadow() const { return black(0.15); }
+    // The bubble that shows a point's value while it is dragged.
+    Q_PROPERTY(QColor calloutFill READ calloutFill CONSTANT)
+    QColor calloutFill() const
+    {
+        return m_isDark ? QColor::fromRgbF(0.24f, 0.24f, 0.26f, 0.96f) : white(0.96);
+    }
+    // Text and symbols on the accent: a prominent button, a highlighted menu row, selected text,
+    // an active preset's icon.
+    Q_PROPERTY(QColor onAccent READ onAccent CONSTANT)
+    QColor onAccent() const { return white(1); }
+    // The mark on an alert badge.
+    Q_PROPERTY(QColor onAlert READ onAlert CONSTANT)
+    QColor onAlert() const { return white(1); }
+
     // The area under a curve drawn in `curve`: a fade from the top stop to the bottom one.
     Q_INVOKABLE static QColor curveAreaTop(const QColor& curve) { return withOpacity(curve, 0.32); }
     Q_INVOKABLE static QColor curveAreaBottom(const QColor& curve)
@@ -96,6 +153,8 @@ public:
 
 private:
     QColor accentAt(double opacity) const { return withOpacity(m_accent, opacity); }
+    static QColor black(double opacity) { return QColor::fromRgbF(0, 0, 0, float(opacity)); }
+    static QColor white(double opacity) { return QColor::fromRgbF(1, 1, 1, float(opacity)); }
 
     bool m_isDark = false;
     QColor m_accent;

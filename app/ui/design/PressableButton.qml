@@ -41,14 +41,14 @@ Button {
             visible: root.symbol !== ""
             name: root.symbol
             size: Math.round(root.font.pixelSize * 1.15)
-            color: root.prominent ? "white" : root.tint
+            color: root.prominent ? Theme.colors.onAccent : root.tint
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
             visible: root.text !== ""
             text: root.text
             font: root.font
-            color: root.prominent ? "white" : root.tint
+            color: root.prominent ? Theme.colors.onAccent : root.tint
             Accessible.ignored: true
         }
     }

@@ -84,14 +84,14 @@ Item {
             width: parent.width
             height: 6
             radius: height / 2
-            color: Theme.isDark ? Qt.rgba(1, 1, 1, 0.1) : Qt.rgba(0, 0, 0, 0.07)
+            color: Theme.colors.meterTrack
 
             // The faint inner shadow along the top edge.
             Rectangle {
                 width: parent.width
                 height: 1
                 radius: 0.5
-                color: Qt.rgba(0, 0, 0, 0.15)
+                color: Theme.colors.meterTrackShadow
                 x: 0
                 y: 0.5
                 opacity: 0.6

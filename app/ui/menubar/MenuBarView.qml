@@ -297,7 +297,7 @@ Item {
                                 width: boost.availableWidth
                                 height: 4
                                 radius: 2
-                                color: Theme.isDark ? Qt.rgba(1, 1, 1, 0.15) : Qt.rgba(0, 0, 0, 0.1)
+                                color: Theme.colors.sliderTrack
 
                                 Rectangle {
                                     width: boost.visualPosition * parent.width
@@ -312,9 +312,9 @@ Item {
                                 width: 14
                                 height: 14
                                 radius: 7
-                                color: "white"
+                                color: Theme.colors.knobFill
                                 border.width: 0.5
-                                border.color: Qt.rgba(0, 0, 0, 0.25)
+                                border.color: Theme.colors.sliderKnobBorder
                             }
                             // Pointer, keys and assistive technology alike; every assignment
                             // schedules a push in the engine.

@@ -19,7 +19,7 @@ Item {
         anchors.topMargin: 3
         anchors.bottomMargin: -3
         radius: root.radius
-        color: Qt.rgba(0, 0, 0, Theme.isDark ? 0.30 : 0.07)
+        color: Theme.colors.cardShadow
         visible: root.isHovered || root.isActive
     }
     Rectangle {
@@ -27,7 +27,7 @@ Item {
         anchors.topMargin: 1
         anchors.bottomMargin: -1
         radius: root.radius
-        color: Qt.rgba(0, 0, 0, Theme.isDark ? 0.25 : 0.05)
+        color: Theme.colors.cardShadowSoft
     }
 
     Rectangle {

@@ -18,6 +18,6 @@ Rectangle {
         anchors.centerIn: parent
         name: root.symbolName
         size: 22
-        color: root.isActive ? "white" : Theme.colors.accent
+        color: root.isActive ? Theme.colors.onAccent : Theme.colors.accent
     }
 }

@@ -202,7 +202,7 @@ Item {
             anchors.leftMargin: 2
             anchors.rightMargin: 2
             radius: 16
-            color: Qt.rgba(0, 0, 0, Theme.isDark ? 0.4 : 0.16)
+            color: Theme.colors.liftedCardShadow
         }
         // The card's fill is translucent: the copy must hide the cards it passes over.
         Rectangle {
@@ -339,7 +339,7 @@ Item {
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.bodySize
                 color: !item.enabled ? Theme.colors.tertiaryText
-                                     : item.highlighted ? "white"
+                                     : item.highlighted ? Theme.colors.onAccent
                                                         : item.menuAction === PresetsModel.Delete
                                                           ? Theme.colors.destructive
                                                           : Theme.textColor

@@ -21,7 +21,7 @@ Dialog {
     topPadding: 8
 
     T.Overlay.modal: Rectangle {
-        color: Qt.rgba(0, 0, 0, Theme.isDark ? 0.35 : 0.18)
+        color: Theme.colors.dialogScrim
     }
 
     background: Rectangle {
@@ -36,7 +36,7 @@ Dialog {
             anchors.topMargin: 4
             anchors.bottomMargin: -8
             radius: 14
-            color: Qt.rgba(0, 0, 0, 0.16)
+            color: Theme.colors.dialogShadow
         }
     }
 
@@ -72,7 +72,7 @@ Dialog {
             font.pixelSize: Theme.bodySize
             color: Theme.textColor
             selectionColor: Theme.colors.accent
-            selectedTextColor: "white"
+            selectedTextColor: Theme.colors.onAccent
             Accessible.name: qsTrId("presets.rename.fieldLabel")
             onTextChanged: dialog.presets.renameDraftName = text
             onAccepted: dialog.presets.commitRename()

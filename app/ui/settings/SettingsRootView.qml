@@ -132,7 +132,7 @@ Item {
                             width: 46 + 2 * grow
                             height: width
                             radius: 10.5 + grow
-                            color: "black"
+                            color: Theme.colors.tileShadow
                             opacity: 0.2 / (index + 2)
                         }
                     }

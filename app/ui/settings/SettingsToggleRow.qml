@@ -42,10 +42,9 @@ CheckBox {
         implicitWidth: 32
         implicitHeight: 18
         radius: height / 2
-        color: root.isOn ? Theme.colors.accent
-                         : (Theme.isDark ? Qt.rgba(1, 1, 1, 0.16) : Qt.rgba(0, 0, 0, 0.1))
+        color: root.isOn ? Theme.colors.accent : Theme.colors.switchTrackOff
         border.width: root.isOn ? 0 : 1
-        border.color: Theme.isDark ? Qt.rgba(1, 1, 1, 0.08) : Qt.rgba(0, 0, 0, 0.06)
+        border.color: Theme.colors.switchTrackBorder
         opacity: root.down ? 0.8 : 1
 
         Behavior on color {
@@ -58,9 +57,9 @@ CheckBox {
             width: parent.height - 2
             height: width
             radius: width / 2
-            color: "white"
+            color: Theme.colors.knobFill
             border.width: 0.5
-            border.color: Qt.rgba(0, 0, 0, 0.15)
+            border.color: Theme.colors.switchKnobBorder
 
             Behavior on x {
                 NumberAnimation { duration: 150; easing.type: Easing.OutCubic }

@@ -51,7 +51,7 @@ PressableButton {
             anchors.topMargin: 2
             anchors.bottomMargin: -2
             radius: parent.radius
-            color: Qt.rgba(0, 0, 0, 0.18)
+            color: Theme.colors.pillShadow
             visible: root.lifted
         }
     }
