@@ -253,11 +253,14 @@ void blendOver(QImage& target, const QImage& piece, int x)
     }
 }
 
-// A reading laid out from its pieces at one size: where each piece's pen starts, from the
-// text's, and the ink of the whole.
+// A reading laid out from its pieces at one size: each piece with where its pen starts, from
+// the text's, and the ink of the whole.
 struct SquareLayout {
-    QList<const InkedPiece*> pieces;
-    QList<double> pens;
+    struct Placed {
+        const InkedPiece* piece = nullptr;
+        double pen = 0;
+    };
+    QList<Placed> pieces;
     QRectF ink;
 };
 
@@ -268,8 +271,7 @@ SquareLayout squareLayout(const QString& temperature, int pixelSize, int areaHei
     double pen = 0;
     for (const QString& text : piecesOf(temperature)) {
         const InkedPiece& piece = inkedPiece(text, pixelSize, areaHeight, scale, ink);
-        layout.pieces.append(&piece);
-        layout.pens.append(pen);
+        layout.pieces.append({&piece, pen});
         layout.ink |= piece.ink.translated(pen, 0);
         pen += piece.advance;
     }
@@ -428,11 +430,9 @@ QImage MenuBarLabel::temperatureImage(const QString& temperature, const QSize& a
         image.fill(Qt::transparent);
         // The ink is centred, not the advance, which holds the bearings.
         const double start = (area.width() - layout.ink.width()) / 2 - layout.ink.left();
-        for (qsizetype i = 0; i < layout.pieces.size(); ++i) {
-            const InkedPiece& piece = *layout.pieces.at(i);
-            blendOver(image, piece.image,
-                      static_cast<int>(std::lround((start + layout.pens.at(i)) * scale)) -
-                          piece.origin);
+        for (const auto& [piece, pen] : layout.pieces) {
+            blendOver(image, piece->image,
+                      static_cast<int>(std::lround((start + pen) * scale)) - piece->origin);
         }
         image.setDevicePixelRatio(scale);
     }
