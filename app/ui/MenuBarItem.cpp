@@ -65,7 +65,8 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     emit togglePanelRequested();
             });
-    connect(&m_state.telemetry(), &TelemetryStore::latestChanged, this, &MenuBarItem::updateLabel);
+    // Emitted with every sample, after the sample is in place, and when the temperature source
+    // changes: one update for each, where latestChanged as well would make two per sample.
     connect(&m_state.telemetry(), &TelemetryStore::systemTemperatureChanged, this,
             &MenuBarItem::updateLabel);
     connect(&m_state.alerts(), &Alerts::alertsChanged, this, &MenuBarItem::updateToolTip);
@@ -74,6 +75,7 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
     connect(&m_state.presets(), &PresetStore::presetsChanged, this, &MenuBarItem::updateLabel);
     // The tray's background follows the platform's appearance.
     qGuiApp->installEventFilter(this);
+    m_ink = inkForPlatform();
     updateLabel();
 }
 
@@ -91,8 +93,10 @@ void MenuBarItem::show(std::function<void()> openMainWindow)
 bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
 {
     // A new palette may be a new appearance, and the label's ink with it.
-    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange)
+    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange) {
+        m_ink = inkForPlatform();
         updateLabel();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -102,14 +106,16 @@ void MenuBarItem::updateLabel()
     const MenuBarLabel::Reading reading =
         MenuBarLabel::reading(m_state.telemetry(), m_state.engine().drivingSource());
     if (m_reading != reading) {
+        // Usually only one of the two moved: the other text stays as it is.
+        if (!m_reading || m_reading->celsius != reading.celsius)
+            m_readingLines[0] = MenuBarLabel::temperatureText(reading);
+        if (!m_reading || m_reading->rpm != reading.rpm)
+            m_readingLines[1] = MenuBarLabel::fanSpeedText(reading);
         m_reading = reading;
-        m_readingLines = {MenuBarLabel::temperatureText(reading),
-                          MenuBarLabel::fanSpeedText(reading)};
         updateToolTip();
     }
     const double scale = MenuBarLabel::largestScreenScale();
-    // Trays here do not recolour a template image: black on a light tray, white on a dark one.
-    const QColor ink = Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor& ink = m_ink;
     // Asking the tray for its area is a round trip to the display: asked while the tray has not
     // said, then at most once a minute, when the label changes anyway. Meanwhile the tray scales
     // the icon to whatever area it gives.
@@ -137,6 +143,12 @@ void MenuBarItem::updateLabel()
     if (MenuBarLabel::drawCount() != drawnBefore)
         RenderStats::trayImageDrawn(square ? temperature : m_readingLines.join(QLatin1Char(' ')));
     m_tray.setIcon(QIcon(new LabelIconEngine(image)));
+}
+
+QColor MenuBarItem::inkForPlatform()
+{
+    // Trays here do not recolour a template image: black on a light tray, white on a dark one.
+    return Theme::platformIsDark() ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 QSize MenuBarItem::iconArea() const

@@ -53,6 +53,7 @@ protected:
 private:
     void updateLabel();
     void updateToolTip();
+    static QColor inkForPlatform();
 
     AppState& m_state;
     AppDelegate& m_delegate;
@@ -73,7 +74,9 @@ private:
     std::optional<MenuBarLabel::Reading> m_reading;
     QElapsedTimer m_areaAsked;
     // The label's two texts, the tooltip's first lines.
-    QStringList m_readingLines;
+    QStringList m_readingLines{QString(), QString()};
+    // The label's ink, kept until the palette changes.
+    QColor m_ink;
 };
 
 } // namespace brisvane

@@ -197,18 +197,9 @@ double squareBaseline(const QFontMetricsF& metrics, int areaHeight)
     return (areaHeight + metrics.capHeight()) / 2;
 }
 
-const InkedPiece& inkedPiece(const QString& text, int pixelSize, int areaHeight, double scale,
-                             const QColor& ink)
+InkedPiece drawnPiece(const QString& text, int pixelSize, int areaHeight, double scale,
+                      const QColor& ink)
 {
-    static QHash<PieceKey, InkedPiece> pieces;
-    const PieceKey key{text, pixelSize, areaHeight, static_cast<qint64>(scale * 100), ink.rgba()};
-    if (auto found = pieces.constFind(key); found != pieces.constEnd())
-        return *found;
-    // The label's pieces are few; a stream of odd texts must not grow the cache without bound.
-    constexpr qsizetype kMostPieces = 64;
-    if (pieces.size() >= kMostPieces)
-        pieces.clear();
-
     const QFont font = squareFont(pixelSize);
     const QFontMetricsF metrics(font);
     InkedPiece piece;
@@ -228,7 +219,39 @@ const InkedPiece& inkedPiece(const QString& text, int pixelSize, int areaHeight,
     painter.setFont(font);
     painter.setPen(ink);
     painter.drawText(QPointF(piece.origin / scale, squareBaseline(metrics, areaHeight)), text);
-    return *pieces.insert(key, std::move(piece));
+    return piece;
+}
+
+// A copy, which shares the cached image: a later insertion may move or clear the cache's own.
+InkedPiece inkedPiece(const QString& text, int pixelSize, int areaHeight, double scale,
+                      const QColor& ink)
+{
+    static QHash<PieceKey, InkedPiece> pieces;
+    const auto keyOf = [&](const QString& pieceText) {
+        return PieceKey{pieceText, pixelSize, areaHeight, static_cast<qint64>(scale * 100),
+                        ink.rgba()};
+    };
+    const PieceKey key = keyOf(text);
+    if (auto found = pieces.constFind(key); found != pieces.constEnd())
+        return *found;
+    // The first digit at a size brings the other nine: a warming Mac shows them one by one,
+    // each in a wake-up with cold caches, and drawn together they share the font's warm-up.
+    QStringList texts{text};
+    const auto isAsciiDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (text.size() == 1 && isAsciiDigit(text.at(0))) {
+        for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
+            const QString other(QChar{digit});
+            if (other != text && !pieces.contains(keyOf(other)))
+                texts.append(other);
+        }
+    }
+    // The label's pieces are few; a stream of odd texts must not grow the cache without bound.
+    constexpr qsizetype kMostPieces = 64;
+    if (pieces.size() + texts.size() > kMostPieces)
+        pieces.clear();
+    for (const QString& pieceText : texts)
+        pieces.insert(keyOf(pieceText), drawnPiece(pieceText, pixelSize, areaHeight, scale, ink));
+    return pieces.value(key);
 }
 
 // Source-over of premultiplied `piece` onto `target` with its left edge at column `x`.
@@ -257,7 +280,7 @@ void blendOver(QImage& target, const QImage& piece, int x)
 // the text's, and the ink of the whole.
 struct SquareLayout {
     struct Placed {
-        const InkedPiece* piece = nullptr;
+        InkedPiece piece;
         double pen = 0;
     };
     QList<Placed> pieces;
@@ -270,10 +293,11 @@ SquareLayout squareLayout(const QString& temperature, int pixelSize, int areaHei
     SquareLayout layout;
     double pen = 0;
     for (const QString& text : piecesOf(temperature)) {
-        const InkedPiece& piece = inkedPiece(text, pixelSize, areaHeight, scale, ink);
-        layout.pieces.append({&piece, pen});
+        InkedPiece piece = inkedPiece(text, pixelSize, areaHeight, scale, ink);
         layout.ink |= piece.ink.translated(pen, 0);
-        pen += piece.advance;
+        const double advance = piece.advance;
+        layout.pieces.append({std::move(piece), pen});
+        pen += advance;
     }
     return layout;
 }
@@ -431,8 +455,8 @@ QImage MenuBarLabel::temperatureImage(const QString& temperature, const QSize& a
         // The ink is centred, not the advance, which holds the bearings.
         const double start = (area.width() - layout.ink.width()) / 2 - layout.ink.left();
         for (const auto& [piece, pen] : layout.pieces) {
-            blendOver(image, piece->image,
-                      static_cast<int>(std::lround((start + pen) * scale)) - piece->origin);
+            blendOver(image, piece.image,
+                      static_cast<int>(std::lround((start + pen) * scale)) - piece.origin);
         }
         image.setDevicePixelRatio(scale);
     }
