@@ -210,8 +210,9 @@ UserDefaults::lookup(const QString& key) const
 {
     if (const auto it = m_arguments.constFind(key); it != m_arguments.cend())
         return std::pair{Domain::arguments, *it};
-    if (m_store->contains(key))
-        return std::pair{Domain::store, m_store->value(key)};
+    // One search of the store: it holds no invalid values, so an invalid one means absent.
+    if (QVariant stored = m_store->value(key); stored.isValid())
+        return std::pair{Domain::store, std::move(stored)};
     if (const auto it = m_registered.constFind(key); it != m_registered.cend())
         return std::pair{Domain::registered, *it};
     return std::nullopt;

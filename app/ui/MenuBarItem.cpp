@@ -97,6 +97,12 @@ bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
         m_ink = inkForPlatform();
         updateLabel();
     }
+    // Another language: the texts are formatted again from its formats.
+    if (watched == qGuiApp && event->type() == QEvent::LanguageChange) {
+        m_texts = {};
+        m_reading.reset();
+        updateLabel();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -108,9 +114,9 @@ void MenuBarItem::updateLabel()
     if (m_reading != reading) {
         // Usually only one of the two moved: the other text stays as it is.
         if (!m_reading || m_reading->celsius != reading.celsius)
-            m_readingLines[0] = MenuBarLabel::temperatureText(reading);
+            m_readingLines[0] = m_texts.temperature(reading);
         if (!m_reading || m_reading->rpm != reading.rpm)
-            m_readingLines[1] = MenuBarLabel::fanSpeedText(reading);
+            m_readingLines[1] = m_texts.fanSpeed(reading);
         m_reading = reading;
         updateToolTip();
     }
@@ -159,9 +165,11 @@ QSize MenuBarItem::iconArea() const
 void MenuBarItem::updateToolTip()
 {
     // The readings, then the alerts while they last, a line each.
-    const QString toolTip = (m_readingLines + m_state.alerts().messages()).join(QLatin1Char('\n'));
-    if (toolTip != m_tray.toolTip())
-        m_tray.setToolTip(toolTip);
+    QString toolTip = (m_readingLines + m_state.alerts().messages()).join(QLatin1Char('\n'));
+    if (toolTip != m_toolTip) {
+        m_toolTip = std::move(toolTip);
+        m_tray.setToolTip(m_toolTip);
+    }
 }
 
 } // namespace brisvane

@@ -41,7 +41,7 @@ public:
     void show(std::function<void()> openMainWindow);
     // Where the icon is on screen; empty where the tray does not say.
     QRect geometry() const { return m_tray.geometry(); }
-    QString toolTip() const { return m_tray.toolTip(); }
+    QString toolTip() const { return m_toolTip; }
 
 signals:
     // A click on the icon: the panel opens, or closes when it is open.
@@ -75,8 +75,11 @@ private:
     QElapsedTimer m_areaAsked;
     // The label's two texts, the tooltip's first lines.
     QStringList m_readingLines{QString(), QString()};
-    // The label's ink, kept until the palette changes.
+    // The label's ink, kept until the palette changes, and its formats, until the language does.
     QColor m_ink;
+    MenuBarLabel::Texts m_texts;
+    // What the tray's tooltip was last given.
+    QString m_toolTip;
 };
 
 } // namespace brisvane

@@ -63,6 +63,25 @@ TEST_F(MenuBarLabelTest, TextsRoundTheTemperatureAndTruncateTheSpeed)
         EXPECT_EQ(MenuBarLabel::temperatureText(state->telemetry()),
                   QString::fromUtf8(c.temperature));
         EXPECT_EQ(MenuBarLabel::fanSpeedText(state->telemetry()), QString::fromUtf8(c.fanSpeed));
+        // The tray's formats, translated once, give the same texts.
+        const MenuBarLabel::Reading reading = MenuBarLabel::reading(state->telemetry());
+        EXPECT_EQ(MenuBarLabel::Texts().temperature(reading), QString::fromUtf8(c.temperature));
+        EXPECT_EQ(MenuBarLabel::Texts().fanSpeed(reading), QString::fromUtf8(c.fanSpeed));
+    }
+}
+
+// A translation may put the number anywhere, or word its format so the value cannot simply
+// take the place of "%1": the texts are then what QString::arg makes of it.
+TEST_F(MenuBarLabelTest, TextsFillAnyFormatAsArgDoes)
+{
+    const MenuBarLabel::Reading reading{-5, 12};
+    for (const QString& format : {u"%1"_qs, u"%1 °C"_qs, u"Temp %1"_qs, u"%1 %1"_qs, u"%11%"_qs,
+                                 u"%2 / %1"_qs, u"100%"_qs, u"%L1"_qs}) {
+        SCOPED_TRACE(format.toStdString());
+        const MenuBarLabel::Texts texts(format, format);
+        EXPECT_EQ(texts.temperature(reading), format.arg(-5));
+        EXPECT_EQ(texts.fanSpeed(reading), format.arg(12));
+        EXPECT_EQ(texts.temperature({}), format.arg(u"--"_qs));
     }
 }
 

@@ -18,8 +18,13 @@ namespace brisvane {
 
 namespace {
 
+// The last image drawn, of either form. The square form's key is its text alone, with its area
+// and scale beside it, so that a new reading builds no key.
 struct CacheEntry {
+    MenuBarLabel::Form form = MenuBarLabel::Form::TwoLines;
     QString key;
+    QSize area;
+    qint64 scaleHundredths = 0;
     QColor ink;
     QImage image;
 };
@@ -363,6 +368,50 @@ QString MenuBarLabel::fanSpeedText(const Reading& reading)
     return reading.rpm ? format.arg(*reading.rpm) : format.arg(QStringLiteral("--"));
 }
 
+MenuBarLabel::Texts::Texts()
+    : Texts(qtTrId("menuBar.item.temperature"), qtTrId("menuBar.item.fanSpeed"))
+{}
+
+MenuBarLabel::Texts::Texts(const QString& temperatureFormat, const QString& fanSpeedFormat)
+    : m_temperature(temperatureFormat)
+    , m_fanSpeed(fanSpeedFormat)
+{}
+
+QString MenuBarLabel::Texts::temperature(const Reading& reading) const
+{
+    return m_temperature.filledWith(reading.celsius ? QString::number(*reading.celsius)
+                                                    : QStringLiteral("--"));
+}
+
+QString MenuBarLabel::Texts::fanSpeed(const Reading& reading) const
+{
+    return m_fanSpeed.filledWith(reading.rpm ? QString::number(*reading.rpm)
+                                             : QStringLiteral("--"));
+}
+
+MenuBarLabel::Texts::Format::Format(const QString& format)
+    : text(format)
+{
+    // Only "%1" and no other "%" before a digit: then the value simply takes its place.
+    qsizetype found = -1;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != u'%' || !text.at(i + 1).isDigit())
+            continue;
+        const bool isOne = text.at(i + 1) == u'1' && (i + 2 == text.size() || !text.at(i + 2).isDigit());
+        if (!isOne || found >= 0)
+            return;
+        found = i;
+    }
+    placeholder = found;
+}
+
+QString MenuBarLabel::Texts::Format::filledWith(const QString& value) const
+{
+    if (placeholder < 0)
+        return text.arg(value);
+    return text.first(placeholder) + value + text.sliced(placeholder + 2);
+}
+
 double MenuBarLabel::largestScreenScale()
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -396,7 +445,7 @@ QImage MenuBarLabel::image(const QString& temperature, const QString& fanSpeed, 
 {
     CacheEntry& entry = cache();
     const QString key = cacheKey(temperature, fanSpeed, scale);
-    if (key == entry.key && ink == entry.ink)
+    if (entry.form == Form::TwoLines && key == entry.key && ink == entry.ink)
         return entry.image;
 
     ++drawings();
@@ -424,7 +473,7 @@ QImage MenuBarLabel::image(const QString& temperature, const QString& fanSpeed, 
             }
         }
     }
-    entry = {key, ink, image};
+    entry = {Form::TwoLines, key, {}, 0, ink, image};
     return image;
 }
 
@@ -432,10 +481,9 @@ QImage MenuBarLabel::temperatureImage(const QString& temperature, const QSize& a
                                       const QColor& ink)
 {
     CacheEntry& entry = cache();
-    const QString key = QString::number(static_cast<long long>(scale * 100)) + QLatin1Char('|') +
-                        QString::number(area.width()) + QLatin1Char('x') +
-                        QString::number(area.height()) + QLatin1Char('|') + temperature;
-    if (key == entry.key && ink == entry.ink)
+    const auto scaleHundredths = static_cast<qint64>(scale * 100);
+    if (entry.form == Form::TemperatureOnly && temperature == entry.key && area == entry.area &&
+        scaleHundredths == entry.scaleHundredths && ink == entry.ink)
         return entry.image;
 
     ++drawings();
@@ -460,7 +508,7 @@ QImage MenuBarLabel::temperatureImage(const QString& temperature, const QSize& a
         }
         image.setDevicePixelRatio(scale);
     }
-    entry = {key, ink, image};
+    entry = {Form::TemperatureOnly, temperature, area, scaleHundredths, ink, image};
     return image;
 }
 

@@ -54,6 +54,27 @@ public:
     static QString fanSpeedText(const TelemetryStore& telemetry);
     static QString fanSpeedText(const Reading& reading);
 
+    // The same two texts from formats translated once, for a label that formats a number with
+    // almost every sample: the lookup and the parse of a format cost more than the number.
+    class Texts {
+    public:
+        Texts(); // the current language's formats
+        Texts(const QString& temperatureFormat, const QString& fanSpeedFormat);
+        QString temperature(const Reading& reading) const;
+        QString fanSpeed(const Reading& reading) const;
+
+    private:
+        // A format with its one "%1" found; any other form is left to QString::arg.
+        struct Format {
+            explicit Format(const QString& text);
+            QString filledWith(const QString& value) const;
+            QString text;
+            qsizetype placeholder = -1;
+        };
+        Format m_temperature;
+        Format m_fanSpeed;
+    };
+
     // The two texts centred one above the other, 10 pt medium, in `ink` on transparent, at
     // `scale`. Returns the cached image for an unchanged key and ink.
     static QImage image(const QString& temperature, const QString& fanSpeed, double scale,
