@@ -76,7 +76,7 @@ TEST_F(MenuBarLabelTest, TextsFillAnyFormatAsArgDoes)
 {
     const MenuBarLabel::Reading reading{-5, 12};
     for (const QString& format : {u"%1"_qs, u"%1 °C"_qs, u"Temp %1"_qs, u"%1 %1"_qs, u"%11%"_qs,
-                                 u"%2 / %1"_qs, u"100%"_qs, u"%L1"_qs}) {
+                                  u"%2 / %1"_qs, u"100%"_qs, u"%L1"_qs}) {
         SCOPED_TRACE(format.toStdString());
         const MenuBarLabel::Texts texts(format, format);
         EXPECT_EQ(texts.temperature(reading), format.arg(-5));

@@ -397,7 +397,8 @@ MenuBarLabel::Texts::Format::Format(const QString& format)
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
         if (text.at(i) != u'%' || !text.at(i + 1).isDigit())
             continue;
-        const bool isOne = text.at(i + 1) == u'1' && (i + 2 == text.size() || !text.at(i + 2).isDigit());
+        const bool isOne =
+            text.at(i + 1) == u'1' && (i + 2 == text.size() || !text.at(i + 2).isDigit());
         if (!isOne || found >= 0)
             return;
         found = i;
