@@ -60,8 +60,10 @@ TelemetryStore::TelemetryStore(UserDefaults& defaults, QObject* parent)
     connect(m_sampler, &TelemetrySampler::sampled, this, &TelemetryStore::ingest,
             Qt::QueuedConnection);
     connect(&m_defaults, &UserDefaults::changed, this, [this](const QString& key) {
-        if (key == QLatin1StringView(kTemperatureSourceKey))
+        if (key == QLatin1StringView(kTemperatureSourceKey)) {
+            m_temperatureSource.reset();
             emit systemTemperatureChanged();
+        }
     });
 }
 
@@ -146,7 +148,11 @@ std::optional<double> TelemetryStore::systemTemperature() const
 {
     if (!m_latest)
         return std::nullopt;
-    switch (currentTemperatureSource(m_defaults)) {
+    // Read with every sample, by the engine and the tray: from the settings only once, and again
+    // when they change it.
+    if (!m_temperatureSource)
+        m_temperatureSource = currentTemperatureSource(m_defaults);
+    switch (*m_temperatureSource) {
     case TemperatureSource::hottestCore:
         return hottestTemperature();
     case TemperatureSource::average:

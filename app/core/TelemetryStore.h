@@ -74,7 +74,7 @@ public:
     std::optional<double> hottestTemperature() const;
 
     // The temperature that drives the fan curves, chosen by the temperature-source setting
-    // (read on every use); absent before the first sample.
+    // (as the store's user defaults last changed it); absent before the first sample.
     std::optional<double> systemTemperature() const;
 
     // The temperature a preset with this source is driven by: the CPU or GPU average of the
@@ -104,6 +104,7 @@ signals:
 
 private:
     UserDefaults& m_defaults;
+    mutable std::optional<TemperatureSource> m_temperatureSource; // read when first needed
     QThread m_samplerThread;
     TelemetrySampler* m_sampler; // lives on m_samplerThread, deleted there when it finishes
 

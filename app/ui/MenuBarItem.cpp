@@ -73,8 +73,10 @@ MenuBarItem::MenuBarItem(AppState& state, AppDelegate& delegate, QObject* parent
     // Another preset, or another source of the active one, may follow another temperature.
     connect(&m_state.presets(), &PresetStore::activePresetChanged, this, &MenuBarItem::updateLabel);
     connect(&m_state.presets(), &PresetStore::presetsChanged, this, &MenuBarItem::updateLabel);
-    // The tray's background follows the platform's appearance.
-    qGuiApp->installEventFilter(this);
+    // The tray's background follows the platform's appearance, and its texts the language. Qt
+    // tells each top-level widget of both, the menu among them; a filter on the application
+    // would see every event of the process.
+    m_menu->installEventFilter(this);
     m_ink = inkForPlatform();
     updateLabel();
 }
@@ -93,12 +95,12 @@ void MenuBarItem::show(std::function<void()> openMainWindow)
 bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
 {
     // A new palette may be a new appearance, and the label's ink with it.
-    if (watched == qGuiApp && event->type() == QEvent::ApplicationPaletteChange) {
+    if (watched == m_menu.get() && event->type() == QEvent::ApplicationPaletteChange) {
         m_ink = inkForPlatform();
         updateLabel();
     }
     // Another language: the texts are formatted again from its formats.
-    if (watched == qGuiApp && event->type() == QEvent::LanguageChange) {
+    if (watched == m_menu.get() && event->type() == QEvent::LanguageChange) {
         m_texts = {};
         m_reading.reset();
         updateLabel();
