@@ -25,9 +25,8 @@ std::optional<TemperatureSource> temperatureSource(QStringView raw)
 
 TemperatureSource currentTemperatureSource(const UserDefaults& defaults)
 {
-    // Read with every sample: the key is made once.
-    static const QString key = QString::fromLatin1(kTemperatureSourceKey);
-    const std::optional<QString> stored = defaults.stringValue(key);
+    const std::optional<QString> stored =
+        defaults.stringValue(QLatin1StringView(kTemperatureSourceKey));
     return stored ? temperatureSource(*stored).value_or(TemperatureSource::average)
                   : TemperatureSource::average;
 }

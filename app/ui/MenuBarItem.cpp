@@ -94,16 +94,17 @@ void MenuBarItem::show(std::function<void()> openMainWindow)
 
 bool MenuBarItem::eventFilter(QObject* watched, QEvent* event)
 {
-    // A new palette may be a new appearance, and the label's ink with it.
-    if (watched == m_menu.get() && event->type() == QEvent::ApplicationPaletteChange) {
-        m_ink = inkForPlatform();
-        updateLabel();
-    }
-    // Another language: the texts are formatted again from its formats.
-    if (watched == m_menu.get() && event->type() == QEvent::LanguageChange) {
-        m_texts = {};
-        m_reading.reset();
-        updateLabel();
+    if (watched == m_menu.get()) {
+        if (event->type() == QEvent::ApplicationPaletteChange) {
+            // A new palette may be a new appearance, and the label's ink with it.
+            m_ink = inkForPlatform();
+            updateLabel();
+        } else if (event->type() == QEvent::LanguageChange) {
+            // The texts are formatted again from the new language's formats.
+            m_texts = {};
+            m_reading.reset();
+            updateLabel();
+        }
     }
     return QObject::eventFilter(watched, event);
 }
@@ -123,12 +124,11 @@ void MenuBarItem::updateLabel()
         updateToolTip();
     }
     const double scale = MenuBarLabel::largestScreenScale();
-    const QColor& ink = m_ink;
     // Asking the tray for its area is a round trip to the display: asked while the tray has not
     // said, then at most once a minute, when the label changes anyway. Meanwhile the tray scales
     // the icon to whatever area it gives.
     const bool sameTemperature = m_shown && m_shown->reading.celsius == reading.celsius &&
-                                 m_shown->scale == scale && m_shown->ink == ink;
+                                 m_shown->scale == scale && m_shown->ink == m_ink;
     const bool areaKnown = m_shown && !m_shown->area.isEmpty();
     constexpr qint64 kAreaAskedAtMostEveryMs = 60'000;
     QSize area = areaKnown ? m_shown->area : QSize();
@@ -138,16 +138,17 @@ void MenuBarItem::updateLabel()
     }
     const bool square = MenuBarLabel::formFor(area) == MenuBarLabel::Form::TemperatureOnly;
     const ShownLabel shown{
-        {reading.celsius, square ? std::nullopt : reading.rpm}, area, scale, ink};
+        {reading.celsius, square ? std::nullopt : reading.rpm}, area, scale, m_ink};
     if (m_shown == shown)
         return;
     m_shown = shown;
     const QString& temperature = m_readingLines.at(0);
     const int drawnBefore = MenuBarLabel::drawCount();
     const QImage image =
-        square ? MenuBarLabel::temperatureImage(
-                     temperature, area.isEmpty() ? MenuBarLabel::kSquareIconArea : area, scale, ink)
-               : MenuBarLabel::image(temperature, m_readingLines.at(1), scale, ink);
+        square
+            ? MenuBarLabel::temperatureImage(
+                  temperature, area.isEmpty() ? MenuBarLabel::kSquareIconArea : area, scale, m_ink)
+            : MenuBarLabel::image(temperature, m_readingLines.at(1), scale, m_ink);
     if (MenuBarLabel::drawCount() != drawnBefore)
         RenderStats::trayImageDrawn(square ? temperature : m_readingLines.join(QLatin1Char(' ')));
     m_tray.setIcon(QIcon(new LabelIconEngine(image)));

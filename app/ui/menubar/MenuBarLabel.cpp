@@ -353,8 +353,7 @@ QString MenuBarLabel::temperatureText(const TelemetryStore& telemetry, FanPreset
 
 QString MenuBarLabel::temperatureText(const Reading& reading)
 {
-    const QString format = qtTrId("menuBar.item.temperature");
-    return reading.celsius ? format.arg(*reading.celsius) : format.arg(QStringLiteral("--"));
+    return Texts().temperature(reading);
 }
 
 QString MenuBarLabel::fanSpeedText(const TelemetryStore& telemetry)
@@ -364,8 +363,7 @@ QString MenuBarLabel::fanSpeedText(const TelemetryStore& telemetry)
 
 QString MenuBarLabel::fanSpeedText(const Reading& reading)
 {
-    const QString format = qtTrId("menuBar.item.fanSpeed");
-    return reading.rpm ? format.arg(*reading.rpm) : format.arg(QStringLiteral("--"));
+    return Texts().fanSpeed(reading);
 }
 
 MenuBarLabel::Texts::Texts()
